@@ -1,0 +1,189 @@
+// planora: headless work on drawings — export, convert, info.
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMap>
+#include <QTextStream>
+#include <cstdio>
+
+#include "ORV.FMX.Export.h"
+#include "ORV.FMX.h"
+#include "ORV.Msg.h"
+
+using namespace Orv;
+using namespace Orv::Fmx;
+
+namespace {
+
+const char* kUsage =
+    "Usage: planora COMMAND [ARGS]\n"
+    "\n"
+    "Commands:\n"
+    "  export DOC OUT [--page N] [--scale S] [--fit]\n"
+    "        Render a drawing (.eti or .json) to OUT; the format follows OUT's extension\n"
+    "        (.pdf, .png, .jpg/.jpeg, .bmp). --page N renders the label sheet of page N\n"
+    "        (default 1), --fit renders the extent of the drawing instead of the sheet,\n"
+    "        --scale S enlarges the output (0.2 to 5, default 1).\n"
+    "  convert IN OUT\n"
+    "        Load IN (.eti or .json) and save it as OUT (.eti or .json).\n"
+    "  info DOC\n"
+    "        Describe a drawing: paper, label grid, layers and items.\n"
+    "  --help\n"
+    "        Show this text.\n";
+
+class EUsage : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+void Fail(const QString& message) { throw EUsage(message.toStdString()); }
+
+QString Ext(const QString& file) { return QFileInfo(file).suffix().toLower(); }
+
+void Load(TPlanoraFMX& doc, const QString& file) {
+  if (!QFileInfo::exists(file)) Fail(QStringLiteral("%1: no such file").arg(file));
+  const QString ext = QFileInfo(file).suffix();
+  if (ext != QLatin1String("eti") && ext != QLatin1String("json"))
+    Fail(QStringLiteral("%1: not a drawing (expected a .eti or .json file)").arg(file));
+  doc.LoadFromFile(file);
+  if (doc.SkippedItems() > 0)
+    std::fprintf(stderr, "planora: warning: %s: %d items of kinds this version cannot draw were skipped\n",
+                 qPrintable(file), doc.SkippedItems());
+}
+
+bool ParseExportFormat(const QString& out, TORVExport* type) {
+  static const QMap<QString, TORVExport> formats{{"pdf", TORVExport::PDF}, {"xps", TORVExport::XPS},
+                                                 {"bmp", TORVExport::BMP}, {"png", TORVExport::PNG},
+                                                 {"gif", TORVExport::GIF}, {"jpg", TORVExport::JPEG},
+                                                 {"jpeg", TORVExport::JPEG}};
+  const auto it = formats.find(Ext(out));
+  if (it == formats.end()) return false;
+  *type = *it;
+  return true;
+}
+
+int CmdExport(const QStringList& args) {
+  QStringList pos;
+  int page = -1;
+  double scale = 1.0;
+  bool fit = false;
+  for (int i = 0; i < args.size(); ++i) {
+    const QString& a = args[i];
+    auto value = [&](const char* name) {
+      if (i + 1 >= args.size()) Fail(QStringLiteral("%1 needs a value").arg(QLatin1String(name)));
+      return args[++i];
+    };
+    if (a == QLatin1String("--page")) {
+      bool ok = false;
+      page = value("--page").toInt(&ok);
+      if (!ok || page < 1) Fail(QStringLiteral("--page takes a page number from 1"));
+    } else if (a == QLatin1String("--scale")) {
+      bool ok = false;
+      scale = value("--scale").toDouble(&ok);
+      if (!ok || !(scale > 0)) Fail(QStringLiteral("--scale takes a positive number such as 1.5"));
+    } else if (a == QLatin1String("--fit")) {
+      fit = true;
+    } else if (a.startsWith(QLatin1String("--"))) {
+      Fail(QStringLiteral("unknown option %1").arg(a));
+    } else {
+      pos << a;
+    }
+  }
+  if (pos.size() != 2) Fail(QStringLiteral("export takes a drawing and an output file"));
+  TORVExport type;
+  if (!ParseExportFormat(pos[1], &type))
+    Fail(QStringLiteral("%1: unknown output format (use .pdf, .png, .jpg or .bmp)").arg(pos[1]));
+  if (scale < 0.2 || scale > 5.0)
+    std::fprintf(stderr, "planora: warning: scale %g is outside 0.2 to 5 and was limited\n", scale);
+  TPlanoraFMX doc;
+  Load(doc, pos[0]);
+  // --page selects a sheet; without it, --fit draws the extent and anything else page 1.
+  const int exportPage = page > 0 ? page : (fit ? 0 : 1);
+  if (page > 0) doc.PrintInfo.CurrentPage = page;
+  doc.ExportDoc(type, pos[1], exportPage, static_cast<float>(scale), -1, false, false, fit);
+  QString error;
+  if (!doc.WaitForExport(&error)) throw EPLNError(error);
+  std::printf("%s\n", qPrintable(QFileInfo(pos[1]).absoluteFilePath()));
+  return 0;
+}
+
+int CmdConvert(const QStringList& args) {
+  if (args.size() != 2) Fail(QStringLiteral("convert takes an input and an output drawing"));
+  const QString ext = QFileInfo(args[1]).suffix();
+  TORVExt out;
+  if (ext == QLatin1String("eti")) out = TORVExt::Eti;
+  else if (ext == QLatin1String("json")) out = TORVExt::Json;
+  else Fail(QStringLiteral("%1: unknown drawing format (use .eti or .json)").arg(args[1]));
+  TPlanoraFMX doc;
+  Load(doc, args[0]);
+  doc.SaveToFile(args[1], out);
+  std::printf("%s\n", qPrintable(QFileInfo(args[1]).absoluteFilePath()));
+  return 0;
+}
+
+QString MM(std::int64_t base) { return Utils::FormatFloat(base / 1000.0, 2) + QStringLiteral(" mm"); }
+
+int CmdInfo(const QStringList& args) {
+  if (args.size() != 1) Fail(QStringLiteral("info takes one drawing"));
+  TPlanoraFMX doc;
+  Load(doc, args[0]);
+  const TPLNMeasure& m = doc.Measure();
+  static const char* modes[] = {"labelling", "flowchart", "drawing", "interactive"};
+  QTextStream out(stdout);
+  out << "File:        " << QFileInfo(args[0]).fileName() << " (version " << doc.GetFileVersion() << ")\n";
+  if (!doc.Title.isEmpty()) out << "Title:       " << doc.Title << "\n";
+  out << "Mode:        " << modes[doc.GetEditorMode() & 3] << "\n";
+  out << "Units:       " << Utils::UnitName(doc.GetUnits()) << "\n";
+  out << "Paper:       " << MM(m.GetSize(TPLNMeasure::PaperWidth)) << " x " << MM(m.GetSize(TPLNMeasure::PaperHeight))
+      << (m.IsLandscape() ? " (landscape)" : " (portrait)") << "\n";
+  out << "Labels:      " << m.Columns << " x " << m.Rows << " of " << MM(m.GetSize(TPLNMeasure::LabelWidth)) << " x "
+      << MM(m.GetSize(TPLNMeasure::LabelHeight)) << "\n";
+  out << "Margins:     left " << MM(m.GetSize(TPLNMeasure::LeftMargin)) << ", top "
+      << MM(m.GetSize(TPLNMeasure::TopMargin)) << "; gaps " << MM(m.GetSize(TPLNMeasure::HorzGap)) << " x "
+      << MM(m.GetSize(TPLNMeasure::VertGap)) << "\n";
+  out << "Scale:       1:" << m.DrawScale << "\n";
+  out << "Layers:      " << doc.GetLayersCount() << "\n";
+  for (int i = 1; i <= doc.GetLayersCount(); ++i) {
+    const TPLNLayer* l = doc.GetLayer(i);
+    int n = 0;
+    for (int k = 1; k <= doc.GetItemsCount(); ++k) n += doc.GetItem(k)->GetLayer() == l;
+    out << "  " << i << ". " << l->Name << " (" << n << " items"
+        << (l->HasOption(Opt::Visible) ? "" : ", hidden") << (l->HasOption(Opt::Print) ? "" : ", not printed") << ")\n";
+  }
+  out << "Items:       " << doc.GetItemsCount() << "\n";
+  QMap<QString, int> kinds;
+  for (int k = 1; k <= doc.GetItemsCount(); ++k) kinds[doc.GetItem(k)->KindName()]++;
+  for (auto it = kinds.cbegin(); it != kinds.cend(); ++it) out << "  " << it.key() << ": " << it.value() << "\n";
+  const TORVBounds b = doc.CheckFit();
+  if (!b.IsEmpty())
+    out << "Extent:      " << MM(b.X1) << ", " << MM(b.Y1) << " to " << MM(b.X2) << ", " << MM(b.Y2) << "\n";
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Headless by default: fonts and rendering work without a display.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  QStringList args = app.arguments().mid(1);
+  if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h") ||
+      args[0] == QLatin1String("help")) {
+    std::fputs(kUsage, args.isEmpty() ? stderr : stdout);
+    return args.isEmpty() ? 2 : 0;
+  }
+  const QString cmd = args.takeFirst();
+  try {
+    if (cmd == QLatin1String("export")) return CmdExport(args);
+    if (cmd == QLatin1String("convert")) return CmdConvert(args);
+    if (cmd == QLatin1String("info")) return CmdInfo(args);
+    Fail(QStringLiteral("unknown command %1 (see planora --help)").arg(cmd));
+  } catch (const EUsage& e) {
+    std::fprintf(stderr, "planora: %s\n", e.what());
+    return 2;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "planora: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}

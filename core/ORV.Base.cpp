@@ -1,0 +1,726 @@
+#include "ORV.Base.h"
+
+#include <QBuffer>
+#include <QJsonArray>
+#include <algorithm>
+
+#include "ORV.Json.h"
+#include "ORV.Msg.h"
+
+namespace Orv {
+
+namespace {
+// Sanity limits for records read from files: far beyond any real drawing, small enough that a
+// corrupt count cannot exhaust memory.
+constexpr int kMaxLayers = 10000;
+// The fewest bytes a stored point takes (two Int64).
+constexpr qint64 kPointBytes = 16;
+constexpr std::uint32_t kMagic = 0x4E4C5050;  // "PPLN" little-endian
+}  // namespace
+
+// ---------------------------------------------------------------- TPLNBaseItem
+
+TPLNBaseItem::TPLNBaseItem(TPLNBaseLabel* owner, bool preview)
+    : TPLNBaseItem(owner, owner ? owner->GetActiveLayer() : nullptr, preview) {}
+
+TPLNBaseItem::TPLNBaseItem(TPLNBaseLabel* owner, TPLNLayer* layer, bool preview)
+    : fOwner(owner), fLayer(layer), fPreview(preview) {
+  if (fLayer) fOptions = Opt::Default;
+  if (fOwner) fOwner->InsertItem(this);
+}
+
+TORVPto TPLNBaseItem::GetPoint(int i) const {
+  if (i < 1 || i > static_cast<int>(fPoints.size())) return {};
+  return fPoints[i - 1];
+}
+
+void TPLNBaseItem::AssignPoints(const TORVPto* pts, int highIndex) {
+  fPoints.assign(pts, pts + (highIndex + 1));
+  Update();
+}
+
+void TPLNBaseItem::SetBase(int i, std::int64_t x, std::int64_t y) {
+  if (i < 1) return;
+  if (i > static_cast<int>(fPoints.size())) fPoints.resize(i);
+  fPoints[i - 1] = {x, y};
+}
+
+void TPLNBaseItem::SetPointX(int i, double x) {
+  if (i < 1) return;
+  if (i > static_cast<int>(fPoints.size())) fPoints.resize(i);
+  fPoints[i - 1].X = Utils::SetValue(x, fOwner ? fOwner->GetUnits() : TORVUnits::mm);
+}
+
+void TPLNBaseItem::SetPointY(int i, double y) {
+  if (i < 1) return;
+  if (i > static_cast<int>(fPoints.size())) fPoints.resize(i);
+  fPoints[i - 1].Y = Utils::SetValue(y, fOwner ? fOwner->GetUnits() : TORVUnits::mm);
+}
+
+void TPLNBaseItem::Update() {
+  UpdatePoints();
+  Changed();
+}
+
+void TPLNBaseItem::Changed() {
+  if (fOwner) fOwner->ItemChanged(this);
+}
+
+void TPLNBaseItem::SetColor(TAlphaColor c) {
+  if (c == fColor) return;
+  fColor = c;
+  Changed();
+}
+
+void TPLNBaseItem::SetPenWidth(double w) {
+  if (w < 0) w = 0;
+  if (w == fPenWidth) return;
+  fPenWidth = w;
+  Changed();
+}
+
+void TPLNBaseItem::SetLineType(TORVineType t) {
+  if (t == fLineType) return;
+  fLineType = t;
+  Changed();
+}
+
+void TPLNBaseItem::SetLayer(TPLNLayer* layer) {
+  if (!layer || layer == fLayer) return;
+  fLayer = layer;
+  Changed();
+}
+
+void TPLNBaseItem::SetName(const QString& n) {
+  if (n == fName) return;
+  fName = n;
+  Changed();
+}
+
+void TPLNBaseItem::SetOptions(std::uint16_t o) {
+  if (o == fOptions) return;
+  fOptions = o;
+  Changed();
+}
+
+bool TPLNBaseItem::HasOptions(std::uint16_t bits) const {
+  if ((fOptions & bits) != bits) return false;
+  return !fLayer || fLayer->HasOption(bits);
+}
+
+TORVBounds TPLNBaseItem::GetBounds() const {
+  TORVBounds b;
+  for (const TORVPto& p : fPoints) b.Add(p);
+  if (!b.IsEmpty()) {
+    const auto half = static_cast<std::int64_t>(fPenWidth / 2);
+    b.X1 -= half;
+    b.Y1 -= half;
+    b.X2 += half;
+    b.Y2 += half;
+  }
+  return b;
+}
+
+void TPLNBaseItem::Move(std::int64_t dx, std::int64_t dy) {
+  for (TORVPto& p : fPoints) {
+    p.X += dx;
+    p.Y += dy;
+  }
+  Update();
+}
+
+void TPLNBaseItem::CheckPointCount(int n) const {
+  if (n < 1) throw EPLNError(QStringLiteral("%1 without points").arg(KindName()));
+}
+
+void TPLNBaseItem::Write(TBinaryWriter& w) const {
+  w.WriteInt32(KindCode());
+  WriteData(w);
+}
+
+void TPLNBaseItem::WriteData(TBinaryWriter& w) const {
+  w.WriteInt32(fID);
+  w.WriteString(fName);
+  w.WriteInt32(fOwner && fLayer ? fOwner->LayerIndex(fLayer) : 1);
+  w.WriteUInt32(fColor);
+  w.WriteDouble(fPenWidth);
+  w.WriteByte(fLineType);
+  w.WriteUInt16(fOptions);
+  w.WriteInt32(static_cast<std::int32_t>(fPoints.size()));
+  for (const TORVPto& p : fPoints) {
+    w.WriteInt64(p.X);
+    w.WriteInt64(p.Y);
+  }
+}
+
+void TPLNBaseItem::ReadData(std::int32_t /*version*/, TBinaryReader& r, TORVReadType /*readType*/) {
+  fID = r.ReadInt32();
+  fName = r.ReadString();
+  const std::int32_t layer = r.ReadInt32();
+  if (fOwner) {
+    if (layer < 1 || layer > fOwner->GetLayersCount())
+      throw EPLNError(QStringLiteral("%1 on layer %2, which does not exist").arg(KindName()).arg(layer));
+    fLayer = fOwner->GetLayer(layer);
+  }
+  fColor = r.ReadUInt32();
+  fPenWidth = r.ReadDouble();
+  if (fPenWidth < 0) throw EPLNError(QStringLiteral("%1 with a negative pen width").arg(KindName()));
+  fLineType = r.ReadByte();
+  fOptions = r.ReadUInt16();
+  const std::int32_t n = r.ReadCount(kPointBytes, "point");
+  CheckPointCount(n);
+  fPoints.resize(n);
+  for (TORVPto& p : fPoints) {
+    p.X = r.ReadInt64();
+    p.Y = r.ReadInt64();
+  }
+  UpdatePoints();
+}
+
+void TPLNBaseItem::WriteJson(QJsonObject& o) const {
+  o.insert(QStringLiteral("Type"), KindCode());
+  o.insert(QStringLiteral("ID"), fID);
+  if (!fName.isEmpty()) o.insert(QStringLiteral("Name"), fName);
+  o.insert(QStringLiteral("Layer"), fOwner && fLayer ? fOwner->LayerIndex(fLayer) : 1);
+  o.insert(QStringLiteral("Color"), Json::ColorValue(fColor));
+  o.insert(QStringLiteral("PenWidth"), fPenWidth);
+  o.insert(QStringLiteral("LineType"), fLineType);
+  o.insert(QStringLiteral("Options"), fOptions);
+  o.insert(QStringLiteral("Points"), Json::PointsValue(fPoints));
+}
+
+void TPLNBaseItem::ReadJson(std::int32_t /*version*/, const QJsonObject& o) {
+  fID = static_cast<std::int32_t>(Json::Int(o, "ID", fID));
+  fName = Json::Str(o, "Name");
+  const auto layer = Json::Int(o, "Layer", fOwner ? fOwner->LayerIndex(fLayer) : 1);
+  if (fOwner) {
+    if (layer < 1 || layer > fOwner->GetLayersCount())
+      throw EPLNError(QStringLiteral("%1 on layer %2, which does not exist").arg(KindName()).arg(layer));
+    fLayer = fOwner->GetLayer(static_cast<int>(layer));
+  }
+  fColor = Json::Color(o, "Color", fColor);
+  fPenWidth = Json::Num(o, "PenWidth", fPenWidth);
+  if (fPenWidth < 0) throw EPLNError(QStringLiteral("%1 with a negative pen width").arg(KindName()));
+  const auto lt = Json::Int(o, "LineType", fLineType);
+  if (lt < 0 || lt > 255) throw EPLNError(QStringLiteral("\"LineType\" must be between 0 and 11"));
+  fLineType = static_cast<TORVineType>(lt);
+  fOptions = static_cast<std::uint16_t>(Json::Int(o, "Options", fOptions));
+  std::vector<TORVPto> pts = Json::Points(o, "Points");
+  CheckPointCount(static_cast<int>(pts.size()));
+  fPoints = std::move(pts);
+  UpdatePoints();
+}
+
+// ---------------------------------------------------------------- TPLN2DItem
+
+void TPLN2DItem::SetBackColor(TAlphaColor c) {
+  if (c == fBackColor) return;
+  fBackColor = c;
+  Changed();
+}
+void TPLN2DItem::SetFilled(bool f) {
+  if (f == fFilled) return;
+  fFilled = f;
+  Changed();
+}
+void TPLN2DItem::SetAlpha(bool a) {
+  if (a == fAlpha) return;
+  fAlpha = a;
+  Changed();
+}
+std::int64_t TPLN2DItem::GetWidth() const {
+  return fPoints.size() >= 2 ? std::llabs(fPoints[1].X - fPoints[0].X) : 0;
+}
+std::int64_t TPLN2DItem::GetHeight() const {
+  return fPoints.size() >= 2 ? std::llabs(fPoints[1].Y - fPoints[0].Y) : 0;
+}
+
+void TPLN2DItem::WriteData(TBinaryWriter& w) const {
+  TPLNBaseItem::WriteData(w);
+  w.WriteUInt32(fBackColor);
+  w.WriteBoolean(fFilled);
+  w.WriteBoolean(fAlpha);
+}
+void TPLN2DItem::ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) {
+  TPLNBaseItem::ReadData(version, r, readType);
+  fBackColor = r.ReadUInt32();
+  fFilled = r.ReadBoolean();
+  fAlpha = r.ReadBoolean();
+}
+void TPLN2DItem::WriteJson(QJsonObject& o) const {
+  TPLNBaseItem::WriteJson(o);
+  o.insert(QStringLiteral("BackColor"), Json::ColorValue(fBackColor));
+  o.insert(QStringLiteral("Filled"), fFilled);
+  o.insert(QStringLiteral("Alpha"), fAlpha);
+}
+void TPLN2DItem::ReadJson(std::int32_t version, const QJsonObject& o) {
+  TPLNBaseItem::ReadJson(version, o);
+  fBackColor = Json::Color(o, "BackColor", fBackColor);
+  fFilled = Json::Bool(o, "Filled", fFilled);
+  fAlpha = Json::Bool(o, "Alpha", fAlpha);
+}
+
+// ---------------------------------------------------------------- TORVTerminators
+
+void TORVTerminators::WriteTerms(TBinaryWriter& w) const {
+  w.WriteByte(FromType);
+  w.WriteByte(ToType);
+  w.WriteUInt32(FromColor);
+  w.WriteUInt32(ToColor);
+  w.WriteSingle(SizeFrom);
+  w.WriteSingle(SizeTo);
+}
+void TORVTerminators::ReadTerms(TBinaryReader& r) {
+  FromType = r.ReadByte();
+  ToType = r.ReadByte();
+  FromColor = r.ReadUInt32();
+  ToColor = r.ReadUInt32();
+  SizeFrom = r.ReadSingle();
+  SizeTo = r.ReadSingle();
+}
+void TORVTerminators::WriteTermsJson(QJsonObject& o) const {
+  o.insert(QStringLiteral("FromType"), FromType);
+  o.insert(QStringLiteral("ToType"), ToType);
+  o.insert(QStringLiteral("FromColor"), Json::ColorValue(FromColor));
+  o.insert(QStringLiteral("ToColor"), Json::ColorValue(ToColor));
+  o.insert(QStringLiteral("SizeFrom"), SizeFrom);
+  o.insert(QStringLiteral("SizeTo"), SizeTo);
+}
+void TORVTerminators::ReadTermsJson(const QJsonObject& o) {
+  const auto ft = Json::Int(o, "FromType", FromType), tt = Json::Int(o, "ToType", ToType);
+  if (ft < 0 || ft > 255 || tt < 0 || tt > 255)
+    throw EPLNError(QStringLiteral("\"FromType\" and \"ToType\" must be between 0 and 11"));
+  FromType = static_cast<TORVTermType>(ft);
+  ToType = static_cast<TORVTermType>(tt);
+  FromColor = Json::Color(o, "FromColor", FromColor);
+  ToColor = Json::Color(o, "ToColor", ToColor);
+  SizeFrom = static_cast<float>(Json::Num(o, "SizeFrom", SizeFrom));
+  SizeTo = static_cast<float>(Json::Num(o, "SizeTo", SizeTo));
+}
+
+// ---------------------------------------------------------------- TPLNBasePoint
+
+namespace Base {
+TORVBounds TPLNBasePoint::GetBounds() const {
+  TORVBounds b;
+  if (!fPoints.empty()) {
+    // A point is drawn as a circle of radius 0.5 mm.
+    b.Add(fPoints[0].X - 500, fPoints[0].Y - 500);
+    b.Add(fPoints[0].X + 500, fPoints[0].Y + 500);
+  }
+  return b;
+}
+void TPLNBasePoint::CheckPointCount(int n) const {
+  if (n != 1) throw EPLNError(QStringLiteral("Point needs 1 point, not %1").arg(n));
+}
+}  // namespace Base
+
+// ---------------------------------------------------------------- TPLNBaseLabel
+
+TPLNBaseLabel::TPLNBaseLabel() { ResetLayers(); }
+
+TPLNBaseLabel::~TPLNBaseLabel() {
+  // Items point at layers; drop them first.
+  fSelection.clear();
+  fItems.clear();
+}
+
+void TPLNBaseLabel::ResetLayers() {
+  fLayers.clear();
+  fLayers.push_back(std::make_unique<TPLNLayer>(QStringLiteral("Layer 1")));
+  fActiveLayer = 0;
+}
+
+TPLNBaseItem* TPLNBaseLabel::GetItem(int i) const {
+  if (i < 1 || i > GetItemsCount()) return nullptr;
+  return fItems[i - 1].get();
+}
+
+int TPLNBaseLabel::IndexOf(const TPLNBaseItem* item) const {
+  for (std::size_t i = 0; i < fItems.size(); ++i)
+    if (fItems[i].get() == item) return static_cast<int>(i) + 1;
+  return 0;
+}
+
+void TPLNBaseLabel::InsertItem(TPLNBaseItem* item) {
+  fItems.emplace_back(item);
+  if (item->fID <= 0) item->fID = ++fLastID;
+  if (!IsReading()) {
+    fModified = true;
+    NotifyChange(TORChange::Items, reinterpret_cast<TORChangeValue>(item));
+  }
+}
+
+void TPLNBaseLabel::ItemChanged(TPLNBaseItem* item) {
+  if (IsReading()) return;
+  fModified = true;
+  NotifyChange(TORChange::Items, reinterpret_cast<TORChangeValue>(item));
+}
+
+void TPLNBaseLabel::DeleteItem(int i) {
+  if (i < 1 || i > GetItemsCount()) return;
+  TPLNBaseItem* item = fItems[i - 1].get();
+  Unselect(item);
+  fItems.erase(fItems.begin() + (i - 1));
+  fModified = true;
+  NotifyChange(TORChange::Items);
+}
+
+void TPLNBaseLabel::ClearItems() {
+  fSelection.clear();
+  fItems.clear();
+  fLastID = 0;
+  fModified = true;
+  NotifyChange(TORChange::Document);
+}
+
+void TPLNBaseLabel::ClearPreviewItems() {
+  std::erase_if(fSelection, [](TPLNBaseItem* it) { return it->IsPreview(); });
+  std::erase_if(fItems, [](const std::unique_ptr<TPLNBaseItem>& it) { return it->IsPreview(); });
+}
+
+TPLNBaseItem* TPLNBaseLabel::FindByID(std::int32_t id) const {
+  for (const auto& it : fItems)
+    if (it->fID == id) return it.get();
+  return nullptr;
+}
+
+TPLNBaseItem* TPLNBaseLabel::SearchItem(const QString& name, bool exact) const {
+  const Qt::CaseSensitivity cs = exact ? Qt::CaseSensitive : Qt::CaseInsensitive;
+  for (const auto& it : fItems)
+    if (!it->fName.isEmpty() && it->fName.compare(name, cs) == 0) return it.get();
+  bool ok = false;
+  const int id = name.toInt(&ok);
+  return ok ? FindByID(id) : nullptr;
+}
+
+TPLNLayer* TPLNBaseLabel::GetLayer(int i) const {
+  if (i < 1 || i > GetLayersCount()) return nullptr;
+  return fLayers[i - 1].get();
+}
+
+int TPLNBaseLabel::LayerIndex(const TPLNLayer* layer) const {
+  for (std::size_t i = 0; i < fLayers.size(); ++i)
+    if (fLayers[i].get() == layer) return static_cast<int>(i) + 1;
+  return 0;
+}
+
+void TPLNBaseLabel::SetActiveLayer(int i) {
+  if (i < 1 || i > GetLayersCount() || i - 1 == fActiveLayer) return;
+  fActiveLayer = i - 1;
+  NotifyChange(TORChange::Layers);
+}
+
+TPLNLayer* TPLNBaseLabel::AddLayer(const QString& name) {
+  fLayers.push_back(std::make_unique<TPLNLayer>(name));
+  fModified = true;
+  NotifyChange(TORChange::Layers);
+  return fLayers.back().get();
+}
+
+void TPLNBaseLabel::DeleteLayer(int i) {
+  if (i <= 1 || i > GetLayersCount()) return;
+  TPLNLayer* gone = fLayers[i - 1].get();
+  for (auto& it : fItems)
+    if (it->fLayer == gone) it->fLayer = fLayers[0].get();
+  fLayers.erase(fLayers.begin() + (i - 1));
+  if (fActiveLayer >= GetLayersCount()) fActiveLayer = GetLayersCount() - 1;
+  fModified = true;
+  NotifyChange(TORChange::Layers);
+}
+
+void TPLNBaseLabel::SetMeasure(const TPLNMeasure& m) {
+  m.Validate();
+  if (m == fMeasure) return;
+  fMeasure = m;
+  fModified = true;
+  NotifyChange(TORChange::Measure);
+}
+
+void TPLNBaseLabel::SetUnits(TORVUnits u) {
+  if (u == fUnits) return;
+  fUnits = u;
+  NotifyChange(TORChange::Units);
+}
+
+void TPLNBaseLabel::SetEditorMode(std::uint8_t m) {
+  if (m > 3 || m == fEditorMode) return;
+  fEditorMode = m;
+  fModified = true;
+  NotifyChange(TORChange::Document);
+}
+
+void TPLNBaseLabel::SetLayerZOrder(bool b) {
+  if (b == fLayerZOrder) return;
+  fLayerZOrder = b;
+  SortItemsZLayer();
+  NotifyChange(TORChange::Items);
+}
+
+TPLNBaseItem* TPLNBaseLabel::GetSelection(int i) const {
+  if (i < 1 || i > GetSelectionCount()) return nullptr;
+  return fSelection[i - 1];
+}
+
+bool TPLNBaseLabel::IsSelected(const TPLNBaseItem* item) const {
+  return std::find(fSelection.begin(), fSelection.end(), item) != fSelection.end();
+}
+
+void TPLNBaseLabel::Select(TPLNBaseItem* item) {
+  if (!item || IsSelected(item) || item->fOwner != this) return;
+  fSelection.push_back(item);
+  item->fState = kStateSelected;
+  NotifyChange(TORChange::Selection);
+}
+
+void TPLNBaseLabel::Unselect(TPLNBaseItem* item) {
+  auto it = std::find(fSelection.begin(), fSelection.end(), item);
+  if (it == fSelection.end()) return;
+  fSelection.erase(it);
+  item->fState = kStateNormal;
+  NotifyChange(TORChange::Selection);
+}
+
+void TPLNBaseLabel::ClearSelection() {
+  if (fSelection.empty()) return;
+  for (TPLNBaseItem* it : fSelection) it->fState = kStateNormal;
+  fSelection.clear();
+  NotifyChange(TORChange::Selection);
+}
+
+void TPLNBaseLabel::EndUpdateSelection() {
+  ClearSelection();
+  for (std::size_t i = fPasteStart; i < fItems.size(); ++i) {
+    fSelection.push_back(fItems[i].get());
+    fItems[i]->fState = kStateSelected;
+  }
+  NotifyChange(TORChange::Selection);
+}
+
+void TPLNBaseLabel::TruncateItems(std::size_t count) {
+  if (count >= fItems.size()) return;
+  std::erase_if(fSelection, [&](TPLNBaseItem* it) {
+    for (std::size_t i = count; i < fItems.size(); ++i)
+      if (fItems[i].get() == it) return true;
+    return false;
+  });
+  fItems.resize(count);
+}
+
+void TPLNBaseLabel::BeginUpdate(bool /*flag*/) { ++fUpdateCount; }
+
+void TPLNBaseLabel::EndUpdate() {
+  if (fUpdateCount == 0) return;
+  if (--fUpdateCount == 0 && fPendingChange) {
+    fPendingChange = false;
+    NotifyChange(TORChange::Document);
+  }
+}
+
+void TPLNBaseLabel::BeginRead(bool paste) {
+  if (fReadCount++ == 0 && paste) fPasteStart = fItems.size();
+}
+
+void TPLNBaseLabel::EndRead(bool notify) {
+  if (fReadCount == 0) return;
+  if (--fReadCount > 0) return;
+  for (const auto& it : fItems) fLastID = std::max(fLastID, it->fID);
+  SortItemsZLayer();
+  if (notify) NotifyChange(TORChange::Document);
+}
+
+void TPLNBaseLabel::AddObserver(IORObserver* o) {
+  if (o && std::find(fObservers.begin(), fObservers.end(), o) == fObservers.end()) fObservers.push_back(o);
+}
+
+void TPLNBaseLabel::RemoveObserver(IORObserver* o) { std::erase(fObservers, o); }
+
+void TPLNBaseLabel::NotifyChange(TORChange change, TORChangeValue value) {
+  if (fUpdateCount > 0 || fReadCount > 0) {
+    fPendingChange = true;
+    return;
+  }
+  // An observer may unregister while being told; walk a copy.
+  const auto observers = fObservers;
+  for (IORObserver* o : observers) o->UpdateCtrl(change, value);
+}
+
+void TPLNBaseLabel::SetModified(bool m) {
+  if (m == fModified) return;
+  fModified = m;
+  NotifyChange(TORChange::Modified);
+}
+
+void TPLNBaseLabel::WriteBaseData(TBinaryWriter& w) const {
+  w.WriteUInt32(kMagic);
+  w.WriteInt32(kFileVersion);
+}
+
+void TPLNBaseLabel::ReadBaseData(TBinaryReader& r) {
+  if (r.Remaining() < 8 || r.ReadUInt32() != kMagic) throw EPLNError(TPLNMsg::GetErrorValue("NotDrawing"));
+  const std::int32_t version = r.ReadInt32();
+  if (version < 1) throw EPLNError(TPLNMsg::GetErrorValue("NotDrawing"));
+  if (version > kFileVersion)
+    throw EPLNError(TPLNMsg::GetErrorValue("Version") + QStringLiteral(" (version %1)").arg(version));
+  fFileVersion = version;
+}
+
+void TPLNBaseLabel::WriteData(TBinaryWriter& w) const {
+  w.WriteString(Title);
+  w.WriteByte(static_cast<std::uint8_t>(fUnits));
+  w.WriteByte(fEditorMode);
+  w.WriteBoolean(fLayerZOrder);
+  fMeasure.Write(w);
+  w.WriteInt32(PrintInfo.FirstRow);
+  w.WriteInt32(PrintInfo.FirstColumn);
+  w.WriteInt32(PrintInfo.LastPage);
+  w.WriteInt32(PrintInfo.LabelsToPrint);
+  w.WriteInt32(GetLayersCount());
+  for (const auto& l : fLayers) l->Write(w);
+  w.WriteInt32(fActiveLayer + 1);
+}
+
+void TPLNBaseLabel::ReadData(TBinaryReader& r) {
+  Title = r.ReadString();
+  const std::uint8_t units = r.ReadByte();
+  if (units > 6) throw EPLNError(QStringLiteral("unknown unit %1").arg(units));
+  fUnits = static_cast<TORVUnits>(units);
+  fEditorMode = r.ReadByte();
+  if (fEditorMode > 3) throw EPLNError(QStringLiteral("unknown editor mode %1").arg(fEditorMode));
+  fLayerZOrder = r.ReadBoolean();
+  fMeasure.Read(r, fFileVersion);
+  fMeasure.Validate();
+  PrintInfo.FirstRow = r.ReadInt32();
+  PrintInfo.FirstColumn = r.ReadInt32();
+  PrintInfo.LastPage = r.ReadInt32();
+  PrintInfo.LabelsToPrint = r.ReadInt32();
+  const std::int32_t n = r.ReadCount(30, "layer");
+  if (n < 1 || n > kMaxLayers) throw EPLNError(QStringLiteral("invalid layer count %1").arg(n));
+  fLayers.clear();
+  for (int i = 0; i < n; ++i) {
+    auto l = std::make_unique<TPLNLayer>();
+    l->Read(r, fFileVersion);
+    fLayers.push_back(std::move(l));
+  }
+  const std::int32_t active = r.ReadInt32();
+  fActiveLayer = (active >= 1 && active <= n) ? active - 1 : 0;
+}
+
+void TPLNBaseLabel::ReadJson(const QJsonObject& o) {
+  const auto version = Json::Int(o, "Version", kFileVersion);
+  if (version < 1) throw EPLNError(TPLNMsg::GetErrorValue("NotDrawing"));
+  if (version > kFileVersion)
+    throw EPLNError(TPLNMsg::GetErrorValue("Version") + QStringLiteral(" (version %1)").arg(version));
+  fFileVersion = static_cast<std::int32_t>(version);
+  Title = Json::Str(o, "Title");
+  const QString unitName = Json::Str(o, "Units", QStringLiteral("mm"));
+  if (!Utils::UnitFromName(unitName, &fUnits)) throw EPLNError(QStringLiteral("unknown unit \"%1\"").arg(unitName));
+  const auto mode = Json::Int(o, "EditorMode", 0);
+  if (mode < 0 || mode > 3) throw EPLNError(QStringLiteral("\"EditorMode\" must be between 0 and 3"));
+  fEditorMode = static_cast<std::uint8_t>(mode);
+  fLayerZOrder = Json::Bool(o, "LayerZOrder", false);
+  if (o.contains(QStringLiteral("Measure"))) {
+    if (!o.value(QStringLiteral("Measure")).isObject()) throw EPLNError(QStringLiteral("\"Measure\" must be an object"));
+    fMeasure.FromJson(o.value(QStringLiteral("Measure")).toObject());
+    fMeasure.Validate();
+  }
+  if (o.contains(QStringLiteral("Print"))) {
+    const QJsonObject p = o.value(QStringLiteral("Print")).toObject();
+    PrintInfo.FirstRow = static_cast<std::int32_t>(Json::Int(p, "FirstRow", 1));
+    PrintInfo.FirstColumn = static_cast<std::int32_t>(Json::Int(p, "FirstColumn", 1));
+    PrintInfo.LastPage = static_cast<std::int32_t>(Json::Int(p, "LastPage", 1));
+    PrintInfo.LabelsToPrint = static_cast<std::int32_t>(Json::Int(p, "LabelsToPrint", 0));
+  }
+  ResetLayers();
+  if (o.contains(QStringLiteral("Layers"))) {
+    const QJsonValue lv = o.value(QStringLiteral("Layers"));
+    if (!lv.isArray()) throw EPLNError(QStringLiteral("\"Layers\" must be an array"));
+    const QJsonArray layers = lv.toArray();
+    if (layers.size() > kMaxLayers) throw EPLNError(QStringLiteral("too many layers"));
+    if (!layers.isEmpty()) fLayers.clear();
+    for (const QJsonValue& v : layers) {
+      if (!v.isObject()) throw EPLNError(QStringLiteral("every layer must be an object"));
+      auto l = std::make_unique<TPLNLayer>();
+      l->FromJson(v.toObject());
+      fLayers.push_back(std::move(l));
+    }
+  }
+  const auto active = Json::Int(o, "ActiveLayer", 1);
+  fActiveLayer = (active >= 1 && active <= GetLayersCount()) ? static_cast<int>(active) - 1 : 0;
+}
+
+QJsonObject TPLNBaseLabel::GetJson() const {
+  QJsonObject o;
+  o.insert(QStringLiteral("Version"), kFileVersion);
+  if (!Title.isEmpty()) o.insert(QStringLiteral("Title"), Title);
+  o.insert(QStringLiteral("Units"), Utils::UnitName(fUnits));
+  o.insert(QStringLiteral("EditorMode"), fEditorMode);
+  o.insert(QStringLiteral("LayerZOrder"), fLayerZOrder);
+  o.insert(QStringLiteral("Measure"), fMeasure.ToJson());
+  o.insert(QStringLiteral("Print"), QJsonObject{{QStringLiteral("FirstRow"), PrintInfo.FirstRow},
+                                                {QStringLiteral("FirstColumn"), PrintInfo.FirstColumn},
+                                                {QStringLiteral("LastPage"), PrintInfo.LastPage},
+                                                {QStringLiteral("LabelsToPrint"), PrintInfo.LabelsToPrint}});
+  QJsonArray layers;
+  for (const auto& l : fLayers) layers.append(l->ToJson());
+  o.insert(QStringLiteral("Layers"), layers);
+  o.insert(QStringLiteral("ActiveLayer"), fActiveLayer + 1);
+  QJsonArray items;
+  for (const auto& it : fItems) {
+    if (it->IsPreview()) continue;
+    QJsonObject io;
+    it->WriteJson(io);
+    items.append(io);
+  }
+  o.insert(QStringLiteral("Items"), items);
+  return o;
+}
+
+void TPLNBaseLabel::CopySelection() {
+  fClipboard.clear();
+  QBuffer buf(&fClipboard);
+  buf.open(QIODevice::WriteOnly);
+  TBinaryWriter w(&buf);
+  w.WriteInt32(GetSelectionCount());
+  for (TPLNBaseItem* it : fSelection) it->Write(w);
+}
+
+void TPLNBaseLabel::SortItemsZLayer() {
+  if (!fLayerZOrder) return;
+  std::stable_sort(fItems.begin(), fItems.end(), [this](const auto& a, const auto& b) {
+    return LayerIndex(a->fLayer) < LayerIndex(b->fLayer);
+  });
+}
+
+TORVBounds TPLNBaseLabel::CheckFit() const {
+  TORVBounds b;
+  for (const auto& it : fItems)
+    if (it->HasOptions(Opt::Visible)) it->CheckFit(b);
+  return b;
+}
+
+TORVPto TPLNBaseLabel::PreviewPos(int column, int row) const {
+  return {fMeasure.CellX(column), fMeasure.CellY(row)};
+}
+
+void TPLNBaseLabel::TakeOver(TPLNBaseLabel& other) {
+  fSelection.clear();
+  fItems.swap(other.fItems);
+  fLayers.swap(other.fLayers);
+  other.fItems.clear();
+  other.ResetLayers();
+  for (auto& it : fItems) it->fOwner = this;
+  fMeasure = other.fMeasure;
+  fUnits = other.fUnits;
+  fEditorMode = other.fEditorMode;
+  fLayerZOrder = other.fLayerZOrder;
+  fActiveLayer = other.fActiveLayer;
+  fFileVersion = other.fFileVersion;
+  fLastID = other.fLastID;
+  Title = other.Title;
+  PrintInfo = other.PrintInfo;
+  fModified = false;
+  NotifyChange(TORChange::Document);
+}
+
+}  // namespace Orv

@@ -1,0 +1,357 @@
+#pragma once
+// The document model: items, 2-D items, the point item and the document that owns them.
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "ORV.BaseDraw.h"
+#include "ORV.BinaryIO.h"
+#include "ORV.Layers.h"
+#include "ORV.Measure.h"
+#include "ORV.Pto.h"
+#include "ORV.Types.h"
+
+namespace Orv {
+
+class TPLNBaseLabel;
+
+// Current file version; the clipboard stream always uses 3200.
+constexpr std::int32_t kFileVersion = 3200;
+constexpr std::int32_t kClipboardVersion = 3200;
+
+class TPLNBaseItem {
+ public:
+  // A non-null owner takes ownership at once: items are made with `new` and never deleted by
+  // their creator. The layer defaults to the owner's active layer.
+  TPLNBaseItem(TPLNBaseLabel* owner, bool preview);
+  TPLNBaseItem(TPLNBaseLabel* owner, TPLNLayer* layer, bool preview);
+  virtual ~TPLNBaseItem() = default;
+  TPLNBaseItem(const TPLNBaseItem&) = delete;
+  TPLNBaseItem& operator=(const TPLNBaseItem&) = delete;
+
+  virtual std::int32_t KindCode() const = 0;
+  // Name of the kind, for messages and listings ("Rectangle").
+  virtual QString KindName() const = 0;
+
+  TPLNBaseLabel* Owner() const { return fOwner; }
+
+  // Points, counted from 1.
+  virtual int NumPoints() const { return static_cast<int>(fPoints.size()); }
+  TORVPto GetPoint(int i) const;
+  TORVPto GetPto(int i) const { return GetPoint(i); }
+  const std::vector<TORVPto>& Points() const { return fPoints; }
+  // Replaces the points with pts[0..highIndex], then recomputes what depends on them.
+  void AssignPoints(const TORVPto* pts, int highIndex);
+  void AssignPoints(std::initializer_list<TORVPto> pts) { AssignPoints(pts.begin(), int(pts.size()) - 1); }
+  void SetBase(int i, std::int64_t x, std::int64_t y);
+  // Coordinates in the owner's current unit.
+  void SetPointX(int i, double x);
+  void SetPointY(int i, double y);
+  // Recomputes derived values after the points changed and tells the document.
+  void Update();
+
+  TAlphaColor GetColor() const { return fColor; }
+  void SetColor(TAlphaColor c);
+  double GetPenWidth() const { return fPenWidth; }
+  void SetPenWidth(double w);
+  TORVineType GetLineType() const { return fLineType; }
+  void SetLineType(TORVineType t);
+  TPLNLayer* GetLayer() const { return fLayer; }
+  void SetLayer(TPLNLayer* layer);
+  std::int32_t GetID() const { return fID; }
+  void SetID(std::int32_t id) { fID = id; }
+  QString GetName() const { return fName; }
+  void SetName(const QString& n);
+  TORVItemState GetState() const { return fState; }
+  void SetState(TORVItemState s) { fState = s; }
+  std::uint16_t GetOptions() const { return fOptions; }
+  void SetOptions(std::uint16_t o);
+  bool IsPreview() const { return fPreview; }
+  // Both the item's layer and the item itself carry every bit of `bits`.
+  bool HasOptions(std::uint16_t bits) const;
+
+  // Bounds of the geometry in base units, widened by half the pen.
+  virtual TORVBounds GetBounds() const;
+  virtual void CheckFit(TORVBounds& b) const { b.Add(GetBounds()); }
+  virtual bool GetIsData() const { return false; }
+  virtual void Move(std::int64_t dx, std::int64_t dy);
+
+  // Kind code, then the record.
+  void Write(TBinaryWriter& w) const;
+  virtual void WriteData(TBinaryWriter& w) const;
+  virtual void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType);
+  virtual void WriteJson(QJsonObject& o) const;
+  virtual void ReadJson(std::int32_t version, const QJsonObject& o);
+
+  virtual void Draw(TPLNBaseDraw* /*draw*/) {}
+  virtual void Print(TPLNBaseDraw* /*draw*/) {}
+  void DrawElement(TPLNBaseDraw* draw) { Draw(draw); }
+  void PrintElement(TPLNBaseDraw* draw) { Print(draw); }
+
+ protected:
+  // Called after the points change; kinds with derived geometry recompute it here.
+  virtual void UpdatePoints() {}
+  // Raises an error when `n` points cannot define this kind.
+  virtual void CheckPointCount(int n) const;
+  void Changed();
+  std::vector<TORVPto> fPoints;
+
+ private:
+  friend class TPLNBaseLabel;
+  TPLNBaseLabel* fOwner = nullptr;
+  TPLNLayer* fLayer = nullptr;
+  QString fName;
+  TAlphaColor fColor = kBlack;
+  double fPenWidth = 250;
+  std::int32_t fID = 0;
+  std::uint16_t fOptions = Opt::Default;
+  TORVineType fLineType = 0;
+  TORVItemState fState = kStateNormal;
+  bool fPreview = false;
+};
+
+// An item with an area: fill colour, filled flag and whether the fill shows on screen.
+class TPLN2DItem : public TPLNBaseItem {
+ public:
+  using TPLNBaseItem::TPLNBaseItem;
+
+  TAlphaColor GetBackColor() const { return fBackColor; }
+  void SetBackColor(TAlphaColor c);
+  bool GetFilled() const { return fFilled; }
+  void SetFilled(bool f);
+  // False hides the fill on screen while print still fills (a fill meant for paper only).
+  bool Alpha() const { return fAlpha; }
+  void SetAlpha(bool a);
+  std::int64_t GetWidth() const;
+  std::int64_t GetHeight() const;
+
+  void WriteData(TBinaryWriter& w) const override;
+  void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) override;
+  void WriteJson(QJsonObject& o) const override;
+  void ReadJson(std::int32_t version, const QJsonObject& o) override;
+
+ private:
+  TAlphaColor fBackColor = kWhite;
+  bool fFilled = false;
+  bool fAlpha = true;
+};
+
+// Line-end marks of open figures.
+class TORVTerminators {
+ public:
+  TORVTermType GetFromType() const { return FromType; }
+  TORVTermType GetToType() const { return ToType; }
+  TAlphaColor GetFromColor() const { return FromColor; }
+  TAlphaColor GetToColor() const { return ToColor; }
+  float GetSizeFrom() const { return SizeFrom; }
+  float GetSizeTo() const { return SizeTo; }
+
+  TORVTermType FromType = 0;
+  TORVTermType ToType = 0;
+  TAlphaColor FromColor = kBlack;
+  TAlphaColor ToColor = kBlack;
+  float SizeFrom = 3.0f;  // millimetres
+  float SizeTo = 3.0f;
+
+  void WriteTerms(TBinaryWriter& w) const;
+  void ReadTerms(TBinaryReader& r);
+  void WriteTermsJson(QJsonObject& o) const;
+  void ReadTermsJson(const QJsonObject& o);
+};
+
+namespace Base {
+
+class TPLNBasePoint : public TPLNBaseItem {
+ public:
+  using TPLNBaseItem::TPLNBaseItem;
+  std::int32_t KindCode() const override { return Kind::Point; }
+  QString KindName() const override { return QStringLiteral("Point"); }
+  TORVBounds GetBounds() const override;
+
+ protected:
+  void CheckPointCount(int n) const override;
+};
+
+}  // namespace Base
+
+// Changes the document reports to its observers.
+enum class TORChange : std::uint8_t {
+  Document,   // everything may have changed (load, new, batch end)
+  Items,      // items added, removed or changed
+  Selection,
+  Layers,
+  Measure,
+  Units,
+  Modified,
+};
+using TORChangeValue = std::intptr_t;
+
+class IORObserver {
+ public:
+  virtual ~IORObserver() = default;
+  virtual void UpdateCtrl(TORChange change, TORChangeValue value) = 0;
+};
+
+// Print-run settings.
+struct TPLNPrintInfo {
+  std::int32_t PrinterIndex = -1;
+  std::int32_t FirstRow = 1;
+  std::int32_t FirstColumn = 1;
+  std::int32_t CurrentPage = 1;
+  std::int32_t LastPage = 1;
+  std::int32_t Counter = 1;
+  std::int32_t LabelsToPrint = 0;  // 0: every cell of the pages
+  bool MakeCopies = false;         // expand data-bound items into one copy per label
+};
+
+class TPLNBaseLabel {
+ public:
+  TPLNBaseLabel();
+  virtual ~TPLNBaseLabel();
+  TPLNBaseLabel(const TPLNBaseLabel&) = delete;
+  TPLNBaseLabel& operator=(const TPLNBaseLabel&) = delete;
+
+  // Items, counted from 1.
+  int GetItemsCount() const { return static_cast<int>(fItems.size()); }
+  TPLNBaseItem* GetItem(int i) const;
+  int IndexOf(const TPLNBaseItem* item) const;
+  void DeleteItem(int i);
+  // Removes every item (and the selection).
+  void ClearItems();
+  // Removes the per-label copies made for printing.
+  void ClearPreviewItems();
+  TPLNBaseItem* FindByID(std::int32_t id) const;
+  // By name, or by ID written as a number; case-insensitive when `exact` is false.
+  TPLNBaseItem* SearchItem(const QString& name, bool exact) const;
+
+  // Layers, counted from 1; layer 1 always exists.
+  int GetLayersCount() const { return static_cast<int>(fLayers.size()); }
+  TPLNLayer* GetLayer(int i) const;
+  int LayerIndex(const TPLNLayer* layer) const;
+  TPLNLayer* GetActiveLayer() const { return fLayers[fActiveLayer].get(); }
+  int GetActiveLayerIndex() const { return fActiveLayer + 1; }
+  void SetActiveLayer(int i);
+  TPLNLayer* AddLayer(const QString& name);
+  // Moves the items of the deleted layer to layer 1; layer 1 cannot be deleted.
+  void DeleteLayer(int i);
+
+  const TPLNMeasure& Measure() const { return fMeasure; }
+  void SetMeasure(const TPLNMeasure& m);
+  TORVUnits GetUnits() const { return fUnits; }
+  void SetUnits(TORVUnits u);
+  std::uint8_t GetEditorMode() const { return fEditorMode; }
+  void SetEditorMode(std::uint8_t m);
+  bool GetLayerZOrder() const { return fLayerZOrder; }
+  void SetLayerZOrder(bool b);
+  bool GetEditable() const { return fEditable; }
+  void SetEditable(bool b) { fEditable = b; }
+  QString Title;
+  QString ImageFolder;
+  QString LibraryFolder;
+  TPLNPrintInfo PrintInfo;
+
+  // Selection.
+  int GetSelectionCount() const { return static_cast<int>(fSelection.size()); }
+  TPLNBaseItem* GetSelection(int i) const;
+  bool IsSelected(const TPLNBaseItem* item) const;
+  void Select(TPLNBaseItem* item);
+  void Unselect(TPLNBaseItem* item);
+  void ClearSelection();
+
+  // Batching: observers hear one Document change at the outermost EndUpdate.
+  void BeginUpdate(bool flag = false);
+  void EndUpdate();
+  void BeginRead(bool paste);
+  void EndRead(bool notify);
+  bool IsUpdating() const { return fUpdateCount > 0; }
+  bool IsReading() const { return fReadCount > 0; }
+
+  void AddObserver(IORObserver* o);
+  void RemoveObserver(IORObserver* o);
+  void NotifyChange(TORChange change, TORChangeValue value = 0);
+
+  bool GetModified() const { return fModified; }
+  void SetModified(bool m);
+
+  void AddState(int state) { fStates |= (1u << state); }
+  void RemoveState(int state) { fStates &= ~(1u << state); }
+  bool HasState(int state) const { return (fStates & (1u << state)) != 0; }
+
+  std::int32_t GetFileVersion() const { return fFileVersion; }
+
+  // Binary file: the header (magic and version), then the document's own data.
+  void ReadBaseData(TBinaryReader& r);
+  void ReadData(TBinaryReader& r);
+  void WriteBaseData(TBinaryWriter& w) const;
+  void WriteData(TBinaryWriter& w) const;
+  // JSON: the document's own keys (items are read by the host, which knows the classes).
+  void ReadJson(const QJsonObject& o);
+  QJsonObject GetJson() const;
+
+  // Internal clipboard: Int32 count, then each item's record (kind code first).
+  QByteArray& ClipboardStream() { return fClipboard; }
+  void CopySelection();
+
+  // Stable sort of the items by layer order when layers decide the z-order.
+  void SortItemsZLayer();
+  // Bounds of every visible item, in base units.
+  TORVBounds CheckFit() const;
+  // Top-left of a label cell in base units.
+  TORVPto PreviewPos(int column, int row) const;
+
+  // Takes over the content of `other` (a freshly read document); `other` is left empty.
+  void TakeOver(TPLNBaseLabel& other);
+
+  // Creation hooks that the graphical document implements through the factory.
+  virtual TPLNBaseItem* AddBasePoint(std::int64_t, std::int64_t) { return nullptr; }
+  virtual TPLNBaseItem* AddBaseLine(std::int64_t, std::int64_t, std::int64_t, std::int64_t) { return nullptr; }
+  virtual TPLNBaseItem* AddBaseRectangle(std::int64_t, std::int64_t, std::int64_t, std::int64_t) { return nullptr; }
+  virtual TPLNBaseItem* AddBaseEllipse(std::int64_t, std::int64_t, std::int64_t, std::int64_t) { return nullptr; }
+  virtual TPLNBaseItem* AddBaseCircle(std::int64_t, std::int64_t, std::int64_t) { return nullptr; }
+  virtual TPLNBaseItem* AddBaseArc(std::int64_t, std::int64_t, std::int64_t, double, double) { return nullptr; }
+  virtual TPLNBaseItem* AddBaseSector(std::int64_t, std::int64_t, std::int64_t, double, double) { return nullptr; }
+  virtual TPLNBaseItem* AddBasePolyLine(const std::vector<std::int64_t>&) { return nullptr; }
+  virtual TPLNBaseItem* AddBasePolygon(const std::vector<std::int64_t>&) { return nullptr; }
+  virtual TPLNBaseItem* AddBaseBezier(const std::vector<std::int64_t>&) { return nullptr; }
+  virtual void CreateElementFromStream(QIODevice* /*stream*/) {}
+  virtual void PasteSelection() {}
+
+ protected:
+  void EndUpdateSelection();
+  // Drops the items after the first `count` (undoing a failed paste).
+  void TruncateItems(std::size_t count);
+  // Items added since the last paste began, for selecting what was pasted.
+  std::size_t fPasteStart = 0;
+
+ private:
+  friend class TPLNBaseItem;
+  void InsertItem(TPLNBaseItem* item);
+  void ItemChanged(TPLNBaseItem* item);
+  void ResetLayers();
+
+  std::vector<std::unique_ptr<TPLNBaseItem>> fItems;
+  std::vector<std::unique_ptr<TPLNLayer>> fLayers;
+  std::vector<TPLNBaseItem*> fSelection;
+  std::vector<IORObserver*> fObservers;
+  TPLNMeasure fMeasure;
+  QByteArray fClipboard;
+  std::int32_t fLastID = 0;
+  std::int32_t fFileVersion = kFileVersion;
+  int fActiveLayer = 0;
+  int fUpdateCount = 0;
+  int fReadCount = 0;
+  bool fPendingChange = false;
+  bool fModified = false;
+  bool fLayerZOrder = false;
+  bool fEditable = true;
+  std::uint8_t fEditorMode = 0;
+  TORVUnits fUnits = TORVUnits::mm;
+  std::uint32_t fStates = 0;
+};
+
+}  // namespace Orv

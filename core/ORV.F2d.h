@@ -1,0 +1,109 @@
+#pragma once
+// Closed figures: rectangle, circle, ellipse, polygon, sector, Bézier curve.
+
+#include "ORV.Base.h"
+
+namespace Orv::F2d {
+
+// Shapes defined by the box between two opposite corners.
+class TPLNBoxItem : public TPLN2DItem {
+ public:
+  using TPLN2DItem::TPLN2DItem;
+
+ protected:
+  void CheckPointCount(int n) const override;
+};
+
+class TPLNBaseRectangle : public TPLNBoxItem {
+ public:
+  using TPLNBoxItem::TPLNBoxItem;
+  std::int32_t KindCode() const override { return Kind::Rectangle; }
+  QString KindName() const override { return QStringLiteral("Rectangle"); }
+  // Corner radius in millimetres and in base units.
+  float GetRadio() const { return static_cast<float>(fRadius / 1000.0); }
+  std::int64_t GetBaseRadio() const { return fRadius; }
+  void SetBaseRadio(std::int64_t r);
+
+  void WriteData(TBinaryWriter& w) const override;
+  void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) override;
+  void WriteJson(QJsonObject& o) const override;
+  void ReadJson(std::int32_t version, const QJsonObject& o) override;
+
+ private:
+  std::int64_t fRadius = 0;
+};
+
+class TPLNBaseCircle : public TPLNBoxItem {
+ public:
+  using TPLNBoxItem::TPLNBoxItem;
+  std::int32_t KindCode() const override { return Kind::Circle; }
+  QString KindName() const override { return QStringLiteral("Circle"); }
+};
+
+class TPLNBaseEllipse : public TPLNBoxItem {
+ public:
+  using TPLNBoxItem::TPLNBoxItem;
+  std::int32_t KindCode() const override { return Kind::Ellipse; }
+  QString KindName() const override { return QStringLiteral("Ellipse"); }
+};
+
+class TPLNBasePolygon : public TPLN2DItem {
+ public:
+  TPLNBasePolygon(TPLNBaseLabel* owner, bool preview) : TPLN2DItem(owner, preview) {}
+  TPLNBasePolygon(TPLNBaseLabel* owner, TPLNLayer* layer, bool preview) : TPLN2DItem(owner, layer, preview) {}
+  TPLNBasePolygon(TPLNBaseLabel* owner, int nPoints, bool preview);
+  TPLNBasePolygon(TPLNBaseLabel* owner, TPLNLayer* layer, int nPoints, bool preview);
+  std::int32_t KindCode() const override { return Kind::Polygon; }
+  QString KindName() const override { return QStringLiteral("Polygon"); }
+
+ protected:
+  // Any count is kept; fewer than two points simply draw nothing.
+  void CheckPointCount(int) const override {}
+};
+
+// A pie slice of the circle inscribed in the box; angles in degrees, clockwise on the page.
+class TPLNBaseSector : public TPLNBoxItem {
+ public:
+  using TPLNBoxItem::TPLNBoxItem;
+  std::int32_t KindCode() const override { return Kind::Sector; }
+  QString KindName() const override { return QStringLiteral("Sector"); }
+  double GetAngleStart() const { return fStart; }
+  double GetAngleGap() const { return fGap; }
+  void SetAngleStart(double a);
+  void SetAngleGap(double g);
+  std::int64_t GetBaseCenterX() const;
+  std::int64_t GetBaseCenterY() const;
+  std::int64_t GetBaseRadio() const;
+
+  void WriteData(TBinaryWriter& w) const override;
+  void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) override;
+  void WriteJson(QJsonObject& o) const override;
+  void ReadJson(std::int32_t version, const QJsonObject& o) override;
+
+ private:
+  double fStart = 0;
+  double fGap = 90;
+};
+
+// A start point followed by (control, control, end) triples.
+class TPLNBaseBezier : public TPLN2DItem, public TORVTerminators {
+ public:
+  TPLNBaseBezier(TPLNBaseLabel* owner, bool preview) : TPLN2DItem(owner, preview) {}
+  TPLNBaseBezier(TPLNBaseLabel* owner, TPLNLayer* layer, bool preview) : TPLN2DItem(owner, layer, preview) {}
+  TPLNBaseBezier(TPLNBaseLabel* owner, int nPoints, bool preview);
+  TPLNBaseBezier(TPLNBaseLabel* owner, TPLNLayer* layer, int nPoints, bool preview);
+  std::int32_t KindCode() const override { return Kind::Bezier; }
+  QString KindName() const override { return QStringLiteral("Bezier"); }
+
+ protected:
+  void CheckPointCount(int) const override {}
+
+ public:
+
+  void WriteData(TBinaryWriter& w) const override;
+  void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) override;
+  void WriteJson(QJsonObject& o) const override;
+  void ReadJson(std::int32_t version, const QJsonObject& o) override;
+};
+
+}  // namespace Orv::F2d

@@ -1,0 +1,84 @@
+#include "ORV.Layers.h"
+
+#include <QJsonArray>
+
+#include "ORV.Json.h"
+
+namespace Orv {
+
+void TPLNLayer::Write(TBinaryWriter& w) const {
+  w.WriteString(Name);
+  w.WriteUInt32(PenColor);
+  w.WriteUInt32(BackColor);
+  w.WriteDouble(PenWidth);
+  w.WriteString(FontName);
+  w.WriteSingle(FontHeight);
+  w.WriteUInt32(FontColor);
+  w.WriteBoolean(Bold);
+  w.WriteBoolean(Italic);
+  w.WriteUInt16(Options);
+  w.WriteString(BackImageFile);
+  for (std::int64_t m : BackMargins) w.WriteInt64(m);
+}
+
+void TPLNLayer::Read(TBinaryReader& r, std::int32_t /*version*/) {
+  Name = r.ReadString();
+  PenColor = r.ReadUInt32();
+  BackColor = r.ReadUInt32();
+  PenWidth = r.ReadDouble();
+  FontName = r.ReadString();
+  FontHeight = r.ReadSingle();
+  FontColor = r.ReadUInt32();
+  Bold = r.ReadBoolean();
+  Italic = r.ReadBoolean();
+  Options = r.ReadUInt16();
+  BackImageFile = r.ReadString();
+  for (std::int64_t& m : BackMargins) m = r.ReadInt64();
+  if (PenWidth < 0 || FontHeight < 0)
+    throw EPLNError(QStringLiteral("layer \"%1\" has a negative pen width or font height").arg(Name));
+}
+
+QJsonObject TPLNLayer::ToJson() const {
+  QJsonObject o;
+  o.insert(QStringLiteral("Name"), Name);
+  o.insert(QStringLiteral("PenColor"), Json::ColorValue(PenColor));
+  o.insert(QStringLiteral("BackColor"), Json::ColorValue(BackColor));
+  o.insert(QStringLiteral("PenWidth"), PenWidth);
+  o.insert(QStringLiteral("FontName"), FontName);
+  o.insert(QStringLiteral("FontHeight"), FontHeight);
+  o.insert(QStringLiteral("FontColor"), Json::ColorValue(FontColor));
+  o.insert(QStringLiteral("Bold"), Bold);
+  o.insert(QStringLiteral("Italic"), Italic);
+  o.insert(QStringLiteral("Options"), Options);
+  if (!BackImageFile.isEmpty()) o.insert(QStringLiteral("BackImageFile"), BackImageFile);
+  o.insert(QStringLiteral("BackMargins"),
+           QJsonArray{double(BackMargins[0]), double(BackMargins[1]), double(BackMargins[2]), double(BackMargins[3])});
+  return o;
+}
+
+void TPLNLayer::FromJson(const QJsonObject& o) {
+  Name = Json::Str(o, "Name", Name);
+  PenColor = Json::Color(o, "PenColor", PenColor);
+  BackColor = Json::Color(o, "BackColor", BackColor);
+  PenWidth = Json::Num(o, "PenWidth", PenWidth);
+  FontName = Json::Str(o, "FontName", FontName);
+  FontHeight = static_cast<float>(Json::Num(o, "FontHeight", FontHeight));
+  FontColor = Json::Color(o, "FontColor", FontColor);
+  Bold = Json::Bool(o, "Bold", Bold);
+  Italic = Json::Bool(o, "Italic", Italic);
+  Options = static_cast<std::uint16_t>(Json::Int(o, "Options", Options));
+  BackImageFile = Json::Str(o, "BackImageFile");
+  const QJsonValue m = o.value(QStringLiteral("BackMargins"));
+  if (m.isArray()) {
+    const QJsonArray a = m.toArray();
+    if (a.size() != 4) throw EPLNError(QStringLiteral("\"BackMargins\" must hold four numbers"));
+    for (int i = 0; i < 4; ++i) {
+      if (!a[i].isDouble()) throw EPLNError(QStringLiteral("\"BackMargins\" must hold four numbers"));
+      BackMargins[i] = static_cast<std::int64_t>(a[i].toDouble());
+    }
+  }
+  if (PenWidth < 0 || FontHeight < 0)
+    throw EPLNError(QStringLiteral("layer \"%1\" has a negative pen width or font height").arg(Name));
+}
+
+}  // namespace Orv

@@ -1,0 +1,184 @@
+#include "ORV.Line.h"
+
+#include <cmath>
+
+#include "ORV.Draw2D.h"
+#include "ORV.Json.h"
+
+namespace Orv::Line {
+
+namespace {
+constexpr double kPi = 3.14159265358979323846;
+}
+
+void TPLNBaseLine::CheckPointCount(int n) const {
+  if (n != 2) throw EPLNError(QStringLiteral("Line needs 2 points, not %1").arg(n));
+}
+
+// ---------------------------------------------------------------- polyline
+
+TPLNBasePolyLine::TPLNBasePolyLine(TPLNBaseLabel* owner, int nPoints, bool preview)
+    : TPLNBaseItem(owner, preview) {
+  fPoints.resize(nPoints > 0 ? nPoints : 0);
+}
+TPLNBasePolyLine::TPLNBasePolyLine(TPLNBaseLabel* owner, TPLNLayer* layer, int nPoints, bool preview)
+    : TPLNBaseItem(owner, layer, preview) {
+  fPoints.resize(nPoints > 0 ? nPoints : 0);
+}
+
+void TPLNBasePolyLine::WriteData(TBinaryWriter& w) const {
+  TPLNBaseItem::WriteData(w);
+  WriteTerms(w);
+}
+void TPLNBasePolyLine::ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) {
+  TPLNBaseItem::ReadData(version, r, readType);
+  ReadTerms(r);
+}
+void TPLNBasePolyLine::WriteJson(QJsonObject& o) const {
+  TPLNBaseItem::WriteJson(o);
+  WriteTermsJson(o);
+}
+void TPLNBasePolyLine::ReadJson(std::int32_t version, const QJsonObject& o) {
+  TPLNBaseItem::ReadJson(version, o);
+  ReadTermsJson(o);
+}
+
+// ---------------------------------------------------------------- arc
+
+TPLNBaseArc::TPLNBaseArc(TPLNBaseLabel* owner, std::int64_t x1, std::int64_t y1, std::int64_t x2,
+                         std::int64_t y2, std::int64_t x3, std::int64_t y3, bool preview)
+    : TPLNBaseItem(owner, preview) {
+  fPoints = {{x1, y1}, {x2, y2}, {x3, y3}};
+  UpdatePoints();
+}
+
+void TPLNBaseArc::CheckPointCount(int n) const {
+  if (n != 2 && n != 3) throw EPLNError(QStringLiteral("Arc needs 3 points, not %1").arg(n));
+}
+
+void TPLNBaseArc::SetAngles(double start, double sweep) {
+  fStart = start;
+  fSweep = std::clamp(sweep, -2 * kPi, 2 * kPi);
+  ComputePoints();
+  Changed();
+}
+
+void TPLNBaseArc::SetCircle(TORVPto center, std::int64_t radius) {
+  fCenter = center;
+  fRadius = radius < 0 ? -radius : radius;
+  ComputePoints();
+  Changed();
+}
+
+void TPLNBaseArc::UpdatePoints() {
+  if (fPoints.size() == 2) {
+    // The box of the circle.
+    const TORVPto a = fPoints[0], b = fPoints[1];
+    fCenter = {(a.X + b.X) / 2, (a.Y + b.Y) / 2};
+    fRadius = std::min(std::llabs(b.X - a.X), std::llabs(b.Y - a.Y)) / 2;
+  } else if (fPoints.size() == 3) {
+    const TORVPto p1 = fPoints[0], p2 = fPoints[1], p3 = fPoints[2];
+    std::int64_t cx, cy, r;
+    if (TDraw2D::CircleThreePoints(p1.X, p1.Y, p2.X, p2.Y, p3.X, p3.Y, cx, cy, r)) {
+      fCenter = {cx, cy};
+      fRadius = r;
+      const double a1 = std::atan2(double(p1.Y - cy), double(p1.X - cx));
+      const double a2 = std::atan2(double(p2.Y - cy), double(p2.X - cx));
+      const double a3 = std::atan2(double(p3.Y - cy), double(p3.X - cx));
+      const double cw = TDraw2D::NormalizeAngle(a3 - a1);
+      fStart = a1;
+      // Clockwise when the middle point lies on the clockwise way from start to end.
+      fSweep = TDraw2D::NormalizeAngle(a2 - a1) <= cw ? cw : cw - 2 * kPi;
+    } else {
+      // Collinear points: a half circle over the outer two.
+      TDraw2D::CircleTwoPoints(p1.X, p1.Y, p3.X, p3.Y, cx, cy, r);
+      fCenter = {cx, cy};
+      fRadius = r;
+      fStart = std::atan2(double(p1.Y - cy), double(p1.X - cx));
+      fSweep = kPi;
+    }
+  }
+  ComputePoints();
+}
+
+void TPLNBaseArc::ComputePoints() {
+  auto at = [this](double a) {
+    return TORVPto{fCenter.X + Utils::RoundHalfAway(fRadius * std::cos(a)),
+                   fCenter.Y + Utils::RoundHalfAway(fRadius * std::sin(a))};
+  };
+  fPoints = {at(fStart), at(fStart + fSweep / 2), at(fStart + fSweep)};
+}
+
+TORVBounds TPLNBaseArc::GetBounds() const {
+  TORVBounds b;
+  for (const TORVPto& p : fPoints) b.Add(p);
+  // Extremes of the circle that the sweep passes.
+  for (int k = -4; k <= 8; ++k) {
+    const double a = k * kPi / 2;
+    const double lo = std::min(fStart, fStart + fSweep), hi = std::max(fStart, fStart + fSweep);
+    if (a > lo && a < hi)
+      b.Add(fCenter.X + Utils::RoundHalfAway(fRadius * std::cos(a)), fCenter.Y + Utils::RoundHalfAway(fRadius * std::sin(a)));
+  }
+  const auto half = static_cast<std::int64_t>(GetPenWidth() / 2);
+  b.X1 -= half;
+  b.Y1 -= half;
+  b.X2 += half;
+  b.Y2 += half;
+  return b;
+}
+
+void TPLNBaseArc::Move(std::int64_t dx, std::int64_t dy) {
+  fCenter.X += dx;
+  fCenter.Y += dy;
+  ComputePoints();
+  Changed();
+}
+
+void TPLNBaseArc::WriteData(TBinaryWriter& w) const {
+  TPLNBaseItem::WriteData(w);
+  w.WriteInt64(fCenter.X);
+  w.WriteInt64(fCenter.Y);
+  w.WriteInt64(fRadius);
+  w.WriteDouble(fStart);
+  w.WriteDouble(fSweep);
+  WriteTerms(w);
+}
+
+void TPLNBaseArc::ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) {
+  TPLNBaseItem::ReadData(version, r, readType);
+  fCenter.X = r.ReadInt64();
+  fCenter.Y = r.ReadInt64();
+  fRadius = r.ReadInt64();
+  fStart = r.ReadDouble();
+  fSweep = r.ReadDouble();
+  if (fRadius < 0 || std::abs(fSweep) > 2 * kPi + 1e-9) throw EPLNError(QStringLiteral("Arc with an invalid radius or sweep"));
+  ReadTerms(r);
+  ComputePoints();
+}
+
+void TPLNBaseArc::WriteJson(QJsonObject& o) const {
+  TPLNBaseItem::WriteJson(o);
+  o.insert(QStringLiteral("Center"), QJsonArray{double(fCenter.X), double(fCenter.Y)});
+  o.insert(QStringLiteral("Radius"), double(fRadius));
+  o.insert(QStringLiteral("Start"), fStart);
+  o.insert(QStringLiteral("Sweep"), fSweep);
+  WriteTermsJson(o);
+}
+
+void TPLNBaseArc::ReadJson(std::int32_t version, const QJsonObject& o) {
+  TPLNBaseItem::ReadJson(version, o);
+  // Centre, radius and angles, when present, are exact; otherwise the points define the arc.
+  if (o.contains(QStringLiteral("Radius"))) {
+    std::vector<TORVPto> c = Json::Points(QJsonObject{{QStringLiteral("C"), QJsonArray{o.value(QStringLiteral("Center"))}}}, "C");
+    if (c.size() != 1) throw EPLNError(QStringLiteral("\"Center\" must be an [x, y] pair"));
+    fCenter = c[0];
+    fRadius = Json::Int(o, "Radius", fRadius);
+    fStart = Json::Num(o, "Start", fStart);
+    fSweep = Json::Num(o, "Sweep", fSweep);
+    if (fRadius < 0 || std::abs(fSweep) > 2 * kPi + 1e-9) throw EPLNError(QStringLiteral("Arc with an invalid radius or sweep"));
+  }
+  ReadTermsJson(o);
+  ComputePoints();
+}
+
+}  // namespace Orv::Line

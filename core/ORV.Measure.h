@@ -1,0 +1,58 @@
+#pragma once
+// Paper, label grid and drawing scale of a document.
+
+#include <QJsonObject>
+#include <QString>
+#include <cstdint>
+
+#include "ORV.BinaryIO.h"
+
+namespace Orv {
+
+class TPLNMeasure {
+ public:
+  enum Size : int {
+    PaperWidth = 0,
+    PaperHeight = 1,
+    LabelWidth = 2,
+    LabelHeight = 3,
+    LeftMargin = 4,
+    TopMargin = 5,
+    HorzGap = 6,
+    VertGap = 7,
+  };
+
+  // Sizes in base units, indexed by `Size`. Defaults: one A4 portrait label.
+  std::int64_t Sizes[8] = {210000, 297000, 210000, 297000, 0, 0, 0, 0};
+  std::int32_t Rows = 1;
+  std::int32_t Columns = 1;
+  QString LabelName = QStringLiteral("A4");
+  std::int64_t DrawScale = 1;
+
+  std::int64_t GetSize(int kind, bool /*scaled*/ = false) const {
+    return kind >= 0 && kind < 8 ? Sizes[kind] : 0;
+  }
+  void SetSize(int kind, std::int64_t value) {
+    if (kind >= 0 && kind < 8) Sizes[kind] = value;
+  }
+  bool IsLandscape() const { return Sizes[PaperHeight] < Sizes[PaperWidth]; }
+  // Top-left corner of a label cell (1-based row and column) in base units.
+  std::int64_t CellX(int column) const {
+    return Sizes[LeftMargin] + (column - 1) * (Sizes[LabelWidth] + Sizes[HorzGap]);
+  }
+  std::int64_t CellY(int row) const {
+    return Sizes[TopMargin] + (row - 1) * (Sizes[LabelHeight] + Sizes[VertGap]);
+  }
+
+  // Raises EPLNError when a size or count makes no sense.
+  void Validate() const;
+
+  void Write(TBinaryWriter& w) const;
+  void Read(TBinaryReader& r, std::int32_t version);
+  QJsonObject ToJson() const;
+  void FromJson(const QJsonObject& o);
+
+  friend bool operator==(const TPLNMeasure& a, const TPLNMeasure& b);
+};
+
+}  // namespace Orv

@@ -1,0 +1,84 @@
+#pragma once
+// Creates items by coordinates, as the drawable classes, with the active layer's defaults.
+// "Add" forms take floats in the document's unit, "AddBase" forms base units.
+
+#include <cstdint>
+#include <vector>
+
+#include "ORV.Base.h"
+
+namespace Orv::Fmx {
+
+class TPLNFactory {
+ public:
+  static inline std::int32_t fDPIX = 96;
+  static inline std::int32_t fDPIY = 96;
+  static void SetDPI(std::int32_t x, std::int32_t y) {
+    fDPIX = x;
+    fDPIY = y;
+  }
+
+  static TPLNBaseItem* AddPoint(TPLNBaseLabel* doc, float x, float y);
+  static TPLNBaseItem* AddBasePoint(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y);
+  static TPLNBaseItem* AddLine(TPLNBaseLabel* doc, float x1, float y1, float x2, float y2);
+  static TPLNBaseItem* AddBaseLine(TPLNBaseLabel* doc, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2);
+  static TPLNBaseItem* AddRectangle(TPLNBaseLabel* doc, float x, float y, float w, float h);
+  static TPLNBaseItem* AddBaseRectangle(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h);
+  static TPLNBaseItem* AddEllipse(TPLNBaseLabel* doc, float cx, float cy, float rx, float ry);
+  static TPLNBaseItem* AddBaseEllipse(TPLNBaseLabel* doc, std::int64_t cx, std::int64_t cy, std::int64_t rx, std::int64_t ry);
+  static TPLNBaseItem* AddCircle(TPLNBaseLabel* doc, float cx, float cy, float r);
+  static TPLNBaseItem* AddBaseCircle(TPLNBaseLabel* doc, std::int64_t cx, std::int64_t cy, std::int64_t r);
+  static TPLNBaseItem* AddCircle2P(TPLNBaseLabel* doc, float x1, float y1, float x2, float y2);
+  static TPLNBaseItem* AddBaseCircle2P(TPLNBaseLabel* doc, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2);
+  // No item when the three points are collinear.
+  static TPLNBaseItem* AddCircle3P(TPLNBaseLabel* doc, float x1, float y1, float x2, float y2, float x3, float y3);
+  static TPLNBaseItem* AddBaseCircle3P(TPLNBaseLabel* doc, std::int64_t x1, std::int64_t y1, std::int64_t x2,
+                                       std::int64_t y2, std::int64_t x3, std::int64_t y3);
+  // Angles in radians, clockwise on the page.
+  static TPLNBaseItem* AddArc(TPLNBaseLabel* doc, float cx, float cy, float r, double start, double sweep);
+  static TPLNBaseItem* AddBaseArc(TPLNBaseLabel* doc, std::int64_t cx, std::int64_t cy, std::int64_t r, double start,
+                                  double sweep);
+  // Through start, a point on the arc, end.
+  static TPLNBaseItem* AddArc(TPLNBaseLabel* doc, float x1, float y1, float x2, float y2, float x3, float y3);
+  static TPLNBaseItem* AddBaseArc(TPLNBaseLabel* doc, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
+                                  std::int64_t x3, std::int64_t y3);
+  // Angles in degrees, clockwise on the page.
+  static TPLNBaseItem* AddSector(TPLNBaseLabel* doc, float cx, float cy, float r, double start, double gap);
+  static TPLNBaseItem* AddBaseSector(TPLNBaseLabel* doc, std::int64_t cx, std::int64_t cy, std::int64_t r, double start,
+                                     double gap);
+  static TPLNBaseItem* AddSector2P(TPLNBaseLabel* doc, float x1, float y1, float x2, float y2, double start, double gap);
+  static TPLNBaseItem* AddBaseSector2P(TPLNBaseLabel* doc, std::int64_t x1, std::int64_t y1, std::int64_t x2,
+                                       std::int64_t y2, double start, double gap);
+  static TPLNBaseItem* AddSector3P(TPLNBaseLabel* doc, float x1, float y1, float x2, float y2, float x3, float y3,
+                                   double start, double gap);
+  static TPLNBaseItem* AddBaseSector3P(TPLNBaseLabel* doc, std::int64_t x1, std::int64_t y1, std::int64_t x2,
+                                       std::int64_t y2, std::int64_t x3, std::int64_t y3, double start, double gap);
+
+  // Point lists x1, y1, x2, y2, ...; an odd count raises "EventNumber", a base polygon of fewer
+  // than three points raises "Polygon". Nothing is created when they raise.
+  static TPLNBaseItem* AddPolyLine(TPLNBaseLabel* doc, const std::vector<float>& values);
+  static TPLNBaseItem* AddBasePolyLine(TPLNBaseLabel* doc, const std::vector<std::int64_t>& values);
+  static TPLNBaseItem* AddPolygon(TPLNBaseLabel* doc, const std::vector<float>& values);
+  static TPLNBaseItem* AddBasePolygon(TPLNBaseLabel* doc, const std::vector<std::int64_t>& values);
+  static TPLNBaseItem* AddBezier(TPLNBaseLabel* doc, const std::vector<float>& values);
+  static TPLNBaseItem* AddBaseBezier(TPLNBaseLabel* doc, const std::vector<std::int64_t>& values);
+};
+
+// The document with the creation hooks routed through the factory.
+class TPLNSharedFMX : public TPLNBaseLabel {
+ public:
+  TPLNSharedFMX() = default;
+
+  TPLNBaseItem* AddBasePoint(std::int64_t x, std::int64_t y) override;
+  TPLNBaseItem* AddBaseLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) override;
+  TPLNBaseItem* AddBaseRectangle(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) override;
+  TPLNBaseItem* AddBaseEllipse(std::int64_t cx, std::int64_t cy, std::int64_t rx, std::int64_t ry) override;
+  TPLNBaseItem* AddBaseCircle(std::int64_t cx, std::int64_t cy, std::int64_t r) override;
+  TPLNBaseItem* AddBaseArc(std::int64_t cx, std::int64_t cy, std::int64_t r, double start, double sweep) override;
+  TPLNBaseItem* AddBaseSector(std::int64_t cx, std::int64_t cy, std::int64_t r, double start, double gap) override;
+  TPLNBaseItem* AddBasePolyLine(const std::vector<std::int64_t>& values) override;
+  TPLNBaseItem* AddBasePolygon(const std::vector<std::int64_t>& values) override;
+  TPLNBaseItem* AddBaseBezier(const std::vector<std::int64_t>& values) override;
+};
+
+}  // namespace Orv::Fmx

@@ -1,0 +1,223 @@
+#include "ORV.FMX.Export.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QSaveFile>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "ORV.Canvas.Document.h"
+#include "ORV.Canvas.h"
+#include "ORV.FMX.Types.h"
+#include "ORV.FMX.h"
+
+namespace Orv::Fmx {
+
+namespace {
+// Bitmaps beyond this many pixels would need gigabytes; refuse them with a message instead.
+constexpr double kMaxBitmapPixels = 400.0 * 1000 * 1000;
+constexpr double kMaxSide = 65535;
+
+const char* BitmapFormat(TORVExport t) {
+  switch (t) {
+    case TORVExport::PNG: return "PNG";
+    case TORVExport::JPEG: return "JPEG";
+    case TORVExport::BMP: return "BMP";
+    default: return nullptr;
+  }
+}
+}  // namespace
+
+int ExportDPI(TORVExport type) { return (type == TORVExport::PDF || type == TORVExport::XPS) ? 300 : 96; }
+
+TExportLayout ComputeExportLayout(const TPlanoraFMX& doc, TORVExport type, float scale, bool fit, std::int32_t page) {
+  const int dpi = ExportDPI(type);
+  const TPLNMeasure& m = doc.Measure();
+  TExportLayout l;
+  l.Sheet = !fit || page != 0;
+  if (l.Sheet) {
+    l.Width = m.GetSize(TPLNMeasure::PaperWidth) * double(scale) * dpi / 25400.0;
+    l.Height = m.GetSize(TPLNMeasure::PaperHeight) * double(scale) * dpi / 25400.0;
+    return l;
+  }
+  TORVBounds b = doc.CheckFit();
+  if (b.IsEmpty()) b = {0, 0, 0, 0};
+  // A margin of one millimetre on paper around the drawn extent.
+  const std::int64_t ds = std::max<std::int64_t>(1, m.DrawScale);
+  const std::int64_t pad = ds * 1000;
+  b.X1 -= pad;
+  b.Y1 -= pad;
+  b.X2 += pad;
+  b.Y2 += pad;
+  l.X1 = b.X1;
+  l.Y1 = b.Y1;
+  l.Width = std::max(10.0, (b.X2 - b.X1) * double(scale) * dpi / (double(ds) * 25400.0));
+  l.Height = std::max(10.0, (b.Y2 - b.Y1) * double(scale) * dpi / (double(ds) * 25400.0));
+  return l;
+}
+
+void DrawExportPage(const TPlanoraFMX& doc, TPLNDraw& draw, const TExportLayout& layout, int dpi) {
+  const std::uint16_t need = Opt::Visible | Opt::Export;
+  auto drawItems = [&] {
+    for (int i = 1; i <= doc.GetItemsCount(); ++i) {
+      TPLNBaseItem* item = doc.GetItem(i);
+      if (item->HasOptions(need)) item->DrawElement(&draw);
+    }
+  };
+  if (!layout.Sheet) {
+    draw.OriginX = static_cast<float>(-layout.X1 * draw.PixPerBaseX);
+    draw.OriginY = static_cast<float>(-layout.Y1 * draw.PixPerBaseY);
+    drawItems();
+    return;
+  }
+  const TPLNMeasure& m = doc.Measure();
+  const TPLNPrintInfo& pi = doc.PrintInfo;
+  const bool firstPage = pi.CurrentPage <= 1;
+  int row = firstPage ? std::clamp(pi.FirstRow, 1, m.Rows) : 1;
+  int column = firstPage ? std::clamp(pi.FirstColumn, 1, m.Columns) : 1;
+  int counter = 0;
+  const int limit = pi.LabelsToPrint > 0 ? pi.LabelsToPrint : m.Rows * m.Columns;
+  for (; row <= m.Rows && counter < limit; ++row, column = 1) {
+    draw.Row = static_cast<std::int16_t>(row);
+    draw.OriginY = static_cast<float>(m.CellY(row) * dpi / 25400.0);
+    for (; column <= m.Columns && counter < limit; ++column, ++counter) {
+      draw.Col = static_cast<std::int16_t>(column);
+      draw.OriginX = static_cast<float>(m.CellX(column) * dpi / 25400.0);
+      drawItems();
+    }
+  }
+}
+
+TExportThread::TExportThread(TPlanoraFMX* label, const QString& fileName, TORVExport exportType, bool fit,
+                             bool checkData, bool transparent, float scale, std::int16_t quality, std::int32_t page)
+    : mLabel(label),
+      mFileName(fileName),
+      mExportType(exportType),
+      mFit(fit),
+      mCheckData(checkData),
+      mTransparent(transparent),
+      mScale(std::clamp(scale, 0.2f, 5.0f)),
+      mQuality(quality),
+      mPage(page) {
+  if (!(scale == scale)) mScale = 1.0f;  // NaN
+}
+
+void TExportThread::run() {
+  try {
+    Execute();
+  } catch (const std::exception& e) {
+    mError = QString::fromUtf8(e.what());
+  } catch (...) {
+    mError = QStringLiteral("the export failed");
+  }
+}
+
+namespace {
+void SetUpDraw(TPLNDraw& d, const TPlanoraFMX& doc, int dpi, float scale) {
+  d.ResetMatrix(TORVDrawState::Export);
+  d.SetResolution(dpi, dpi, doc.Measure().DrawScale);
+  d.Zoom = scale;
+  d.PixPerUnitX = d.PixPerUnitY = 1.0f;
+  d.SetStandardWidths();
+  d.kP->AntiAlias = true;
+  d.kP->StrokeCap = Canvas::TSkStrokeCap::Round;
+  d.kP->StrokeJoin = Canvas::TSkStrokeJoin::Round;
+}
+}  // namespace
+
+void TExportThread::Execute() {
+  if (mCheckData) mLabel->CheckPrintData();
+  const int dpi = ExportDPI(mExportType);
+  const TExportLayout layout = ComputeExportLayout(*mLabel, mExportType, mScale, mFit, mPage);
+  switch (mExportType) {
+    case TORVExport::PNG:
+    case TORVExport::JPEG:
+    case TORVExport::BMP:
+      ExportBitmap(layout, dpi);
+      break;
+    case TORVExport::PDF:
+      ExportPdf(layout, dpi);
+      break;
+    case TORVExport::GIF:
+    case TORVExport::XPS:
+      throw EPLNError(QStringLiteral("%1: export to %2 is not available in this version")
+                          .arg(QFileInfo(mFileName).fileName(), mExportType == TORVExport::GIF ? "GIF" : "XPS"));
+  }
+}
+
+void TExportThread::ExportBitmap(const TExportLayout& layout, int dpi) {
+  const int w = static_cast<int>(std::lround(layout.Width));
+  const int h = static_cast<int>(std::lround(layout.Height));
+  if (w < 1 || h < 1 || w > kMaxSide || h > kMaxSide || double(w) * h > kMaxBitmapPixels)
+    throw EPLNError(QStringLiteral("%1: a %2 x %3 pixel bitmap is too large; lower the scale")
+                        .arg(QFileInfo(mFileName).fileName()).arg(w).arg(h));
+  const bool alpha = mTransparent && mExportType == TORVExport::PNG;
+  QImage img(w, h, alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+  if (img.isNull()) throw EPLNError(QStringLiteral("%1: not enough memory for the bitmap").arg(QFileInfo(mFileName).fileName()));
+  img.fill(alpha ? Qt::transparent : Qt::white);
+  const int dpm = static_cast<int>(std::lround(dpi / 0.0254 * mScale));
+  img.setDotsPerMeterX(dpm);
+  img.setDotsPerMeterY(dpm);
+  {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    Canvas::TQPainterCanvas canvas(&p);
+    canvas.Scale(mScale, mScale);
+    TPLNDraw d;
+    SetUpDraw(d, *mLabel, dpi, mScale);
+    d.kC = &canvas;
+    d.pC = &canvas;
+    d.PageWidth = static_cast<float>(w);
+    d.PageHeight = static_cast<float>(h);
+    DrawExportPage(*mLabel, d, layout, dpi);
+  }
+  QSaveFile f(mFileName);
+  if (!f.open(QIODevice::WriteOnly))
+    throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(QFileInfo(mFileName).fileName(), f.errorString()));
+  const int quality = (mExportType == TORVExport::JPEG && mQuality >= 1 && mQuality <= 100) ? mQuality : -1;
+  if (!img.save(&f, BitmapFormat(mExportType), quality)) {
+    f.cancelWriting();
+    throw EPLNError(QStringLiteral("Error saving Bitmap to %1").arg(mExportType == TORVExport::JPEG ? "jpg"
+                                                                   : mExportType == TORVExport::BMP ? "bmp" : "png"));
+  }
+  if (!f.commit())
+    throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(QFileInfo(mFileName).fileName(), f.errorString()));
+}
+
+void TExportThread::ExportPdf(const TExportLayout& layout, int dpi) {
+  const QFileInfo target(mFileName);
+  // Written beside the target and renamed over it, so a failure never leaves half a file.
+  QTemporaryFile tmp(target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+  if (!tmp.open())
+    throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(target.fileName(), tmp.errorString()));
+  tmp.close();
+  {
+    Canvas::TPdfDocument pdf(tmp.fileName());
+    if (!pdf.IsOpen()) throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(target.fileName(), pdf.ErrorString()));
+    Canvas::ISkCanvas* canvas = pdf.BeginPage(static_cast<float>(layout.Width), static_cast<float>(layout.Height), dpi);
+    if (!canvas) throw EPLNError(QStringLiteral("%1: cannot start the page: %2").arg(target.fileName(), pdf.ErrorString()));
+    canvas->Scale(mScale, mScale);
+    TPLNDraw d;
+    SetUpDraw(d, *mLabel, dpi, mScale);
+    d.kC = canvas;
+    d.pC = dynamic_cast<Canvas::IPrintCanvas*>(canvas);
+    d.PageWidth = static_cast<float>(layout.Width);
+    d.PageHeight = static_cast<float>(layout.Height);
+    DrawExportPage(*mLabel, d, layout, dpi);
+    pdf.EndPage();
+    if (!pdf.Close()) throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(target.fileName(), pdf.ErrorString()));
+  }
+  if (std::rename(QFile::encodeName(tmp.fileName()).constData(), QFile::encodeName(mFileName).constData()) != 0)
+    throw EPLNError(QStringLiteral("%1: cannot write the file").arg(target.fileName()));
+  tmp.setAutoRemove(false);
+  // QTemporaryFile creates files private to the user; an export is an ordinary file.
+  QFile::setPermissions(mFileName, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                       QFileDevice::ReadOther);
+}
+
+}  // namespace Orv::Fmx

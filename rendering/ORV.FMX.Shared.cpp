@@ -1,0 +1,179 @@
+#include "ORV.FMX.Shared.h"
+
+#include "ORV.Draw2D.h"
+#include "ORV.Utils.h"
+
+namespace Orv::Fmx {
+
+using namespace Orv::Canvas;
+
+namespace {
+QRectF Square(float x, float y, float s) { return QRectF(QPointF(x - s, y - s), QPointF(x + s, y + s)); }
+
+TSkPath ClosedPath(std::initializer_list<QPointF> pts) {
+  TSkPathBuilder b;
+  bool first = true;
+  for (const QPointF& p : pts) {
+    if (first) b.MoveTo(float(p.x()), float(p.y())); else b.LineTo(float(p.x()), float(p.y()));
+    first = false;
+  }
+  b.Close();
+  return b.Detach();
+}
+}  // namespace
+
+void DrawTermType(TPLNDraw* draw, TORVTermType term, TAlphaColor lineColor, TAlphaColor fillColor, float s,
+                  float x, float y, float x2, float y2, std::int16_t spread, bool byAngle) {
+  if (!draw || !draw->kC || !draw->kP) return;
+  ISkCanvas& c = *draw->kC;
+  TSkPaint& p = *draw->kP;
+  // Terminators are never dashed, whatever the line they end.
+  p.PathEffect.reset();
+  if (term == 0 || term > 11) return;
+
+  const bool filled = term == 2 || term == 4 || term == 6 || term == 8;
+  if (filled) {
+    p.Style = TSkPaintStyle::Fill;
+    p.Color = fillColor;
+  } else {
+    p.Style = TSkPaintStyle::Stroke;
+    p.Color = lineColor;
+  }
+  auto outline = [&p, lineColor]() {
+    p.Style = TSkPaintStyle::Stroke;
+    p.Color = lineColor;
+  };
+  auto barbs = [&]() {
+    const int length = static_cast<int>(Utils::RoundHalfAway(2.0 * s));
+    return byAngle ? TDraw2D::DrawArrowAngle(x, y, x2, length, spread)
+                   : TDraw2D::DrawArrow(x2, y2, x, y, length, spread);
+  };
+
+  switch (term) {
+    case 1: c.DrawOval(Square(x, y, s), p); break;
+    case 2:
+      c.DrawOval(Square(x, y, s), p);
+      outline();
+      c.DrawOval(Square(x, y, s), p);
+      break;
+    case 3: {
+      const auto [b1, b2] = barbs();
+      c.DrawLine(x, y, float(b1.X), float(b1.Y), p);
+      c.DrawLine(x, y, float(b2.X), float(b2.Y), p);
+      break;
+    }
+    case 4: {
+      const auto [b1, b2] = barbs();
+      const TSkPath path = ClosedPath({QPointF(x, y), QPointF(b1.X, b1.Y), QPointF(b2.X, b2.Y)});
+      c.DrawPath(path, p);
+      outline();
+      c.DrawPath(path, p);
+      break;
+    }
+    case 5: c.DrawRect(Square(x, y, s), p); break;
+    case 6:
+      c.DrawRect(Square(x, y, s), p);
+      outline();
+      c.DrawRect(Square(x, y, s), p);
+      break;
+    case 7:
+      c.DrawLine(x, y - s, x + s, y, p);
+      c.DrawLine(x + s, y, x, y + s, p);
+      c.DrawLine(x, y + s, x - s, y, p);
+      c.DrawLine(x - s, y, x, y - s, p);
+      break;
+    case 8: {
+      const TSkPath path = ClosedPath({QPointF(x, y - s), QPointF(x + s, y), QPointF(x, y + s), QPointF(x - s, y)});
+      c.DrawPath(path, p);
+      outline();
+      c.DrawPath(path, p);
+      break;
+    }
+    case 9: c.DrawLine(x - s, y - s, x + s, y + s, p); break;
+    case 10: c.DrawLine(x + s, y - s, x - s, y + s, p); break;
+    case 11:
+      c.DrawLine(x - s, y - s, x + s, y + s, p);
+      c.DrawLine(x + s, y - s, x - s, y + s, p);
+      break;
+    default: break;
+  }
+}
+
+void DrawData(TPLNDraw* draw, float x, float y) {
+  if (!draw || !draw->kC || !draw->kP) return;
+  TSkPaint& p = *draw->kP;
+  p.Style = TSkPaintStyle::Fill;
+  p.Color = 0xFF808080u;
+  draw->kC->DrawRect(QRectF(QPointF(x - 4, y - 4), QPointF(x + 4, y - 2)), p);
+  draw->kC->DrawRect(QRectF(QPointF(x - 4, y + 2), QPointF(x + 4, y + 4)), p);
+  p.Color = 0xFF90EE90u;
+  draw->kC->DrawRect(QRectF(QPointF(x - 4, y - 2), QPointF(x + 4, y + 2)), p);
+}
+
+TSkFontStyle GetFontStyle(bool bold, bool italic) {
+  if (bold) return italic ? TSkFontStyle::BoldItalic : TSkFontStyle::Bold;
+  return italic ? TSkFontStyle::Italic : TSkFontStyle::Normal;
+}
+
+void SetupPen(TPLNDraw* draw, const TPLNBaseItem& item) {
+  TSkPaint& p = *draw->kP;
+  p.Color = item.GetColor();
+  p.StrokeWidth = Utils::BasePtoY(item.GetPenWidth(), *draw);
+  AdjustLineType(draw, item.GetLineType(), item.GetState());
+}
+
+void SetupFill(TPLNDraw* draw, TAlphaColor color, bool clearEffect) {
+  TSkPaint& p = *draw->kP;
+  p.Color = color;
+  p.Style = TSkPaintStyle::Fill;
+  if (clearEffect) p.PathEffect.reset();
+}
+
+void DrawAreaSteps(TPLNDraw* draw, const TPLN2DItem& item, const std::function<void(TAreaStep)>& shape) {
+  TSkPaint& p = *draw->kP;
+  if (!item.GetFilled() || !item.Alpha()) {
+    if (item.GetPenWidth() > 0) {
+      SetupPen(draw, item);
+      p.Style = TSkPaintStyle::Stroke;
+      shape(TAreaStep::OutlineOnly);
+    }
+  } else if (item.GetPenWidth() <= 0) {
+    SetupFill(draw, item.GetBackColor(), false);
+    shape(TAreaStep::Fill);
+  } else {
+    SetupFill(draw, item.GetBackColor(), false);
+    shape(TAreaStep::Fill);
+    SetupPen(draw, item);
+    p.Style = TSkPaintStyle::Stroke;
+    shape(TAreaStep::Outline);
+  }
+}
+
+float TermHalfSize(const TPLNBaseDraw& draw, float sizeMM) { return sizeMM * draw.PixPerMM / 2; }
+
+void DrawItemTerm(TPLNDraw* draw, TORVTermType term, TAlphaColor penColor, TAlphaColor termColor, float sizeMM,
+                  QPointF end, QPointF neighbour) {
+  DrawTermType(draw, term, penColor, termColor, TermHalfSize(*draw, sizeMM), float(end.x()), float(end.y()),
+               float(neighbour.x()), float(neighbour.y()), 8, false);
+}
+
+void PrintItemTerm(TPLNDraw* draw, TORVTermType term, TAlphaColor termColor, float sizeMM, QPointF end,
+                   QPointF neighbour, bool byAngle) {
+  if (term == 0 || !draw->pC) return;
+  draw->pC->Fill.Kind = TBrushKind::Solid;
+  draw->pC->Fill.Color = termColor;
+  const auto half = static_cast<std::int32_t>(Utils::RoundHalfAway(TermHalfSize(*draw, sizeMM)));
+  PrintTermType(draw, term, end, neighbour, half, 8, byAngle);
+}
+
+QPointF ScreenPos(const TPLNBaseDraw& draw, const TORVPto& p) {
+  return QPointF(p.DrawX(draw) + draw.OriginX, p.DrawY(draw) + draw.OriginY);
+}
+QPointF PrintPos(const TPLNBaseDraw& draw, const TORVPto& p) {
+  return QPointF(p.DrawX(draw) + draw.IOriginX, p.DrawY(draw) + draw.IOriginY);
+}
+QPointF PrintPosWhole(const TPLNBaseDraw& draw, const TORVPto& p) {
+  return QPointF(p.PrintX(draw) + draw.IOriginX, p.PrintY(draw) + draw.IOriginY);
+}
+
+}  // namespace Orv::Fmx

@@ -1,0 +1,116 @@
+// PDF export, read back through QtPdf.
+#include "CanvasProbe.h"
+#include "ORV.Canvas.Document.h"
+
+#include <QPainter>
+#include <QPdfDocument>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Orv::Canvas;
+using namespace Orv::Canvas::Testing;
+
+namespace {
+
+double MmToPx(double mm, double dpi) { return mm / 25.4 * dpi; }
+double MmToPt(double mm) { return mm / 25.4 * 72; }
+
+// The rendered page on white (QtPdf may leave unpainted areas transparent).
+QImage RenderPage(QPdfDocument& doc, int page, QSize size) {
+  const QImage raw = doc.render(page, size);
+  QImage out(size, QImage::Format_ARGB32_Premultiplied);
+  out.fill(Qt::white);
+  QPainter p(&out);
+  p.drawImage(0, 0, raw);
+  p.end();
+  return out;
+}
+
+}  // namespace
+
+TEST(PdfDocument, LabelSizedPagesReadBack) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString file = dir.filePath(QStringLiteral("labels.pdf"));
+  {
+    TPdfDocument pdf(file);
+    ASSERT_TRUE(pdf.IsOpen()) << pdf.ErrorString().toStdString();
+    // 62 x 29 mm at 300 dpi, a rectangle at (100, 50) - (300, 150) pixels.
+    ISkCanvas* page1 = pdf.BeginPage(float(MmToPx(62, 300)), float(MmToPx(29, 300)), 300);
+    ASSERT_NE(page1, nullptr);
+    page1->DrawRect(QRectF(100, 50, 200, 100), Paint(TSkPaintStyle::Fill));
+    pdf.EndPage();
+    // 100 x 50 mm at 203 dpi, drawn with the print operations at the bottom right.
+    ASSERT_NE(pdf.BeginPage(float(MmToPx(100, 203)), float(MmToPx(50, 203)), 203), nullptr);
+    TQPainterCanvas* page2 = pdf.Canvas();
+    ASSERT_NE(page2, nullptr);
+    page2->Fill.Color = 0xFF000000;
+    page2->FillRect(QRectF(600, 300, 150, 80), 0, 0, AllCorners, 1, TCornerType::Round);
+    EXPECT_TRUE(pdf.Close()) << pdf.ErrorString().toStdString();
+    EXPECT_FALSE(pdf.IsOpen());
+  }
+
+  QPdfDocument doc;
+  ASSERT_EQ(doc.load(file), QPdfDocument::Error::None);
+  ASSERT_EQ(doc.pageCount(), 2);
+  const QSizeF s1 = doc.pagePointSize(0), s2 = doc.pagePointSize(1);
+  EXPECT_NEAR(s1.width(), MmToPt(62), 0.5);
+  EXPECT_NEAR(s1.height(), MmToPt(29), 0.5);
+  EXPECT_NEAR(s2.width(), MmToPt(100), 0.5);
+  EXPECT_NEAR(s2.height(), MmToPt(50), 0.5);
+  EXPECT_EQ(doc.metaData(QPdfDocument::MetaDataField::Creator).toString(),
+            QStringLiteral("Planora"));
+
+  // Rendered at the page's own resolution, pixels land where they were drawn.
+  const QImage p1 = RenderPage(doc, 0, (s1 * 300 / 72).toSize());
+  EXPECT_TRUE(Dark(p1, 110, 60));
+  EXPECT_TRUE(Dark(p1, 290, 140));
+  EXPECT_TRUE(White(p1, 90, 100));
+  EXPECT_TRUE(White(p1, 310, 100));
+  EXPECT_TRUE(White(p1, 200, 40));
+  EXPECT_TRUE(White(p1, 200, 160));
+  const QImage p2 = RenderPage(doc, 1, (s2 * 203 / 72).toSize());
+  EXPECT_TRUE(Dark(p2, 610, 310));
+  EXPECT_TRUE(Dark(p2, 740, 370));
+  EXPECT_TRUE(White(p2, 590, 340));
+  EXPECT_TRUE(White(p2, 100, 100));
+}
+
+TEST(PdfDocument, FractionalDpiKeepsPixelCoordinates) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString file = dir.filePath(QStringLiteral("odd.pdf"));
+  {
+    TPdfDocument pdf(file);
+    // 400 x 200 pixels at 96.5 dpi; a square filling the right half.
+    ISkCanvas* c = pdf.BeginPage(400, 200, 96.5f);
+    ASSERT_NE(c, nullptr);
+    c->DrawRect(QRectF(200, 0, 200, 200), Paint(TSkPaintStyle::Fill));
+    ASSERT_TRUE(pdf.Close());
+  }
+  QPdfDocument doc;
+  ASSERT_EQ(doc.load(file), QPdfDocument::Error::None);
+  const QSizeF s = doc.pagePointSize(0);
+  EXPECT_NEAR(s.width(), 400 * 72 / 96.5, 0.5);
+  const QImage img = RenderPage(doc, 0, QSize(400, 200));
+  EXPECT_TRUE(White(img, 190, 100));
+  EXPECT_TRUE(Dark(img, 210, 100));
+  EXPECT_TRUE(Dark(img, 395, 195));
+}
+
+TEST(PdfDocument, FailuresAreReported) {
+  TPdfDocument missingDir(QStringLiteral("/nonexistent-planora-dir/out.pdf"));
+  EXPECT_FALSE(missingDir.IsOpen());
+  EXPECT_FALSE(missingDir.ErrorString().isEmpty());
+  EXPECT_EQ(missingDir.BeginPage(100, 100, 96), nullptr);
+  EXPECT_FALSE(missingDir.Close());
+
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  TPdfDocument empty(dir.filePath(QStringLiteral("empty.pdf")));
+  ASSERT_TRUE(empty.IsOpen());
+  EXPECT_EQ(empty.BeginPage(0, 100, 96), nullptr);
+  EXPECT_FALSE(empty.Close());  // no page was ever begun
+  EXPECT_FALSE(empty.ErrorString().isEmpty());
+}
