@@ -184,8 +184,8 @@ void TSkPathBuilder::QuadTo(float x1, float y1, float x2, float y2) {
 void TSkPathBuilder::ArcTo(const QRectF& oval, float startAngle, float sweepAngle,
                            bool forceMoveTo) {
   if (oval.isEmpty()) return;
-  // QPainterPath counts angles counter-clockwise; with no current point the arc starts a contour
-  // of its own rather than a line from (0, 0).
+  // QPainterPath counts angles counter-clockwise. Without a current point Qt would join the arc
+  // to (0, 0); Skia starts a contour at the arc's start.
   if (forceMoveTo || !HasCurrentPoint_) Path_.arcMoveTo(oval, -startAngle);
   HasCurrentPoint_ = true;
   Path_.arcTo(oval, -startAngle, -std::clamp(sweepAngle, -360.0f, 360.0f));

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -93,7 +94,7 @@ class TSkPathBuilder {
 
  private:
   QPainterPath Path_;
-  bool HasCurrentPoint_ = false;  // Qt's empty path already holds a move to (0, 0)
+  bool HasCurrentPoint_ = false;  // an empty QPainterPath already holds a move to (0, 0)
 };
 
 // Skia-style font metrics in pixels: ascent is negative (above the baseline), descent positive.

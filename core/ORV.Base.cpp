@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <algorithm>
 
 #include "ORV.Json.h"
@@ -55,6 +56,11 @@ void TPLNBaseItem::SetPointY(int i, double y) {
   if (i < 1) return;
   if (i > static_cast<int>(fPoints.size())) fPoints.resize(i);
   fPoints[i - 1].Y = Utils::SetValue(y, fOwner ? fOwner->GetUnits() : TORVUnits::mm);
+}
+
+void TPLNBaseItem::SetID(std::int32_t id) {
+  fID = id;
+  if (fOwner && id > fOwner->fLastID) fOwner->fLastID = id;
 }
 
 void TPLNBaseItem::Update() {
@@ -177,16 +183,23 @@ void TPLNBaseItem::ReadData(std::int32_t /*version*/, TBinaryReader& r, TORVRead
   UpdatePoints();
 }
 
-void TPLNBaseItem::WriteJson(QJsonObject& o) const {
-  o.insert(QStringLiteral("Type"), KindCode());
-  o.insert(QStringLiteral("ID"), fID);
-  if (!fName.isEmpty()) o.insert(QStringLiteral("Name"), fName);
-  o.insert(QStringLiteral("Layer"), fOwner && fLayer ? fOwner->LayerIndex(fLayer) : 1);
-  o.insert(QStringLiteral("Color"), Json::ColorValue(fColor));
-  o.insert(QStringLiteral("PenWidth"), fPenWidth);
-  o.insert(QStringLiteral("LineType"), fLineType);
-  o.insert(QStringLiteral("Options"), fOptions);
-  o.insert(QStringLiteral("Points"), Json::PointsValue(fPoints));
+void TPLNBaseItem::WriteJson(Json::TJsonSink& o) const {
+  o.Int("Type", KindCode());
+  o.Int("ID", fID);
+  if (!fName.isEmpty()) o.Str("Name", fName);
+  o.Int("Layer", fOwner && fLayer ? fOwner->LayerIndex(fLayer) : 1);
+  o.Color("Color", fColor);
+  o.Num("PenWidth", fPenWidth);
+  o.Int("LineType", fLineType);
+  o.Int("Options", fOptions);
+  o.Points("Points", fPoints);
+}
+
+QJsonObject TPLNBaseItem::ToJson() const {
+  QJsonObject o;
+  Json::TJsonObjectSink sink(o);
+  WriteJson(sink);
+  return o;
 }
 
 void TPLNBaseItem::ReadJson(std::int32_t /*version*/, const QJsonObject& o) {
@@ -247,11 +260,11 @@ void TPLN2DItem::ReadData(std::int32_t version, TBinaryReader& r, TORVReadType r
   fFilled = r.ReadBoolean();
   fAlpha = r.ReadBoolean();
 }
-void TPLN2DItem::WriteJson(QJsonObject& o) const {
+void TPLN2DItem::WriteJson(Json::TJsonSink& o) const {
   TPLNBaseItem::WriteJson(o);
-  o.insert(QStringLiteral("BackColor"), Json::ColorValue(fBackColor));
-  o.insert(QStringLiteral("Filled"), fFilled);
-  o.insert(QStringLiteral("Alpha"), fAlpha);
+  o.Color("BackColor", fBackColor);
+  o.Bool("Filled", fFilled);
+  o.Bool("Alpha", fAlpha);
 }
 void TPLN2DItem::ReadJson(std::int32_t version, const QJsonObject& o) {
   TPLNBaseItem::ReadJson(version, o);
@@ -278,13 +291,13 @@ void TORVTerminators::ReadTerms(TBinaryReader& r) {
   SizeFrom = r.ReadSingle();
   SizeTo = r.ReadSingle();
 }
-void TORVTerminators::WriteTermsJson(QJsonObject& o) const {
-  o.insert(QStringLiteral("FromType"), FromType);
-  o.insert(QStringLiteral("ToType"), ToType);
-  o.insert(QStringLiteral("FromColor"), Json::ColorValue(FromColor));
-  o.insert(QStringLiteral("ToColor"), Json::ColorValue(ToColor));
-  o.insert(QStringLiteral("SizeFrom"), SizeFrom);
-  o.insert(QStringLiteral("SizeTo"), SizeTo);
+void TORVTerminators::WriteTermsJson(Json::TJsonSink& o) const {
+  o.Int("FromType", FromType);
+  o.Int("ToType", ToType);
+  o.Color("FromColor", FromColor);
+  o.Color("ToColor", ToColor);
+  o.Num("SizeFrom", SizeFrom);
+  o.Num("SizeTo", SizeTo);
 }
 void TORVTerminators::ReadTermsJson(const QJsonObject& o) {
   const auto ft = Json::Int(o, "FromType", FromType), tt = Json::Int(o, "ToType", ToType);
@@ -488,11 +501,13 @@ void TPLNBaseLabel::ClearSelection() {
   NotifyChange(TORChange::Selection);
 }
 
-void TPLNBaseLabel::EndUpdateSelection() {
-  ClearSelection();
-  for (std::size_t i = fPasteStart; i < fItems.size(); ++i) {
-    fSelection.push_back(fItems[i].get());
-    fItems[i]->fState = kStateSelected;
+void TPLNBaseLabel::EndUpdateSelection(const std::vector<TPLNBaseItem*>& pasted) {
+  for (TPLNBaseItem* it : fSelection) it->fState = kStateNormal;
+  fSelection.clear();
+  for (TPLNBaseItem* it : pasted) {
+    if (!it || it->fOwner != this || IsSelected(it)) continue;
+    fSelection.push_back(it);
+    it->fState = kStateSelected;
   }
   NotifyChange(TORChange::Selection);
 }
@@ -517,16 +532,19 @@ void TPLNBaseLabel::EndUpdate() {
   }
 }
 
-void TPLNBaseLabel::BeginRead(bool paste) {
-  if (fReadCount++ == 0 && paste) fPasteStart = fItems.size();
-}
+void TPLNBaseLabel::BeginRead(bool /*paste*/) { ++fReadCount; }
 
 void TPLNBaseLabel::EndRead(bool notify) {
   if (fReadCount == 0) return;
   if (--fReadCount > 0) return;
   for (const auto& it : fItems) fLastID = std::max(fLastID, it->fID);
   SortItemsZLayer();
-  if (notify) NotifyChange(TORChange::Document);
+  if (notify) {
+    NotifyChange(TORChange::Document);
+  } else if (fUpdateCount == 0) {
+    // What changed during a silent read is the reader's to announce, not a later batch's.
+    fPendingChange = false;
+  }
 }
 
 void TPLNBaseLabel::AddObserver(IORObserver* o) {
@@ -650,6 +668,36 @@ void TPLNBaseLabel::ReadJson(const QJsonObject& o) {
 }
 
 QJsonObject TPLNBaseLabel::GetJson() const {
+  QJsonObject o = GetDocumentJson();
+  QJsonArray items;
+  for (const auto& it : fItems)
+    if (!it->IsPreview()) items.append(it->ToJson());
+  o.insert(QStringLiteral("Items"), items);
+  return o;
+}
+
+QByteArray TPLNBaseLabel::GetJsonText() const {
+  QByteArray text = QJsonDocument(GetDocumentJson()).toJson(QJsonDocument::Indented);
+  // Reopen the object after its last key and add the items, one compact line each.
+  text.truncate(text.lastIndexOf('}'));
+  while (!text.isEmpty() && (text.back() == '\n' || text.back() == ' ')) text.chop(1);
+  text.append(",\n    \"Items\": [");
+  text.reserve(text.size() + static_cast<qsizetype>(fItems.size()) * 240);
+  bool first = true;
+  for (const auto& it : fItems) {
+    if (it->IsPreview()) continue;
+    text.append(first ? "\n        " : ",\n        ");
+    first = false;
+    Json::TJsonTextSink sink(text);
+    sink.Begin();
+    it->WriteJson(sink);
+    sink.End();
+  }
+  text.append(first ? "]\n}\n" : "\n    ]\n}\n");
+  return text;
+}
+
+QJsonObject TPLNBaseLabel::GetDocumentJson() const {
   QJsonObject o;
   o.insert(QStringLiteral("Version"), kFileVersion);
   if (!Title.isEmpty()) o.insert(QStringLiteral("Title"), Title);
@@ -665,14 +713,6 @@ QJsonObject TPLNBaseLabel::GetJson() const {
   for (const auto& l : fLayers) layers.append(l->ToJson());
   o.insert(QStringLiteral("Layers"), layers);
   o.insert(QStringLiteral("ActiveLayer"), fActiveLayer + 1);
-  QJsonArray items;
-  for (const auto& it : fItems) {
-    if (it->IsPreview()) continue;
-    QJsonObject io;
-    it->WriteJson(io);
-    items.append(io);
-  }
-  o.insert(QStringLiteral("Items"), items);
   return o;
 }
 
@@ -692,10 +732,10 @@ void TPLNBaseLabel::SortItemsZLayer() {
   });
 }
 
-TORVBounds TPLNBaseLabel::CheckFit() const {
+TORVBounds TPLNBaseLabel::CheckFit(std::uint16_t options) const {
   TORVBounds b;
   for (const auto& it : fItems)
-    if (it->HasOptions(Opt::Visible)) it->CheckFit(b);
+    if (it->HasOptions(options)) it->CheckFit(b);
   return b;
 }
 
@@ -707,6 +747,8 @@ void TPLNBaseLabel::TakeOver(TPLNBaseLabel& other) {
   fSelection.clear();
   fItems.swap(other.fItems);
   fLayers.swap(other.fLayers);
+  // Taken before ResetLayers puts the other document back on its layer 1.
+  fActiveLayer = other.fActiveLayer;
   other.fItems.clear();
   other.ResetLayers();
   for (auto& it : fItems) it->fOwner = this;
@@ -714,7 +756,6 @@ void TPLNBaseLabel::TakeOver(TPLNBaseLabel& other) {
   fUnits = other.fUnits;
   fEditorMode = other.fEditorMode;
   fLayerZOrder = other.fLayerZOrder;
-  fActiveLayer = other.fActiveLayer;
   fFileVersion = other.fFileVersion;
   fLastID = other.fLastID;
   Title = other.Title;

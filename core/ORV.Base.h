@@ -16,6 +16,10 @@
 #include "ORV.Pto.h"
 #include "ORV.Types.h"
 
+namespace Orv::Json {
+class TJsonSink;
+}
+
 namespace Orv {
 
 class TPLNBaseLabel;
@@ -64,7 +68,8 @@ class TPLNBaseItem {
   TPLNLayer* GetLayer() const { return fLayer; }
   void SetLayer(TPLNLayer* layer);
   std::int32_t GetID() const { return fID; }
-  void SetID(std::int32_t id) { fID = id; }
+  // New items are numbered above every identifier the document has seen.
+  void SetID(std::int32_t id);
   QString GetName() const { return fName; }
   void SetName(const QString& n);
   TORVItemState GetState() const { return fState; }
@@ -85,8 +90,10 @@ class TPLNBaseItem {
   void Write(TBinaryWriter& w) const;
   virtual void WriteData(TBinaryWriter& w) const;
   virtual void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType);
-  virtual void WriteJson(QJsonObject& o) const;
+  virtual void WriteJson(Json::TJsonSink& o) const;
   virtual void ReadJson(std::int32_t version, const QJsonObject& o);
+  // The record as a JSON object ("Type" holds the kind code).
+  QJsonObject ToJson() const;
 
   virtual void Draw(TPLNBaseDraw* /*draw*/) {}
   virtual void Print(TPLNBaseDraw* /*draw*/) {}
@@ -132,7 +139,7 @@ class TPLN2DItem : public TPLNBaseItem {
 
   void WriteData(TBinaryWriter& w) const override;
   void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) override;
-  void WriteJson(QJsonObject& o) const override;
+  void WriteJson(Json::TJsonSink& o) const override;
   void ReadJson(std::int32_t version, const QJsonObject& o) override;
 
  private:
@@ -160,7 +167,7 @@ class TORVTerminators {
 
   void WriteTerms(TBinaryWriter& w) const;
   void ReadTerms(TBinaryReader& r);
-  void WriteTermsJson(QJsonObject& o) const;
+  void WriteTermsJson(Json::TJsonSink& o) const;
   void ReadTermsJson(const QJsonObject& o);
 };
 
@@ -292,6 +299,11 @@ class TPLNBaseLabel {
   // JSON: the document's own keys (items are read by the host, which knows the classes).
   void ReadJson(const QJsonObject& o);
   QJsonObject GetJson() const;
+  // The document's own keys, without "Items".
+  QJsonObject GetDocumentJson() const;
+  // The whole document as indented JSON text with one line per item, written directly: the
+  // form saved to files.
+  QByteArray GetJsonText() const;
 
   // Internal clipboard: Int32 count, then each item's record (kind code first).
   QByteArray& ClipboardStream() { return fClipboard; }
@@ -299,8 +311,8 @@ class TPLNBaseLabel {
 
   // Stable sort of the items by layer order when layers decide the z-order.
   void SortItemsZLayer();
-  // Bounds of every visible item, in base units.
-  TORVBounds CheckFit() const;
+  // Bounds of every item carrying all of `options` (and whose layer does), in base units.
+  TORVBounds CheckFit(std::uint16_t options = Opt::Visible) const;
   // Top-left of a label cell in base units.
   TORVPto PreviewPos(int column, int row) const;
 
@@ -322,11 +334,10 @@ class TPLNBaseLabel {
   virtual void PasteSelection() {}
 
  protected:
-  void EndUpdateSelection();
+  // Replaces the selection with the items just pasted.
+  void EndUpdateSelection(const std::vector<TPLNBaseItem*>& pasted);
   // Drops the items after the first `count` (undoing a failed paste).
   void TruncateItems(std::size_t count);
-  // Items added since the last paste began, for selecting what was pasted.
-  std::size_t fPasteStart = 0;
 
  private:
   friend class TPLNBaseItem;

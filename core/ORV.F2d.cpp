@@ -27,9 +27,9 @@ void TPLNBaseRectangle::ReadData(std::int32_t version, TBinaryReader& r, TORVRea
   fRadius = r.ReadInt64();
   if (fRadius < 0) throw EPLNError(QStringLiteral("Rectangle with a negative corner radius"));
 }
-void TPLNBaseRectangle::WriteJson(QJsonObject& o) const {
+void TPLNBaseRectangle::WriteJson(Json::TJsonSink& o) const {
   TPLN2DItem::WriteJson(o);
-  o.insert(QStringLiteral("Radius"), double(fRadius));
+  o.Int("Radius", fRadius);
 }
 void TPLNBaseRectangle::ReadJson(std::int32_t version, const QJsonObject& o) {
   TPLN2DItem::ReadJson(version, o);
@@ -80,10 +80,10 @@ void TPLNBaseSector::ReadData(std::int32_t version, TBinaryReader& r, TORVReadTy
   fGap = r.ReadDouble();
   if (std::abs(fGap) > 360) throw EPLNError(QStringLiteral("Sector with a gap beyond 360 degrees"));
 }
-void TPLNBaseSector::WriteJson(QJsonObject& o) const {
+void TPLNBaseSector::WriteJson(Json::TJsonSink& o) const {
   TPLN2DItem::WriteJson(o);
-  o.insert(QStringLiteral("AngleStart"), fStart);
-  o.insert(QStringLiteral("AngleGap"), fGap);
+  o.Num("AngleStart", fStart);
+  o.Num("AngleGap", fGap);
 }
 void TPLNBaseSector::ReadJson(std::int32_t version, const QJsonObject& o) {
   TPLN2DItem::ReadJson(version, o);
@@ -109,7 +109,7 @@ void TPLNBaseBezier::ReadData(std::int32_t version, TBinaryReader& r, TORVReadTy
   TPLN2DItem::ReadData(version, r, readType);
   ReadTerms(r);
 }
-void TPLNBaseBezier::WriteJson(QJsonObject& o) const {
+void TPLNBaseBezier::WriteJson(Json::TJsonSink& o) const {
   TPLN2DItem::WriteJson(o);
   WriteTermsJson(o);
 }

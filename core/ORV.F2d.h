@@ -26,7 +26,7 @@ class TPLNBaseRectangle : public TPLNBoxItem {
 
   void WriteData(TBinaryWriter& w) const override;
   void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) override;
-  void WriteJson(QJsonObject& o) const override;
+  void WriteJson(Json::TJsonSink& o) const override;
   void ReadJson(std::int32_t version, const QJsonObject& o) override;
 
  private:
@@ -77,7 +77,7 @@ class TPLNBaseSector : public TPLNBoxItem {
 
   void WriteData(TBinaryWriter& w) const override;
   void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) override;
-  void WriteJson(QJsonObject& o) const override;
+  void WriteJson(Json::TJsonSink& o) const override;
   void ReadJson(std::int32_t version, const QJsonObject& o) override;
 
  private:
@@ -102,7 +102,7 @@ class TPLNBaseBezier : public TPLN2DItem, public TORVTerminators {
 
   void WriteData(TBinaryWriter& w) const override;
   void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) override;
-  void WriteJson(QJsonObject& o) const override;
+  void WriteJson(Json::TJsonSink& o) const override;
   void ReadJson(std::int32_t version, const QJsonObject& o) override;
 };
 

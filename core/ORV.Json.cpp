@@ -1,6 +1,8 @@
 #include "ORV.Json.h"
 
+#include <QLocale>
 #include <cmath>
+#include <cstdio>
 
 #include "ORV.BinaryIO.h"
 
@@ -98,6 +100,91 @@ QJsonArray PointsValue(const std::vector<TORVPto>& pts) {
   QJsonArray a;
   for (const TORVPto& p : pts) a.append(QJsonArray{static_cast<double>(p.X), static_cast<double>(p.Y)});
   return a;
+}
+
+void TJsonObjectSink::Int(const char* key, std::int64_t v) { fObject.insert(QLatin1String(key), static_cast<double>(v)); }
+void TJsonObjectSink::Num(const char* key, double v) { fObject.insert(QLatin1String(key), v); }
+void TJsonObjectSink::Bool(const char* key, bool v) { fObject.insert(QLatin1String(key), v); }
+void TJsonObjectSink::Str(const char* key, const QString& v) { fObject.insert(QLatin1String(key), v); }
+void TJsonObjectSink::Color(const char* key, TAlphaColor c) { fObject.insert(QLatin1String(key), ColorValue(c)); }
+void TJsonObjectSink::Points(const char* key, const std::vector<TORVPto>& pts) {
+  fObject.insert(QLatin1String(key), PointsValue(pts));
+}
+
+void TJsonTextSink::Begin() {
+  fOut.append('{');
+  fFirst = true;
+}
+void TJsonTextSink::End() { fOut.append('}'); }
+void TJsonTextSink::Key(const char* key) {
+  if (!fFirst) fOut.append(',');
+  fFirst = false;
+  fOut.append('"').append(key).append("\":");
+}
+void TJsonTextSink::Int(const char* key, std::int64_t v) {
+  Key(key);
+  fOut.append(QByteArray::number(static_cast<qlonglong>(v)));
+}
+void TJsonTextSink::Num(const char* key, double v) {
+  Key(key);
+  if (!std::isfinite(v)) {
+    fOut.append("null");  // JSON has no NaN; readers take the default
+  } else if (v == std::floor(v) && std::abs(v) < 1e15) {
+    fOut.append(QByteArray::number(static_cast<qlonglong>(v)));
+  } else {
+    // Shortest text that reads back as the same double, always with a decimal point.
+    fOut.append(QByteArray::number(v, 'g', QLocale::FloatingPointShortest));
+  }
+}
+void TJsonTextSink::Bool(const char* key, bool v) {
+  Key(key);
+  fOut.append(v ? "true" : "false");
+}
+void TJsonTextSink::Str(const char* key, const QString& v) {
+  Key(key);
+  AppendQuoted(fOut, v);
+}
+void TJsonTextSink::Color(const char* key, TAlphaColor c) {
+  Key(key);
+  static const char hex[] = "0123456789ABCDEF";
+  char buf[11] = {'"', '#'};
+  for (int i = 0; i < 8; ++i) buf[2 + i] = hex[(c >> (28 - 4 * i)) & 0xF];
+  buf[10] = '"';
+  fOut.append(buf, 11);
+}
+void TJsonTextSink::Points(const char* key, const std::vector<TORVPto>& pts) {
+  Key(key);
+  fOut.append('[');
+  for (std::size_t i = 0; i < pts.size(); ++i) {
+    if (i) fOut.append(',');
+    fOut.append('[').append(QByteArray::number(static_cast<qlonglong>(pts[i].X))).append(',');
+    fOut.append(QByteArray::number(static_cast<qlonglong>(pts[i].Y))).append(']');
+  }
+  fOut.append(']');
+}
+
+void AppendQuoted(QByteArray& out, const QString& s) {
+  out.append('"');
+  const QByteArray u = s.toUtf8();
+  for (char ch : u) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '"': out.append("\\\""); break;
+      case '\\': out.append("\\\\"); break;
+      case '\n': out.append("\\n"); break;
+      case '\r': out.append("\\r"); break;
+      case '\t': out.append("\\t"); break;
+      default:
+        if (c < 0x20) {
+          char buf[7];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          out.append(buf);
+        } else {
+          out.append(ch);
+        }
+    }
+  }
+  out.append('"');
 }
 
 }  // namespace Orv::Json

@@ -24,4 +24,53 @@ bool ParseColor(const QString& text, TAlphaColor* out);
 std::vector<TORVPto> Points(const QJsonObject& o, const char* key);
 QJsonArray PointsValue(const std::vector<TORVPto>& pts);
 
+// Where items write their records: a QJsonObject, or straight into JSON text (which keeps the
+// key order and is many times faster for large drawings).
+class TJsonSink {
+ public:
+  virtual ~TJsonSink() = default;
+  virtual void Int(const char* key, std::int64_t v) = 0;
+  virtual void Num(const char* key, double v) = 0;
+  virtual void Bool(const char* key, bool v) = 0;
+  virtual void Str(const char* key, const QString& v) = 0;
+  virtual void Color(const char* key, TAlphaColor c) = 0;
+  virtual void Points(const char* key, const std::vector<TORVPto>& pts) = 0;
+};
+
+class TJsonObjectSink : public TJsonSink {
+ public:
+  explicit TJsonObjectSink(QJsonObject& o) : fObject(o) {}
+  void Int(const char* key, std::int64_t v) override;
+  void Num(const char* key, double v) override;
+  void Bool(const char* key, bool v) override;
+  void Str(const char* key, const QString& v) override;
+  void Color(const char* key, TAlphaColor c) override;
+  void Points(const char* key, const std::vector<TORVPto>& pts) override;
+
+ private:
+  QJsonObject& fObject;
+};
+
+// Appends one compact JSON object: Begin, the keys, End.
+class TJsonTextSink : public TJsonSink {
+ public:
+  explicit TJsonTextSink(QByteArray& out) : fOut(out) {}
+  void Begin();
+  void End();
+  void Int(const char* key, std::int64_t v) override;
+  void Num(const char* key, double v) override;
+  void Bool(const char* key, bool v) override;
+  void Str(const char* key, const QString& v) override;
+  void Color(const char* key, TAlphaColor c) override;
+  void Points(const char* key, const std::vector<TORVPto>& pts) override;
+
+ private:
+  void Key(const char* key);
+  QByteArray& fOut;
+  bool fFirst = true;
+};
+
+// A JSON string literal with its quotes.
+void AppendQuoted(QByteArray& out, const QString& s);
+
 }  // namespace Orv::Json

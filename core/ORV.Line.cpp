@@ -34,7 +34,7 @@ void TPLNBasePolyLine::ReadData(std::int32_t version, TBinaryReader& r, TORVRead
   TPLNBaseItem::ReadData(version, r, readType);
   ReadTerms(r);
 }
-void TPLNBasePolyLine::WriteJson(QJsonObject& o) const {
+void TPLNBasePolyLine::WriteJson(Json::TJsonSink& o) const {
   TPLNBaseItem::WriteJson(o);
   WriteTermsJson(o);
 }
@@ -156,12 +156,12 @@ void TPLNBaseArc::ReadData(std::int32_t version, TBinaryReader& r, TORVReadType 
   ComputePoints();
 }
 
-void TPLNBaseArc::WriteJson(QJsonObject& o) const {
+void TPLNBaseArc::WriteJson(Json::TJsonSink& o) const {
   TPLNBaseItem::WriteJson(o);
-  o.insert(QStringLiteral("Center"), QJsonArray{double(fCenter.X), double(fCenter.Y)});
-  o.insert(QStringLiteral("Radius"), double(fRadius));
-  o.insert(QStringLiteral("Start"), fStart);
-  o.insert(QStringLiteral("Sweep"), fSweep);
+  o.Points("Center", {fCenter});
+  o.Int("Radius", fRadius);
+  o.Num("Start", fStart);
+  o.Num("Sweep", fSweep);
   WriteTermsJson(o);
 }
 
@@ -169,8 +169,8 @@ void TPLNBaseArc::ReadJson(std::int32_t version, const QJsonObject& o) {
   TPLNBaseItem::ReadJson(version, o);
   // Centre, radius and angles, when present, are exact; otherwise the points define the arc.
   if (o.contains(QStringLiteral("Radius"))) {
-    std::vector<TORVPto> c = Json::Points(QJsonObject{{QStringLiteral("C"), QJsonArray{o.value(QStringLiteral("Center"))}}}, "C");
-    if (c.size() != 1) throw EPLNError(QStringLiteral("\"Center\" must be an [x, y] pair"));
+    const std::vector<TORVPto> c = Json::Points(o, "Center");
+    if (c.size() != 1) throw EPLNError(QStringLiteral("\"Center\" must hold one [x, y] pair"));
     fCenter = c[0];
     fRadius = Json::Int(o, "Radius", fRadius);
     fStart = Json::Num(o, "Start", fStart);

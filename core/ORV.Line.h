@@ -26,7 +26,7 @@ class TPLNBasePolyLine : public TPLNBaseItem, public TORVTerminators {
 
   void WriteData(TBinaryWriter& w) const override;
   void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) override;
-  void WriteJson(QJsonObject& o) const override;
+  void WriteJson(Json::TJsonSink& o) const override;
   void ReadJson(std::int32_t version, const QJsonObject& o) override;
 
  protected:
@@ -59,7 +59,7 @@ class TPLNBaseArc : public TPLNBaseItem, public TORVTerminators {
   void Move(std::int64_t dx, std::int64_t dy) override;
   void WriteData(TBinaryWriter& w) const override;
   void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) override;
-  void WriteJson(QJsonObject& o) const override;
+  void WriteJson(Json::TJsonSink& o) const override;
   void ReadJson(std::int32_t version, const QJsonObject& o) override;
 
  protected:

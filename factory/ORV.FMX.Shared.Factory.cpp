@@ -237,8 +237,9 @@ TPLNBaseItem* TPLNFactory::AddPolygon(TPLNBaseLabel* doc, const std::vector<floa
   return PolygonFrom(doc, values);
 }
 TPLNBaseItem* TPLNFactory::AddBasePolygon(TPLNBaseLabel* doc, const std::vector<std::int64_t>& values) {
-  CheckEven(values.size());
+  // Too few points is the first complaint, even for an odd count of them.
   if (values.size() < 6) throw EPLNError(TPLNMsg::GetErrorValue("Polygon"));
+  CheckEven(values.size());
   return PolygonFrom(doc, values);
 }
 

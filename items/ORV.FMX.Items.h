@@ -1,6 +1,7 @@
 #pragma once
-// Every drawable item class.
+// Every drawable item class, and the context they draw through.
 
+#include "ORV.FMX.Types.h"
 #include "TPLNPoint.h"
 #include "TPLNLine.h"
 #include "TPLNPolyLine.h"

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <sys/stat.h>
 
 #include "ORV.Canvas.Document.h"
 #include "ORV.Canvas.h"
@@ -33,6 +34,23 @@ const char* BitmapFormat(TORVExport t) {
 }
 }  // namespace
 
+namespace {
+// Read without umask(2), which would change the mask for every thread while it looks.
+mode_t ProcessUmask() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (status.open(QIODevice::ReadOnly)) {
+    for (const QByteArray& line : status.readAll().split('\n')) {
+      if (line.startsWith("Umask:")) {
+        bool ok = false;
+        const uint m = line.mid(6).trimmed().toUInt(&ok, 8);
+        if (ok) return static_cast<mode_t>(m);
+      }
+    }
+  }
+  return 022;
+}
+}  // namespace
+
 int ExportDPI(TORVExport type) { return (type == TORVExport::PDF || type == TORVExport::XPS) ? 300 : 96; }
 
 TExportLayout ComputeExportLayout(const TPlanoraFMX& doc, TORVExport type, float scale, bool fit, std::int32_t page) {
@@ -45,7 +63,8 @@ TExportLayout ComputeExportLayout(const TPlanoraFMX& doc, TORVExport type, float
     l.Height = m.GetSize(TPLNMeasure::PaperHeight) * double(scale) * dpi / 25400.0;
     return l;
   }
-  TORVBounds b = doc.CheckFit();
+  // The extent of what the export draws, not of what is merely visible.
+  TORVBounds b = doc.CheckFit(Opt::Visible | Opt::Export);
   if (b.IsEmpty()) b = {0, 0, 0, 0};
   // A margin of one millimetre on paper around the drawn extent.
   const std::int64_t ds = std::max<std::int64_t>(1, m.DrawScale);
@@ -182,8 +201,15 @@ void TExportThread::ExportBitmap(const TExportLayout& layout, int dpi) {
   const int quality = (mExportType == TORVExport::JPEG && mQuality >= 1 && mQuality <= 100) ? mQuality : -1;
   if (!img.save(&f, BitmapFormat(mExportType), quality)) {
     f.cancelWriting();
-    throw EPLNError(QStringLiteral("Error saving Bitmap to %1").arg(mExportType == TORVExport::JPEG ? "jpg"
-                                                                   : mExportType == TORVExport::BMP ? "bmp" : "png"));
+    throw EPLNError(QStringLiteral("%1: Error saving Bitmap to %2")
+                        .arg(QFileInfo(mFileName).fileName(),
+                             mExportType == TORVExport::JPEG ? "jpg" : mExportType == TORVExport::BMP ? "bmp" : "png"));
+  }
+  // commit() does not see an error of the last buffered write (a full disk): flush first.
+  if (!f.flush()) {
+    const QString why = f.errorString();
+    f.cancelWriting();
+    throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(QFileInfo(mFileName).fileName(), why));
   }
   if (!f.commit())
     throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(QFileInfo(mFileName).fileName(), f.errorString()));
@@ -215,9 +241,9 @@ void TExportThread::ExportPdf(const TExportLayout& layout, int dpi) {
   if (std::rename(QFile::encodeName(tmp.fileName()).constData(), QFile::encodeName(mFileName).constData()) != 0)
     throw EPLNError(QStringLiteral("%1: cannot write the file").arg(target.fileName()));
   tmp.setAutoRemove(false);
-  // QTemporaryFile creates files private to the user; an export is an ordinary file.
-  QFile::setPermissions(mFileName, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                                       QFileDevice::ReadOther);
+  // QTemporaryFile creates files private to the user; an export is an ordinary file that
+  // follows the umask like any other.
+  ::chmod(QFile::encodeName(mFileName).constData(), 0666 & ~ProcessUmask());
 }
 
 }  // namespace Orv::Fmx

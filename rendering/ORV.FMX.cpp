@@ -7,6 +7,8 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QSaveFile>
+#include <algorithm>
+#include <cmath>
 
 #include "ORV.FMX.Export.h"
 #include "ORV.Msg.h"
@@ -132,8 +134,9 @@ void TPlanoraFMX::ReadJsonText(const QByteArray& text) {
     const QJsonObject o = arr[i].toObject();
     const QJsonValue type = o.value(QStringLiteral("Type"));
     if (!type.isDouble()) throw EPLNError(QStringLiteral("item %1 has no numeric \"Type\"").arg(i + 1));
-    const TPLNKindEntry* e = KindEntry(static_cast<std::int32_t>(type.toDouble()));
-    if (!e || !e->ReadFromJson || type.toDouble() != std::floor(type.toDouble())) {
+    const double code = type.toDouble();
+    const TPLNKindEntry* e = code >= 1 && code <= Kind::Count ? KindEntry(static_cast<std::int32_t>(code)) : nullptr;
+    if (!e || !e->ReadFromJson || code != std::floor(code)) {
       ++fSkipped;  // kinds this build does not know are passed over
       continue;
     }
@@ -193,7 +196,7 @@ void TPlanoraFMX::SaveToStream(QIODevice* stream) const {
     if (!GetItem(i)->IsPreview()) GetItem(i)->Write(w);
 }
 
-QByteArray TPlanoraFMX::ToJsonText() const { return QJsonDocument(GetJson()).toJson(QJsonDocument::Indented); }
+QByteArray TPlanoraFMX::ToJsonText() const { return GetJsonText(); }
 
 void TPlanoraFMX::SaveToFile(const QString& fileName, TORVExt ext) {
   if (ext != TORVExt::Eti && ext != TORVExt::Json) return;
@@ -211,6 +214,12 @@ void TPlanoraFMX::SaveToFile(const QString& fileName, TORVExt ext) {
     f.cancelWriting();
     throw EPLNError(FileError(fileName, TPLNMsg::GetErrorValue("FileWrite") + QStringLiteral(": ") + e.Message()));
   }
+  // commit() does not see an error of the last buffered write (a full disk): flush first.
+  if (!f.flush()) {
+    const QString why = f.errorString();
+    f.cancelWriting();
+    throw EPLNError(FileError(fileName, TPLNMsg::GetErrorValue("FileWrite") + QStringLiteral(": ") + why));
+  }
   if (!f.commit())
     throw EPLNError(FileError(fileName, TPLNMsg::GetErrorValue("FileWrite") + QStringLiteral(": ") + f.errorString()));
   SetModified(false);
@@ -222,7 +231,17 @@ void TPlanoraFMX::CreateElementFromStream(QIODevice* stream) {
   const std::int32_t version = r.ReadInt32();
   BeginUpdate(true);
   try {
-    CreateFromStream(r, version, TORVReadType::File);
+    if (TPLNBaseItem* item = CreateFromStream(r, version, TORVReadType::File)) {
+      // The item keeps the identifier it was written with unless another item holds it.
+      std::int32_t id = item->GetID(), last = 0;
+      bool taken = id <= 0;
+      for (int i = 1; i <= GetItemsCount(); ++i) {
+        if (GetItem(i) == item) continue;
+        taken = taken || GetItem(i)->GetID() == id;
+        last = std::max(last, GetItem(i)->GetID());
+      }
+      item->SetID(taken ? last + 1 : id);
+    }
   } catch (...) {
     EndUpdate();
     throw;
@@ -233,32 +252,33 @@ void TPlanoraFMX::CreateElementFromStream(QIODevice* stream) {
 void TPlanoraFMX::PasteSelection() {
   QByteArray& clip = ClipboardStream();
   if (clip.isEmpty()) return;
-  ClearSelection();
   QBuffer buf(&clip);
   buf.open(QIODevice::ReadOnly);
   TBinaryReader r(&buf);
   const std::size_t before = static_cast<std::size_t>(GetItemsCount());
+  std::vector<TPLNBaseItem*> pasted;
   BeginRead(true);
   try {
     const std::int32_t n = r.ReadCount(4 + kMinItemBytes, "item");
     for (std::int32_t i = 0; i < n; ++i) {
       TPLNBaseItem* item = CreateFromStream(r, kClipboardVersion, TORVReadType::Paste);
       if (!item) throw EPLNError(QStringLiteral("the clipboard holds an item this version cannot read"));
-      // A pasted copy is a new item: it gets an identifier of its own below.
-      item->SetID(0);
+      pasted.push_back(item);
     }
   } catch (...) {
-    // A damaged stream pastes nothing at all.
+    // A damaged stream pastes nothing at all, and the selection stays as it was.
     TruncateItems(before);
     EndRead(false);
     throw;
   }
+  // A pasted copy is a new item with an identifier of its own.
   std::int32_t last = 0;
-  for (int i = 1; i <= GetItemsCount(); ++i) last = std::max(last, GetItem(i)->GetID());
-  for (int i = static_cast<int>(before) + 1; i <= GetItemsCount(); ++i) GetItem(i)->SetID(++last);
+  for (std::size_t i = 1; i <= before; ++i) last = std::max(last, GetItem(static_cast<int>(i))->GetID());
+  for (TPLNBaseItem* item : pasted) item->SetID(++last);
   EndRead(false);
   SetModified(true);
-  EndUpdateSelection();
+  // The layer z-order may have moved the copies among the other items: select them by identity.
+  EndUpdateSelection(pasted);
 }
 
 void TPlanoraFMX::CheckPrintData() {

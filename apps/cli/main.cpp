@@ -160,11 +160,19 @@ int CmdInfo(const QStringList& args) {
   return 0;
 }
 
+// Errors reach the user as one line of our own; Qt's notes on the environment (no runtime
+// directory, font substitutions) would only bury it. Set PLANORA_QT_MESSAGES to see them.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg)
+    std::fprintf(stderr, "planora: %s\n", qPrintable(message));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   // Headless by default: fonts and rendering work without a display.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("PLANORA_QT_MESSAGES")) qInstallMessageHandler(QuietQtMessages);
   QGuiApplication app(argc, argv);
   QStringList args = app.arguments().mid(1);
   if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h") ||

@@ -76,6 +76,19 @@ inline std::pair<int, int> InkRows(const QImage& img, int threshold = 160) {
   return {top, bottom};
 }
 
+// Columns [left, right] that hold any ink; {-1, -1} for a blank image.
+inline std::pair<int, int> InkColumns(const QImage& img, int threshold = 160) {
+  int left = -1, right = -1;
+  for (int x = 0; x < img.width(); ++x)
+    for (int y = 0; y < img.height(); ++y)
+      if (Gray(img, x, y) < threshold) {
+        if (left < 0) left = x;
+        right = x;
+        break;
+      }
+  return {left, right};
+}
+
 inline bool InkInRect(const QImage& img, const QRect& r) {
   for (int y = r.top(); y <= r.bottom(); ++y)
     for (int x = r.left(); x <= r.right(); ++x)

@@ -40,6 +40,10 @@ TEST(PdfDocument, LabelSizedPagesReadBack) {
     ISkCanvas* page1 = pdf.BeginPage(float(MmToPx(62, 300)), float(MmToPx(29, 300)), 300);
     ASSERT_NE(page1, nullptr);
     page1->DrawRect(QRectF(100, 50, 200, 100), Paint(TSkPaintStyle::Fill));
+    TSkFont font;
+    font.Family = QStringLiteral("DejaVu Sans");
+    font.Size = 60.5f;
+    page1->DrawSimpleText(QStringLiteral("HHH"), 400, 250, font, Paint(TSkPaintStyle::Fill));
     pdf.EndPage();
     // 100 x 50 mm at 203 dpi, drawn with the print operations at the bottom right.
     ASSERT_NE(pdf.BeginPage(float(MmToPx(100, 203)), float(MmToPx(50, 203)), 203), nullptr);
@@ -47,6 +51,10 @@ TEST(PdfDocument, LabelSizedPagesReadBack) {
     ASSERT_NE(page2, nullptr);
     page2->Fill.Color = 0xFF000000;
     page2->FillRect(QRectF(600, 300, 150, 80), 0, 0, AllCorners, 1, TCornerType::Round);
+    page2->Font.Family = QStringLiteral("DejaVu Sans");
+    page2->Font.Size = 40;
+    page2->FillText(QRectF(20, 20, 400, 100), QStringLiteral("HHH"), false, 1,
+                    TTextAlign::Leading, TTextAlign::Leading);
     EXPECT_TRUE(pdf.Close()) << pdf.ErrorString().toStdString();
     EXPECT_FALSE(pdf.IsOpen());
   }
@@ -70,11 +78,18 @@ TEST(PdfDocument, LabelSizedPagesReadBack) {
   EXPECT_TRUE(White(p1, 310, 100));
   EXPECT_TRUE(White(p1, 200, 40));
   EXPECT_TRUE(White(p1, 200, 160));
+  // The text's baseline at y = 250, a cap height of about 0.73 x 60.5 above it.
+  const QImage text1 = p1.copy(380, 150, 300, 120);
+  const auto rows = InkRows(text1), cols = InkColumns(text1);
+  EXPECT_NEAR(150 + rows.second, 249, 2);
+  EXPECT_NEAR(rows.second - rows.first, 0.73 * 60.5, 3);
+  EXPECT_NEAR(380 + cols.first, 405, 5);
   const QImage p2 = RenderPage(doc, 1, (s2 * 203 / 72).toSize());
   EXPECT_TRUE(Dark(p2, 610, 310));
   EXPECT_TRUE(Dark(p2, 740, 370));
   EXPECT_TRUE(White(p2, 590, 340));
-  EXPECT_TRUE(White(p2, 100, 100));
+  EXPECT_TRUE(InkInRect(p2, QRect(20, 20, 150, 60)));
+  EXPECT_FALSE(InkInRect(p2, QRect(20, 150, 400, 100)));
 }
 
 TEST(PdfDocument, FractionalDpiKeepsPixelCoordinates) {

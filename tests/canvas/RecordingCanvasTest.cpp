@@ -126,4 +126,12 @@ TEST(RecordingCanvas, RecordsTheGeometryThePainterDraws) {
   EXPECT_GT(m.width(), 20);
   EXPECT_GT(m.height(), 15);
   EXPECT_EQ(rec.Count("P.MeasureText"), 0);
+  for (int dpi : {96, 300}) {
+    TImageCanvas painted(10, 10, dpi);
+    painted->Font = rec.Font;
+    const QRectF p = painted->MeasureText(QRectF(0, 0, 50000, 20000), QStringLiteral("Hello"),
+                                          false, TTextAlign::Leading, TTextAlign::Leading);
+    EXPECT_NEAR(p.width(), m.width(), 1) << dpi;
+    EXPECT_NEAR(p.height(), m.height(), 1) << dpi;
+  }
 }

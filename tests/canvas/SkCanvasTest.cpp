@@ -72,16 +72,16 @@ TEST(SkArc, UseCenterFillsAPieWithoutItAChord) {
 }
 
 TEST(SkArc, PathBuilderArcToMatchesDrawArc) {
-  {
+  for (bool force : {true, false}) {
     TSkPathBuilder b;
-    b.ArcTo(kOval, 0, 90, true);
+    b.ArcTo(kOval, 0, 90, force);
     TImageCanvas canvas(120, 120);
     canvas->DrawPath(b.Detach(), Paint(TSkPaintStyle::Stroke, 4));
     const QImage& img = canvas.Image();
     EXPECT_TRUE(DarkNear(img, OnCircle(45).x(), OnCircle(45).y()));
     EXPECT_TRUE(WhiteNear(img, OnCircle(-45).x(), OnCircle(-45).y()));
     // An empty builder starts the arc at its own start, not with a line from (0, 0).
-    EXPECT_TRUE(WhiteNear(img, 50, 30));
+    EXPECT_TRUE(WhiteNear(img, 50, 30)) << force;
   }
   {
     // Without forceMoveTo a line joins the current point to the arc's start (100, 60).

@@ -160,6 +160,20 @@ TEST(PrintText, MeasureFollowsAlignmentAndWrapping) {
   EXPECT_LT(w405, w41 - 0.1);
 }
 
+TEST(PrintText, FractionalSizesAreDrawnAsMeasured) {
+  auto drawn = [](float px) {
+    TImageCanvas canvas(400, 100);
+    canvas->Font = Font(px);
+    canvas->FillText(QRectF(10, 10, 380, 80), QStringLiteral("HHHHHHHH"), false, 1,
+                     TTextAlign::Leading, TTextAlign::Leading);
+    const auto cols = InkColumns(canvas.Image());
+    return cols.second - cols.first;
+  };
+  const int w40 = drawn(40), w405 = drawn(40.5f), w41 = drawn(41);
+  EXPECT_GT(w405, w40);
+  EXPECT_LT(w405, w41);
+}
+
 TEST(PrintText, FillBrushColoursAndGatesText) {
   TImageCanvas canvas(200, 100);
   canvas->Font = Font(40);
