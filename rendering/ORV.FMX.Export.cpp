@@ -10,6 +10,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <exception>
+#include <thread>
+#include <vector>
 #include <sys/stat.h>
 
 #include "ORV.Canvas.Document.h"
@@ -80,12 +84,23 @@ TExportLayout ComputeExportLayout(const TPlanoraFMX& doc, TORVExport type, float
   return l;
 }
 
-void DrawExportPage(const TPlanoraFMX& doc, TPLNDraw& draw, const TExportLayout& layout, int dpi) {
+void DrawExportPage(const TPlanoraFMX& doc, TPLNDraw& draw, const TExportLayout& layout, int dpi,
+                    const QRectF* visible) {
   const std::uint16_t need = Opt::Visible | Opt::Export;
+  // Line ends and round joins reach beyond an item's points; 25 mm covers any terminator.
+  const double reach = 25.0 * dpi / 25.4;
   auto drawItems = [&] {
     for (int i = 1; i <= doc.GetItemsCount(); ++i) {
       TPLNBaseItem* item = doc.GetItem(i);
-      if (item->HasOptions(need)) item->DrawElement(&draw);
+      if (!item->HasOptions(need)) continue;
+      if (visible) {
+        const TORVBounds b = item->GetBounds();
+        if (b.IsEmpty()) continue;
+        const double x1 = b.X1 * draw.PixPerBaseX + draw.OriginX - reach, x2 = b.X2 * draw.PixPerBaseX + draw.OriginX + reach;
+        const double y1 = b.Y1 * draw.PixPerBaseY + draw.OriginY - reach, y2 = b.Y2 * draw.PixPerBaseY + draw.OriginY + reach;
+        if (x2 < visible->left() || x1 > visible->right() || y2 < visible->top() || y1 > visible->bottom()) continue;
+      }
+      item->DrawElement(&draw);
     }
   };
   if (!layout.Sheet) {
@@ -182,18 +197,51 @@ void TExportThread::ExportBitmap(const TExportLayout& layout, int dpi) {
   const int dpm = static_cast<int>(std::lround(dpi / 0.0254 * mScale));
   img.setDotsPerMeterX(dpm);
   img.setDotsPerMeterY(dpm);
-  {
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    Canvas::TQPainterCanvas canvas(&p);
-    canvas.Scale(mScale, mScale);
-    TPLNDraw d;
-    SetUpDraw(d, *mLabel, dpi, mScale);
-    d.kC = &canvas;
-    d.pC = &canvas;
-    d.PageWidth = static_cast<float>(w);
-    d.PageHeight = static_cast<float>(h);
-    DrawExportPage(*mLabel, d, layout, dpi);
+  // Horizontal bands drawn side by side, one per core. Each band paints only the items that
+  // reach its rows, unclipped, on a full-size image, and keeps its rows: Qt places dashes by the
+  // device's extent and anti-aliases clipped spans differently, so band-sized devices or clips
+  // would show at the seams. Large images are drawn in one pass to bound memory.
+  const bool split = h >= 512 && double(w) * h <= 16.0 * 1000 * 1000;
+  const int bands = split ? std::clamp(QThread::idealThreadCount(), 1, 4) : 1;
+  std::vector<QImage> scratch(bands > 1 ? bands - 1 : 0);
+  std::vector<std::thread> workers;
+  std::vector<std::exception_ptr> errors(bands);
+  for (int band = 0; band < bands; ++band) {
+    const int y0 = h * band / bands, y1 = h * (band + 1) / bands;
+    auto work = [&, band, y0, y1] {
+      try {
+        QImage* target = &img;
+        if (band + 1 < bands) {
+          scratch[band] = QImage(w, h, img.format());
+          if (scratch[band].isNull()) throw EPLNError(QStringLiteral("not enough memory for the bitmap"));
+          scratch[band].fill(alpha ? Qt::transparent : Qt::white);
+          target = &scratch[band];
+        }
+        QPainter p(target);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        Canvas::TQPainterCanvas canvas(&p);
+        canvas.Scale(mScale, mScale);
+        TPLNDraw d;
+        SetUpDraw(d, *mLabel, dpi, mScale);
+        d.kC = &canvas;
+        d.pC = &canvas;
+        d.PageWidth = static_cast<float>(w);
+        d.PageHeight = static_cast<float>(h);
+        const QRectF visible(0, (y0 - 1) / mScale, w / mScale, (y1 - y0 + 2) / mScale);
+        DrawExportPage(*mLabel, d, layout, dpi, &visible);
+      } catch (...) {
+        errors[band] = std::current_exception();
+      }
+    };
+    if (band + 1 < bands) workers.emplace_back(work);
+    else work();
+  }
+  for (std::thread& t : workers) t.join();
+  for (const std::exception_ptr& e : errors)
+    if (e) std::rethrow_exception(e);
+  for (int band = 0; band + 1 < bands; ++band) {
+    const int y0 = h * band / bands, y1 = h * (band + 1) / bands;
+    for (int y = y0; y < y1; ++y) std::memcpy(img.scanLine(y), scratch[band].constScanLine(y), img.bytesPerLine());
   }
   QSaveFile f(mFileName);
   if (!f.open(QIODevice::WriteOnly))

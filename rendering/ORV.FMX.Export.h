@@ -2,6 +2,7 @@
 // Page export: draws the label sheet (or the drawing's extent) into a bitmap or a PDF file on a
 // thread of its own.
 
+#include <QRectF>
 #include <QString>
 #include <QThread>
 #include <atomic>
@@ -26,8 +27,10 @@ struct TExportLayout {
 int ExportDPI(TORVExport type);
 TExportLayout ComputeExportLayout(const TPlanoraFMX& doc, TORVExport type, float scale, bool fit, std::int32_t page);
 // Draws every visible, exportable item of the page (sheet) or the whole drawing (fit) with `draw`,
-// whose canvas, resolution and scale are already set.
-void DrawExportPage(const TPlanoraFMX& doc, TPLNDraw& draw, const TExportLayout& layout, int dpi);
+// whose canvas, resolution and scale are already set. With `visible` (device pixels before the
+// canvas scale) items that cannot reach it are skipped.
+void DrawExportPage(const TPlanoraFMX& doc, TPLNDraw& draw, const TExportLayout& layout, int dpi,
+                    const QRectF* visible = nullptr);
 
 class TExportThread : public QThread {
  public:
