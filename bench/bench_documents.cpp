@@ -6,8 +6,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
-#include <fstream>
-#include <unistd.h>
+#include <malloc.h>
 
 #include "ORV.FMX.h"
 
@@ -22,7 +21,7 @@ constexpr int kItems = 100000;
 void Fill(TPlanoraFMX& doc, int n) {
   doc.BeginUpdate();
   for (int i = 0; i < n; ++i) {
-    const std::int64_t x = (i * 7919) % 200000, y = (i * 104729) % 280000;
+    const std::int64_t x = (std::int64_t(i) * 7919) % 200000, y = (std::int64_t(i) * 104729) % 280000;
     switch (i % 5) {
       case 0: TPLNFactory::AddBaseRectangle(&doc, x, y, 3000, 2000); break;
       case 1: TPLNFactory::AddBaseLine(&doc, x, y, x + 4000, y + 1000); break;
@@ -92,20 +91,19 @@ void BM_ExportPng1920(benchmark::State& st) {
   st.counters["width"] = QImage(out).width();
 }
 
-long RssKiB() {
-  std::ifstream f("/proc/self/statm");
-  long pages = 0, rss = 0;
-  f >> pages >> rss;
-  return rss * (sysconf(_SC_PAGESIZE) / 1024);
-}
+// Heap in use, counted by the allocator (RSS would hide memory reused from earlier runs).
+double HeapBytes() { return static_cast<double>(mallinfo2().uordblks); }
 
 void BM_MemoryPerItem(benchmark::State& st) {
   for (auto _ : st) {
-    const long before = RssKiB();
+    const double before = HeapBytes();
     auto doc = std::make_unique<TPlanoraFMX>();
     Fill(*doc, kItems);
-    const long after = RssKiB();
-    st.counters["bytes_per_item"] = double(after - before) * 1024 / kItems;
+    st.counters["bytes_per_item"] = (HeapBytes() - before) / kItems;
+    TPlanoraFMX loaded;
+    const double beforeLoad = HeapBytes();
+    loaded.LoadFromFile(Shared().eti);
+    st.counters["bytes_per_loaded_item"] = (HeapBytes() - beforeLoad) / kItems;
   }
 }
 

@@ -171,6 +171,29 @@ class TORVTerminators {
   void ReadTermsJson(const QJsonObject& o);
 };
 
+// An item kind with line-end marks: its record is the base kind's followed by the marks.
+template <class TBase>
+class TPLNTermItem : public TBase, public TORVTerminators {
+ public:
+  using TBase::TBase;
+  void WriteData(TBinaryWriter& w) const override {
+    TBase::WriteData(w);
+    WriteTerms(w);
+  }
+  void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) override {
+    TBase::ReadData(version, r, readType);
+    ReadTerms(r);
+  }
+  void WriteJson(Json::TJsonSink& o) const override {
+    TBase::WriteJson(o);
+    WriteTermsJson(o);
+  }
+  void ReadJson(std::int32_t version, const QJsonObject& o) override {
+    TBase::ReadJson(version, o);
+    ReadTermsJson(o);
+  }
+};
+
 namespace Base {
 
 class TPLNBasePoint : public TPLNBaseItem {

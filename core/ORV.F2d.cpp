@@ -94,28 +94,12 @@ void TPLNBaseSector::ReadJson(std::int32_t version, const QJsonObject& o) {
 
 // ---------------------------------------------------------------- Bézier
 
-TPLNBaseBezier::TPLNBaseBezier(TPLNBaseLabel* owner, int nPoints, bool preview) : TPLN2DItem(owner, preview) {
+TPLNBaseBezier::TPLNBaseBezier(TPLNBaseLabel* owner, int nPoints, bool preview) : TPLNTermItem(owner, preview) {
   fPoints.resize(nPoints > 0 ? nPoints : 0);
 }
 TPLNBaseBezier::TPLNBaseBezier(TPLNBaseLabel* owner, TPLNLayer* layer, int nPoints, bool preview)
-    : TPLN2DItem(owner, layer, preview) {
+    : TPLNTermItem(owner, layer, preview) {
   fPoints.resize(nPoints > 0 ? nPoints : 0);
-}
-void TPLNBaseBezier::WriteData(TBinaryWriter& w) const {
-  TPLN2DItem::WriteData(w);
-  WriteTerms(w);
-}
-void TPLNBaseBezier::ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) {
-  TPLN2DItem::ReadData(version, r, readType);
-  ReadTerms(r);
-}
-void TPLNBaseBezier::WriteJson(Json::TJsonSink& o) const {
-  TPLN2DItem::WriteJson(o);
-  WriteTermsJson(o);
-}
-void TPLNBaseBezier::ReadJson(std::int32_t version, const QJsonObject& o) {
-  TPLN2DItem::ReadJson(version, o);
-  ReadTermsJson(o);
 }
 
 }  // namespace Orv::F2d

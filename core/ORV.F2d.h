@@ -86,10 +86,10 @@ class TPLNBaseSector : public TPLNBoxItem {
 };
 
 // A start point followed by (control, control, end) triples.
-class TPLNBaseBezier : public TPLN2DItem, public TORVTerminators {
+class TPLNBaseBezier : public TPLNTermItem<TPLN2DItem> {
  public:
-  TPLNBaseBezier(TPLNBaseLabel* owner, bool preview) : TPLN2DItem(owner, preview) {}
-  TPLNBaseBezier(TPLNBaseLabel* owner, TPLNLayer* layer, bool preview) : TPLN2DItem(owner, layer, preview) {}
+  TPLNBaseBezier(TPLNBaseLabel* owner, bool preview) : TPLNTermItem(owner, preview) {}
+  TPLNBaseBezier(TPLNBaseLabel* owner, TPLNLayer* layer, bool preview) : TPLNTermItem(owner, layer, preview) {}
   TPLNBaseBezier(TPLNBaseLabel* owner, int nPoints, bool preview);
   TPLNBaseBezier(TPLNBaseLabel* owner, TPLNLayer* layer, int nPoints, bool preview);
   std::int32_t KindCode() const override { return Kind::Bezier; }
@@ -97,13 +97,6 @@ class TPLNBaseBezier : public TPLN2DItem, public TORVTerminators {
 
  protected:
   void CheckPointCount(int) const override {}
-
- public:
-
-  void WriteData(TBinaryWriter& w) const override;
-  void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) override;
-  void WriteJson(Json::TJsonSink& o) const override;
-  void ReadJson(std::int32_t version, const QJsonObject& o) override;
 };
 
 }  // namespace Orv::F2d

@@ -17,30 +17,12 @@ void TPLNBaseLine::CheckPointCount(int n) const {
 
 // ---------------------------------------------------------------- polyline
 
-TPLNBasePolyLine::TPLNBasePolyLine(TPLNBaseLabel* owner, int nPoints, bool preview)
-    : TPLNBaseItem(owner, preview) {
+TPLNBasePolyLine::TPLNBasePolyLine(TPLNBaseLabel* owner, int nPoints, bool preview) : TPLNTermItem(owner, preview) {
   fPoints.resize(nPoints > 0 ? nPoints : 0);
 }
 TPLNBasePolyLine::TPLNBasePolyLine(TPLNBaseLabel* owner, TPLNLayer* layer, int nPoints, bool preview)
-    : TPLNBaseItem(owner, layer, preview) {
+    : TPLNTermItem(owner, layer, preview) {
   fPoints.resize(nPoints > 0 ? nPoints : 0);
-}
-
-void TPLNBasePolyLine::WriteData(TBinaryWriter& w) const {
-  TPLNBaseItem::WriteData(w);
-  WriteTerms(w);
-}
-void TPLNBasePolyLine::ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) {
-  TPLNBaseItem::ReadData(version, r, readType);
-  ReadTerms(r);
-}
-void TPLNBasePolyLine::WriteJson(Json::TJsonSink& o) const {
-  TPLNBaseItem::WriteJson(o);
-  WriteTermsJson(o);
-}
-void TPLNBasePolyLine::ReadJson(std::int32_t version, const QJsonObject& o) {
-  TPLNBaseItem::ReadJson(version, o);
-  ReadTermsJson(o);
 }
 
 // ---------------------------------------------------------------- arc

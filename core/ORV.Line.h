@@ -15,19 +15,14 @@ class TPLNBaseLine : public TPLNBaseItem {
   void CheckPointCount(int n) const override;
 };
 
-class TPLNBasePolyLine : public TPLNBaseItem, public TORVTerminators {
+class TPLNBasePolyLine : public TPLNTermItem<TPLNBaseItem> {
  public:
-  TPLNBasePolyLine(TPLNBaseLabel* owner, bool preview) : TPLNBaseItem(owner, preview) {}
-  TPLNBasePolyLine(TPLNBaseLabel* owner, TPLNLayer* layer, bool preview) : TPLNBaseItem(owner, layer, preview) {}
+  TPLNBasePolyLine(TPLNBaseLabel* owner, bool preview) : TPLNTermItem(owner, preview) {}
+  TPLNBasePolyLine(TPLNBaseLabel* owner, TPLNLayer* layer, bool preview) : TPLNTermItem(owner, layer, preview) {}
   TPLNBasePolyLine(TPLNBaseLabel* owner, int nPoints, bool preview);
   TPLNBasePolyLine(TPLNBaseLabel* owner, TPLNLayer* layer, int nPoints, bool preview);
   std::int32_t KindCode() const override { return Kind::PolyLine; }
   QString KindName() const override { return QStringLiteral("PolyLine"); }
-
-  void WriteData(TBinaryWriter& w) const override;
-  void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) override;
-  void WriteJson(Json::TJsonSink& o) const override;
-  void ReadJson(std::int32_t version, const QJsonObject& o) override;
 
  protected:
   // Any count is kept; fewer than two points simply draw nothing.

@@ -176,4 +176,37 @@ QPointF PrintPosWhole(const TPLNBaseDraw& draw, const TORVPto& p) {
   return QPointF(p.PrintX(draw) + draw.IOriginX, p.PrintY(draw) + draw.IOriginY);
 }
 
+// Circles and ellipses are the same figure: the oval inscribed in the box of their two points.
+void DrawOvalItem(TPLNBaseDraw* draw, const TPLN2DItem& item) {
+  TPLNDraw* d = ToDraw(draw);
+  if (!d || !d->kC || item.NumPoints() < 2) return;
+  TSkPaint& p = *d->kP;
+  p.PathEffect.reset();
+  p.AntiAlias = true;
+  const QRectF box = QRectF(ScreenPos(*d, item.GetPoint(1)), ScreenPos(*d, item.GetPoint(2))).normalized();
+  DrawAreaSteps(d, item, [&](TAreaStep) { d->kC->DrawOval(box, p); });
+}
+
+void PrintOvalItem(TPLNBaseDraw* draw, const TPLN2DItem& item) {
+  TPLNDraw* d = ToDraw(draw);
+  if (!d || !d->pC || item.NumPoints() < 2) return;
+  IPrintCanvas& c = *d->pC;
+  const QRectF box = QRectF(PrintPos(*d, item.GetPoint(1)), PrintPos(*d, item.GetPoint(2))).normalized();
+  if (item.GetFilled()) {
+    c.Stroke.Cap = TStrokeCap::Flat;
+    c.Fill.Kind = TBrushKind::Solid;
+    c.Fill.Color = item.GetBackColor();
+    c.FillEllipse(box, 1);
+  }
+  if (item.GetPenWidth() > 0) {
+    const float thickness = d->DrawBasePtoX(item.GetPenWidth());
+    AdjustPrintLineType(d, thickness, item.GetLineType());
+    c.Stroke.Kind = TBrushKind::Solid;
+    c.Stroke.Cap = TStrokeCap::Flat;
+    c.Stroke.Color = item.GetColor();
+    c.Stroke.Thickness = thickness;
+    c.DrawEllipse(box, 1);
+  }
+}
+
 }  // namespace Orv::Fmx

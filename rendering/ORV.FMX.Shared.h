@@ -33,6 +33,10 @@ enum class TAreaStep { OutlineOnly, Fill, Outline };
 // Runs the steps `item` needs with kP set up for each: outline only when it is not filled or its
 // fill is hidden on screen (nothing without a pen), else the fill and, with a pen, the outline.
 void DrawAreaSteps(TPLNDraw* draw, const TPLN2DItem& item, const std::function<void(TAreaStep)>& shape);
+
+// Screen and paper drawing shared by the circle and the ellipse.
+void DrawOvalItem(TPLNBaseDraw* draw, const TPLN2DItem& item);
+void PrintOvalItem(TPLNBaseDraw* draw, const TPLN2DItem& item);
 // Half size in pixels of a terminator of `sizeMM` millimetres.
 float TermHalfSize(const TPLNBaseDraw& draw, float sizeMM);
 // A terminator of an item on screen (spread 8, direction by a neighbouring point).
