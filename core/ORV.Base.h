@@ -285,6 +285,15 @@ class TPLNBaseLabel {
   QString LibraryFolder;
   TPLNPrintInfo PrintInfo;
 
+  // The value a data-bound item prints for `field`. Without a data source the item's own text
+  // (`fallback`) is its value.
+  virtual QString DataValue(const QString& field, const QString& format, int fillType, const QString& fallback) const {
+    (void)field;
+    (void)format;
+    (void)fillType;
+    return fallback;
+  }
+
   // Selection.
   int GetSelectionCount() const { return static_cast<int>(fSelection.size()); }
   TPLNBaseItem* GetSelection(int i) const;

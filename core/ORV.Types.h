@@ -2,6 +2,7 @@
 // Basic types shared by the whole document model.
 
 #include <cstdint>
+#include <vector>
 
 namespace Orv {
 
@@ -87,6 +88,48 @@ constexpr std::int32_t Package = 28;
 constexpr std::int32_t RichText = 29;
 constexpr std::int32_t Count = 29;
 }  // namespace Kind
+
+// One laid-out line of text: first character (from 1), character count, and the line's origin
+// relative to the item's box in base units.
+struct TORVTxtInf {
+  std::int32_t Start = 1;
+  std::int32_t Count = 0;
+  std::int64_t X = 0;
+  std::int64_t Y = 0;
+};
+using TxtLines = std::vector<TORVTxtInf>;
+// The same in device units, for the print canvas.
+struct TORVFTxtInf {
+  std::int32_t Start = 1;
+  std::int32_t Count = 0;
+  float X = 0;
+  float Y = 0;
+};
+using TxtFLines = std::vector<TORVFTxtInf>;
+
+enum class TORVHorzAlign : std::uint8_t { Left = 0, Center = 1, Right = 2, Justify = 3 };
+enum class TORVVertAlign : std::uint8_t { Top = 0, Center = 1, Bottom = 2 };
+// Quarter turns of a text: 0, 90, 180 and 270 degrees.
+enum class TORVAngle : std::uint8_t { A0 = 0, A90 = 1, A180 = 2, A270 = 3 };
+
+// The fifteen flow-chart shapes, in the order of the flow tool's type list.
+enum class TORVFlowType : std::uint8_t {
+  Terminator = 0,
+  Process = 1,
+  Document = 2,
+  MultiDocument = 3,
+  Decision = 4,
+  Data = 5,
+  Database = 6,
+  Predefined = 7,
+  ManualInput = 8,
+  ManualOperation = 9,
+  Preparation = 10,
+  Ellipse = 11,
+  Display = 12,
+  Delay = 13,
+  StoredData = 14,
+};
 
 // Editor modes of a document.
 enum class TORVEditorMode : std::uint8_t { Labelling = 0, Flowchart = 1, Drawing = 2, Interactive = 3 };

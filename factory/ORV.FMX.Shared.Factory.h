@@ -62,6 +62,36 @@ class TPLNFactory {
   static TPLNBaseItem* AddBasePolygon(TPLNBaseLabel* doc, const std::vector<std::int64_t>& values);
   static TPLNBaseItem* AddBezier(TPLNBaseLabel* doc, const std::vector<float>& values);
   static TPLNBaseItem* AddBaseBezier(TPLNBaseLabel* doc, const std::vector<std::int64_t>& values);
+
+  // Texts (ORV.FMX.Shared.Factory.Text.cpp).
+  static TPLNBaseItem* AddText(TPLNBaseLabel* doc, float x, float y);
+  static TPLNBaseItem* AddBaseText(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y);
+  static TPLNBaseItem* AddParagraph(TPLNBaseLabel* doc, float x, float y, float w, float h);
+  static TPLNBaseItem* AddBaseParagraph(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h);
+
+  // Arrow lines and dimensions (ORV.FMX.Shared.Factory.Dims.cpp). Angles in radians.
+  static TPLNBaseItem* AddArrowLine(TPLNBaseLabel* doc, float x1, float y1, float x2, float y2);
+  static TPLNBaseItem* AddBaseArrowLine(TPLNBaseLabel* doc, std::int64_t x1, std::int64_t y1, std::int64_t x2,
+                                        std::int64_t y2);
+  static TPLNBaseItem* AddDim(TPLNBaseLabel* doc, float x1, float y1, float x2, float y2, float x3, float y3);
+  static TPLNBaseItem* AddBaseDim(TPLNBaseLabel* doc, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
+                                  std::int64_t x3, std::int64_t y3);
+  static TPLNBaseItem* AddDimRadial1(TPLNBaseLabel* doc, float cx, float cy, float r, double angle);
+  static TPLNBaseItem* AddBaseDimRadial1(TPLNBaseLabel* doc, std::int64_t cx, std::int64_t cy, std::int64_t r,
+                                         double angle);
+  static TPLNBaseItem* AddDimRadial2(TPLNBaseLabel* doc, float cx, float cy, float r, double angle);
+  static TPLNBaseItem* AddBaseDimRadial2(TPLNBaseLabel* doc, std::int64_t cx, std::int64_t cy, std::int64_t r,
+                                         double angle);
+  static TPLNBaseItem* AddDimDiameter1(TPLNBaseLabel* doc, float cx, float cy, float r, double angle);
+  static TPLNBaseItem* AddBaseDimDiameter1(TPLNBaseLabel* doc, std::int64_t cx, std::int64_t cy, std::int64_t r,
+                                           double angle);
+  static TPLNBaseItem* AddDimDiameter2(TPLNBaseLabel* doc, float cx, float cy, float r, double angle);
+  static TPLNBaseItem* AddBaseDimDiameter2(TPLNBaseLabel* doc, std::int64_t cx, std::int64_t cy, std::int64_t r,
+                                           double angle);
+  // Two lines p1-p2 and p3-p4 and a point P on the arc: ten values x1, y1, ... xP, yP.
+  // No item when the lines are parallel.
+  static TPLNBaseItem* AddDimAngle(TPLNBaseLabel* doc, const std::vector<float>& values);
+  static TPLNBaseItem* AddBaseDimAngle(TPLNBaseLabel* doc, const std::vector<std::int64_t>& values);
 };
 
 // The document with the creation hooks routed through the factory.
