@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <algorithm>
 
+#include "ORV.Dim.h"
 #include "ORV.Json.h"
 #include "ORV.Msg.h"
 
@@ -14,6 +15,7 @@ namespace {
 // Sanity limits for records read from files: far beyond any real drawing, small enough that a
 // corrupt count cannot exhaust memory.
 constexpr int kMaxLayers = 10000;
+constexpr int kMaxDimStyles = 10000;
 // The fewest bytes a stored point takes (two Int64).
 constexpr qint64 kPointBytes = 16;
 constexpr std::uint32_t kMagic = 0x4E4C5050;  // "PPLN" little-endian
@@ -330,7 +332,10 @@ void TPLNBasePoint::CheckPointCount(int n) const {
 
 // ---------------------------------------------------------------- TPLNBaseLabel
 
-TPLNBaseLabel::TPLNBaseLabel() { ResetLayers(); }
+TPLNBaseLabel::TPLNBaseLabel() {
+  ResetLayers();
+  ResetDimStyles();
+}
 
 TPLNBaseLabel::~TPLNBaseLabel() {
   // Items point at layers; drop them first.
@@ -342,6 +347,39 @@ void TPLNBaseLabel::ResetLayers() {
   fLayers.clear();
   fLayers.push_back(std::make_unique<TPLNLayer>(QStringLiteral("Layer 1")));
   fActiveLayer = 0;
+}
+
+void TPLNBaseLabel::ResetDimStyles() {
+  fDimStyles.clear();
+  fDimStyles.push_back(std::make_unique<Line::TPLNDimStyle>());
+  fActiveDimStyle = 0;
+}
+
+Line::TPLNDimStyle* TPLNBaseLabel::GetDimStyle(int i) const {
+  if (i < 1 || i > GetDimStylesCount()) return nullptr;
+  return fDimStyles[i - 1].get();
+}
+
+void TPLNBaseLabel::SetActiveDimStyle(int i) {
+  if (i < 1 || i > GetDimStylesCount() || i - 1 == fActiveDimStyle) return;
+  fActiveDimStyle = i - 1;
+  fModified = true;
+  NotifyChange(TORChange::Document);
+}
+
+bool TPLNBaseLabel::SetActiveDimStyle(const QString& name) {
+  for (int i = 1; i <= GetDimStylesCount(); ++i)
+    if (fDimStyles[i - 1]->Name.compare(name, Qt::CaseInsensitive) == 0) {
+      SetActiveDimStyle(i);
+      return true;
+    }
+  return false;
+}
+
+Line::TPLNDimStyle* TPLNBaseLabel::AddDimStyle(const QString& name) {
+  fDimStyles.push_back(std::make_unique<Line::TPLNDimStyle>(name));
+  fModified = true;
+  return fDimStyles.back().get();
 }
 
 TPLNBaseItem* TPLNBaseLabel::GetItem(int i) const {
@@ -596,6 +634,9 @@ void TPLNBaseLabel::WriteData(TBinaryWriter& w) const {
   w.WriteInt32(GetLayersCount());
   for (const auto& l : fLayers) l->Write(w);
   w.WriteInt32(fActiveLayer + 1);
+  w.WriteInt32(GetDimStylesCount());
+  for (const auto& s : fDimStyles) s->Write(w);
+  w.WriteInt32(fActiveDimStyle + 1);
 }
 
 void TPLNBaseLabel::ReadData(TBinaryReader& r) {
@@ -622,6 +663,17 @@ void TPLNBaseLabel::ReadData(TBinaryReader& r) {
   }
   const std::int32_t active = r.ReadInt32();
   fActiveLayer = (active >= 1 && active <= n) ? active - 1 : 0;
+  // Dimension styles: before the items, which refer to them by number.
+  const std::int32_t styles = r.ReadCount(60, "dimension style");
+  if (styles < 1 || styles > kMaxDimStyles) throw EPLNError(QStringLiteral("invalid dimension style count %1").arg(styles));
+  fDimStyles.clear();
+  for (int i = 0; i < styles; ++i) {
+    auto s = std::make_unique<Line::TPLNDimStyle>();
+    s->Read(r);
+    fDimStyles.push_back(std::move(s));
+  }
+  const std::int32_t activeStyle = r.ReadInt32();
+  fActiveDimStyle = (activeStyle >= 1 && activeStyle <= styles) ? activeStyle - 1 : 0;
 }
 
 void TPLNBaseLabel::ReadJson(const QJsonObject& o) {
@@ -665,6 +717,22 @@ void TPLNBaseLabel::ReadJson(const QJsonObject& o) {
   }
   const auto active = Json::Int(o, "ActiveLayer", 1);
   fActiveLayer = (active >= 1 && active <= GetLayersCount()) ? static_cast<int>(active) - 1 : 0;
+  ResetDimStyles();
+  if (o.contains(QStringLiteral("DimStyles"))) {
+    const QJsonValue sv = o.value(QStringLiteral("DimStyles"));
+    if (!sv.isArray()) throw EPLNError(QStringLiteral("\"DimStyles\" must be an array"));
+    const QJsonArray styles = sv.toArray();
+    if (styles.size() > kMaxDimStyles) throw EPLNError(QStringLiteral("too many dimension styles"));
+    if (!styles.isEmpty()) fDimStyles.clear();
+    for (const QJsonValue& v : styles) {
+      if (!v.isObject()) throw EPLNError(QStringLiteral("every dimension style must be an object"));
+      auto s = std::make_unique<Line::TPLNDimStyle>();
+      s->FromJson(v.toObject());
+      fDimStyles.push_back(std::move(s));
+    }
+  }
+  const auto activeStyle = Json::Int(o, "ActiveDimStyle", 1);
+  fActiveDimStyle = (activeStyle >= 1 && activeStyle <= GetDimStylesCount()) ? static_cast<int>(activeStyle) - 1 : 0;
 }
 
 QJsonObject TPLNBaseLabel::GetJson() const {
@@ -713,6 +781,10 @@ QJsonObject TPLNBaseLabel::GetDocumentJson() const {
   for (const auto& l : fLayers) layers.append(l->ToJson());
   o.insert(QStringLiteral("Layers"), layers);
   o.insert(QStringLiteral("ActiveLayer"), fActiveLayer + 1);
+  QJsonArray styles;
+  for (const auto& s : fDimStyles) styles.append(s->ToJson());
+  o.insert(QStringLiteral("DimStyles"), styles);
+  o.insert(QStringLiteral("ActiveDimStyle"), fActiveDimStyle + 1);
   return o;
 }
 
@@ -747,10 +819,14 @@ void TPLNBaseLabel::TakeOver(TPLNBaseLabel& other) {
   fSelection.clear();
   fItems.swap(other.fItems);
   fLayers.swap(other.fLayers);
-  // Taken before ResetLayers puts the other document back on its layer 1.
+  // The items refer to the styles by number: they move together.
+  fDimStyles.swap(other.fDimStyles);
+  // Taken before the resets put the other document back on its first layer and style.
   fActiveLayer = other.fActiveLayer;
+  fActiveDimStyle = other.fActiveDimStyle;
   other.fItems.clear();
   other.ResetLayers();
+  other.ResetDimStyles();
   for (auto& it : fItems) it->fOwner = this;
   fMeasure = other.fMeasure;
   fUnits = other.fUnits;

@@ -19,6 +19,10 @@
 namespace Orv::Json {
 class TJsonSink;
 }
+namespace Orv::Line {
+class TPLNDimStyle;
+class TPLNBaseDim;
+}
 
 namespace Orv {
 
@@ -270,6 +274,26 @@ class TPLNBaseLabel {
   // Moves the items of the deleted layer to layer 1; layer 1 cannot be deleted.
   void DeleteLayer(int i);
 
+  // Dimension styles, counted from 1; style 1 always exists. New dimensions take the active one.
+  int GetDimStylesCount() const { return static_cast<int>(fDimStyles.size()); }
+  Line::TPLNDimStyle* GetDimStyle(int i) const;
+  Line::TPLNDimStyle* GetActiveDimStyle() const { return GetDimStyle(fActiveDimStyle + 1); }
+  int GetActiveDimStyleIndex() const { return fActiveDimStyle + 1; }
+  void SetActiveDimStyle(int i);
+  // By name (case-insensitive); false when no style has it.
+  bool SetActiveDimStyle(const QString& name);
+  // A new style with the default look, at the end of the list.
+  Line::TPLNDimStyle* AddDimStyle(const QString& name);
+  // Document coordinates per base unit of text on paper. Text is measured on paper, so every
+  // text metric is multiplied by this before it is laid out among the points: in a drawing at
+  // 1:N, whose coordinates are real-world lengths, it is N.
+  std::int64_t GetCoordMultiplier() const { return fMeasure.DrawScale < 1 ? 1 : fMeasure.DrawScale; }
+  // Places the dependent points of a dimension after its style (extension lines of linear
+  // dimensions); `notify` tells the observers.
+  void AsignDimPosition(Line::TPLNBaseDim* dim, bool notify);
+  // Recomputes every dimension's value, caption and layout (after a style, unit or scale change).
+  void CalcDimValues();
+
   const TPLNMeasure& Measure() const { return fMeasure; }
   void SetMeasure(const TPLNMeasure& m);
   TORVUnits GetUnits() const { return fUnits; }
@@ -376,9 +400,12 @@ class TPLNBaseLabel {
   void InsertItem(TPLNBaseItem* item);
   void ItemChanged(TPLNBaseItem* item);
   void ResetLayers();
+  void ResetDimStyles();
 
   std::vector<std::unique_ptr<TPLNBaseItem>> fItems;
   std::vector<std::unique_ptr<TPLNLayer>> fLayers;
+  std::vector<std::unique_ptr<Line::TPLNDimStyle>> fDimStyles;
+  int fActiveDimStyle = 0;
   std::vector<TPLNBaseItem*> fSelection;
   std::vector<IORObserver*> fObservers;
   TPLNMeasure fMeasure;

@@ -56,6 +56,24 @@ bool TDraw2D::CircleThreePoints(double x1, double y1, double x2, double y2, doub
   return true;
 }
 
+bool TDraw2D::ArcThreePoints(TPointD p1, TPointD p2, TPointD p3, TPointD& center, double& radius, double& start,
+                             double& sweep) {
+  const double d = 2 * (p1.X * (p2.Y - p3.Y) + p2.X * (p3.Y - p1.Y) + p3.X * (p1.Y - p2.Y));
+  const double scale = std::max({std::abs(p1.X), std::abs(p2.X), std::abs(p3.X), std::abs(p1.Y), std::abs(p2.Y),
+                                 std::abs(p3.Y), 1.0});
+  if (std::abs(d) <= 1e-12 * scale * scale) return false;
+  const double s1 = p1.X * p1.X + p1.Y * p1.Y, s2 = p2.X * p2.X + p2.Y * p2.Y, s3 = p3.X * p3.X + p3.Y * p3.Y;
+  center = {(s1 * (p2.Y - p3.Y) + s2 * (p3.Y - p1.Y) + s3 * (p1.Y - p2.Y)) / d,
+            (s1 * (p3.X - p2.X) + s2 * (p1.X - p3.X) + s3 * (p2.X - p1.X)) / d};
+  radius = std::hypot(p1.X - center.X, p1.Y - center.Y);
+  start = std::atan2(p1.Y - center.Y, p1.X - center.X);
+  const double to2 = NormalizeAngle(std::atan2(p2.Y - center.Y, p2.X - center.X) - start);
+  const double to3 = NormalizeAngle(std::atan2(p3.Y - center.Y, p3.X - center.X) - start);
+  // Clockwise when the middle point comes first on the clockwise way round.
+  sweep = to2 <= to3 ? to3 : to3 - 2 * kPi;
+  return true;
+}
+
 bool TDraw2D::IntersectLines(TPointD p1, TPointD p2, TPointD p3, TPointD p4, bool segment1,
                              bool segment2, TPointD& hit) {
   const double d1x = p2.X - p1.X, d1y = p2.Y - p1.Y;

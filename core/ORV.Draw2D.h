@@ -26,6 +26,11 @@ class TDraw2D {
   // Circle through three points; false when they are collinear (or coincide).
   static bool CircleThreePoints(double x1, double y1, double x2, double y2, double x3, double y3,
                                 std::int64_t& cx, std::int64_t& cy, std::int64_t& r);
+  // The circular arc that starts at p1, passes p2 and ends at p3: centre, radius, start angle and
+  // signed sweep (radians, y-down: positive runs clockwise on the page). False when the points are
+  // collinear or coincide.
+  static bool ArcThreePoints(TPointD p1, TPointD p2, TPointD p3, TPointD& center, double& radius, double& start,
+                             double& sweep);
   // Intersection of lines p1-p2 and p3-p4; the segment flags limit the hit to the segments.
   static bool IntersectLines(TPointD p1, TPointD p2, TPointD p3, TPointD p4, bool segment1,
                              bool segment2, TPointD& hit);

@@ -1,5 +1,6 @@
 #include "ORV.Line.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "ORV.Draw2D.h"
@@ -161,6 +162,122 @@ void TPLNBaseArc::ReadJson(std::int32_t version, const QJsonObject& o) {
   }
   ReadTermsJson(o);
   ComputePoints();
+}
+
+// ---------------------------------------------------------------- arrow line
+
+namespace {
+// Font heights a caption may have, in millimetres.
+constexpr float kMinFontHeight = 0.1f;
+constexpr float kMaxFontHeight = 1000.0f;
+
+// Clears a flag on every way out of a read.
+struct TLoadingScope {
+  explicit TLoadingScope(bool& flag) : fFlag(flag) { fFlag = true; }
+  ~TLoadingScope() { fFlag = false; }
+  bool& fFlag;
+};
+}  // namespace
+
+TPLNBaseArrowLine::TPLNBaseArrowLine(TPLNBaseLabel* owner, bool preview) : TPLNTermItem(owner, preview) {
+  fPoints.resize(4);
+}
+TPLNBaseArrowLine::TPLNBaseArrowLine(TPLNBaseLabel* owner, TPLNLayer* layer, bool preview)
+    : TPLNTermItem(owner, layer, preview) {
+  fPoints.resize(4);
+}
+
+void TPLNBaseArrowLine::SetFontHeight(float mm) { Set(fFontHeight, std::clamp(mm, kMinFontHeight, kMaxFontHeight)); }
+
+void TPLNBaseArrowLine::CheckPointCount(int n) const {
+  if (n != 2 && n != 4) throw EPLNError(QStringLiteral("ArrowLine needs 2 or 4 points, not %1").arg(n));
+}
+
+void TPLNBaseArrowLine::UpdatePoints() {
+  if (fPoints.size() < 4) {
+    fPoints.resize(2);
+    const TORVPto a = fPoints[0], b = fPoints[1];
+    fPoints.push_back(a);
+    fPoints.push_back(b);
+  }
+  if (!fLoading) CalcValues(0);
+}
+
+TORVBounds TPLNBaseArrowLine::GetBounds() const {
+  TORVBounds b;
+  const auto half = static_cast<std::int64_t>(GetPenWidth()) / 2;
+  const int n = CaptionInLine() ? 4 : 2;
+  for (int i = 0; i < n && i < static_cast<int>(fPoints.size()); ++i) {
+    b.Add(fPoints[i].X - half, fPoints[i].Y - half);
+    b.Add(fPoints[i].X + half, fPoints[i].Y + half);
+  }
+  return b;
+}
+
+void TPLNBaseArrowLine::CheckValues() const {
+  if (static_cast<std::uint8_t>(fTextPos) >= kTextPosCount)
+    throw EPLNError(QStringLiteral("\"TextPos\" must be between 0 and 5"));
+  if (!(fFontHeight >= kMinFontHeight && fFontHeight <= kMaxFontHeight))
+    throw EPLNError(QStringLiteral("\"FontHeight\" must be between 0.1 and 1000 mm"));
+}
+
+void TPLNBaseArrowLine::WriteData(TBinaryWriter& w) const {
+  TPLNTermItem::WriteData(w);
+  w.WriteString(fText);
+  w.WriteByte(static_cast<std::uint8_t>(fTextPos));
+  w.WriteString(fFontName);
+  w.WriteSingle(fFontHeight);
+  w.WriteUInt32(fFontColor);
+  w.WriteByte(static_cast<std::uint8_t>((fBold ? 1 : 0) | (fItalic ? 2 : 0) | (fUnderline ? 4 : 0)));
+}
+
+void TPLNBaseArrowLine::ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) {
+  {
+    TLoadingScope loading(fLoading);
+    TPLNTermItem::ReadData(version, r, readType);
+    fText = r.ReadString();
+    fTextPos = static_cast<TORVTextPos>(r.ReadByte());
+    fFontName = r.ReadString();
+    fFontHeight = r.ReadSingle();
+    fFontColor = r.ReadUInt32();
+    const std::uint8_t style = r.ReadByte();
+    fBold = style & 1;
+    fItalic = style & 2;
+    fUnderline = style & 4;
+    CheckValues();
+  }
+  UpdatePoints();
+}
+
+void TPLNBaseArrowLine::WriteJson(Json::TJsonSink& o) const {
+  TPLNTermItem::WriteJson(o);
+  if (!fText.isEmpty()) o.Str("Text", fText);
+  o.Int("TextPos", static_cast<std::uint8_t>(fTextPos));
+  o.Str("FontName", fFontName);
+  o.Num("FontHeight", fFontHeight);
+  o.Color("FontColor", fFontColor);
+  o.Bool("Bold", fBold);
+  o.Bool("Italic", fItalic);
+  o.Bool("Underline", fUnderline);
+}
+
+void TPLNBaseArrowLine::ReadJson(std::int32_t version, const QJsonObject& o) {
+  {
+    TLoadingScope loading(fLoading);
+    TPLNTermItem::ReadJson(version, o);
+    fText = Json::Str(o, "Text");
+    const auto pos = Json::Int(o, "TextPos", static_cast<std::uint8_t>(fTextPos));
+    if (pos < 0 || pos >= kTextPosCount) throw EPLNError(QStringLiteral("\"TextPos\" must be between 0 and 5"));
+    fTextPos = static_cast<TORVTextPos>(pos);
+    fFontName = Json::Str(o, "FontName", fFontName);
+    fFontHeight = static_cast<float>(Json::Num(o, "FontHeight", fFontHeight));
+    fFontColor = Json::Color(o, "FontColor", fFontColor);
+    fBold = Json::Bool(o, "Bold", fBold);
+    fItalic = Json::Bool(o, "Italic", fItalic);
+    fUnderline = Json::Bool(o, "Underline", fUnderline);
+    CheckValues();
+  }
+  UpdatePoints();
 }
 
 }  // namespace Orv::Line

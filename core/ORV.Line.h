@@ -1,5 +1,5 @@
 #pragma once
-// Open figures: line, polyline, arc.
+// Open figures: line, polyline, arc, and the captioned arrow line.
 
 #include "ORV.Base.h"
 
@@ -68,6 +68,86 @@ class TPLNBaseArc : public TPLNBaseItem, public TORVTerminators {
   std::int64_t fRadius = 0;
   double fStart = 0;
   double fSweep = 0;
+};
+
+// Where a caption sits on its line. The last three put it inside the line, which is then
+// interrupted to leave room for the text.
+enum class TORVTextPos : std::uint8_t {
+  Above = 0,
+  Below = 1,
+  Middle = 2,        // centred on the line, which runs on under the text
+  MiddleRemove = 3,  // centred on the line along its direction
+  Horizontal = 4,    // centred on the line, upright whatever the line's direction
+  Vertical = 5,      // centred on the line, reading upwards
+};
+constexpr std::uint8_t kTextPosCount = 6;
+inline bool TextInLine(TORVTextPos p) { return static_cast<std::uint8_t>(p) >= 3; }
+
+// A straight line with a terminator at each end and an optional one-line caption. Points 1 and
+// 2 are the ends; points 3 and 4 are the caption box along the line, which the drawable class
+// lays out with a real font in CalcValues.
+class TPLNBaseArrowLine : public TPLNTermItem<TPLNBaseItem> {
+ public:
+  TPLNBaseArrowLine(TPLNBaseLabel* owner, bool preview);
+  TPLNBaseArrowLine(TPLNBaseLabel* owner, TPLNLayer* layer, bool preview);
+  std::int32_t KindCode() const override { return Kind::ArrowLine; }
+  QString KindName() const override { return QStringLiteral("ArrowLine"); }
+
+  QString GetText() const { return fText; }
+  void SetText(const QString& t) { Set(fText, t); }
+  TORVTextPos GetTextPos() const { return fTextPos; }
+  void SetTextPos(TORVTextPos p) { Set(fTextPos, p); }
+  QString GetFontName() const { return fFontName; }
+  void SetFontName(const QString& n) { Set(fFontName, n); }
+  float GetFontHeight() const { return fFontHeight; }  // millimetres
+  void SetFontHeight(float mm);
+  std::int64_t GetBaseFontHeight() const { return Utils::RoundHalfAway(fFontHeight * 1000.0); }
+  TAlphaColor GetFontColor() const { return fFontColor; }
+  void SetFontColor(TAlphaColor c) { Set(fFontColor, c); }
+  bool Bold() const { return fBold; }
+  void SetBold(bool b) { Set(fBold, b); }
+  bool Italic() const { return fItalic; }
+  void SetItalic(bool b) { Set(fItalic, b); }
+  bool Underline() const { return fUnderline; }
+  void SetUnderline(bool b) { Set(fUnderline, b); }
+  // The caption box counts for the extent only when the caption sits inside the line.
+  bool CaptionInLine() const { return !fText.isEmpty() && TextInLine(fTextPos); }
+
+  // Recomputes what depends on the text and the points. The model cannot measure text; the
+  // drawable class lays the caption out here.
+  virtual void CalcValues(std::int16_t /*mode*/) {}
+
+  TORVBounds GetBounds() const override;
+  void WriteData(TBinaryWriter& w) const override;
+  void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) override;
+  void WriteJson(Json::TJsonSink& o) const override;
+  void ReadJson(std::int32_t version, const QJsonObject& o) override;
+
+ protected:
+  // Keeps four points (a caption box where there is none yet: the ends) and re-lays the caption.
+  void UpdatePoints() override;
+  void CheckPointCount(int n) const override;
+
+ private:
+  template <class T>
+  void Set(T& field, const T& value) {
+    if (field == value) return;
+    field = value;
+    CalcValues(0);
+    Changed();
+  }
+  void CheckValues() const;
+
+  QString fText;
+  TORVTextPos fTextPos = TORVTextPos::Above;
+  QString fFontName = QStringLiteral("Arial");
+  float fFontHeight = 3.5f;
+  TAlphaColor fFontColor = kBlack;
+  bool fBold = false;
+  bool fItalic = false;
+  bool fUnderline = false;
+  // Set while a record is read: the points arrive before the caption, so nothing is laid out yet.
+  bool fLoading = false;
 };
 
 }  // namespace Orv::Line

@@ -12,3 +12,7 @@
 #include "TPLNArc.h"
 #include "TPLNSector.h"
 #include "TPLNBezier.h"
+#include "TPLNArrowLine.h"
+#include "TPLNDim.h"
+#include "TPLNText.h"
+#include "TPLNParagraph.h"

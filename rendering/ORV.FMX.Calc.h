@@ -35,7 +35,14 @@ class TPLNCalc {
                                         TORVFlowType aFlowType, float aInter);
   // The font every measurement uses (the last one made by FontSettings).
   static const Canvas::TSkFont& Font();
+  // Fonts made by FontSettings on the calling thread: lets tests and benchmarks see the cache work.
+  static std::uint64_t FontsMade();
 };
+
+// Whether `family` names a font this system draws with: an installed family (case-insensitive),
+// a generic family ("sans-serif", "serif", "monospace"), or a name the metric-compatible
+// Liberation fonts stand in for (Arial, Helvetica, Times New Roman, Times, Courier New, Courier).
+bool FontAvailable(const QString& family);
 
 // Line breaking with the print canvas, in device units.
 float PrintTxtPoints(const QString& txt, TPLNDraw* drw, TxtFLines& fTxt, float width, float height, float lineHeight,

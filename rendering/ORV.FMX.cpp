@@ -33,18 +33,18 @@ constexpr TPLNKindEntry Missing(const char* name) { return {name, nullptr, nullp
 
 const TPLNKindEntry kKinds[Kind::Count] = {
     Entry<TPLNPoint>("TPLNPoint"),         Entry<TPLNLine>("TPLNLine"),
-    Missing("TPLNArrowLine"),              Entry<TPLNPolyLine>("TPLNPolyLine"),
+    Entry<TPLNArrowLine>("TPLNArrowLine"),              Entry<TPLNPolyLine>("TPLNPolyLine"),
     Entry<TPLNArc>("TPLNArc"),             Entry<TPLNRectangle>("TPLNRectangle"),
     Entry<TPLNPolygon>("TPLNPolygon"),     Entry<TPLNCircle>("TPLNCircle"),
-    Entry<TPLNEllipse>("TPLNEllipse"),     Missing("TPLNText"),
-    Missing("TPLNParagraph"),              Missing("TPLNBarcode"),
+    Entry<TPLNEllipse>("TPLNEllipse"),     Entry<TPLNText>("TPLNText"),
+    Entry<TPLNParagraph>("TPLNParagraph"),              Missing("TPLNBarcode"),
     Missing("TPLNPDF417"),                 Missing("TPLNDataMatrix"),
     Missing("TPLNQRCode"),                 Missing("TPLNImage"),
     Missing("TPLNFlow"),                   Missing("TPLNLink"),
     Missing("TPLNTable"),                  Missing("TPLNPolyText"),
     Missing("TPLNRank"),                   Missing("TPLNNutriScore"),
     Missing("TPLNLevel"),                  Missing("TPLNSymbol"),
-    Entry<TPLNBezier>("TPLNBezier"),       Missing("TPLNDim"),
+    Entry<TPLNBezier>("TPLNBezier"),       Entry<TPLNDim>("TPLNDim"),
     Entry<TPLNSector>("TPLNSector"),       Missing("TPLNPackage"),
     Missing("TPLNRichText"),
 };

@@ -1,8 +1,5 @@
 // The command-line tool, run as a separate process.
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,12 +7,15 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include "PlanoraTestSupport.h"
+
+using namespace PlanoraTest;
+
 namespace {
 
 struct TRun {
   int code = -1;
-  QString out;
-  QString err;
+  QString out, err;
 };
 
 TRun Planora(const QStringList& args) {
@@ -34,37 +34,13 @@ TRun Planora(const QStringList& args) {
   return r;
 }
 
-QString Sample(const char* name) { return QStringLiteral(PLANORA_SOURCE_DIR "/examples/") + QLatin1String(name); }
-QString Tmp(const QString& name) {
-  const QString dir = QStringLiteral(PLANORA_TEST_TMP);
-  QDir().mkpath(dir);
-  return dir + QLatin1Char('/') + name;
-}
-QByteArray ReadAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 int ItemsIn(const QString& jsonPath) {
   return static_cast<int>(QJsonDocument::fromJson(ReadAll(jsonPath)).object().value("Items").toArray().size());
 }
 
-// A failure: non-zero status, one line on standard error that mentions `what`, nothing written.
-void ExpectFailure(const QStringList& args, const QString& what, const QString& notWritten = {}) {
-  SCOPED_TRACE(args.join(' ').toStdString());
-  if (!notWritten.isEmpty()) QFile::remove(notWritten);
-  const TRun r = Planora(args);
-  EXPECT_NE(r.code, 0);
-  EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
-  EXPECT_TRUE(r.err.endsWith('\n'));
-  EXPECT_TRUE(r.err.contains(what)) << r.err.toStdString();
-  if (!notWritten.isEmpty()) {
-    EXPECT_FALSE(QFileInfo::exists(notWritten));
-  }
-}
-
 }  // namespace
 
-TEST(Cli, HelpAndInfo) {
+TEST(Cli, HelpInfoAndExports) {
   const TRun help = Planora({"--help"});
   EXPECT_EQ(help.code, 0);
   EXPECT_TRUE(help.out.contains("export")) << help.out.toStdString();
@@ -74,109 +50,93 @@ TEST(Cli, HelpAndInfo) {
     SCOPED_TRACE(name);
     const TRun info = Planora({"info", Sample(name)});
     EXPECT_EQ(info.code, 0) << info.err.toStdString();
-    const int n = ItemsIn(Sample(name));
-    ASSERT_GT(n, 0);
-    EXPECT_TRUE(info.out.contains(QStringLiteral("Items:       %1\n").arg(n))) << info.out.toStdString();
-  }
-}
+    ASSERT_GT(ItemsIn(Sample(name)), 0);
+    EXPECT_TRUE(info.out.contains(QStringLiteral("Items:       %1\n").arg(ItemsIn(Sample(name))))) << info.out.toStdString();
 
-TEST(Cli, ExportSamples) {
-  for (const char* name : {"shapes.json", "labels-basic.json"}) {
-    SCOPED_TRACE(name);
     const QString base = QFileInfo(QLatin1String(name)).completeBaseName();
-    const QString png = Tmp(base + ".png"), pdf = Tmp(base + ".pdf");
+    const QString png = TmpPath(base + ".png"), pdf = TmpPath(base + ".pdf");
     QFile::remove(png);
     QFile::remove(pdf);
-
     const TRun a = Planora({"export", Sample(name), png});
     EXPECT_EQ(a.code, 0) << a.err.toStdString();
-    QImage img(png);
-    ASSERT_FALSE(img.isNull());
-    // A4 at 96 dpi, either way round.
+    const QImage img(png);
+    // A4 at 96 dpi, either way round, with something drawn on the white sheet.
     EXPECT_EQ(std::max(img.width(), img.height()), 1123);
     EXPECT_EQ(std::min(img.width(), img.height()), 794);
-    // Something was drawn on the white sheet.
     int ink = 0;
     for (int y = 0; y < img.height(); y += 3)
       for (int x = 0; x < img.width(); x += 3) ink += qGray(img.pixel(x, y)) < 200;
     EXPECT_GT(ink, 50);
-
     const TRun b = Planora({"export", Sample(name), pdf, "--page", "1"});
     EXPECT_EQ(b.code, 0) << b.err.toStdString();
     QPdfDocument doc;
     ASSERT_EQ(doc.load(pdf), QPdfDocument::Error::None);
     EXPECT_EQ(doc.pageCount(), 1);
-    const QSizeF pt = doc.pagePointSize(0);
-    EXPECT_NEAR(std::max(pt.width(), pt.height()), 297 / 25.4 * 72, 0.5);
+    EXPECT_NEAR(std::max(doc.pagePointSize(0).width(), doc.pagePointSize(0).height()), 297 / 25.4 * 72, 0.5);
   }
-  // Fit and scale.
-  const QString fit = Tmp("shapes-fit.png");
-  const TRun f = Planora({"export", Sample("shapes.json"), fit, "--fit", "--scale", "2"});
-  EXPECT_EQ(f.code, 0) << f.err.toStdString();
-  QImage img(fit);
-  ASSERT_FALSE(img.isNull());
+  const QString fit = TmpPath("shapes-fit.png");
+  EXPECT_EQ(Planora({"export", Sample("shapes.json"), fit, "--fit", "--scale", "2"}).code, 0);
+  const QImage img(fit);
   EXPECT_LT(img.width(), 2 * 1123);
   EXPECT_GT(img.width(), 100);
 }
 
 TEST(Cli, ConvertRoundTrip) {
-  const QString eti = Tmp("conv.eti"), back = Tmp("conv-back.json"), direct = Tmp("conv-direct.json");
-  for (const QString& f : {eti, back, direct}) QFile::remove(f);
+  const QString eti = TmpPath("conv.eti"), back = TmpPath("conv-back.json"), direct = TmpPath("conv-direct.json"),
+                eti2 = TmpPath("conv-2.eti");
+  for (const QString& f : {eti, back, direct, eti2}) QFile::remove(f);
   EXPECT_EQ(Planora({"convert", Sample("shapes.json"), eti}).code, 0);
   EXPECT_EQ(Planora({"convert", eti, back}).code, 0);
   EXPECT_EQ(Planora({"convert", Sample("shapes.json"), direct}).code, 0);
-  const QByteArray a = ReadAll(back), b = ReadAll(direct);
-  ASSERT_FALSE(a.isEmpty());
-  EXPECT_EQ(a, b);
-  EXPECT_EQ(ItemsIn(back), ItemsIn(Sample("shapes.json")));
-  // And the binary file converts back to the same bytes.
-  const QString eti2 = Tmp("conv-2.eti");
   EXPECT_EQ(Planora({"convert", back, eti2}).code, 0);
+  ASSERT_FALSE(ReadAll(back).isEmpty());
+  EXPECT_EQ(ReadAll(back), ReadAll(direct));
   EXPECT_EQ(ReadAll(eti), ReadAll(eti2));
+  EXPECT_EQ(ItemsIn(back), ItemsIn(Sample("shapes.json")));
 }
 
-TEST(Cli, ErrorsAreOneLine) {
-  const QString out = Tmp("never.png");
-  ExpectFailure({"export", Tmp("missing.json"), out}, "missing.json", out);
-  ExpectFailure({"info", Tmp("missing.eti")}, "missing.eti");
-
-  const QString txt = Tmp("drawing.txt");
-  {
-    QFile f(txt);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(ReadAll(Sample("shapes.json")));
-  }
-  ExpectFailure({"export", txt, out}, "drawing.txt", out);
-  ExpectFailure({"export", Sample("shapes.json"), Tmp("never.svg")}, "never.svg", Tmp("never.svg"));
-  ExpectFailure({"convert", Sample("shapes.json"), Tmp("never.pdf")}, "never.pdf", Tmp("never.pdf"));
-  ExpectFailure({"export", Sample("shapes.json"), Tmp("never.gif")}, "GIF", Tmp("never.gif"));
-
-  ExpectFailure({"export", Sample("shapes.json"), out, "--colour", "red"}, "--colour", out);
-  ExpectFailure({"export", Sample("shapes.json"), out, "--page", "0"}, "--page", out);
-  ExpectFailure({"export", Sample("shapes.json"), out, "--page", "two"}, "--page", out);
-  ExpectFailure({"export", Sample("shapes.json"), out, "--page"}, "--page", out);
-  ExpectFailure({"export", Sample("shapes.json"), out, "--scale", "-1"}, "--scale", out);
-  ExpectFailure({"frobnicate"}, "frobnicate");
-  ExpectFailure({"export", Sample("shapes.json"), Tmp("no/such/dir/x.pdf")}, "x.pdf");
-  ExpectFailure({"convert", Sample("shapes.json"), Tmp("no/such/dir/x.eti")}, "x.eti");
-
-  // Corrupt drawings: a cut binary file and broken JSON.
-  const QString eti = Tmp("corrupt-src.eti");
+TEST(Cli, ErrorsAreOneLineWithANonZeroStatus) {
+  const QString out = TmpPath("never.png"), shapes = Sample("shapes.json");
+  const QString txt = TmpPath("drawing.txt"), cut = TmpPath("corrupt.eti"), broken = TmpPath("broken.json");
+  WriteAll(txt, ReadAll(shapes));
+  const QString eti = TmpPath("corrupt-src.eti");
   ASSERT_EQ(Planora({"convert", Sample("labels-basic.json"), eti}).code, 0);
-  const QByteArray bytes = ReadAll(eti);
-  const QString cut = Tmp("corrupt.eti");
-  {
-    QFile f(cut);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes.left(bytes.size() - 9));
+  WriteAll(cut, ReadAll(eti).chopped(9));
+  WriteAll(broken, "{\n  \"Items\": [\n    {\"Type\": 6,\n");
+
+  struct Case {
+    QStringList args;
+    QString mentions, notWritten;
+  };
+  const Case cases[] = {
+      {{"export", TmpPath("missing.json"), out}, "missing.json", out},
+      {{"info", TmpPath("missing.eti")}, "missing.eti", {}},
+      {{"export", txt, out}, "drawing.txt", out},
+      {{"export", shapes, TmpPath("never.svg")}, "never.svg", TmpPath("never.svg")},
+      {{"convert", shapes, TmpPath("never.pdf")}, "never.pdf", TmpPath("never.pdf")},
+      {{"export", shapes, TmpPath("never.gif")}, "GIF", TmpPath("never.gif")},
+      {{"export", shapes, out, "--colour", "red"}, "--colour", out},
+      {{"export", shapes, out, "--page", "0"}, "--page", out},
+      {{"export", shapes, out, "--page", "two"}, "--page", out},
+      {{"export", shapes, out, "--page"}, "--page", out},
+      {{"export", shapes, out, "--scale", "-1"}, "--scale", out},
+      {{"frobnicate"}, "frobnicate", {}},
+      {{"export", shapes, TmpPath("no/such/dir/x.pdf")}, "x.pdf", {}},
+      {{"convert", shapes, TmpPath("no/such/dir/x.eti")}, "x.eti", {}},
+      {{"export", cut, out}, "corrupt.eti", out},
+      {{"info", cut}, "corrupt.eti", {}},
+      {{"convert", broken, TmpPath("never.eti")}, "broken.json", TmpPath("never.eti")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    if (!c.notWritten.isEmpty()) QFile::remove(c.notWritten);
+    const TRun r = Planora(c.args);
+    EXPECT_NE(r.code, 0);
+    EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.endsWith('\n'));
+    EXPECT_TRUE(r.err.contains(c.mentions)) << r.err.toStdString();
+    if (!c.notWritten.isEmpty()) {
+      EXPECT_FALSE(QFileInfo::exists(c.notWritten));
+    }
   }
-  ExpectFailure({"export", cut, out}, "corrupt.eti", out);
-  ExpectFailure({"info", cut}, "corrupt.eti");
-  const QString broken = Tmp("broken.json");
-  {
-    QFile f(broken);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("{\n  \"Items\": [\n    {\"Type\": 6,\n");
-  }
-  ExpectFailure({"convert", broken, Tmp("never.eti")}, "broken.json", Tmp("never.eti"));
 }

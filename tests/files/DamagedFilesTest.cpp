@@ -3,17 +3,15 @@
 #include <QFileInfo>
 #include <QtEndian>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include "FilesSupport.h"
+#include "SampleDocument.h"
 
-using namespace FilesTest;
+using namespace Orv;
+using namespace Orv::Fmx;
+using namespace PlanoraTest;
 
 namespace {
-
-QString Sample(const char* name) { return QStringLiteral(PLANORA_SOURCE_DIR "/examples/") + QLatin1String(name); }
 
 // Loads `path` into `doc`, which must fail with a message naming the file and leave `doc`
 // byte-for-byte what it was. Returns the message.
@@ -44,7 +42,6 @@ TEST(DamagedFiles, EveryTruncationFailsCleanlyAndKeepsTheOpenDocument) {
   BuildSample(sample);
   const QByteArray full = EtiBytes(sample);
   ASSERT_GT(full.size(), 500);
-
   TPlanoraFMX open;
   ASSERT_TRUE(open.LoadFromFile(Sample("labels-basic.json")));
   open.Select(open.GetItem(2));
@@ -76,8 +73,7 @@ TEST(DamagedFiles, FlippedBytesNeverCrash) {
       try {
         ASSERT_TRUE(doc.LoadFromFile(path));
         ++loads;
-        // Whatever was read must save again.
-        EtiBytes(doc);
+        EtiBytes(doc);  // whatever was read must save again
         doc.GetJson();
       } catch (const EPLNError& e) {
         ++failures;
@@ -93,16 +89,11 @@ TEST(DamagedFiles, FlippedBytesNeverCrash) {
 TEST(DamagedFiles, JsonErrorsNameTheFileAndTheProblem) {
   TPlanoraFMX open;
   ASSERT_TRUE(open.LoadFromFile(Sample("shapes.json")));
-
   const QString bad = TmpPath("syntax.json");
   WriteAll(bad, "{\n \"Version\": 3200,\n \"Items\": [ {\"Type\": 6,, } ]\n}\n");
   EXPECT_TRUE(ExpectFailedLoad(open, bad).contains(QStringLiteral("line 3")));
 
-  struct Case {
-    const char* item;
-    const char* mentions;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, const char*> cases[] = {  // item, what the message mentions
       {R"({"Type": 6, "Color": true, "Points": [[0,0],[1,1]]})", "Color"},
       {R"({"Type": 6, "Points": "none"})", "Points"},
       {R"({"Type": 6, "Points": [[0,0],[1]]})", "Points"},
@@ -117,95 +108,84 @@ TEST(DamagedFiles, JsonErrorsNameTheFileAndTheProblem) {
       {R"(42)", "item 2"},
   };
   const QString path = TmpPath("wrong.json");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.item);
+  for (const auto& [item, mentions] : cases) {
+    SCOPED_TRACE(item);
     WriteAll(path, QByteArray(R"({"Layers": [{"Name": "A"}, {"Name": "B"}], "Items": [{"Type": 1, "Points": [[5,5]]}, )") +
-                       c.item + "]}");
+                       item + "]}");
     const QString message = ExpectFailedLoad(open, path);
-    EXPECT_TRUE(message.contains(QLatin1String(c.mentions))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QLatin1String(mentions))) << message.toStdString();
   }
 }
 
-TEST(DamagedFiles, UnknownJsonKindsAreSkipped) {
-  const QString path = TmpPath("kinds.json");
-  WriteAll(path, R"({"Items": [
+TEST(DamagedFiles, UnknownKindsAreSkippedInJsonAndRefusedInBinary) {
+  const QString json = TmpPath("kinds.json");
+  WriteAll(json, R"({"Items": [
       {"Type": 0, "Points": [[0,0],[1,1]]},
       {"Type": 6, "Name": "a", "Points": [[0,0],[1,1]]},
       {"Type": 30, "Points": "not even read"},
-      {"Type": 10, "Points": [[0,0],[1,1]]},
+      {"Type": 12, "Points": [[0,0],[1,1]]},
       {"Type": 1e300},
       {"Type": -7},
       {"Type": 2, "Name": "b", "Points": [[0,0],[1,1]]}
     ]})");
   TPlanoraFMX doc;
-  ASSERT_TRUE(doc.LoadFromFile(path));
+  ASSERT_TRUE(doc.LoadFromFile(json));
   ASSERT_EQ(doc.GetItemsCount(), 2);
   EXPECT_EQ(doc.GetItem(1)->GetName(), QStringLiteral("a"));
   EXPECT_EQ(doc.GetItem(2)->GetName(), QStringLiteral("b"));
   EXPECT_EQ(doc.SkippedItems(), 5);
-}
 
-TEST(DamagedFiles, OtherExtensionsLoadNothing) {
-  TPlanoraFMX sample;
-  BuildSample(sample);
-  const QByteArray bytes = EtiBytes(sample);
-  TPlanoraFMX open;
-  ASSERT_TRUE(open.LoadFromFile(Sample("labels-basic.json")));
-  const QByteArray before = EtiBytes(open);
-  for (const char* name : {"caps.ETI", "caps.JSON", "drawing.txt", "drawing.eti.bak", "noext"}) {
-    SCOPED_TRACE(name);
-    const QString path = TmpPath(QLatin1String(name));
-    WriteAll(path, bytes);
-    EXPECT_FALSE(open.LoadFromFile(path));
-    EXPECT_EQ(EtiBytes(open), before);
-  }
-  // A missing file of a known kind is an error, not a silent no-op.
-  ExpectFailedLoad(open, TmpPath("does-not-exist.eti"));
-  ExpectFailedLoad(open, TmpPath("does-not-exist.json"));
-}
-
-TEST(DamagedFiles, KindCodes) {
-  // A kind code of 0 is no item and takes only its four bytes.
-  {
-    TPlanoraFMX doc;
-    QByteArray bytes(12, '\x07');
-    PutInt32(bytes, 0, 0);
-    QBuffer buf(&bytes);
-    buf.open(QIODevice::ReadOnly);
-    TBinaryReader r(&buf);
-    EXPECT_EQ(doc.CreateFromStream(r, kFileVersion, TORVReadType::File), nullptr);
-    EXPECT_EQ(r.Position(), 4);
-    EXPECT_EQ(doc.GetItemsCount(), 0);
-  }
-  // In a file, a code this build cannot read stops the load with the code in the message.
+  // A kind code of 0 in a stream is no item and takes only its four bytes.
+  QByteArray zero(12, '\x07');
+  PutInt32(zero, 0, 0);
+  QBuffer buf(&zero);
+  buf.open(QIODevice::ReadOnly);
+  TBinaryReader r(&buf);
   TPlanoraFMX empty;
+  EXPECT_EQ(empty.CreateFromStream(r, kFileVersion, TORVReadType::File), nullptr);
+  EXPECT_EQ(r.Position(), 4);
+  EXPECT_EQ(empty.GetItemsCount(), 0);
+
+  // In a file, a code this build cannot read stops the load with the code in the message.
   const qsizetype header = EtiBytes(empty).size();
   TPlanoraFMX one;
   TPLNFactory::AddBaseRectangle(&one, 0, 0, 1000, 1000);
   const QByteArray good = EtiBytes(one);
-  TPlanoraFMX open;
-  ASSERT_TRUE(open.LoadFromFile(Sample("shapes.json")));
-  const QString path = TmpPath("kind.eti");
-  for (const std::int32_t code : {0, 3, 10, 29, 30, 99, -1}) {
+  const QString eti = TmpPath("kind.eti");
+  for (const std::int32_t code : {0, 12, 24, 29, 30, 99, -1}) {
     SCOPED_TRACE(code);
     QByteArray bytes = good;
     PutInt32(bytes, header, code);
-    WriteAll(path, bytes);
-    const QString message = ExpectFailedLoad(open, path);
+    WriteAll(eti, bytes);
+    const QString message = ExpectFailedLoad(doc, eti);
     EXPECT_TRUE(message.contains(QStringLiteral("kind code %1").arg(code)) ||
                 message.contains(QStringLiteral("(kind %1)").arg(code)))
         << message.toStdString();
   }
 }
 
+TEST(DamagedFiles, OtherExtensionsLoadNothingAndMissingFilesFail) {
+  TPlanoraFMX sample;
+  BuildSample(sample);
+  TPlanoraFMX open;
+  ASSERT_TRUE(open.LoadFromFile(Sample("labels-basic.json")));
+  const QByteArray before = EtiBytes(open);
+  for (const char* name : {"caps.ETI", "caps.JSON", "drawing.txt", "drawing.eti.bak", "noext"}) {
+    SCOPED_TRACE(name);
+    WriteAll(TmpPath(QLatin1String(name)), EtiBytes(sample));
+    EXPECT_FALSE(open.LoadFromFile(TmpPath(QLatin1String(name))));
+    EXPECT_EQ(EtiBytes(open), before);
+  }
+  ExpectFailedLoad(open, TmpPath("does-not-exist.eti"));
+  ExpectFailedLoad(open, TmpPath("does-not-exist.json"));
+}
+
 TEST(SaveFile, FailuresKeepTheOldFile) {
   TPlanoraFMX doc;
   BuildSample(doc);
-  const QString dir = TmpPath("save");
-  QDir().mkpath(dir);
+  const QString dir = TmpDir(QStringLiteral("save"));
   const QString plain = dir + QStringLiteral("/plain");
   WriteAll(plain, "a regular file");
-
   for (const QString& target : {dir + QStringLiteral("/missing/dir/x.eti"), plain + QStringLiteral("/x.json")}) {
     SCOPED_TRACE(target.toStdString());
     for (TORVExt ext : {TORVExt::Eti, TORVExt::Json}) {
@@ -229,39 +209,22 @@ TEST(SaveFile, FailuresKeepTheOldFile) {
   }
   QFile::setPermissions(ro, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
-  // A write that fails half-way (the disk fills up) leaves the previous file whole.
+  // A write that fails half-way (the disk fills up) leaves the previous file whole and no other.
   const QString full = dir + QStringLiteral("/full.eti");
-  const QByteArray old(300, 'o');
-  WriteAll(full, old);
-  const QByteArray expected = EtiBytes(doc);
-  ASSERT_GT(expected.size(), 1000);
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = saved;
-  small.rlim_cur = 512;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  for (TORVExt ext : {TORVExt::Eti, TORVExt::Json}) {
-    bool threw = false;
-    try {
-      doc.SaveToFile(full, ext);
-    } catch (const EPLNError&) {
-      threw = true;
-    }
-    EXPECT_TRUE(threw);
-  }
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previous);
-  EXPECT_EQ(ReadAll(full), old);
-  EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), 3) << QDir(dir).entryList(QDir::Files | QDir::Hidden).join(' ').toStdString();
+  WriteAll(full, QByteArray(300, 'o'));
+  ASSERT_GT(EtiBytes(doc).size(), 1000);
+  WithFileSizeLimit(512, [&] {
+    for (TORVExt ext : {TORVExt::Eti, TORVExt::Json}) EXPECT_THROW(doc.SaveToFile(full, ext), EPLNError);
+  });
+  EXPECT_EQ(ReadAll(full), QByteArray(300, 'o'));
+  EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), 3)
+      << QDir(dir).entryList(QDir::Files | QDir::Hidden).join(' ').toStdString();
 
   // A successful save replaces it and clears the modified flag.
   ASSERT_TRUE(doc.GetModified());
   doc.SaveToFile(full, TORVExt::Eti);
   EXPECT_FALSE(doc.GetModified());
-  EXPECT_EQ(ReadAll(full), expected);
+  EXPECT_EQ(ReadAll(full), EtiBytes(doc));
   TPLNFactory::AddBasePoint(&doc, 0, 0);
   EXPECT_TRUE(doc.GetModified());
-  doc.SaveToFile(TmpPath("modified.json"), TORVExt::Json);
-  EXPECT_FALSE(doc.GetModified());
 }

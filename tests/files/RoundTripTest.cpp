@@ -3,81 +3,52 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "FilesSupport.h"
+#include "SampleDocument.h"
 
-using namespace FilesTest;
+using namespace Orv;
+using namespace Orv::Fmx;
+using namespace PlanoraTest;
 
-TEST(FileRoundTrip, BinaryKeepsEveryFieldAndRewritesIdentically) {
+TEST(FileRoundTrip, BothFormatsKeepEveryFieldAndRewriteIdentically) {
   TPlanoraFMX original;
   BuildSample(original);
   ASSERT_EQ(original.GetItemsCount(), 13);
-  const QString first = TmpPath("all-kinds.eti");
-  original.SaveToFile(first, TORVExt::Eti);
-
-  TPlanoraFMX loaded;
-  ASSERT_TRUE(loaded.LoadFromFile(first));
-  ExpectSameDocument(original, loaded);
-  EXPECT_FALSE(loaded.GetModified());
-  // The layer z-order kept the one item of layer 1 first.
-  EXPECT_EQ(loaded.GetItem(1)->GetLayer(), loaded.GetLayer(1));
-
-  const QString second = TmpPath("all-kinds-again.eti");
-  loaded.SaveToFile(second, TORVExt::Eti);
-  const QByteArray a = ReadAll(first), b = ReadAll(second);
-  ASSERT_FALSE(a.isEmpty());
-  EXPECT_EQ(a, b);
-}
-
-TEST(FileRoundTrip, JsonKeepsEveryFieldInOrder) {
-  TPlanoraFMX original;
-  BuildSample(original);
-  const QString path = TmpPath("all-kinds.json");
-  original.SaveToFile(path, TORVExt::Json);
-
-  // Text of the file: indented, no byte-order mark, numbers with a decimal point.
-  const QByteArray text = ReadAll(path);
-  ASSERT_FALSE(text.isEmpty());
+  for (const auto& [ext, name] : {std::pair{TORVExt::Eti, "all-kinds.eti"}, std::pair{TORVExt::Json, "all-kinds.json"}}) {
+    SCOPED_TRACE(name);
+    const QString first = TmpPath(QLatin1String(name)), second = TmpPath(QLatin1String("again-") + name);
+    original.SaveToFile(first, ext);
+    TPlanoraFMX loaded;
+    ASSERT_TRUE(loaded.LoadFromFile(first));
+    ExpectSameDocument(original, loaded);
+    EXPECT_FALSE(loaded.GetModified());
+    EXPECT_EQ(loaded.SkippedItems(), 0);
+    EXPECT_EQ(loaded.GetFileVersion(), kFileVersion);
+    EXPECT_EQ(loaded.GetItem(1)->GetLayer(), loaded.GetLayer(1));  // the z-order kept layer 1's item first
+    loaded.SaveToFile(second, ext);
+    ASSERT_FALSE(ReadAll(first).isEmpty());
+    EXPECT_EQ(ReadAll(first), ReadAll(second));
+  }
+  // JSON text: indented, no byte-order mark, numbers with a decimal point.
+  const QByteArray text = ReadAll(TmpPath("all-kinds.json"));
   EXPECT_NE(static_cast<unsigned char>(text[0]), 0xEF);
   EXPECT_TRUE(text.contains("\n    "));
   EXPECT_TRUE(text.contains("123.5"));
 
-  TPlanoraFMX loaded;
-  ASSERT_TRUE(loaded.LoadFromFile(path));
-  EXPECT_EQ(loaded.SkippedItems(), 0);
-  ExpectSameDocument(original, loaded);
-  EXPECT_EQ(loaded.GetFileVersion(), kFileVersion);
-}
-
-TEST(FileRoundTrip, BinaryThroughJsonAndBackIsIdentical) {
-  TPlanoraFMX original;
-  BuildSample(original);
-  const QString eti = TmpPath("via-json-1.eti"), json = TmpPath("via-json.json"), eti2 = TmpPath("via-json-2.eti");
-  original.SaveToFile(eti, TORVExt::Eti);
-
-  TPlanoraFMX a;
-  ASSERT_TRUE(a.LoadFromFile(eti));
-  a.SaveToFile(json, TORVExt::Json);
-  TPlanoraFMX b;
-  ASSERT_TRUE(b.LoadFromFile(json));
-  b.SaveToFile(eti2, TORVExt::Eti);
-  EXPECT_EQ(ReadAll(eti), ReadAll(eti2));
-
-  // And JSON written from either load is the same text.
-  const QString json2 = TmpPath("via-json-2.json");
-  b.SaveToFile(json2, TORVExt::Json);
-  EXPECT_EQ(ReadAll(json), ReadAll(json2));
+  // Binary through JSON and back is the same file.
+  TPlanoraFMX viaJson;
+  ASSERT_TRUE(viaJson.LoadFromFile(TmpPath("all-kinds.json")));
+  viaJson.SaveToFile(TmpPath("via-json.eti"), TORVExt::Eti);
+  EXPECT_EQ(ReadAll(TmpPath("via-json.eti")), ReadAll(TmpPath("all-kinds.eti")));
 }
 
 TEST(FileRoundTrip, SamplesLoadAndKeepTheirItems) {
   for (const char* name : {"shapes.json", "labels-basic.json"}) {
     SCOPED_TRACE(name);
-    const QString path = QStringLiteral(PLANORA_SOURCE_DIR "/examples/") + QLatin1String(name);
-    const QJsonDocument src = QJsonDocument::fromJson(ReadAll(path));
+    const QJsonDocument src = QJsonDocument::fromJson(ReadAll(Sample(name)));
     ASSERT_TRUE(src.isObject());
     const QJsonArray items = src.object().value("Items").toArray();
-
     TPlanoraFMX doc;
-    ASSERT_TRUE(doc.LoadFromFile(path));
+    ASSERT_TRUE(doc.LoadFromFile(Sample(name)));
     ASSERT_EQ(doc.GetItemsCount(), items.size());
     for (int i = 1; i <= doc.GetItemsCount(); ++i) {
       const QJsonObject o = items[i - 1].toObject();

@@ -1,41 +1,17 @@
 // A document with every basic kind and every field away from its default, and field-by-field
-// comparison of two documents, for the file and clipboard tests.
+// comparison of two documents, for the file, clipboard and item-record tests.
 #pragma once
 
 #include <QBuffer>
-#include <QByteArray>
-#include <QDir>
-#include <QFile>
-#include <QString>
-#include <gtest/gtest.h>
 
-#include <cmath>
 #include <typeinfo>
 
-#include "ORV.FMX.h"
+#include "PlanoraTestSupport.h"
 
-namespace FilesTest {
+namespace PlanoraTest {
 
 using namespace Orv;
 using namespace Orv::Fmx;
-
-inline QString TmpDir() {
-  const QString dir = QStringLiteral(PLANORA_TEST_TMP);
-  QDir().mkpath(dir);
-  return dir;
-}
-inline QString TmpPath(const QString& name) { return TmpDir() + QLatin1Char('/') + name; }
-
-inline QByteArray ReadAll(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return {};
-  return f.readAll();
-}
-inline void WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  ASSERT_EQ(f.write(bytes), bytes.size());
-}
 
 // The binary form of a document, as SaveToFile would write it.
 inline QByteArray EtiBytes(const TPlanoraFMX& doc) {
@@ -173,33 +149,22 @@ inline void BuildSample(TPlanoraFMX& doc) {
 }
 
 // Every field of the document and of each item, in order.
+#define EXPECT_SAME(field) EXPECT_EQ(a.field, b.field) << #field
 inline void ExpectSameDocument(const TPlanoraFMX& a, const TPlanoraFMX& b) {
-  EXPECT_EQ(a.Title, b.Title);
-  EXPECT_EQ(a.GetUnits(), b.GetUnits());
-  EXPECT_EQ(a.GetEditorMode(), b.GetEditorMode());
-  EXPECT_EQ(a.GetLayerZOrder(), b.GetLayerZOrder());
+  EXPECT_SAME(Title); EXPECT_SAME(GetUnits()); EXPECT_SAME(GetEditorMode()); EXPECT_SAME(GetLayerZOrder());
   EXPECT_TRUE(a.Measure() == b.Measure());
-  EXPECT_EQ(a.PrintInfo.FirstRow, b.PrintInfo.FirstRow);
-  EXPECT_EQ(a.PrintInfo.FirstColumn, b.PrintInfo.FirstColumn);
-  EXPECT_EQ(a.PrintInfo.LastPage, b.PrintInfo.LastPage);
-  EXPECT_EQ(a.PrintInfo.LabelsToPrint, b.PrintInfo.LabelsToPrint);
-  EXPECT_EQ(a.GetActiveLayerIndex(), b.GetActiveLayerIndex());
+  EXPECT_SAME(PrintInfo.FirstRow); EXPECT_SAME(PrintInfo.FirstColumn); EXPECT_SAME(PrintInfo.LastPage);
+  EXPECT_SAME(PrintInfo.LabelsToPrint); EXPECT_SAME(GetActiveLayerIndex());
   ASSERT_EQ(a.GetLayersCount(), b.GetLayersCount());
   for (int i = 1; i <= a.GetLayersCount(); ++i) {
     SCOPED_TRACE(QStringLiteral("layer %1").arg(i).toStdString());
     const TPLNLayer &la = *a.GetLayer(i), &lb = *b.GetLayer(i);
-    EXPECT_EQ(la.Name, lb.Name);
-    EXPECT_EQ(la.PenColor, lb.PenColor);
-    EXPECT_EQ(la.BackColor, lb.BackColor);
-    EXPECT_EQ(la.PenWidth, lb.PenWidth);
-    EXPECT_EQ(la.FontName, lb.FontName);
-    EXPECT_EQ(la.FontHeight, lb.FontHeight);
-    EXPECT_EQ(la.FontColor, lb.FontColor);
-    EXPECT_EQ(la.Bold, lb.Bold);
-    EXPECT_EQ(la.Italic, lb.Italic);
-    EXPECT_EQ(la.Options, lb.Options);
-    EXPECT_EQ(la.BackImageFile, lb.BackImageFile);
-    for (int k = 0; k < 4; ++k) EXPECT_EQ(la.BackMargins[k], lb.BackMargins[k]);
+    auto same = [&](const auto& x, const auto& y, const char* field) { EXPECT_EQ(x, y) << field; };
+#define SAME_LAYER(field) same(la.field, lb.field, #field)
+    SAME_LAYER(Name); SAME_LAYER(PenColor); SAME_LAYER(BackColor); SAME_LAYER(PenWidth); SAME_LAYER(FontName);
+    SAME_LAYER(FontHeight); SAME_LAYER(FontColor); SAME_LAYER(Bold); SAME_LAYER(Italic); SAME_LAYER(Options);
+    SAME_LAYER(BackImageFile);
+    for (int k = 0; k < 4; ++k) SAME_LAYER(BackMargins[k]);
   }
   ASSERT_EQ(a.GetItemsCount(), b.GetItemsCount());
   for (int i = 1; i <= a.GetItemsCount(); ++i) {
@@ -207,45 +172,31 @@ inline void ExpectSameDocument(const TPlanoraFMX& a, const TPlanoraFMX& b) {
     SCOPED_TRACE(QStringLiteral("item %1 (%2)").arg(i).arg(x->KindName()).toStdString());
     ASSERT_EQ(x->KindCode(), y->KindCode());
     EXPECT_EQ(typeid(*x), typeid(*y));
-    EXPECT_EQ(x->GetID(), y->GetID());
-    EXPECT_EQ(x->GetName(), y->GetName());
     EXPECT_EQ(a.LayerIndex(x->GetLayer()), b.LayerIndex(y->GetLayer()));
-    EXPECT_EQ(x->GetColor(), y->GetColor());
-    EXPECT_EQ(x->GetPenWidth(), y->GetPenWidth());
-    EXPECT_EQ(x->GetLineType(), y->GetLineType());
-    EXPECT_EQ(x->GetOptions(), y->GetOptions());
-    EXPECT_EQ(x->Points(), y->Points());
-    if (auto* ax = dynamic_cast<const TPLN2DItem*>(x)) {
-      auto* ay = dynamic_cast<const TPLN2DItem*>(y);
-      EXPECT_EQ(ax->GetBackColor(), ay->GetBackColor());
-      EXPECT_EQ(ax->GetFilled(), ay->GetFilled());
-      EXPECT_EQ(ax->Alpha(), ay->Alpha());
+    auto same = [&](const auto& p, const auto& q, const char* field) { EXPECT_EQ(p, q) << field; };
+#define SAME_AS(T, field) same(dynamic_cast<const T*>(x)->field, dynamic_cast<const T*>(y)->field, #field)
+    SAME_AS(TPLNBaseItem, GetID()); SAME_AS(TPLNBaseItem, GetName()); SAME_AS(TPLNBaseItem, GetColor());
+    SAME_AS(TPLNBaseItem, GetPenWidth()); SAME_AS(TPLNBaseItem, GetLineType()); SAME_AS(TPLNBaseItem, GetOptions());
+    SAME_AS(TPLNBaseItem, Points());
+    if (dynamic_cast<const TPLN2DItem*>(x)) {
+      SAME_AS(TPLN2DItem, GetBackColor()); SAME_AS(TPLN2DItem, GetFilled()); SAME_AS(TPLN2DItem, Alpha());
     }
-    if (auto* tx = dynamic_cast<const TORVTerminators*>(x)) {
-      auto* ty = dynamic_cast<const TORVTerminators*>(y);
-      EXPECT_EQ(tx->FromType, ty->FromType);
-      EXPECT_EQ(tx->ToType, ty->ToType);
-      EXPECT_EQ(tx->FromColor, ty->FromColor);
-      EXPECT_EQ(tx->ToColor, ty->ToColor);
-      EXPECT_EQ(tx->SizeFrom, ty->SizeFrom);
-      EXPECT_EQ(tx->SizeTo, ty->SizeTo);
+    if (dynamic_cast<const TORVTerminators*>(x)) {
+      SAME_AS(TORVTerminators, FromType); SAME_AS(TORVTerminators, ToType); SAME_AS(TORVTerminators, FromColor);
+      SAME_AS(TORVTerminators, ToColor); SAME_AS(TORVTerminators, SizeFrom); SAME_AS(TORVTerminators, SizeTo);
     }
-    if (auto* rx = dynamic_cast<const TPLNRectangle*>(x)) {
-      EXPECT_EQ(rx->GetBaseRadio(), dynamic_cast<const TPLNRectangle*>(y)->GetBaseRadio());
+    if (dynamic_cast<const TPLNRectangle*>(x)) SAME_AS(TPLNRectangle, GetBaseRadio());
+    if (dynamic_cast<const TPLNSector*>(x)) {
+      SAME_AS(TPLNSector, GetAngleStart()); SAME_AS(TPLNSector, GetAngleGap());
     }
-    if (auto* sx = dynamic_cast<const TPLNSector*>(x)) {
-      auto* sy = dynamic_cast<const TPLNSector*>(y);
-      EXPECT_EQ(sx->GetAngleStart(), sy->GetAngleStart());
-      EXPECT_EQ(sx->GetAngleGap(), sy->GetAngleGap());
+    if (dynamic_cast<const TPLNArc*>(x)) {
+      SAME_AS(TPLNArc, GetCenter()); SAME_AS(TPLNArc, GetRadius()); SAME_AS(TPLNArc, GetAngleStart());
+      SAME_AS(TPLNArc, GetAngleSweep());
     }
-    if (auto* cx = dynamic_cast<const TPLNArc*>(x)) {
-      auto* cy = dynamic_cast<const TPLNArc*>(y);
-      EXPECT_EQ(cx->GetCenter(), cy->GetCenter());
-      EXPECT_EQ(cx->GetRadius(), cy->GetRadius());
-      EXPECT_EQ(cx->GetAngleStart(), cy->GetAngleStart());
-      EXPECT_EQ(cx->GetAngleSweep(), cy->GetAngleSweep());
-    }
+#undef SAME_AS
+#undef SAME_LAYER
   }
 }
+#undef EXPECT_SAME
 
-}  // namespace FilesTest
+}  // namespace PlanoraTest

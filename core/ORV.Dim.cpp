@@ -1,0 +1,482 @@
+#include "ORV.Dim.h"
+
+#include <QJsonArray>
+#include <QLocale>
+#include <algorithm>
+#include <cmath>
+
+#include "ORV.Draw2D.h"
+#include "ORV.Json.h"
+
+namespace Orv::Line {
+
+namespace {
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kMaxDecimals = 12;
+
+struct TLoadingScope {
+  explicit TLoadingScope(bool& flag) : fFlag(flag) { fFlag = true; }
+  ~TLoadingScope() { fFlag = false; }
+  bool& fFlag;
+};
+
+TORVPto Round(double x, double y) { return {Utils::RoundHalfAway(x), Utils::RoundHalfAway(y)}; }
+
+// Points 3 to 8 of a linear dimension whose dimension line passes through `at`.
+void LinearPoints(TORDimType type, TORVPto p1, TORVPto p2, TORVPto at, std::int64_t gap, std::int64_t ext,
+                  std::array<TORVPto, 6>& out) {
+  TPointD e1, e2, normal;
+  if (type == TORDimType::Horizontal) {
+    e1 = {double(p1.X), double(at.Y)};
+    e2 = {double(p2.X), double(at.Y)};
+    normal = {0, -1};
+  } else if (type == TORDimType::Vertical) {
+    e1 = {double(at.X), double(p1.Y)};
+    e2 = {double(at.X), double(p2.Y)};
+    normal = {-1, 0};
+  } else {
+    const double dx = double(p2.X - p1.X), dy = double(p2.Y - p1.Y), len = std::hypot(dx, dy);
+    normal = len > 0 ? TPointD{-dy / len, dx / len} : TPointD{0, -1};
+    const double off = (at.X - p1.X) * normal.X + (at.Y - p1.Y) * normal.Y;
+    e1 = {p1.X + normal.X * off, p1.Y + normal.Y * off};
+    e2 = {p2.X + normal.X * off, p2.Y + normal.Y * off};
+  }
+  // Each extension line runs from its measured point towards the dimension line and beyond it.
+  auto extension = [&](TORVPto m, TPointD e, TORVPto& foot, TORVPto& far) {
+    const double dx = e.X - m.X, dy = e.Y - m.Y, len = std::hypot(dx, dy);
+    const TPointD dir = len > 0 ? TPointD{dx / len, dy / len} : normal;
+    const double g = std::min(double(gap), len);
+    foot = Round(m.X + dir.X * g, m.Y + dir.Y * g);
+    far = Round(e.X + dir.X * ext, e.Y + dir.Y * ext);
+  };
+  extension(p1, e1, out[0], out[4]);
+  extension(p2, e2, out[1], out[5]);
+  out[2] = Round(e1.X, e1.Y);
+  out[3] = Round(e2.X, e2.Y);
+}
+
+void CheckRange(bool ok, const char* what) {
+  if (!ok) throw EPLNError(QStringLiteral("dimension style: invalid %1").arg(QLatin1String(what)));
+}
+}  // namespace
+
+// ---------------------------------------------------------------- style
+
+void TPLNDimStyle::Validate() const {
+  CheckRange(FontHeight >= 0.1f && FontHeight <= 1000.0f, "font height");
+  CheckRange(static_cast<std::uint8_t>(TextPos) < kTextPosCount, "text position");
+  CheckRange(Decimals <= kMaxDecimals, "number of decimals");
+  CheckRange(Units >= -1 && Units <= 6, "unit");
+  CheckRange(DimPenWidth >= 0 && ExtPenWidth >= 0 && DimPenWidth <= 1e6 && ExtPenWidth <= 1e6, "pen width");
+  CheckRange(HeadSize >= 0 && HeadSize <= 10000, "head size");
+  CheckRange(ExtSize >= 0 && ExtSize <= 10000 && ExtGap >= 0 && ExtGap <= 10000, "extension size");
+  CheckRange(DimBreak >= 0 && DimBreak <= 10000, "dimension break");
+  CheckRange(ArrowOpen >= 0, "arrow opening");
+}
+
+void TPLNDimStyle::Write(TBinaryWriter& w) const {
+  w.WriteString(Name);
+  w.WriteString(FontName);
+  w.WriteSingle(FontHeight);
+  w.WriteUInt32(FontColor);
+  w.WriteByte(static_cast<std::uint8_t>((Bold ? 1 : 0) | (Italic ? 2 : 0) | (Underline ? 4 : 0)));
+  w.WriteByte(static_cast<std::uint8_t>(TextPos));
+  w.WriteString(Prefix);
+  w.WriteString(Suffix);
+  w.WriteString(Format);
+  w.WriteByte(Decimals);
+  w.WriteInt8(Units);
+  w.WriteByte(DimLineType);
+  w.WriteByte(ExtLineType);
+  w.WriteUInt32(DimColor);
+  w.WriteUInt32(ExtColor);
+  w.WriteDouble(DimPenWidth);
+  w.WriteDouble(ExtPenWidth);
+  w.WriteByte(HeadType);
+  w.WriteUInt32(HeadColor);
+  w.WriteUInt32(FillColor);
+  w.WriteSingle(HeadSize);
+  w.WriteInt16(ArrowOpen);
+  w.WriteSingle(ExtSize);
+  w.WriteSingle(ExtGap);
+  w.WriteSingle(DimBreak);
+}
+
+void TPLNDimStyle::Read(TBinaryReader& r) {
+  Name = r.ReadString();
+  FontName = r.ReadString();
+  FontHeight = r.ReadSingle();
+  FontColor = r.ReadUInt32();
+  const std::uint8_t style = r.ReadByte();
+  Bold = style & 1;
+  Italic = style & 2;
+  Underline = style & 4;
+  TextPos = static_cast<TORVTextPos>(r.ReadByte());
+  Prefix = r.ReadString();
+  Suffix = r.ReadString();
+  Format = r.ReadString();
+  Decimals = r.ReadByte();
+  Units = r.ReadInt8();
+  DimLineType = r.ReadByte();
+  ExtLineType = r.ReadByte();
+  DimColor = r.ReadUInt32();
+  ExtColor = r.ReadUInt32();
+  DimPenWidth = r.ReadDouble();
+  ExtPenWidth = r.ReadDouble();
+  HeadType = r.ReadByte();
+  HeadColor = r.ReadUInt32();
+  FillColor = r.ReadUInt32();
+  HeadSize = r.ReadSingle();
+  ArrowOpen = r.ReadInt16();
+  ExtSize = r.ReadSingle();
+  ExtGap = r.ReadSingle();
+  DimBreak = r.ReadSingle();
+  Validate();
+}
+
+QJsonObject TPLNDimStyle::ToJson() const {
+  QJsonObject o;
+  Json::TJsonObjectSink s(o);
+  s.Str("Name", Name);
+  s.Str("FontName", FontName);
+  s.Num("FontHeight", FontHeight);
+  s.Color("FontColor", FontColor);
+  s.Bool("Bold", Bold);
+  s.Bool("Italic", Italic);
+  s.Bool("Underline", Underline);
+  s.Int("TextPos", static_cast<std::uint8_t>(TextPos));
+  s.Str("Prefix", Prefix);
+  s.Str("Suffix", Suffix);
+  s.Str("Format", Format);
+  s.Int("Decimals", Decimals);
+  s.Int("Units", Units);
+  s.Int("DimLineType", DimLineType);
+  s.Int("ExtLineType", ExtLineType);
+  s.Color("DimColor", DimColor);
+  s.Color("ExtColor", ExtColor);
+  s.Num("DimPenWidth", DimPenWidth);
+  s.Num("ExtPenWidth", ExtPenWidth);
+  s.Int("HeadType", HeadType);
+  s.Color("HeadColor", HeadColor);
+  s.Color("FillColor", FillColor);
+  s.Num("HeadSize", HeadSize);
+  s.Int("ArrowOpen", ArrowOpen);
+  s.Num("ExtSize", ExtSize);
+  s.Num("ExtGap", ExtGap);
+  s.Num("DimBreak", DimBreak);
+  return o;
+}
+
+void TPLNDimStyle::FromJson(const QJsonObject& o) {
+  // Integers that must fit their field before they are narrowed.
+  auto small = [&o](const char* key, std::int64_t def, std::int64_t lo, std::int64_t hi) {
+    const std::int64_t v = Json::Int(o, key, def);
+    if (v < lo || v > hi) throw EPLNError(QStringLiteral("dimension style: \"%1\" out of range").arg(QLatin1String(key)));
+    return v;
+  };
+  Name = Json::Str(o, "Name", Name);
+  FontName = Json::Str(o, "FontName", FontName);
+  FontHeight = static_cast<float>(Json::Num(o, "FontHeight", FontHeight));
+  FontColor = Json::Color(o, "FontColor", FontColor);
+  Bold = Json::Bool(o, "Bold", Bold);
+  Italic = Json::Bool(o, "Italic", Italic);
+  Underline = Json::Bool(o, "Underline", Underline);
+  TextPos = static_cast<TORVTextPos>(small("TextPos", static_cast<std::uint8_t>(TextPos), 0, kTextPosCount - 1));
+  Prefix = Json::Str(o, "Prefix", Prefix);
+  Suffix = Json::Str(o, "Suffix", Suffix);
+  Format = Json::Str(o, "Format", Format);
+  Decimals = static_cast<std::uint8_t>(small("Decimals", Decimals, 0, kMaxDecimals));
+  Units = static_cast<std::int8_t>(small("Units", Units, -1, 6));
+  DimLineType = static_cast<TORVineType>(small("DimLineType", DimLineType, 0, 255));
+  ExtLineType = static_cast<TORVineType>(small("ExtLineType", ExtLineType, 0, 255));
+  DimColor = Json::Color(o, "DimColor", DimColor);
+  ExtColor = Json::Color(o, "ExtColor", ExtColor);
+  DimPenWidth = Json::Num(o, "DimPenWidth", DimPenWidth);
+  ExtPenWidth = Json::Num(o, "ExtPenWidth", ExtPenWidth);
+  HeadType = static_cast<TORVTermType>(small("HeadType", HeadType, 0, 255));
+  HeadColor = Json::Color(o, "HeadColor", HeadColor);
+  FillColor = Json::Color(o, "FillColor", FillColor);
+  HeadSize = static_cast<float>(Json::Num(o, "HeadSize", HeadSize));
+  ArrowOpen = static_cast<std::int16_t>(small("ArrowOpen", ArrowOpen, 0, 10000));
+  ExtSize = static_cast<float>(Json::Num(o, "ExtSize", ExtSize));
+  ExtGap = static_cast<float>(Json::Num(o, "ExtGap", ExtGap));
+  DimBreak = static_cast<float>(Json::Num(o, "DimBreak", DimBreak));
+  Validate();
+}
+
+// ---------------------------------------------------------------- dimension
+
+TPLNBaseDim::TPLNBaseDim(TPLNBaseLabel* owner, TORDimType type, bool preview)
+    : TPLNBaseItem(owner, preview), fDimType(type) {
+  if (owner) fStyle = owner->GetActiveDimStyleIndex();
+  fPoints.resize(10);
+}
+TPLNBaseDim::TPLNBaseDim(TPLNBaseLabel* owner, TPLNLayer* layer, TORDimType type, bool preview)
+    : TPLNBaseItem(owner, layer, preview), fDimType(type) {
+  if (owner) fStyle = owner->GetActiveDimStyleIndex();
+  fPoints.resize(10);
+}
+
+void TPLNBaseDim::SetDimStyleIndex(int i) {
+  if (i < 1 || (Owner() && i > Owner()->GetDimStylesCount())) return;
+  Set(fStyle, i);
+}
+
+const TPLNDimStyle& TPLNBaseDim::GetDimStyle() const {
+  if (Owner())
+    if (const TPLNDimStyle* s = Owner()->GetDimStyle(fStyle)) return *s;
+  static const TPLNDimStyle builtIn;
+  return builtIn;
+}
+
+void TPLNBaseDim::CheckPointCount(int n) const {
+  if (n != 8 && n != 10) throw EPLNError(QStringLiteral("Dim needs 8 or 10 points, not %1").arg(n));
+}
+
+void TPLNBaseDim::UpdatePoints() {
+  if (fPoints.size() < 10) {
+    fPoints.resize(8);
+    // No caption box yet: the middle of the dimension line.
+    const TORVPto mid{(fPoints[4].X + fPoints[5].X) / 2, (fPoints[4].Y + fPoints[5].Y) / 2};
+    fPoints.push_back(mid);
+    fPoints.push_back(mid);
+  }
+  if (!fLoading) CalcValues(0);
+}
+
+double TPLNBaseDim::MeasuredLength() const {
+  const TORVPto a = GetPoint(1), b = GetPoint(2);
+  const double dx = double(b.X - a.X), dy = double(b.Y - a.Y);
+  switch (fDimType) {
+    case TORDimType::Horizontal: return std::abs(dx);
+    case TORDimType::Vertical: return std::abs(dy);
+    // Drawn outside, a diameter keeps only the centre and one end: twice the radius.
+    case TORDimType::DiameterOutside: return 2 * std::hypot(dx, dy);
+    default: return std::hypot(dx, dy);
+  }
+}
+
+void TPLNBaseDim::CalcValues(std::int16_t /*mode*/) {
+  const TPLNDimStyle& s = GetDimStyle();
+  QString number;
+  if (fDimType == TORDimType::Angle) {
+    TPointD c;
+    double r, start, sweep;
+    const TORVPto p5 = GetPoint(5), p7 = GetPoint(7), p6 = GetPoint(6);
+    fValue = TDraw2D::ArcThreePoints({double(p5.X), double(p5.Y)}, {double(p7.X), double(p7.Y)},
+                                     {double(p6.X), double(p6.Y)}, c, r, start, sweep)
+                 ? std::abs(sweep) * 180.0 / kPi
+                 : 0.0;
+    number = FormatNumber(fValue, s.Format, s.Decimals) + QChar(0x00B0);
+  } else {
+    const TORVUnits units = s.Units >= 0 ? static_cast<TORVUnits>(s.Units)
+                                         : (Owner() ? Owner()->GetUnits() : TORVUnits::mm);
+    // Coordinates are real-world lengths (a drawing scale only changes how they are drawn).
+    fValue = MeasuredLength() / Utils::UnitFactor(units);
+    number = FormatNumber(fValue, s.Format, s.Decimals);
+    if (fDimType == TORDimType::RadiusInside || fDimType == TORDimType::RadiusOutside)
+      number.prepend(QLatin1Char('R'));
+    else if (fDimType == TORDimType::DiameterInside || fDimType == TORDimType::DiameterOutside)
+      number.prepend(QChar(0x00D8));
+  }
+  const QString measured = s.Prefix + number + s.Suffix;
+  fCaption = fTextMeasure ? measured : QString(fText).replace(QStringLiteral("<>"), measured);
+}
+
+void TPLNBaseDim::PlaceExtensions(std::int64_t gap, std::int64_t ext) {
+  if (!IsLinearDim(fDimType) || fPoints.size() < 8) return;
+  std::array<TORVPto, 6> pts;
+  LinearPoints(fDimType, fPoints[0], fPoints[1], fPoints[4], gap, ext, pts);
+  std::copy(pts.begin(), pts.end(), fPoints.begin() + 2);
+}
+
+void TPLNBaseDim::WriteData(TBinaryWriter& w) const {
+  TPLNBaseItem::WriteData(w);
+  w.WriteByte(static_cast<std::uint8_t>(fDimType));
+  w.WriteInt32(fStyle);
+  w.WriteString(fText);
+  w.WriteBoolean(fTextMeasure);
+  w.WriteBoolean(fDimExt);
+}
+
+namespace {
+// A style number read from a record: a pasted or preview copy may come from another document and
+// falls back to the active style; a file must name a style it holds.
+int StyleFromRecord(const TPLNBaseLabel* owner, std::int64_t style, TORVReadType readType) {
+  if (!owner) return style >= 1 && style <= INT32_MAX ? static_cast<int>(style) : 1;
+  if (style >= 1 && style <= owner->GetDimStylesCount()) return static_cast<int>(style);
+  if (readType != TORVReadType::File) return owner->GetActiveDimStyleIndex();
+  throw EPLNError(QStringLiteral("Dim with dimension style %1, which does not exist").arg(style));
+}
+void CheckDimType(std::int64_t t) {
+  if (t < 0 || t >= kDimTypeCount) throw EPLNError(QStringLiteral("\"DimType\" must be between 0 and 7"));
+}
+}  // namespace
+
+void TPLNBaseDim::ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) {
+  {
+    TLoadingScope loading(fLoading);
+    TPLNBaseItem::ReadData(version, r, readType);
+    const std::uint8_t type = r.ReadByte();
+    CheckDimType(type);
+    fDimType = static_cast<TORDimType>(type);
+    fStyle = StyleFromRecord(Owner(), r.ReadInt32(), readType);
+    fText = r.ReadString();
+    fTextMeasure = r.ReadBoolean();
+    fDimExt = r.ReadBoolean();
+  }
+  UpdatePoints();
+}
+
+void TPLNBaseDim::WriteJson(Json::TJsonSink& o) const {
+  TPLNBaseItem::WriteJson(o);
+  o.Int("DimType", static_cast<std::uint8_t>(fDimType));
+  o.Int("DimStyle", fStyle);
+  if (!fText.isEmpty()) o.Str("Text", fText);
+  o.Bool("TextMeasure", fTextMeasure);
+  o.Bool("DimExt", fDimExt);
+}
+
+void TPLNBaseDim::ReadJson(std::int32_t version, const QJsonObject& o) {
+  {
+    TLoadingScope loading(fLoading);
+    TPLNBaseItem::ReadJson(version, o);
+    const std::int64_t type = Json::Int(o, "DimType", static_cast<std::uint8_t>(fDimType));
+    CheckDimType(type);
+    fDimType = static_cast<TORDimType>(type);
+    fStyle = StyleFromRecord(Owner(), Json::Int(o, "DimStyle", 1), TORVReadType::File);
+    fText = Json::Str(o, "Text");
+    fTextMeasure = Json::Bool(o, "TextMeasure", true);
+    fDimExt = Json::Bool(o, "DimExt", true);
+  }
+  UpdatePoints();
+}
+
+// ---------------------------------------------------------------- free functions
+
+TORDimType CalcDimPoints(const TORVPto& p1, const TORVPto& p2, const TORVPto& p3, std::int64_t gap, std::int64_t ext,
+                         std::array<TORVPto, 6>& out) {
+  const bool inX = p3.X >= std::min(p1.X, p2.X) && p3.X <= std::max(p1.X, p2.X);
+  const bool inY = p3.Y >= std::min(p1.Y, p2.Y) && p3.Y <= std::max(p1.Y, p2.Y);
+  TORDimType type = TORDimType::Aligned;
+  if (p1.Y == p2.Y && p1.X != p2.X)
+    type = TORDimType::Horizontal;
+  else if (p1.X == p2.X && p1.Y != p2.Y)
+    type = TORDimType::Vertical;
+  else if (inX && !inY)
+    type = TORDimType::Horizontal;
+  else if (inY && !inX)
+    type = TORDimType::Vertical;
+  LinearPoints(type, p1, p2, p3, gap, ext, out);
+  return type;
+}
+
+QString FormatNumber(double value, const QString& format, int decimals) {
+  if (!std::isfinite(value)) return QString();
+  int minWhole = 1, minFrac = 0, maxFrac = 0;
+  bool group = false;
+  if (format.isEmpty()) {
+    minFrac = maxFrac = std::clamp(decimals, 0, kMaxDecimals);
+  } else {
+    const qsizetype dot = format.indexOf(QLatin1Char('.'));
+    const QString whole = dot < 0 ? format : format.left(dot);
+    minWhole = static_cast<int>(whole.count(QLatin1Char('0')));
+    group = whole.contains(QLatin1Char(','));
+    for (QChar ch : dot < 0 ? QString() : format.mid(dot + 1)) {
+      if (ch == QLatin1Char('0')) ++minFrac;
+      if (ch == QLatin1Char('0') || ch == QLatin1Char('#')) ++maxFrac;
+    }
+    maxFrac = std::min(maxFrac, kMaxDecimals);
+    minFrac = std::min(minFrac, maxFrac);
+  }
+  // The C locale: a decimal point and no grouping, whatever the user's locale.
+  const QString digits = QLocale::c().toString(std::abs(value), 'f', maxFrac);
+  const qsizetype dot = digits.indexOf(QLatin1Char('.'));
+  QString whole = dot < 0 ? digits : digits.left(dot);
+  QString frac = dot < 0 ? QString() : digits.mid(dot + 1);
+  while (frac.size() > minFrac && frac.endsWith(QLatin1Char('0'))) frac.chop(1);
+  if (whole == QLatin1String("0") && minWhole == 0 && !frac.isEmpty()) whole.clear();
+  while (whole.size() < minWhole) whole.prepend(QLatin1Char('0'));
+  if (group)
+    for (qsizetype i = whole.size() - 3; i > 0; i -= 3) whole.insert(i, QLatin1Char(','));
+  QString out = frac.isEmpty() ? whole : whole + QLatin1Char('.') + frac;
+  // A value that rounds to zero has no sign.
+  const bool zero = std::all_of(out.begin(), out.end(), [](QChar c) { return !c.isDigit() || c == QLatin1Char('0'); });
+  if (value < 0 && !zero) out.prepend(QLatin1Char('-'));
+  return out.isEmpty() ? QStringLiteral("0") : out;
+}
+
+}  // namespace Orv::Line
+
+// ---------------------------------------------------------------- caption layout
+
+namespace Orv::Utils {
+
+void PosBaseLinesText(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, std::int64_t textWidth,
+                      std::int64_t fontHeight, std::int64_t ascent, std::int64_t descent, std::int64_t gap,
+                      Line::TORVTextPos pos, TORVPto& box1, TORVPto& box2, TORVPto& screen, TORVPto& print,
+                      float& angle) {
+  using Line::TORVTextPos;
+  constexpr double kPi = 3.14159265358979323846;
+  const double dx = double(x2 - x1), dy = double(y2 - y1), len = std::hypot(dx, dy);
+  const double a = len > 0 ? std::atan2(dy, dx) : 0.0;
+  const double mx = (x1 + x2) / 2.0, my = (y1 + y2) / 2.0;
+  const double w = double(textWidth), h = ascent + descent > 0 ? double(ascent + descent) : double(fontHeight);
+
+  double t = a;
+  if (pos == TORVTextPos::Horizontal) {
+    t = 0;
+  } else if (pos == TORVTextPos::Vertical) {
+    t = -kPi / 2;
+  } else {
+    if (t >= kPi / 2) t -= kPi;
+    if (t < -kPi / 2) t += kPi;
+  }
+  // Reading direction and the direction the text's top faces (y-down).
+  const double ux = std::cos(t), uy = std::sin(t), upx = uy, upy = -ux;
+  // Distance of the text's descent line from the line, towards its top.
+  const double bottom = pos == TORVTextPos::Above ? double(gap) : pos == TORVTextPos::Below ? -double(gap) - h : -h / 2;
+  auto at = [&](double along, double up) {
+    return TORVPto{RoundHalfAway(mx + ux * along + upx * up), RoundHalfAway(my + uy * along + upy * up)};
+  };
+  screen = at(-w / 2, bottom + descent);
+  print = at(-w / 2, bottom + h);
+  angle = static_cast<float>(t);
+  if (!Line::TextInLine(pos)) {
+    box1 = at(-w / 2, bottom);
+    box2 = at(w / 2, bottom + h);
+    return;
+  }
+  // Half the box the line must not cross, along and across the text, and how far from the middle
+  // the line leaves it.
+  const double halfAlong = w / 2 + gap, halfAcross = h / 2 + gap;
+  const double cx = len > 0 ? dx / len : 1.0, cy = len > 0 ? dy / len : 0.0;
+  const double along = std::abs(cx * ux + cy * uy), across = std::abs(cx * upx + cy * upy);
+  double s = len / 2;
+  if (along > 1e-12) s = std::min(s, halfAlong / along);
+  if (across > 1e-12) s = std::min(s, halfAcross / across);
+  box1 = {RoundHalfAway(mx - cx * s), RoundHalfAway(my - cy * s)};
+  box2 = {RoundHalfAway(mx + cx * s), RoundHalfAway(my + cy * s)};
+}
+
+}  // namespace Orv::Utils
+
+// ---------------------------------------------------------------- the document's part
+
+namespace Orv {
+
+void TPLNBaseLabel::AsignDimPosition(Line::TPLNBaseDim* dim, bool notify) {
+  if (!dim || !Line::IsLinearDim(dim->GetDimType())) return;
+  const Line::TPLNDimStyle& s = dim->GetDimStyle();
+  const double paper = 1000.0 * static_cast<double>(GetCoordMultiplier());
+  dim->PlaceExtensions(Utils::RoundHalfAway(s.GetExtGap() * paper), Utils::RoundHalfAway(s.GetExtSize() * paper));
+  if (notify) NotifyChange(TORChange::Items, reinterpret_cast<TORChangeValue>(dim));
+}
+
+void TPLNBaseLabel::CalcDimValues() {
+  for (const auto& it : fItems)
+    if (auto* dim = dynamic_cast<Line::TPLNBaseDim*>(it.get())) dim->CalcValues(0);
+  NotifyChange(TORChange::Items);
+}
+
+}  // namespace Orv

@@ -1,0 +1,59 @@
+#pragma once
+// A straight line with a terminator at each end and a one-line caption along it; and the caption
+// drawing the dimensions share with it.
+
+#include <QJsonObject>
+#include <cstdint>
+
+#include "ORV.BinaryIO.h"
+#include "ORV.FMX.Types.h"
+#include "ORV.Line.h"
+
+namespace Orv::Fmx {
+
+// A caption's font and where the layout put it (anchors in document coordinates).
+struct TPLNCaption {
+  QString Text;
+  QString FontName;
+  float FontHeight = 0;  // mm
+  bool Bold = false;
+  bool Italic = false;
+  bool Underline = false;  // on paper only
+  TAlphaColor Color = kBlack;
+  double Ratio = 1;
+  TORVPto Screen;  // start of the baseline
+  TORVPto Print;   // top-left corner of the text in its own frame
+  float Angle = 0;  // radians
+};
+// On kC; returns the caption's width in pixels as drawn.
+float DrawCaption(TPLNDraw* d, const TPLNCaption& c);
+// On pC, through the context's matrix.
+void PrintCaption(TPLNDraw* d, const TPLNCaption& c);
+
+class TPLNArrowLine : public Orv::Line::TPLNBaseArrowLine {
+ public:
+  using Orv::Line::TPLNBaseArrowLine::TPLNBaseArrowLine;
+
+  // Measures the caption and lays it out along the line (caption box into points 3 and 4). A font
+  // that cannot be made leaves the caption out of the drawing.
+  void CalcValues(std::int16_t mode) override;
+  void DrawText(TPLNBaseDraw* draw);
+  void Draw(TPLNBaseDraw* draw) override;
+  void Print(TPLNBaseDraw* draw) override;
+
+  static TPLNArrowLine* Read(TPLNBaseLabel* owner, std::int32_t version, TBinaryReader& r, TORVReadType readType);
+  static TPLNArrowLine* ReadFromJson(TPLNBaseLabel* owner, std::int32_t version, const QJsonObject& o);
+
+ private:
+  TPLNCaption Caption() const;
+  bool ShowCaption() const { return fLaidOut && !GetText().isEmpty(); }
+
+  std::int64_t fTextWidth = 0;  // base units on paper
+  double fRatio = 1;
+  float fAngle = 0;
+  TORVPto fScreen;
+  TORVPto fPrint;
+  bool fLaidOut = false;
+};
+
+}  // namespace Orv::Fmx

@@ -1,0 +1,145 @@
+#include "TPLNParagraph.h"
+
+#include <cmath>
+
+#include "ORV.FMX.Calc.h"
+#include "ORV.FMX.Shared.h"
+#include "TPLNText.h"
+
+namespace Orv::Fmx {
+
+using namespace Orv::Canvas;
+using namespace Orv::Fmx::TextDraw;
+
+namespace {
+
+bool Upright(TORVAngle a) { return a == TORVAngle::A0 || a == TORVAngle::A180; }
+
+// The corner of the box where the turned text's own top-left lies.
+QPointF FrameCorner(const QRectF& box, TORVAngle angle) {
+  switch (angle) {
+    case TORVAngle::A0: return box.topLeft();
+    case TORVAngle::A90: return box.bottomLeft();
+    case TORVAngle::A180: return box.bottomRight();
+    case TORVAngle::A270: return box.topRight();
+  }
+  return box.topLeft();
+}
+
+QString LineText(const QString& text, const TORVTxtInf& line) {
+  QString s = text.mid(line.Start - 1, line.Count);
+  s.remove(QLatin1Char('\r'));
+  s.remove(QLatin1Char('\n'));
+  return s;
+}
+
+}  // namespace
+
+// The whole box in the text's own frame goes to the line breaker, which keeps the paddings
+// clear on every side itself.
+void TPLNParagraph::CalcValues(int mode) {
+  TPLNBasePara::CalcValues(mode);
+  Orv::Text::TORVTextMetrics m;
+  TxtLines lines;
+  try {
+    TPLNCalc::FontSettings(GetFontName(), GetBaseFontHeight(), GetBold(), GetItalic(), m.Asc, m.Des, m.Und, m.Lh,
+                           m.Ratio);
+    m.Family = TPLNCalc::Font().Family;
+    const bool upright = Upright(GetAngle());
+    const std::int64_t w = upright ? BaseScaleWidth() : BaseScaleHeight();
+    const std::int64_t h = upright ? BaseScaleHeight() : BaseScaleWidth();
+    // A box without area holds no lines (a zero height would ask for an unbounded layout).
+    if (!GetText().isEmpty() && w > 0 && h > 0)
+      TPLNCalc::CalcTxtPts(GetText(), nullptr, lines, w, h, GetBasePadX(), GetBasePadY(), GetHorzAlign(),
+                           GetVertAlign(), static_cast<float>(GetScaleX()));
+  } catch (const EPLNError&) {
+    m = {};
+    lines.clear();
+  }
+  fMetrics = m;
+  fLines = std::move(lines);
+}
+
+void TPLNParagraph::ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) {
+  IniPara();
+  TPLNBasePara::ReadData(version, r, readType);
+}
+
+void TPLNParagraph::Draw(TPLNBaseDraw* draw) {
+  TPLNDraw* d = ToDraw(draw);
+  if (!d || !d->kC || NumPoints() < 2) return;
+  TSkPaint& p = *d->kP;
+  p.PathEffect.reset();
+  p.Style = TSkPaintStyle::Fill;
+  p.AntiAlias = true;
+  p.StrokeWidth = 1;
+  const QRectF box = QRectF(ScreenPos(*d, GetPoint(1)), ScreenPos(*d, GetPoint(2))).normalized();
+  DrawTextFrame(d, *this, box, GetBaseRadio());
+  if (GetIsData() && d->DrawState == TORVDrawState::Editor) DrawData(d, float(box.left()), float(box.top()));
+
+  const QString text = GetText();
+  if (text.isEmpty()) return;
+  if (fMetrics.Ratio <= 0) CalcValues(0);
+  if (fMetrics.Ratio <= 0 || fLines.empty()) return;
+  const TSkFont font = ScreenFont(*d, fMetrics.Family, GetFontHeight(), GetBold(), GetItalic(), fMetrics.Ratio);
+  if (!(font.Size > 0)) return;
+  const TSkFontMetrics fm = font.Metrics();
+  const float asc = std::abs(fm.Ascent);
+
+  const QPointF corner = FrameCorner(box, GetAngle());
+  d->kC->Save();
+  d->kC->Translate(float(corner.x()), float(corner.y()));
+  if (GetAngle() != TORVAngle::A0) d->kC->Rotate(Utils::PrintAngle(GetAngle()));
+  for (const TORVTxtInf& line : fLines) {
+    const QString s = LineText(text, line);
+    const float x = d->GetDrawX(line.X), y = d->GetDrawY(line.Y) + asc;
+    if (GetUnderline() && !s.isEmpty()) DrawUnderline(d, GetFontColor(), x, x + font.MeasureText(s), y + fm.UnderlinePosition);
+    SetupTextPaint(d, GetFontColor());
+    if (!s.isEmpty()) d->kC->DrawSimpleText(s, x, y, font, p);
+  }
+  d->kC->Restore();
+}
+
+void TPLNParagraph::Print(TPLNBaseDraw* draw) {
+  TPLNDraw* d = ToDraw(draw);
+  if (!d || !d->pC || NumPoints() < 2) return;
+  if (fMetrics.Ratio <= 0) CalcValues(0);
+  if (fMetrics.Ratio <= 0) return;
+  IPrintCanvas& c = *d->pC;
+  const QRectF box = QRectF(PrintPos(*d, GetPoint(1)), PrintPos(*d, GetPoint(2))).normalized();
+  PrintTextFrame(d, *this, box, GetBaseRadio());
+  const QString text = PrintedText(*this);
+  if (text.isEmpty()) return;
+  c.Font = PrintFont(fMetrics.Family, GetFontHeight(), GetBold(), GetItalic(), GetUnderline(), fMetrics.Ratio);
+  if (!(c.Font.Size > 0)) return;
+
+  const bool upright = Upright(GetAngle());
+  const double padX = d->GetDrawX(GetBasePadX()), padY = d->GetDrawY(GetBasePadY());
+  const double w = (upright ? box.width() : box.height()) - 2 * padX;
+  const double h = (upright ? box.height() : box.width()) - 2 * padY;
+  if (w <= 0 || h <= 0) return;
+  // Lines follow one another at the font height times the line spacing, as on screen.
+  const float lineHeight = static_cast<float>(FontPrintSize(GetFontHeight()) * GetScaleX());
+  TxtFLines lines;
+  PrintTxtPoints(text, d, lines, float(w), float(h), lineHeight, GetHorzAlign(), GetVertAlign(), false, false);
+  if (lines.empty()) return;
+
+  const QPointF corner = FrameCorner(box, GetAngle());
+  TPrintTextFrame turned(d, 1, Utils::PrintAngle(GetAngle()), corner, GetFontColor());
+  for (const TORVFTxtInf& line : lines) {
+    const QString s = LineText(text, TORVTxtInf{line.Start, line.Count, 0, 0});
+    if (s.isEmpty()) continue;
+    c.FillText(QRectF(padX + line.X, padY + line.Y, 50000, 20000), s, false, 1, TTextAlign::Leading,
+               TTextAlign::Leading);
+  }
+}
+
+TPLNParagraph* TPLNParagraph::Read(TPLNBaseLabel* owner, std::int32_t version, TBinaryReader& r,
+                                   TORVReadType readType) {
+  return ReadItem<TPLNParagraph>(owner, version, r, readType);
+}
+TPLNParagraph* TPLNParagraph::ReadFromJson(TPLNBaseLabel* owner, std::int32_t version, const QJsonObject& o) {
+  return ReadItemJson<TPLNParagraph>(owner, version, o);
+}
+
+}  // namespace Orv::Fmx
