@@ -236,9 +236,12 @@ void TPLNBaseText::CalcValues(int /*mode*/) { UpdateBounds(); }
 void TPLNBaseText::UpdateBounds() {
   if (fPoints.size() < 2) fPoints.resize(2);
   const TORVPto a = fPoints[0];
-  const QRectF r = Utils::AdjustRect(double(a.X), double(a.Y), double(fStyle.PadX), double(fStyle.PadY),
-                                     double(fWidth), double(fMetrics.Asc + fMetrics.Des), fStyle.HorzAlign,
-                                     fStyle.VertAlign, fStyle.Angle);
+  // Font, paddings and measured width are sizes on paper; at 1:N the box covers N times as much
+  // of the drawing's coordinates.
+  const double m = Owner() ? double(Owner()->GetCoordMultiplier()) : 1.0;
+  const QRectF r = Utils::AdjustRect(double(a.X), double(a.Y), m * fStyle.PadX, m * fStyle.PadY, m * fWidth,
+                                     m * (fMetrics.Asc + fMetrics.Des), fStyle.HorzAlign, fStyle.VertAlign,
+                                     fStyle.Angle);
   fBox = TORVBounds{};
   fBox.Add(Utils::RoundHalfAway(r.left()), Utils::RoundHalfAway(r.top()));
   fBox.Add(Utils::RoundHalfAway(r.right()), Utils::RoundHalfAway(r.bottom()));

@@ -14,7 +14,7 @@ double UnitFactor(TORVUnits units) {
     case TORVUnits::dm: return 100000.0;
     case TORVUnits::m: return 1000000.0;
     case TORVUnits::foot: return 304800.0;
-    case TORVUnits::yard: return 914000.0;
+    case TORVUnits::yard: return 914400.0;  // three feet
   }
   return 1000.0;
 }

@@ -46,8 +46,10 @@ void TPLNParagraph::CalcValues(int mode) {
                            m.Ratio);
     m.Family = TPLNCalc::Font().Family;
     const bool upright = Upright(GetAngle());
-    const std::int64_t w = upright ? BaseScaleWidth() : BaseScaleHeight();
-    const std::int64_t h = upright ? BaseScaleHeight() : BaseScaleWidth();
+    // Lines are laid out on paper: the box shrinks by the drawing scale, the font does not.
+    const std::int64_t mult = Owner() ? Owner()->GetCoordMultiplier() : 1;
+    const std::int64_t w = (upright ? BaseScaleWidth() : BaseScaleHeight()) / mult;
+    const std::int64_t h = (upright ? BaseScaleHeight() : BaseScaleWidth()) / mult;
     // A box without area holds no lines (a zero height would ask for an unbounded layout).
     if (!GetText().isEmpty() && w > 0 && h > 0)
       TPLNCalc::CalcTxtPts(GetText(), nullptr, lines, w, h, GetBasePadX(), GetBasePadY(), GetHorzAlign(),
@@ -92,7 +94,7 @@ void TPLNParagraph::Draw(TPLNBaseDraw* draw) {
   if (GetAngle() != TORVAngle::A0) d->kC->Rotate(Utils::PrintAngle(GetAngle()));
   for (const TORVTxtInf& line : fLines) {
     const QString s = LineText(text, line);
-    const float x = d->GetDrawX(line.X), y = d->GetDrawY(line.Y) + asc;
+    const float x = d->DrawBasePtoX(line.X), y = d->DrawBasePtoY(line.Y) + asc;
     if (GetUnderline() && !s.isEmpty()) DrawUnderline(d, GetFontColor(), x, x + font.MeasureText(s), y + fm.UnderlinePosition);
     SetupTextPaint(d, GetFontColor());
     if (!s.isEmpty()) d->kC->DrawSimpleText(s, x, y, font, p);
@@ -114,7 +116,7 @@ void TPLNParagraph::Print(TPLNBaseDraw* draw) {
   if (!(c.Font.Size > 0)) return;
 
   const bool upright = Upright(GetAngle());
-  const double padX = d->GetDrawX(GetBasePadX()), padY = d->GetDrawY(GetBasePadY());
+  const double padX = d->DrawBasePtoX(GetBasePadX()), padY = d->DrawBasePtoY(GetBasePadY());
   const double w = (upright ? box.width() : box.height()) - 2 * padX;
   const double h = (upright ? box.height() : box.width()) - 2 * padY;
   if (w <= 0 || h <= 0) return;

@@ -158,7 +158,7 @@ void TPLNText::Draw(TPLNBaseDraw* draw) {
   const QString text = GetText();
   const float width = text.isEmpty() ? 0.0f : font.MeasureText(text);
   const QPointF anchor = ScreenPos(*d, GetPoint(1));
-  const float padX = d->GetDrawX(GetBasePadX()), padY = d->GetDrawY(GetBasePadY());
+  const float padX = d->DrawBasePtoX(GetBasePadX()), padY = d->DrawBasePtoY(GetBasePadY());
   double ox = 0, oy = 0;
   Utils::DrawTxtPos(ox, oy, anchor.x(), anchor.y(), padX, padY, width, asc + des, GetHorzAlign(), GetVertAlign(),
                     GetAngle());
@@ -166,7 +166,7 @@ void TPLNText::Draw(TPLNBaseDraw* draw) {
   // The visible stretch of the line in its own frame: all of it, or the window a maximum width
   // leaves on the editor's surface (paper always gets the whole line).
   float x0 = 0, shown = width;
-  const float maxWidth = d->GetDrawX(GetBaseMaxWidth());
+  const float maxWidth = d->DrawBasePtoX(GetBaseMaxWidth());
   const bool clip = d->DrawState == TORVDrawState::Editor && GetBaseMaxWidth() > 0 && maxWidth < width;
   if (clip) {
     shown = maxWidth;
@@ -207,7 +207,7 @@ void TPLNText::Print(TPLNBaseDraw* draw) {
   const QPointF size = text.isEmpty() ? QPointF(0, 0) : GetTextSize(c, text);
   const double w = size.x() * GetScale(), h = size.y();
   const QPointF anchor = PrintPos(*d, GetPoint(1));
-  const double padX = d->GetDrawX(GetBasePadX()), padY = d->GetDrawY(GetBasePadY());
+  const double padX = d->DrawBasePtoX(GetBasePadX()), padY = d->DrawBasePtoY(GetBasePadY());
 
   const QRectF frame = Utils::AdjustRect(anchor.x(), anchor.y(), padX, padY, w, h, GetHorzAlign(), GetVertAlign(),
                                          GetAngle());

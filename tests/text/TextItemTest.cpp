@@ -358,3 +358,45 @@ TEST(TextItem, MarkerLabelFillsTheCornersAndMiddleOfAnArea) {
   }
   EXPECT_LT(ops[0].Args[0], ops[1].Args[0]);  // left, then right
 }
+
+// On a 1:10 drawing coordinates are ten times larger while text keeps its size on paper: a
+// paragraph must still wrap and space its lines at the font's paper height, inside its box.
+TEST(ParagraphItem, KeepsItsPaperSizeOnAScaledDrawing) {
+  TPLNBaseLabel doc;
+  TPLNMeasure m = doc.Measure();
+  m.DrawScale = 10;
+  doc.SetMeasure(m);
+  auto* p = MakePara(doc, QStringLiteral("first line\r\nsecond line"), {200000, 200000}, {1000000, 800000});
+  ASSERT_EQ(p->Lines().size(), 2u);
+  // Line records are paper units: one line height (6 mm by default) apart, not 60 mm.
+  EXPECT_NEAR(double(p->Lines()[1].Y - p->Lines()[0].Y), 6000.0, 60.0);
+  TPLNDraw probe;
+  probe.SetResolution(96, 96, 10);
+  const TORVBounds b = p->GetBounds();
+  const QRect box(QPoint(int(b.X1 * probe.PixPerBaseX) - 2, int(b.Y1 * probe.PixPerBaseY) - 2),
+                  QPoint(int(b.X2 * probe.PixPerBaseX) + 2, int(b.Y2 * probe.PixPerBaseY) + 2));
+  QImage img(500, 400, QImage::Format_ARGB32);
+  img.fill(Qt::white);
+  {
+    QPainter painter(&img);
+    TQPainterCanvas canvas(&painter);
+    TPLNDraw d;
+    d.SetResolution(96, 96, 10);
+    d.SetStandardWidths();
+    d.kC = &canvas;
+    d.pC = &canvas;
+    d.DrawState = TORVDrawState::Export;
+    p->Draw(&d);
+  }
+  EXPECT_TRUE(InkInside(img, box));
+  // Two separate lines of ink: a row without ink between them.
+  const auto rows = PlanoraTest::InkRows(img);
+  ASSERT_GE(rows.first, 0);
+  bool gap = false;
+  for (int y = rows.first; y <= rows.second && !gap; ++y) {
+    bool ink = false;
+    for (int x = box.left(); x <= box.right() && !ink; ++x) ink = qGray(img.pixel(x, y)) < 128;
+    gap = !ink;
+  }
+  EXPECT_TRUE(gap);
+}
