@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include "ORV.FMX.Calc.h"
+#include "ORV.FMX.h"
 #include "ORV.FMX.Types.h"
 
 using namespace Orv;
@@ -111,6 +112,31 @@ void BM_PrintTxtPoints1kWords(benchmark::State& st) {
 
 }  // namespace
 
+// One frame of 10,000 single-line text items drawn at 96 dpi onto a 1920 x 1080 surface, as a
+// view repaints them (layout already done, as after loading).
+void BM_Frame10kTexts(benchmark::State& st) {
+  TPlanoraFMX doc;
+  doc.BeginUpdate();
+  for (int i = 0; i < 10000; ++i) {
+    auto* t = static_cast<TPLNText*>(TPLNFactory::AddBaseText(&doc, (i % 100) * 5000, (i / 100) * 2800));
+    t->SetText(QStringLiteral("Label %1").arg(i));
+  }
+  doc.EndUpdate();
+  QImage img(1920, 1080, QImage::Format_RGB32);
+  for (auto _ : st) {
+    img.fill(Qt::white);
+    QPainter p(&img);
+    Canvas::TQPainterCanvas canvas(&p);
+    TPLNDraw d;
+    d.SetResolution(96, 96);
+    d.SetStandardWidths();
+    d.kC = &canvas;
+    d.pC = &canvas;
+    for (int i = 1; i <= doc.GetItemsCount(); ++i) doc.GetItem(i)->DrawElement(&d);
+  }
+}
+
+BENCHMARK(BM_Frame10kTexts)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FontSettingsHit)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_FontSettingsMiss)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CalcTxtPts10kWords)->Unit(benchmark::kMillisecond);

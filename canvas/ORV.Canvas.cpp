@@ -1,5 +1,7 @@
 #include "ORV.Canvas.h"
 
+#include <unordered_map>
+
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QGuiApplication>
@@ -115,6 +117,7 @@ QRectF Scaled(const QRectF& r, double s) { return QRectF(r.topLeft() * s, r.size
 // Glyphs placed one after the other with their own advances, as Skia's simple text does.
 struct TGlyphs {
   QRawFont Raw;
+  QString Key;  // identifies the raw font for the outline cache
   QList<quint32> Indexes;
   QList<QPointF> Positions;
   double Advance = 0;
@@ -124,6 +127,8 @@ TGlyphs LayOutGlyphs(const TSkFont& font, const QString& text) {
   TGlyphs g;
   g.Raw = font.ToRawFont();
   if (!g.Raw.isValid() || text.isEmpty()) return g;
+  g.Key = font.Family + QLatin1Char('|') + QString::number(int(font.Bold) * 2 + int(font.Italic)) + QLatin1Char('|') +
+          QString::number(double(font.Size), 'g', 9);
   g.Indexes = g.Raw.glyphIndexesForString(text);
   // Design metrics keep advances proportional to the size, independent of hinting.
   const QList<QPointF> advances = g.Raw.advancesForGlyphIndexes(
@@ -145,6 +150,31 @@ struct TRawFontCache {
     if (QCoreApplication::instance() != nullptr) delete Map;
   }
 };
+
+// Per-thread cache of glyph outlines: making an outline is the costly part of drawing text
+// (font files, hinting), and labels repeat the same few glyphs at the same few sizes.
+struct TGlyphPathCache {
+  struct Key {
+    QString Font;
+    quint32 Glyph;
+    bool operator==(const Key& o) const { return Glyph == o.Glyph && Font == o.Font; }
+  };
+  struct KeyHash {
+    size_t operator()(const Key& k) const noexcept { return qHash(k.Font) ^ (size_t(k.Glyph) * 0x9E3779B97F4A7C15ull); }
+  };
+  std::unordered_map<Key, QPainterPath, KeyHash>* Map = new std::unordered_map<Key, QPainterPath, KeyHash>;
+  ~TGlyphPathCache() {
+    if (QCoreApplication::instance() != nullptr) delete Map;
+  }
+};
+
+QPainterPath GlyphPath(const QRawFont& raw, const QString& fontKey, quint32 glyph) {
+  thread_local TGlyphPathCache cache;
+  const TGlyphPathCache::Key key{fontKey, glyph};
+  if (auto it = cache.Map->find(key); it != cache.Map->end()) return it->second;
+  if (cache.Map->size() >= 8192) cache.Map->clear();
+  return cache.Map->emplace(key, raw.pathForGlyph(glyph)).first->second;
+}
 
 }  // namespace
 
@@ -235,6 +265,8 @@ QRawFont TSkFont::ToRawFont() const {
   if (auto it = cache.Map->constFind(key); it != cache.Map->constEnd()) return *it;
   QFont query = ToQFont();
   query.setUnderline(false);
+  // Unhinted outlines scale exactly with fractional sizes, and skip the costly hinting program.
+  query.setHintingPreference(QFont::PreferNoHinting);
   QRawFont raw = QRawFont::fromFont(query);
   if (raw.isValid()) raw.setPixelSize(px);
   if (cache.Map->size() >= 256) cache.Map->clear();
@@ -582,7 +614,12 @@ void TQPainterCanvas::DrawSimpleText(const QString& text, float x, float y, cons
   if (font.ScaleX != 1 || font.SkewX != 0)
     P_->setWorldTransform(QTransform(font.ScaleX, 0, font.SkewX, 1, 0, 0), true);
   const Mode mode = ModeOf(paint);
-  if (mode == Mode::Fill) {
+  // Text fills as a glyph run: Qt caches rasterised glyphs (and PDFs keep real text), where
+  // outlines would be flattened glyph by glyph. A stroke-and-fill pen of up to one pixel adds
+  // at most half a pixel of weight, so it fills the same way; a heavier one strokes the
+  // outlines over the fill, and outlined text uses the outlines alone.
+  const bool heavy = mode == Mode::Both && paint.StrokeWidth > 1.0f;
+  if (mode != Mode::Stroke) {
     QGlyphRun run;
     run.setRawFont(g.Raw);
     run.setGlyphIndexes(g.Indexes);
@@ -590,14 +627,13 @@ void TQPainterCanvas::DrawSimpleText(const QString& text, float x, float y, cons
     P_->setRenderHint(QPainter::TextAntialiasing, paint.AntiAlias);
     P_->setPen(ToQColor(paint.Color));
     P_->drawGlyphRun(QPointF(0, 0), run);
-  } else {
-    // Outlined and stroke-and-fill text go through the glyph outlines (filled, then stroked),
-    // the one way every such text is drawn.
+  }
+  if (mode == Mode::Stroke || heavy) {
     QPainterPath glyphs;
     glyphs.setFillRule(Qt::WindingFill);
     for (qsizetype i = 0; i < g.Indexes.size(); ++i)
-      glyphs.addPath(g.Raw.pathForGlyph(g.Indexes[i]).translated(g.Positions[i]));
-    SkShape(glyphs, paint, mode);
+      glyphs.addPath(GlyphPath(g.Raw, g.Key, g.Indexes[i]).translated(g.Positions[i]));
+    SkShape(glyphs, paint, Mode::Stroke);
   }
   P_->restore();
 }
