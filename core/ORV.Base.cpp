@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <algorithm>
 
+#include "ORV.Data.h"
 #include "ORV.Dim.h"
 #include "ORV.Json.h"
 #include "ORV.Msg.h"
@@ -412,6 +413,7 @@ void TPLNBaseLabel::DeleteItem(int i) {
   if (i < 1 || i > GetItemsCount()) return;
   TPLNBaseItem* item = fItems[i - 1].get();
   Unselect(item);
+  fCopyCells.erase(item);
   fItems.erase(fItems.begin() + (i - 1));
   fModified = true;
   NotifyChange(TORChange::Items);
@@ -419,6 +421,7 @@ void TPLNBaseLabel::DeleteItem(int i) {
 
 void TPLNBaseLabel::ClearItems() {
   fSelection.clear();
+  fCopyCells.clear();
   fItems.clear();
   fLastID = 0;
   fModified = true;
@@ -428,6 +431,7 @@ void TPLNBaseLabel::ClearItems() {
 void TPLNBaseLabel::ClearPreviewItems() {
   std::erase_if(fSelection, [](TPLNBaseItem* it) { return it->IsPreview(); });
   std::erase_if(fItems, [](const std::unique_ptr<TPLNBaseItem>& it) { return it->IsPreview(); });
+  fCopyCells.clear();
 }
 
 TPLNBaseItem* TPLNBaseLabel::FindByID(std::int32_t id) const {
@@ -476,6 +480,13 @@ void TPLNBaseLabel::DeleteLayer(int i) {
     if (it->fLayer == gone) it->fLayer = fLayers[0].get();
   fLayers.erase(fLayers.begin() + (i - 1));
   if (fActiveLayer >= GetLayersCount()) fActiveLayer = GetLayersCount() - 1;
+  // The background stays on the layer it was on, or goes with it.
+  if (fBackLayer == i) {
+    fBackLayer = 0;
+    fReloadImage = true;
+  } else if (fBackLayer > i) {
+    --fBackLayer;
+  }
   fModified = true;
   NotifyChange(TORChange::Layers);
 }
@@ -499,6 +510,23 @@ void TPLNBaseLabel::SetEditorMode(std::uint8_t m) {
   fEditorMode = m;
   fModified = true;
   NotifyChange(TORChange::Document);
+}
+
+void TPLNBaseLabel::SetBackLayer(std::int32_t i) {
+  if (i < 0 || i > GetLayersCount()) throw EPLNError(QStringLiteral("no layer %1 for the background image").arg(i));
+  if (i == fBackLayer) return;
+  fBackLayer = i;
+  fReloadImage = true;
+  fModified = true;
+  NotifyChange(TORChange::Layers);
+}
+
+void TPLNBaseLabel::SetImageRotation(std::uint8_t r) {
+  if (r > 3) throw EPLNError(QStringLiteral("image rotation %1 is not between 0 and 3").arg(r));
+  if (r == fImageRotation) return;
+  fImageRotation = r;
+  fModified = true;
+  NotifyChange(TORChange::Layers);
 }
 
 void TPLNBaseLabel::SetLayerZOrder(bool b) {
@@ -634,6 +662,8 @@ void TPLNBaseLabel::WriteData(TBinaryWriter& w) const {
   w.WriteInt32(GetLayersCount());
   for (const auto& l : fLayers) l->Write(w);
   w.WriteInt32(fActiveLayer + 1);
+  w.WriteInt32(fBackLayer);
+  w.WriteByte(fImageRotation);
   w.WriteInt32(GetDimStylesCount());
   for (const auto& s : fDimStyles) s->Write(w);
   w.WriteInt32(fActiveDimStyle + 1);
@@ -663,6 +693,10 @@ void TPLNBaseLabel::ReadData(TBinaryReader& r) {
   }
   const std::int32_t active = r.ReadInt32();
   fActiveLayer = (active >= 1 && active <= n) ? active - 1 : 0;
+  fBackLayer = r.ReadInt32();
+  if (fBackLayer < 0 || fBackLayer > n) throw EPLNError(QStringLiteral("no layer %1 for the background image").arg(fBackLayer));
+  fImageRotation = r.ReadByte();
+  if (fImageRotation > 3) throw EPLNError(QStringLiteral("image rotation %1 is not between 0 and 3").arg(fImageRotation));
   // Dimension styles: before the items, which refer to them by number.
   const std::int32_t styles = r.ReadCount(60, "dimension style");
   if (styles < 1 || styles > kMaxDimStyles) throw EPLNError(QStringLiteral("invalid dimension style count %1").arg(styles));
@@ -717,6 +751,13 @@ void TPLNBaseLabel::ReadJson(const QJsonObject& o) {
   }
   const auto active = Json::Int(o, "ActiveLayer", 1);
   fActiveLayer = (active >= 1 && active <= GetLayersCount()) ? static_cast<int>(active) - 1 : 0;
+  const auto backLayer = Json::Int(o, "BackLayer", 0);
+  if (backLayer < 0 || backLayer > GetLayersCount())
+    throw EPLNError(QStringLiteral("no layer %1 for the background image").arg(backLayer));
+  fBackLayer = static_cast<std::int32_t>(backLayer);
+  const auto rotation = Json::Int(o, "ImageRotation", 0);
+  if (rotation < 0 || rotation > 3) throw EPLNError(QStringLiteral("\"ImageRotation\" must be between 0 and 3"));
+  fImageRotation = static_cast<std::uint8_t>(rotation);
   ResetDimStyles();
   if (o.contains(QStringLiteral("DimStyles"))) {
     const QJsonValue sv = o.value(QStringLiteral("DimStyles"));
@@ -781,6 +822,8 @@ QJsonObject TPLNBaseLabel::GetDocumentJson() const {
   for (const auto& l : fLayers) layers.append(l->ToJson());
   o.insert(QStringLiteral("Layers"), layers);
   o.insert(QStringLiteral("ActiveLayer"), fActiveLayer + 1);
+  if (fBackLayer > 0) o.insert(QStringLiteral("BackLayer"), fBackLayer);
+  if (fImageRotation > 0) o.insert(QStringLiteral("ImageRotation"), fImageRotation);
   QJsonArray styles;
   for (const auto& s : fDimStyles) styles.append(s->ToJson());
   o.insert(QStringLiteral("DimStyles"), styles);
@@ -806,8 +849,9 @@ void TPLNBaseLabel::SortItemsZLayer() {
 
 TORVBounds TPLNBaseLabel::CheckFit(std::uint16_t options) const {
   TORVBounds b;
+  // Per-label copies lie on the sheet, not in the drawing.
   for (const auto& it : fItems)
-    if (it->HasOptions(options)) it->CheckFit(b);
+    if (!it->IsPreview() && it->HasOptions(options)) it->CheckFit(b);
   return b;
 }
 
@@ -817,6 +861,7 @@ TORVPto TPLNBaseLabel::PreviewPos(int column, int row) const {
 
 void TPLNBaseLabel::TakeOver(TPLNBaseLabel& other) {
   fSelection.clear();
+  fCopyCells.clear();
   fItems.swap(other.fItems);
   fLayers.swap(other.fLayers);
   // The items refer to the styles by number: they move together.
@@ -832,12 +877,102 @@ void TPLNBaseLabel::TakeOver(TPLNBaseLabel& other) {
   fUnits = other.fUnits;
   fEditorMode = other.fEditorMode;
   fLayerZOrder = other.fLayerZOrder;
+  fBackLayer = other.fBackLayer;
+  fImageRotation = other.fImageRotation;
+  other.fBackLayer = 0;
+  // A new document brings its own picture, whatever was decoded before.
+  fReloadImage = true;
   fFileVersion = other.fFileVersion;
   fLastID = other.fLastID;
   Title = other.Title;
   PrintInfo = other.PrintInfo;
   fModified = false;
   NotifyChange(TORChange::Document);
+}
+
+// ---------------------------------------------------------------- data source
+
+void TPLNBaseLabel::SetDataSource(std::shared_ptr<const TPLNDataSource> source) {
+  fDataSource = std::move(source);
+  fRecord = 0;
+  NotifyChange(TORChange::Items);
+}
+
+void TPLNBaseLabel::ClearDataSource() {
+  if (!fDataSource) return;
+  fDataSource.reset();
+  fRecord = 0;
+  NotifyChange(TORChange::Items);
+}
+
+int TPLNBaseLabel::GetRecordCount() const { return fDataSource ? fDataSource->RecordCount() : 0; }
+
+QString TPLNBaseLabel::DataValue(const QString& field, const QString& format, int fillType,
+                                 const QString& fallback) const {
+  return DataValueAt(fRecord, field, format, fillType, fallback);
+}
+
+QString TPLNBaseLabel::DataValueAt(int record, const QString& field, const QString& format, int /*fillType*/,
+                                   const QString& fallback) const {
+  if (!fDataSource) return fallback;
+  const int f = fDataSource->FieldIndex(field);
+  if (f < 0 || record < 0 || record >= fDataSource->RecordCount()) return {};
+  return FormatDataValue(fDataSource->Value(record, f), format);
+}
+
+namespace {
+// Cells page 1 leaves empty before the print settings' first row and column.
+int SkippedCells(const TPLNMeasure& m, const TPLNPrintInfo& pi) {
+  const int row = std::clamp(pi.FirstRow, 1, std::max(1, m.Rows));
+  const int column = std::clamp(pi.FirstColumn, 1, std::max(1, m.Columns));
+  return (row - 1) * m.Columns + (column - 1);
+}
+}  // namespace
+
+int TPLNBaseLabel::LabelsPerPage(int page) const {
+  const int all = std::max(1, fMeasure.Rows * fMeasure.Columns);
+  return page <= 1 ? all - SkippedCells(fMeasure, PrintInfo) : all;
+}
+
+int TPLNBaseLabel::FirstRecordOfPage(int page) const {
+  if (page <= 1) return 0;
+  return LabelsPerPage(1) + (page - 2) * LabelsPerPage(2);
+}
+
+int TPLNBaseLabel::RecordOfCell(int page, int column, int row) const {
+  int cell = (row - 1) * fMeasure.Columns + (column - 1);
+  if (page <= 1) {
+    cell -= SkippedCells(fMeasure, PrintInfo);
+    if (cell < 0) return -1;
+  }
+  return FirstRecordOfPage(page) + cell;
+}
+
+int TPLNBaseLabel::GetDataPages() const {
+  const int records = GetRecordCount();
+  const int first = LabelsPerPage(1);
+  if (records <= first) return 1;
+  const int rest = LabelsPerPage(2);
+  return 1 + (records - first + rest - 1) / rest;
+}
+
+void TPLNBaseLabel::FillDataPage(int page) { fRecord = FirstRecordOfPage(page); }
+
+void TPLNBaseLabel::GoToPage(int page, bool notify, bool fill) {
+  PrintInfo.CurrentPage = std::max(1, page);
+  if (fill) FillDataPage(PrintInfo.CurrentPage);
+  if (notify) NotifyChange(TORChange::Document);
+}
+
+void TPLNBaseLabel::BindCopy(const TPLNBaseItem* copy, int column, int row) {
+  if (copy && copy->IsPreview()) fCopyCells[copy] = (row - 1) * fMeasure.Columns + (column - 1);
+}
+
+int TPLNBaseLabel::CopyRecord(const TPLNBaseItem* item) const {
+  const auto it = fCopyCells.find(item);
+  if (it == fCopyCells.end()) return -2;
+  const int columns = std::max(1, fMeasure.Columns);
+  return RecordOfCell(PrintInfo.CurrentPage, it->second % columns + 1, it->second / columns + 1);
 }
 
 }  // namespace Orv

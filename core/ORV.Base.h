@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "ORV.BaseDraw.h"
@@ -27,6 +28,7 @@ class TPLNBaseDim;
 namespace Orv {
 
 class TPLNBaseLabel;
+class TPLNDataSource;
 
 // Current file version; the clipboard stream always uses 3200.
 constexpr std::int32_t kFileVersion = 3200;
@@ -306,17 +308,56 @@ class TPLNBaseLabel {
   void SetEditable(bool b) { fEditable = b; }
   QString Title;
   QString ImageFolder;
+  // Background image: the layer whose picture lies behind every label cell (0: none), its turn
+  // in quarters counter-clockwise (0..3), and a request to the painting hosts to decode it again.
+  std::int32_t GetBackLayer() const { return fBackLayer; }
+  void SetBackLayer(std::int32_t i);
+  std::uint8_t GetImageRotation() const { return fImageRotation; }
+  void SetImageRotation(std::uint8_t r);
+  bool GetReloadImage() const { return fReloadImage; }
+  void SetReloadImage(bool b) { fReloadImage = b; }
   QString LibraryFolder;
   TPLNPrintInfo PrintInfo;
 
-  // The value a data-bound item prints for `field`. Without a data source the item's own text
-  // (`fallback`) is its value.
-  virtual QString DataValue(const QString& field, const QString& format, int fillType, const QString& fallback) const {
-    (void)field;
-    (void)format;
-    (void)fillType;
-    return fallback;
-  }
+  // Data source of the data-bound items, shared so that several documents (or an export
+  // running while the caller loads the next file) can read one table. Records are counted from
+  // 0. The cursor walks the records the way the labels consume them: NextData moves to the next
+  // record and stops past the last one (no wrapping: a run of labels ends with the data), where
+  // every field reads as empty text.
+  void SetDataSource(std::shared_ptr<const TPLNDataSource> source);
+  void ClearDataSource();
+  const TPLNDataSource* GetDataSource() const { return fDataSource.get(); }
+  int GetRecordCount() const;
+  int GetCurrentRecord() const { return fRecord; }
+  void SetCurrentRecord(int record) { fRecord = record < 0 ? 0 : record; }
+  void NextData() { fRecord = NextRecord(fRecord); }
+  // The record after `record`: the one step every walk over the labels takes.
+  int NextRecord(int record) const { return record + 1; }
+  // The value a data-bound item shows for `field` at `record` (DataValue: at the cursor). With
+  // a data source: the record's field in `format` (FormatDataValue), empty text for an unknown
+  // field or a record outside the table. Without one: the item's own text (`fallback`). Items
+  // ask DataValueAt, so a document that supplies values of its own overrides that.
+  virtual QString DataValue(const QString& field, const QString& format, int fillType, const QString& fallback) const;
+  virtual QString DataValueAt(int record, const QString& field, const QString& format, int fillType,
+                              const QString& fallback) const;
+  // Data pages. Labels per page are rows x columns; page 1 loses the cells before the print
+  // settings' first row and column. Page p (from 1) starts at the record after all the labels
+  // of the pages before it.
+  int LabelsPerPage(int page) const;
+  int FirstRecordOfPage(int page) const;
+  // The record a cell (1-based column and row) of `page` shows; -1 for a cell page 1 skips.
+  int RecordOfCell(int page, int column, int row) const;
+  // Pages needed for every record (1 without a data source or records).
+  int GetDataPages() const;
+  // Puts the cursor on the first record of `page`.
+  void FillDataPage(int page);
+  // Makes `page` (at least 1) the print settings' current page; `fill` moves the cursor there,
+  // `notify` tells the observers to redraw.
+  void GoToPage(int page, bool notify, bool fill);
+  // Per-label copies of data-bound items (preview items made by CheckPrintData) know their cell;
+  // a copy shows the record of its cell on the current page. -2 for an item that is no copy.
+  void BindCopy(const TPLNBaseItem* copy, int column, int row);
+  int CopyRecord(const TPLNBaseItem* item) const;
 
   // Selection.
   int GetSelectionCount() const { return static_cast<int>(fSelection.size()); }
@@ -422,6 +463,13 @@ class TPLNBaseLabel {
   std::uint8_t fEditorMode = 0;
   TORVUnits fUnits = TORVUnits::mm;
   std::uint32_t fStates = 0;
+  std::int32_t fBackLayer = 0;
+  std::uint8_t fImageRotation = 0;
+  bool fReloadImage = false;
+  std::shared_ptr<const TPLNDataSource> fDataSource;
+  int fRecord = 0;
+  // Cell index (row-major from 0) of every per-label copy.
+  std::unordered_map<const TPLNBaseItem*, int> fCopyCells;
 };
 
 }  // namespace Orv

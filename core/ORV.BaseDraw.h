@@ -29,6 +29,9 @@ class TPLNBaseDraw {
   std::int32_t IOriginY = 0;
   std::int16_t Row = 1;
   std::int16_t Col = 1;
+  // The data record of the current label cell, set by the sheet loops; -1 leaves data-bound
+  // items on the document's current record.
+  std::int32_t Record = -1;
   float PageWidth = 0.0f;
   float PageHeight = 0.0f;
   float PixPerMM = 96.0f / 25.4f;

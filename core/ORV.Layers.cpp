@@ -19,6 +19,9 @@ void TPLNLayer::Write(TBinaryWriter& w) const {
   w.WriteUInt16(Options);
   w.WriteString(BackImageFile);
   for (std::int64_t m : BackMargins) w.WriteInt64(m);
+  w.WriteBoolean(EmbedImage);
+  w.WriteInt32(static_cast<std::int32_t>(ImageData.size()));
+  w.WriteBytes(ImageData);
 }
 
 void TPLNLayer::Read(TBinaryReader& r, std::int32_t /*version*/) {
@@ -34,6 +37,8 @@ void TPLNLayer::Read(TBinaryReader& r, std::int32_t /*version*/) {
   Options = r.ReadUInt16();
   BackImageFile = r.ReadString();
   for (std::int64_t& m : BackMargins) m = r.ReadInt64();
+  EmbedImage = r.ReadBoolean();
+  ImageData = r.ReadBytes(r.ReadCount(1, "image byte"));
   if (PenWidth < 0 || FontHeight < 0)
     throw EPLNError(QStringLiteral("layer \"%1\" has a negative pen width or font height").arg(Name));
 }
@@ -53,6 +58,8 @@ QJsonObject TPLNLayer::ToJson() const {
   if (!BackImageFile.isEmpty()) o.insert(QStringLiteral("BackImageFile"), BackImageFile);
   o.insert(QStringLiteral("BackMargins"),
            QJsonArray{double(BackMargins[0]), double(BackMargins[1]), double(BackMargins[2]), double(BackMargins[3])});
+  if (EmbedImage) o.insert(QStringLiteral("EmbedImage"), true);
+  if (!ImageData.isEmpty()) o.insert(QStringLiteral("ImageData"), QString::fromLatin1(ImageData.toBase64()));
   return o;
 }
 
@@ -76,6 +83,14 @@ void TPLNLayer::FromJson(const QJsonObject& o) {
       if (!a[i].isDouble()) throw EPLNError(QStringLiteral("\"BackMargins\" must hold four numbers"));
       BackMargins[i] = static_cast<std::int64_t>(a[i].toDouble());
     }
+  }
+  EmbedImage = Json::Bool(o, "EmbedImage", false);
+  ImageData.clear();
+  if (o.contains(QStringLiteral("ImageData"))) {
+    const QJsonValue v = o.value(QStringLiteral("ImageData"));
+    auto decoded = QByteArray::fromBase64Encoding(v.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+    if (!v.isString() || !decoded) throw EPLNError(QStringLiteral("\"ImageData\" of layer \"%1\" is not base64 text").arg(Name));
+    ImageData = *decoded;
   }
   if (PenWidth < 0 || FontHeight < 0)
     throw EPLNError(QStringLiteral("layer \"%1\" has a negative pen width or font height").arg(Name));

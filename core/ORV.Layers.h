@@ -29,6 +29,10 @@ class TPLNLayer {
   QString BackImageFile;
   // Margins of the background image in base units: left, top, right, bottom.
   std::int64_t BackMargins[4] = {0, 0, 0, 0};
+  // The encoded picture kept inside the document; it wins over BackImageFile when present.
+  QByteArray ImageData;
+  // Copy the file's picture into ImageData the first time it is drawn, so saves carry it.
+  bool EmbedImage = false;
 
   TAlphaColor GetPenColor() const { return PenColor; }
   TAlphaColor GetBackColor() const { return BackColor; }

@@ -41,6 +41,12 @@ void TPLNParagraph::CalcValues(int mode) {
   TPLNBasePara::CalcValues(mode);
   Orv::Text::TORVTextMetrics m;
   TxtLines lines;
+  BreakLines(GetText(), m, lines);
+  fMetrics = m;
+  fLines = std::move(lines);
+}
+
+void TPLNParagraph::BreakLines(const QString& text, Orv::Text::TORVTextMetrics& m, TxtLines& lines) const {
   try {
     TPLNCalc::FontSettings(GetFontName(), GetBaseFontHeight(), GetBold(), GetItalic(), m.Asc, m.Des, m.Und, m.Lh,
                            m.Ratio);
@@ -51,15 +57,13 @@ void TPLNParagraph::CalcValues(int mode) {
     const std::int64_t w = (upright ? BaseScaleWidth() : BaseScaleHeight()) / mult;
     const std::int64_t h = (upright ? BaseScaleHeight() : BaseScaleWidth()) / mult;
     // A box without area holds no lines (a zero height would ask for an unbounded layout).
-    if (!GetText().isEmpty() && w > 0 && h > 0)
-      TPLNCalc::CalcTxtPts(GetText(), nullptr, lines, w, h, GetBasePadX(), GetBasePadY(), GetHorzAlign(),
-                           GetVertAlign(), static_cast<float>(GetScaleX()));
+    if (!text.isEmpty() && w > 0 && h > 0)
+      TPLNCalc::CalcTxtPts(text, nullptr, lines, w, h, GetBasePadX(), GetBasePadY(), GetHorzAlign(), GetVertAlign(),
+                           static_cast<float>(GetScaleX()));
   } catch (const EPLNError&) {
     m = {};
     lines.clear();
   }
-  fMetrics = m;
-  fLines = std::move(lines);
 }
 
 void TPLNParagraph::ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) {
@@ -79,10 +83,19 @@ void TPLNParagraph::Draw(TPLNBaseDraw* draw) {
   DrawTextFrame(d, *this, box, GetBaseRadio());
   if (GetIsData() && d->DrawState == TORVDrawState::Editor) DrawData(d, float(box.left()), float(box.top()));
 
-  const QString text = GetText();
+  const bool data = GetIsData() && ShowsData(*d);
+  const QString text = data ? PrintedText(*this, d) : GetText();
   if (text.isEmpty()) return;
   if (fMetrics.Ratio <= 0) CalcValues(0);
-  if (fMetrics.Ratio <= 0 || fLines.empty()) return;
+  if (fMetrics.Ratio <= 0) return;
+  // A record's value is broken into lines for this cell alone; the item keeps its own layout.
+  TxtLines valueLines;
+  if (data && text != GetText()) {
+    Orv::Text::TORVTextMetrics m;
+    BreakLines(text, m, valueLines);
+  }
+  const TxtLines& shown = data && text != GetText() ? valueLines : fLines;
+  if (shown.empty()) return;
   const TSkFont font = ScreenFont(*d, fMetrics.Family, GetFontHeight(), GetBold(), GetItalic(), fMetrics.Ratio);
   if (!(font.Size > 0)) return;
   const TSkFontMetrics fm = font.Metrics();
@@ -92,7 +105,7 @@ void TPLNParagraph::Draw(TPLNBaseDraw* draw) {
   d->kC->Save();
   d->kC->Translate(float(corner.x()), float(corner.y()));
   if (GetAngle() != TORVAngle::A0) d->kC->Rotate(Utils::PrintAngle(GetAngle()));
-  for (const TORVTxtInf& line : fLines) {
+  for (const TORVTxtInf& line : shown) {
     const QString s = LineText(text, line);
     const float x = d->DrawBasePtoX(line.X), y = d->DrawBasePtoY(line.Y) + asc;
     if (GetUnderline() && !s.isEmpty()) DrawUnderline(d, GetFontColor(), x, x + font.MeasureText(s), y + fm.UnderlinePosition);
@@ -110,7 +123,7 @@ void TPLNParagraph::Print(TPLNBaseDraw* draw) {
   IPrintCanvas& c = *d->pC;
   const QRectF box = QRectF(PrintPos(*d, GetPoint(1)), PrintPos(*d, GetPoint(2))).normalized();
   PrintTextFrame(d, *this, box, GetBaseRadio());
-  const QString text = PrintedText(*this);
+  const QString text = PrintedText(*this, d);
   if (text.isEmpty()) return;
   c.Font = PrintFont(fMetrics.Family, GetFontHeight(), GetBold(), GetItalic(), GetUnderline(), fMetrics.Ratio);
   if (!(c.Font.Size > 0)) return;

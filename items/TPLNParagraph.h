@@ -21,6 +21,11 @@ class TPLNParagraph : public Orv::Text::TPLNBasePara {
 
   static TPLNParagraph* Read(TPLNBaseLabel* owner, std::int32_t version, TBinaryReader& r, TORVReadType readType);
   static TPLNParagraph* ReadFromJson(TPLNBaseLabel* owner, std::int32_t version, const QJsonObject& o);
+
+ private:
+  // Sets up the measuring font and breaks `text` into lines inside the box; zero metrics and no
+  // lines when the font cannot be made.
+  void BreakLines(const QString& text, Orv::Text::TORVTextMetrics& m, TxtLines& lines) const;
 };
 
 }  // namespace Orv::Fmx

@@ -155,7 +155,7 @@ void TPLNText::Draw(TPLNBaseDraw* draw) {
   fMetrics.Asc = d->BaseValueY(asc);
   fMetrics.Des = d->BaseValueY(des);
 
-  const QString text = GetText();
+  const QString text = ShowsData(*d) ? PrintedText(*this, d) : GetText();
   const float width = text.isEmpty() ? 0.0f : font.MeasureText(text);
   const QPointF anchor = ScreenPos(*d, GetPoint(1));
   const float padX = d->DrawBasePtoX(GetBasePadX()), padY = d->DrawBasePtoY(GetBasePadY());
@@ -200,7 +200,7 @@ void TPLNText::Print(TPLNBaseDraw* draw) {
   if (fMetrics.Ratio <= 0) CalcValues(0);
   if (fMetrics.Ratio <= 0) return;
   IPrintCanvas& c = *d->pC;
-  const QString text = PrintedText(*this);
+  const QString text = PrintedText(*this, d);
   c.Font = PrintFont(fMetrics.Family, GetFontHeight(), GetBold(), GetItalic(), GetUnderline(), fMetrics.Ratio);
   if (!(c.Font.Size > 0)) return;
   const float angle = Utils::PrintAngle(GetAngle());

@@ -29,11 +29,23 @@ void DrawUnderline(TPLNDraw* d, TAlphaColor color, float x1, float x2, float y);
 // kP for glyphs: stroke-and-fill in `color`.
 void SetupTextPaint(TPLNDraw* d, TAlphaColor color);
 
-// The printed text: the data value for a data field, the item's own text otherwise.
+// Paper, export and preview show a data field's value; the editor's surface and the library
+// view show the item's own text with the data mark.
+inline bool ShowsData(const TPLNBaseDraw& draw) {
+  return draw.DrawState == TORVDrawState::Preview || draw.DrawState == TORVDrawState::Export ||
+         draw.DrawState == TORVDrawState::Printing;
+}
+
+// The text shown off the editor: for a data field the value of its record (a per-label copy:
+// its cell's record on the current page; an original: the record the sheet loop put in the
+// context, else the document's current one), the item's own text otherwise.
 template <class T>
-QString PrintedText(const T& item) {
+QString PrintedText(const T& item, const TPLNBaseDraw* draw) {
   if (item.FillType() == 0 || !item.Owner()) return item.GetText();
-  return item.Owner()->DataValue(item.FillName(), item.GetFormat(), item.FillType(), item.GetText());
+  const TPLNBaseLabel& doc = *item.Owner();
+  int record = doc.CopyRecord(&item);
+  if (record == -2) record = draw && draw->Record >= 0 ? draw->Record : doc.GetCurrentRecord();
+  return doc.DataValueAt(record, item.FillName(), item.GetFormat(), item.FillType(), item.GetText());
 }
 
 // While alive, the print canvas draws in a text's own frame: scaled by sx along the line, turned

@@ -17,6 +17,8 @@
 #include <sys/stat.h>
 
 #include "ORV.Canvas.Document.h"
+#include "ORV.Canvas.Gif.h"
+#include "ORV.Canvas.Xps.h"
 #include "ORV.Canvas.h"
 #include "ORV.FMX.Types.h"
 #include "ORV.FMX.h"
@@ -92,8 +94,10 @@ void DrawExportPage(const TPlanoraFMX& doc, TPLNDraw& draw, const TExportLayout&
   auto drawItems = [&] {
     for (int i = 1; i <= doc.GetItemsCount(); ++i) {
       TPLNBaseItem* item = doc.GetItem(i);
-      if (!item->HasOptions(need)) continue;
-      if (visible) {
+      // Per-label copies stand in their sheet cells for the preview; here the originals are
+      // drawn in every cell. A data value may outgrow its item's bounds: never culled.
+      if (item->IsPreview() || !item->HasOptions(need)) continue;
+      if (visible && !item->GetIsData()) {
         const TORVBounds b = item->GetBounds();
         if (b.IsEmpty()) continue;
         const double x1 = b.X1 * draw.PixPerBaseX + draw.OriginX - reach, x2 = b.X2 * draw.PixPerBaseX + draw.OriginX + reach;
@@ -116,12 +120,24 @@ void DrawExportPage(const TPlanoraFMX& doc, TPLNDraw& draw, const TExportLayout&
   int column = firstPage ? std::clamp(pi.FirstColumn, 1, m.Columns) : 1;
   int counter = 0;
   const int limit = pi.LabelsToPrint > 0 ? pi.LabelsToPrint : m.Rows * m.Columns;
-  for (; row <= m.Rows && counter < limit; ++row, column = 1) {
+  // The cells take records from the document's cursor on, one each (NextRecord, the step of
+  // NextData), and the sheet ends with the data. The walk keeps its own copy of the cursor:
+  // the bands of a bitmap draw the same page side by side.
+  const int records = doc.GetDataSource() ? doc.GetRecordCount() : -1;
+  int record = doc.GetCurrentRecord();
+  auto more = [&] { return counter < limit && (records < 0 || record < records); };
+  for (; row <= m.Rows && more(); ++row, column = 1) {
     draw.Row = static_cast<std::int16_t>(row);
     draw.OriginY = static_cast<float>(m.CellY(row) * dpi / 25400.0);
-    for (; column <= m.Columns && counter < limit; ++column, ++counter) {
+    for (; column <= m.Columns && more(); ++column, ++counter, record = doc.NextRecord(record)) {
       draw.Col = static_cast<std::int16_t>(column);
+      draw.Record = record;
       draw.OriginX = static_cast<float>(m.CellX(column) * dpi / 25400.0);
+      // The picture cache (and the embedding of a file's picture) is the only document state an
+      // export may change; DrawBackImage guards it for the bands drawn side by side.
+      const TPLNLayer* back = doc.GetLayer(doc.GetBackLayer());
+      if (back && back->HasOption(Opt::Visible | Opt::ExportBackground))
+        const_cast<TPlanoraFMX&>(doc).DrawBackImage(draw.kC, draw);
       drawItems();
     }
   }
@@ -168,19 +184,24 @@ void TExportThread::Execute() {
   if (mCheckData) mLabel->CheckPrintData();
   const int dpi = ExportDPI(mExportType);
   const TExportLayout layout = ComputeExportLayout(*mLabel, mExportType, mScale, mFit, mPage);
+  if (mPage < 0 && mExportType != TORVExport::PDF)
+    throw EPLNError(QStringLiteral("%1: every page in one file needs PDF; other formats take one page per file")
+                        .arg(QFileInfo(mFileName).fileName()));
+  // A sheet shows the records of its page.
+  if (layout.Sheet && mPage >= 0) mLabel->FillDataPage(mLabel->PrintInfo.CurrentPage);
   switch (mExportType) {
     case TORVExport::PNG:
     case TORVExport::JPEG:
     case TORVExport::BMP:
+    case TORVExport::GIF:
       ExportBitmap(layout, dpi);
       break;
     case TORVExport::PDF:
       ExportPdf(layout, dpi);
       break;
-    case TORVExport::GIF:
     case TORVExport::XPS:
-      throw EPLNError(QStringLiteral("%1: export to %2 is not available in this version")
-                          .arg(QFileInfo(mFileName).fileName(), mExportType == TORVExport::GIF ? "GIF" : "XPS"));
+      ExportXps(layout, dpi);
+      break;
   }
 }
 
@@ -251,11 +272,14 @@ void TExportThread::ExportBitmap(const TExportLayout& layout, int dpi) {
   int quality = -1;
   if (mExportType == TORVExport::JPEG && mQuality >= 1 && mQuality <= 100) quality = mQuality;
   if (mExportType == TORVExport::PNG) quality = 70;
-  if (!img.save(&f, BitmapFormat(mExportType), quality)) {
+  const bool gif = mExportType == TORVExport::GIF;
+  if (!(gif ? Canvas::WriteGif(img, &f) : img.save(&f, BitmapFormat(mExportType), quality))) {
     f.cancelWriting();
     throw EPLNError(QStringLiteral("%1: Error saving Bitmap to %2")
-                        .arg(QFileInfo(mFileName).fileName(),
-                             mExportType == TORVExport::JPEG ? "jpg" : mExportType == TORVExport::BMP ? "bmp" : "png"));
+                        .arg(QFileInfo(mFileName).fileName(), gif                                ? "gif"
+                                                              : mExportType == TORVExport::JPEG ? "jpg"
+                                                              : mExportType == TORVExport::BMP  ? "bmp"
+                                                                                                : "png"));
   }
   // commit() does not see an error of the last buffered write (a full disk): flush first.
   if (!f.flush()) {
@@ -277,16 +301,24 @@ void TExportThread::ExportPdf(const TExportLayout& layout, int dpi) {
   {
     Canvas::TPdfDocument pdf(tmp.fileName());
     if (!pdf.IsOpen()) throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(target.fileName(), pdf.ErrorString()));
-    Canvas::ISkCanvas* canvas = pdf.BeginPage(static_cast<float>(layout.Width), static_cast<float>(layout.Height), dpi);
-    if (!canvas) throw EPLNError(QStringLiteral("%1: cannot start the page: %2").arg(target.fileName(), pdf.ErrorString()));
-    canvas->Scale(mScale, mScale);
-    TPLNDraw d;
-    SetUpDraw(d, *mLabel, dpi, mScale);
-    d.kC = canvas;
-    d.pC = dynamic_cast<Canvas::IPrintCanvas*>(canvas);
-    d.PageWidth = static_cast<float>(layout.Width);
-    d.PageHeight = static_cast<float>(layout.Height);
-    DrawExportPage(*mLabel, d, layout, dpi);
+    // Page -1: every data page, one PDF page each.
+    const int last = mPage < 0 ? mLabel->GetDataPages() : 1;
+    for (int page = 1; page <= last; ++page) {
+      if (mPage < 0) {
+        mLabel->GoToPage(page, false, true);
+        if (mLabel->OnExportPage) mLabel->OnExportPage(page, last);
+      }
+      Canvas::ISkCanvas* canvas = pdf.BeginPage(static_cast<float>(layout.Width), static_cast<float>(layout.Height), dpi);
+      if (!canvas) throw EPLNError(QStringLiteral("%1: cannot start the page: %2").arg(target.fileName(), pdf.ErrorString()));
+      canvas->Scale(mScale, mScale);
+      TPLNDraw d;
+      SetUpDraw(d, *mLabel, dpi, mScale);
+      d.kC = canvas;
+      d.pC = dynamic_cast<Canvas::IPrintCanvas*>(canvas);
+      d.PageWidth = static_cast<float>(layout.Width);
+      d.PageHeight = static_cast<float>(layout.Height);
+      DrawExportPage(*mLabel, d, layout, dpi);
+    }
     pdf.EndPage();
     if (!pdf.Close()) throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(target.fileName(), pdf.ErrorString()));
   }
@@ -296,6 +328,26 @@ void TExportThread::ExportPdf(const TExportLayout& layout, int dpi) {
   // QTemporaryFile creates files private to the user; an export is an ordinary file that
   // follows the umask like any other.
   ::chmod(QFile::encodeName(mFileName).constData(), 0666 & ~ProcessUmask());
+}
+
+// Drawn at print resolution like PDF: the page is vector markup whatever the resolution, and
+// hairlines stay one print pixel wide. The document writes the file only when it is whole.
+void TExportThread::ExportXps(const TExportLayout& layout, int dpi) {
+  const QString name = QFileInfo(mFileName).fileName();
+  Canvas::TXpsDocument xps(mFileName);
+  if (!xps.IsOpen()) throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(name, xps.ErrorString()));
+  Canvas::ISkCanvas* canvas = xps.BeginPage(static_cast<float>(layout.Width), static_cast<float>(layout.Height), dpi);
+  if (!canvas) throw EPLNError(QStringLiteral("%1: cannot start the page: %2").arg(name, xps.ErrorString()));
+  canvas->Scale(mScale, mScale);
+  TPLNDraw d;
+  SetUpDraw(d, *mLabel, dpi, mScale);
+  d.kC = canvas;
+  d.pC = xps.Canvas();
+  d.PageWidth = static_cast<float>(layout.Width);
+  d.PageHeight = static_cast<float>(layout.Height);
+  DrawExportPage(*mLabel, d, layout, dpi);
+  xps.EndPage();
+  if (!xps.Close()) throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(name, xps.ErrorString()));
 }
 
 }  // namespace Orv::Fmx

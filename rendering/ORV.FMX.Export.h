@@ -47,6 +47,7 @@ class TExportThread : public QThread {
   void Execute();
   void ExportBitmap(const TExportLayout& layout, int dpi);
   void ExportPdf(const TExportLayout& layout, int dpi);
+  void ExportXps(const TExportLayout& layout, int dpi);
 
   TPlanoraFMX* mLabel;
   QString mFileName;

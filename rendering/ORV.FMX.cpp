@@ -1,6 +1,7 @@
 #include "ORV.FMX.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -282,9 +283,44 @@ void TPlanoraFMX::PasteSelection() {
 }
 
 void TPlanoraFMX::CheckPrintData() {
-  // Data-bound items come with data sources; until then there is nothing to copy, but copies
-  // left from an earlier run are dropped.
+  // Copies from an earlier run go first, so that a second call never doubles them.
   ClearPreviewItems();
+  if (!PrintInfo.MakeCopies && !GetDataSource()) return;
+  const TPLNMeasure& m = Measure();
+  const int originals = GetItemsCount();
+  // Copies are no edit: read silently, so the document is neither modified nor redrawn per copy.
+  BeginRead(false);
+  try {
+    for (int i = 1; i <= originals; ++i) {
+      TPLNBaseItem* item = GetItem(i);
+      if (!item->GetIsData() || !item->HasOptions(Opt::Visible | Opt::Print)) continue;
+      QByteArray record;
+      {
+        QBuffer out(&record);
+        out.open(QIODevice::WriteOnly);
+        TBinaryWriter w(&out);
+        item->Write(w);
+      }
+      for (int r = 1; r <= m.Rows; ++r)
+        for (int c = 1; c <= m.Columns; ++c) {
+          QBuffer in(&record);
+          in.open(QIODevice::ReadOnly);
+          TBinaryReader reader(&in);
+          TPLNBaseItem* copy = CreateFromStream(reader, kFileVersion, TORVReadType::Preview);
+          if (!copy) throw EPLNError(QStringLiteral("%1 could not be copied for each label").arg(item->KindName()));
+          // The original sits in the label's own frame; its copy sits in its cell on the sheet
+          // and shows the record of that cell (CopyRecord).
+          const TORVPto at = PreviewPos(c, r);
+          copy->Move(at.X, at.Y);
+          BindCopy(copy, c, r);
+        }
+    }
+  } catch (...) {
+    ClearPreviewItems();
+    EndRead(false);
+    throw;
+  }
+  EndRead(false);
 }
 
 void TPlanoraFMX::ReapExports() {
@@ -310,6 +346,87 @@ bool TPlanoraFMX::WaitForExport(QString* error) {
   fExportError.clear();
   if (error) *error = e;
   return e.isEmpty();
+}
+
+QImage TPlanoraFMX::BackImage() {
+  const std::lock_guard<std::mutex> lock(fImageLock);
+  const std::int32_t index = GetBackLayer();
+  TPLNLayer* layer = GetLayer(index);
+  if (!layer) return {};
+  const QString path = layer->BackImageFile.isEmpty() ? QString() : QDir(ImageFolder).filePath(layer->BackImageFile);
+  // The bytes are shared until someone assigns new ones, so their address tells a change apart.
+  auto source = [&] {
+    return QStringLiteral("%1|%2|%3|%4")
+        .arg(index)
+        .arg(path)
+        .arg(layer->ImageData.size())
+        .arg(reinterpret_cast<quintptr>(layer->ImageData.constData()));
+  };
+  if (!GetReloadImage() && !fImageSource.isEmpty() && fImageSource == source()) return LImage;
+  QByteArray bytes = layer->ImageData;
+  if (bytes.isEmpty() && !path.isEmpty() && QFileInfo(path).isFile()) {
+    QFile f(path);
+    if (f.open(QIODevice::ReadOnly)) bytes = f.readAll();
+  }
+  QImage img = bytes.isEmpty() ? QImage() : QImage::fromData(bytes);
+  if (!img.isNull()) {
+    // Decoded once into the format the painter draws from, so threads only ever read it.
+    img.convertTo(QImage::Format_ARGB32_Premultiplied);
+    if (layer->EmbedImage && layer->ImageData.isEmpty()) layer->ImageData = bytes;
+  }
+  LImage = img;
+  fImageSource = source();
+  SetReloadImage(false);
+  return LImage;
+}
+
+QRectF TPlanoraFMX::BackImageRect(const TPLNDraw& draw, const TPLNLayer& layer, double ox, double oy) const {
+  const TPLNMeasure& m = Measure();
+  // The cell and the margins are paper lengths, whatever the drawing scale.
+  const double scale = static_cast<double>(std::max<std::int64_t>(1, m.DrawScale));
+  const double kx = draw.PixPerBaseX * scale, ky = draw.PixPerBaseY * scale;
+  // The margins belong to the picture's own sides, so turning it moves each to another side.
+  const int turn = GetImageRotation();
+  auto margin = [&](int side) { return static_cast<double>(layer.BackMargins[(side + turn) % 4]); };
+  const QPointF topLeft(ox + margin(0) * kx, oy + margin(1) * ky);
+  const QPointF bottomRight(ox + m.Sizes[TPLNMeasure::LabelWidth] * kx - margin(2) * kx,
+                            oy + m.Sizes[TPLNMeasure::LabelHeight] * ky - margin(3) * ky);
+  return QRectF(topLeft, bottomRight);
+}
+
+bool TPlanoraFMX::DrawBackImage(Canvas::ISkCanvas* canvas, TPLNDraw& draw) {
+  const TPLNLayer* layer = GetLayer(GetBackLayer());
+  if (!canvas || !layer) return false;
+  const QImage img = BackImage();
+  if (img.isNull()) return false;
+  const QRectF target = BackImageRect(draw, *layer, draw.OriginX, draw.OriginY);
+  if (!target.isValid()) return false;  // margins wider than the cell
+  const int turn = GetImageRotation();
+  QRectF dst = target;
+  canvas->Save();
+  if (turn != 0) {
+    canvas->Translate(static_cast<float>(target.center().x()), static_cast<float>(target.center().y()));
+    canvas->Rotate(-90.0f * turn);
+    const QSizeF size = turn % 2 ? target.size().transposed() : target.size();
+    dst = QRectF(QPointF(-size.width() / 2, -size.height() / 2), size);
+  }
+  Canvas::TSkPaint paint;
+  paint.AntiAlias = true;  // smooth scaling: a picture stretched to a label is rarely its own size
+  canvas->DrawImageRect(img, QRectF(img.rect()), dst, paint);
+  canvas->Restore();
+  return true;
+}
+
+void TPlanoraFMX::PrintBackImage(TPLNDraw& draw) {
+  const TPLNLayer* layer = GetLayer(GetBackLayer());
+  if (!draw.pC || !layer || !layer->HasOption(Opt::Visible | Opt::PrintBackground)) return;
+  QImage img = BackImage();
+  if (img.isNull()) return;
+  const QRectF target = BackImageRect(draw, *layer, draw.IOriginX, draw.IOriginY);
+  if (!target.isValid()) return;
+  // The print canvas is not turned: the picture is, the same way the screen shows it.
+  if (const int turn = GetImageRotation()) img = img.transformed(QTransform().rotate(-90.0 * turn));
+  draw.pC->DrawBitmap(img, QRectF(img.rect()), target, 1.0f);
 }
 
 }  // namespace Orv::Fmx

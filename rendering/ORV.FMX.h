@@ -4,9 +4,12 @@
 
 #include <QByteArray>
 #include <QIODevice>
+#include <QImage>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "ORV.FMX.Items.h"
@@ -55,22 +58,44 @@ class TPlanoraFMX : public TPLNSharedFMX {
   int SkippedItems() const { return fSkipped; }
 
   // Starts an export on its own thread and returns at once. The document must not change
-  // until WaitForExport has returned.
+  // until WaitForExport has returned. A sheet (page above 0) shows the print settings' current
+  // page and its data records; page -1 writes every data page into one PDF.
   void ExportDoc(TORVExport exportType, const QString& fileName, std::int32_t page, float scale, std::int16_t quality,
                  bool checkData, bool transparent, bool fit);
   // Waits for every running export; false with the first error when one failed.
   bool WaitForExport(QString* error = nullptr);
 
-  // Prepares per-label copies of data-bound items before printing or export.
+  // Makes the per-label copies when the print settings ask for them or a data source is set:
+  // every visible, printable data-bound item is written once and read back as a preview item
+  // for each cell of the sheet, moved into its cell. A copy shows the record of its cell on the
+  // current page (CopyRecord); saving skips copies, and each call drops the previous ones.
   void CheckPrintData();
+  // Told on the export thread before each page of an export of every data page (page -1).
+  std::function<void(int page, int pages)> OnExportPage;
+
+  // The background layer's picture stretched into the current label cell less the image
+  // margins, turned by the document's rotation; true when it drew. Export bands call it from
+  // several threads at once.
+  bool DrawBackImage(Canvas::ISkCanvas* canvas, TPLNDraw& draw);
+  // The same on the print canvas, when the background layer is visible and prints its picture.
+  void PrintBackImage(TPLNDraw& draw);
 
  private:
   void ReadStream(QIODevice* stream);
   void ReadJsonText(const QByteArray& text);
   void ReapExports();
+  // The decoded background picture (null when there is none), decoded again only when its
+  // source changed or a reload was asked for.
+  QImage BackImage();
+  // The current cell less the margins, in device pixels, for a cell whose origin is (ox, oy).
+  QRectF BackImageRect(const TPLNDraw& draw, const TPLNLayer& layer, double ox, double oy) const;
 
   std::vector<std::unique_ptr<TExportThread>> fExports;
   QString fExportError;
+  // Guards LImage and its source, which export threads share with the user interface.
+  std::mutex fImageLock;
+  QImage LImage;
+  QString fImageSource;  // what LImage was decoded from; empty before the first decode
   int fSkipped = 0;
 };
 

@@ -1,11 +1,14 @@
 // planora: headless work on drawings — export, convert, info.
 
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMap>
 #include <QTextStream>
 #include <cstdio>
+#include <memory>
 
+#include "ORV.Data.h"
 #include "ORV.FMX.Export.h"
 #include "ORV.FMX.h"
 #include "ORV.Msg.h"
@@ -19,11 +22,15 @@ const char* kUsage =
     "Usage: planora COMMAND [ARGS]\n"
     "\n"
     "Commands:\n"
-    "  export DOC OUT [--page N] [--scale S] [--fit]\n"
+    "  export DOC OUT [--page N] [--scale S] [--fit] [--data FILE] [--all-pages]\n"
     "        Render a drawing (.eti or .json) to OUT; the format follows OUT's extension\n"
     "        (.pdf, .png, .jpg/.jpeg, .bmp). --page N renders the label sheet of page N\n"
     "        (default 1), --fit renders the extent of the drawing instead of the sheet,\n"
     "        --scale S enlarges the output (0.2 to 5, default 1).\n"
+    "        --data FILE fills the data-bound texts of the labels from a .csv or .json\n"
+    "        table, one record per label; a PDF then holds every page the records fill\n"
+    "        (unless --page picks one). --all-pages writes every page: one PDF, or one\n"
+    "        bitmap per page named OUT with -1, -2, ... before the extension.\n"
     "  convert IN OUT\n"
     "        Load IN (.eti or .json) and save it as OUT (.eti or .json).\n"
     "  info DOC\n"
@@ -62,11 +69,24 @@ bool ParseExportFormat(const QString& out, TORVExport* type) {
   return true;
 }
 
+// OUT with "-N" before the extension: the file of page N of a bitmap export.
+QString PageFile(const QString& out, int page) {
+  const QFileInfo fi(out);
+  const QString name = fi.completeBaseName() + QStringLiteral("-%1").arg(page) +
+                       (fi.suffix().isEmpty() ? QString() : QLatin1Char('.') + fi.suffix());
+  return fi.dir().filePath(name);
+}
+
+void Progress(int page, int pages) {
+  if (pages > 1) std::fprintf(stderr, "page %d of %d\n", page, pages);
+}
+
 int CmdExport(const QStringList& args) {
   QStringList pos;
   int page = -1;
   double scale = 1.0;
-  bool fit = false;
+  bool fit = false, allPages = false;
+  QString dataFile;
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     auto value = [&](const char* name) {
@@ -83,6 +103,10 @@ int CmdExport(const QStringList& args) {
       if (!ok || !(scale > 0)) Fail(QStringLiteral("--scale takes a positive number such as 1.5"));
     } else if (a == QLatin1String("--fit")) {
       fit = true;
+    } else if (a == QLatin1String("--data")) {
+      dataFile = value("--data");
+    } else if (a == QLatin1String("--all-pages")) {
+      allPages = true;
     } else if (a.startsWith(QLatin1String("--"))) {
       Fail(QStringLiteral("unknown option %1").arg(a));
     } else {
@@ -90,6 +114,7 @@ int CmdExport(const QStringList& args) {
     }
   }
   if (pos.size() != 2) Fail(QStringLiteral("export takes a drawing and an output file"));
+  if (allPages && (fit || page > 0)) Fail(QStringLiteral("--all-pages cannot go with --fit or --page"));
   TORVExport type;
   if (!ParseExportFormat(pos[1], &type))
     Fail(QStringLiteral("%1: unknown output format (use .pdf, .png, .jpg or .bmp)").arg(pos[1]));
@@ -97,13 +122,38 @@ int CmdExport(const QStringList& args) {
     std::fprintf(stderr, "planora: warning: scale %g is outside 0.2 to 5 and was limited\n", scale);
   TPlanoraFMX doc;
   Load(doc, pos[0]);
-  // --page selects a sheet; without it, --fit draws the extent and anything else page 1.
-  const int exportPage = page > 0 ? page : (fit ? 0 : 1);
-  if (page > 0) doc.PrintInfo.CurrentPage = page;
-  doc.ExportDoc(type, pos[1], exportPage, static_cast<float>(scale), -1, false, false, fit);
-  QString error;
-  if (!doc.WaitForExport(&error)) throw EPLNError(error);
-  std::printf("%s\n", qPrintable(QFileInfo(pos[1]).absoluteFilePath()));
+  if (!dataFile.isEmpty()) {
+    doc.SetDataSource(std::make_shared<TPLNDataSource>(TPLNDataSource::FromFile(dataFile)));
+    if (page > doc.GetDataPages())
+      Fail(QStringLiteral("--page %1: the %2 records of %3 fill %4 pages")
+               .arg(page).arg(doc.GetRecordCount()).arg(dataFile).arg(doc.GetDataPages()));
+  }
+  QStringList written;
+  auto run = [&](const QString& out, int exportPage) {
+    doc.ExportDoc(type, out, exportPage, static_cast<float>(scale), -1, false, false, fit);
+    QString error;
+    if (!doc.WaitForExport(&error)) throw EPLNError(error);
+    written << QFileInfo(out).absoluteFilePath();
+  };
+  const bool everyPage = !fit && page < 0 && (allPages || !dataFile.isEmpty());
+  if (everyPage && type == TORVExport::PDF) {
+    // One document of every page the records fill.
+    doc.OnExportPage = Progress;
+    run(pos[1], -1);
+  } else if (everyPage && allPages) {
+    const int pages = doc.GetDataPages();
+    for (int p = 1; p <= pages; ++p) {
+      Progress(p, pages);
+      doc.PrintInfo.CurrentPage = p;
+      run(PageFile(pos[1], p), p);
+    }
+  } else {
+    // --page selects a sheet; without it, --fit draws the extent and anything else page 1.
+    const int exportPage = page > 0 ? page : (fit ? 0 : 1);
+    if (page > 0) doc.PrintInfo.CurrentPage = page;
+    run(pos[1], exportPage);
+  }
+  for (const QString& f : written) std::printf("%s\n", qPrintable(f));
   return 0;
 }
 

@@ -114,7 +114,6 @@ TEST(Cli, ErrorsAreOneLineWithANonZeroStatus) {
       {{"export", txt, out}, "drawing.txt", out},
       {{"export", shapes, TmpPath("never.svg")}, "never.svg", TmpPath("never.svg")},
       {{"convert", shapes, TmpPath("never.pdf")}, "never.pdf", TmpPath("never.pdf")},
-      {{"export", shapes, TmpPath("never.gif")}, "GIF", TmpPath("never.gif")},
       {{"export", shapes, out, "--colour", "red"}, "--colour", out},
       {{"export", shapes, out, "--page", "0"}, "--page", out},
       {{"export", shapes, out, "--page", "two"}, "--page", out},

@@ -91,9 +91,13 @@ inline void BuildSample(TPlanoraFMX& doc) {
   l2->BackMargins[1] = -2;
   l2->BackMargins[2] = 3000;
   l2->BackMargins[3] = 4;
+  l2->EmbedImage = true;
+  l2->ImageData = QByteArray("\x89PNG\0\xff", 6);
   TPLNLayer* l3 = doc.AddLayer(QStringLiteral("Third"));
   l3->Options = Opt::Print;
   doc.SetActiveLayer(2);
+  doc.SetBackLayer(2);
+  doc.SetImageRotation(3);
 
   const std::uint16_t opts = Opt::Visible | Opt::Selectable | Opt::MapBackground;
   auto* pt = TPLNFactory::AddBasePoint(&doc, -1234, 5678);
@@ -155,6 +159,7 @@ inline void ExpectSameDocument(const TPlanoraFMX& a, const TPlanoraFMX& b) {
   EXPECT_TRUE(a.Measure() == b.Measure());
   EXPECT_SAME(PrintInfo.FirstRow); EXPECT_SAME(PrintInfo.FirstColumn); EXPECT_SAME(PrintInfo.LastPage);
   EXPECT_SAME(PrintInfo.LabelsToPrint); EXPECT_SAME(GetActiveLayerIndex());
+  EXPECT_SAME(GetBackLayer()); EXPECT_SAME(GetImageRotation());
   ASSERT_EQ(a.GetLayersCount(), b.GetLayersCount());
   for (int i = 1; i <= a.GetLayersCount(); ++i) {
     SCOPED_TRACE(QStringLiteral("layer %1").arg(i).toStdString());
@@ -165,6 +170,7 @@ inline void ExpectSameDocument(const TPlanoraFMX& a, const TPlanoraFMX& b) {
     SAME_LAYER(FontHeight); SAME_LAYER(FontColor); SAME_LAYER(Bold); SAME_LAYER(Italic); SAME_LAYER(Options);
     SAME_LAYER(BackImageFile);
     for (int k = 0; k < 4; ++k) SAME_LAYER(BackMargins[k]);
+    SAME_LAYER(EmbedImage); SAME_LAYER(ImageData);
   }
   ASSERT_EQ(a.GetItemsCount(), b.GetItemsCount());
   for (int i = 1; i <= a.GetItemsCount(); ++i) {

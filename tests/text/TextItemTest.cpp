@@ -72,7 +72,7 @@ std::vector<QString> DrawnTexts(const TRecordingCanvas& c, const char* op = "Dra
 
 class DataDoc : public TPlanoraFMX {
  public:
-  QString DataValue(const QString& field, const QString&, int, const QString&) const override {
+  QString DataValueAt(int, const QString& field, const QString&, int, const QString&) const override {
     return QStringLiteral("DATA-") + field;
   }
 };

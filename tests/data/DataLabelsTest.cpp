@@ -1,0 +1,162 @@
+// Data-bound labels: per-label copies, data pages in export, and the command line.
+#include <QFile>
+#include <QImage>
+#include <QPdfDocument>
+#include <QProcess>
+#include <set>
+#include <gtest/gtest.h>
+
+#include "ORV.Data.h"
+#include "ORV.FMX.Export.h"
+#include "PlanoraTestSupport.h"
+
+using namespace Orv;
+using namespace Orv::Fmx;
+using namespace Orv::Canvas;
+using namespace PlanoraTest;
+
+namespace {
+
+// The sample sheet (3 x 8 labels: frame, name text, street and city paragraphs) with the
+// sample's 30 addresses.
+void LoadSample(TPlanoraFMX& doc, bool withData = true) {
+  doc.LoadFromFile(Sample("address-labels.json"));
+  if (withData)
+    doc.SetDataSource(std::make_shared<TPLNDataSource>(TPLNDataSource::FromFile(Sample("addresses.csv"))));
+}
+
+int Copies(const TPLNBaseLabel& doc) {
+  int n = 0;
+  for (int i = 1; i <= doc.GetItemsCount(); ++i) n += doc.GetItem(i)->IsPreview();
+  return n;
+}
+
+}  // namespace
+
+TEST(DataLabels, CheckPrintDataCopiesEachDataItemPerCell) {
+  TPlanoraFMX doc;
+  LoadSample(doc, false);
+  const int originals = doc.GetItemsCount();
+  doc.CheckPrintData();  // no data source, no request: no copies
+  EXPECT_EQ(Copies(doc), 0);
+
+  LoadSample(doc);
+  doc.CheckPrintData();
+  doc.CheckPrintData();  // a second run replaces, never doubles
+  const TPLNMeasure& m = doc.Measure();
+  ASSERT_EQ(Copies(doc), 3 * m.Rows * m.Columns);  // name, street, city; never the frame
+  EXPECT_FALSE(doc.GetModified());
+
+  // Each data item has one copy per cell, moved into it, showing that cell's record.
+  const TPLNBaseItem* name = doc.SearchItem("name", true);
+  std::set<std::pair<std::int64_t, std::int64_t>> cells;
+  doc.GoToPage(2, false, true);
+  for (int i = originals + 1; i <= doc.GetItemsCount(); ++i) {
+    const TPLNBaseItem* copy = doc.GetItem(i);
+    if (copy->GetName() != "name") continue;
+    const TORVPto off{copy->GetPoint(1).X - name->GetPoint(1).X, copy->GetPoint(1).Y - name->GetPoint(1).Y};
+    for (int r = 1; r <= m.Rows; ++r)
+      for (int c = 1; c <= m.Columns; ++c)
+        if (doc.PreviewPos(c, r) == off) {
+          cells.insert({c, r});
+          EXPECT_EQ(doc.CopyRecord(copy), 24 + (r - 1) * m.Columns + (c - 1));
+        }
+  }
+  EXPECT_EQ(cells.size(), std::size_t(m.Rows * m.Columns));
+  EXPECT_EQ(doc.CopyRecord(name), -2);
+
+  // Saving leaves the copies out; clearing removes them.
+  TPlanoraFMX reread;
+  reread.LoadFromJson(doc.ToJsonText());
+  EXPECT_EQ(reread.GetItemsCount(), originals);
+  doc.ClearPreviewItems();
+  EXPECT_EQ(doc.GetItemsCount(), originals);
+  EXPECT_EQ(doc.CopyRecord(name), -2);
+}
+
+TEST(DataLabels, ExportOfPageTwoShowsItsRecords) {
+  TPlanoraFMX doc;
+  LoadSample(doc);
+  doc.CheckPrintData();  // copies must not be drawn into the cells as well
+  doc.GoToPage(2, false, true);
+  TRecordingCanvas canvas;
+  TPLNDraw d;
+  d.ResetMatrix(TORVDrawState::Export);
+  d.SetResolution(300, 300);
+  d.kC = &canvas;
+  d.pC = &canvas;
+  const TExportLayout layout = ComputeExportLayout(doc, TORVExport::PDF, 1, false, 2);
+  DrawExportPage(doc, d, layout, 300);
+  QStringList names, streets;
+  for (const TRecordedOp& op : canvas.OpsNamed("DrawSimpleText")) (op.Font.Bold ? names : streets) << op.Text;
+  // Records 25 to 30, in cell order; the sheet ends with the data.
+  EXPECT_EQ(names, (QStringList{"Clara Jensen", QStringLiteral("Mateo González"), "Emma Wilson", "Dmitri Volkov",
+                                QStringLiteral("Sofía Herrera"), "Grace Kim"}));
+  EXPECT_TRUE(streets.contains("Avenida Corrientes 1234, 5º"));
+  EXPECT_EQ(canvas.Count("DrawRoundRect"), 6);
+  // The first name sits in the first cell.
+  const TRecordedOp first = canvas.OpsNamed("DrawSimpleText").front();
+  const QPointF at = first.Matrix.map(QPointF(first.Args[0], first.Args[1]));
+  EXPECT_LT(at.x(), 70 * 300 / 25.4);
+  EXPECT_LT(at.y(), (4.5 + 36) * 300 / 25.4);
+
+  // A bitmap (drawn in bands side by side) of page 2: frames in the 6 filled cells only.
+  const QString png = TmpPath("page2.png");
+  doc.PrintInfo.CurrentPage = 2;
+  ASSERT_EQ(Export(doc, TORVExport::PNG, png, 2), "");
+  const QImage img(png);
+  EXPECT_TRUE(InkInRect(img, QRect(Px(2, 4.5 + 36 + 2), QSize(4, 60))));  // row 2, left frame edge
+  EXPECT_FALSE(InkInRect(img, QRect(Px(0, 4.5 + 72), Px(210, 297))));      // rows 3 to 8 empty
+  EXPECT_EQ(doc.GetCurrentRecord(), 24);
+}
+
+namespace {
+
+struct TRun {
+  int code = -1;
+  QString err;
+};
+
+TRun Planora(const QStringList& args) {
+  QProcess p;
+  p.start(QStringLiteral(PLANORA_CLI), args);
+  TRun r;
+  if (!p.waitForFinished(120000)) return r;
+  r.code = p.exitCode();
+  r.err = QString::fromUtf8(p.readAllStandardError());
+  return r;
+}
+
+}  // namespace
+
+TEST(DataLabels, CommandLine) {
+  const QString pdf = TmpPath("labels.pdf");
+  QFile::remove(pdf);
+  TRun r = Planora({"export", Sample("address-labels.json"), pdf, "--data", Sample("addresses.csv")});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_EQ(r.err, "page 1 of 2\npage 2 of 2\n");
+  QPdfDocument out;
+  ASSERT_EQ(out.load(pdf), QPdfDocument::Error::None);
+  ASSERT_EQ(out.pageCount(), 2);
+  EXPECT_TRUE(out.getAllText(1).text().contains("Grace Kim"));
+  EXPECT_FALSE(out.getAllText(0).text().contains("Grace Kim"));
+
+  const QString png = TmpPath("sheet.png");
+  QFile::remove(TmpPath("sheet-2.png"));
+  r = Planora({"export", Sample("address-labels.json"), png, "--data", Sample("addresses.csv"), "--all-pages"});
+  EXPECT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_TRUE(QFile::exists(TmpPath("sheet-1.png")) && QFile::exists(TmpPath("sheet-2.png")));
+  EXPECT_FALSE(QFile::exists(png));
+
+  // A bad table: one line naming the file and the line, exit 1, no output written.
+  const QString bad = TmpPath("bad.csv"), out2 = TmpPath("bad.pdf");
+  WriteAll(bad, "name,street\nAna,\"Rua 1\"\nBo\n");
+  QFile::remove(out2);
+  r = Planora({"export", Sample("address-labels.json"), out2, "--data", bad});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, QStringLiteral("planora: %1: line 3: 1 field where the header names 2\n").arg(bad));
+  EXPECT_FALSE(QFile::exists(out2));
+  r = Planora({"export", Sample("address-labels.json"), out2, "--data", Sample("addresses.csv"), "--page", "3"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_TRUE(r.err.contains("fill 2 pages")) << r.err.toStdString();
+}
