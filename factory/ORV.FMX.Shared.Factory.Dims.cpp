@@ -6,36 +6,25 @@
 #include "ORV.Draw2D.h"
 #include "ORV.FMX.Items.h"
 #include "ORV.FMX.Shared.Factory.h"
+#include "ORV.FMX.Shared.Factory.Support.h"
 
 namespace Orv::Fmx {
+
+using namespace FactorySupport;
 
 namespace {
 
 using Line::TORDimType;
 constexpr double kPi = 3.14159265358979323846;
 
-std::int64_t Base(const TPLNBaseLabel* doc, double v) { return Utils::SetValue(v, doc->GetUnits()); }
 std::int64_t Round(double v) { return Utils::RoundHalfAway(v); }
 
-// Observers hear of the new item only once it is complete.
-class TBatch {
- public:
-  explicit TBatch(TPLNBaseLabel* doc) : fDoc(doc) { fDoc->BeginUpdate(); }
-  ~TBatch() { fDoc->EndUpdate(); }
-  TBatch(const TBatch&) = delete;
-  TBatch& operator=(const TBatch&) = delete;
-
- private:
-  TPLNBaseLabel* fDoc;
-};
 
 TPLNBaseItem* MakeDim(TPLNBaseLabel* doc, TORDimType type, const std::array<TORVPto, 8>& pts) {
   TBatch batch(doc);
   auto* item = new TPLNDim(doc, type, false);
   item->AssignPoints(pts.data(), 7);
-  const TPLNLayer* layer = doc->GetActiveLayer();
-  item->SetColor(layer->GetPenColor());
-  item->SetPenWidth(layer->GetPenWidth());
+  PenDefaults(item, doc->GetActiveLayer(), true);
   doc->SortItemsZLayer();
   return item;
 }
@@ -72,9 +61,7 @@ TPLNBaseItem* TPLNFactory::AddBaseArrowLine(TPLNBaseLabel* doc, std::int64_t x1,
   TBatch batch(doc);
   auto* item = new TPLNArrowLine(doc, false);
   item->AssignPoints({TORVPto{x1, y1}, TORVPto{x2, y2}});
-  const TPLNLayer* layer = doc->GetActiveLayer();
-  item->SetColor(layer->GetPenColor());
-  item->SetPenWidth(layer->GetPenWidth());
+  PenDefaults(item, doc->GetActiveLayer(), true);
   doc->SortItemsZLayer();
   return item;
 }

@@ -1,22 +1,13 @@
 // Texts and paragraphs, made with the active layer's pen and font.
 #include "ORV.FMX.Items.h"
 #include "ORV.FMX.Shared.Factory.h"
+#include "ORV.FMX.Shared.Factory.Support.h"
 
 namespace Orv::Fmx {
 
+using namespace FactorySupport;
+
 namespace {
-
-std::int64_t Base(const TPLNBaseLabel* doc, double v) { return Utils::SetValue(v, doc->GetUnits()); }
-
-// One notification for the finished item, not one per default applied.
-class TBatch {
- public:
-  explicit TBatch(TPLNBaseLabel* doc) : fDoc(doc) { fDoc->BeginUpdate(); }
-  ~TBatch() { fDoc->EndUpdate(); }
-
- private:
-  TPLNBaseLabel* fDoc;
-};
 
 template <class T>
 void FontDefaults(T* item, const TPLNLayer* layer) {

@@ -1,4 +1,5 @@
 #include "ORV.FMX.Shared.Factory.h"
+#include "ORV.FMX.Shared.Factory.Support.h"
 
 #include "ORV.Draw2D.h"
 #include "ORV.FMX.Items.h"
@@ -6,25 +7,9 @@
 
 namespace Orv::Fmx {
 
+using namespace FactorySupport;
+
 namespace {
-
-std::int64_t Base(const TPLNBaseLabel* doc, double v) { return Utils::SetValue(v, doc->GetUnits()); }
-
-// Holds the document's notifications until the new item is complete, so observers never see a
-// half-made item.
-class TBatch {
- public:
-  explicit TBatch(TPLNBaseLabel* doc) : fDoc(doc) { fDoc->BeginUpdate(); }
-  ~TBatch() { fDoc->EndUpdate(); }
-
- private:
-  TPLNBaseLabel* fDoc;
-};
-
-void PenDefaults(TPLNBaseItem* item, const TPLNLayer* layer, bool width) {
-  item->SetColor(layer->GetPenColor());
-  if (width) item->SetPenWidth(layer->GetPenWidth());
-}
 
 template <class T>
 T* Finish2D(TPLNBaseLabel* doc, T* item) {

@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "ORV.FMX.Export.h"
+#include "ORV.FMX.Print.h"
 #include "ORV.Msg.h"
 
 namespace Orv::Fmx {
@@ -427,6 +428,19 @@ void TPlanoraFMX::PrintBackImage(TPLNDraw& draw) {
   // The print canvas is not turned: the picture is, the same way the screen shows it.
   if (const int turn = GetImageRotation()) img = img.transformed(QTransform().rotate(-90.0 * turn));
   draw.pC->DrawBitmap(img, QRectF(img.rect()), target, 1.0f);
+}
+
+void TPlanoraFMX::Print() {
+  CheckPrintData();
+  TPrintThread job(this);
+  job.Execute();
+}
+
+bool TPlanoraFMX::SelectPrinter(const QString& name) {
+  const int i = PrinterNames().indexOf(name);
+  if (i < 0) return false;
+  PrintInfo.PrinterIndex = i;
+  return true;
 }
 
 }  // namespace Orv::Fmx

@@ -73,6 +73,19 @@ class TPlanoraFMX : public TPLNSharedFMX {
   // Told on the export thread before each page of an export of every data page (page -1).
   std::function<void(int page, int pages)> OnExportPage;
 
+  // Prints synchronously with the print settings: CheckPrintData, then pages CurrentPage to
+  // LastPage of the label sheet on the printer PrintInfo.PrinterIndex counts in PrinterNames(),
+  // or into PrintToFile when that is set. Index -1 prints nothing and raises no event. The
+  // sheet ends with the data when a data source is set.
+  void Print();
+  // A PDF file that takes the print instead of a printer (machines without one); empty: printer.
+  QString PrintToFile;
+  // Makes the named printer the print settings' printer; false (nothing changed) for an unknown name.
+  bool SelectPrinter(const QString& name);
+  // Told on the printing thread around a print run that prints.
+  std::function<void(TPlanoraFMX&)> OnBeforePrint;
+  std::function<void(TPlanoraFMX&)> OnAfterPrint;
+
   // The background layer's picture stretched into the current label cell less the image
   // margins, turned by the document's rotation; true when it drew. Export bands call it from
   // several threads at once.

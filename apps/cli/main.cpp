@@ -1,15 +1,17 @@
-// planora: headless work on drawings — export, convert, info.
+// planora: headless work on drawings — export, print, convert, info.
 
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMap>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
 #include "ORV.Data.h"
 #include "ORV.FMX.Export.h"
+#include "ORV.FMX.Print.h"
 #include "ORV.FMX.h"
 #include "ORV.Msg.h"
 
@@ -31,6 +33,10 @@ const char* kUsage =
     "        table, one record per label; a PDF then holds every page the records fill\n"
     "        (unless --page picks one). --all-pages writes every page: one PDF, or one\n"
     "        bitmap per page named OUT with -1, -2, ... before the extension.\n"
+    "  print DOC [--printer NAME] [--output FILE.pdf] [--data FILE] [--list-printers]\n"
+    "        Print the label sheet (every page the records fill with --data) on the\n"
+    "        first printer, the printer NAME, or into the PDF file FILE.pdf (for machines\n"
+    "        without a printer). --list-printers shows the printer names, one a line.\n"
     "  convert IN OUT\n"
     "        Load IN (.eti or .json) and save it as OUT (.eti or .json).\n"
     "  info DOC\n"
@@ -157,6 +163,58 @@ int CmdExport(const QStringList& args) {
   return 0;
 }
 
+int CmdPrint(const QStringList& args) {
+  QStringList pos;
+  QString printer, output, dataFile;
+  bool list = false;
+  for (int i = 0; i < args.size(); ++i) {
+    const QString& a = args[i];
+    auto value = [&](const char* name) {
+      if (i + 1 >= args.size()) Fail(QStringLiteral("%1 needs a value").arg(QLatin1String(name)));
+      return args[++i];
+    };
+    if (a == QLatin1String("--printer")) printer = value("--printer");
+    else if (a == QLatin1String("--output")) output = value("--output");
+    else if (a == QLatin1String("--data")) dataFile = value("--data");
+    else if (a == QLatin1String("--list-printers")) list = true;
+    else if (a.startsWith(QLatin1String("--"))) Fail(QStringLiteral("unknown option %1").arg(a));
+    else pos << a;
+  }
+  if (list) {
+    const QStringList names = PrinterNames();
+    if (names.isEmpty()) std::fprintf(stderr, "no printers\n");
+    for (const QString& n : names) std::printf("%s\n", qPrintable(n));
+    if (pos.isEmpty()) return 0;
+  }
+  if (pos.size() != 1) Fail(QStringLiteral("print takes one drawing"));
+  if (!printer.isEmpty() && !output.isEmpty()) Fail(QStringLiteral("--printer and --output exclude each other"));
+  if (!output.isEmpty() && Ext(output) != QLatin1String("pdf"))
+    Fail(QStringLiteral("%1: --output writes a PDF file (.pdf)").arg(output));
+  TPlanoraFMX doc;
+  Load(doc, pos[0]);
+  if (!dataFile.isEmpty())
+    doc.SetDataSource(std::make_shared<TPLNDataSource>(TPLNDataSource::FromFile(dataFile)));
+  // Every page the records fill, or the sheet's own pages.
+  doc.PrintInfo.CurrentPage = 1;
+  doc.PrintInfo.LastPage = dataFile.isEmpty() ? std::max(1, doc.PrintInfo.LastPage) : doc.GetDataPages();
+  if (!output.isEmpty()) {
+    doc.PrintToFile = output;
+    doc.PrintInfo.PrinterIndex = 0;
+  } else if (!printer.isEmpty()) {
+    if (!doc.SelectPrinter(printer)) {
+      std::fprintf(stderr, "planora: no printer named %s (see planora print --list-printers)\n", qPrintable(printer));
+      return 1;
+    }
+  } else {
+    if (PrinterNames().isEmpty())
+      throw EPLNError(QStringLiteral("this machine has no printer; print into a PDF file with --output FILE.pdf"));
+    doc.PrintInfo.PrinterIndex = 0;
+  }
+  doc.Print();
+  if (!output.isEmpty()) std::printf("%s\n", qPrintable(QFileInfo(output).absoluteFilePath()));
+  return 0;
+}
+
 int CmdConvert(const QStringList& args) {
   if (args.size() != 2) Fail(QStringLiteral("convert takes an input and an output drawing"));
   const QString ext = QFileInfo(args[1]).suffix();
@@ -233,6 +291,7 @@ int main(int argc, char** argv) {
   const QString cmd = args.takeFirst();
   try {
     if (cmd == QLatin1String("export")) return CmdExport(args);
+    if (cmd == QLatin1String("print")) return CmdPrint(args);
     if (cmd == QLatin1String("convert")) return CmdConvert(args);
     if (cmd == QLatin1String("info")) return CmdInfo(args);
     Fail(QStringLiteral("unknown command %1 (see planora --help)").arg(cmd));

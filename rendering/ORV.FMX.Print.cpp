@@ -1,0 +1,161 @@
+#include "ORV.FMX.Print.h"
+
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "ORV.Canvas.h"
+#include "ORV.FMX.Types.h"
+#include "ORV.FMX.h"
+#include "ORV.Msg.h"
+#include "ORV.Utils.h"
+
+namespace Orv::Fmx {
+
+QStringList PrinterNames() {
+  QStringList names;
+  for (const QPrinterInfo& info : QPrinterInfo::availablePrinters()) names << info.printerName();
+  return names;
+}
+
+namespace {
+// Undoes what a print run changes in the document and the process, also when it fails.
+struct TPrintRunGuard {
+  TPlanoraFMX* doc;
+  float fontDPI;
+  int record;
+  ~TPrintRunGuard() {
+    doc->RemoveState(9);
+    doc->SetCurrentRecord(record);
+    SetFontPrintDPI(fontDPI);
+  }
+};
+}  // namespace
+
+void TPrintThread::Execute() {
+  TPlanoraFMX& doc = *fLabel;
+  const float savedFontDPI = GetFontPrintDPI();
+  const TPLNPrintInfo& pi = doc.PrintInfo;
+  if (pi.PrinterIndex < 0) return;
+  const bool toFile = !doc.PrintToFile.isEmpty();
+  QPrinterInfo target;
+  if (!toFile) {
+    const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
+    if (pi.PrinterIndex >= printers.size())
+      throw EPLNError(printers.isEmpty()
+                          ? QStringLiteral("cannot print: this machine has no printer (print to a PDF file instead)")
+                          : QStringLiteral("cannot print: there is no printer number %1 (this machine has %2)")
+                                .arg(pi.PrinterIndex).arg(printers.size()));
+    target = printers[pi.PrinterIndex];
+  }
+
+  if (doc.OnBeforePrint) doc.OnBeforePrint(doc);
+  doc.AddState(9);
+  TPrintRunGuard guard{&doc, savedFontDPI, doc.GetCurrentRecord()};
+
+  const TPLNMeasure& m = doc.Measure();
+  QPrinter printer(QPrinter::HighResolution);
+  if (toFile) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(doc.PrintToFile);
+  } else {
+    printer.setPrinterName(target.printerName());
+  }
+  // The paper is a custom size in millimetres; a landscape sheet goes out as its portrait size
+  // turned, so that drivers feed it the way the label stock lies.
+  const bool landscape = m.IsLandscape();
+  const double wmm = m.GetSize(TPLNMeasure::PaperWidth) / 1000.0;
+  const double hmm = m.GetSize(TPLNMeasure::PaperHeight) / 1000.0;
+  const QPageSize size(landscape ? QSizeF(hmm, wmm) : QSizeF(wmm, hmm), QPageSize::Millimeter, m.LabelName,
+                       QPageSize::ExactMatch);
+  printer.setFullPage(true);
+  const QPageLayout layout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+  const QString where = toFile ? QFileInfo(doc.PrintToFile).fileName() : target.printerName();
+  if (!printer.setPageLayout(layout))
+    throw EPLNError(QStringLiteral("%1: the printer does not take paper of %2 x %3 mm").arg(where).arg(wmm).arg(hmm));
+  printer.setResolution(1200);
+  const int dpiX = printer.logicalDpiX(), dpiY = printer.logicalDpiY();
+  printer.setDocName(m.LabelName);
+  printer.setCreator(QStringLiteral("Planora"));
+
+  QPainter painter;
+  if (!painter.begin(&printer))
+    throw EPLNError(toFile ? QStringLiteral("%1: cannot write the file").arg(where)
+                           : QStringLiteral("cannot open the printer %1").arg(where));
+  try {
+    Canvas::TQPainterCanvas canvas(&painter);
+    TPLNDraw draw;
+    draw.ResetMatrix(TORVDrawState::Printing);
+    draw.pC = &canvas;
+    draw.kC = &canvas;
+    draw.Zoom = 1.0f;
+    draw.SetResolution(dpiX, dpiY, m.DrawScale);
+    draw.PageWidth = static_cast<float>(printer.width());
+    draw.PageHeight = static_cast<float>(printer.height());
+    // Pixels per document unit: base units per unit over base units per inch.
+    const double unit = Utils::UnitFactor(doc.GetUnits()) / 25400.0;
+    draw.PixPerUnitX = static_cast<float>(dpiX * unit);
+    draw.PixPerUnitY = static_cast<float>(dpiY * unit);
+    draw.SetStandardWidths();
+
+    const bool data = doc.GetDataSource() != nullptr;
+    int page = pi.CurrentPage, row = pi.FirstRow, column = pi.FirstColumn, counter = pi.Counter;
+    // The run of labels ends with the data: no cell past the last record.
+    std::int64_t labels = pi.LabelsToPrint > 0 ? pi.LabelsToPrint : INT_MAX;
+    if (data) {
+      doc.FillDataPage(page);
+      labels = std::min<std::int64_t>(labels, counter - 1 + std::max(0, doc.GetRecordCount() - doc.GetCurrentRecord()));
+    }
+    const int items = doc.GetItemsCount();
+    const std::int64_t top = m.GetSize(TPLNMeasure::TopMargin), left = m.GetSize(TPLNMeasure::LeftMargin);
+    const std::int64_t lw = m.GetSize(TPLNMeasure::LabelWidth), lh = m.GetSize(TPLNMeasure::LabelHeight);
+    const std::int64_t hg = m.GetSize(TPLNMeasure::HorzGap), vg = m.GetSize(TPLNMeasure::VertGap);
+    while (page <= pi.LastPage && counter <= labels) {
+      while (row <= m.Rows && counter <= labels) {
+        draw.Row = static_cast<std::int16_t>(row);
+        draw.IOriginY = static_cast<std::int32_t>(std::lround((top + (row - 1) * lh + (row - 1) * vg) * double(dpiY) / 25400.0));
+        draw.OriginY = static_cast<float>(draw.IOriginY);
+        while (column <= m.Columns && counter <= labels) {
+          draw.Col = static_cast<std::int16_t>(column);
+          draw.IOriginX = static_cast<std::int32_t>(std::lround((left + (column - 1) * lw + (column - 1) * hg) * double(dpiX) / 25400.0));
+          draw.OriginX = static_cast<float>(draw.IOriginX);
+          draw.Record = data ? doc.GetCurrentRecord() : -1;
+          doc.PrintBackImage(draw);
+          for (int i = 1; i <= items; ++i) {
+            TPLNBaseItem* item = doc.GetItem(i);
+            // The per-label copies stand in their cells for the preview; the originals print in
+            // every cell with the cell's record.
+            if (item->IsPreview() || !item->HasOptions(Opt::Visible | Opt::Print)) continue;
+            item->PrintElement(&draw);
+          }
+          doc.NextData();
+          ++counter;
+          ++column;
+        }
+        column = 1;
+        ++row;
+      }
+      ++page;
+      row = 1;
+      column = 1;
+      if (page <= pi.LastPage && counter <= labels && !printer.newPage())
+        throw EPLNError(QStringLiteral("%1: cannot start page %2").arg(where).arg(page));
+    }
+  } catch (...) {
+    // Half a job is worth nothing: a queue drops it, a file is not finished.
+    printer.abort();
+    painter.end();
+    throw;
+  }
+  if (!painter.end()) throw EPLNError(QStringLiteral("%1: the print job could not be finished").arg(where));
+  doc.RemoveState(9);
+  if (doc.OnAfterPrint) doc.OnAfterPrint(doc);
+}
+
+}  // namespace Orv::Fmx

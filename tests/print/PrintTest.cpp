@@ -1,0 +1,187 @@
+// Printing through QPrinter into a PDF file, read back with QPdfDocument.
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPdfDocument>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "ORV.Data.h"
+#include "ORV.FMX.h"
+#include "PlanoraTestSupport.h"
+
+using namespace Orv;
+using namespace Orv::Fmx;
+using namespace PlanoraTest;
+
+namespace {
+
+constexpr double kDpi = 254;  // render resolution: 10 pixels per millimetre
+constexpr int kTol = 2;       // 0.2 mm at that resolution
+
+// A landscape sheet of 3 x 2 labels of 90 x 95 mm, margins 10 mm, gaps 5 mm, with a filled
+// 30 x 15 mm rectangle at (10, 20) mm in each label.
+void MakeSheet(TPlanoraFMX& doc, const QString& pdf) {
+  TPLNMeasure m = Paper(297000, 210000);
+  m.SetSize(TPLNMeasure::LabelWidth, 90000);
+  m.SetSize(TPLNMeasure::LabelHeight, 95000);
+  m.SetSize(TPLNMeasure::LeftMargin, 10000);
+  m.SetSize(TPLNMeasure::TopMargin, 10000);
+  m.SetSize(TPLNMeasure::HorzGap, 5000);
+  m.SetSize(TPLNMeasure::VertGap, 5000);
+  m.Columns = 3;
+  m.Rows = 2;
+  doc.SetMeasure(m);
+  auto* r = static_cast<TPLNRectangle*>(TPLNFactory::AddRectangle(&doc, 10, 20, 30, 15));
+  r->SetColor(0xFF000000u);
+  r->SetBackColor(0xFF000000u);
+  r->SetFilled(true);
+  doc.PrintInfo.PrinterIndex = 0;
+  doc.PrintInfo.LastPage = 2;
+  QFile::remove(pdf);
+  doc.PrintToFile = pdf;
+}
+
+QImage RenderPage(QPdfDocument& pdf, int page) {
+  const QSizeF pt = pdf.pagePointSize(page);
+  const QSize px(qRound(pt.width() * kDpi / 72), qRound(pt.height() * kDpi / 72));
+  // The rendering is transparent where nothing was printed: lay it on white paper.
+  QImage paper(px, QImage::Format_RGB32);
+  paper.fill(Qt::white);
+  QPainter(&paper).drawImage(0, 0, pdf.render(page, px));
+  return paper;
+}
+
+// Millimetres on the rendered page to pixels.
+int P(double mm) { return qRound(mm * kDpi / 25.4); }
+
+// The label cell (1-based column and row) holds its rectangle at 10 mm, 20 mm from its corner.
+::testing::AssertionResult BoxInCell(const QImage& img, int column, int row) {
+  const double x = 10 + (column - 1) * 95 + 10, y = 10 + (row - 1) * 100 + 20;
+  const QRect inside(P(x) + kTol, P(y) + kTol, P(30) - 2 * kTol, P(15) - 2 * kTol);
+  for (const QPoint p : {inside.topLeft(), inside.bottomRight(), inside.center()})
+    if (!Dark(img, p.x(), p.y())) return ::testing::AssertionFailure() << "no ink at " << p.x() << "," << p.y();
+  // Just outside the edges: white, so the box is where it belongs within the tolerance.
+  for (const QPoint p : {QPoint(P(x) - kTol - 1, inside.center().y()), QPoint(P(x + 30) + kTol + 1, inside.center().y()),
+                         QPoint(inside.center().x(), P(y) - kTol - 1), QPoint(inside.center().x(), P(y + 15) + kTol + 1)})
+    if (!White(img, p.x(), p.y())) return ::testing::AssertionFailure() << "ink at " << p.x() << "," << p.y();
+  return ::testing::AssertionSuccess();
+}
+
+bool CellEmpty(const QImage& img, int column, int row) {
+  const double x = 10 + (column - 1) * 95, y = 10 + (row - 1) * 100;
+  return !InkInRect(img, QRect(P(x), P(y), P(90), P(95)));
+}
+
+}  // namespace
+
+TEST(Print, SheetOfLabelsToPdf) {
+  TPlanoraFMX doc;
+  const QString path = TmpPath("sheet.pdf");
+  MakeSheet(doc, path);
+  // An item on a layer that does not print, in a place no other item covers.
+  TPLNLayer* quiet = doc.AddLayer("notes");
+  quiet->Options &= ~Opt::Print;
+  doc.SetActiveLayer(doc.LayerIndex(quiet));
+  auto* note = static_cast<TPLNRectangle*>(TPLNFactory::AddRectangle(&doc, 50, 60, 20, 20));
+  note->SetBackColor(0xFF000000u);
+  note->SetFilled(true);
+  int before = 0, after = 0;
+  doc.OnBeforePrint = [&](TPlanoraFMX& d) { ++before; EXPECT_FALSE(d.HasState(9)); };
+  doc.OnAfterPrint = [&](TPlanoraFMX& d) { ++after; EXPECT_FALSE(d.HasState(9)); };
+  doc.Print();
+  EXPECT_EQ(before, 1);
+  EXPECT_EQ(after, 1);
+
+  QPdfDocument pdf;
+  ASSERT_EQ(pdf.load(path), QPdfDocument::Error::None);
+  ASSERT_EQ(pdf.pageCount(), 2);
+  const QSizeF pt = pdf.pagePointSize(0);
+  EXPECT_NEAR(pt.width(), 297 / 25.4 * 72, 0.5);
+  EXPECT_NEAR(pt.height(), 210 / 25.4 * 72, 0.5);
+  const QImage page1 = RenderPage(pdf, 0);
+  EXPECT_TRUE(BoxInCell(page1, 2, 1));
+  EXPECT_TRUE(BoxInCell(page1, 3, 2));
+  EXPECT_FALSE(InkInRect(page1, QRect(P(10 + 95 + 50), P(10 + 60), P(20), P(20)))) << "non-printing layer printed";
+  EXPECT_TRUE(BoxInCell(RenderPage(pdf, 1), 1, 1));
+}
+
+TEST(Print, FirstRowAndColumnSkipCellsOnPageOneOnly) {
+  TPlanoraFMX doc;
+  const QString path = TmpPath("skip.pdf");
+  MakeSheet(doc, path);
+  doc.PrintInfo.FirstRow = 2;
+  doc.PrintInfo.FirstColumn = 2;
+  doc.Print();
+  QPdfDocument pdf;
+  ASSERT_EQ(pdf.load(path), QPdfDocument::Error::None);
+  ASSERT_EQ(pdf.pageCount(), 2);
+  const QImage page1 = RenderPage(pdf, 0);
+  for (int c = 1; c <= 3; ++c) EXPECT_TRUE(CellEmpty(page1, c, 1)) << "column " << c;
+  EXPECT_TRUE(CellEmpty(page1, 1, 2));
+  EXPECT_TRUE(BoxInCell(page1, 2, 2));
+  EXPECT_TRUE(BoxInCell(page1, 3, 2));
+  EXPECT_TRUE(BoxInCell(RenderPage(pdf, 1), 1, 1));
+}
+
+TEST(Print, UnopenableFileRaisesAndLeavesNoPrintingState) {
+  TPlanoraFMX doc;
+  MakeSheet(doc, TmpPath("no-such-dir/sheet.pdf"));
+  int after = 0;
+  doc.OnAfterPrint = [&](TPlanoraFMX&) { ++after; };
+  EXPECT_THROW(doc.Print(), EPLNError);
+  EXPECT_FALSE(doc.HasState(9));
+  EXPECT_EQ(after, 0);
+}
+
+namespace {
+// Logs which record every data-bound item asks for while it prints.
+class TLoggingDoc : public TPlanoraFMX {
+ public:
+  mutable std::vector<int> asked;
+  QString DataValueAt(int record, const QString& field, const QString& format, int fillType,
+                      const QString& fallback) const override {
+    if (HasState(9)) asked.push_back(record);
+    return TPlanoraFMX::DataValueAt(record, field, format, fillType, fallback);
+  }
+};
+}  // namespace
+
+TEST(Print, DataSheetGivesEachCellItsRecordAndEndsWithTheData) {
+  TLoggingDoc doc;
+  doc.LoadFromFile(Sample("address-labels.json"));
+  doc.SetDataSource(std::make_shared<TPLNDataSource>(TPLNDataSource::FromFile(Sample("addresses.csv"))));
+  const int records = doc.GetRecordCount();
+  const int perPage = doc.Measure().Rows * doc.Measure().Columns;
+  ASSERT_GT(records, perPage);
+  ASSERT_LT(records, 2 * perPage);
+  const QString path = TmpPath("data.pdf");
+  QFile::remove(path);
+  doc.PrintToFile = path;
+
+  // No printer: nothing printed, no event, but the per-label copies are made.
+  doc.PrintInfo.PrinterIndex = -1;
+  bool told = false;
+  doc.OnBeforePrint = doc.OnAfterPrint = [&](TPlanoraFMX&) { told = true; };
+  doc.Print();
+  EXPECT_FALSE(told);
+  EXPECT_FALSE(QFile::exists(path));
+  int copies = 0;
+  for (int i = 1; i <= doc.GetItemsCount(); ++i) copies += doc.GetItem(i)->IsPreview();
+  EXPECT_GT(copies, 0);
+
+  doc.PrintInfo.PrinterIndex = 0;
+  doc.PrintInfo.LastPage = 3;
+  doc.Print();
+  EXPECT_TRUE(told);
+  // Every data item of a cell asks for the cell's record, in cell order, and no cell follows
+  // the last record.
+  ASSERT_FALSE(doc.asked.empty());
+  const int perCell = static_cast<int>(doc.asked.size()) / records;
+  ASSERT_EQ(static_cast<int>(doc.asked.size()), perCell * records);
+  for (int i = 0; i < static_cast<int>(doc.asked.size()); ++i) ASSERT_EQ(doc.asked[i], i / perCell) << "call " << i;
+  QPdfDocument pdf;
+  ASSERT_EQ(pdf.load(path), QPdfDocument::Error::None);
+  EXPECT_EQ(pdf.pageCount(), 2);
+}
