@@ -96,6 +96,8 @@ void TPrintThread::Execute() {
     draw.kC = &canvas;
     draw.Zoom = 1.0f;
     draw.SetResolution(dpiX, dpiY, m.DrawScale);
+    // Print fonts are sized in printer pixels; the saved value comes back when the job ends.
+    SetFontPrintDPI(static_cast<float>(dpiY));
     draw.PageWidth = static_cast<float>(printer.width());
     draw.PageHeight = static_cast<float>(printer.height());
     // Pixels per document unit: base units per unit over base units per inch.

@@ -185,3 +185,25 @@ TEST(Print, DataSheetGivesEachCellItsRecordAndEndsWithTheData) {
   ASSERT_EQ(pdf.load(path), QPdfDocument::Error::None);
   EXPECT_EQ(pdf.pageCount(), 2);
 }
+
+// Print fonts are sized for the printer's resolution: a 10 mm text prints about 10 mm tall on
+// paper (cap height to descender), not a twelfth of it at 1200 dpi.
+TEST(Print, TextKeepsItsSizeOnPaper) {
+  TPlanoraFMX doc;
+  const QString path = TmpPath("text.pdf");
+  doc.SetMeasure(Paper(100000, 60000));
+  auto* t = static_cast<TPLNText*>(TPLNFactory::AddText(&doc, 10, 10));
+  t->SetText(QStringLiteral("Hg"));
+  t->SetFontHeight(10.0f);
+  doc.PrintInfo.PrinterIndex = 0;
+  doc.PrintToFile = path;
+  doc.Print();
+  QPdfDocument pdf;
+  ASSERT_EQ(pdf.load(path), QPdfDocument::Error::None);
+  const QImage page = RenderPage(pdf, 0);
+  const auto rows = InkRows(page);
+  ASSERT_GE(rows.first, 0) << "nothing printed";
+  const double inkMM = (rows.second - rows.first + 1) * 25.4 / kDpi;
+  EXPECT_GT(inkMM, 6.0);
+  EXPECT_LT(inkMM, 11.0);
+}
