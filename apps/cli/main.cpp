@@ -26,7 +26,7 @@ const char* kUsage =
     "Commands:\n"
     "  export DOC OUT [--page N] [--scale S] [--fit] [--data FILE] [--all-pages]\n"
     "        Render a drawing (.eti or .json) to OUT; the format follows OUT's extension\n"
-    "        (.pdf, .png, .jpg/.jpeg, .bmp). --page N renders the label sheet of page N\n"
+    "        (.pdf, .xps, .png, .jpg/.jpeg, .bmp, .gif). --page N renders the label sheet of page N\n"
     "        (default 1), --fit renders the extent of the drawing instead of the sheet,\n"
     "        --scale S enlarges the output (0.2 to 5, default 1).\n"
     "        --data FILE fills the data-bound texts of the labels from a .csv or .json\n"
@@ -123,7 +123,7 @@ int CmdExport(const QStringList& args) {
   if (allPages && (fit || page > 0)) Fail(QStringLiteral("--all-pages cannot go with --fit or --page"));
   TORVExport type;
   if (!ParseExportFormat(pos[1], &type))
-    Fail(QStringLiteral("%1: unknown output format (use .pdf, .png, .jpg or .bmp)").arg(pos[1]));
+    Fail(QStringLiteral("%1: unknown output format (use .pdf, .xps, .png, .jpg, .bmp or .gif)").arg(pos[1]));
   if (scale < 0.2 || scale > 5.0)
     std::fprintf(stderr, "planora: warning: scale %g is outside 0.2 to 5 and was limited\n", scale);
   TPlanoraFMX doc;
