@@ -115,12 +115,3 @@ BENCHMARK(BM_LoadJson)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveJson)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportPng1920)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemoryPerItem)->Unit(benchmark::kMillisecond)->Iterations(1);
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -65,12 +65,3 @@ void BM_PngA4At300dpi(benchmark::State& st) {
 
 BENCHMARK(BM_Pdf100DataPages)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PngA4At300dpi)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

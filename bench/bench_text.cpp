@@ -143,12 +143,3 @@ BENCHMARK(BM_CalcTxtPts10kWords)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MeasureGrowingLine10kWords)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CalcFlowTxtPointsEllipse1kWords)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PrintTxtPoints1kWords)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -136,12 +136,7 @@ void TPLNArrowLine::Print(TPLNBaseDraw* draw) {
   TPLNDraw* d = ToDraw(draw);
   if (!d || !d->pC || NumPoints() < 4) return;
   IPrintCanvas& c = *d->pC;
-  const float thickness = d->DrawBasePtoX(GetPenWidth());
-  AdjustPrintLineType(d, thickness, GetLineType());
-  c.Stroke.Kind = TBrushKind::Solid;
-  c.Stroke.Cap = TStrokeCap::Flat;
-  c.Stroke.Color = GetColor();
-  c.Stroke.Thickness = thickness;
+  SetupPrintPen(d, *this);
   const QPointF a = PrintPosWhole(*d, GetPoint(1)), b = PrintPosWhole(*d, GetPoint(2));
   if (ShowCaption() && CaptionInLine()) {
     c.DrawLine(a, PrintPosWhole(*d, GetPoint(3)), 1);

@@ -21,12 +21,7 @@ void TPLNLine::Print(TPLNBaseDraw* draw) {
   TPLNDraw* d = ToDraw(draw);
   if (!d || !d->pC || NumPoints() < 2) return;
   IPrintCanvas& c = *d->pC;
-  const float thickness = d->DrawBasePtoX(GetPenWidth());
-  AdjustPrintLineType(d, thickness, GetLineType());
-  c.Stroke.Kind = TBrushKind::Solid;
-  c.Stroke.Cap = TStrokeCap::Flat;
-  c.Stroke.Color = GetColor();
-  c.Stroke.Thickness = thickness;
+  SetupPrintPen(d, *this);
   c.DrawLine(PrintPosWhole(*d, GetPoint(1)), PrintPosWhole(*d, GetPoint(2)), 1);
 }
 

@@ -209,4 +209,14 @@ void PrintOvalItem(TPLNBaseDraw* draw, const TPLN2DItem& item) {
   }
 }
 
+void SetupPrintPen(TPLNDraw* draw, const TPLNBaseItem& item) {
+  Canvas::IPrintCanvas& c = *draw->pC;
+  const float thickness = draw->DrawBasePtoX(item.GetPenWidth());
+  AdjustPrintLineType(draw, thickness, item.GetLineType());
+  c.Stroke.Kind = Canvas::TBrushKind::Solid;
+  c.Stroke.Cap = Canvas::TStrokeCap::Flat;
+  c.Stroke.Color = item.GetColor();
+  c.Stroke.Thickness = thickness;
+}
+
 }  // namespace Orv::Fmx

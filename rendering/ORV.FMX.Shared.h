@@ -48,6 +48,8 @@ void PrintItemTerm(TPLNDraw* draw, TORVTermType term, TAlphaColor termColor, flo
 
 // Screen and print positions of a point, the cell origin included.
 QPointF ScreenPos(const TPLNBaseDraw& draw, const TORVPto& p);
+// Sets the print canvas's stroke for an item's pen: line style, flat cap, colour, thickness.
+void SetupPrintPen(TPLNDraw* draw, const TPLNBaseItem& item);
 QPointF PrintPos(const TPLNBaseDraw& draw, const TORVPto& p);       // fractional device pixels
 QPointF PrintPosWhole(const TPLNBaseDraw& draw, const TORVPto& p);  // whole device pixels
 
