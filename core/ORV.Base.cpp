@@ -529,6 +529,18 @@ void TPLNBaseLabel::SetImageRotation(std::uint8_t r) {
   NotifyChange(TORChange::Layers);
 }
 
+void TPLNBaseLabel::GMLMapImageReady() {
+  fMapError.clear();
+  fReloadImage = true;
+  NotifyChange(TORChange::Layers);
+  if (OnInfoMsg) OnInfoMsg(QStringLiteral("Map image ready: %1").arg(fMapping.GetFileName()));
+}
+
+void TPLNBaseLabel::GMLMapImageFailed(const QString& why) {
+  fMapError = why;
+  if (OnInfoMsg) OnInfoMsg(QStringLiteral("The map could not be made: %1").arg(why));
+}
+
 void TPLNBaseLabel::SetLayerZOrder(bool b) {
   if (b == fLayerZOrder) return;
   fLayerZOrder = b;

@@ -13,6 +13,7 @@
 #include "ORV.BaseDraw.h"
 #include "ORV.BinaryIO.h"
 #include "ORV.Layers.h"
+#include "ORV.Mapping.h"
 #include "ORV.Measure.h"
 #include "ORV.Pto.h"
 #include "ORV.Types.h"
@@ -31,7 +32,7 @@ class TPLNBaseLabel;
 class TPLNDataSource;
 
 // Current file version; the clipboard stream always uses 3200.
-constexpr std::int32_t kFileVersion = 3200;
+constexpr std::int32_t kFileVersion = 3201;
 constexpr std::int32_t kClipboardVersion = 3200;
 
 class TPLNBaseItem {
@@ -319,6 +320,17 @@ class TPLNBaseLabel {
   QString LibraryFolder;
   TPLNPrintInfo PrintInfo;
 
+  // Map backgrounds: the request of the next map, its tiles and the file of the last one.
+  TPLNMapping& Mapping() { return fMapping; }
+  const TPLNMapping& Mapping() const { return fMapping; }
+  // A composed map is on disk (Mapping().GetFileName()): the background is decoded again.
+  void GMLMapImageReady();
+  // Composing a map failed; `why` tells the user (also kept in LastMapError).
+  void GMLMapImageFailed(const QString& why);
+  QString LastMapError() const { return fMapError; }
+  // Messages for the user that need no answer (a map ready or failed).
+  std::function<void(const QString&)> OnInfoMsg;
+
   // Data source of the data-bound items, shared so that several documents (or an export
   // running while the caller loads the next file) can read one table. Records are counted from
   // 0. The cursor walks the records the way the labels consume them: NextData moves to the next
@@ -466,6 +478,8 @@ class TPLNBaseLabel {
   std::int32_t fBackLayer = 0;
   std::uint8_t fImageRotation = 0;
   bool fReloadImage = false;
+  TPLNMapping fMapping;
+  QString fMapError;
   std::shared_ptr<const TPLNDataSource> fDataSource;
   int fRecord = 0;
   // Cell index (row-major from 0) of every per-label copy.

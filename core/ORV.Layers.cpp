@@ -22,9 +22,14 @@ void TPLNLayer::Write(TBinaryWriter& w) const {
   w.WriteBoolean(EmbedImage);
   w.WriteInt32(static_cast<std::int32_t>(ImageData.size()));
   w.WriteBytes(ImageData);
+  w.WriteInt32(MapProvider);
+  w.WriteInt32(MapZoom);
+  w.WriteDouble(MapLatitude);
+  w.WriteDouble(MapLongitude);
+  w.WriteBoolean(MapShowCenter);
 }
 
-void TPLNLayer::Read(TBinaryReader& r, std::int32_t /*version*/) {
+void TPLNLayer::Read(TBinaryReader& r, std::int32_t version) {
   Name = r.ReadString();
   PenColor = r.ReadUInt32();
   BackColor = r.ReadUInt32();
@@ -39,6 +44,13 @@ void TPLNLayer::Read(TBinaryReader& r, std::int32_t /*version*/) {
   for (std::int64_t& m : BackMargins) m = r.ReadInt64();
   EmbedImage = r.ReadBoolean();
   ImageData = r.ReadBytes(r.ReadCount(1, "image byte"));
+  if (version >= 3201) {
+    MapProvider = r.ReadInt32();
+    MapZoom = r.ReadInt32();
+    MapLatitude = r.ReadDouble();
+    MapLongitude = r.ReadDouble();
+    MapShowCenter = r.ReadBoolean();
+  }
   if (PenWidth < 0 || FontHeight < 0)
     throw EPLNError(QStringLiteral("layer \"%1\" has a negative pen width or font height").arg(Name));
 }
@@ -60,6 +72,13 @@ QJsonObject TPLNLayer::ToJson() const {
            QJsonArray{double(BackMargins[0]), double(BackMargins[1]), double(BackMargins[2]), double(BackMargins[3])});
   if (EmbedImage) o.insert(QStringLiteral("EmbedImage"), true);
   if (!ImageData.isEmpty()) o.insert(QStringLiteral("ImageData"), QString::fromLatin1(ImageData.toBase64()));
+  if (HasOption(Opt::MapBackground)) {
+    o.insert(QStringLiteral("Map"), QJsonObject{{QStringLiteral("Provider"), MapProvider},
+                                                {QStringLiteral("Zoom"), MapZoom},
+                                                {QStringLiteral("Latitude"), MapLatitude},
+                                                {QStringLiteral("Longitude"), MapLongitude},
+                                                {QStringLiteral("ShowCenter"), MapShowCenter}});
+  }
   return o;
 }
 
@@ -91,6 +110,16 @@ void TPLNLayer::FromJson(const QJsonObject& o) {
     auto decoded = QByteArray::fromBase64Encoding(v.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
     if (!v.isString() || !decoded) throw EPLNError(QStringLiteral("\"ImageData\" of layer \"%1\" is not base64 text").arg(Name));
     ImageData = *decoded;
+  }
+  const QJsonValue map = o.value(QStringLiteral("Map"));
+  if (!map.isUndefined()) {
+    if (!map.isObject()) throw EPLNError(QStringLiteral("\"Map\" of layer \"%1\" must be an object").arg(Name));
+    const QJsonObject mo = map.toObject();
+    MapProvider = static_cast<int>(Json::Int(mo, "Provider", 0));
+    MapZoom = static_cast<int>(Json::Int(mo, "Zoom", 15));
+    MapLatitude = Json::Num(mo, "Latitude", 0);
+    MapLongitude = Json::Num(mo, "Longitude", 0);
+    MapShowCenter = Json::Bool(mo, "ShowCenter", false);
   }
   if (PenWidth < 0 || FontHeight < 0)
     throw EPLNError(QStringLiteral("layer \"%1\" has a negative pen width or font height").arg(Name));

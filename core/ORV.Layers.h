@@ -33,6 +33,12 @@ class TPLNLayer {
   QByteArray ImageData;
   // Copy the file's picture into ImageData the first time it is drawn, so saves carry it.
   bool EmbedImage = false;
+  // The map a map-background layer shows, kept so that it can be composed again.
+  int MapProvider = 0;
+  int MapZoom = 15;
+  double MapLatitude = 0;
+  double MapLongitude = 0;
+  bool MapShowCenter = false;
 
   TAlphaColor GetPenColor() const { return PenColor; }
   TAlphaColor GetBackColor() const { return BackColor; }

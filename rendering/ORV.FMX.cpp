@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "ORV.FMX.Export.h"
+#include "ORV.FMX.Map.h"
 #include "ORV.FMX.Print.h"
 #include "ORV.Msg.h"
 

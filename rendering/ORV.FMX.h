@@ -19,6 +19,7 @@
 namespace Orv::Fmx {
 
 class TExportThread;
+class TMapComposer;
 
 // How each kind code is read; entries are empty for kinds this build does not have yet.
 struct TPLNKindEntry {
@@ -93,6 +94,31 @@ class TPlanoraFMX : public TPLNSharedFMX {
   // The same on the print canvas, when the background layer is visible and prints its picture.
   void PrintBackImage(TPLNDraw& draw);
 
+  // Composes a width x height pixel map around the centre given as latitude (`first`) and
+  // longitude (`second`) texts at `zoom` with the mapping's provider, and stores it as a PNG in
+  // ImageFolder. Returns at once; the tiles arrive through this thread's event loop. A request
+  // the mapping refuses fails at once. Either way the document hears GMLMapImageReady or
+  // GMLMapImageFailed, and OnComposeImage follows a map that was written. A new call abandons
+  // a composition still running.
+  void ComposeImage(const QString& first, const QString& second, std::int32_t zoom, std::int32_t width,
+                    std::int32_t height);
+  // Runs the event loop until the composition ends; false with the reason when it failed.
+  bool WaitForCompose(QString* error = nullptr);
+  bool IsComposing() const;
+  std::function<void(TPlanoraFMX&)> OnComposeImage;
+  // Where maps go when ImageFolder is empty.
+  static QString DefaultMapFolder();
+  // Shows the last composed map behind the labels on layer `layer` (1-based): the layer takes
+  // the map file, the map-background options and the map's settings, and becomes the
+  // background layer. Raises when there is no such layer or no map yet.
+  void UseMapOnLayer(int layer);
+
+  // The location of an address from the Google geocoding service (with the mapping's API
+  // key) or from OpenStreetMap's Nominatim; true when one was found. Blocks for at most the
+  // mapping's timeout.
+  bool GeocodingFromGoogle(const QString& address, double& latitude, double& longitude);
+  bool GeocodingFromNominatim(const QString& address, double& latitude, double& longitude);
+
  private:
   void ReadStream(QIODevice* stream);
   void ReadJsonText(const QByteArray& text);
@@ -110,6 +136,8 @@ class TPlanoraFMX : public TPLNSharedFMX {
   QImage LImage;
   QString fImageSource;  // what LImage was decoded from; empty before the first decode
   int fSkipped = 0;
+  std::unique_ptr<TMapComposer> fComposer;
+  QString fComposeError;
 };
 
 }  // namespace Orv::Fmx

@@ -1,4 +1,4 @@
-// planora: headless work on drawings — export, print, convert, info.
+// planora: headless work on drawings — export, print, map backgrounds, convert, info.
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,6 +37,17 @@ const char* kUsage =
     "        Print the label sheet (every page the records fill with --data) on the\n"
     "        first printer, the printer NAME, or into the PDF file FILE.pdf (for machines\n"
     "        without a printer). --list-printers shows the printer names, one a line.\n"
+    "  map DOC OUT --lat LAT --lon LON [--zoom Z] [--provider NAME] [--layer N]\n"
+    "        [--size WxH] [--center] [--scale] [--folder DIR] [--key KEY] [--tiles URL]\n"
+    "        Compose a map around LAT, LON (degrees; --address TEXT finds them with\n"
+    "        OpenStreetMap's Nominatim instead) and show it behind the labels on layer N\n"
+    "        (default 1); save the drawing as OUT. --zoom 0 to 20 (default 15); --provider\n"
+    "        openstreetmap (default), cartodb, esri, opentopo, sigpac, ignbase, ignpnoa,\n"
+    "        googleroad, googlesatellite, googleterrain, googlehybrid, heremaps, cartodark,\n"
+    "        cartovoyager; --size in pixels (default: the label at 96 dpi); --center marks\n"
+    "        the centre; --scale sets the drawing scale to the map's; --folder keeps the map\n"
+    "        there (default: the drawing's image folder); --key is the service's API key;\n"
+    "        --tiles URL uses another tile server ({z}, {x}, {y}, {bbox}, {key} replaced).\n"
     "  convert IN OUT\n"
     "        Load IN (.eti or .json) and save it as OUT (.eti or .json).\n"
     "  info DOC\n"
@@ -215,6 +226,95 @@ int CmdPrint(const QStringList& args) {
   return 0;
 }
 
+int CmdMap(const QStringList& args) {
+  QStringList pos;
+  QString lat, lon, address, provider, size, folder, key, tiles;
+  int zoom = 15, layer = 1;
+  bool center = false, scale = false;
+  for (int i = 0; i < args.size(); ++i) {
+    const QString& a = args[i];
+    auto value = [&](const char* name) {
+      if (i + 1 >= args.size()) Fail(QStringLiteral("%1 needs a value").arg(QLatin1String(name)));
+      return args[++i];
+    };
+    auto number = [&](const char* name, int lo, int hi) {
+      bool ok = false;
+      const int v = value(name).toInt(&ok);
+      if (!ok || v < lo || v > hi) Fail(QStringLiteral("%1 takes a whole number from %2 to %3").arg(QLatin1String(name)).arg(lo).arg(hi));
+      return v;
+    };
+    if (a == QLatin1String("--lat")) lat = value("--lat");
+    else if (a == QLatin1String("--lon")) lon = value("--lon");
+    else if (a == QLatin1String("--address")) address = value("--address");
+    else if (a == QLatin1String("--zoom")) zoom = number("--zoom", TPLNMapping::kMinZoom, TPLNMapping::kMaxZoom);
+    else if (a == QLatin1String("--provider")) provider = value("--provider");
+    else if (a == QLatin1String("--layer")) layer = number("--layer", 1, 1000000);
+    else if (a == QLatin1String("--size")) size = value("--size");
+    else if (a == QLatin1String("--folder")) folder = value("--folder");
+    else if (a == QLatin1String("--key")) key = value("--key");
+    else if (a == QLatin1String("--tiles")) tiles = value("--tiles");
+    else if (a == QLatin1String("--center")) center = true;
+    else if (a == QLatin1String("--scale")) scale = true;
+    else if (a.startsWith(QLatin1String("--"))) Fail(QStringLiteral("unknown option %1").arg(a));
+    else pos << a;
+  }
+  if (pos.size() != 2) Fail(QStringLiteral("map takes a drawing and the drawing to write"));
+  const bool latLon = !lat.isEmpty() && !lon.isEmpty(), someLatLon = !lat.isEmpty() || !lon.isEmpty();
+  if (address.isEmpty() ? !latLon : someLatLon)
+    Fail(QStringLiteral("map needs --lat and --lon, or --address"));
+  const QString outExt = QFileInfo(pos[1]).suffix();
+  if (outExt != QLatin1String("eti") && outExt != QLatin1String("json"))
+    Fail(QStringLiteral("%1: unknown drawing format (use .eti or .json)").arg(pos[1]));
+  int provIndex = TPLNMapping::OpenStreetMap;
+  if (!provider.isEmpty()) {
+    provIndex = TPLNMapping::ProviderFromKey(provider);
+    if (TPLNMapping::ProviderKey(provIndex).compare(provider, Qt::CaseInsensitive) != 0)
+      Fail(QStringLiteral("unknown map provider %1 (see planora --help)").arg(provider));
+  }
+
+  TPlanoraFMX doc;
+  Load(doc, pos[0]);
+  if (layer > doc.GetLayersCount())
+    Fail(QStringLiteral("the drawing has %1 layers; there is no layer %2").arg(doc.GetLayersCount()).arg(layer));
+  if (!folder.isEmpty()) doc.ImageFolder = folder;
+  TPLNMapping& m = doc.Mapping();
+  m.SetProvider(provIndex);
+  m.SetShowCenter(center);
+  if (!key.isEmpty()) m.SetApiKey(key);
+  if (!tiles.isEmpty()) m.SetUrlTemplate(provIndex, tiles);
+  if (TPLNMapping::NeedsKey(provIndex) && m.GetApiKey().isEmpty())
+    Fail(QStringLiteral("%1 needs an API key (--key)").arg(TPLNMapping::ProviderName(provIndex)));
+
+  // The label at 96 dpi, the size the map shows at on screen.
+  int w = static_cast<int>(Utils::RoundHalfAway(doc.Measure().GetSize(TPLNMeasure::LabelWidth) * 96.0 / 25400.0));
+  int h = static_cast<int>(Utils::RoundHalfAway(doc.Measure().GetSize(TPLNMeasure::LabelHeight) * 96.0 / 25400.0));
+  if (!size.isEmpty()) {
+    const QStringList wh = size.toLower().split(QLatin1Char('x'));
+    bool ok1 = false, ok2 = false;
+    if (wh.size() == 2) {
+      w = wh[0].toInt(&ok1);
+      h = wh[1].toInt(&ok2);
+    }
+    if (!ok1 || !ok2) Fail(QStringLiteral("--size takes WIDTHxHEIGHT in pixels, such as 1024x768"));
+  }
+  if (!address.isEmpty()) {
+    double la = 0, lo = 0;
+    if (!doc.GeocodingFromNominatim(address, la, lo))
+      throw EPLNError(QStringLiteral("no place found for \"%1\"").arg(address));
+    lat = QString::number(la, 'f', 6);
+    lon = QString::number(lo, 'f', 6);
+  }
+  doc.ComposeImage(lat, lon, zoom, w, h);
+  QString error;
+  if (!doc.WaitForCompose(&error)) throw EPLNError(error);
+  doc.UseMapOnLayer(layer);
+  if (scale) doc.Mapping().ApplyScale(doc);
+  doc.SaveToFile(pos[1], outExt == QLatin1String("eti") ? TORVExt::Eti : TORVExt::Json);
+  std::printf("%s\n%s\n", qPrintable(QFileInfo(doc.Mapping().GetFileName()).absoluteFilePath()),
+              qPrintable(QFileInfo(pos[1]).absoluteFilePath()));
+  return 0;
+}
+
 int CmdConvert(const QStringList& args) {
   if (args.size() != 2) Fail(QStringLiteral("convert takes an input and an output drawing"));
   const QString ext = QFileInfo(args[1]).suffix();
@@ -256,7 +356,12 @@ int CmdInfo(const QStringList& args) {
     int n = 0;
     for (int k = 1; k <= doc.GetItemsCount(); ++k) n += doc.GetItem(k)->GetLayer() == l;
     out << "  " << i << ". " << l->Name << " (" << n << " items"
-        << (l->HasOption(Opt::Visible) ? "" : ", hidden") << (l->HasOption(Opt::Print) ? "" : ", not printed") << ")\n";
+        << (l->HasOption(Opt::Visible) ? "" : ", hidden") << (l->HasOption(Opt::Print) ? "" : ", not printed") << ")";
+    if (l->HasOption(Opt::MapBackground))
+      out << ", map " << TPLNMapping::ProviderName(l->MapProvider) << " at " << QString::number(l->MapLatitude, 'f', 6)
+          << ", " << QString::number(l->MapLongitude, 'f', 6) << " zoom " << l->MapZoom;
+    if (!l->BackImageFile.isEmpty()) out << (i == doc.GetBackLayer() ? ", background " : ", picture ") << l->BackImageFile;
+    out << "\n";
   }
   out << "Items:       " << doc.GetItemsCount() << "\n";
   QMap<QString, int> kinds;
@@ -293,6 +398,7 @@ int main(int argc, char** argv) {
     if (cmd == QLatin1String("export")) return CmdExport(args);
     if (cmd == QLatin1String("print")) return CmdPrint(args);
     if (cmd == QLatin1String("convert")) return CmdConvert(args);
+    if (cmd == QLatin1String("map")) return CmdMap(args);
     if (cmd == QLatin1String("info")) return CmdInfo(args);
     Fail(QStringLiteral("unknown command %1 (see planora --help)").arg(cmd));
   } catch (const EUsage& e) {
