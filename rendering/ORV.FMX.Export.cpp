@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QImage>
 #include <QPainter>
 #include <QSaveFile>
@@ -56,6 +57,17 @@ mode_t ProcessUmask() {
   return 022;
 }
 }  // namespace
+
+bool ExportTypeOfFile(const QString& fileName, TORVExport* type) {
+  static const QMap<QString, TORVExport> formats{{"pdf", TORVExport::PDF}, {"xps", TORVExport::XPS},
+                                                 {"bmp", TORVExport::BMP}, {"png", TORVExport::PNG},
+                                                 {"gif", TORVExport::GIF}, {"jpg", TORVExport::JPEG},
+                                                 {"jpeg", TORVExport::JPEG}};
+  const auto it = formats.find(QFileInfo(fileName).suffix().toLower());
+  if (it == formats.end()) return false;
+  *type = *it;
+  return true;
+}
 
 int ExportDPI(TORVExport type) { return (type == TORVExport::PDF || type == TORVExport::XPS) ? 300 : 96; }
 

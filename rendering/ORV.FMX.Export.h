@@ -23,6 +23,9 @@ struct TExportLayout {
   std::int64_t Y1 = 0;
 };
 
+// The export format a file name asks for by its extension (case-insensitive: .pdf, .xps,
+// .png, .jpg/.jpeg, .bmp, .gif); false for any other.
+bool ExportTypeOfFile(const QString& fileName, TORVExport* type);
 // Resolution of a format: bitmaps at screen resolution, documents at print resolution.
 int ExportDPI(TORVExport type);
 TExportLayout ComputeExportLayout(const TPlanoraFMX& doc, TORVExport type, float scale, bool fit, std::int32_t page);

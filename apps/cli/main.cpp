@@ -75,17 +75,6 @@ void Load(TPlanoraFMX& doc, const QString& file) {
                  qPrintable(file), doc.SkippedItems());
 }
 
-bool ParseExportFormat(const QString& out, TORVExport* type) {
-  static const QMap<QString, TORVExport> formats{{"pdf", TORVExport::PDF}, {"xps", TORVExport::XPS},
-                                                 {"bmp", TORVExport::BMP}, {"png", TORVExport::PNG},
-                                                 {"gif", TORVExport::GIF}, {"jpg", TORVExport::JPEG},
-                                                 {"jpeg", TORVExport::JPEG}};
-  const auto it = formats.find(Ext(out));
-  if (it == formats.end()) return false;
-  *type = *it;
-  return true;
-}
-
 // OUT with "-N" before the extension: the file of page N of a bitmap export.
 QString PageFile(const QString& out, int page) {
   const QFileInfo fi(out);
@@ -133,7 +122,7 @@ int CmdExport(const QStringList& args) {
   if (pos.size() != 2) Fail(QStringLiteral("export takes a drawing and an output file"));
   if (allPages && (fit || page > 0)) Fail(QStringLiteral("--all-pages cannot go with --fit or --page"));
   TORVExport type;
-  if (!ParseExportFormat(pos[1], &type))
+  if (!ExportTypeOfFile(pos[1], &type))
     Fail(QStringLiteral("%1: unknown output format (use .pdf, .xps, .png, .jpg, .bmp or .gif)").arg(pos[1]));
   if (scale < 0.2 || scale > 5.0)
     std::fprintf(stderr, "planora: warning: scale %g is outside 0.2 to 5 and was limited\n", scale);
