@@ -67,13 +67,21 @@ void TPrintThread::Execute() {
   } else {
     printer.setPrinterName(target.printerName());
   }
-  // The paper is a custom size in millimetres; a landscape sheet goes out as its portrait size
-  // turned, so that drivers feed it the way the label stock lies.
+  // The paper is a custom size; a landscape sheet goes out as its portrait size turned, so that
+  // drivers feed it the way the label stock lies. Qt spools a page of whole points, and CUPS cuts
+  // a custom size to hundredths of a millimetre and then to whole points, a point short unless
+  // the size is named just above them. Named so, both keep the same page; otherwise the spooler
+  // centres Qt's page on its own and every label moves by up to a fifth of a millimetre.
   const bool landscape = m.IsLandscape();
   const double wmm = m.GetSize(TPLNMeasure::PaperWidth) / 1000.0;
   const double hmm = m.GetSize(TPLNMeasure::PaperHeight) / 1000.0;
-  const QPageSize size(landscape ? QSizeF(hmm, wmm) : QSizeF(wmm, hmm), QPageSize::Millimeter, m.LabelName,
-                       QPageSize::ExactMatch);
+  const QSizeF mm = landscape ? QSizeF(hmm, wmm) : QSizeF(wmm, hmm);
+  QPageSize size(mm, QPageSize::Millimeter, m.LabelName, QPageSize::ExactMatch);
+  if (size.id() == QPageSize::Custom) {
+    const auto wholePoints = [](double v) { return std::ceil(qRound(v * 72 / 25.4) * 2540.0 / 72) / 100; };
+    size = QPageSize(QSizeF(wholePoints(mm.width()), wholePoints(mm.height())), QPageSize::Millimeter, m.LabelName,
+                     QPageSize::ExactMatch);
+  }
   printer.setFullPage(true);
   const QPageLayout layout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
   const QString where = toFile ? QFileInfo(doc.PrintToFile).fileName() : target.printerName();

@@ -4,35 +4,16 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPdfDocument>
-#include <QProcess>
 #include <gtest/gtest.h>
 
+#include "PlanoraProcess.h"
 #include "PlanoraTestSupport.h"
 
 using namespace PlanoraTest;
 
 namespace {
 
-struct TRun {
-  int code = -1;
-  QString out, err;
-};
-
-TRun Planora(const QStringList& args) {
-  QProcess p;
-  p.start(QStringLiteral(PLANORA_CLI), args);
-  TRun r;
-  if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit) {
-    ADD_FAILURE() << "planora " << args.join(' ').toStdString() << " did not finish normally";
-    p.kill();
-    p.waitForFinished();
-    return r;
-  }
-  r.code = p.exitCode();
-  r.out = QString::fromUtf8(p.readAllStandardOutput());
-  r.err = QString::fromUtf8(p.readAllStandardError());
-  return r;
-}
+TRun Planora(const QStringList& args) { return RunProgram(QStringLiteral(PLANORA_CLI), args); }
 
 int ItemsIn(const QString& jsonPath) {
   return static_cast<int>(QJsonDocument::fromJson(ReadAll(jsonPath)).object().value("Items").toArray().size());

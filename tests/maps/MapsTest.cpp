@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
-#include <QProcess>
 #include <QUrlQuery>
 #include <gtest/gtest.h>
 
@@ -15,6 +14,7 @@
 #include "LocalHttpServer.h"
 #include "ORV.FMX.Map.h"
 #include "ORV.FMX.h"
+#include "PlanoraProcess.h"
 #include "PlanoraTestSupport.h"
 
 using namespace Orv;
@@ -352,15 +352,12 @@ TEST(MapCompose, CommandLineMapsADrawingOrSaysWhyNot) {
   const QString dir = TmpDir(QStringLiteral("cli-map"));
   QDir(dir).removeRecursively();
   QDir().mkpath(dir);
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_CACHE_HOME"), dir + QStringLiteral("/cache"));
   auto run = [&](const QStringList& args, QString* err = nullptr) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), dir + QStringLiteral("/cache"));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(PLANORA_CLI), args);
-    p.waitForFinished(60000);
-    if (err) *err = QString::fromUtf8(p.readAllStandardError());
-    return p.exitCode();
+    const TRun r = RunProgram(QStringLiteral(PLANORA_CLI), args, 60000, env);
+    if (err) *err = r.err;
+    return r.code;
   };
   const QString out = dir + QStringLiteral("/mapped.json");
   const QStringList base = {"map", Sample("labels-basic.json"), out, "--lat", "51.5007", "--lon", "-0.1246", "--zoom", "13",
