@@ -1,18 +1,23 @@
-// planora: headless work on drawings — export, print, map backgrounds, convert, info.
+// planora: headless work on drawings — export, print, map backgrounds, convert, info, and the
+// drawing tools served to AI agents (mcp).
 
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMap>
+#include <QSocketNotifier>
 #include <QTextStream>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 #include "ORV.Data.h"
 #include "ORV.FMX.Export.h"
 #include "ORV.FMX.Print.h"
 #include "ORV.FMX.h"
+#include "ORV.MCP.FMX.Tools.h"
 #include "ORV.Msg.h"
 
 using namespace Orv;
@@ -50,6 +55,11 @@ const char* kUsage =
     "        --tiles URL uses another tile server ({z}, {x}, {y}, {bbox}, {key} replaced).\n"
     "  convert IN OUT\n"
     "        Load IN (.eti or .json) and save it as OUT (.eti or .json).\n"
+    "  mcp [--document FILE] [--save-on-exit]\n"
+    "        Serve the drawing tools to an AI agent over the Model Context Protocol on\n"
+    "        stdin and stdout (one JSON-RPC message per line; messages go to stderr).\n"
+    "        --document FILE opens FILE (.eti or .json) if it exists; --save-on-exit\n"
+    "        saves the drawing there when the input ends or on SIGTERM/SIGINT.\n"
     "  info DOC\n"
     "        Describe a drawing: paper, label grid, layers and items.\n"
     "  --help\n"
@@ -318,6 +328,54 @@ int CmdConvert(const QStringList& args) {
   return 0;
 }
 
+// SIGTERM and SIGINT end the mcp command through the event loop, so the drawing is still saved.
+int gStopPipe[2] = {-1, -1};
+void OnStopSignal(int) {
+  const char c = 1;
+  [[maybe_unused]] const ssize_t n = ::write(gStopPipe[1], &c, 1);
+}
+
+int CmdMcp(const QStringList& args) {
+  QString file;
+  bool saveOnExit = false;
+  for (int i = 0; i < args.size(); ++i) {
+    if (args[i] == QLatin1String("--document")) {
+      if (i + 1 >= args.size()) Fail(QStringLiteral("--document needs a file"));
+      file = args[++i];
+    } else if (args[i] == QLatin1String("--save-on-exit")) {
+      saveOnExit = true;
+    } else {
+      Fail(QStringLiteral("unknown argument %1 for mcp (see planora --help)").arg(args[i]));
+    }
+  }
+  if (saveOnExit && file.isEmpty()) Fail(QStringLiteral("--save-on-exit needs --document FILE"));
+  const QString ext = QFileInfo(file).suffix();
+  if (!file.isEmpty() && ext != QLatin1String("eti") && ext != QLatin1String("json"))
+    Fail(QStringLiteral("%1: not a drawing (expected a .eti or .json file)").arg(file));
+  TPlanoraFMX doc;
+  if (!file.isEmpty() && QFileInfo::exists(file)) Load(doc, file);
+  TPLNMCPServer server(&doc);
+  ORVMCPRegisterDefaultTools(&server);
+  QObject::connect(&server, &TPLNMCPServer::InputClosed, qApp, &QCoreApplication::quit);
+  if (::pipe(gStopPipe) != 0) throw EPLNError(QStringLiteral("cannot set up signal handling"));
+  struct sigaction sa {};
+  sa.sa_handler = OnStopSignal;
+  ::sigaction(SIGTERM, &sa, nullptr);
+  ::sigaction(SIGINT, &sa, nullptr);
+  QSocketNotifier stop(gStopPipe[0], QSocketNotifier::Read);
+  QObject::connect(&stop, &QSocketNotifier::activated, qApp, &QCoreApplication::quit);
+  server.ServeStdio();
+  std::fprintf(stderr, "planora mcp: serving %d tools%s%s\n", server.ToolCount(),
+               file.isEmpty() ? "" : " on ", qPrintable(file));
+  QCoreApplication::exec();
+  server.Stop();
+  if (saveOnExit) {
+    doc.SaveToFile(file, ext == QLatin1String("eti") ? TORVExt::Eti : TORVExt::Json);
+    std::fprintf(stderr, "planora mcp: saved %s\n", qPrintable(QFileInfo(file).absoluteFilePath()));
+  }
+  return 0;
+}
+
 QString MM(std::int64_t base) { return Utils::FormatFloat(base / 1000.0, 2) + QStringLiteral(" mm"); }
 
 int CmdInfo(const QStringList& args) {
@@ -389,6 +447,7 @@ int main(int argc, char** argv) {
     if (cmd == QLatin1String("convert")) return CmdConvert(args);
     if (cmd == QLatin1String("map")) return CmdMap(args);
     if (cmd == QLatin1String("info")) return CmdInfo(args);
+    if (cmd == QLatin1String("mcp")) return CmdMcp(args);
     Fail(QStringLiteral("unknown command %1 (see planora --help)").arg(cmd));
   } catch (const EUsage& e) {
     std::fprintf(stderr, "planora: %s\n", e.what());

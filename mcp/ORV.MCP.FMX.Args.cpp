@@ -1,0 +1,363 @@
+#include "ORV.MCP.FMX.Args.h"
+
+#include <QJsonDocument>
+#include <cmath>
+#include <limits>
+
+#include "ORV.Utils.h"
+
+namespace Orv::Mcp {
+
+// ---------------------------------------------------------------- schema
+
+TSchema& TSchema::Add(const char* name, TArgType type, QJsonObject prop, bool required) {
+  const QString key = QString::fromLatin1(name);
+  fParams.push_back({key, type});
+  fProperties.insert(key, prop);
+  if (required) fRequired.append(key);
+  return *this;
+}
+
+namespace {
+QJsonObject Prop(const char* type, const QString& description) {
+  return QJsonObject{{QStringLiteral("type"), QLatin1String(type)}, {QStringLiteral("description"), description}};
+}
+}  // namespace
+
+TSchema& TSchema::Num(const char* name, const QString& description, bool required) {
+  return Add(name, TArgType::Number, Prop("number", description), required);
+}
+TSchema& TSchema::Int(const char* name, const QString& description, bool required) {
+  return Add(name, TArgType::Integer, Prop("integer", description), required);
+}
+TSchema& TSchema::Str(const char* name, const QString& description, bool required) {
+  return Add(name, TArgType::String, Prop("string", description), required);
+}
+TSchema& TSchema::Bool(const char* name, const QString& description, bool required) {
+  return Add(name, TArgType::Boolean, Prop("boolean", description), required);
+}
+TSchema& TSchema::Enum(const char* name, const QStringList& values, const QString& description, bool required) {
+  QJsonObject p = Prop("string", description);
+  p.insert(QStringLiteral("enum"), QJsonArray::fromStringList(values));
+  return Add(name, TArgType::String, p, required);
+}
+TSchema& TSchema::NumArray(const char* name, const QString& description, bool required) {
+  QJsonObject p = Prop("array", description);
+  p.insert(QStringLiteral("items"), QJsonObject{{QStringLiteral("type"), QStringLiteral("number")}});
+  return Add(name, TArgType::NumberArray, p, required);
+}
+
+QJsonObject TSchema::Json() const {
+  QJsonObject o{{QStringLiteral("type"), QStringLiteral("object")},
+                {QStringLiteral("additionalProperties"), false},
+                {QStringLiteral("properties"), fProperties}};
+  if (!fRequired.isEmpty()) o.insert(QStringLiteral("required"), fRequired);
+  return o;
+}
+
+const TSchema::TParam* TSchema::Find(const QString& name) const {
+  for (const TParam& p : fParams)
+    if (p.Name == name) return &p;
+  return nullptr;
+}
+
+// ---------------------------------------------------------------- arguments
+
+bool TArgs::Has(const char* name) const {
+  const QJsonValue v = fObject.value(QLatin1String(name));
+  return !v.isUndefined() && !v.isNull();
+}
+double TArgs::Num(const char* name, double def) const { return Has(name) ? fObject.value(QLatin1String(name)).toDouble() : def; }
+int TArgs::Int(const char* name, int def) const {
+  return Has(name) ? static_cast<int>(fObject.value(QLatin1String(name)).toDouble()) : def;
+}
+QString TArgs::Str(const char* name, const QString& def) const {
+  return Has(name) ? fObject.value(QLatin1String(name)).toString() : def;
+}
+bool TArgs::Bool(const char* name, bool def) const { return Has(name) ? fObject.value(QLatin1String(name)).toBool() : def; }
+bool TArgs::Array(const char* name, QJsonArray* out) const {
+  const QJsonValue v = fObject.value(QLatin1String(name));
+  if (!v.isArray()) return false;
+  *out = v.toArray();
+  return true;
+}
+
+namespace {
+
+// How a wrong value is named back to the agent.
+QString Describe(const QJsonValue& v) {
+  switch (v.type()) {
+    case QJsonValue::String: {
+      QString s = v.toString();
+      if (s.size() > 40) s = s.left(40) + QStringLiteral("...");
+      return QStringLiteral("a string (\"%1\")").arg(s);
+    }
+    case QJsonValue::Bool: return QStringLiteral("a boolean (%1)").arg(v.toBool() ? "true" : "false");
+    case QJsonValue::Array: return QStringLiteral("an array");
+    case QJsonValue::Object: return QStringLiteral("an object");
+    case QJsonValue::Double: return QStringLiteral("the number %1").arg(v.toDouble());
+    default: return QStringLiteral("null");
+  }
+}
+
+void CheckNumber(const QString& what, double v) {
+  if (!std::isfinite(v) || std::abs(v) > kMaxNumber)
+    throw EToolError(QStringLiteral("%1 is out of range: numbers must be finite and between -%2 and %2")
+                         .arg(what, Fmt(kMaxNumber, 0)));
+}
+
+}  // namespace
+
+void CheckArgs(const QString& tool, const TSchema& schema, const QJsonObject& args) {
+  for (auto it = args.begin(); it != args.end(); ++it) {
+    const QString& key = it.key();
+    const TSchema::TParam* p = schema.Find(key);
+    if (!p) {
+      QStringList names;
+      for (const TSchema::TParam& q : schema.Params()) names << q.Name;
+      throw EToolError(names.isEmpty()
+                           ? QStringLiteral("Unknown argument \"%1\": %2 takes no arguments").arg(key, tool)
+                           : QStringLiteral("Unknown argument \"%1\" for %2. Its arguments are: %3")
+                                 .arg(key, tool, names.join(QStringLiteral(", "))));
+    }
+    const QJsonValue v = it.value();
+    if (v.isNull()) continue;
+    const QString arg = QStringLiteral("Argument \"%1\"").arg(key);
+    switch (p->Type) {
+      case TArgType::Number:
+        if (!v.isDouble()) throw EToolError(QStringLiteral("%1 must be a number, not %2").arg(arg, Describe(v)));
+        CheckNumber(arg, v.toDouble());
+        break;
+      case TArgType::Integer: {
+        if (!v.isDouble()) throw EToolError(QStringLiteral("%1 must be an integer, not %2").arg(arg, Describe(v)));
+        const double d = v.toDouble();
+        if (!std::isfinite(d) || d != std::floor(d))
+          throw EToolError(QStringLiteral("%1 must be a whole number, not %2").arg(arg, Describe(v)));
+        if (std::abs(d) > std::numeric_limits<std::int32_t>::max())
+          throw EToolError(QStringLiteral("%1 is out of range: whole numbers must lie between -2147483647 and 2147483647").arg(arg));
+        break;
+      }
+      case TArgType::String:
+        if (!v.isString()) throw EToolError(QStringLiteral("%1 must be a string, not %2").arg(arg, Describe(v)));
+        if (v.toString().size() > kMaxStringLength)
+          throw EToolError(QStringLiteral("%1 is too long: %2 characters (at most %3)")
+                               .arg(arg)
+                               .arg(v.toString().size())
+                               .arg(kMaxStringLength));
+        break;
+      case TArgType::Boolean:
+        if (!v.isBool()) throw EToolError(QStringLiteral("%1 must be true or false, not %2").arg(arg, Describe(v)));
+        break;
+      case TArgType::NumberArray:
+      case TArgType::ObjectArray: {
+        // What is not an array at all is the handler's to word (it knows what the array holds).
+        if (!v.isArray()) break;
+        const QJsonArray a = v.toArray();
+        if (a.size() > kMaxArrayValues)
+          throw EToolError(QStringLiteral("%1 holds %2 values (at most %3); split the work into several calls")
+                               .arg(arg)
+                               .arg(a.size())
+                               .arg(kMaxArrayValues));
+        if (p->Type == TArgType::NumberArray) {
+          for (qsizetype i = 0; i < a.size(); ++i) {
+            if (!a[i].isDouble())
+              throw EToolError(QStringLiteral("%1 must hold only numbers: value %2 is %3").arg(arg).arg(i).arg(Describe(a[i])));
+            CheckNumber(QStringLiteral("%1: value %2").arg(arg).arg(i), a[i].toDouble());
+          }
+        }
+        break;
+      }
+    }
+  }
+}
+
+void AddTool(TPLNMCPServer* server, const QString& name, const QString& description, const TSchema& schema, TToolFn fn) {
+  server->RegisterTool(name, description, schema.Json(),
+                       [name, schema, fn = std::move(fn)](TPLNBaseLabel* doc, const QJsonObject& args) {
+                         try {
+                           if (!doc) throw EToolError(QStringLiteral("%1: no document is open").arg(name));
+                           CheckArgs(name, schema, args);
+                           return fn(doc, TArgs(args));
+                         } catch (const EToolError& e) {
+                           return ErrorResult(e.Text());
+                         } catch (const EPLNError& e) {
+                           return ErrorResult(e.Message());
+                         } catch (const std::exception& e) {
+                           return ErrorResult(QString::fromUtf8(e.what()));
+                         }
+                       });
+}
+
+// ---------------------------------------------------------------- results
+
+QJsonObject TextResult(const QString& text) {
+  return QJsonObject{
+      {QStringLiteral("content"),
+       QJsonArray{QJsonObject{{QStringLiteral("type"), QStringLiteral("text")}, {QStringLiteral("text"), text}}}}};
+}
+
+QJsonObject ErrorResult(const QString& text) {
+  QJsonObject o = TextResult(text);
+  o.insert(QStringLiteral("isError"), true);
+  return o;
+}
+
+QJsonObject DataResult(const QJsonValue& data, const QJsonObject& structured) {
+  const QByteArray text = data.isArray() ? QJsonDocument(data.toArray()).toJson(QJsonDocument::Compact)
+                                         : QJsonDocument(data.toObject()).toJson(QJsonDocument::Compact);
+  QJsonObject o = TextResult(QString::fromUtf8(text));
+  o.insert(QStringLiteral("structuredContent"), structured);
+  return o;
+}
+
+QString Fmt(double v, int decimals) {
+  // printf would write "-0.0" for a value that rounds to nothing.
+  const double scale = std::pow(10.0, decimals);
+  if (std::abs(v) * scale < 0.5) v = 0;
+  return Utils::FormatFloat(v, decimals);
+}
+
+// ---------------------------------------------------------------- colours
+
+bool ParseColor(const QString& text, TAlphaColor* out) {
+  QString s = text.trimmed();
+  if (s.isEmpty()) return false;
+  if (s.startsWith(QLatin1Char('#'))) s[0] = QLatin1Char('$');
+  if (s.size() == 7 && s.startsWith(QLatin1Char('$'))) s.insert(1, QStringLiteral("FF"));
+  bool ok = false;
+  std::uint64_t value = 0;
+  if (s.startsWith(QLatin1Char('$'))) {
+    const QString digits = s.mid(1);
+    if (digits.isEmpty() || digits.size() > 16) return false;
+    value = digits.toULongLong(&ok, 16);
+  } else if (s.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
+    const QString digits = s.mid(2);
+    if (digits.isEmpty() || digits.size() > 16) return false;
+    value = digits.toULongLong(&ok, 16);
+  } else {
+    value = static_cast<std::uint64_t>(s.toLongLong(&ok, 10));
+  }
+  if (!ok) return false;
+  *out = static_cast<TAlphaColor>(value & 0xFFFFFFFFu);
+  return true;
+}
+
+TAlphaColor ColorArg(const TArgs& a, const char* name, TAlphaColor current) {
+  TAlphaColor c = current;
+  if (a.Has(name)) ParseColor(a.Str(name), &c);
+  return c;
+}
+
+QString ColorText(TAlphaColor c) {
+  return QStringLiteral("#%1%2%3")
+      .arg((c >> 16) & 0xFF, 2, 16, QLatin1Char('0'))
+      .arg((c >> 8) & 0xFF, 2, 16, QLatin1Char('0'))
+      .arg(c & 0xFF, 2, 16, QLatin1Char('0'));
+}
+
+// ---------------------------------------------------------------- enumerations
+
+namespace {
+struct TName {
+  const char* Name;
+  int Value;
+};
+template <std::size_t N>
+int Lookup(const TName (&table)[N], const QString& name, int def) {
+  const QString n = name.trimmed();
+  for (const TName& t : table)
+    if (n.compare(QLatin1String(t.Name), Qt::CaseInsensitive) == 0) return t.Value;
+  return def;
+}
+const TName kUnits[] = {{"mm", 0}, {"inch", 1}, {"cm", 2}, {"dm", 3}, {"m", 4}, {"ft", 5}, {"yd", 6}};
+const TName kModes[] = {{"labelling", 0}, {"flowchart", 1}, {"flow", 1}, {"drawing", 2}, {"interactive", 3}};
+const TName kLineTypes[] = {{"solid", 0}, {"dashed", 1}, {"dotted", 2}, {"dashdot", 3}, {"dashdotdot", 5}};
+const TName kTerms[] = {{"none", 0},   {"circle", 1},     {"fillcircle", 2}, {"arrow", 3},       {"fillarrow", 4},
+                        {"square", 5}, {"fillsquare", 6}, {"rhombus", 7},    {"fillrhombus", 8}, {"cross", 11}};
+const TName kTextPos[] = {{"above", 0},       {"below", 1},      {"middle", 2},
+                          {"middleremove", 3}, {"horizontal", 4}, {"vertical", 5}};
+}  // namespace
+
+TORVUnits UnitsOf(const QString& name) { return static_cast<TORVUnits>(Lookup(kUnits, name, 0)); }
+QString UnitsText(TORVUnits u) {
+  const int i = static_cast<int>(u);
+  return QLatin1String(i >= 0 && i < 7 ? kUnits[i].Name : "mm");
+}
+std::uint8_t EditorModeOf(const QString& name) { return static_cast<std::uint8_t>(Lookup(kModes, name, 0)); }
+QString EditorModeText(std::uint8_t mode) {
+  static const char* names[] = {"labelling", "flowchart", "drawing", "interactive"};
+  return QLatin1String(mode < 4 ? names[mode] : "labelling");
+}
+TORVineType LineTypeOf(const QString& name) { return static_cast<TORVineType>(Lookup(kLineTypes, name, 0)); }
+TORVTermType TermTypeOf(const QString& name) { return static_cast<TORVTermType>(Lookup(kTerms, name, 0)); }
+std::uint8_t TextPosOf(const QString& name) { return static_cast<std::uint8_t>(Lookup(kTextPos, name, 0)); }
+
+QString KindText(const TPLNBaseItem* item) {
+  switch (item ? item->KindCode() : 0) {
+    case Kind::Point: return QStringLiteral("point");
+    case Kind::Line: return QStringLiteral("line");
+    case Kind::ArrowLine: return QStringLiteral("arrow_line");
+    case Kind::PolyLine: return QStringLiteral("polyline");
+    case Kind::Bezier: return QStringLiteral("bezier");
+    case Kind::Arc: return QStringLiteral("arc");
+    case Kind::Rectangle: return QStringLiteral("rectangle");
+    case Kind::Circle: return QStringLiteral("circle");
+    case Kind::Ellipse: return QStringLiteral("ellipse");
+    case Kind::Polygon: return QStringLiteral("polygon");
+    case Kind::Sector: return QStringLiteral("sector");
+    case Kind::Text: return QStringLiteral("text");
+    case Kind::RichText: return QStringLiteral("richtext");
+    case Kind::Barcode: return QStringLiteral("barcode");
+    case Kind::QRCode: return QStringLiteral("qrcode");
+    case Kind::DataMatrix: return QStringLiteral("datamatrix");
+    case Kind::PDF417: return QStringLiteral("pdf417");
+    case Kind::Image: return QStringLiteral("image");
+    case Kind::Flow: return QStringLiteral("flow");
+    case Kind::Link: return QStringLiteral("link");
+    case Kind::Table: return QStringLiteral("table");
+    case Kind::Dim: return QStringLiteral("dimension");
+    case Kind::Paragraph: return QStringLiteral("paragraph");
+    case Kind::Level: return QStringLiteral("level");
+    case Kind::Symbol: return QStringLiteral("symbol");
+    default: return QStringLiteral("unknown");
+  }
+}
+
+// ---------------------------------------------------------------- lookup and checks
+
+TPLNBaseItem* FindItem(const TPLNBaseLabel* doc, int index, const QString& id) {
+  if (index >= 0 && index < doc->GetItemsCount()) return doc->GetItem(index + 1);
+  if (id.isEmpty()) return nullptr;
+  // IDs are decimal numbers, so only the number's own spelling can match the text.
+  bool ok = false;
+  const int n = id.toInt(&ok);
+  if (!ok || QString::number(n) != id) return nullptr;
+  return doc->FindByID(n);
+}
+
+void CheckCoord(const TPLNBaseLabel* doc, const char* name, double v) {
+  const double factor = Utils::UnitFactor(doc->GetUnits());
+  if (std::abs(v) * factor > kMaxCoordBase)
+    throw EToolError(QStringLiteral("%1 = %2 is out of range: positions and sizes must lie within %3 %4")
+                         .arg(QLatin1String(name), Fmt(v, 1), Fmt(kMaxCoordBase / factor, 0), UnitsText(doc->GetUnits())));
+}
+
+void CheckLength(const TPLNBaseLabel* doc, const char* name, double v) {
+  const double factor = Utils::UnitFactor(doc->GetUnits());
+  if (std::abs(v) * factor > kMaxLengthBase)
+    throw EToolError(QStringLiteral("%1 = %2 is too large: at most %3 %4")
+                         .arg(QLatin1String(name), Fmt(v, 1), Fmt(kMaxLengthBase / factor, 0), UnitsText(doc->GetUnits())));
+}
+
+double LengthBase(const TPLNBaseLabel* doc, const char* name, double v) {
+  CheckLength(doc, name, v);
+  return static_cast<double>(Utils::SetValue(v, doc->GetUnits()));
+}
+
+TNewItem::~TNewItem() {
+  if (!fItem) return;
+  const int i = fDoc->IndexOf(fItem);
+  if (i > 0) fDoc->DeleteItem(i);
+}
+
+}  // namespace Orv::Mcp

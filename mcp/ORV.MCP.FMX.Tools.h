@@ -1,0 +1,22 @@
+#pragma once
+// The tool set AI agents draw with: set up the drawing, add, change, list and inspect items and
+// layers. Every handler works on the document the server was opened for, in its current unit,
+// and answers with a tool result; failures are error results, never exceptions.
+
+#include "ORV.MCP.Server.h"
+
+// Registers the tools with `server` in the order clients list them, and keeps the server for the
+// tools that need its settings.
+void ORVMCPRegisterDefaultTools(Orv::TPLNMCPServer* server);
+
+namespace Orv::Mcp {
+
+// The server the tools were last registered with.
+TPLNMCPServer* RegisteredServer();
+
+// The groups ORVMCPRegisterDefaultTools registers, in order.
+void RegisterDrawingTools(TPLNMCPServer* server);    // document, items and layers
+void RegisterShapeTools(TPLNMCPServer* server);      // rectangle ... paragraph
+void RegisterDimensionTools(TPLNMCPServer* server);  // the four dimensions
+
+}  // namespace Orv::Mcp

@@ -1,0 +1,174 @@
+// End to end with the official MCP TypeScript SDK client: spawn `planora mcp`, list the tools,
+// call every tool with good and bad arguments, and read back the drawing it saves at the end.
+// Usage: node sdk_client_test.mjs PLANORA_CLI TMP_DIR
+import { Client } from '@modelcontextprotocol/sdk/client/index.js';
+import { StdioClientTransport } from '@modelcontextprotocol/sdk/client/stdio.js';
+import { McpError } from '@modelcontextprotocol/sdk/types.js';
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import test from 'node:test';
+
+const [cli, tmp] = process.argv.slice(2);
+assert.ok(cli && tmp, 'usage: node sdk_client_test.mjs PLANORA_CLI TMP_DIR');
+fs.rmSync(tmp, { recursive: true, force: true });
+fs.mkdirSync(tmp, { recursive: true });
+
+const TOOLS = [
+  'begin_update', 'end_update', 'get_drawing_info', 'list_items', 'get_item', 'setup_drawing', 'set_paper',
+  'set_map_background', 'set_image_folder', 'clear_drawing', 'delete_item', 'modify_item', 'list_layers', 'add_layer',
+  'modify_layer', 'set_active_layer', 'add_rectangle', 'add_circle', 'add_ellipse', 'add_sector', 'add_point',
+  'add_line', 'add_arrow_line', 'add_polyline', 'add_polygon', 'add_arc', 'add_bezier', 'add_text', 'add_paragraph',
+  'add_dim_linear', 'add_dim_angle', 'add_dim_radial', 'add_dim_diameter',
+];
+
+// Each tool once with arguments it accepts and once with arguments it refuses, in an order that
+// builds a drawing: [tool, good arguments, expected text, bad arguments, expected error].
+const CALLS = [
+  ['clear_drawing', {}, /^Drawing cleared$/, { all: 'yes' }, /"all" must be true or false/],
+  ['setup_drawing', { units: 'mm', mode: 'drawing', width: 200, height: 150, draw_scale: 10 },
+    /^Drawing configured: 200\.0 x 150\.0 mm, mode=drawing, scale=1:10$/, { draw_scale: '10' }, /"draw_scale" must be an integer/],
+  ['set_paper', { paper_name: 'A3', margin_left: 5 }, /^Paper: A3 297\.0 x 420\.0 mm, label: 200\.0 x 150\.0, margins: L=5\.0 T=0\.0$/,
+    { paper_name: 'Z9' }, /Unknown paper name "Z9"/],
+  ['set_map_background', null, null, { latitude: 0, longitude: 0 }, /^latitude and longitude are required$/],
+  ['set_image_folder', { folder: path.join(tmp, 'images') }, /^Image folder set to: ".*images"$/, { folder: 5 }, /must be a string/],
+  ['add_layer', { name: 'Parts', color: '#ff0000' }, /^Layer added: index=2 name="Parts"$/, { visible: true }, /"visible" must be an integer/],
+  ['modify_layer', { index: 2, pen_width: 0.5 }, /^Layer 2 \("Parts"\) modified: 1 properties changed$/, { index: 9 },
+    /^Invalid layer index 9\. Valid range: 1\.\.2$/],
+  ['set_active_layer', { index: 2 }, /^Active layer set to 2 \("Parts"\)$/, { index: 0 }, /^Invalid layer index 0/],
+  ['list_layers', {}, /"name":"Parts"/, { index: 1 }, /Unknown argument "index": list_layers takes no arguments/],
+  ['begin_update', {}, /^BeginUpdate called - batch mode active$/, { now: true }, /Unknown argument "now"/],
+  ['add_rectangle', { x: 10, y: 10, width: 30, height: 20, color: '#00ff00', filled: 1 },
+    /^Rectangle added: id=1 at \(10\.0, 10\.0\) size 30\.0 x 20\.0$/, { x: 10, bogus: 1 }, /Unknown argument "bogus" for add_rectangle/],
+  ['add_circle', { x: 50, y: 50, radius: 5 }, /^Circle added: id=2 center \(50\.0, 50\.0\) radius 5\.0$/, { radius: [5] }, /must be a number, not an array/],
+  ['add_ellipse', { x: 80, y: 50, radius_x: 10, radius_y: 4 }, /^Ellipse added: id=3 center \(80\.0, 50\.0\) radii 10\.0 x 4\.0$/,
+    { filled: 0.5 }, /must be a whole number/],
+  ['add_sector', { x: 20, y: 90, radius: 10, start_angle: 0, sweep_angle: 120 },
+    /^Sector added: id=4 center \(20\.0, 90\.0\) radius 10\.0 start 0 sweep 120$/, { sweep_angle: 400 }, /sweep_angle must lie between -360 and 360/],
+  ['add_point', { x: 5, y: 5 }, /^Point added: id=5 at \(5\.0, 5\.0\)\. It can be used as link anchor with add_link\.$/,
+    { x: 'a' }, /"x" must be a number, not a string \("a"\)/],
+  ['add_line', { x1: 0, y1: 0, x2: 100, y2: 0, line_type: 'dashed' }, /^Line added: id=6 from \(0\.0, 0\.0\) to \(100\.0, 0\.0\)$/,
+    { line_type: 3 }, /"line_type" must be a string/],
+  ['add_arrow_line', { x1: 0, y1: 120, x2: 60, y2: 120, to_type: 'fillarrow', text: 'flow' },
+    /^Arrow line added: id=7 from \(0\.0, 120\.0\) to \(60\.0, 120\.0\)$/, { x1: 1e12 }, /out of range/],
+  ['add_polyline', { points: [0, 0, 10, 10, 20, 0] }, /^Polyline added: id=8 with 3 points$/, { points: [1, 2, 3] },
+    /^points must be an array of \[x1,y1,x2,y2,\.\.\.\] with at least 4 values$/],
+  ['add_polygon', { points: [0, 0, 10, 0, 5, 8] }, /^Polygon added: id=9 with 3 vertices$/, { points: [0, 0, 10, 0] },
+    /^points must be an array of \[x1,y1,x2,y2,\.\.\.\] with at least 6 values \(3 points\)$/],
+  ['add_arc', { cx: 40, cy: 40, radius: 8, start_angle: 0, end_angle: 90 }, /^Arc added: id=10 center \(40\.0, 40\.0\) radius 8\.0 angles 0-90$/,
+    { cx: 40, start_angle: 0, end_angle: 500 }, /end_angle - start_angle must lie between -360 and 360/],
+  ['add_bezier', { points: [0, 0, 10, 20, 30, 20, 40, 0] }, /^Bezier added: id=11 with 4 control points$/, { points: [0, 0, 1, 1, 2, 2, 3] },
+    /^points must be an array of \[x1,y1,\.\.\.\] with at least 8 values \(4 control points\)$/],
+  ['add_text', { x: 10, y: 140, text: 'Planora', font_size: 5, color: '#0000ff' }, /^Text added: id=12 at \(10\.0, 140\.0\) text="Planora"$/,
+    { text: 'x'.repeat(3 * 1024 * 1024) }, /"text" is too long: 3145728 characters/],
+  ['add_paragraph', { x: 100, y: 100, width: 60, height: 30, text: 'A block of text' },
+    /^Paragraph added: id=13 at \(100\.0, 100\.0\) size 60\.0 x 30\.0$/, { width: 'wide' }, /"width" must be a number/],
+  ['end_update', {}, /^EndUpdate called - 13 items in drawing$/, { count: 1 }, /Unknown argument "count"/],
+  ['add_dim_linear', { x1: 10, y1: 10, x2: 40, y2: 10 }, /^Linear dimension added: id=14 from \(10\.0, 10\.0\) to \(40\.0, 10\.0\)$/,
+    { x1: 0, head_size: 'big' }, /"head_size" must be a number/],
+  ['add_dim_angle', { x1: 0, y1: 0, x2: 50, y2: 0, x3: 0, y3: 0, x4: 0, y4: 50, text_x: 20, text_y: 20 }, /^Angle dimension added: id=15$/,
+    { x1: 0, y1: 0, x2: 50, y2: 0, x3: 0, y3: 10, x4: 50, y4: 10 }, /parallel/],
+  ['add_dim_radial', { center_x: 50, center_y: 50, radius: 5, angle: 30 },
+    /^Radial dimension added: id=16 center \(50\.0, 50\.0\) R=5\.0 angle=30 style=1$/, { style: '2' }, /"style" must be an integer/],
+  ['add_dim_diameter', { center_x: 50, center_y: 50, radius: 5, style: 2 },
+    /^Diameter dimension added: id=17 center \(50\.0, 50\.0\) D=10\.0 angle=45 style=2$/, { center_x: 50, center_y: 50, radius: 1e10 }, /out of range/],
+  ['get_drawing_info', {}, /"items_count":17/, { units: 'mm' }, /Unknown argument "units"/],
+  ['list_items', {}, /"type":"rectangle"/, { all: true }, /Unknown argument "all"/],
+  ['get_item', { id: '1' }, /"type":"rectangle"/, { index: 999 }, /^Item not found\. Provide index \(0-based\) or id parameter\.$/],
+  ['modify_item', { id: '1', back_color: '#ffcc00', pen_width: 0.5 }, /^Item 1 \(rectangle\) modified: 2 properties changed$/,
+    { id: '9999', color: '#000000' }, /^Item "9999" not found$/],
+  ['delete_item', { id: '5' }, /^Item "5" deleted$/, {}, /^Provide index or id parameter$/],
+];
+
+async function connect(doc) {
+  const transport = new StdioClientTransport({
+    command: cli,
+    args: ['mcp', '--document', doc, '--save-on-exit'],
+    env: { ...process.env, QT_QPA_PLATFORM: 'offscreen' },
+    stderr: 'pipe',
+  });
+  const client = new Client({ name: 'planora-sdk-test', version: '1.0.0' });
+  const problems = [];
+  client.onerror = (e) => problems.push(String(e));
+  let stderr = '';
+  transport.stderr?.on('data', (d) => { stderr += d; });
+  await client.connect(transport);
+  return { client, problems, stderr: () => stderr };
+}
+
+const text = (r) => r.content?.[0]?.text ?? '';
+
+test('planora mcp serves every tool to the SDK client and saves the drawing', async () => {
+  const doc = path.join(tmp, 'drawing.json');
+  const { client, problems, stderr } = await connect(doc);
+
+  assert.equal(client.getServerVersion()?.name, 'planora');
+  assert.ok(client.getServerCapabilities()?.tools, 'the tools capability is announced');
+
+  const { tools } = await client.listTools();
+  assert.deepEqual(tools.map((t) => t.name), TOOLS);
+  for (const t of tools) {
+    assert.equal(t.inputSchema.type, 'object', t.name);
+    assert.equal(t.inputSchema.additionalProperties, false, t.name);
+    assert.ok(t.description.length > 20, t.name);
+  }
+
+  const called = new Set();
+  for (const [name, good, goodText, bad, badText] of CALLS) {
+    if (good) {
+      const r = await client.callTool({ name, arguments: good });
+      assert.ok(!r.isError, `${name} ${JSON.stringify(good)} failed: ${text(r)}`);
+      assert.match(text(r), goodText, name);
+    }
+    const before = (await client.callTool({ name: 'get_drawing_info', arguments: {} })).structuredContent.items_count;
+    const r = await client.callTool({ name, arguments: bad });
+    assert.equal(r.isError, true, `${name} accepted ${JSON.stringify(bad).slice(0, 200)}`);
+    assert.match(text(r), badText, name);
+    const after = (await client.callTool({ name: 'get_drawing_info', arguments: {} })).structuredContent.items_count;
+    assert.equal(after, before, `${name}: a refused call changed the drawing`);
+    called.add(name);
+  }
+  assert.deepEqual([...called].sort(), [...TOOLS].sort(), 'every tool was called');
+
+  // Data tools carry their data as structured content too.
+  const info = await client.callTool({ name: 'get_drawing_info', arguments: {} });
+  assert.deepEqual(JSON.parse(text(info)), info.structuredContent);
+  assert.equal(info.structuredContent.editor_mode, 'drawing');
+  assert.equal(info.structuredContent.draw_scale, 10);
+  const items = await client.callTool({ name: 'list_items', arguments: {} });
+  assert.equal(items.structuredContent.items.length, 16);
+  assert.equal(items.structuredContent.items[0].color, '#00ff00');
+  assert.equal(items.structuredContent.items[0].layer, 'Parts');
+
+  // Huge point arrays are refused whole.
+  const huge = await client.callTool({ name: 'add_polyline', arguments: { points: new Array(300000).fill(1) } });
+  assert.equal(huge.isError, true);
+  assert.match(text(huge), /holds 300000 values \(at most 200000\)/);
+
+  // An unknown tool is a protocol error, and the server keeps serving.
+  await assert.rejects(client.callTool({ name: 'no_such_tool', arguments: {} }),
+    (e) => e instanceof McpError && e.code === -32602 && /Unknown tool: no_such_tool/.test(e.message));
+  await client.ping();
+
+  assert.deepEqual(problems, [], 'the client saw nothing but protocol');
+  await client.close();
+  // close() ends the server's input and waits for it to exit; it saves on the way out.
+  assert.match(stderr(), /saved/);
+
+  const saved = JSON.parse(fs.readFileSync(doc, 'utf8'));
+  const types = saved.Items.map((it) => it.Type);
+  assert.equal(types.length, 16);
+  // rectangle 6, circle 8, ellipse 9, sector 27, line 2, arrow line 3, polyline 4, polygon 7, arc 5,
+  // bezier 25, text 10, paragraph 11, then four dimensions 26 (the point was deleted).
+  assert.deepEqual(types, [6, 8, 9, 27, 2, 3, 4, 7, 5, 25, 10, 11, 26, 26, 26, 26]);
+  assert.equal(saved.Layers.length, 2);
+});
+
+test('a document that is there is opened, and the server starts from it', async () => {
+  const doc = path.join(tmp, 'drawing.json');
+  const { client } = await connect(doc);
+  const info = await client.callTool({ name: 'get_drawing_info', arguments: {} });
+  assert.equal(info.structuredContent.items_count, 16);
+  assert.equal(info.structuredContent.units, 'mm');
+  await client.close();
+});
