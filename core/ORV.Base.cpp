@@ -43,22 +43,26 @@ void TPLNBaseItem::AssignPoints(const TORVPto* pts, int highIndex) {
   Update();
 }
 
+// Setting a point on its own tells no observer (Update does), but the index must know at once.
 void TPLNBaseItem::SetBase(int i, std::int64_t x, std::int64_t y) {
   if (i < 1) return;
-  if (i > static_cast<int>(fPoints.size())) fPoints.resize(i);
+  const bool grown = i > static_cast<int>(fPoints.size());
+  if (grown) fPoints.resize(i);
+  if (!grown && fPoints[i - 1] == TORVPto{x, y}) return;
   fPoints[i - 1] = {x, y};
+  BoundsChanged();
 }
 
 void TPLNBaseItem::SetPointX(int i, double x) {
   if (i < 1) return;
-  if (i > static_cast<int>(fPoints.size())) fPoints.resize(i);
-  fPoints[i - 1].X = Utils::SetValue(x, fOwner ? fOwner->GetUnits() : TORVUnits::mm);
+  const TORVPto p = GetPoint(i);
+  SetBase(i, Utils::SetValue(x, fOwner ? fOwner->GetUnits() : TORVUnits::mm), p.Y);
 }
 
 void TPLNBaseItem::SetPointY(int i, double y) {
   if (i < 1) return;
-  if (i > static_cast<int>(fPoints.size())) fPoints.resize(i);
-  fPoints[i - 1].Y = Utils::SetValue(y, fOwner ? fOwner->GetUnits() : TORVUnits::mm);
+  const TORVPto p = GetPoint(i);
+  SetBase(i, p.X, Utils::SetValue(y, fOwner ? fOwner->GetUnits() : TORVUnits::mm));
 }
 
 void TPLNBaseItem::SetID(std::int32_t id) {
@@ -73,6 +77,10 @@ void TPLNBaseItem::Update() {
 
 void TPLNBaseItem::Changed() {
   if (fOwner) fOwner->ItemChanged(this);
+}
+
+void TPLNBaseItem::BoundsChanged() {
+  if (fOwner) fOwner->fIndex.Changed(this);
 }
 
 void TPLNBaseItem::SetColor(TAlphaColor c) {
@@ -184,6 +192,7 @@ void TPLNBaseItem::ReadData(std::int32_t /*version*/, TBinaryReader& r, TORVRead
     p.Y = r.ReadInt64();
   }
   UpdatePoints();
+  BoundsChanged();
 }
 
 void TPLNBaseItem::WriteJson(Json::TJsonSink& o) const {
@@ -225,6 +234,7 @@ void TPLNBaseItem::ReadJson(std::int32_t /*version*/, const QJsonObject& o) {
   CheckPointCount(static_cast<int>(pts.size()));
   fPoints = std::move(pts);
   UpdatePoints();
+  BoundsChanged();
 }
 
 // ---------------------------------------------------------------- TPLN2DItem
@@ -396,6 +406,7 @@ int TPLNBaseLabel::IndexOf(const TPLNBaseItem* item) const {
 
 void TPLNBaseLabel::InsertItem(TPLNBaseItem* item) {
   fItems.emplace_back(item);
+  fIndex.Added(item, GetItemsCount() - 1);
   if (item->fID <= 0) item->fID = ++fLastID;
   if (!IsReading()) {
     fModified = true;
@@ -404,6 +415,8 @@ void TPLNBaseLabel::InsertItem(TPLNBaseItem* item) {
 }
 
 void TPLNBaseLabel::ItemChanged(TPLNBaseItem* item) {
+  // The index hears of every change, read or not.
+  fIndex.Changed(item);
   if (IsReading()) return;
   fModified = true;
   NotifyChange(TORChange::Items, reinterpret_cast<TORChangeValue>(item));
@@ -414,6 +427,7 @@ void TPLNBaseLabel::DeleteItem(int i) {
   TPLNBaseItem* item = fItems[i - 1].get();
   Unselect(item);
   fCopyCells.erase(item);
+  fIndex.Removed(item, i - 1);
   fItems.erase(fItems.begin() + (i - 1));
   fModified = true;
   NotifyChange(TORChange::Items);
@@ -423,12 +437,15 @@ void TPLNBaseLabel::ClearItems() {
   fSelection.clear();
   fCopyCells.clear();
   fItems.clear();
+  fIndex.Reset();
   fLastID = 0;
   fModified = true;
   NotifyChange(TORChange::Document);
 }
 
 void TPLNBaseLabel::ClearPreviewItems() {
+  for (std::size_t i = 0; i < fItems.size(); ++i)
+    if (fItems[i]->IsPreview()) fIndex.Removed(fItems[i].get(), static_cast<int>(i));
   std::erase_if(fSelection, [](TPLNBaseItem* it) { return it->IsPreview(); });
   std::erase_if(fItems, [](const std::unique_ptr<TPLNBaseItem>& it) { return it->IsPreview(); });
   fCopyCells.clear();
@@ -597,6 +614,7 @@ void TPLNBaseLabel::TruncateItems(std::size_t count) {
       if (fItems[i].get() == it) return true;
     return false;
   });
+  for (std::size_t i = count; i < fItems.size(); ++i) fIndex.Removed(fItems[i].get(), static_cast<int>(i));
   fItems.resize(count);
 }
 
@@ -854,10 +872,14 @@ void TPLNBaseLabel::CopySelection() {
 
 void TPLNBaseLabel::SortItemsZLayer() {
   if (!fLayerZOrder) return;
-  std::stable_sort(fItems.begin(), fItems.end(), [this](const auto& a, const auto& b) {
-    return LayerIndex(a->fLayer) < LayerIndex(b->fLayer);
-  });
+  const auto byLayer = [this](const auto& a, const auto& b) { return LayerIndex(a->fLayer) < LayerIndex(b->fLayer); };
+  // Every new item asks for a sort; mostly the order holds already.
+  if (std::is_sorted(fItems.begin(), fItems.end(), byLayer)) return;
+  std::stable_sort(fItems.begin(), fItems.end(), byLayer);
+  fIndex.Reordered(0);
 }
+
+void TPLNBaseLabel::ItemsIn(const TORVBounds& area, std::vector<int>& out) const { fIndex.Query(fItems, area, out); }
 
 TORVBounds TPLNBaseLabel::CheckFit(std::uint16_t options) const {
   TORVBounds b;
@@ -875,6 +897,8 @@ void TPLNBaseLabel::TakeOver(TPLNBaseLabel& other) {
   fSelection.clear();
   fCopyCells.clear();
   fItems.swap(other.fItems);
+  fIndex.Reset();
+  other.fIndex.Reset();
   fLayers.swap(other.fLayers);
   // The items refer to the styles by number: they move together.
   fDimStyles.swap(other.fDimStyles);

@@ -16,6 +16,7 @@
 #include "ORV.Mapping.h"
 #include "ORV.Measure.h"
 #include "ORV.Pto.h"
+#include "ORV.SpatialIndex.h"
 #include "ORV.Types.h"
 
 namespace Orv::Json {
@@ -113,16 +114,22 @@ class TPLNBaseItem {
   // Raises an error when `n` points cannot define this kind.
   virtual void CheckPointCount(int n) const;
   void Changed();
+  // The bounds may have changed where nothing tells the observers (a point set on its own, a
+  // layout): the document's index must not trust what it knew of this item.
+  void BoundsChanged();
   std::vector<TORVPto> fPoints;
 
  private:
   friend class TPLNBaseLabel;
+  friend class TORVSpatialIndex;
   TPLNBaseLabel* fOwner = nullptr;
   TPLNLayer* fLayer = nullptr;
   QString fName;
-  TAlphaColor fColor = kBlack;
   double fPenWidth = 250;
+  TAlphaColor fColor = kBlack;
   std::int32_t fID = 0;
+  // The item's slot in the owner's index of bounds (-1 until it is indexed).
+  std::int32_t fIndexSlot = -1;
   std::uint16_t fOptions = Opt::Default;
   TORVineType fLineType = 0;
   TORVItemState fState = kStateNormal;
@@ -262,6 +269,9 @@ class TPLNBaseLabel {
   void ClearItems();
   // Removes the per-label copies made for printing.
   void ClearPreviewItems();
+  // Items whose bounds (GetBounds) meet `area` (base units, edges inclusive), as 1-based
+  // indices in drawing order (ascending).
+  void ItemsIn(const TORVBounds& area, std::vector<int>& out) const;
   TPLNBaseItem* FindByID(std::int32_t id) const;
   // By name, or by ID written as a number; case-insensitive when `exact` is false.
   TPLNBaseItem* SearchItem(const QString& name, bool exact) const;
@@ -484,6 +494,8 @@ class TPLNBaseLabel {
   int fRecord = 0;
   // Cell index (row-major from 0) of every per-label copy.
   std::unordered_map<const TPLNBaseItem*, int> fCopyCells;
+  // Built at the first query and kept up to date by every change of the items.
+  mutable TORVSpatialIndex fIndex;
 };
 
 }  // namespace Orv

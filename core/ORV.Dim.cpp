@@ -287,7 +287,10 @@ void TPLNBaseDim::PlaceExtensions(std::int64_t gap, std::int64_t ext) {
   if (!IsLinearDim(fDimType) || fPoints.size() < 8) return;
   std::array<TORVPto, 6> pts;
   LinearPoints(fDimType, fPoints[0], fPoints[1], fPoints[4], gap, ext, pts);
+  if (std::equal(pts.begin(), pts.end(), fPoints.begin() + 2)) return;
   std::copy(pts.begin(), pts.end(), fPoints.begin() + 2);
+  // Style changes place the extensions again without a change of the dimension itself.
+  BoundsChanged();
 }
 
 void TPLNBaseDim::WriteData(TBinaryWriter& w) const {

@@ -90,6 +90,7 @@ void TPLNBaseArc::ComputePoints() {
                    fCenter.Y + Utils::RoundHalfAway(fRadius * std::sin(a))};
   };
   fPoints = {at(fStart), at(fStart + fSweep / 2), at(fStart + fSweep)};
+  BoundsChanged();
 }
 
 TORVBounds TPLNBaseArc::GetBounds() const {

@@ -242,10 +242,13 @@ void TPLNBaseText::UpdateBounds() {
   const QRectF r = Utils::AdjustRect(double(a.X), double(a.Y), m * fStyle.PadX, m * fStyle.PadY, m * fWidth,
                                      m * (fMetrics.Asc + fMetrics.Des), fStyle.HorzAlign, fStyle.VertAlign,
                                      fStyle.Angle);
+  const TORVBounds was = fBox;
   fBox = TORVBounds{};
   fBox.Add(Utils::RoundHalfAway(r.left()), Utils::RoundHalfAway(r.top()));
   fBox.Add(Utils::RoundHalfAway(r.right()), Utils::RoundHalfAway(r.bottom()));
   fPoints[1] = {fBox.X2, fBox.Y2};
+  // A layout may come from drawing (a text measured late), which tells no observer.
+  if (was.X1 != fBox.X1 || was.Y1 != fBox.Y1 || was.X2 != fBox.X2 || was.Y2 != fBox.Y2) BoundsChanged();
 }
 
 TORVBounds TPLNBaseText::GetBounds() const {
