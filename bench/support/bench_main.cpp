@@ -1,11 +1,12 @@
-// Entry point of every bench program: text and images need a QGuiApplication, headless.
+// Entry point of every bench program: text and images need a QGuiApplication, widgets a
+// QApplication; headless.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
+#include <QApplication>
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
+  QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -1,0 +1,37 @@
+#include "StudioServices.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace Planora::Studio {
+
+QString TStudioServices::OpenFileName(QWidget* parent, const QString& title, const QString& filter) {
+  return QFileDialog::getOpenFileName(parent, title, QString(), filter);
+}
+
+QString TStudioServices::SaveFileName(QWidget* parent, const QString& title, const QString& suggested,
+                                      const QString& filter) {
+  return QFileDialog::getSaveFileName(parent, title, suggested, filter);
+}
+
+void TStudioServices::Error(QWidget* parent, const QString& title, const QString& text) {
+  QMessageBox::critical(parent, title, text);
+}
+
+TStudioServices::TSaveAnswer TStudioServices::AskSave(QWidget* parent, const QString& name) {
+  const auto b = QMessageBox::warning(parent, QObject::tr("Unsaved changes"),
+                                      QObject::tr("Save the changes to \"%1\"?").arg(name),
+                                      QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+  if (b == QMessageBox::Save) return TSaveAnswer::Save;
+  if (b == QMessageBox::Discard) return TSaveAnswer::Discard;
+  return TSaveAnswer::Cancel;
+}
+
+int TStudioServices::Choose(QWidget* parent, const QString& title, const QString& label, const QStringList& items) {
+  bool ok = false;
+  const QString pick = QInputDialog::getItem(parent, title, label, items, 0, false, &ok);
+  return ok ? static_cast<int>(items.indexOf(pick)) : -1;
+}
+
+}  // namespace Planora::Studio

@@ -1,0 +1,43 @@
+// Planora Studio: the desktop application around the drawing components.
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+
+#include "MainWindow.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName(QStringLiteral("Planora"));
+  QApplication::setApplicationName(QStringLiteral("Planora Studio"));
+  QApplication::setApplicationVersion(QStringLiteral(PLANORA_VERSION));
+
+  QCommandLineParser cli;
+  cli.setApplicationDescription(QStringLiteral("Planora Studio: labels, technical drawings and diagrams."));
+  cli.addHelpOption();
+  cli.addVersionOption();
+  cli.addPositionalArgument(QStringLiteral("drawing"), QStringLiteral("A drawing to open (.json or .eti)."));
+  // For checks of a running studio: the screen as the window shows it, then quit.
+  const QCommandLineOption shot(QStringLiteral("screenshot"),
+                                QStringLiteral("Save a picture of the screen to FILE once the window shows, then quit."),
+                                QStringLiteral("FILE"));
+  cli.addOption(shot);
+  cli.process(app);
+
+  Planora::Studio::TMainWindow window;
+  const QStringList files = cli.positionalArguments();
+  if (!files.isEmpty()) window.OpenFile(files.first());
+  window.show();
+  if (cli.isSet(shot)) {
+    const QString file = cli.value(shot);
+    QTimer::singleShot(1500, &window, [&window, file] {
+      const QPixmap screen = window.screen()->grabWindow(0);
+      const bool ok = screen.save(file);
+      if (!ok) std::fprintf(stderr, "planora-studio: cannot write %s\n", qPrintable(file));
+      QApplication::exit(ok ? 0 : 1);
+    });
+  }
+  return app.exec();
+}

@@ -1,0 +1,127 @@
+// Repaints of the editor: the whole page of a large drawing, a corner at high zoom, and the
+// first paint after opening a file.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include "ORV.FMX.Editor.h"
+#include "ORV.FMX.h"
+
+using namespace Orv;
+using namespace Orv::Fmx;
+
+namespace {
+
+// The mix of bench_documents: basic shapes spread over an A4 page.
+void Fill(TPlanoraFMX& doc, int n) {
+  doc.BeginUpdate();
+  for (int i = 0; i < n; ++i) {
+    const std::int64_t x = (std::int64_t(i) * 7919) % 200000, y = (std::int64_t(i) * 104729) % 280000;
+    switch (i % 5) {
+      case 0: TPLNFactory::AddBaseRectangle(&doc, x, y, 3000, 2000); break;
+      case 1: TPLNFactory::AddBaseLine(&doc, x, y, x + 4000, y + 1000); break;
+      case 2: TPLNFactory::AddBaseCircle(&doc, x, y, 1500); break;
+      case 3: TPLNFactory::AddBaseEllipse(&doc, x, y, 2000, 1000); break;
+      case 4: TPLNFactory::AddBasePolygon(&doc, {x, y, x + 2000, y, x + 1000, y + 2000}); break;
+    }
+  }
+  doc.EndUpdate();
+}
+
+// A 1280 x 800 editor showing `doc`; the surface renders into `img` like a repaint of the window.
+// Redraw draws page and items again (what a change of the document costs); Repaint keeps them
+// and draws what lies over them (what moving a selection mark or a ruler costs).
+struct View {
+  TPLNEditor editor;
+  QImage img;
+  explicit View(TPlanoraFMX* doc, TORVZoom zoom) {
+    editor.resize(1280, 800);
+    editor.show();
+    editor.SetLabel(doc);
+    editor.SetZoom(zoom);
+    img = QImage(editor.Surface()->size(), QImage::Format_ARGB32_Premultiplied);
+  }
+  void Redraw() {
+    editor.DrawEditor();
+    editor.Surface()->render(&img);
+  }
+  void Repaint() { editor.Surface()->render(&img); }
+};
+
+void BM_EditorFitAll(benchmark::State& st) {
+  TPlanoraFMX doc;
+  Fill(doc, static_cast<int>(st.range(0)));
+  View v(&doc, zmFitAll);
+  v.Redraw();
+  for (auto _ : st) v.Redraw();
+  st.counters["zoom_pct"] = v.editor.ZoomFactor() * 100;
+}
+
+// The top-left corner of the page at 500 %.
+void BM_EditorCorner(benchmark::State& st) {
+  TPlanoraFMX doc;
+  Fill(doc, 100000);
+  View v(&doc, zm500);
+  v.Redraw();
+  for (auto _ : st) v.Redraw();
+  st.counters["visible_mm2"] = (v.editor.Surface()->width() - 33) * (v.editor.Surface()->height() - 33) /
+                               (5 * 96 / 25.4) / (5 * 96 / 25.4);
+}
+
+void BM_EditorCornerRepaint(benchmark::State& st) {
+  TPlanoraFMX doc;
+  Fill(doc, 100000);
+  View v(&doc, zm500);
+  v.Redraw();
+  for (auto _ : st) v.Repaint();
+}
+
+// The same corner after scrolling by a wheel notch: what a user waits for while scrolling.
+void BM_EditorScrollCorner(benchmark::State& st) {
+  TPlanoraFMX doc;
+  Fill(doc, 100000);
+  View v(&doc, zm500);
+  QScrollBar* bar = v.editor.VertScrollBar();
+  int step = 30;
+  for (auto _ : st) {
+    bar->setValue(bar->value() + step);
+    step = -step;
+    v.Repaint();
+  }
+}
+
+void BM_EditorFirstPaint(benchmark::State& st) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath("big.eti");
+  {
+    TPlanoraFMX doc;
+    Fill(doc, 100000);
+    doc.SaveToFile(file, TORVExt::Eti);
+  }
+  TPLNEditor editor;
+  editor.resize(1280, 800);
+  editor.show();
+  editor.SetZoom(zmFitAll);
+  QImage img(editor.Surface()->size(), QImage::Format_ARGB32_Premultiplied);
+  for (auto _ : st) {
+    auto doc = std::make_unique<TPlanoraFMX>();
+    doc->LoadFromFile(file);
+    editor.SetLabel(doc.get());
+    editor.Surface()->render(&img);
+    st.PauseTiming();
+    editor.SetLabel(nullptr);
+    doc.reset();
+    st.ResumeTiming();
+  }
+}
+
+}  // namespace
+
+BENCHMARK(BM_EditorFitAll)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditorCorner)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditorCornerRepaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditorScrollCorner)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditorFirstPaint)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -1,0 +1,217 @@
+#pragma once
+// The editor's drawing surface: page placement, zoom fit, scrolling, every conversion between
+// screen pixels and document base units, and the painting of page, grid, items and rulers.
+
+#include <QImage>
+#include <QPointF>
+#include <QThreadPool>
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "ORV.Base.h"
+#include "ORV.Canvas.h"
+#include "ORV.FMX.Editor.Settings.h"
+#include "ORV.FMX.Types.h"
+
+class QPainter;
+
+namespace Orv::Fmx {
+
+class TPLNBaseEditor;
+
+class TPLNBackEditor : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TPLNBackEditor(TPLNBaseEditor* editor);
+  ~TPLNBackEditor() override;
+
+  TPLNBaseEditor* Editor() const { return fEditor; }
+  TPLNDraw& DrawContext() { return fDraw; }
+
+  // ---- geometry (pixels unless said otherwise)
+  void GetDPIs();
+  int DPIX() const { return fDPIX; }
+  int DPIY() const { return fDPIY; }
+  // Page size at zoom 1 in pixels and in base units (as it lies on paper).
+  void SetPageSize(std::int32_t width, std::int32_t height, std::int64_t baseWidth, std::int64_t baseHeight);
+  // The label of the attached document's measure, or 200 x 200 mm.
+  void UpdatePageSize();
+  std::int32_t PageWidth() const { return fPageW; }
+  std::int32_t PageHeight() const { return fPageH; }
+  std::int64_t PageBaseWidth() const { return fPageBaseW; }
+  std::int64_t PageBaseHeight() const { return fPageBaseH; }
+  std::int32_t ZoomPageWidth() const { return fPageZW; }
+  std::int32_t ZoomPageHeight() const { return fPageZH; }
+  std::int16_t RulerLeft() const { return fRulerL; }
+  std::int16_t RulerTop() const { return fRulerT; }
+  std::int16_t RulerRight() const { return fRulerR; }
+  std::int16_t RulerBottom() const { return fRulerB; }
+  std::int16_t MarginLeft() const { return fMarginL; }
+  std::int16_t MarginTop() const { return fMarginT; }
+  std::int16_t MarginRight() const { return fMarginR; }
+  std::int16_t MarginBottom() const { return fMarginB; }
+  std::int32_t ContentWidth() const { return fContentW; }
+  std::int32_t ContentHeight() const { return fContentH; }
+  std::int32_t ScrollX() const { return fScrollX; }
+  std::int32_t ScrollY() const { return fScrollY; }
+  std::int32_t ClientWidth() const { return fClientW; }
+  std::int32_t ClientHeight() const { return fClientH; }
+  std::int32_t GapBase() const { return fGapBase; }
+  bool DrawingEnabled() const { return fDrawingEnabled; }
+
+  // ---- conversions
+  // A value in the document's unit to base units.
+  std::int64_t BaseMM(double v) const;
+  // Screen position to document base units, and back.
+  std::int64_t BaseMMX(double x) const;
+  std::int64_t BaseMMY(double y) const;
+  int ScreenMMX(std::int64_t b) const;
+  int ScreenMMY(std::int64_t b) const;
+  // A length in base units to pixels at zoom 1.
+  double BaseToScreenX(std::int64_t b) const;
+  double BaseToScreenY(std::int64_t b) const;
+  // Zoom-1 pixels to screen pixels, optionally placed on the page.
+  int DrawDMMX(double v, bool withOrigin) const;
+  int DrawDMMY(double v, bool withOrigin) const;
+  // A screen position (fromScreen) or a pixel length in the document's unit.
+  double WorldX(double x, bool fromScreen) const;
+  double WorldY(double y, bool fromScreen) const;
+  // A value in the document's unit to screen pixels, optionally placed on the page.
+  int CoordDX(double v, bool withOrigin) const;
+  int CoordDY(double v, bool withOrigin) const;
+  // Millimetres of a pixel count at zoom 1.
+  double CoordX(int px) const;
+  // Pixels per document unit at the current zoom.
+  double FX() const;
+  double FY() const;
+  int BX() const { return fRulerL; }
+  int BY() const { return fRulerT; }
+  // The visible page's top-left edge and its far edge.
+  int CMX() const;
+  int CMY() const;
+  int MaxX() const;
+  int MaxY() const;
+  // Where the page origin lies on the surface.
+  double TranslateX() const;
+  double TranslateY() const;
+  void SetGap();
+
+  // ---- zoom and scrolling
+  void CustomZoom();
+  void CheckDScroll();
+  // New page placement and scroll ranges for the current size, then a repaint.
+  void Resize();
+  void ChangeScrollHorz();
+  void ChangeScrollVert();
+  void MoveScrollPoint(double dx, double dy);
+  void EnsureItemVisible(const TPLNBaseItem* item);
+  void ScrollItem(const TPLNBaseItem* item);
+  // Draws page and items again, then repaints.
+  void DrawEditor();
+  // Repaints what lies over the page (rulers, guides, marks); the page and its items are kept
+  // from the last drawing.
+  void UpdateOverlay();
+  void BeginUpdate() { fDrawingEnabled = false; }
+  void EndUpdate();
+
+  // ---- painting
+  // The whole surface on `canvas` (device pixels), limited to what meets `rect`.
+  void Draw(Canvas::ISkCanvas& canvas, const QRectF& rect);
+  void PaintRulers(Canvas::ISkCanvas& canvas);
+  void PaintTopBottomRuler(Canvas::ISkCanvas& canvas, const Canvas::TSkPaint& backPaint,
+                           const Canvas::TSkPaint& textPaint, const Canvas::TSkFont& font, float textHeight);
+  void PaintLeftRightRuler(Canvas::ISkCanvas& canvas, const Canvas::TSkPaint& backPaint,
+                           const Canvas::TSkPaint& textPaint, const Canvas::TSkFont& font, float textHeight);
+  // Tick spacing along one direction, in the document's unit.
+  struct TTickPos {
+    double Extent = 0;   // ticks run from 0 to here
+    double Minor = 0;    // tick step
+    double MinorPx = 0;  // its screen length
+    double Label = 0;    // label step; 0 when no step is wide enough
+  };
+  TTickPos CheckTickPos(bool vertical) const;
+  // Grid inside the page transform (zoom-1 pixels); `paint` carries nothing the grid keeps.
+  void DrawGrid(Canvas::ISkCanvas& canvas, Canvas::TSkPaint& paint);
+  void DrawAlignLines(Canvas::ISkCanvas& canvas);
+
+  // Pointer anchor and current point on screen (a drag is in progress while they differ).
+  QPointF Anchor;
+  QPointF Current;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+
+ private:
+  struct TView;
+  TView View() const;
+  void PrepareDraw(TPLNDraw& draw, Canvas::ISkCanvas* canvas);
+  // Page, background image, grid and `items` (from CollectItems for `rect`, device pixels).
+  void DrawPage(Canvas::ISkCanvas& canvas, TPLNDraw& draw, const QRectF& rect, const std::vector<int>& items);
+  void DrawItems(Canvas::ISkCanvas& canvas, TPLNDraw& draw, const std::vector<int>& items, const QRectF& rect);
+  // Items that may show in `rect` (device pixels), in drawing order; a negative index marks an
+  // item smaller than a pixel, drawn as a dot. The document's index is not thread-safe: only the
+  // user-interface thread asks.
+  void CollectItems(const QRectF& rect, std::vector<int>& out) const;
+  struct TPageKey;
+  TPageKey PageKey(qreal dpr) const;
+  // Margin, page, grid and items of the whole surface into fPageCache.
+  void RenderPage(const TPageKey& key, qreal dpr);
+  // After a scroll: moves the kept drawing and draws only the uncovered strips; false when the
+  // drawing cannot be reused.
+  bool ScrollPage(const TPageKey& key, qreal dpr);
+  void DrawOverlay(Canvas::ISkCanvas& canvas);
+  std::int64_t Scale() const;
+
+  // Interactive editing draws into these: reference lines, selection points, the rich-text
+  // toolbar, the in-place input and the rubber band.
+  void DrawRefLines(Canvas::ISkCanvas&) {}
+  void DrawSelPoints(Canvas::ISkCanvas&) {}
+  void DrawRichTextToolbar(Canvas::ISkCanvas&) {}
+  void DrawInput(Canvas::ISkCanvas&) {}
+  void DrawRubberBand(Canvas::ISkCanvas&) {}
+
+  TPLNBaseEditor* fEditor;
+  std::int32_t fDPIX = 96;
+  std::int32_t fDPIY = 96;
+  std::int32_t fScreenScale = 1;
+  std::int32_t fPageW = 200;
+  std::int32_t fPageH = 200;
+  std::int64_t fPageBaseW = 200000;
+  std::int64_t fPageBaseH = 200000;
+  std::int32_t fPageZW = 200;
+  std::int32_t fPageZH = 200;
+  std::int16_t fRulerL = 0, fRulerT = 0, fRulerR = 0, fRulerB = 0;
+  std::int16_t fMarginL = 0, fMarginT = 0, fMarginR = 0, fMarginB = 0;
+  std::int32_t fContentW = 0;
+  std::int32_t fContentH = 0;
+  std::int32_t fScrollX = 0;
+  std::int32_t fScrollY = 0;
+  std::int32_t fClientW = 0;
+  std::int32_t fClientH = 0;
+  std::int32_t fGapBase = 0;
+  bool fDrawingEnabled = false;
+  TPLNDraw fDraw;
+  // The page with its items as last drawn, and what it was drawn for: repaints of the overlay
+  // (rulers now, handles and rubber bands when editing) copy it instead of drawing every item.
+  QImage fPageCache;
+  std::unique_ptr<TPageKey> fPageKey;
+  std::uint64_t fGeneration = 0;
+  // Qt phases the dashes of a path that crosses the device's edge by where it crosses: strips
+  // drawn while scrolling can show a dash out of step at their seam, so once scrolling stops the
+  // page is drawn whole.
+  QTimer fSettle;
+  // The lower half of a large page is drawn on its own thread, with its own context and image;
+  // the thread stays, so its font caches stay warm.
+  TPLNDraw fBandDraw;
+  QImage fBandImage;
+  QThreadPool fPool;
+};
+
+}  // namespace Orv::Fmx

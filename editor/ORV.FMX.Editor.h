@@ -1,0 +1,250 @@
+#pragma once
+// The editor frame: the drawing surface with rulers and grid, scroll bars and a small tool
+// strip (zoom, units, indicators, settings and rotate buttons), attached to a host document.
+
+#include <QImage>
+#include <QPushButton>
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+
+#include "ORV.Base.h"
+#include "ORV.FMX.Editor.Settings.h"
+#include "ORV.FMX.Editor.Surface.h"
+
+class QComboBox;
+class QScrollBar;
+
+namespace Orv::Fmx {
+
+class TPlanoraFMX;
+
+enum TORVTypeInfo : std::uint8_t { tiSnapToGrid, tiOrto };
+enum TORVStateInfo : std::uint8_t { siNone, siOn, siOff };
+
+// A two-state indicator square of the tool strip.
+class TPLNInfoEd : public QWidget {
+  Q_OBJECT
+
+ public:
+  TPLNInfoEd(TORVTypeInfo kind, QWidget* parent);
+  TORVTypeInfo Kind() const { return fKind; }
+  TORVStateInfo State() const { return fState; }
+  void SetState(TORVStateInfo s);
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  TORVTypeInfo fKind;
+  TORVStateInfo fState = siOff;
+};
+
+// A button showing one of the editor's PNG resources.
+class TResButton : public QPushButton {
+  Q_OBJECT
+
+ public:
+  explicit TResButton(QWidget* parent);
+  // Loads the named resource ("SETTINGS", "ROTATE"); raises EPLNError for an unknown name.
+  void ResName(const QString& name);
+  QString GetResName() const { return fName; }
+  const QImage& Image() const { return fImage; }
+
+ signals:
+  // Any mouse button, so the rotate button can tell left from right.
+  void Pressed(Qt::MouseButton button);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  QString fName;
+  QImage fImage;
+};
+
+class TPLNBaseEditor : public QWidget, public IORObserver {
+  Q_OBJECT
+
+ public:
+  explicit TPLNBaseEditor(QWidget* parent = nullptr);
+  ~TPLNBaseEditor() override;
+
+  // Copies the host, the scroll positions and every setting (the zoom factor stays).
+  void Assign(const TPLNBaseEditor& source);
+
+  // The document shown; the editor observes it while attached. The host must outlive the
+  // editor or be detached first (SetLabel(nullptr)).
+  void SetLabel(TPlanoraFMX* host);
+  TPlanoraFMX* GetLabel() const { return fLabel; }
+  void UpdateCtrl(TORChange change, TORChangeValue value) override;
+
+  // ---- zoom
+  void SetZoom(TORVZoom z);
+  TORVZoom GetZoom() const { return fZoom; }
+  double ZoomFactor() const { return fZoomFactor; }
+  void IncZoom();
+  void DecZoom();
+  void CustomZoom();
+  void CheckDScroll();
+
+  // ---- settings
+  TPLNRulers& Rulers() { return *fRulers; }
+  TPLNGrid& Grid() { return *fGrid; }
+  TPLNSelColors& SelectionColors() { return *fSelColors; }
+  // With resize the page is placed again (ruler thickness changed); otherwise a repaint.
+  void UpdateRulers(bool resize);
+  void DrawEditor();
+
+  void SetEditorOptions(std::uint16_t options);
+  std::uint16_t GetEditorOptions() const { return fOptions; }
+  void SetMargin(int margin);  // clamped to 0..100
+  int GetMargin() const { return fMargin; }
+  void SetMarginColor(TAlphaColor c);
+  TAlphaColor GetMarginColor() const { return fMarginColor; }
+  void SetPageColor(TAlphaColor c);
+  TAlphaColor GetPageColor() const { return fPageColor; }
+  void SetLabelPosition(TMLPlanoraPos pos);
+  TMLPlanoraPos GetLabelPosition() const { return fLabelPosition; }
+  void SetGap(int gap);  // clamped to 0..30
+  int GetGap() const { return fGap; }
+  void SetSizeRef(int size);  // clamped to 2..24
+  int GetSizeRef() const { return fSizeRef; }
+  void SetSizePoint(int size);  // clamped to 1..24
+  int GetSizePoint() const { return fSizePoint; }
+  void SetSnap(std::uint16_t snap);
+  std::uint16_t GetSnap() const { return fSnap; }
+  void SetOrtoLines(bool b);
+  bool GetOrtoLines() const { return fOrtoLines; }
+  void SetEnabledMouseFilter(bool b) { fMouseFilter = b; }
+  bool GetEnabledMouseFilter() const { return fMouseFilter; }
+  void SetShowRefLines(bool b);
+  bool GetShowRefLines() const { return fShowRefLines; }
+  // Keyboard nudge step in the document's unit (0 and no effect without a document).
+  void SetMoveX(double v);
+  void SetMoveY(double v);
+  double GetMoveX() const;
+  double GetMoveY() const;
+  double MinMoveValue() const;
+  double MaxMoveValue() const;
+  // Option 11, kept for the document side, which does not read it yet.
+  bool DocFlag11() const { return (fOptions & eoDocFlag11) != 0; }
+
+  // ---- document
+  TPLNBackEditor* Surface() const { return fSurface; }
+  TORVUnits Units() const;
+  std::int64_t DrawScale() const;
+  // Next unit: millimetre, inch, centimetre (labelling and flowcharts), then on through
+  // decimetre, metre, foot and yard in the drawing modes.
+  void ClickUnits();
+  void ShowUnits();
+  void ClickSettings();
+  void MouseDownRotate(Qt::MouseButton button);
+  void ScrollToItem(const TPLNBaseItem* item);
+  void BeginUpdate();
+  void EndUpdate();
+  // Bound of the selection in the document's unit: 1 left, 2 right, 3 top, 4 bottom; -1
+  // without a document or selection.
+  double SizeSelection(int side) const;
+
+  // ---- layout of the children on a 4 x 5 grid
+  void AddCtrls();
+  void AdjustCtrls();
+  void UpdateLayout();
+  void AddControl(QWidget* control, int row, int column, int rowSpan, int columnSpan);
+  double GetRowHeight(int i) const;
+  double GetColumnWidth(int i) const;
+
+  QScrollBar* HorzScrollBar() const { return fHorz; }
+  QScrollBar* VertScrollBar() const { return fVert; }
+  QComboBox* ZoomBox() const { return fZoomBox; }
+  QPushButton* UnitsButton() const { return fUnitsButton; }
+  TPLNInfoEd* OrtoInfo() const { return fOrtoInfo; }
+  TPLNInfoEd* SnapInfo() const { return fSnapInfo; }
+  TResButton* SettingsButton() const { return fSettingsButton; }
+  TResButton* RotateButton() const { return fRotateButton; }
+
+  QSize sizeHint() const override { return {640, 480}; }
+
+ signals:
+  // Document coordinates of the pointer, in the document's unit.
+  void PointerMoved(double x, double y);
+  void ZoomChanged();
+  // The settings button; the settings dialog belongs to the application for now.
+  void SettingsClicked();
+  // The rotate button: left press turns left, right press turns right.
+  void RotateClicked(bool right);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  friend class TPLNBackEditor;
+  struct TCell {
+    double Size;
+    bool Absolute;
+  };
+  struct TEntry {
+    QWidget* Control;
+    int Row, Column, RowSpan, ColumnSpan;
+  };
+  void SetZoomFactor(double z);
+  void ZoomBoxChanged(int index);
+  void SyncZoomBox();
+  void SetScrollBarNeeded(bool horizontal, bool needed);
+  void UpdateIndicators();
+  std::int64_t ClampMove(std::int64_t step) const;
+
+  TPlanoraFMX* fLabel = nullptr;
+  std::unique_ptr<TPLNRulers> fRulers;
+  std::unique_ptr<TPLNGrid> fGrid;
+  std::unique_ptr<TPLNSelColors> fSelColors;
+
+  TPLNBackEditor* fSurface = nullptr;
+  QScrollBar* fHorz = nullptr;
+  QScrollBar* fVert = nullptr;
+  QComboBox* fZoomBox = nullptr;
+  QPushButton* fUnitsButton = nullptr;
+  TPLNInfoEd* fOrtoInfo = nullptr;
+  TPLNInfoEd* fSnapInfo = nullptr;
+  TResButton* fSettingsButton = nullptr;
+  TResButton* fRotateButton = nullptr;
+  bool fHorzNeeded = false;
+  bool fVertNeeded = false;
+
+  TCell fRows[4] = {{22, true}, {22, true}, {100, false}, {22, true}};
+  TCell fColumns[5] = {{70, true}, {30, true}, {22, true}, {100, false}, {22, true}};
+  TEntry fEntries[9] = {};
+  int fEntryCount = 0;
+
+  TORVZoom fZoom = zm100;
+  double fZoomFactor = 1.0;
+  int fGap = 8;
+  int fSizeRef = 6;
+  int fSizePoint = 3;
+  int fMargin = 15;
+  TAlphaColor fMarginColor = 0xFFC0C0C0u;
+  TAlphaColor fPageColor = 0xFFFFFFFFu;
+  TMLPlanoraPos fLabelPosition = lbTopLeft;
+  std::uint16_t fOptions = kDefaultEditorOptions;
+  std::uint16_t fSnap = 0;
+  bool fOrtoLines = false;
+  bool fMouseFilter = false;
+  bool fShowRefLines = false;
+  // Nudge steps in base units per drawing-scale unit.
+  std::int32_t fMoveX = 1000;
+  std::int32_t fMoveY = 1000;
+};
+
+// The component applications place; all behaviour is in the base class.
+class TPLNEditor : public TPLNBaseEditor {
+  Q_OBJECT
+
+ public:
+  explicit TPLNEditor(QWidget* parent = nullptr) : TPLNBaseEditor(parent) {}
+  void ShowProp() {}
+};
+
+}  // namespace Orv::Fmx

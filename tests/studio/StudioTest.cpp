@@ -1,0 +1,177 @@
+// The studio's window: opening, saving, recent files, unsaved changes, export, and a real
+// screenshot of the running application on a virtual X display.
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+#include "MainWindow.h"
+#include "ORV.FMX.Editor.h"
+#include "ORV.FMX.h"
+#include "PlanoraTestSupport.h"
+
+using namespace Planora::Studio;
+using namespace PlanoraTest;
+
+namespace {
+
+// Answers every question the way a test says, and remembers the errors shown.
+struct TScriptedServices : TStudioServices {
+  QString nextFile;
+  TSaveAnswer answer = TSaveAnswer::Cancel;
+  int choice = -1;
+  QStringList errors;
+  int asked = 0;
+  QString OpenFileName(QWidget*, const QString&, const QString&) override { return nextFile; }
+  QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override { return nextFile; }
+  void Error(QWidget*, const QString&, const QString& text) override { errors << text; }
+  TSaveAnswer AskSave(QWidget*, const QString&) override {
+    ++asked;
+    return answer;
+  }
+  int Choose(QWidget*, const QString&, const QString&, const QStringList&) override { return choice; }
+};
+
+}  // namespace
+
+TEST(Studio, OpenSaveRecentAndUnsavedChanges) {
+  QSettings().clear();
+  auto services = std::make_shared<TScriptedServices>();
+  TMainWindow w(services);
+  EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("Untitled")));
+
+  ASSERT_TRUE(w.OpenFile(Sample("shapes.json")));
+  const int items = w.Document().GetItemsCount();
+  EXPECT_GT(items, 10);
+  EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("shapes.json")));
+  EXPECT_EQ(w.RecentFiles().value(0), QFileInfo(Sample("shapes.json")).absoluteFilePath());
+
+  // A damaged file is refused with its reason; the open drawing stays as it was.
+  const QString bad = TmpPath(QStringLiteral("bad.json"));
+  WriteAll(bad, "{\"Version\": 3200, \"Items\": [ {\"Type\": 6,, } ]}");
+  EXPECT_FALSE(w.OpenFile(bad));
+  ASSERT_EQ(services->errors.size(), 1);
+  EXPECT_TRUE(services->errors[0].contains(QStringLiteral("bad.json"))) << services->errors[0].toStdString();
+  EXPECT_EQ(w.Document().GetItemsCount(), items);
+  EXPECT_EQ(w.CurrentFile(), QFileInfo(Sample("shapes.json")).absoluteFilePath());
+
+  // Save As writes the drawing and makes it the current and the most recent file.
+  const QString copy = TmpPath(QStringLiteral("copy.eti"));
+  QFile::remove(copy);
+  services->nextFile = copy;
+  ASSERT_TRUE(w.SaveAs());
+  EXPECT_EQ(w.CurrentFile(), QFileInfo(copy).absoluteFilePath());
+  EXPECT_EQ(w.RecentFiles().value(0), w.CurrentFile());
+  EXPECT_EQ(w.RecentFiles().size(), 2);
+  Orv::Fmx::TPlanoraFMX back;
+  ASSERT_TRUE(back.LoadFromFile(copy));
+  EXPECT_EQ(back.GetItemsCount(), items);
+
+  // The list keeps the newest few, each once.
+  for (int i = 0; i < TMainWindow::kMaxRecent + 2; ++i) {
+    const QString f = TmpPath(QStringLiteral("r%1.json").arg(i));
+    ASSERT_TRUE(w.SaveTo(f));
+  }
+  EXPECT_EQ(w.RecentFiles().size(), TMainWindow::kMaxRecent);
+  EXPECT_EQ(w.RecentFiles().value(0), QFileInfo(TmpPath(QStringLiteral("r9.json"))).absoluteFilePath());
+
+  // Changes: Cancel keeps the drawing, Discard lets the new one in.
+  w.Document().GetItem(1)->SetColor(0xFF00FF00u);
+  w.Document().SetModified(true);
+  EXPECT_TRUE(w.isWindowModified());
+  services->answer = TStudioServices::TSaveAnswer::Cancel;
+  EXPECT_FALSE(w.NewDrawing());
+  EXPECT_EQ(w.Document().GetItemsCount(), items);
+  services->answer = TStudioServices::TSaveAnswer::Discard;
+  EXPECT_TRUE(w.NewDrawing());
+  EXPECT_EQ(w.Document().GetItemsCount(), 0);
+  EXPECT_EQ(services->asked, 2);
+  EXPECT_FALSE(w.isWindowModified());
+}
+
+TEST(Studio, ExportWritesThePageOrSaysWhy) {
+  auto services = std::make_shared<TScriptedServices>();
+  TMainWindow w(services);
+  ASSERT_TRUE(w.OpenFile(Sample("labels-basic.json")));
+  const QString png = TmpPath(QStringLiteral("studio-export.png"));
+  QFile::remove(png);
+  ASSERT_TRUE(w.ExportTo(png));
+  const QImage img(png);
+  ASSERT_FALSE(img.isNull());
+  EXPECT_GT(Ink(img), 0.0);
+  EXPECT_FALSE(w.ExportTo(TmpPath(QStringLiteral("x.tiff"))));
+  EXPECT_FALSE(w.ExportTo(TmpPath(QStringLiteral("no-such-dir/x.pdf"))));
+  EXPECT_EQ(services->errors.size(), 2);
+}
+
+// The application itself on a virtual display: its screenshot shows the white page on the grey
+// margin, the rulers' ticks above and left of it, and the drawing's ink on the page.
+TEST(Studio, ScreenshotShowsPageAndRulers) {
+  if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty()) GTEST_SKIP() << "xvfb-run is not installed";
+  const QString shot = TmpPath(QStringLiteral("studio-shot.png"));
+  QFile::remove(shot);
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), TmpDir(QStringLiteral("shot-config")));
+  p.setProcessEnvironment(env);
+  p.start(QStringLiteral("xvfb-run"), {"-a", "-s", "-screen 0 1280x1024x24", QStringLiteral(PLANORA_STUDIO),
+                                       Sample("shapes.json"), "--screenshot", shot});
+  ASSERT_TRUE(p.waitForFinished(120000));
+  ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  const QImage img = QImage(shot).convertToFormat(QImage::Format_RGB32);
+  ASSERT_FALSE(img.isNull());
+
+  // The page: the longest white runs across, then down. The rulers are white over the page
+  // too, but only a few rows deep, so the median row of the longest runs lies on the page.
+  auto white = [&](int x, int y) { return img.pixel(x, y) == qRgb(255, 255, 255); };
+  auto longestRun = [&](int n, auto isWhite, int* end) {
+    int run = 0, best = 0;
+    for (int i = 0; i < n; ++i) {
+      run = isWhite(i) ? run + 1 : 0;
+      if (run > best) best = run, *end = i;
+    }
+    return best;
+  };
+  std::vector<std::pair<int, int>> rows;  // (run, row)
+  int widest = 0;
+  for (int y = 0; y < img.height(); ++y) {
+    int end = 0;
+    const int run = longestRun(img.width(), [&](int x) { return white(x, y); }, &end);
+    rows.push_back({run, y});
+    widest = std::max(widest, run);
+  }
+  std::vector<int> pageRows;
+  for (auto [run, y] : rows)
+    if (run >= widest * 9 / 10) pageRows.push_back(y);
+  ASSERT_GT(widest, 300) << "no page on the screen";
+  const int rowY = pageRows[pageRows.size() / 2];
+  int right = 0;
+  const int width = longestRun(img.width(), [&](int x) { return white(x, rowY); }, &right);
+  const int left = right - width + 1;
+  // Up and down along the page's edges, where drawings seldom reach.
+  int top = rowY, bottom = rowY;
+  while (top > 0 && white(left + 1, top - 1) && white(right - 1, top - 1)) --top;
+  while (bottom + 1 < img.height() && white(left + 1, bottom + 1) && white(right - 1, bottom + 1)) ++bottom;
+  EXPECT_GT(bottom - top, 200);
+  const int midY = (top + bottom) / 2, midX = (left + right) / 2;
+  // The margin around the page is the editor's grey.
+  EXPECT_TRUE(ColorAt(img, QPoint(left - 4, midY), QColor(0xC0, 0xC0, 0xC0), 6));
+  EXPECT_TRUE(ColorAt(img, QPoint(midX, top - 4), QColor(0xC0, 0xC0, 0xC0), 6));
+  // Ruler ticks: dark marks in a strip above the page and in one left of it.
+  auto darkIn = [&](QRect r) {
+    int n = 0;
+    r = r.intersected(img.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+      for (int x = r.left(); x <= r.right(); ++x) n += qGray(img.pixel(x, y)) < 80;
+    return n;
+  };
+  EXPECT_GT(darkIn(QRect(left, top - 45, right - left, 30)), 40);
+  EXPECT_GT(darkIn(QRect(left - 45, top, 30, bottom - top)), 40);
+  // The drawing on the page.
+  EXPECT_GT(darkIn(QRect(left, top, right - left, bottom - top)), 500);
+}
