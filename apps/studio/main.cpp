@@ -7,6 +7,9 @@
 #include <cstdio>
 
 #include "MainWindow.h"
+#include "ORV.FMX.h"
+#include "ORV.MCP.FMX.Tools.h"
+#include "ORV.MCP.Server.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -24,12 +27,23 @@ int main(int argc, char** argv) {
                                 QStringLiteral("Save a picture of the screen to FILE once the window shows, then quit."),
                                 QStringLiteral("FILE"));
   cli.addOption(shot);
+  // An AI agent drawing in the open window: its calls run on this thread, so the editor shows
+  // every change as it happens.
+  const QCommandLineOption mcp(QStringLiteral("mcp"),
+                               QStringLiteral("Serve the drawing tools over the Model Context Protocol on stdin/stdout, "
+                                              "working on the drawing in the window."));
+  cli.addOption(mcp);
   cli.process(app);
 
   Planora::Studio::TMainWindow window;
   const QStringList files = cli.positionalArguments();
   if (!files.isEmpty()) window.OpenFile(files.first());
   window.show();
+  if (cli.isSet(mcp)) {
+    auto* server = new Orv::TPLNMCPServer(&window.Document(), &window);
+    ORVMCPRegisterDefaultTools(server);
+    server->ServeStdio();
+  }
   if (cli.isSet(shot)) {
     const QString file = cli.value(shot);
     QTimer::singleShot(1500, &window, [&window, file] {

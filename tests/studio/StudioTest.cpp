@@ -108,10 +108,11 @@ TEST(Studio, ExportWritesThePageOrSaysWhy) {
   EXPECT_EQ(services->errors.size(), 2);
 }
 
-// The application itself on a virtual display: its screenshot shows the white page on the grey
-// margin, the rulers' ticks above and left of it, and the drawing's ink on the page.
-TEST(Studio, ScreenshotShowsPageAndRulers) {
-  if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty()) GTEST_SKIP() << "xvfb-run is not installed";
+namespace {
+
+// Runs the studio on a virtual X display with `args`, feeding `input` to its standard input,
+// and returns the screenshot it takes once the window shows (null on failure).
+QImage StudioScreenshot(const QStringList& args, const QByteArray& input = {}, QByteArray* out = nullptr) {
   const QString shot = TmpPath(QStringLiteral("studio-shot.png"));
   QFile::remove(shot);
   QProcess p;
@@ -119,11 +120,25 @@ TEST(Studio, ScreenshotShowsPageAndRulers) {
   env.remove(QStringLiteral("QT_QPA_PLATFORM"));
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), TmpDir(QStringLiteral("shot-config")));
   p.setProcessEnvironment(env);
-  p.start(QStringLiteral("xvfb-run"), {"-a", "-s", "-screen 0 1280x1024x24", QStringLiteral(PLANORA_STUDIO),
-                                       Sample("shapes.json"), "--screenshot", shot});
-  ASSERT_TRUE(p.waitForFinished(120000));
-  ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-  const QImage img = QImage(shot).convertToFormat(QImage::Format_RGB32);
+  p.start(QStringLiteral("xvfb-run"),
+          QStringList{"-a", "-s", "-screen 0 1280x1024x24", QStringLiteral(PLANORA_STUDIO)} + args + QStringList{"--screenshot", shot});
+  p.write(input);
+  p.closeWriteChannel();
+  if (!p.waitForFinished(120000) || p.exitCode() != 0) {
+    ADD_FAILURE() << "the studio failed: " << p.readAllStandardError().toStdString();
+    return {};
+  }
+  if (out) *out = p.readAllStandardOutput();
+  return QImage(shot).convertToFormat(QImage::Format_RGB32);
+}
+
+}  // namespace
+
+// The application itself on a virtual display: its screenshot shows the white page on the grey
+// margin, the rulers' ticks above and left of it, and the drawing's ink on the page.
+TEST(Studio, ScreenshotShowsPageAndRulers) {
+  if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty()) GTEST_SKIP() << "xvfb-run is not installed";
+  const QImage img = StudioScreenshot({Sample("shapes.json")});
   ASSERT_FALSE(img.isNull());
 
   // The page: the longest white runs across, then down. The rulers are white over the page
@@ -174,4 +189,26 @@ TEST(Studio, ScreenshotShowsPageAndRulers) {
   EXPECT_GT(darkIn(QRect(left - 45, top, 30, bottom - top)), 40);
   // The drawing on the page.
   EXPECT_GT(darkIn(QRect(left, top, right - left, bottom - top)), 500);
+}
+
+// An agent drawing through the window's MCP server: the editor shows the new item at once.
+TEST(Studio, AgentDrawsInTheOpenWindow) {
+  if (QStandardPaths::findExecutable(QStringLiteral("xvfb-run")).isEmpty()) GTEST_SKIP() << "xvfb-run is not installed";
+  const QByteArray input =
+      R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"protocolVersion":"2025-06-18","capabilities":{},"clientInfo":{"name":"t","version":"1"}}})"
+      "\n"
+      R"({"jsonrpc":"2.0","method":"notifications/initialized"})"
+      "\n"
+      R"({"jsonrpc":"2.0","id":2,"method":"tools/call","params":{"name":"add_rectangle","arguments":{"x":20,"y":20,"width":100,"height":60,"color":"#ff0000","back_color":"#ff0000","filled":1}}})"
+      "\n";
+  QByteArray out;
+  const QImage img = StudioScreenshot({"--mcp"}, input, &out);
+  ASSERT_FALSE(img.isNull());
+  EXPECT_TRUE(out.contains("Rectangle added")) << out.constData();
+  // The rectangle: a solid red block of some 100 x 60 mm at 100 % (378 x 227 px).
+  int red = 0;
+  for (int y = 0; y < img.height(); y += 2)
+    for (int x = 0; x < img.width(); x += 2) red += img.pixel(x, y) == qRgb(255, 0, 0);
+  EXPECT_GT(red * 4, 300 * 200);
+  EXPECT_LT(red * 4, 420 * 260);
 }
