@@ -27,6 +27,7 @@ void TPLNLayer::Write(TBinaryWriter& w) const {
   w.WriteDouble(MapLatitude);
   w.WriteDouble(MapLongitude);
   w.WriteBoolean(MapShowCenter);
+  w.WriteBoolean(Fill);
 }
 
 void TPLNLayer::Read(TBinaryReader& r, std::int32_t version) {
@@ -50,6 +51,7 @@ void TPLNLayer::Read(TBinaryReader& r, std::int32_t version) {
     MapLatitude = r.ReadDouble();
     MapLongitude = r.ReadDouble();
     MapShowCenter = r.ReadBoolean();
+    Fill = r.ReadBoolean();
   }
   if (PenWidth < 0 || FontHeight < 0)
     throw EPLNError(QStringLiteral("layer \"%1\" has a negative pen width or font height").arg(Name));
@@ -66,6 +68,7 @@ QJsonObject TPLNLayer::ToJson() const {
   o.insert(QStringLiteral("FontColor"), Json::ColorValue(FontColor));
   o.insert(QStringLiteral("Bold"), Bold);
   o.insert(QStringLiteral("Italic"), Italic);
+  if (Fill) o.insert(QStringLiteral("Fill"), true);
   o.insert(QStringLiteral("Options"), Options);
   if (!BackImageFile.isEmpty()) o.insert(QStringLiteral("BackImageFile"), BackImageFile);
   o.insert(QStringLiteral("BackMargins"),
@@ -92,6 +95,7 @@ void TPLNLayer::FromJson(const QJsonObject& o) {
   FontColor = Json::Color(o, "FontColor", FontColor);
   Bold = Json::Bool(o, "Bold", Bold);
   Italic = Json::Bool(o, "Italic", Italic);
+  Fill = Json::Bool(o, "Fill", false);
   Options = static_cast<std::uint16_t>(Json::Int(o, "Options", Options));
   BackImageFile = Json::Str(o, "BackImageFile");
   const QJsonValue m = o.value(QStringLiteral("BackMargins"));

@@ -25,6 +25,8 @@ class TPLNLayer {
   TAlphaColor FontColor = kBlack;
   bool Bold = false;
   bool Italic = false;
+  // New shapes drawn on the layer start filled with its back colour.
+  bool Fill = false;
   std::uint16_t Options = Opt::Default;
   QString BackImageFile;
   // Margins of the background image in base units: left, top, right, bottom.

@@ -16,6 +16,7 @@ T* Finish2D(TPLNBaseLabel* doc, T* item) {
   const TPLNLayer* layer = doc->GetActiveLayer();
   PenDefaults(item, layer, true);
   item->SetBackColor(layer->GetBackColor());
+  if (layer->Fill) item->SetFilled(true);
   doc->SortItemsZLayer();
   return item;
 }
@@ -207,13 +208,7 @@ TPLNBaseItem* TPLNFactory::AddBasePolyLine(TPLNBaseLabel* doc, const std::vector
 namespace {
 template <class V>
 TPLNBaseItem* PolygonFrom(TPLNBaseLabel* doc, const std::vector<V>& values) {
-  auto* item = MakeList<TPLNPolygon>(doc, values);
-  const TPLNLayer* layer = doc->GetActiveLayer();
-  item->SetColor(layer->GetPenColor());
-  item->SetBackColor(layer->GetBackColor());
-  item->SetPenWidth(layer->GetPenWidth());
-  doc->SortItemsZLayer();
-  return item;
+  return Finish2D(doc, MakeList<TPLNPolygon>(doc, values));
 }
 }  // namespace
 

@@ -322,7 +322,8 @@ QJsonObject ListLayers(TPLNBaseLabel* doc, const TArgs&) {
                   {QStringLiteral("pen_width"), Utils::GetValue(Utils::RoundHalfAway(l->PenWidth), doc->GetUnits())},
                   {QStringLiteral("visible"), l->HasOption(Opt::Visible)},
                   {QStringLiteral("printable"), l->HasOption(Opt::Print)},
-                  {QStringLiteral("selectable"), l->HasOption(Opt::Selectable)}};
+                  {QStringLiteral("selectable"), l->HasOption(Opt::Selectable)},
+                  {QStringLiteral("fill"), l->Fill}};
     if (!l->BackImageFile.isEmpty()) o.insert(QStringLiteral("background_image"), l->BackImageFile);
     if (i == doc->GetActiveLayerIndex()) o.insert(QStringLiteral("active"), true);
     layers.append(o);
@@ -403,6 +404,7 @@ QJsonObject ModifyLayer(TPLNBaseLabel* doc, const TArgs& a) {
   color("font_color", l->FontColor);
   flag("bold", l->Bold);
   flag("italic", l->Italic);
+  flag("fill", l->Fill);
   l->Options = LayerOptions(a, l->Options, -1, &n);
   if (n == 0) return TextResult(QStringLiteral("Layer %1 (\"%2\") found but no properties changed.").arg(index).arg(l->Name));
   return TextResult(QStringLiteral("Layer %1 (\"%2\") modified: %3 properties changed").arg(index).arg(l->Name).arg(n));

@@ -331,7 +331,8 @@ TEST(MapCompose, TheMapShowsBehindTheLabelsAndItsSettingsAreSaved) {
       red |= page.pixelColor(x, y).red() > 180 && page.pixelColor(x, y).green() < 80;
   EXPECT_TRUE(red);
 
-  // The layer keeps the map's settings through both file formats.
+  // The layer keeps the map's settings (and its other defaults) through both file formats.
+  d.doc.GetLayer(1)->Fill = true;
   for (auto [ext, name] : {std::pair{TORVExt::Json, "map.json"}, std::pair{TORVExt::Eti, "map.eti"}}) {
     d.doc.SaveToFile(TmpPath(QLatin1String(name)), ext);
     TPlanoraFMX back;
@@ -342,6 +343,7 @@ TEST(MapCompose, TheMapShowsBehindTheLabelsAndItsSettingsAreSaved) {
     EXPECT_DOUBLE_EQ(bl->MapLatitude, 48.8584);
     EXPECT_DOUBLE_EQ(bl->MapLongitude, 2.2945);
     EXPECT_TRUE(bl->MapShowCenter);
+    EXPECT_TRUE(bl->Fill);
     back.Mapping().CopyFromLayer(*bl);
     EXPECT_EQ(back.Mapping().GetZoom(), 14);
   }

@@ -245,18 +245,26 @@ TEST(McpTools, LayersAreAddedChangedAndActivatedByOneBasedIndex) {
   EXPECT_TRUE(l->HasOption(Opt::Print | Opt::Selectable));
   EXPECT_EQ(l->PenWidth, 500);
   EXPECT_EQ(l->PenColor, 0xFFFF0000u);
-  EXPECT_EQ(t.Ok("modify_layer", {{"index", 2}, {"visible", 1}, {"bold", 1}, {"printable", 2}}), "Layer 2 (\"Hidden\") modified: 2 properties changed");
+  EXPECT_EQ(t.Ok("modify_layer", {{"index", 2}, {"visible", 1}, {"bold", 1}, {"printable", 2}, {"fill", 1}}),
+            "Layer 2 (\"Hidden\") modified: 3 properties changed");
   EXPECT_TRUE(l->HasOption(Opt::Visible | Opt::Print));
+  EXPECT_TRUE(l->Fill);
   EXPECT_EQ(t.Ok("modify_layer", {{"index", 1}, {"bold", 5}}), "Layer 1 (\"Layer 1\") found but no properties changed.");
   EXPECT_EQ(t.Refused("modify_layer", {{"index", 3}, {"name", "x"}}), "Invalid layer index 3. Valid range: 1..2");
   EXPECT_EQ(t.Refused("set_active_layer", {}), "Invalid layer index -1. Valid range: 1..2");
   EXPECT_EQ(t.Ok("set_active_layer", {{"index", 2}}), "Active layer set to 2 (\"Hidden\")");
   t.Ok("add_line");
   EXPECT_EQ(t.Last()->GetColor(), 0xFFFF0000u);
+  // Shapes drawn on a filling layer start filled; the fill shows in the layer list.
+  t.Ok("add_rectangle");
+  EXPECT_TRUE(dynamic_cast<TPLN2DItem*>(t.Last())->GetFilled());
   const QJsonArray layers = t.Call("list_layers")["structuredContent"].toObject()["layers"].toArray();
+  EXPECT_FALSE(layers[0].toObject()["fill"].toBool());
+  EXPECT_TRUE(layers[1].toObject()["fill"].toBool());
   EXPECT_FALSE(layers[0].toObject().contains("active"));
   EXPECT_TRUE(layers[1].toObject()["active"].toBool());
   EXPECT_EQ(t.Ok("modify_item", {{"index", 0}, {"layer", 1}}), "Item 1 (line) modified: 1 properties changed");
+  t.Ok("delete_item", {{"index", 1}});
   EXPECT_EQ(t.Last()->GetLayer(), t.doc.GetLayer(1));
 
   t.Ok("clear_drawing");
