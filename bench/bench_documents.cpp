@@ -6,39 +6,25 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
-#include <malloc.h>
 
+#include "BenchDrawing.h"
 #include "ORV.FMX.h"
 
 using namespace Orv;
 using namespace Orv::Fmx;
+using namespace PlanoraBench;
 
 namespace {
 
 constexpr int kItems = 100000;
 
-// A mix of the basic kinds spread over an A4 page.
-void Fill(TPlanoraFMX& doc, int n) {
-  doc.BeginUpdate();
-  for (int i = 0; i < n; ++i) {
-    const std::int64_t x = (std::int64_t(i) * 7919) % 200000, y = (std::int64_t(i) * 104729) % 280000;
-    switch (i % 5) {
-      case 0: TPLNFactory::AddBaseRectangle(&doc, x, y, 3000, 2000); break;
-      case 1: TPLNFactory::AddBaseLine(&doc, x, y, x + 4000, y + 1000); break;
-      case 2: TPLNFactory::AddBaseCircle(&doc, x, y, 1500); break;
-      case 3: TPLNFactory::AddBaseEllipse(&doc, x, y, 2000, 1000); break;
-      case 4: TPLNFactory::AddBasePolygon(&doc, {x, y, x + 2000, y, x + 1000, y + 2000}); break;
-    }
-  }
-  doc.EndUpdate();
-}
 
 struct Files {
   QTemporaryDir dir;
   QString eti, json;
   Files() {
     TPlanoraFMX doc;
-    Fill(doc, kItems);
+    FillShapeMix(doc, kItems);
     eti = dir.filePath("big.eti");
     json = dir.filePath("big.json");
     doc.SaveToFile(eti, TORVExt::Eti);
@@ -91,14 +77,11 @@ void BM_ExportPng1920(benchmark::State& st) {
   st.counters["width"] = QImage(out).width();
 }
 
-// Heap in use, counted by the allocator (RSS would hide memory reused from earlier runs).
-double HeapBytes() { return static_cast<double>(mallinfo2().uordblks); }
-
 void BM_MemoryPerItem(benchmark::State& st) {
   for (auto _ : st) {
     const double before = HeapBytes();
     auto doc = std::make_unique<TPlanoraFMX>();
-    Fill(*doc, kItems);
+    FillShapeMix(*doc, kItems);
     st.counters["bytes_per_item"] = (HeapBytes() - before) / kItems;
     TPlanoraFMX loaded;
     const double beforeLoad = HeapBytes();

@@ -8,28 +8,15 @@
 #include <QTemporaryDir>
 
 #include "ORV.FMX.Editor.h"
+#include "BenchDrawing.h"
 #include "ORV.FMX.h"
 
 using namespace Orv;
 using namespace Orv::Fmx;
+using namespace PlanoraBench;
 
 namespace {
 
-// The mix of bench_documents: basic shapes spread over an A4 page.
-void Fill(TPlanoraFMX& doc, int n) {
-  doc.BeginUpdate();
-  for (int i = 0; i < n; ++i) {
-    const std::int64_t x = (std::int64_t(i) * 7919) % 200000, y = (std::int64_t(i) * 104729) % 280000;
-    switch (i % 5) {
-      case 0: TPLNFactory::AddBaseRectangle(&doc, x, y, 3000, 2000); break;
-      case 1: TPLNFactory::AddBaseLine(&doc, x, y, x + 4000, y + 1000); break;
-      case 2: TPLNFactory::AddBaseCircle(&doc, x, y, 1500); break;
-      case 3: TPLNFactory::AddBaseEllipse(&doc, x, y, 2000, 1000); break;
-      case 4: TPLNFactory::AddBasePolygon(&doc, {x, y, x + 2000, y, x + 1000, y + 2000}); break;
-    }
-  }
-  doc.EndUpdate();
-}
 
 // A 1280 x 800 editor showing `doc`; the surface renders into `img` like a repaint of the window.
 // Redraw draws page and items again (what a change of the document costs); Repaint keeps them
@@ -53,7 +40,7 @@ struct View {
 
 void BM_EditorFitAll(benchmark::State& st) {
   TPlanoraFMX doc;
-  Fill(doc, static_cast<int>(st.range(0)));
+  FillShapeMix(doc, static_cast<int>(st.range(0)));
   View v(&doc, zmFitAll);
   v.Redraw();
   for (auto _ : st) v.Redraw();
@@ -63,7 +50,7 @@ void BM_EditorFitAll(benchmark::State& st) {
 // The top-left corner of the page at 500 %.
 void BM_EditorCorner(benchmark::State& st) {
   TPlanoraFMX doc;
-  Fill(doc, 100000);
+  FillShapeMix(doc, 100000);
   View v(&doc, zm500);
   v.Redraw();
   for (auto _ : st) v.Redraw();
@@ -73,7 +60,7 @@ void BM_EditorCorner(benchmark::State& st) {
 
 void BM_EditorCornerRepaint(benchmark::State& st) {
   TPlanoraFMX doc;
-  Fill(doc, 100000);
+  FillShapeMix(doc, 100000);
   View v(&doc, zm500);
   v.Redraw();
   for (auto _ : st) v.Repaint();
@@ -82,7 +69,7 @@ void BM_EditorCornerRepaint(benchmark::State& st) {
 // The same corner after scrolling by a wheel notch: what a user waits for while scrolling.
 void BM_EditorScrollCorner(benchmark::State& st) {
   TPlanoraFMX doc;
-  Fill(doc, 100000);
+  FillShapeMix(doc, 100000);
   View v(&doc, zm500);
   QScrollBar* bar = v.editor.VertScrollBar();
   int step = 30;
@@ -98,7 +85,7 @@ void BM_EditorFirstPaint(benchmark::State& st) {
   const QString file = dir.filePath("big.eti");
   {
     TPlanoraFMX doc;
-    Fill(doc, 100000);
+    FillShapeMix(doc, 100000);
     doc.SaveToFile(file, TORVExt::Eti);
   }
   TPLNEditor editor;

@@ -1,44 +1,25 @@
 // The index of item bounds on a 100,000-item drawing: what a repaint asks, what a build costs.
 #include <benchmark/benchmark.h>
 
-#include <malloc.h>
 #include <memory>
 
+#include "BenchDrawing.h"
 #include "ORV.FMX.h"
 
 using namespace Orv;
 using namespace Orv::Fmx;
+using namespace PlanoraBench;
 
 namespace {
 
 constexpr int kItems = 100000;
 
-// The drawing of bench_documents: a mix of the basic kinds spread over an A4 page.
-void Fill(TPlanoraFMX& doc, int n) {
-  doc.BeginUpdate();
-  for (int i = 0; i < n; ++i) {
-    const std::int64_t x = (std::int64_t(i) * 7919) % 200000, y = (std::int64_t(i) * 104729) % 280000;
-    switch (i % 5) {
-      case 0: TPLNFactory::AddBaseRectangle(&doc, x, y, 3000, 2000); break;
-      case 1: TPLNFactory::AddBaseLine(&doc, x, y, x + 4000, y + 1000); break;
-      case 2: TPLNFactory::AddBaseCircle(&doc, x, y, 1500); break;
-      case 3: TPLNFactory::AddBaseEllipse(&doc, x, y, 2000, 1000); break;
-      case 4: TPLNFactory::AddBasePolygon(&doc, {x, y, x + 2000, y, x + 1000, y + 2000}); break;
-    }
-  }
-  doc.EndUpdate();
-}
 
-// Heap in use, large blocks (mapped on their own) included.
-double HeapBytes() {
-  const struct mallinfo2 m = mallinfo2();
-  return double(m.uordblks + m.hblkhd);
-}
 
 TPlanoraFMX& Drawing() {
   static const auto doc = [] {
     auto d = std::make_unique<TPlanoraFMX>();
-    Fill(*d, kItems);
+    FillShapeMix(*d, kItems);
     return d;
   }();
   return *doc;
