@@ -291,6 +291,16 @@ QString EditorModeText(std::uint8_t mode) {
 TORVineType LineTypeOf(const QString& name) { return static_cast<TORVineType>(Lookup(kLineTypes, name, 0)); }
 TORVTermType TermTypeOf(const QString& name) { return static_cast<TORVTermType>(Lookup(kTerms, name, 0)); }
 std::uint8_t TextPosOf(const QString& name) { return static_cast<std::uint8_t>(Lookup(kTextPos, name, 0)); }
+namespace {
+template <std::size_t N>
+QStringList Names(const TName (&table)[N]) {
+  QStringList out;
+  for (const TName& t : table) out << QLatin1String(t.Name);
+  return out;
+}
+}  // namespace
+QStringList TermNames() { return Names(kTerms); }
+QStringList TextPosNames() { return Names(kTextPos); }
 
 QString KindText(const TPLNBaseItem* item) {
   switch (item ? item->KindCode() : 0) {

@@ -115,6 +115,9 @@ std::uint8_t EditorModeOf(const QString& name);
 QString EditorModeText(std::uint8_t mode);
 TORVineType LineTypeOf(const QString& name);
 TORVTermType TermTypeOf(const QString& name);
+// The names the terminator and text-position arguments accept, for the schemas' enumerations.
+QStringList TermNames();
+QStringList TextPosNames();
 std::uint8_t TextPosOf(const QString& name);
 // "rectangle", "arrow_line", ... "unknown".
 QString KindText(const TPLNBaseItem* item);

@@ -304,7 +304,7 @@ TSchema& DimCommon(TSchema& s) {
   return s.Str("text", "Custom text (overrides auto-measured value)")
       .Int("text_measure", "1=auto-calculate distance/angle as text, 0=use custom text")
       .Int("show_extension", "1=show extension lines, 0=hide")
-      .Enum("text_pos", {"above", "below", "middle", "middleremove", "horizontal", "vertical"}, "Text position on dimension line")
+      .Enum("text_pos", TextPosNames(), "Text position on dimension line")
       .Enum("head_type", {"none", "circle", "fillcircle", "arrow", "fillarrow", "square", "fillsquare", "rhombus", "fillrhombus", "cross"},
             "Terminator/arrow type at dimension ends")
       .Str("dim_color", "Dimension line color #RRGGBB")
@@ -321,7 +321,7 @@ TSchema& DimCommon(TSchema& s) {
       .Str("format", "Number format string (e.g. \"0.00\", \"0.0\")");
 }
 
-const QStringList kTerms{"none", "circle", "fillcircle", "arrow", "fillarrow", "square", "fillsquare", "rhombus", "fillrhombus", "cross"};
+const QStringList kTerms = TermNames();
 
 }  // namespace
 
@@ -397,7 +397,7 @@ void RegisterShapeTools(TPLNMCPServer* s) {
               .Str("from_color", "Start terminator color as #RRGGBB")
               .Str("to_color", "End terminator color as #RRGGBB")
               .Str("text", "Text label on the line")
-              .Enum("text_pos", {"above", "below", "middle", "middleremove", "horizontal", "vertical"},
+              .Enum("text_pos", TextPosNames(),
                     "Text position relative to line")
               .Int("text_measure", "1=show measured distance as text, 0=use custom text")
               .Str("font_name", "Font name (e.g. Arial)")

@@ -424,9 +424,9 @@ QJsonObject SetActiveLayer(TPLNBaseLabel* doc, const TArgs& a) {
 TPLNMCPServer* RegisteredServer() { return gServer; }
 
 void RegisterDrawingTools(TPLNMCPServer* s) {
-  const QStringList terms{"none", "circle", "fillcircle", "arrow", "fillarrow", "square", "fillsquare", "rhombus", "fillrhombus", "cross"};
+  const QStringList terms = TermNames();
   const QStringList lineTypes{"solid", "dashed", "dotted", "dashdot", "dashdotdot"};
-  const QStringList textPos{"above", "below", "middle", "middleremove", "horizontal", "vertical"};
+  const QStringList textPos = TextPosNames();
   const QStringList barcodes{"EAN13", "EAN8", "UPCA", "CODE39", "CODE128", "CODE128A", "CODE128B",
                              "CODE128C", "CODABAR", "CODE93", "ITF", "POSTNET", "MSI"};
   auto lookup = [] {
