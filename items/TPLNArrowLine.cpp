@@ -74,20 +74,17 @@ TPLNCaption TPLNArrowLine::Caption() const {
   c.Italic = Italic();
   c.Underline = Underline();
   c.Color = GetFontColor();
-  c.Ratio = fRatio;
-  c.Screen = fScreen;
-  c.Print = fPrint;
-  c.Angle = fAngle;
-  return c;
+  return fLayout.With(c);
 }
 
 void TPLNArrowLine::CalcValues(std::int16_t mode) {
   TPLNBaseArrowLine::CalcValues(mode);
-  fLaidOut = false;
+  fLayout.LaidOut = false;
   if (GetText().isEmpty() || NumPoints() < 4) return;
   std::int64_t asc = 0, des = 0;
   try {
-    TPLNCalc::FontSettings(GetText(), GetFontName(), GetBaseFontHeight(), Bold(), Italic(), asc, des, fTextWidth, fRatio);
+    TPLNCalc::FontSettings(GetText(), GetFontName(), GetBaseFontHeight(), Bold(), Italic(), asc, des, fLayout.TextWidth,
+                           fLayout.Ratio);
   } catch (const EPLNError&) {
     return;  // no such font: the line is drawn without its caption
   }
@@ -95,17 +92,17 @@ void TPLNArrowLine::CalcValues(std::int16_t mode) {
   const std::int64_t height = GetBaseFontHeight() * m;
   const TORVPto a = GetPoint(1), b = GetPoint(2);
   TORVPto box1, box2;
-  Utils::PosBaseLinesText(a.X, a.Y, b.X, b.Y, fTextWidth * m, height, asc * m, des * m, height / 4, GetTextPos(),
-                          box1, box2, fScreen, fPrint, fAngle);
+  Utils::PosBaseLinesText(a.X, a.Y, b.X, b.Y, fLayout.TextWidth * m, height, asc * m, des * m, height / 4, GetTextPos(),
+                          box1, box2, fLayout.Screen, fLayout.Print, fLayout.Angle);
   SetBase(3, box1.X, box1.Y);
   SetBase(4, box2.X, box2.Y);
-  fLaidOut = true;
+  fLayout.LaidOut = true;
 }
 
 void TPLNArrowLine::DrawText(TPLNBaseDraw* draw) {
   TPLNDraw* d = ToDraw(draw);
   if (!d || !d->kC || !ShowCaption()) return;
-  fTextWidth = d->BaseValueY(DrawCaption(d, Caption()));
+  fLayout.TextWidth = d->BaseValueY(DrawCaption(d, Caption()));
 }
 
 void TPLNArrowLine::Draw(TPLNBaseDraw* draw) {

@@ -25,6 +25,23 @@ struct TPLNCaption {
   TORVPto Print;   // top-left corner of the text in its own frame
   float Angle = 0;  // radians
 };
+// Where CalcValues put a caption: the layout arrow lines and dimensions both keep.
+struct TPLNCaptionLayout {
+  std::int64_t TextWidth = 0;  // base units on paper
+  double Ratio = 1;
+  float Angle = 0;
+  TORVPto Screen;
+  TORVPto Print;
+  bool LaidOut = false;
+  // The caption to draw: the layout's placement with the given text and font.
+  TPLNCaption With(TPLNCaption c) const {
+    c.Ratio = Ratio;
+    c.Screen = Screen;
+    c.Print = Print;
+    c.Angle = Angle;
+    return c;
+  }
+};
 // On kC; returns the caption's width in pixels as drawn.
 float DrawCaption(TPLNDraw* d, const TPLNCaption& c);
 // On pC, through the context's matrix.
@@ -46,14 +63,9 @@ class TPLNArrowLine : public Orv::Line::TPLNBaseArrowLine {
 
  private:
   TPLNCaption Caption() const;
-  bool ShowCaption() const { return fLaidOut && !GetText().isEmpty(); }
+  bool ShowCaption() const { return fLayout.LaidOut && !GetText().isEmpty(); }
 
-  std::int64_t fTextWidth = 0;  // base units on paper
-  double fRatio = 1;
-  float fAngle = 0;
-  TORVPto fScreen;
-  TORVPto fPrint;
-  bool fLaidOut = false;
+  TPLNCaptionLayout fLayout;
 };
 
 }  // namespace Orv::Fmx

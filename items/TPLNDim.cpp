@@ -105,29 +105,29 @@ void TPLNDim::CalcValues(std::int16_t mode) {
 
   if (mode != 3) TPLNBaseDim::CalcValues(mode);
   if (Owner()) Owner()->AsignDimPosition(this, false);
-  fLaidOut = false;
+  fLayout.LaidOut = false;
   if (GetCaption().isEmpty() || NumPoints() < 10) return;
   const TPLNDimStyle& s = GetDimStyle();
   std::int64_t asc = 0, des = 0;
   try {
-    TPLNCalc::FontSettings(GetCaption(), s.FontName, s.GetBaseFontHeight(), s.Bold, s.Italic, asc, des, fTextWidth,
-                           fRatio);
+    TPLNCalc::FontSettings(GetCaption(), s.FontName, s.GetBaseFontHeight(), s.Bold, s.Italic, asc, des, fLayout.TextWidth,
+                           fLayout.Ratio);
   } catch (const EPLNError&) {
     return;  // no such font: the dimension is drawn without its caption
   }
   const std::int64_t m = Owner() ? Owner()->GetCoordMultiplier() : 1;
   const std::int64_t gap = Utils::RoundHalfAway(s.GetDimBreak() * 1000.0 * double(m));
   if (GetDimType() == TORDimType::Angle) {
-    PlaceAngleCaption(fTextWidth * m, asc * m, des * m, gap);
+    PlaceAngleCaption(fLayout.TextWidth * m, asc * m, des * m, gap);
   } else {
     const TORVPto p5 = GetPoint(5), p6 = GetPoint(6);
     TORVPto box1, box2;
-    Utils::PosBaseLinesText(p5.X, p5.Y, p6.X, p6.Y, fTextWidth * m, s.GetBaseFontHeight() * m, asc * m, des * m, gap,
-                            s.TextPos, box1, box2, fScreen, fPrint, fAngle);
+    Utils::PosBaseLinesText(p5.X, p5.Y, p6.X, p6.Y, fLayout.TextWidth * m, s.GetBaseFontHeight() * m, asc * m, des * m, gap,
+                            s.TextPos, box1, box2, fLayout.Screen, fLayout.Print, fLayout.Angle);
     SetBase(9, box1.X, box1.Y);
     SetBase(10, box2.X, box2.Y);
   }
-  fLaidOut = true;
+  fLayout.LaidOut = true;
 }
 
 // The caption of an angle stands upright outside the arc, centred on the arc's bisector: the
@@ -149,10 +149,10 @@ void TPLNDim::PlaceAngleCaption(std::int64_t width, std::int64_t ascent, std::in
   const double reach = std::abs(std::cos(a)) * w / 2 + std::abs(std::sin(a)) * h / 2;
   const double d = arc.Radius + double(gap) + reach;
   const double mx = arc.Center.X + std::cos(a) * d, my = arc.Center.Y + std::sin(a) * d;
-  fScreen = {Utils::RoundHalfAway(mx - w / 2), Utils::RoundHalfAway(my - h / 2 + double(ascent))};
-  fPrint = {Utils::RoundHalfAway(mx - w / 2), Utils::RoundHalfAway(my - h / 2)};
-  fAngle = 0;
-  SetBase(9, fPrint.X, fPrint.Y);
+  fLayout.Screen = {Utils::RoundHalfAway(mx - w / 2), Utils::RoundHalfAway(my - h / 2 + double(ascent))};
+  fLayout.Print = {Utils::RoundHalfAway(mx - w / 2), Utils::RoundHalfAway(my - h / 2)};
+  fLayout.Angle = 0;
+  SetBase(9, fLayout.Print.X, fLayout.Print.Y);
   SetBase(10, Utils::RoundHalfAway(mx + w / 2), Utils::RoundHalfAway(my + h / 2));
 }
 
@@ -166,11 +166,7 @@ TPLNCaption TPLNDim::Caption() const {
   c.Italic = s.Italic;
   c.Underline = s.Underline;
   c.Color = s.FontColor;
-  c.Ratio = fRatio;
-  c.Screen = fScreen;
-  c.Print = fPrint;
-  c.Angle = fAngle;
-  return c;
+  return fLayout.With(c);
 }
 
 // ---------------------------------------------------------------- drawing

@@ -28,16 +28,11 @@ class TPLNDim : public Orv::Line::TPLNBaseDim {
 
  private:
   TPLNCaption Caption() const;
-  bool ShowCaption() const { return fLaidOut && !GetCaption().isEmpty(); }
+  bool ShowCaption() const { return fLayout.LaidOut && !GetCaption().isEmpty(); }
   void PlaceAngleCaption(std::int64_t width, std::int64_t ascent, std::int64_t descent, std::int64_t gap);
 
   bool fInCalc = false;
-  std::int64_t fTextWidth = 0;  // base units on paper
-  double fRatio = 1;
-  float fAngle = 0;
-  TORVPto fScreen;
-  TORVPto fPrint;
-  bool fLaidOut = false;
+  TPLNCaptionLayout fLayout;
 };
 
 }  // namespace Orv::Fmx
