@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
@@ -80,6 +81,53 @@ void BM_EditorScrollCorner(benchmark::State& st) {
   }
 }
 
+void SendMouse(QWidget* w, QEvent::Type type, QPointF p, Qt::MouseButton button, Qt::MouseButtons buttons) {
+  QMouseEvent e(type, p, w->mapToGlobal(p), button, buttons, Qt::NoModifier);
+  QApplication::sendEvent(w, &e);
+}
+
+// 1,000 selected rectangles on top of a drawing of range(0) items, dragged by the pointer: one
+// move of a few pixels and the repaint that shows it.
+void BM_EditorDragSelection(benchmark::State& st) {
+  TPlanoraFMX doc;
+  FillShapeMix(doc, static_cast<int>(st.range(0)));
+  std::vector<TPLNBaseItem*> dragged;
+  doc.BeginUpdate();
+  for (int i = 0; i < 1000; ++i)
+    dragged.push_back(TPLNFactory::AddBaseRectangle(&doc, 10000 + (i % 40) * 4500, 20000 + (i / 40) * 4500, 3000, 2000));
+  doc.EndUpdate();
+  View v(&doc, zmFitAll);
+  for (TPLNBaseItem* item : dragged) doc.Select(item);
+  v.Redraw();
+  TPLNBackEditor* s = v.editor.Surface();
+  const QPointF p(s->ScreenMMX(10000), s->ScreenMMY(21000));  // the first one's left edge
+  SendMouse(s, QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton);
+  SendMouse(s, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+  int k = 0;
+  for (auto _ : st) {
+    SendMouse(s, QEvent::MouseMove, p + QPointF((++k % 2) * 4, 0), Qt::NoButton, Qt::LeftButton);
+    v.Repaint();
+  }
+  SendMouse(s, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+  st.counters["selected"] = doc.GetSelectionCount();
+}
+
+// A click on an item of a 100,000-item drawing: hit test, selection and the release.
+void BM_EditorHitTest(benchmark::State& st) {
+  TPlanoraFMX doc;
+  FillShapeMix(doc, 100000);
+  TPLNBaseItem* target = TPLNFactory::AddBaseRectangle(&doc, 101000, 141000, 3000, 2000);
+  View v(&doc, zmFitAll);
+  v.Redraw();
+  TPLNBackEditor* s = v.editor.Surface();
+  const QPointF p(s->ScreenMMX(101000), s->ScreenMMY(142000));
+  for (auto _ : st) {
+    SendMouse(s, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(s, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+  }
+  st.counters["hit"] = doc.IsSelected(target) ? 1 : 0;
+}
+
 void BM_EditorFirstPaint(benchmark::State& st) {
   QTemporaryDir dir;
   const QString file = dir.filePath("big.eti");
@@ -111,4 +159,6 @@ BENCHMARK(BM_EditorFitAll)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecon
 BENCHMARK(BM_EditorCorner)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EditorCornerRepaint)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EditorScrollCorner)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditorDragSelection)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditorHitTest)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EditorFirstPaint)->Unit(benchmark::kMillisecond)->Iterations(3);

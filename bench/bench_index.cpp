@@ -16,14 +16,7 @@ constexpr int kItems = 100000;
 
 
 
-TPlanoraFMX& Drawing() {
-  static const auto doc = [] {
-    auto d = std::make_unique<TPlanoraFMX>();
-    FillShapeMix(*d, kItems);
-    return d;
-  }();
-  return *doc;
-}
+TPlanoraFMX& Drawing() { return SharedShapeMix(kItems); }
 
 // The top-left 20 x 15 mm of the page: a window zoomed in about ten times.
 const TORVBounds kCorner{0, 0, 20000, 15000};

@@ -1,4 +1,5 @@
 #include "ORV.Base.h"
+#include "ORV.Undo.h"
 
 #include <QBuffer>
 #include <QJsonArray>
@@ -80,7 +81,9 @@ void TPLNBaseItem::Changed() {
 }
 
 void TPLNBaseItem::BoundsChanged() {
-  if (fOwner) fOwner->fIndex.Changed(this);
+  if (!fOwner) return;
+  fOwner->fIndex.Changed(this);
+  fOwner->UndoTouch(this);
 }
 
 void TPLNBaseItem::SetColor(TAlphaColor c) {
@@ -346,6 +349,8 @@ void TPLNBasePoint::CheckPointCount(int n) const {
 TPLNBaseLabel::TPLNBaseLabel() {
   ResetLayers();
   ResetDimStyles();
+  // A new document starts its history at once: its start is nearly nothing to keep.
+  fUndo = std::make_unique<TPLNUndoStack>(this);
 }
 
 TPLNBaseLabel::~TPLNBaseLabel() {
@@ -390,6 +395,7 @@ bool TPLNBaseLabel::SetActiveDimStyle(const QString& name) {
 Line::TPLNDimStyle* TPLNBaseLabel::AddDimStyle(const QString& name) {
   fDimStyles.push_back(std::make_unique<Line::TPLNDimStyle>(name));
   fModified = true;
+  UndoPending();
   return fDimStyles.back().get();
 }
 
@@ -406,6 +412,7 @@ int TPLNBaseLabel::IndexOf(const TPLNBaseItem* item) const {
 
 void TPLNBaseLabel::InsertItem(TPLNBaseItem* item) {
   fItems.emplace_back(item);
+  fUndo->Inserted(item);
   fIndex.Added(item, GetItemsCount() - 1);
   if (item->fID <= 0) item->fID = ++fLastID;
   if (!IsReading()) {
@@ -415,8 +422,9 @@ void TPLNBaseLabel::InsertItem(TPLNBaseItem* item) {
 }
 
 void TPLNBaseLabel::ItemChanged(TPLNBaseItem* item) {
-  // The index hears of every change, read or not.
+  // The index and the history hear of every change, read or not.
   fIndex.Changed(item);
+  UndoTouch(item);
   if (IsReading()) return;
   fModified = true;
   NotifyChange(TORChange::Items, reinterpret_cast<TORChangeValue>(item));
@@ -428,7 +436,9 @@ void TPLNBaseLabel::DeleteItem(int i) {
   Unselect(item);
   fCopyCells.erase(item);
   fIndex.Removed(item, i - 1);
+  if (fTextObject == item) fTextObject = nullptr;
   fItems.erase(fItems.begin() + (i - 1));
+  UndoPending();
   fModified = true;
   NotifyChange(TORChange::Items);
 }
@@ -436,9 +446,12 @@ void TPLNBaseLabel::DeleteItem(int i) {
 void TPLNBaseLabel::ClearItems() {
   fSelection.clear();
   fCopyCells.clear();
+  fTextObject = nullptr;
   fItems.clear();
   fIndex.Reset();
   fLastID = 0;
+  // A cleared document is a new one: its history starts here.
+  fUndo->Clear(true);
   fModified = true;
   NotifyChange(TORChange::Document);
 }
@@ -614,24 +627,41 @@ void TPLNBaseLabel::TruncateItems(std::size_t count) {
       if (fItems[i].get() == it) return true;
     return false;
   });
-  for (std::size_t i = count; i < fItems.size(); ++i) fIndex.Removed(fItems[i].get(), static_cast<int>(i));
+  for (std::size_t i = count; i < fItems.size(); ++i) {
+    fIndex.Removed(fItems[i].get(), static_cast<int>(i));
+    if (fTextObject == fItems[i].get()) fTextObject = nullptr;
+  }
   fItems.resize(count);
+  UndoPending();
 }
 
-void TPLNBaseLabel::BeginUpdate(bool /*flag*/) { ++fUpdateCount; }
+// A batch is one undo step.
+void TPLNBaseLabel::BeginUpdate(bool /*flag*/) {
+  ++fUpdateCount;
+  fUndo->BeginGroup();
+}
 
 void TPLNBaseLabel::EndUpdate() {
   if (fUpdateCount == 0) return;
+  fUndo->EndGroup();
   if (--fUpdateCount == 0 && fPendingChange) {
     fPendingChange = false;
     NotifyChange(TORChange::Document);
   }
 }
 
-void TPLNBaseLabel::BeginRead(bool /*paste*/) { ++fReadCount; }
+void TPLNBaseLabel::BeginRead(bool paste) {
+  ++fReadCount;
+  fUndo->BeginRead(paste);
+}
 
 void TPLNBaseLabel::EndRead(bool notify) {
   if (fReadCount == 0) return;
+  // The paste's step closes once the order of the pasted items is final.
+  struct TCloseRead {
+    TPLNUndoStack* undo;
+    ~TCloseRead() { undo->EndRead(); }
+  } closeRead{fUndo.get()};
   if (--fReadCount > 0) return;
   for (const auto& it : fItems) fLastID = std::max(fLastID, it->fID);
   SortItemsZLayer();
@@ -650,6 +680,8 @@ void TPLNBaseLabel::AddObserver(IORObserver* o) {
 void TPLNBaseLabel::RemoveObserver(IORObserver* o) { std::erase(fObservers, o); }
 
 void TPLNBaseLabel::NotifyChange(TORChange change, TORChangeValue value) {
+  // Whatever the document announces as a change of its content may be part of an undo step.
+  if (change <= TORChange::Modified && change != TORChange::Selection) fUndo->Pending();
   if (fUpdateCount > 0 || fReadCount > 0) {
     fPendingChange = true;
     return;
@@ -877,6 +909,7 @@ void TPLNBaseLabel::SortItemsZLayer() {
   if (std::is_sorted(fItems.begin(), fItems.end(), byLayer)) return;
   std::stable_sort(fItems.begin(), fItems.end(), byLayer);
   fIndex.Reordered(0);
+  UndoPending();
 }
 
 void TPLNBaseLabel::ItemsIn(const TORVBounds& area, std::vector<int>& out) const { fIndex.Query(fItems, area, out); }
@@ -896,6 +929,7 @@ TORVPto TPLNBaseLabel::PreviewPos(int column, int row) const {
 void TPLNBaseLabel::TakeOver(TPLNBaseLabel& other) {
   fSelection.clear();
   fCopyCells.clear();
+  fTextObject = nullptr;
   fItems.swap(other.fItems);
   fIndex.Reset();
   other.fIndex.Reset();
@@ -923,6 +957,9 @@ void TPLNBaseLabel::TakeOver(TPLNBaseLabel& other) {
   Title = other.Title;
   PrintInfo = other.PrintInfo;
   fModified = false;
+  // A loaded document starts a history of its own. Its start is taken now when views show it
+  // or a group is open; a document read only to be exported or printed never pays for it.
+  fUndo->Clear(!fObservers.empty());
   NotifyChange(TORChange::Document);
 }
 

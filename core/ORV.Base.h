@@ -12,6 +12,7 @@
 
 #include "ORV.BaseDraw.h"
 #include "ORV.BinaryIO.h"
+#include "ORV.Edit.h"
 #include "ORV.Layers.h"
 #include "ORV.Mapping.h"
 #include "ORV.Measure.h"
@@ -31,6 +32,7 @@ namespace Orv {
 
 class TPLNBaseLabel;
 class TPLNDataSource;
+class TPLNUndoStack;
 
 // Current file version; the clipboard stream always uses 3200.
 constexpr std::int32_t kFileVersion = 3201;
@@ -94,6 +96,25 @@ class TPLNBaseItem {
   virtual bool GetIsData() const { return false; }
   virtual void Move(std::int64_t dx, std::int64_t dy);
 
+  // ---- editing geometry (base units)
+  // Whether (x, y) lies on the item's outline, or inside a filled area, within `tolerance`.
+  virtual bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const;
+  // The handles the item shows while selected alone (selection-wide handles are the document's).
+  virtual void GetSelPoints(std::vector<TORVSelPoint>& out) const;
+  // Characteristic points for snapping, of one kind (snEndPoint, snMiddlePoint, snCenterPoint,
+  // snPoint, snRefSymbol).
+  virtual void SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const;
+  // Moves point `index` (from 1) to (x, y), keeping what the kind must keep.
+  virtual void MovePoint(int index, std::int64_t x, std::int64_t y);
+  // Scales the item from the box `from` into the box `to`.
+  virtual void Resize(const TORVBounds& from, const TORVBounds& to);
+  // Turns the item by `angle` radians (clockwise on the page) about (cx, cy).
+  virtual void Rotate(std::int64_t cx, std::int64_t cy, double angle);
+  // Whether a point may be removed (polylines, polygons keep a minimum) and removes it.
+  virtual bool DeletePoint(int index);
+  // Inserts a point after point `index`.
+  virtual bool InsertPoint(int index, std::int64_t x, std::int64_t y);
+
   // Kind code, then the record.
   void Write(TBinaryWriter& w) const;
   virtual void WriteData(TBinaryWriter& w) const;
@@ -122,6 +143,7 @@ class TPLNBaseItem {
  private:
   friend class TPLNBaseLabel;
   friend class TORVSpatialIndex;
+  friend class TPLNUndoStack;
   TPLNBaseLabel* fOwner = nullptr;
   TPLNLayer* fLayer = nullptr;
   QString fName;
@@ -134,6 +156,10 @@ class TPLNBaseItem {
   TORVineType fLineType = 0;
   TORVItemState fState = kStateNormal;
   bool fPreview = false;
+  // The undo history's name for the item (0: not known to it yet), and whether the item may
+  // have changed since the history last looked.
+  std::uint32_t fUndoSerial = 0;
+  bool fUndoDirty = false;
 };
 
 // An item with an area: fill colour, filled flag and whether the fill shows on screen.
@@ -232,6 +258,11 @@ enum class TORChange : std::uint8_t {
   Measure,
   Units,
   Modified,
+  Action,         // the current action or its state changed (cursor, rubber band)
+  TextEditing,    // the text being typed changed (value: the item)
+  StopTextEditing,
+  Find,           // an item was selected by a search: scroll to it (value: the item)
+  UndoRedo,       // the undo history changed
 };
 using TORChangeValue = std::intptr_t;
 
@@ -438,6 +469,94 @@ class TPLNBaseLabel {
   // Takes over the content of `other` (a freshly read document); `other` is left empty.
   void TakeOver(TPLNBaseLabel& other);
 
+  // ---- interactive editing (base units; `tolerance` is the pick distance in base units)
+  TAct& Act() { return fAct; }
+  const TAct& Act() const { return fAct; }
+  // Starts creating items of `kind` (None: back to selection).
+  void StartAction(TORVDrawKind kind);
+  // Ends any action: drops the points of an unfinished item, ends typing, back to selection.
+  void ResetAction();
+  // A left press: selects, starts a move or a rubber band, places a point of the item being
+  // drawn or finishes it. `flag`: the press went into a text being edited.
+  void PickEditor(std::int64_t x, std::int64_t y, std::int64_t tolerance, TShiftState shift, bool flag);
+  // A typed single value (a radius, a width, an angle in degrees) for the item being drawn.
+  void PickEditorValue(double value);
+  void RightButton(std::int64_t x, std::int64_t y, std::int64_t tolerance, TShiftState shift);
+  void UpEditor(std::int64_t x, std::int64_t y);
+  // Pointer motion (dx, dy) to (x, y); gridX/gridY the grid-rounded point, -1 with the grid off.
+  void MoveEditor(std::int64_t dx, std::int64_t dy, std::int64_t x, std::int64_t y, std::int64_t gridX,
+                  std::int64_t gridY);
+  // Motion with grid snapping: (x, y) now, (px, py) before, both on the grid.
+  void MoveGridEditor(std::int64_t x, std::int64_t y, std::int64_t px, std::int64_t py, bool flag);
+  // Double click: starts editing the text of the item under the last press.
+  bool DoDblClick();
+  // The nearest point of `kind` within `tolerance`; tangents and perpendiculars are taken from
+  // ref.RefPoint when ref.RefFound.
+  bool SearchPoint(std::int64_t x, std::int64_t y, std::int64_t tolerance, TORVSnap kind, TORVRef& ref, bool flag);
+  bool SearchLink(std::int64_t x, std::int64_t y, TORVink& link);
+  // The topmost selectable item under (x, y), or null.
+  TPLNBaseItem* PickItemAt(std::int64_t x, std::int64_t y, std::int64_t tolerance) const;
+  bool PickItem(const TPLNBaseItem* item, std::int64_t x, std::int64_t y, std::int64_t tolerance, bool flag) const;
+  // Whether a press falls inside the text being edited.
+  bool SearchSelectedText(std::int64_t x, std::int64_t y, std::int64_t tolerance, TShiftState shift);
+  // Handles of the selection, counted from 1.
+  int GetSelPointCount() const;
+  TORVSelPoint GetSelPoint(int i) const;
+  // The rubber band of a running selection drag (empty when none).
+  TORVBounds RubberBand() const;
+  // Bound of the selection: 1 left, 2 top, 3 right, 4 bottom; -1 without selection.
+  std::int64_t SelectionBounds(int side) const;
+  TORVBounds SelectionBox() const;
+  // Moves the selection by (dx, dy) in the document's unit; `undo` makes it one undo step.
+  void MoveSelection(double dx, double dy, bool refLines, bool undo);
+  // Grows (or shrinks, negative) the selection's box on `side` (1 left, 2 top, 3 right, 4 bottom).
+  void MoveSize(double amount, int side, bool refLines, bool undo);
+  void SelectAll();
+  void SelectNext();
+  void SelectPrior();
+  void DeleteSelection();
+  // Removes point `index` of the single selected item.
+  void DeletePoint(int index);
+  // Copies the selection to the internal clipboard, then deletes it.
+  void CutSelection();
+  // Pastes a copy of the selection moved by `offset` base units and selects it.
+  void DuplicateSelection(std::int64_t offset);
+  // The text item being typed into (null when none) and its text.
+  TPLNBaseItem* GetTextObject() const { return fTextObject; }
+  void SetTextObjectText(const QString& text);
+  // Tells the observers that the text being typed or its caret changed.
+  void UpdateEditing(bool flag);
+  // Ends typing: the text goes to the item (an empty new text item is removed).
+  void Clear(bool textMember, bool notify);
+  // Raised after a handle is grabbed: the host shows the selection's values.
+  std::function<void(bool)> OnInfoEvent;
+  void FireInfoEvent(bool flag) {
+    if (OnInfoEvent) OnInfoEvent(flag);
+  }
+
+  // ---- undo and redo
+  // Every change of the document becomes part of an undo step: one step per user action. A
+  // group (BeginUpdate/EndUpdate and a paste are one too) makes everything inside it one step,
+  // nested groups included; changes outside a group are closed into a step at the next group,
+  // Undo, Redo or query. A step that changes nothing is not kept. Per-label copies for printing
+  // never enter the history. Undo and Redo raise EPLNError when a step cannot be applied, and
+  // then leave the document as it was.
+  void BeginUndoGroup();
+  void EndUndoGroup();
+  bool CanUndo() const;
+  bool CanRedo() const;
+  void Undo();
+  void Redo();
+  // Forgets the history (a new or loaded document starts without one).
+  void ClearUndo();
+  // Steps kept (0 switches undo off and frees what it kept); default 100.
+  void SetUndoLimit(int steps);
+  int GetUndoLimit() const;
+  int UndoCount() const;
+  int RedoCount() const;
+  // After every change of the history (a new step, an undo, a redo, a clear).
+  std::function<void()> OnUndoRedoEvent;
+
   // Creation hooks that the graphical document implements through the factory.
   virtual TPLNBaseItem* AddBasePoint(std::int64_t, std::int64_t) { return nullptr; }
   virtual TPLNBaseItem* AddBaseLine(std::int64_t, std::int64_t, std::int64_t, std::int64_t) { return nullptr; }
@@ -449,6 +568,25 @@ class TPLNBaseLabel {
   virtual TPLNBaseItem* AddBasePolyLine(const std::vector<std::int64_t>&) { return nullptr; }
   virtual TPLNBaseItem* AddBasePolygon(const std::vector<std::int64_t>&) { return nullptr; }
   virtual TPLNBaseItem* AddBaseBezier(const std::vector<std::int64_t>&) { return nullptr; }
+  virtual TPLNBaseItem* AddBaseText(std::int64_t, std::int64_t) { return nullptr; }
+  virtual TPLNBaseItem* AddBaseParagraph(std::int64_t, std::int64_t, std::int64_t, std::int64_t) { return nullptr; }
+  virtual TPLNBaseItem* AddBaseArrowLine(std::int64_t, std::int64_t, std::int64_t, std::int64_t) { return nullptr; }
+  // Linear dimension: the two measured points and a point on the dimension line.
+  virtual TPLNBaseItem* AddBaseDim(std::int64_t, std::int64_t, std::int64_t, std::int64_t, std::int64_t,
+                                   std::int64_t) {
+    return nullptr;
+  }
+  // Radius (diameter) dimension of the circle (cx, cy, r), its caption towards `angle` (radians),
+  // drawn outside the circle when `outside`.
+  virtual TPLNBaseItem* AddBaseDimRadius(std::int64_t, std::int64_t, std::int64_t, double, bool /*diameter*/,
+                                         bool /*outside*/) {
+    return nullptr;
+  }
+  // Angle dimension: lines p1-p2 and p3-p4 and a point on the arc, ten values.
+  virtual TPLNBaseItem* AddBaseDimAngle(const std::vector<std::int64_t>&) { return nullptr; }
+  // An item from its record (kind code first), entered at the end of the items; null for a kind
+  // this document cannot make. Undo brings deleted items back through it.
+  virtual TPLNBaseItem* CreateItemFromRecord(TBinaryReader& /*r*/, std::int32_t /*version*/) { return nullptr; }
   virtual void CreateElementFromStream(QIODevice* /*stream*/) {}
   virtual void PasteSelection() {}
 
@@ -496,6 +634,26 @@ class TPLNBaseLabel {
   std::unordered_map<const TPLNBaseItem*, int> fCopyCells;
   // Built at the first query and kept up to date by every change of the items.
   mutable TORVSpatialIndex fIndex;
+  TAct fAct;
+  TPLNBaseItem* fTextObject = nullptr;
+  bool fTextObjectNew = false;
+  friend class TPLNUndoStack;
+  // An item may have changed / the document may have changed: the history looks at the next step.
+  void UndoTouch(TPLNBaseItem* item);
+  void UndoPending();
+  std::unique_ptr<TPLNUndoStack> fUndo;
+};
+
+// Makes everything done in a scope one undo step, however the scope is left.
+class TPLNUndoGroup {
+ public:
+  explicit TPLNUndoGroup(TPLNBaseLabel& doc) : fDoc(doc) { fDoc.BeginUndoGroup(); }
+  ~TPLNUndoGroup() { fDoc.EndUndoGroup(); }
+  TPLNUndoGroup(const TPLNUndoGroup&) = delete;
+  TPLNUndoGroup& operator=(const TPLNUndoGroup&) = delete;
+
+ private:
+  TPLNBaseLabel& fDoc;
 };
 
 }  // namespace Orv

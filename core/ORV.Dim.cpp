@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "ORV.Draw2D.h"
+#include "ORV.EditGeom.h"
 #include "ORV.Json.h"
 
 namespace Orv::Line {
@@ -407,6 +408,67 @@ QString FormatNumber(double value, const QString& format, int decimals) {
   const bool zero = std::all_of(out.begin(), out.end(), [](QChar c) { return !c.isDigit() || c == QLatin1Char('0'); });
   if (value < 0 && !zero) out.prepend(QLatin1Char('-'));
   return out.isEmpty() ? QStringLiteral("0") : out;
+}
+
+// ---------------------------------------------------------------- editing geometry
+
+namespace {
+namespace G = EditGeom;
+}  // namespace
+
+void TPLNBaseDim::Replaced() {
+  if (Owner()) Owner()->AsignDimPosition(this, false);
+  Update();
+}
+
+bool TPLNBaseDim::Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const {
+  if (fPoints.size() < 8) return false;
+  const double t = double(tolerance + static_cast<std::int64_t>(GetPenWidth() / 2));
+  const double px = double(x), py = double(y);
+  auto near = [&](int a, int b) { return G::DistSeg(px, py, fPoints[a - 1], fPoints[b - 1]) <= t; };
+  if (fPoints.size() >= 10 && G::Inside(G::BoxOf(fPoints[8], fPoints[9]), x, y, tolerance)) return true;
+  if (IsLinearDim(fDimType)) return near(5, 6) || near(3, 7) || near(4, 8);
+  if (fDimType == TORDimType::Angle) return near(1, 2) || near(3, 4) || near(5, 7) || near(7, 6);
+  return near(1, 2) || near(3, 4) || near(5, 6);
+}
+
+void TPLNBaseDim::GetSelPoints(std::vector<TORVSelPoint>& out) const {
+  if (fPoints.size() < 8) return;
+  auto* self = const_cast<TPLNBaseDim*>(this);
+  if (IsLinearDim(fDimType)) {
+    for (int i : {1, 2, 5}) out.push_back({fPoints[i - 1], TORVHandleKind::Point, i, self});
+  } else {
+    for (int i : {1, 2}) out.push_back({fPoints[i - 1], TORVHandleKind::Fixed, i, self});
+  }
+}
+
+void TPLNBaseDim::SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const {
+  if (fPoints.size() < 8) return;
+  if (kind == snPoint || kind == snEndPoint) out.insert(out.end(), {fPoints[4], fPoints[5]});
+}
+
+void TPLNBaseDim::MovePoint(int index, std::int64_t x, std::int64_t y) {
+  if (fPoints.size() < 8 || !IsLinearDim(fDimType) || (index != 1 && index != 2 && index != 5)) return;
+  fPoints[index - 1] = {x, y};
+  Replaced();
+}
+
+void TPLNBaseDim::Resize(const TORVBounds& from, const TORVBounds& to) {
+  for (TORVPto& p : fPoints) p = G::MapPoint(p, from, to);
+  Replaced();
+}
+
+void TPLNBaseDim::Rotate(std::int64_t cx, std::int64_t cy, double angle) {
+  for (TORVPto& p : fPoints) p = G::RotatePoint(p, cx, cy, angle);
+  if (IsLinearDim(fDimType)) {
+    const int q = G::QuarterTurns(angle);
+    if (q < 0) {
+      fDimType = TORDimType::Aligned;
+    } else if (q % 2 == 1 && fDimType != TORDimType::Aligned) {
+      fDimType = fDimType == TORDimType::Horizontal ? TORDimType::Vertical : TORDimType::Horizontal;
+    }
+  }
+  Replaced();
 }
 
 }  // namespace Orv::Line

@@ -97,6 +97,14 @@ class TPLNBaseDim : public TPLNBaseItem {
   TPLNBaseDim(TPLNBaseLabel* owner, TPLNLayer* layer, TORDimType type, bool preview);
   std::int32_t KindCode() const override { return Kind::Dim; }
   QString KindName() const override { return QStringLiteral("Dim"); }
+  // A linear dimension edits its measured points (1, 2) and its dimension line (5); the others
+  // show fixed handles. Every change places the extensions again.
+  bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
+  void GetSelPoints(std::vector<TORVSelPoint>& out) const override;
+  void SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const override;
+  void MovePoint(int index, std::int64_t x, std::int64_t y) override;
+  void Resize(const TORVBounds& from, const TORVBounds& to) override;
+  void Rotate(std::int64_t cx, std::int64_t cy, double angle) override;
 
   TORDimType GetDimType() const { return fDimType; }
   void SetDimType(TORDimType t) { Set(fDimType, t); }
@@ -144,6 +152,8 @@ class TPLNBaseDim : public TPLNBaseItem {
     Changed();
   }
   double MeasuredLength() const;
+  // After its points changed: extensions placed again, caption recomputed.
+  void Replaced();
 
   TORDimType fDimType;
   int fStyle = 1;

@@ -9,6 +9,13 @@ namespace Orv::F2d {
 class TPLNBoxItem : public TPLN2DItem {
  public:
   using TPLN2DItem::TPLN2DItem;
+  // Size handles on the box; the rest follows the two corners. A box cannot hold a free angle:
+  // turning moves its centre, and a quarter turn swaps width and height.
+  bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
+  void GetSelPoints(std::vector<TORVSelPoint>& out) const override;
+  void SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const override;
+  void MovePoint(int index, std::int64_t x, std::int64_t y) override;
+  void Rotate(std::int64_t cx, std::int64_t cy, double angle) override;
 
  protected:
   void CheckPointCount(int n) const override;
@@ -38,6 +45,15 @@ class TPLNBaseCircle : public TPLNBoxItem {
   using TPLNBoxItem::TPLNBoxItem;
   std::int32_t KindCode() const override { return Kind::Circle; }
   QString KindName() const override { return QStringLiteral("Circle"); }
+  // Handles: 1 the centre, 2 the radius. Resizing and turning keep it a circle.
+  bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
+  void GetSelPoints(std::vector<TORVSelPoint>& out) const override;
+  void SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const override;
+  void MovePoint(int index, std::int64_t x, std::int64_t y) override;
+  void Resize(const TORVBounds& from, const TORVBounds& to) override;
+  void Rotate(std::int64_t cx, std::int64_t cy, double angle) override;
+  TORVPto Center() const;
+  std::int64_t Radius() const;
 };
 
 class TPLNBaseEllipse : public TPLNBoxItem {
@@ -45,6 +61,8 @@ class TPLNBaseEllipse : public TPLNBoxItem {
   using TPLNBoxItem::TPLNBoxItem;
   std::int32_t KindCode() const override { return Kind::Ellipse; }
   QString KindName() const override { return QStringLiteral("Ellipse"); }
+  bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
+  void SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const override;
 };
 
 class TPLNBasePolygon : public TPLN2DItem {
@@ -55,6 +73,12 @@ class TPLNBasePolygon : public TPLN2DItem {
   TPLNBasePolygon(TPLNBaseLabel* owner, TPLNLayer* layer, int nPoints, bool preview);
   std::int32_t KindCode() const override { return Kind::Polygon; }
   QString KindName() const override { return QStringLiteral("Polygon"); }
+  bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
+  void GetSelPoints(std::vector<TORVSelPoint>& out) const override;
+  void SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const override;
+  // At least three corners stay.
+  bool DeletePoint(int index) override;
+  bool InsertPoint(int after, std::int64_t x, std::int64_t y) override;
 
  protected:
   // Any count is kept; fewer than two points simply draw nothing.
@@ -67,6 +91,15 @@ class TPLNBaseSector : public TPLNBoxItem {
   using TPLNBoxItem::TPLNBoxItem;
   std::int32_t KindCode() const override { return Kind::Sector; }
   QString KindName() const override { return QStringLiteral("Sector"); }
+  // Handles: 1 the centre, 2 the radius, 3 and 4 the ends of the arc.
+  bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
+  void GetSelPoints(std::vector<TORVSelPoint>& out) const override;
+  void SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const override;
+  void MovePoint(int index, std::int64_t x, std::int64_t y) override;
+  void Resize(const TORVBounds& from, const TORVBounds& to) override;
+  void Rotate(std::int64_t cx, std::int64_t cy, double angle) override;
+  // The ends of the arc.
+  TORVPto ArcPoint(double degrees) const;
   double GetAngleStart() const { return fStart; }
   double GetAngleGap() const { return fGap; }
   void SetAngleStart(double a);
@@ -94,6 +127,14 @@ class TPLNBaseBezier : public TPLNTermItem<TPLN2DItem> {
   TPLNBaseBezier(TPLNBaseLabel* owner, TPLNLayer* layer, int nPoints, bool preview);
   std::int32_t KindCode() const override { return Kind::Bezier; }
   QString KindName() const override { return QStringLiteral("Bezier"); }
+  bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
+  void GetSelPoints(std::vector<TORVSelPoint>& out) const override;
+  void SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const override;
+  // Removes an anchor with the controls before it (the first: with the controls after it); a
+  // curve keeps at least one segment.
+  bool DeletePoint(int index) override;
+  // The curve sampled into a polyline, `steps` per segment.
+  std::vector<TORVPto> Flatten(int steps) const;
 
  protected:
   void CheckPointCount(int) const override {}

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "ORV.Draw2D.h"
+#include "ORV.EditGeom.h"
 #include "ORV.Json.h"
 
 namespace Orv::Line {
@@ -279,6 +280,136 @@ void TPLNBaseArrowLine::ReadJson(std::int32_t version, const QJsonObject& o) {
     CheckValues();
   }
   UpdatePoints();
+}
+
+// ---------------------------------------------------------------- editing geometry
+
+namespace {
+namespace G = EditGeom;
+}  // namespace
+
+void TPLNBasePolyLine::GetSelPoints(std::vector<TORVSelPoint>& out) const { G::PointHandles(this, false, out); }
+
+bool TPLNBasePolyLine::DeletePoint(int index) {
+  if (index < 1 || index > NumPoints() || NumPoints() <= 2) return false;
+  fPoints.erase(fPoints.begin() + (index - 1));
+  Update();
+  return true;
+}
+
+bool TPLNBasePolyLine::InsertPoint(int after, std::int64_t x, std::int64_t y) {
+  if (after < 1 || after >= NumPoints()) return false;
+  fPoints.insert(fPoints.begin() + after, TORVPto{x, y});
+  Update();
+  return true;
+}
+
+bool TPLNBaseArc::Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const {
+  const double d = G::Dist(double(x), double(y), double(fCenter.X), double(fCenter.Y));
+  if (std::abs(d - double(fRadius)) > double(tolerance + G::HalfPen(this))) return false;
+  return G::AngleOnSweep(std::atan2(double(y - fCenter.Y), double(x - fCenter.X)), fStart, fSweep);
+}
+
+void TPLNBaseArc::GetSelPoints(std::vector<TORVSelPoint>& out) const {
+  if (fPoints.size() < 3) return;
+  auto* self = const_cast<TPLNBaseArc*>(this);
+  out.push_back({fPoints[0], TORVHandleKind::Point, 1, self});
+  out.push_back({fPoints[1], TORVHandleKind::Radius, 2, self});
+  out.push_back({fPoints[2], TORVHandleKind::Point, 3, self});
+  out.push_back({fCenter, TORVHandleKind::Center, 4, self});
+}
+
+void TPLNBaseArc::SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const {
+  if (fPoints.size() < 3) return;
+  switch (kind) {
+    case snEndPoint: out.insert(out.end(), {fPoints[0], fPoints[2]}); break;
+    case snMiddlePoint: out.push_back(fPoints[1]); break;
+    case snCenterPoint: out.push_back(fCenter); break;
+    case snPoint: out.insert(out.end(), fPoints.begin(), fPoints.end()); break;
+    default: break;
+  }
+}
+
+void TPLNBaseArc::MovePoint(int index, std::int64_t x, std::int64_t y) {
+  if (fPoints.size() < 3) return;
+  switch (index) {
+    case 1:
+    case 3: {
+      // Through the moved end, the middle and the other end; a collinear choice keeps the arc.
+      std::vector<TORVPto> pts = fPoints;
+      pts[index - 1] = {x, y};
+      TPointD c;
+      double r, s, w;
+      if (!TDraw2D::ArcThreePoints({double(pts[0].X), double(pts[0].Y)}, {double(pts[1].X), double(pts[1].Y)},
+                                   {double(pts[2].X), double(pts[2].Y)}, c, r, s, w))
+        return;
+      fPoints = pts;
+      Update();
+      break;
+    }
+    case 2: SetCircle(fCenter, Utils::RoundHalfAway(G::Dist(fCenter, {x, y}))); break;
+    case 4: SetCircle({x, y}, fRadius); break;
+    default: break;
+  }
+}
+
+void TPLNBaseArc::Resize(const TORVBounds& from, const TORVBounds& to) {
+  const double fw = double(from.X2 - from.X1), fh = double(from.Y2 - from.Y1);
+  const double sx = fw > 0 ? double(to.X2 - to.X1) / fw : 1.0, sy = fh > 0 ? double(to.Y2 - to.Y1) / fh : 1.0;
+  double start = fStart, sweep = fSweep;
+  // A mirrored box mirrors the arc.
+  if (sx < 0) {
+    start = kPi - start;
+    sweep = -sweep;
+  }
+  if (sy < 0) {
+    start = -start;
+    sweep = -sweep;
+  }
+  fCenter = G::MapPoint(fCenter, from, to);
+  fRadius = Utils::RoundHalfAway(double(fRadius) * std::min(std::abs(sx), std::abs(sy)));
+  SetAngles(start, sweep);
+}
+
+void TPLNBaseArc::Rotate(std::int64_t cx, std::int64_t cy, double angle) {
+  fCenter = G::RotatePoint(fCenter, cx, cy, angle);
+  SetAngles(fStart + angle, fSweep);
+}
+
+bool TPLNBaseArrowLine::Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const {
+  if (fPoints.size() < 2) return false;
+  if (G::DistSeg(double(x), double(y), fPoints[0], fPoints[1]) <= double(tolerance + G::HalfPen(this))) return true;
+  return CaptionInLine() && fPoints.size() >= 4 && G::Inside(G::BoxOf(fPoints[2], fPoints[3]), x, y, tolerance);
+}
+
+void TPLNBaseArrowLine::GetSelPoints(std::vector<TORVSelPoint>& out) const {
+  auto* self = const_cast<TPLNBaseArrowLine*>(this);
+  for (int i = 0; i < 2 && i < NumPoints(); ++i) out.push_back({fPoints[i], TORVHandleKind::Point, i + 1, self});
+}
+
+void TPLNBaseArrowLine::SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const {
+  if (fPoints.size() < 2) return;
+  if (kind == snPoint || kind == snEndPoint) out.insert(out.end(), {fPoints[0], fPoints[1]});
+  if (kind == snMiddlePoint) out.push_back(G::Mid(fPoints[0], fPoints[1]));
+}
+
+void TPLNBaseArrowLine::MovePoint(int index, std::int64_t x, std::int64_t y) {
+  if (index < 1 || index > 2 || fPoints.size() < 2) return;
+  TORVPto ends[2] = {fPoints[0], fPoints[1]};
+  ends[index - 1] = {x, y};
+  AssignPoints(ends, 1);
+}
+
+void TPLNBaseArrowLine::Resize(const TORVBounds& from, const TORVBounds& to) {
+  if (fPoints.size() < 2) return;
+  const TORVPto ends[2] = {G::MapPoint(fPoints[0], from, to), G::MapPoint(fPoints[1], from, to)};
+  AssignPoints(ends, 1);
+}
+
+void TPLNBaseArrowLine::Rotate(std::int64_t cx, std::int64_t cy, double angle) {
+  if (fPoints.size() < 2) return;
+  const TORVPto ends[2] = {G::RotatePoint(fPoints[0], cx, cy, angle), G::RotatePoint(fPoints[1], cx, cy, angle)};
+  AssignPoints(ends, 1);
 }
 
 }  // namespace Orv::Line

@@ -23,6 +23,10 @@ class TPLNBasePolyLine : public TPLNTermItem<TPLNBaseItem> {
   TPLNBasePolyLine(TPLNBaseLabel* owner, TPLNLayer* layer, int nPoints, bool preview);
   std::int32_t KindCode() const override { return Kind::PolyLine; }
   QString KindName() const override { return QStringLiteral("PolyLine"); }
+  void GetSelPoints(std::vector<TORVSelPoint>& out) const override;
+  // At least two points stay.
+  bool DeletePoint(int index) override;
+  bool InsertPoint(int after, std::int64_t x, std::int64_t y) override;
 
  protected:
   // Any count is kept; fewer than two points simply draw nothing.
@@ -40,6 +44,14 @@ class TPLNBaseArc : public TPLNBaseItem, public TORVTerminators {
               std::int64_t x3, std::int64_t y3, bool preview);
   std::int32_t KindCode() const override { return Kind::Arc; }
   QString KindName() const override { return QStringLiteral("Arc"); }
+  // Handles: 1 and 3 the ends (the arc passes through them and the middle), 2 the radius (centre
+  // and angles kept), 4 the centre.
+  bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
+  void GetSelPoints(std::vector<TORVSelPoint>& out) const override;
+  void SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const override;
+  void MovePoint(int index, std::int64_t x, std::int64_t y) override;
+  void Resize(const TORVBounds& from, const TORVBounds& to) override;
+  void Rotate(std::int64_t cx, std::int64_t cy, double angle) override;
 
   TORVPto GetCenter() const { return fCenter; }
   std::int64_t GetRadius() const { return fRadius; }
@@ -92,6 +104,13 @@ class TPLNBaseArrowLine : public TPLNTermItem<TPLNBaseItem> {
   TPLNBaseArrowLine(TPLNBaseLabel* owner, TPLNLayer* layer, bool preview);
   std::int32_t KindCode() const override { return Kind::ArrowLine; }
   QString KindName() const override { return QStringLiteral("ArrowLine"); }
+  // Only the ends are edited; the caption box follows them.
+  bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
+  void GetSelPoints(std::vector<TORVSelPoint>& out) const override;
+  void SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const override;
+  void MovePoint(int index, std::int64_t x, std::int64_t y) override;
+  void Resize(const TORVBounds& from, const TORVBounds& to) override;
+  void Rotate(std::int64_t cx, std::int64_t cy, double angle) override;
 
   QString GetText() const { return fText; }
   void SetText(const QString& t) { Set(fText, t); }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "ORV.EditGeom.h"
 #include "ORV.Json.h"
 
 namespace Orv::Utils {
@@ -313,6 +314,66 @@ void TPLNBasePara::ReadOwn(TBinaryReader& r) {
 void TPLNBasePara::WriteOwnJson(Json::TJsonSink& o) const { o.Num("LineSpacing", fScaleX); }
 void TPLNBasePara::ReadOwnJson(const QJsonObject& o) {
   fScaleX = CheckScale(KindName(), "LineSpacing", Json::Num(o, "LineSpacing", fScaleX), kMaxLineSpacing);
+}
+
+// ---------------------------------------------------------------- editing geometry
+
+namespace {
+namespace G = EditGeom;
+
+// A clockwise quarter turn on the page is a counter-clockwise step back of the reading angle.
+TORVAngle TurnedAngle(TORVAngle a, int quarters) {
+  return static_cast<TORVAngle>(((static_cast<int>(a) - quarters) % 4 + 4) % 4);
+}
+}  // namespace
+
+bool TPLNBaseText::Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const {
+  const TORVBounds b = GetBounds();
+  return !b.IsEmpty() && G::Inside(b, x, y, tolerance);
+}
+
+void TPLNBaseText::GetSelPoints(std::vector<TORVSelPoint>& out) const {
+  if (!fPoints.empty()) out.push_back({fPoints[0], TORVHandleKind::Point, 1, const_cast<TPLNBaseText*>(this)});
+}
+
+void TPLNBaseText::SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const {
+  if (fPoints.empty()) return;
+  if (kind == snPoint) out.push_back(fPoints[0]);
+  if (kind == snCenterPoint && !fBox.IsEmpty()) out.push_back({(fBox.X1 + fBox.X2) / 2, (fBox.Y1 + fBox.Y2) / 2});
+}
+
+void TPLNBaseText::MovePoint(int index, std::int64_t x, std::int64_t y) {
+  if (index != 1 || fPoints.empty()) return;
+  Move(x - fPoints[0].X, y - fPoints[0].Y);
+}
+
+// The glyphs keep their size: only the anchor follows the box.
+void TPLNBaseText::Resize(const TORVBounds& from, const TORVBounds& to) {
+  if (fPoints.empty()) return;
+  const TORVPto a = G::MapPoint(fPoints[0], from, to);
+  Move(a.X - fPoints[0].X, a.Y - fPoints[0].Y);
+}
+
+void TPLNBaseText::Rotate(std::int64_t cx, std::int64_t cy, double angle) {
+  if (fPoints.empty()) return;
+  const TORVBounds b = fBox.IsEmpty() ? G::BoxOf(fPoints[0], fPoints[0]) : fBox;
+  const TORVPto target = G::RotatePoint({(b.X1 + b.X2) / 2, (b.Y1 + b.Y2) / 2}, cx, cy, angle);
+  const int q = G::QuarterTurns(angle);
+  if (q > 0) SetAngle(TurnedAngle(fStyle.Angle, q));
+  const TORVBounds n = fBox.IsEmpty() ? G::BoxOf(fPoints[0], fPoints[0]) : fBox;
+  Move(target.X - (n.X1 + n.X2) / 2, target.Y - (n.Y1 + n.Y2) / 2);
+}
+
+bool TPLNBasePara::Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const {
+  if (fPoints.size() < 2) return false;
+  return G::Inside(G::BoxOf(fPoints[0], fPoints[1]), x, y, tolerance + static_cast<std::int64_t>(GetPenWidth() / 2));
+}
+
+void TPLNBasePara::Rotate(std::int64_t cx, std::int64_t cy, double angle) {
+  const int q = G::QuarterTurns(angle);
+  if (q > 0) fStyle.Angle = TurnedAngle(fStyle.Angle, q);
+  // The box turns with it (a quarter turn swaps its sides) and lays the text out again.
+  F2d::TPLNBoxItem::Rotate(cx, cy, angle);
 }
 
 }  // namespace Orv::Text

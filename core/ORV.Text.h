@@ -157,6 +157,14 @@ class TPLNBaseText : public TPLNTextItem<TPLN2DItem> {
   TPLNBaseText(TPLNBaseLabel* owner, TPLNLayer* layer, bool preview);
   std::int32_t KindCode() const override { return Kind::Text; }
   QString KindName() const override { return QStringLiteral("Text"); }
+  // Picked anywhere in its box; edited by its anchor. Turning moves the box's centre and, by
+  // whole quarter turns, the reading direction.
+  bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
+  void GetSelPoints(std::vector<TORVSelPoint>& out) const override;
+  void SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const override;
+  void MovePoint(int index, std::int64_t x, std::int64_t y) override;
+  void Resize(const TORVBounds& from, const TORVBounds& to) override;
+  void Rotate(std::int64_t cx, std::int64_t cy, double angle) override;
 
   // Defaults of a new text: 10 mm font, scale 1, no frame.
   void IniText();
@@ -198,6 +206,9 @@ class TPLNBasePara : public TPLNTextItem<F2d::TPLNBoxItem> {
   TPLNBasePara(TPLNBaseLabel* owner, TPLNLayer* layer, bool preview);
   std::int32_t KindCode() const override { return Kind::Paragraph; }
   QString KindName() const override { return QStringLiteral("Paragraph"); }
+  // Picked anywhere in its box; a quarter turn also turns the reading direction.
+  bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
+  void Rotate(std::int64_t cx, std::int64_t cy, double angle) override;
 
   // Defaults of a new paragraph: 6 mm font, single line spacing, no frame.
   void IniPara();

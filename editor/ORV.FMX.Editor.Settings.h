@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "ORV.Canvas.h"
+#include "ORV.Edit.h"
 #include "ORV.Types.h"
 
 namespace Orv::Fmx {
@@ -50,19 +51,6 @@ enum TORVEditorOption : std::uint16_t {
 };
 constexpr std::uint16_t kDefaultEditorOptions = 0x00FF;  // members 0 to 7
 constexpr std::uint16_t kAllEditorOptions = 0x0FFF;
-
-// Snap kinds, as bits of the 16-bit snap set.
-enum TORVSnap : std::uint16_t {
-  snPoint = 1u << 0,
-  snGrid = 1u << 1,
-  snMiddlePoint = 1u << 2,
-  snCenterPoint = 1u << 3,
-  snEndPoint = 1u << 4,
-  snRefSymbol = 1u << 5,
-  snCrossPoint = 1u << 6,
-  snTangentPoint = 1u << 7,
-  snPerpendicularPoint = 1u << 8,
-};
 
 // A size in pixels at 96 dpi for a device of `dpi`.
 int ScalePos(int value, int dpi);

@@ -472,15 +472,6 @@ void TPLNBackEditor::wheelEvent(QWheelEvent* event) {
   event->accept();
 }
 
-void TPLNBackEditor::mouseMoveEvent(QMouseEvent* event) {
-  Current = event->position();
-  if (fEditor->GetLabel()) {
-    const TORVUnits u = fEditor->Units();
-    emit fEditor->PointerMoved(Utils::GetValue(BaseMMX(Current.x()), u), Utils::GetValue(BaseMMY(Current.y()), u));
-  }
-  QWidget::mouseMoveEvent(event);
-}
-
 // ---------------------------------------------------------------- painting
 
 TPLNBackEditor::TPageKey TPLNBackEditor::PageKey(qreal dpr) const {
@@ -522,7 +513,58 @@ void TPLNBackEditor::paintEvent(QPaintEvent* event) {
     if (!ScrollPage(key, dpr)) RenderPage(key, dpr);
   }
   painter.drawImage(rect, fPageCache, QRectF(rect.topLeft() * dpr, rect.size() * dpr));
+  if (fDragLayer) DrawDragLayer(canvas, rect);
   DrawOverlay(canvas);
+}
+
+void TPLNBackEditor::BeginDragLayer() {
+  const TPlanoraFMX* host = fEditor->GetLabel();
+  if (!host || fDragLayer || host->GetSelectionCount() == 0) return;
+  fDragMask.assign(std::size_t(host->GetItemsCount()) + 1, 0);
+  fDragItems.clear();
+  for (int i = 1; i <= host->GetItemsCount(); ++i)
+    if (host->IsSelected(host->GetItem(i))) {
+      fDragMask[std::size_t(i)] = 1;
+      fDragItems.push_back(i);
+    }
+  fDragLayer = true;
+  DrawEditor();  // the kept page is drawn once more, without them
+}
+
+void TPLNBackEditor::EndDragLayer() {
+  if (!fDragLayer) return;
+  fDragLayer = false;
+  fDragItems.clear();
+  fDragMask.clear();
+  DrawEditor();
+}
+
+void TPLNBackEditor::DrawDragLayer(ISkCanvas& canvas, const QRectF& rect) {
+  const TPlanoraFMX* host = fEditor->GetLabel();
+  if (!host) return;
+  const TView v = View();
+  const double x1 = (rect.left() - v.TX) / v.PixPerBase, x2 = (rect.right() - v.TX) / v.PixPerBase;
+  const double y1 = (rect.top() - v.TY) / v.PixPerBase, y2 = (rect.bottom() - v.TY) / v.PixPerBase;
+  const double reach = 2 / v.PixPerBase + kWideReach * double(Scale());
+  std::vector<int> items;
+  items.reserve(fDragItems.size());
+  for (int i : fDragItems) {
+    // Items may have gone (an undo from a menu during the drag): never index past the end.
+    if (i > host->GetItemsCount()) continue;
+    const TPLNBaseItem* item = host->GetItem(i);
+    if (item->IsPreview() || !item->HasOptions(Opt::Visible)) continue;
+    const TORVBounds b = item->GetBounds();
+    if (b.X2 + reach < x1 || b.X1 - reach > x2 || b.Y2 + reach < y1 || b.Y1 - reach > y2) continue;
+    items.push_back(i);
+  }
+  PrepareDraw(fDraw, &canvas);
+  canvas.Save();
+  canvas.Translate(static_cast<float>(TranslateX()), static_cast<float>(TranslateY()));
+  TZoomCanvas zoomed(canvas, static_cast<float>(fEditor->ZoomFactor() / fScreenScale));
+  fDraw.kC = &zoomed;
+  DrawItems(zoomed, fDraw, items, rect);
+  canvas.Restore();
+  fDraw.kC = &canvas;
 }
 
 void TPLNBackEditor::Draw(ISkCanvas& canvas, const QRectF& rect) {
@@ -679,7 +721,10 @@ bool TPLNBackEditor::ScrollPage(const TPageKey& key, qreal dpr) {
   return true;
 }
 
+// Reference lines follow the pointer, so they are drawn here and never enter the kept page.
 void TPLNBackEditor::DrawOverlay(ISkCanvas& canvas) {
+  DrawRefLines(canvas);
+  DrawEditText(canvas);
   DrawRichTextToolbar(canvas);
   PaintRulers(canvas);
   DrawAlignLines(canvas);
@@ -714,7 +759,6 @@ void TPLNBackEditor::DrawPage(ISkCanvas& canvas, TPLNDraw& draw, const QRectF& r
     TSkPaint paint;
     DrawGrid(zoomed, paint);
   }
-  DrawRefLines(zoomed);
   DrawItems(zoomed, draw, items, rect);
   canvas.Restore();
   draw.kC = &canvas;
@@ -739,6 +783,7 @@ void TPLNBackEditor::CollectItems(const QRectF& rect, std::vector<int>& out) con
     const TPLNBaseItem* item = host->GetItem(i);
     // Per-label copies stand in the preview's cells; the editor shows the originals.
     if (item->IsPreview() || !item->HasOptions(Opt::Visible)) continue;
+    if (fDragLayer && std::size_t(i) < fDragMask.size() && fDragMask[std::size_t(i)]) continue;
     const TORVBounds b = item->GetBounds();
     const TReach kind = ReachOf(*item);
     const double reach =

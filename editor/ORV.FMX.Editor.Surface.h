@@ -2,8 +2,10 @@
 // The editor's drawing surface: page placement, zoom fit, scrolling, every conversion between
 // screen pixels and document base units, and the painting of page, grid, items and rulers.
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPointF>
+#include <QRectF>
 #include <QThreadPool>
 #include <QTimer>
 #include <QWidget>
@@ -142,13 +144,88 @@ class TPLNBackEditor : public QWidget {
   QPointF Anchor;
   QPointF Current;
 
+  // ---- pointer interaction
+  // Pick tolerance handed to the document: the gap in base units at the drawing scale.
+  std::int64_t Tolerance() const;
+  // Grid rounding of a base coordinate: the nearest step, a remainder of exactly half a step
+  // rounding down; -1 while grid snapping is off.
+  std::int64_t GridX(std::int64_t v) const;
+  std::int64_t GridY(std::int64_t v) const;
+  static std::int64_t RoundToStep(std::int64_t v, std::int64_t step);
+  // Rounds the current base point to the grid and places the current screen point on it.
+  void AdjustGrid();
+  // The point on the horizontal or vertical through `anchor` nearest to `p` (ties go vertical).
+  static QPointF OrtoPoint(QPointF anchor, QPointF p);
+  // Hit test of the selection handles at a press; grabs the handle hit.
+  bool CheckDown(double x, double y);
+  // Cursor over the handle under the pointer.
+  void CheckMove(double x, double y);
+  // Stores the point just placed as the editor's base point and the previous point.
+  void SetBasePoint(std::int64_t x, std::int64_t y);
+  // An item-creating action starts (`flag`) or not: forgets the snapped point and the typed
+  // coordinates and takes the focus.
+  void IniEdition(bool flag);
+  bool CoordEntry() const { return fCoordEntry; }
+  std::int64_t BaseX() const { return fBaseX; }
+  std::int64_t BaseY() const { return fBaseY; }
+  const TORVRef& Ref() const { return fRef; }
+  // The handle point chosen by the last press (0: none), for Delete.
+  int ChosenPoint() const;
+  // Called by the editor on every change notification of the document.
+  void DocumentChanged(TORChange change, TORChangeValue value);
+  // While a handle or the selection is dragged, the kept page holds everything else and the
+  // selected items are drawn over it at every repaint: a move costs their drawing only.
+  bool InDragLayer() const { return fDragLayer; }
+
+  // ---- text being typed (plain text of the document's current text object)
+  bool Typing() const { return fTyping; }
+  const QString& EditText() const { return fEditText; }
+  int Caret() const { return fCaret; }
+  int SelStart() const { return fSelStart; }
+  int SelEnd() const { return fSelEnd; }
+  // Caret position from a click at screen x on the text being edited.
+  int CalcCursorPosFromClick(double x) const;
+  // Replaces the selected characters (or inserts at the caret) with `s` and hands the text on.
+  void InsertEditText(const QString& s);
+  // Caret movement: by one character or to a word boundary; `extend` grows the selection.
+  void MoveCaret(int to, bool extend);
+  // Backspace (kind 0) or Delete (kind 1) in the text being typed.
+  void DeleteEditChar(int kind);
+  void PasteFromClipBoard();
+  // Ends the typing of a plain text (`finish`), then repaints.
+  void ValidateImputText(bool finish);
+
+  // ---- in-place coordinate input
+  bool InputOpen() const { return fInputOpen; }
+  const QRectF& InputRect() const { return fInputRect; }
+  void PrepareInput();
+  // Adds a typed character to the coordinate input; false when refused.
+  bool InputChar(QChar c);
+  // Reads the input on Enter; false (input kept) when it does not parse.
+  bool ParseInput();
+  void InputText(std::int64_t x, std::int64_t y);
+  void InputValue(double value);
+  void ResetInputText(bool repaint);
+  void CloseInput();
+
+  // ---- keyboard
+  // Printable characters; true when used.
+  bool KeyChar(const QString& text);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  // Tab and Shift+Tab select the next and previous item instead of moving the focus.
+  bool focusNextPrevChild(bool) override { return false; }
 
  private:
+  friend class TPLNBaseEditor;
   struct TView;
   TView View() const;
   void PrepareDraw(TPLNDraw& draw, Canvas::ISkCanvas* canvas);
@@ -169,13 +246,59 @@ class TPLNBackEditor : public QWidget {
   void DrawOverlay(Canvas::ISkCanvas& canvas);
   std::int64_t Scale() const;
 
-  // Interactive editing draws into these: reference lines, selection points, the rich-text
-  // toolbar, the in-place input and the rubber band.
-  void DrawRefLines(Canvas::ISkCanvas&) {}
-  void DrawSelPoints(Canvas::ISkCanvas&) {}
+  // Interactive editing draws over the page (surface pixels): reference lines and marks,
+  // selection points, the rich-text toolbar, the in-place input and the rubber band.
+  void DrawRefLines(Canvas::ISkCanvas& canvas);
+  void DrawSelPoints(Canvas::ISkCanvas& canvas);
   void DrawRichTextToolbar(Canvas::ISkCanvas&) {}
-  void DrawInput(Canvas::ISkCanvas&) {}
-  void DrawRubberBand(Canvas::ISkCanvas&) {}
+  void DrawInput(Canvas::ISkCanvas& canvas);
+  void DrawRubberBand(Canvas::ISkCanvas& canvas);
+  void DrawEditText(Canvas::ISkCanvas& canvas);
+  // Screen position of a base point, unrounded.
+  QPointF ToScreen(const TORVPto& p) const;
+  QPointF ToScreen(std::int64_t x, std::int64_t y) const { return ToScreen(TORVPto{x, y}); }
+  bool OnPage(std::int64_t x, std::int64_t y) const;
+  // The snapped, grid-rounded or projected point of the pointer while drawing.
+  void TrackDrawPoint(double x, double y);
+  // Sends a pointer drag to the document.
+  void DragTo(std::int64_t x, std::int64_t y);
+  // Whether the document is dragging a handle, the selection or a rubber band.
+  bool CoreDragging() const;
+  // Text and font of the text object being typed into; false when there is none.
+  bool EditTextGeometry(QRectF& box, QString& family) const;
+  double EditCharX(int pos) const;
+  void EditTextChanged();
+  void SetEditCaret(int caret, bool extend);
+  void ResetPoints();
+  void BeginDragLayer();
+  void EndDragLayer();
+  void DrawDragLayer(Canvas::ISkCanvas& canvas, const QRectF& rect);
+
+  // Pointer state.
+  QPointF fPressPos;
+  std::int64_t fBaseX = 0, fBaseY = 0;        // current point in base units
+  std::int64_t fLastX = 0, fLastY = 0;        // base point of the last drag event
+  bool fPressed = false;                      // a left press was seen and not released
+  TORVRef fRef;
+  TMouseFilterS fFilter{70, 20};
+  QElapsedTimer fClock;
+  TPLNBaseItem* fChosenItem = nullptr;        // the item whose point handle was grabbed last
+  int fChosenPoint = 0;
+  bool fCoordEntry = false;
+  bool fWasDrawing = false;
+  // Text being typed.
+  bool fTyping = false;
+  const TPLNBaseItem* fEditItem = nullptr;
+  QString fEditText;
+  int fCaret = 0, fSelStart = 0, fSelEnd = 0, fSelAnchor = -1;
+  int fPressCaret = 0;
+  // Items drawn over the kept page during a drag (1-based indices) and their mask by index.
+  bool fDragLayer = false;
+  std::vector<int> fDragItems;
+  std::vector<char> fDragMask;
+  // In-place input box.
+  bool fInputOpen = false;
+  QRectF fInputRect;
 
   TPLNBaseEditor* fEditor;
   std::int32_t fDPIX = 96;

@@ -130,7 +130,14 @@ void TPLNBaseEditor::SetLabel(TPlanoraFMX* host) {
   fSurface->Resize();
 }
 
-void TPLNBaseEditor::UpdateCtrl(TORChange change, TORChangeValue) {
+void TPLNBaseEditor::UpdateCtrl(TORChange change, TORChangeValue value) {
+  fSurface->DocumentChanged(change, value);
+  // The drag's own changes: the kept page stays, the dragged items are drawn over it.
+  if (fSurface->InDragLayer() && (change == TORChange::Items || change == TORChange::Document ||
+                                  change == TORChange::Selection || change == TORChange::Modified)) {
+    fSurface->UpdateOverlay();
+    return;
+  }
   switch (change) {
     case TORChange::Document:
     case TORChange::Measure:
@@ -148,8 +155,17 @@ void TPLNBaseEditor::UpdateCtrl(TORChange change, TORChangeValue) {
     case TORChange::Layers:
       DrawEditor();
       break;
+    case TORChange::Find:
+      fSurface->ScrollItem(reinterpret_cast<const TPLNBaseItem*>(value));
+      DrawEditor();
+      break;
     case TORChange::Modified:
+    case TORChange::UndoRedo:
       break;  // nothing on the surface shows it
+    case TORChange::Action:
+    case TORChange::TextEditing:
+    case TORChange::StopTextEditing:
+      break;  // the surface's own state, above
   }
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "ORV.Base.h"
@@ -149,6 +150,33 @@ class TPLNBaseEditor : public QWidget, public IORObserver {
   // without a document or selection.
   double SizeSelection(int side) const;
 
+  // ---- editing commands
+  // Moves the selection so that its left (top, right, bottom) bound lies on the ruler guide;
+  // one undo step.
+  void AlignSelectedLeft();
+  void AlignSelectedTop();
+  void AlignSelectedRight();
+  void AlignSelectedBottom();
+  // Key commands of the surface (Qt key code and modifiers); true when the key was used.
+  bool InputKeyDown(int key, Qt::KeyboardModifiers modifiers);
+
+  // Pointer events on the page, before the surface handles them: button, shift state and the
+  // position in the document's unit.
+  using TMouseEvent = std::function<void(Qt::MouseButton, TShiftState, double, double)>;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseMove;
+  TMouseEvent OnMouseUp;
+
+  // ---- in-place coordinate input
+  const QString& InputTextValue() const { return fInputText; }
+  int InputCaret() const { return fInputCaret; }
+  // The last point placed or typed, base units (negative when none).
+  std::int64_t PrevBaseX() const { return fPrevX; }
+  std::int64_t PrevBaseY() const { return fPrevY; }
+  // The last point placed, base units and screen pixels.
+  std::int64_t BasePointX() const { return fBasePointX; }
+  std::int64_t BasePointY() const { return fBasePointY; }
+
   // ---- layout of the children on a 4 x 5 grid
   void AddCtrls();
   void AdjustCtrls();
@@ -236,6 +264,14 @@ class TPLNBaseEditor : public QWidget, public IORObserver {
   // Nudge steps in base units per drawing-scale unit.
   std::int32_t fMoveX = 1000;
   std::int32_t fMoveY = 1000;
+
+  void AlignSelected(int side);
+  // In-place input: text, caret, the previous point and the base point copy.
+  QString fInputText;
+  int fInputCaret = 0;
+  std::int64_t fPrevX = -1, fPrevY = -1;
+  std::int64_t fBasePointX = 0, fBasePointY = 0;
+  double fBaseScreenX = 0, fBaseScreenY = 0;
 };
 
 // The component applications place; all behaviour is in the base class.

@@ -192,6 +192,7 @@ TPLNBaseItem* TPLNFactory::AddBaseSector3P(TPLNBaseLabel* doc, std::int64_t x1, 
 
 TPLNBaseItem* TPLNFactory::AddPolyLine(TPLNBaseLabel* doc, const std::vector<float>& values) {
   CheckEven(values.size());
+  TBatch batch(doc);  // the defaults belong to the same undo step as the item
   auto* item = MakeList<TPLNPolyLine>(doc, values);
   PenDefaults(item, doc->GetActiveLayer(), true);
   doc->SortItemsZLayer();
@@ -199,6 +200,7 @@ TPLNBaseItem* TPLNFactory::AddPolyLine(TPLNBaseLabel* doc, const std::vector<flo
 }
 TPLNBaseItem* TPLNFactory::AddBasePolyLine(TPLNBaseLabel* doc, const std::vector<std::int64_t>& values) {
   CheckEven(values.size());
+  TBatch batch(doc);  // the defaults belong to the same undo step as the item
   auto* item = MakeList<TPLNPolyLine>(doc, values);
   PenDefaults(item, doc->GetActiveLayer(), true);
   doc->SortItemsZLayer();
@@ -208,6 +210,7 @@ TPLNBaseItem* TPLNFactory::AddBasePolyLine(TPLNBaseLabel* doc, const std::vector
 namespace {
 template <class V>
 TPLNBaseItem* PolygonFrom(TPLNBaseLabel* doc, const std::vector<V>& values) {
+  TBatch batch(doc);  // the defaults belong to the same undo step as the item
   return Finish2D(doc, MakeList<TPLNPolygon>(doc, values));
 }
 }  // namespace
@@ -225,6 +228,7 @@ TPLNBaseItem* TPLNFactory::AddBasePolygon(TPLNBaseLabel* doc, const std::vector<
 
 TPLNBaseItem* TPLNFactory::AddBezier(TPLNBaseLabel* doc, const std::vector<float>& values) {
   CheckEven(values.size());
+  TBatch batch(doc);  // the defaults belong to the same undo step as the item
   auto* item = MakeList<TPLNBezier>(doc, values);
   PenDefaults(item, doc->GetActiveLayer(), true);
   doc->SortItemsZLayer();
@@ -232,6 +236,7 @@ TPLNBaseItem* TPLNFactory::AddBezier(TPLNBaseLabel* doc, const std::vector<float
 }
 TPLNBaseItem* TPLNFactory::AddBaseBezier(TPLNBaseLabel* doc, const std::vector<std::int64_t>& values) {
   CheckEven(values.size());
+  TBatch batch(doc);  // the defaults belong to the same undo step as the item
   auto* item = MakeList<TPLNBezier>(doc, values);
   PenDefaults(item, doc->GetActiveLayer(), true);
   doc->SortItemsZLayer();
@@ -267,6 +272,28 @@ TPLNBaseItem* TPLNSharedFMX::AddBasePolygon(const std::vector<std::int64_t>& val
 }
 TPLNBaseItem* TPLNSharedFMX::AddBaseBezier(const std::vector<std::int64_t>& values) {
   return TPLNFactory::AddBaseBezier(this, values);
+}
+TPLNBaseItem* TPLNSharedFMX::AddBaseText(std::int64_t x, std::int64_t y) { return TPLNFactory::AddBaseText(this, x, y); }
+TPLNBaseItem* TPLNSharedFMX::AddBaseParagraph(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) {
+  return TPLNFactory::AddBaseParagraph(this, x, y, w, h);
+}
+TPLNBaseItem* TPLNSharedFMX::AddBaseArrowLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) {
+  return TPLNFactory::AddBaseArrowLine(this, x1, y1, x2, y2);
+}
+TPLNBaseItem* TPLNSharedFMX::AddBaseDim(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
+                                        std::int64_t x3, std::int64_t y3) {
+  return TPLNFactory::AddBaseDim(this, x1, y1, x2, y2, x3, y3);
+}
+TPLNBaseItem* TPLNSharedFMX::AddBaseDimRadius(std::int64_t cx, std::int64_t cy, std::int64_t r, double angle,
+                                              bool diameter, bool outside) {
+  if (diameter)
+    return outside ? TPLNFactory::AddBaseDimDiameter2(this, cx, cy, r, angle)
+                   : TPLNFactory::AddBaseDimDiameter1(this, cx, cy, r, angle);
+  return outside ? TPLNFactory::AddBaseDimRadial2(this, cx, cy, r, angle)
+                 : TPLNFactory::AddBaseDimRadial1(this, cx, cy, r, angle);
+}
+TPLNBaseItem* TPLNSharedFMX::AddBaseDimAngle(const std::vector<std::int64_t>& values) {
+  return TPLNFactory::AddBaseDimAngle(this, values);
 }
 
 }  // namespace Orv::Fmx

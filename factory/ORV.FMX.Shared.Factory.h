@@ -109,6 +109,14 @@ class TPLNSharedFMX : public TPLNBaseLabel {
   TPLNBaseItem* AddBasePolyLine(const std::vector<std::int64_t>& values) override;
   TPLNBaseItem* AddBasePolygon(const std::vector<std::int64_t>& values) override;
   TPLNBaseItem* AddBaseBezier(const std::vector<std::int64_t>& values) override;
+  TPLNBaseItem* AddBaseText(std::int64_t x, std::int64_t y) override;
+  TPLNBaseItem* AddBaseParagraph(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) override;
+  TPLNBaseItem* AddBaseArrowLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) override;
+  TPLNBaseItem* AddBaseDim(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, std::int64_t x3,
+                           std::int64_t y3) override;
+  TPLNBaseItem* AddBaseDimRadius(std::int64_t cx, std::int64_t cy, std::int64_t r, double angle, bool diameter,
+                                 bool outside) override;
+  TPLNBaseItem* AddBaseDimAngle(const std::vector<std::int64_t>& values) override;
 };
 
 }  // namespace Orv::Fmx

@@ -177,6 +177,8 @@ void AddTool(TPLNMCPServer* server, const QString& name, const QString& descript
                          try {
                            if (!doc) throw EToolError(QStringLiteral("%1: no document is open").arg(name));
                            CheckArgs(name, schema, args);
+                           // Each call is one undo step (a begin_update batch spans its calls).
+                           TPLNUndoGroup step(*doc);
                            return fn(doc, TArgs(args));
                          } catch (const EToolError& e) {
                            return ErrorResult(e.Text());

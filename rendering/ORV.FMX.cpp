@@ -81,6 +81,10 @@ TPLNBaseItem* TPlanoraFMX::CreateFromStream(TBinaryReader& reader, std::int32_t 
   return e->Read(this, version, reader, readType);
 }
 
+TPLNBaseItem* TPlanoraFMX::CreateItemFromRecord(TBinaryReader& reader, std::int32_t version) {
+  return CreateFromStream(reader, version, TORVReadType::File);
+}
+
 void TPlanoraFMX::ReadStream(QIODevice* stream) {
   TBinaryReader r(stream);
   BeginRead(false);

@@ -52,8 +52,32 @@ class TPlanoraFMX : public TPLNSharedFMX {
   // Reads a kind code and the item it announces; an unknown code yields no item and consumes
   // only the four bytes of the code.
   TPLNBaseItem* CreateFromStream(TBinaryReader& reader, std::int32_t version, TORVReadType readType);
+  TPLNBaseItem* CreateItemFromRecord(TBinaryReader& reader, std::int32_t version) override;
   void CreateElementFromStream(QIODevice* stream) override;
   void PasteSelection() override;
+
+  // ---- clipboard between windows and applications
+  // The system clipboard holds the selected items' JSON records in a small object marked with
+  // kClipboardMarker, as text and under kClipboardMime, so other documents and applications can
+  // take them and foreign text is told apart.
+  static constexpr const char* kClipboardMime = "application/x-planora-items+json";
+  static constexpr const char* kClipboardMarker = "PlanoraItems";
+  // Copies the selection to the document's own clipboard stream and to the system clipboard.
+  // False, and nothing copied, without a selection.
+  bool CopyToClipboard();
+  // Copies, then deletes the selection, as one undo step.
+  bool CutToClipboard();
+  // Pastes the items on the system clipboard as one undo step: new identifiers, selected, moved
+  // clear of identical items at the same place. With nothing on the system clipboard, pastes the
+  // document's own clipboard stream. Foreign or damaged text raises EPLNError and changes
+  // nothing. False when there was nothing to paste.
+  bool PasteFromClipboard();
+  // Whether PasteFromClipboard has something of ours to paste (the items are not parsed).
+  bool CanPasteFromClipboard();
+  // The selected items in the system clipboard's form, in drawing order.
+  QByteArray SelectionClipboardText() const;
+  // Pastes items given in that form, as PasteFromClipboard does.
+  bool PasteClipboardText(const QByteArray& text);
 
   // Items of unknown kinds skipped by the last JSON load.
   int SkippedItems() const { return fSkipped; }

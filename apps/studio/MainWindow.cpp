@@ -3,16 +3,22 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
 #include <QSettings>
 #include <QStatusBar>
+#include <QToolBar>
 
 #include "ORV.FMX.Editor.h"
 #include "ORV.FMX.Export.h"
@@ -31,15 +37,181 @@ const char* kDrawingFilter = "Drawings (*.json *.eti);;All files (*)";
 const char* kExportFilter =
     "PDF (*.pdf);;XPS (*.xps);;PNG image (*.png);;JPEG image (*.jpg *.jpeg);;BMP image (*.bmp);;GIF image (*.gif)";
 
-// The main window hears every change of its drawing, for the title's modified mark.
+// The main window hears every change of its drawing: the title's modified mark, the edit
+// commands' state and the palette's tool follow it.
 class TDocWatch : public IORObserver {
  public:
-  explicit TDocWatch(std::function<void()> fn) : fFn(std::move(fn)) {}
-  void UpdateCtrl(TORChange, TORChangeValue) override { fFn(); }
+  explicit TDocWatch(std::function<void(TORChange)> fn) : fFn(std::move(fn)) {}
+  void UpdateCtrl(TORChange change, TORChangeValue) override { fFn(change); }
 
  private:
-  std::function<void()> fFn;
+  std::function<void(TORChange)> fFn;
 };
+
+// One tool of the palette.
+struct TTool {
+  TORVDrawKind Kind;
+  const char* Name;   // object name after "tool"
+  const char* Label;
+};
+
+const TTool kTools[] = {
+    {TORVDrawKind::None, "Select", "Select"},
+    {TORVDrawKind::Point, "Point", "Point"},
+    {TORVDrawKind::Line, "Line", "Line"},
+    {TORVDrawKind::ArrowLine, "ArrowLine", "Arrow line"},
+    {TORVDrawKind::PolyLine, "PolyLine", "Polyline"},
+    {TORVDrawKind::Polygon, "Polygon", "Polygon"},
+    {TORVDrawKind::Bezier, "Bezier", "Bezier"},
+    {TORVDrawKind::Rectangle, "Rectangle", "Rectangle"},
+    {TORVDrawKind::Ellipse, "Ellipse", "Ellipse"},
+    {TORVDrawKind::Circle, "Circle", "Circle"},
+    {TORVDrawKind::Circle3P, "Circle3P", "Circle by 3 points"},
+    {TORVDrawKind::Arc, "Arc", "Arc"},
+    {TORVDrawKind::Sector, "Sector", "Sector"},
+    {TORVDrawKind::Text, "Text", "Text"},
+    {TORVDrawKind::Paragraph, "Paragraph", "Paragraph"},
+    {TORVDrawKind::Dim, "Dim", "Dimension"},
+    {TORVDrawKind::DimRadial, "DimRadial", "Radial dim."},
+    {TORVDrawKind::DimDiameter, "DimDiameter", "Diameter dim."},
+    {TORVDrawKind::DimAngle, "DimAngle", "Angle dim."},
+};
+
+void ArrowHead(QPainter& p, QPointF tip, QPointF from) {
+  const QLineF l(tip, from);
+  QLineF a = l, b = l;
+  a.setLength(5);
+  b.setLength(5);
+  a.setAngle(l.angle() + 25);
+  b.setAngle(l.angle() - 25);
+  p.drawLine(a);
+  p.drawLine(b);
+}
+
+// The palette's pictures, drawn rather than shipped: sharp at any scale and in any theme.
+QIcon ToolIcon(TORVDrawKind kind) {
+  constexpr int kSize = 24;
+  QPixmap pm(kSize, kSize);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  const QPointF c(12, 12);
+  auto dot = [&](QPointF at) {
+    p.save();
+    p.setBrush(p.pen().color());
+    p.drawEllipse(at, 1.8, 1.8);
+    p.restore();
+  };
+  switch (kind) {
+    case TORVDrawKind::None: {
+      const QPolygonF arrow{{7, 3}, {7, 19}, {11, 15}, {14, 21}, {16, 20}, {13, 14}, {18, 14}};
+      p.setBrush(QColor(0x20, 0x20, 0x20));
+      p.drawPolygon(arrow);
+      break;
+    }
+    case TORVDrawKind::Point:
+      p.drawLine(QPointF(6, 12), QPointF(18, 12));
+      p.drawLine(QPointF(12, 6), QPointF(12, 18));
+      dot(c);
+      break;
+    case TORVDrawKind::Line:
+      p.drawLine(QPointF(4, 20), QPointF(20, 4));
+      break;
+    case TORVDrawKind::ArrowLine:
+      p.drawLine(QPointF(4, 20), QPointF(20, 4));
+      ArrowHead(p, QPointF(20, 4), QPointF(4, 20));
+      break;
+    case TORVDrawKind::PolyLine:
+      p.drawPolyline(QPolygonF{{3, 18}, {9, 6}, {14, 16}, {21, 5}});
+      break;
+    case TORVDrawKind::Polygon:
+      p.drawPolygon(QPolygonF{{12, 3}, {21, 10}, {17, 20}, {7, 20}, {3, 10}});
+      break;
+    case TORVDrawKind::Bezier: {
+      QPainterPath path(QPointF(3, 19));
+      path.cubicTo(QPointF(6, 2), QPointF(18, 22), QPointF(21, 5));
+      p.drawPath(path);
+      dot(QPointF(3, 19));
+      dot(QPointF(21, 5));
+      break;
+    }
+    case TORVDrawKind::Rectangle:
+      p.drawRect(QRectF(4, 6, 16, 12));
+      break;
+    case TORVDrawKind::Ellipse:
+      p.drawEllipse(QRectF(3, 7, 18, 10));
+      break;
+    case TORVDrawKind::Circle:
+      p.drawEllipse(c, 8, 8);
+      dot(c);
+      break;
+    case TORVDrawKind::Circle3P:
+      p.drawEllipse(c, 8, 8);
+      dot(QPointF(4, 12));
+      dot(QPointF(17.7, 6.3));
+      dot(QPointF(17.7, 17.7));
+      break;
+    case TORVDrawKind::Arc:
+      p.drawArc(QRectF(4, 6, 16, 16), 0, 180 * 16);
+      break;
+    case TORVDrawKind::Sector:
+      p.drawPie(QRectF(4, 4, 16, 16), 30 * 16, 240 * 16);
+      break;
+    case TORVDrawKind::Text:
+    case TORVDrawKind::Paragraph: {
+      if (kind == TORVDrawKind::Paragraph) {
+        p.drawRect(QRectF(3, 3, 18, 18));
+        for (double y : {8.0, 12.0, 16.0}) p.drawLine(QPointF(6, y), QPointF(y == 16.0 ? 13 : 18, y));
+        break;
+      }
+      QFont f = p.font();
+      f.setPixelSize(18);
+      f.setBold(true);
+      p.setFont(f);
+      p.drawText(QRectF(0, 0, kSize, kSize), Qt::AlignCenter, QStringLiteral("A"));
+      break;
+    }
+    case TORVDrawKind::Dim:
+      p.drawLine(QPointF(4, 6), QPointF(4, 20));
+      p.drawLine(QPointF(20, 6), QPointF(20, 20));
+      p.drawLine(QPointF(4, 10), QPointF(20, 10));
+      ArrowHead(p, QPointF(4, 10), QPointF(20, 10));
+      ArrowHead(p, QPointF(20, 10), QPointF(4, 10));
+      break;
+    case TORVDrawKind::DimRadial:
+      p.drawEllipse(c, 9, 9);
+      p.drawLine(c, QPointF(18.4, 5.6));
+      ArrowHead(p, QPointF(18.4, 5.6), c);
+      dot(c);
+      break;
+    case TORVDrawKind::DimDiameter:
+      p.drawEllipse(c, 9, 9);
+      p.drawLine(QPointF(5.6, 18.4), QPointF(18.4, 5.6));
+      ArrowHead(p, QPointF(18.4, 5.6), QPointF(5.6, 18.4));
+      ArrowHead(p, QPointF(5.6, 18.4), QPointF(18.4, 5.6));
+      break;
+    case TORVDrawKind::DimAngle:
+      p.drawLine(QPointF(3, 20), QPointF(21, 20));
+      p.drawLine(QPointF(3, 20), QPointF(16, 5));
+      p.drawArc(QRectF(-9, 8, 24, 24), 0, 49 * 16);
+      break;
+    case TORVDrawKind::Count:
+      break;
+  }
+  p.end();
+  return QIcon(pm);
+}
+
+// The key sequences of a standard command, plus `extra` where the platform lacks it.
+QList<QKeySequence> Keys(QKeySequence::StandardKey key, const QKeySequence& extra = {}) {
+  QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+  if (!extra.isEmpty() && !keys.contains(extra)) keys << extra;
+  return keys;
+}
+
+// How far Duplicate moves its copies: 5 mm on paper.
+constexpr std::int64_t kDuplicateStep = 5000;
 
 }  // namespace
 
@@ -62,8 +234,17 @@ TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* par
   connect(fEditor, &TPLNBaseEditor::ZoomChanged, this, &TMainWindow::ShowZoom);
 
   BuildMenus();
-  fWatch = std::make_unique<TDocWatch>([this] { UpdateTitle(); });
+  BuildToolPalette();
+  fWatch = std::make_unique<TDocWatch>([this](TORChange change) { DocumentChanged(static_cast<int>(change)); });
   fDoc->AddObserver(fWatch.get());
+  fDoc->OnUndoRedoEvent = [this] { UpdateEditActions(); };
+  fEditor->Surface()->installEventFilter(this);
+  // What another window or application copies changes what Paste offers.
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+    fCanPaste = fDoc->CanPasteFromClipboard();
+    UpdateEditActions();
+  });
+  fCanPaste = fDoc->CanPasteFromClipboard();
 
   QSettings s;
   if (!restoreGeometry(s.value(QStringLiteral("window/geometry")).toByteArray())) resize(1100, 780);
@@ -74,10 +255,12 @@ TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* par
   UpdateRecentMenu();
   UpdateTitle();
   ShowZoom();
+  UpdateEditActions();
 }
 
 TMainWindow::~TMainWindow() {
   fDoc->RemoveObserver(fWatch.get());
+  fDoc->OnUndoRedoEvent = nullptr;
   // The editor observes the document too: detach it before the document goes.
   fEditor->SetLabel(nullptr);
 }
@@ -99,6 +282,8 @@ void TMainWindow::BuildMenus() {
   file->addAction(tr("&Print…"), QKeySequence::Print, this, [this] { PrintDialog(); });
   file->addSeparator();
   file->addAction(tr("&Quit"), QKeySequence::Quit, this, [this] { close(); });
+
+  BuildEditMenu();
 
   QMenu* view = menuBar()->addMenu(tr("&View"));
   view->addAction(tr("Zoom &In"), QKeySequence::ZoomIn, this, [this] { fEditor->IncZoom(); });
@@ -129,6 +314,199 @@ void TMainWindow::BuildMenus() {
     });
   }
   fGridGroup->actions()[0]->setChecked(true);
+}
+
+void TMainWindow::BuildEditMenu() {
+  QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+  auto add = [&](const char* name, const QString& text, const QList<QKeySequence>& keys, std::function<void()> fn) {
+    QAction* a = edit->addAction(text);
+    a->setObjectName(QLatin1String(name));
+    a->setShortcuts(keys);
+    connect(a, &QAction::triggered, this, std::move(fn));
+    return a;
+  };
+  // Undo and redo walk the history themselves: no group around them.
+  fUndo = add("editUndo", tr("&Undo"), Keys(QKeySequence::Undo),
+              [this] { RunEdit(tr("Undo"), [this] { fDoc->Undo(); return true; }, false); });
+  fRedo = add("editRedo", tr("&Redo"), Keys(QKeySequence::Redo, QKeySequence(Qt::CTRL | Qt::Key_Y)),
+              [this] { RunEdit(tr("Redo"), [this] { fDoc->Redo(); return true; }, false); });
+  edit->addSeparator();
+  fCut = add("editCut", tr("Cu&t"), Keys(QKeySequence::Cut), [this] { CutItems(); });
+  fCopy = add("editCopy", tr("&Copy"), Keys(QKeySequence::Copy), [this] { CopyItems(); });
+  fPaste = add("editPaste", tr("&Paste"), Keys(QKeySequence::Paste), [this] { PasteItems(); });
+  fDuplicate = add("editDuplicate", tr("D&uplicate"), {QKeySequence(Qt::CTRL | Qt::Key_D)}, [this] {
+    RunEdit(tr("Duplicate"), [this] {
+      fDoc->DuplicateSelection(kDuplicateStep * fDoc->GetCoordMultiplier());
+      return true;
+    });
+  });
+  fDelete = add("editDelete", tr("&Delete"), Keys(QKeySequence::Delete), [this] {
+    RunEdit(tr("Delete"), [this] {
+      fDoc->DeleteSelection();
+      return true;
+    });
+  });
+  edit->addSeparator();
+  // To the rulers' guide lines, as the editor's commands do it.
+  const std::pair<const char*, void (TPLNBaseEditor::*)()> aligns[] = {
+      {"Left", &TPLNBaseEditor::AlignSelectedLeft},
+      {"Top", &TPLNBaseEditor::AlignSelectedTop},
+      {"Right", &TPLNBaseEditor::AlignSelectedRight},
+      {"Bottom", &TPLNBaseEditor::AlignSelectedBottom},
+  };
+  QMenu* align = edit->addMenu(tr("Ali&gn"));
+  for (const auto& [side, fn] : aligns) {
+    QAction* a = align->addAction(tr(side));
+    a->setObjectName(QStringLiteral("editAlign") + QLatin1String(side));
+    connect(a, &QAction::triggered, this, [this, fn] {
+      RunEdit(tr("Align"), [this, fn] {
+        (fEditor->*fn)();
+        return true;
+      });
+    });
+    fAlign.push_back(a);
+  }
+  edit->addSeparator();
+  fSelectAll = add("editSelectAll", tr("Select &All"), Keys(QKeySequence::SelectAll), [this] {
+    fDoc->SelectAll();
+    UpdateEditActions();
+  });
+  edit->addSeparator();
+  // The editor keeps these settings and shows them in its indicators; the menu mirrors them.
+  fSnap = add("editSnap", tr("&Snap to Grid"), {QKeySequence(Qt::Key_F9)}, [this] {
+    const std::uint16_t snap = fEditor->GetSnap();
+    fEditor->SetSnap(fSnap->isChecked() ? std::uint16_t(snap | snGrid) : std::uint16_t(snap & ~snGrid));
+  });
+  fSnap->setCheckable(true);
+  fOrto = add("editOrto", tr("&Orthogonal"), {QKeySequence(Qt::Key_F8)}, [this] { fEditor->SetOrtoLines(fOrto->isChecked()); });
+  fOrto->setCheckable(true);
+}
+
+void TMainWindow::BuildToolPalette() {
+  fTools = new QToolBar(tr("Tools"), this);
+  fTools->setObjectName(QStringLiteral("tools"));
+  fTools->setIconSize(QSize(24, 24));
+  addToolBar(Qt::LeftToolBarArea, fTools);
+  fToolGroup = new QActionGroup(this);
+  fToolGroup->setExclusive(true);
+  for (const TTool& t : kTools) {
+    QAction* a = fTools->addAction(ToolIcon(t.Kind), tr(t.Label));
+    a->setObjectName(QStringLiteral("tool") + QLatin1String(t.Name));
+    a->setCheckable(true);
+    a->setData(static_cast<int>(t.Kind));
+    fToolGroup->addAction(a);
+    const TORVDrawKind kind = t.Kind;
+    connect(a, &QAction::triggered, this, [this, kind] {
+      if (kind == TORVDrawKind::None)
+        fDoc->ResetAction();
+      else
+        fDoc->StartAction(kind);
+      // The core may refuse a tool: show what it really does.
+      SyncTool();
+      fEditor->Surface()->setFocus();
+    });
+  }
+  fToolGroup->actions().first()->setChecked(true);
+}
+
+void TMainWindow::SyncTool() {
+  const TAct& act = fDoc->Act();
+  const TORVDrawKind kind = act.IsDrawing() ? act.Kind : TORVDrawKind::None;
+  for (QAction* a : fToolGroup->actions())
+    if (a->data().toInt() == static_cast<int>(kind)) {
+      if (!a->isChecked()) a->setChecked(true);
+      return;
+    }
+  fToolGroup->actions().first()->setChecked(true);
+}
+
+void TMainWindow::DocumentChanged(int change) {
+  switch (static_cast<TORChange>(change)) {
+    case TORChange::Document:
+    case TORChange::Action:
+    case TORChange::StopTextEditing:
+      SyncTool();
+      break;
+    default:
+      break;
+  }
+  UpdateTitle();
+  UpdateEditActions();
+}
+
+void TMainWindow::UpdateEditActions() {
+  if (!fUndo) return;
+  // While a text is typed into, the keys of these commands belong to the text.
+  const bool typing = fDoc->Act().IsText();
+  const bool selection = !typing && fDoc->GetSelectionCount() > 0;
+  fUndo->setEnabled(!typing && fDoc->CanUndo());
+  fRedo->setEnabled(!typing && fDoc->CanRedo());
+  fCut->setEnabled(selection);
+  fCopy->setEnabled(selection);
+  fDuplicate->setEnabled(selection);
+  fDelete->setEnabled(selection);
+  for (QAction* a : fAlign) a->setEnabled(selection);
+  fPaste->setEnabled(!typing && fCanPaste);
+  fSelectAll->setEnabled(!typing && fDoc->GetItemsCount() > 0);
+  fSnap->setChecked((fEditor->GetSnap() & snGrid) != 0);
+  fOrto->setChecked(fEditor->GetOrtoLines());
+}
+
+bool TMainWindow::RunEdit(const QString& title, const std::function<bool()>& fn, bool group) {
+  bool done = false;
+  try {
+    if (group) {
+      TPLNUndoGroup step(*fDoc);
+      done = fn();
+    } else {
+      done = fn();
+    }
+  } catch (const std::exception& e) {
+    fServices->Error(this, title, QString::fromUtf8(e.what()));
+    done = false;
+  }
+  // Copies and duplicates fill the document's own clipboard stream too.
+  fCanPaste = fDoc->CanPasteFromClipboard();
+  UpdateEditActions();
+  return done;
+}
+
+bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
+  // Menu shortcuts come before the focused widget's keys. While text or a coordinate is typed,
+  // or a handle point is chosen for Delete, the editor's surface must get the key instead.
+  if (watched == fEditor->Surface() && event->type() == QEvent::ShortcutOverride) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const TPLNBackEditor* surface = fEditor->Surface();
+    const bool erase = key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace;
+    const bool coordinate = surface->CoordEntry() && fDoc->Act().IsDrawing();
+    if (surface->Typing() || (erase && (coordinate || surface->ChosenPoint() != 0))) {
+      event->accept();
+      return true;
+    }
+  }
+  // With Paste disabled its key reaches the surface, whose own paste would bring back the last
+  // items copied here even though the clipboard now holds something else.
+  if (watched == fEditor->Surface() && event->type() == QEvent::KeyPress && !fPaste->isEnabled() &&
+      !fEditor->Surface()->Typing() && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste) &&
+      !(fDoc->Act().IsDrawing() && fDoc->Act().Kind == TORVDrawKind::Text))
+    return true;
+  return QMainWindow::eventFilter(watched, event);
+}
+
+bool TMainWindow::CopyItems() {
+  return RunEdit(tr("Copy"), [this] { return fDoc->CopyToClipboard(); }, false);
+}
+
+bool TMainWindow::CutItems() {
+  return RunEdit(tr("Cut"), [this] { return fDoc->CutToClipboard(); });
+}
+
+bool TMainWindow::PasteItems() {
+  return RunEdit(tr("Paste"), [this] { return fDoc->PasteFromClipboard(); });
+}
+
+QAction* TMainWindow::Action(const QString& name) const {
+  return name.isEmpty() ? nullptr : findChild<QAction*>(name);
 }
 
 QStringList TMainWindow::RecentFiles() const {
@@ -185,6 +563,7 @@ bool TMainWindow::OpenFile(const QString& path) {
     fServices->Error(this, tr("Open drawing"), QString::fromUtf8(e.what()));
     return false;
   }
+  fDoc->ClearUndo();
   fFile = QFileInfo(path).absoluteFilePath();
   if (fDoc->ImageFolder.isEmpty()) fDoc->ImageFolder = QFileInfo(path).absolutePath();
   if (fDoc->SkippedItems() > 0)
@@ -239,6 +618,7 @@ bool TMainWindow::NewDrawing() {
   if (!MaybeSave()) return false;
   TPlanoraFMX empty;
   fDoc->TakeOver(empty);
+  fDoc->ClearUndo();
   fFile.clear();
   fEditor->SetZoom(TORVZoom::zmFitAll);
   UpdateTitle();

@@ -1,10 +1,12 @@
 #pragma once
-// Planora Studio's main window: the editor over one drawing, with the file, view and output
-// commands around it.
+// Planora Studio's main window: the editor over one drawing, with the file, edit, view and
+// output commands around it and a palette of drawing tools.
 
 #include <QMainWindow>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "StudioServices.h"
 
@@ -12,6 +14,7 @@ class QAction;
 class QActionGroup;
 class QLabel;
 class QMenu;
+class QToolBar;
 
 namespace Orv {
 class IORObserver;
@@ -40,6 +43,20 @@ class TMainWindow : public QMainWindow {
   // Renders the current page in the format of the file's extension.
   bool ExportTo(const QString& path);
 
+  // Edit commands, as the Edit menu runs them; false (the user told why, when there is a
+  // reason) when nothing changed.
+  bool CopyItems();
+  bool CutItems();
+  bool PasteItems();
+  // The action of an edit command ("editUndo", "editRedo", "editCut", "editCopy", "editPaste",
+  // "editDuplicate", "editDelete", "editAlignLeft" (Top, Right, Bottom), "editSelectAll",
+  // "editSnap", "editOrto") or of a tool ("toolSelect", "toolLine", ...); null for an unknown
+  // name.
+  QAction* Action(const QString& name) const;
+  QToolBar* ToolPalette() const { return fTools; }
+  // Enables the edit commands after the document, its history and the clipboard.
+  void UpdateEditActions();
+
   Orv::Fmx::TPlanoraFMX& Document() { return *fDoc; }
   Orv::Fmx::TPLNEditor& Editor() { return *fEditor; }
   QString CurrentFile() const { return fFile; }
@@ -52,9 +69,17 @@ class TMainWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildMenus();
+  void BuildEditMenu();
+  void BuildToolPalette();
+  void DocumentChanged(int change);
+  // The palette shows the tool of the document's current action.
+  void SyncTool();
+  // Runs an edit command as one undo step; an error is shown, not thrown.
+  bool RunEdit(const QString& title, const std::function<bool()>& fn, bool group = true);
   void UpdateTitle();
   void UpdateRecentMenu();
   void AddRecent(const QString& path);
@@ -73,6 +98,22 @@ class TMainWindow : public QMainWindow {
   QMenu* fRecentMenu = nullptr;
   QAction* fRulersAction = nullptr;
   QActionGroup* fGridGroup = nullptr;
+  QActionGroup* fToolGroup = nullptr;
+  QToolBar* fTools = nullptr;
+  QAction* fUndo = nullptr;
+  QAction* fRedo = nullptr;
+  QAction* fCut = nullptr;
+  QAction* fCopy = nullptr;
+  QAction* fPaste = nullptr;
+  QAction* fDuplicate = nullptr;
+  QAction* fDelete = nullptr;
+  QAction* fSelectAll = nullptr;
+  QAction* fSnap = nullptr;
+  QAction* fOrto = nullptr;
+  std::vector<QAction*> fAlign;
+  // Whether Paste has something: asked when the clipboard or the document's own stream changes,
+  // not at every change of the drawing (another application's clipboard is a round trip away).
+  bool fCanPaste = false;
   QLabel* fPosition = nullptr;
   QLabel* fZoom = nullptr;
 };

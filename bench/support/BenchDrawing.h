@@ -3,6 +3,8 @@
 
 #include <malloc.h>
 
+#include <memory>
+
 #include "ORV.FMX.h"
 
 namespace PlanoraBench {
@@ -22,6 +24,16 @@ inline void FillShapeMix(Orv::Fmx::TPlanoraFMX& doc, int n) {
     }
   }
   doc.EndUpdate();
+}
+
+// One shape-mix drawing of `n` items per program, made at first use and kept.
+inline Orv::Fmx::TPlanoraFMX& SharedShapeMix(int n) {
+  static const auto doc = [n] {
+    auto d = std::make_unique<Orv::Fmx::TPlanoraFMX>();
+    FillShapeMix(*d, n);
+    return d;
+  }();
+  return *doc;
 }
 
 // Heap in use counted by the allocator, large blocks (mapped on their own) included; RSS would

@@ -1,0 +1,973 @@
+// Pointer and keyboard input of the editor's surface: press routing, handle hit tests, snapping,
+// the drag of the selection, typing into a text item and the in-place coordinate input.
+#include <QClipboard>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QMouseEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "ORV.FMX.Editor.h"
+#include "ORV.FMX.Editor.Surface.h"
+#include "ORV.FMX.h"
+#include "ORV.Text.h"
+#include "ORV.Utils.h"
+
+namespace Orv::Fmx {
+
+using namespace Orv::Canvas;
+
+namespace {
+
+TShiftState ShiftOf(Qt::KeyboardModifiers m, Qt::MouseButtons buttons) {
+  TShiftState s = Shift::None;
+  if (m & Qt::ShiftModifier) s |= Shift::Shift;
+  if (m & Qt::ControlModifier) s |= Shift::Ctrl;
+  if (m & Qt::AltModifier) s |= Shift::Alt;
+  if (buttons & Qt::LeftButton) s |= Shift::Left;
+  if (buttons & Qt::RightButton) s |= Shift::Right;
+  if (buttons & Qt::MiddleButton) s |= Shift::Middle;
+  return s;
+}
+
+// Orthogonal drawing and the tangent and perpendicular snaps apply to straight segments.
+bool IsSegmentKind(TORVDrawKind k) { return k == TORVDrawKind::Line || k == TORVDrawKind::PolyLine; }
+bool TakesTangents(TORVDrawKind k) {
+  return IsSegmentKind(k) || k == TORVDrawKind::Polygon || k == TORVDrawKind::Arc;
+}
+
+// Text and font of a plain text item; false for other kinds.
+bool TextOf(const TPLNBaseItem* item, QString* text, QString* family) {
+  if (const auto* t = dynamic_cast<const Text::TPLNBaseText*>(item)) {
+    if (text) *text = t->GetText();
+    if (family) *family = t->GetFontName();
+    return true;
+  }
+  if (const auto* p = dynamic_cast<const Text::TPLNBasePara*>(item)) {
+    if (text) *text = p->GetText();
+    if (family) *family = p->GetFontName();
+    return true;
+  }
+  return false;
+}
+
+Qt::CursorShape CursorOf(TORVHandleKind k) {
+  switch (k) {
+    case TORVHandleKind::SizeNW:
+    case TORVHandleKind::SizeSE:
+      return Qt::SizeFDiagCursor;
+    case TORVHandleKind::SizeNE:
+    case TORVHandleKind::SizeSW:
+      return Qt::SizeBDiagCursor;
+    case TORVHandleKind::SizeN:
+    case TORVHandleKind::SizeS:
+      return Qt::SizeVerCursor;
+    case TORVHandleKind::SizeE:
+    case TORVHandleKind::SizeW:
+      return Qt::SizeHorCursor;
+    case TORVHandleKind::InsertPoint:
+      return Qt::CrossCursor;
+    case TORVHandleKind::Fixed:
+      return Qt::ArrowCursor;
+    default:
+      return Qt::SizeAllCursor;
+  }
+}
+
+bool IsSizeKind(TORVHandleKind k) { return k >= TORVHandleKind::SizeNW && k <= TORVHandleKind::SizeW; }
+
+}  // namespace
+
+// ---------------------------------------------------------------- pointer geometry
+
+std::int64_t TPLNBackEditor::Tolerance() const { return std::int64_t(fGapBase) * Scale(); }
+
+std::int64_t TPLNBackEditor::RoundToStep(std::int64_t v, std::int64_t step) {
+  if (step <= 0) return v;
+  std::int64_t n = v / step;
+  if (v % step > step / 2) ++n;
+  return n * step;
+}
+
+std::int64_t TPLNBackEditor::GridX(std::int64_t v) const {
+  return (fEditor->GetSnap() & snGrid) ? RoundToStep(v, fEditor->Grid().BaseIncX()) : -1;
+}
+
+std::int64_t TPLNBackEditor::GridY(std::int64_t v) const {
+  return (fEditor->GetSnap() & snGrid) ? RoundToStep(v, fEditor->Grid().BaseIncY()) : -1;
+}
+
+void TPLNBackEditor::AdjustGrid() {
+  fBaseX = RoundToStep(fBaseX, fEditor->Grid().BaseIncX());
+  fBaseY = RoundToStep(fBaseY, fEditor->Grid().BaseIncY());
+  const QPointF p = ToScreen(fBaseX, fBaseY);
+  Current = QPointF(std::round(p.x()), std::round(p.y()));
+}
+
+QPointF TPLNBackEditor::OrtoPoint(QPointF anchor, QPointF p) {
+  if (std::abs(p.x() - anchor.x()) <= std::abs(p.y() - anchor.y())) return {anchor.x(), p.y()};
+  return {p.x(), anchor.y()};
+}
+
+QPointF TPLNBackEditor::ToScreen(const TORVPto& p) const {
+  const double k = fEditor->ZoomFactor() / (double(Scale()) * 25400.0);
+  return {p.X * fDPIX * k + TranslateX(), p.Y * fDPIY * k + TranslateY()};
+}
+
+bool TPLNBackEditor::OnPage(std::int64_t x, std::int64_t y) const {
+  const std::int64_t s = Scale();
+  return x >= 0 && y >= 0 && x <= fPageBaseW * s && y <= fPageBaseH * s;
+}
+
+bool TPLNBackEditor::CoreDragging() const {
+  const TPlanoraFMX* host = fEditor->GetLabel();
+  if (!host) return false;
+  const TAct& a = host->Act();
+  return a.Move != TORVMoveKind::None || a.Action == TORVAction::Move;
+}
+
+int TPLNBackEditor::ChosenPoint() const {
+  const TPlanoraFMX* host = fEditor->GetLabel();
+  if (!host || fChosenPoint <= 0 || host->GetSelectionCount() != 1 || host->GetSelection(1) != fChosenItem) return 0;
+  return fChosenPoint;
+}
+
+void TPLNBackEditor::SetBasePoint(std::int64_t x, std::int64_t y) {
+  fEditor->fBasePointX = x;
+  fEditor->fBasePointY = y;
+  const QPointF p = ToScreen(x, y);
+  fEditor->fBaseScreenX = p.x();
+  fEditor->fBaseScreenY = p.y();
+  fEditor->fPrevX = x;
+  fEditor->fPrevY = y;
+}
+
+void TPLNBackEditor::IniEdition(bool flag) {
+  fCoordEntry = flag;
+  fRef.Reset();
+  CloseInput();
+  ResetInputText(false);
+  setFocus();
+}
+
+void TPLNBackEditor::ResetPoints() {
+  Anchor = Current;
+  fPressed = false;
+  fRef.Reset();
+}
+
+// ---------------------------------------------------------------- handles
+
+bool TPLNBackEditor::CheckDown(double x, double y) {
+  TPlanoraFMX* host = fEditor->GetLabel();
+  if (!host || x < CMX() || x > MaxX() || y < CMY() || y > MaxY()) return false;
+  TAct& a = host->Act();
+  const int n = host->GetSelPointCount();
+  // Rotation handles first and wider: they sit close to the corner handles.
+  for (int pass = 0; pass < 2; ++pass) {
+    if (pass == 1 && a.IsText()) break;
+    for (int i = 1; i <= n; ++i) {
+      const TORVSelPoint sp = host->GetSelPoint(i);
+      if ((sp.Kind == TORVHandleKind::Rotate) != (pass == 0) || sp.Kind == TORVHandleKind::Fixed) continue;
+      const QPointF p = ToScreen(sp.P);
+      if (!CursorOnPosS(p.x(), p.y(), pass == 0 ? 8 : 4, x, y)) continue;
+      Anchor = Current = QPointF(x, y);
+      fBaseX = fLastX = BaseMMX(x);
+      fBaseY = fLastY = BaseMMY(y);
+      const int index = sp.Index == 0 && IsSizeKind(sp.Kind) ? static_cast<int>(sp.Kind) : sp.Index;
+      a.SetMove(MoveKindOf(sp.Kind), index, TORVPto{fBaseX, fBaseY});
+      if (sp.Kind == TORVHandleKind::Point) {
+        fChosenItem = sp.Item;
+        fChosenPoint = sp.Index;
+      } else {
+        fChosenItem = nullptr;
+        fChosenPoint = 0;
+      }
+      host->FireInfoEvent(true);
+      UpdateOverlay();
+      return true;
+    }
+  }
+  return false;
+}
+
+void TPLNBackEditor::CheckMove(double x, double y) {
+  const TPlanoraFMX* host = fEditor->GetLabel();
+  Qt::CursorShape shape = Qt::ArrowCursor;
+  if (host && x >= CMX() && x <= MaxX() && y >= CMY() && y <= MaxY()) {
+    const int n = host->GetSelPointCount();
+    for (int i = 1; i <= n; ++i) {
+      const TORVSelPoint sp = host->GetSelPoint(i);
+      const QPointF p = ToScreen(sp.P);
+      if (CursorOnPosS(p.x(), p.y(), sp.Kind == TORVHandleKind::Rotate ? 8 : 4, x, y)) {
+        shape = CursorOf(sp.Kind);
+        break;
+      }
+    }
+  }
+  if (cursor().shape() != shape) setCursor(shape);
+}
+
+// ---------------------------------------------------------------- pointer events
+
+void TPLNBackEditor::mousePressEvent(QMouseEvent* event) {
+  event->accept();
+  const QPointF pos = event->position();
+  const double x = pos.x(), y = pos.y();
+  const Qt::MouseButton button = event->button();
+  // A second button during a drag would start a second action over the first.
+  if (fPressed && button != Qt::LeftButton) return;
+  TPLNRulers& rulers = fEditor->Rulers();
+  if (rulers.GetShowAlign() && button == Qt::LeftButton) {
+    if (fRulerT > 0 && y >= 0 && y < fRulerT && std::abs(x - ToScreen(rulers.GuideX, 0).x()) < 6) {
+      rulers.DragGuide = 1;
+      return;
+    }
+    if (fRulerL > 0 && x >= 0 && x < fRulerL && std::abs(y - ToScreen(0, rulers.GuideY).y()) < 6) {
+      rulers.DragGuide = 2;
+      return;
+    }
+  }
+  TPlanoraFMX* host = fEditor->GetLabel();
+  if (!host) return;
+  setFocus();
+  TAct& a = host->Act();
+  if (!host->GetEditable() && a.Action != TORVAction::Selection) return;
+  const std::int64_t bx = BaseMMX(x), by = BaseMMY(y);
+  if (!OnPage(bx, by)) return;
+  const TShiftState shift = ShiftOf(event->modifiers(), button);
+  if (fEditor->OnMouseDown) fEditor->OnMouseDown(button, shift, WorldX(x, true), WorldY(y, true));
+  if (button == Qt::RightButton) {
+    host->RightButton(bx, by, Tolerance(), shift);
+    UpdateOverlay();
+    return;
+  }
+  if (button != Qt::LeftButton) return;
+  // A drag whose release never came ends before anything new starts.
+  if (CoreDragging()) host->UpEditor(fLastX, fLastY);
+  fPressed = true;
+  fPressPos = pos;
+
+  if (a.Action == TORVAction::Selection || a.Action == TORVAction::Move) {
+    if (CheckDown(x, y)) return;
+    fChosenItem = nullptr;
+    fChosenPoint = 0;
+    Anchor = Current = pos;
+    fBaseX = fLastX = bx;
+    fBaseY = fLastY = by;
+    host->PickEditor(bx, by, Tolerance(), shift, false);
+    UpdateOverlay();
+    return;
+  }
+  if (a.IsText()) {
+    if (CheckDown(x, y)) return;
+    if (host->SearchSelectedText(bx, by, Tolerance(), shift)) {
+      // Inside the text: a click places the caret at release, a drag selects characters.
+      fPressCaret = CalcCursorPosFromClick(x);
+      a.Action = TORVAction::TextSelect;
+      return;
+    }
+    // Outside: the typed text goes to the item and the press ends the typing.
+    if (fTyping) {
+      a.Text = fEditText;
+      host->SetTextObjectText(fEditText);
+    }
+    fPressed = false;
+    host->PickEditor(bx, by, Tolerance(), shift, fEditor->GetShowRefLines());
+    UpdateOverlay();
+    return;
+  }
+  if (!a.IsDrawing()) return;
+  CloseInput();
+  if (fRef.Found) {
+    fBaseX = fRef.P.X;
+    fBaseY = fRef.P.Y;
+    Current = QPointF(fRef.ScreenX, fRef.ScreenY);
+  } else {
+    fBaseX = bx;
+    fBaseY = by;
+    Current = pos;
+    if (fEditor->GetSnap() & snGrid) {
+      AdjustGrid();
+    } else if (fEditor->GetOrtoLines() && IsSegmentKind(a.Kind) && !a.Points.empty()) {
+      Current = OrtoPoint(Anchor, pos);
+      if (Current.x() == Anchor.x()) fBaseX = a.Points.back().X;
+      else fBaseY = a.Points.back().Y;
+    }
+  }
+  Anchor = Current;
+  a.Current = TORVPto{fBaseX, fBaseY};
+  const std::int64_t px = fBaseX, py = fBaseY;
+  host->PickEditor(px, py, Tolerance(), shift, false);
+  SetBasePoint(px, py);
+  fRef.Found = false;
+  UpdateOverlay();
+}
+
+void TPLNBackEditor::TrackDrawPoint(double x, double y) {
+  TPlanoraFMX* host = fEditor->GetLabel();
+  TAct& a = host->Act();
+  const std::int64_t bx = BaseMMX(x), by = BaseMMY(y);
+  fRef.Found = false;
+  fRef.RefFound = !a.Points.empty();
+  if (fRef.RefFound) fRef.RefPoint = a.Points.back();
+  const std::uint16_t snap = fEditor->GetSnap();
+  const bool tangents = fRef.RefFound && TakesTangents(a.Kind);
+  const TORVSnap order[] = {snEndPoint,    snMiddlePoint, snCenterPoint, snTangentPoint,
+                            snPerpendicularPoint, snPoint, snCrossPoint,  snRefSymbol};
+  bool found = false;
+  for (TORVSnap kind : order) {
+    if (!(snap & kind)) continue;
+    if ((kind == snTangentPoint || kind == snPerpendicularPoint) && !tangents) continue;
+    if (host->SearchPoint(bx, by, Tolerance(), kind, fRef, false)) {
+      found = true;
+      break;
+    }
+  }
+  if (found) {
+    fBaseX = fRef.P.X;
+    fBaseY = fRef.P.Y;
+    const QPointF p = ToScreen(fRef.P);
+    fRef.ScreenX = static_cast<std::int32_t>(std::lround(p.x()));
+    fRef.ScreenY = static_cast<std::int32_t>(std::lround(p.y()));
+    fRef.Found = true;
+    Current = QPointF(fRef.ScreenX, fRef.ScreenY);
+  } else {
+    fBaseX = bx;
+    fBaseY = by;
+    Current = QPointF(x, y);
+    if (snap & snGrid) {
+      AdjustGrid();
+    } else if (fEditor->GetOrtoLines() && IsSegmentKind(a.Kind) && !a.Points.empty()) {
+      Current = OrtoPoint(Anchor, QPointF(x, y));
+      if (Current.x() == Anchor.x()) fBaseX = a.Points.back().X;
+      else fBaseY = a.Points.back().Y;
+    }
+  }
+  a.Current = TORVPto{fBaseX, fBaseY};
+}
+
+void TPLNBackEditor::DragTo(std::int64_t x, std::int64_t y) {
+  TPlanoraFMX* host = fEditor->GetLabel();
+  const TAct& a = host->Act();
+  if (x == fLastX && y == fLastY) return;
+  if (a.Move != TORVMoveKind::RubberBand && a.Move != TORVMoveKind::None) BeginDragLayer();
+  if ((fEditor->GetSnap() & snGrid) && a.Move == TORVMoveKind::Selection)
+    host->MoveGridEditor(GridX(x), GridY(y), GridX(fLastX), GridY(fLastY), false);
+  else
+    host->MoveEditor(x - fLastX, y - fLastY, x, y, GridX(x), GridY(y));
+  fLastX = fBaseX = x;
+  fLastY = fBaseY = y;
+}
+
+void TPLNBackEditor::mouseMoveEvent(QMouseEvent* event) {
+  event->accept();
+  const QPointF pos = event->position();
+  TPlanoraFMX* host = fEditor->GetLabel();
+  if (host) {
+    const TORVUnits u = fEditor->Units();
+    emit fEditor->PointerMoved(Utils::GetValue(BaseMMX(pos.x()), u), Utils::GetValue(BaseMMY(pos.y()), u));
+  }
+  if (fEditor->GetEnabledMouseFilter()) {
+    if (!fClock.isValid()) fClock.start();
+    if (!fFilter.FilterMouseMove(pos.x(), pos.y(), fClock.elapsed())) return;
+  }
+  TPLNRulers& rulers = fEditor->Rulers();
+  if (rulers.DragGuide != 0) {
+    if (rulers.DragGuide == 1) rulers.GuideX = std::max<std::int64_t>(0, BaseMMX(pos.x()));
+    else rulers.GuideY = std::max<std::int64_t>(0, BaseMMY(pos.y()));
+    UpdateOverlay();
+    return;
+  }
+  if (!host) return;
+  const double x = pos.x(), y = pos.y();
+  const std::int64_t bx = BaseMMX(x), by = BaseMMY(y);
+  if (fEditor->OnMouseMove && OnPage(bx, by))
+    fEditor->OnMouseMove(Qt::NoButton, ShiftOf(event->modifiers(), event->buttons()), WorldX(x, true), WorldY(y, true));
+  TAct& a = host->Act();
+  if (a.Action == TORVAction::Selection || a.Action == TORVAction::Move) {
+    if (!CoreDragging()) {
+      CheckMove(x, y);
+      return;
+    }
+    if (!(event->buttons() & Qt::LeftButton)) {
+      // The button went up where we could not see it: the drag ends here.
+      host->UpEditor(bx, by);
+      fPressed = false;
+      UpdateOverlay();
+      return;
+    }
+    Current = pos;
+    DragTo(bx, by);
+    UpdateOverlay();
+    return;
+  }
+  if (a.Action == TORVAction::TextSelect) {
+    if (fPressed && (event->buttons() & Qt::LeftButton)) {
+      const int caret = CalcCursorPosFromClick(x);
+      fSelAnchor = fPressCaret;
+      fCaret = caret;
+      fSelStart = std::min(fPressCaret, caret);
+      fSelEnd = std::max(fPressCaret, caret);
+      UpdateOverlay();
+    }
+    return;
+  }
+  if (a.IsDrawing()) {
+    TrackDrawPoint(x, y);
+    UpdateOverlay();
+  }
+}
+
+void TPLNBackEditor::mouseReleaseEvent(QMouseEvent* event) {
+  event->accept();
+  const QPointF pos = event->position();
+  TPLNRulers& rulers = fEditor->Rulers();
+  if (rulers.DragGuide != 0) {
+    rulers.DragGuide = 0;
+    UpdateOverlay();
+    return;
+  }
+  TPlanoraFMX* host = fEditor->GetLabel();
+  if (!host || event->button() != Qt::LeftButton) return;
+  const bool pressed = fPressed;
+  fPressed = false;
+  TAct& a = host->Act();
+  if (a.Action == TORVAction::TextSelect) {
+    if (pressed && std::abs(pos.x() - fPressPos.x()) <= 3 && std::abs(pos.y() - fPressPos.y()) <= 3)
+      SetEditCaret(CalcCursorPosFromClick(pos.x()), false);
+    a.Action = TORVAction::Text;
+    host->UpdateEditing(true);
+    fFilter.ResetPos();
+    UpdateOverlay();
+    return;
+  }
+  const std::int64_t bx = BaseMMX(pos.x()), by = BaseMMY(pos.y());
+  if (fEditor->OnMouseUp && OnPage(bx, by))
+    fEditor->OnMouseUp(Qt::LeftButton, ShiftOf(event->modifiers(), Qt::LeftButton), WorldX(pos.x(), true),
+                       WorldY(pos.y(), true));
+  // Even outside the page: a drag left running would go on moving items with the next hover.
+  if (CoreDragging()) {
+    if (pressed) DragTo(bx, by);
+    host->UpEditor(bx, by);
+    if (!a.IsDrawing()) Anchor = Current = pos;
+  }
+  fFilter.ResetPos();
+  UpdateOverlay();
+}
+
+void TPLNBackEditor::mouseDoubleClickEvent(QMouseEvent* event) {
+  // Not a second press: the press before it already picked.
+  event->accept();
+  TPlanoraFMX* host = fEditor->GetLabel();
+  if (!host || !(fEditor->GetEditorOptions() & eoDblClick) || event->button() != Qt::LeftButton) return;
+  if (!host->GetEditable()) return;
+  if (CoreDragging()) return;
+  host->DoDblClick();
+  UpdateOverlay();
+}
+
+// ---------------------------------------------------------------- document notifications
+
+void TPLNBackEditor::DocumentChanged(TORChange change, TORChangeValue) {
+  TPlanoraFMX* host = fEditor->GetLabel();
+  if (!host) return;
+  switch (change) {
+    case TORChange::Action: {
+      const TAct& a = host->Act();
+      if (fDragLayer && (a.Move == TORVMoveKind::None || a.Move == TORVMoveKind::RubberBand)) EndDragLayer();
+      const bool drawing = a.IsDrawing();
+      if (drawing && !fWasDrawing) {
+        IniEdition(true);
+      } else if (!drawing && fWasDrawing) {
+        fCoordEntry = false;
+        fRef.Reset();
+        CloseInput();
+        ResetInputText(false);
+      }
+      fWasDrawing = drawing;
+      const Qt::CursorShape shape = drawing ? Qt::CrossCursor : a.IsText() ? Qt::IBeamCursor : Qt::ArrowCursor;
+      if (cursor().shape() != shape) setCursor(shape);
+      UpdateOverlay();
+      break;
+    }
+    case TORChange::TextEditing: {
+      const TPLNBaseItem* item = host->GetTextObject();
+      QString text;
+      if (!item || !TextOf(item, &text, nullptr)) text = host->Act().Text;
+      if (!fTyping || item != fEditItem) {
+        fTyping = true;
+        fEditItem = item;
+        fEditText = text;
+        fCaret = fSelStart = fSelEnd = static_cast<int>(text.size());
+        fSelAnchor = -1;
+      } else {
+        fEditText = text;
+        const int len = static_cast<int>(text.size());
+        fCaret = std::clamp(fCaret, 0, len);
+        fSelStart = std::clamp(fSelStart, 0, len);
+        fSelEnd = std::clamp(fSelEnd, fSelStart, len);
+      }
+      UpdateOverlay();
+      break;
+    }
+    case TORChange::StopTextEditing:
+      fTyping = false;
+      fEditItem = nullptr;
+      fEditText.clear();
+      fCaret = fSelStart = fSelEnd = 0;
+      fSelAnchor = -1;
+      UpdateOverlay();
+      break;
+    case TORChange::Document:
+      // Sent after every grouped change as well as after a load: only a text object that is
+      // gone ends the typing here.
+      if (fTyping && !host->GetTextObject()) {
+        fTyping = false;
+        fEditItem = nullptr;
+        fEditText.clear();
+        fCaret = fSelStart = fSelEnd = 0;
+        fSelAnchor = -1;
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+// ---------------------------------------------------------------- text being typed
+
+bool TPLNBackEditor::EditTextGeometry(QRectF& box, QString& family) const {
+  const TPlanoraFMX* host = fEditor->GetLabel();
+  const TPLNBaseItem* item = host ? host->GetTextObject() : nullptr;
+  if (!item || !TextOf(item, nullptr, &family)) return false;
+  const TORVBounds b = item->GetBounds();
+  if (b.IsEmpty()) return false;
+  box = QRectF(ToScreen(b.X1, b.Y1), ToScreen(b.X2, b.Y2)).normalized();
+  return true;
+}
+
+// The text's box on screen holds the whole text: character positions are the font's advances
+// scaled to that width, so caret and clicks agree with each other whatever font stands in.
+double TPLNBackEditor::EditCharX(int pos) const {
+  QRectF box;
+  QString family;
+  if (!EditTextGeometry(box, family)) return 0;
+  const QFontMetricsF fm{QFont(family)};
+  const double all = fm.horizontalAdvance(fEditText);
+  pos = std::clamp(pos, 0, static_cast<int>(fEditText.size()));
+  if (all <= 0) return box.left();
+  return box.left() + box.width() * fm.horizontalAdvance(fEditText.left(pos)) / all;
+}
+
+int TPLNBackEditor::CalcCursorPosFromClick(double x) const {
+  QRectF box;
+  QString family;
+  if (!fTyping || !EditTextGeometry(box, family)) return fCaret;
+  int best = 0;
+  double dist = std::abs(EditCharX(0) - x);
+  for (int i = 1; i <= fEditText.size(); ++i) {
+    const double d = std::abs(EditCharX(i) - x);
+    if (d < dist) {
+      dist = d;
+      best = i;
+    }
+  }
+  return best;
+}
+
+void TPLNBackEditor::EditTextChanged() {
+  TPlanoraFMX* host = fEditor->GetLabel();
+  host->Act().Text = fEditText;
+  host->SetTextObjectText(fEditText);
+  host->UpdateEditing(true);
+  UpdateOverlay();
+}
+
+void TPLNBackEditor::SetEditCaret(int caret, bool extend) {
+  caret = std::clamp(caret, 0, static_cast<int>(fEditText.size()));
+  if (extend) {
+    if (fSelAnchor < 0) fSelAnchor = fSelStart != fSelEnd ? (fCaret == fSelStart ? fSelEnd : fSelStart) : fCaret;
+    fCaret = caret;
+    fSelStart = std::min(fSelAnchor, caret);
+    fSelEnd = std::max(fSelAnchor, caret);
+  } else {
+    fSelAnchor = -1;
+    fCaret = fSelStart = fSelEnd = caret;
+  }
+}
+
+void TPLNBackEditor::MoveCaret(int to, bool extend) {
+  if (!fTyping) return;
+  SetEditCaret(to, extend);
+  if (TPlanoraFMX* host = fEditor->GetLabel()) host->UpdateEditing(true);
+  UpdateOverlay();
+}
+
+void TPLNBackEditor::InsertEditText(const QString& s) {
+  if (!fTyping) return;
+  const int len = static_cast<int>(fEditText.size());
+  int at = std::clamp(fCaret, 0, len);
+  if (fSelEnd > fSelStart) {
+    const int from = std::clamp(fSelStart, 0, len), to = std::clamp(fSelEnd, from, len);
+    fEditText.remove(from, to - from);
+    at = from;
+  }
+  fEditText.insert(at, s);
+  SetEditCaret(at + static_cast<int>(s.size()), false);
+  EditTextChanged();
+}
+
+void TPLNBackEditor::DeleteEditChar(int kind) {
+  if (!fTyping) return;
+  if (fSelEnd > fSelStart) {
+    const int len = static_cast<int>(fEditText.size());
+    const int from = std::clamp(fSelStart, 0, len), to = std::clamp(fSelEnd, from, len);
+    fEditText.remove(from, to - from);
+    SetEditCaret(from, false);
+    EditTextChanged();
+    return;
+  }
+  if (!TXTUtils::DeleteCharPos(fEditText, fCaret, kind)) return;
+  SetEditCaret(kind == 0 ? fCaret - 1 : fCaret, false);
+  EditTextChanged();
+}
+
+void TPLNBackEditor::PasteFromClipBoard() {
+  if (!fTyping) return;
+  const QString text = QGuiApplication::clipboard()->text();
+  if (!text.isEmpty()) InsertEditText(text);
+}
+
+void TPLNBackEditor::ValidateImputText(bool finish) {
+  TPlanoraFMX* host = fEditor->GetLabel();
+  if (finish && host) {
+    host->Act().Text = fEditText;
+    host->Clear(true, true);
+    setCursor(Qt::ArrowCursor);
+    host->Act().Reset();
+    fTyping = false;
+    fEditItem = nullptr;
+    fEditText.clear();
+    fCaret = fSelStart = fSelEnd = 0;
+    fSelAnchor = -1;
+  }
+  DrawEditor();
+}
+
+// ---------------------------------------------------------------- coordinate input
+
+void TPLNBackEditor::PrepareInput() {
+  const TSkFont font{QStringLiteral("Verdana"), float(ScalePos(15, fDPIX))};
+  const TSkFontMetrics m = font.Metrics();
+  const double w = font.MeasureText(QStringLiteral("@8888888,8888888")) + 4;
+  const double h = std::abs(m.Ascent) + std::abs(m.Descent) + 4;
+  fInputRect = QRectF(std::round((width() - w) / 2), 2, std::ceil(w), std::ceil(h));
+  fInputOpen = true;
+  UpdateOverlay();
+}
+
+void TPLNBackEditor::CloseInput() {
+  if (!fInputOpen) return;
+  fInputOpen = false;
+  UpdateOverlay();
+}
+
+void TPLNBackEditor::ResetInputText(bool repaint) {
+  fEditor->fInputText.clear();
+  fEditor->fInputCaret = 0;
+  if (repaint) UpdateOverlay();
+}
+
+bool TPLNBackEditor::InputChar(QChar c) {
+  QString& text = fEditor->fInputText;
+  int& caret = fEditor->fInputCaret;
+  caret = std::clamp(caret, 0, static_cast<int>(text.size()));
+  const bool once = c == u',' || c == u'<' || c == u'@';
+  if (c == u'-') {
+    if (!ValidInputKey(text, c, caret)) return false;
+  } else if (!(c >= u'0' && c <= u'9') && c != u'.' && !once) {
+    return false;
+  }
+  if (once && text.contains(c)) return false;
+  text.insert(caret, c);
+  ++caret;
+  if (!fInputOpen) PrepareInput();
+  else UpdateOverlay();
+  return true;
+}
+
+bool TPLNBackEditor::ParseInput() {
+  QString t = fEditor->fInputText.trimmed();
+  if (t.isEmpty()) return false;
+  const QLocale c = QLocale::c();
+  const bool relative = t.startsWith(u'@');
+  if (relative) t = t.mid(1);
+  const bool hasPrev = fEditor->fPrevX >= 0 && fEditor->fPrevY >= 0;
+  if (relative && t.isEmpty()) {
+    if (!hasPrev) return false;
+    InputText(fEditor->fPrevX, fEditor->fPrevY);
+    return true;
+  }
+  const qsizetype comma = t.indexOf(u',');
+  bool ok = false;
+  if (comma < 0) {
+    if (relative) return false;
+    const double v = c.toDouble(t, &ok);
+    if (!ok || !std::isfinite(v)) return false;
+    InputValue(v);
+    return true;
+  }
+  bool okY = false;
+  const double vx = c.toDouble(t.left(comma), &ok);
+  const double vy = c.toDouble(t.mid(comma + 1), &okY);
+  if (!ok || !okY || !std::isfinite(vx) || !std::isfinite(vy)) return false;
+  // Far beyond any page: refused rather than overflowing the coordinates.
+  if (std::abs(vx) > 1e9 || std::abs(vy) > 1e9) return false;
+  std::int64_t x = BaseMM(vx), y = BaseMM(vy);
+  if (relative && hasPrev) {
+    x += fEditor->fPrevX;
+    y += fEditor->fPrevY;
+  }
+  InputText(x, y);
+  return true;
+}
+
+void TPLNBackEditor::InputText(std::int64_t x, std::int64_t y) {
+  TPlanoraFMX* host = fEditor->GetLabel();
+  if (!host) return;
+  TAct& a = host->Act();
+  fRef.Found = false;
+  fBaseX = x;
+  fBaseY = y;
+  Current = ToScreen(x, y);
+  Anchor = Current;
+  a.Current = TORVPto{x, y};
+  host->PickEditor(x, y, Tolerance(), Shift::None, false);
+  SetBasePoint(x, y);
+  ResetInputText(false);
+  CloseInput();
+  UpdateOverlay();
+}
+
+void TPLNBackEditor::InputValue(double value) {
+  TPlanoraFMX* host = fEditor->GetLabel();
+  if (!host) return;
+  host->PickEditorValue(value);
+  ResetInputText(false);
+  CloseInput();
+  UpdateOverlay();
+}
+
+// ---------------------------------------------------------------- keyboard
+
+bool TPLNBackEditor::KeyChar(const QString& text) {
+  TPlanoraFMX* host = fEditor->GetLabel();
+  if (!host || text.isEmpty() || !host->GetEditable()) return false;
+  for (QChar c : text)
+    if (!c.isPrint()) return false;  // control characters (Ctrl+V arrives as one) are commands
+  const TAct& a = host->Act();
+  if (fCoordEntry && a.IsDrawing() && !fTyping) {
+    if (!(fEditor->GetEditorOptions() & eoKeyboard)) return false;
+    for (QChar c : text) InputChar(c);
+    return true;  // refused characters are swallowed too: they mean nothing here
+  }
+  if (!fTyping) return false;
+  InsertEditText(text);
+  return true;
+}
+
+void TPLNBackEditor::keyPressEvent(QKeyEvent* event) {
+  const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+  const bool command = mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+  if (!command && KeyChar(event->text())) {
+    event->accept();
+    return;
+  }
+  if (fEditor->InputKeyDown(event->key(), mods)) {
+    event->accept();
+    return;
+  }
+  QWidget::keyPressEvent(event);  // unhandled keys go on to the window (undo, menus)
+}
+
+// ---------------------------------------------------------------- editor commands
+
+bool TPLNBaseEditor::InputKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+  if (!fLabel) return false;
+  const Qt::KeyboardModifiers mods = modifiers & ~Qt::KeypadModifier;
+  TAct& a = fLabel->Act();
+  TPLNBackEditor* s = fSurface;
+  if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+    if (key == Qt::Key_Backtab || (mods & Qt::ShiftModifier)) fLabel->SelectPrior();
+    else fLabel->SelectNext();
+    return true;
+  }
+  if (!fLabel->GetEditable()) return false;
+  const bool ctrl = mods == Qt::ControlModifier, shift = mods == Qt::ShiftModifier, plain = mods == Qt::NoModifier;
+  switch (key) {
+    case Qt::Key_F8:
+      SetOrtoLines(!fOrtoLines);
+      return true;
+    case Qt::Key_F9:
+      SetSnap(fSnap ^ snGrid);
+      return true;
+    case Qt::Key_Escape:
+      fLabel->ResetAction();
+      s->ResetPoints();
+      s->CloseInput();
+      s->ResetInputText(true);
+      return true;
+    default:
+      break;
+  }
+  // While the pointer drags, the document is mid-change: leave it to the drag.
+  if (s->fPressed && s->CoreDragging()) return false;
+
+  const bool coordEntry = s->CoordEntry() && a.IsDrawing() && !s->Typing();
+  if (coordEntry) {
+    if (key == Qt::Key_F4) return true;
+    if (fOptions & eoKeyboard) {
+      fInputCaret = std::clamp(fInputCaret, 0, static_cast<int>(fInputText.size()));
+      switch (key) {
+        case Qt::Key_Left:
+          if (fInputCaret > 0) --fInputCaret;
+          s->UpdateOverlay();
+          return true;
+        case Qt::Key_Right:
+          if (fInputCaret < fInputText.size()) ++fInputCaret;
+          s->UpdateOverlay();
+          return true;
+        case Qt::Key_Backspace:
+          if (TXTUtils::DeleteCharPos(fInputText, fInputCaret, 0)) --fInputCaret;
+          s->UpdateOverlay();
+          return true;
+        case Qt::Key_Delete:
+          TXTUtils::DeleteCharPos(fInputText, fInputCaret, 1);
+          s->UpdateOverlay();
+          return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+          s->ParseInput();
+          return true;
+        default:
+          break;
+      }
+    }
+  }
+
+  if (s->Typing()) {
+    const bool extend = (mods & Qt::ShiftModifier) != 0;
+    const bool word = (mods & Qt::ControlModifier) != 0;
+    const QString& text = s->EditText();
+    switch (key) {
+      case Qt::Key_Left:
+      case Qt::Key_Right: {
+        // Ctrl+arrows with several items selected still nudge the selection.
+        if (ctrl && fLabel->GetSelectionCount() > 1) break;
+        const bool left = key == Qt::Key_Left;
+        int to = s->Caret() + (left ? -1 : 1);
+        if (word) to = left ? TXTUtils::FindPrevWordBoundary(text, s->Caret()) : TXTUtils::FindNextWordBoundary(text, s->Caret());
+        s->MoveCaret(to, extend);
+        return true;
+      }
+      case Qt::Key_Home:
+        s->MoveCaret(0, extend);
+        return true;
+      case Qt::Key_End:
+        s->MoveCaret(static_cast<int>(text.size()), extend);
+        return true;
+      case Qt::Key_Backspace:
+        s->DeleteEditChar(0);
+        return true;
+      case Qt::Key_Delete:
+        s->DeleteEditChar(1);
+        return true;
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
+        s->ValidateImputText(true);
+        return true;
+      case Qt::Key_V:
+        if (!ctrl) return false;
+        s->PasteFromClipBoard();
+        return true;
+      case Qt::Key_C:
+        if (!ctrl) return false;
+        if (s->SelEnd() > s->SelStart())
+          QGuiApplication::clipboard()->setText(text.mid(s->SelStart(), s->SelEnd() - s->SelStart()));
+        return true;
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+        if (ctrl && fLabel->GetSelectionCount() > 1) break;
+        return true;  // one line: nothing above or below
+      default:
+        return false;
+    }
+  }
+
+  if (key == Qt::Key_V && ctrl) {
+    if (a.IsDrawing() && a.Kind == TORVDrawKind::Text) s->PasteFromClipBoard();
+    else fLabel->PasteSelection();
+    return true;
+  }
+  if (fLabel->GetSelectionCount() == 0) return false;
+  const bool selecting = a.Action == TORVAction::Selection || a.Action == TORVAction::Move;
+  switch (key) {
+    case Qt::Key_Delete:
+      if (!plain || !selecting) return false;
+      if (const int point = s->ChosenPoint()) fLabel->DeletePoint(point);
+      else fLabel->DeleteSelection();
+      s->fChosenItem = nullptr;
+      s->fChosenPoint = 0;
+      return true;
+    case Qt::Key_C:
+      if (!ctrl) return false;
+      fLabel->CopySelection();
+      return true;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+      const int dirX = key == Qt::Key_Left ? -1 : key == Qt::Key_Right ? 1 : 0;
+      const int dirY = key == Qt::Key_Up ? -1 : key == Qt::Key_Down ? 1 : 0;
+      if (ctrl) {
+        // With grid snapping one grid step, so items stay on the grid.
+        const bool grid = (fSnap & snGrid) != 0;
+        const TORVUnits u = Units();
+        const double stepX = grid ? Utils::GetValue(fGrid->BaseIncX(), u) : GetMoveX();
+        const double stepY = grid ? Utils::GetValue(fGrid->BaseIncY(), u) : GetMoveY();
+        fLabel->MoveSelection(dirX * stepX, dirY * stepY, fShowRefLines, true);
+        return true;
+      }
+      if (shift) {
+        const int side = dirX < 0 ? 1 : dirY < 0 ? 2 : dirX > 0 ? 3 : 4;
+        fLabel->MoveSize(dirX != 0 ? GetMoveX() : GetMoveY(), side, fShowRefLines, true);
+        return true;
+      }
+      return false;
+    }
+    default:
+      return false;
+  }
+}
+
+void TPLNBaseEditor::AlignSelected(int side) {
+  if (!fLabel || fLabel->GetSelectionCount() == 0) return;
+  const std::int64_t bound = fLabel->SelectionBounds(side);
+  if (bound < 0) return;
+  const bool vertical = side == 1 || side == 3;  // left and right meet the vertical guide
+  const std::int64_t guide = vertical ? fRulers->GuideX : fRulers->GuideY;
+  if (bound == guide) return;
+  const double d = Utils::GetValue(guide - bound, Units());
+  fLabel->MoveSelection(vertical ? d : 0, vertical ? 0 : d, fShowRefLines, true);
+  DrawEditor();
+}
+
+void TPLNBaseEditor::AlignSelectedLeft() { AlignSelected(1); }
+void TPLNBaseEditor::AlignSelectedTop() { AlignSelected(2); }
+void TPLNBaseEditor::AlignSelectedRight() { AlignSelected(3); }
+void TPLNBaseEditor::AlignSelectedBottom() { AlignSelected(4); }
+
+}  // namespace Orv::Fmx

@@ -1,0 +1,220 @@
+// What the editor draws over the page while editing: selection handles and outlines, the
+// rubber band of a selection or of the item being drawn, snap marks, the caret of the text being
+// typed and the in-place coordinate input. All in surface pixels, never into the kept page.
+#include <cmath>
+
+#include "ORV.FMX.Editor.h"
+#include "ORV.FMX.Editor.Surface.h"
+#include "ORV.FMX.h"
+
+namespace Orv::Fmx {
+
+using namespace Orv::Canvas;
+
+namespace {
+
+// Above this many selected items the outline is the selection's box: one rectangle per item
+// would cost more than the page itself.
+constexpr int kOutlineItems = 2000;
+
+TSkPaint Stroke(TAlphaColor c, bool antiAlias = false) {
+  TSkPaint p;
+  p.Color = c;
+  p.Style = TSkPaintStyle::Stroke;
+  p.StrokeWidth = 0;
+  p.AntiAlias = antiAlias;
+  return p;
+}
+
+TSkPaint Fill(TAlphaColor c) {
+  TSkPaint p;
+  p.Color = c;
+  return p;
+}
+
+QPointF Pixel(QPointF p) { return {std::round(p.x()) + 0.5, std::round(p.y()) + 0.5}; }
+
+// A square 7 pixels wide on the point: white inside, a one-pixel outline.
+void Square(ISkCanvas& canvas, QPointF p, TAlphaColor c) {
+  const QPointF q = Pixel(p);
+  const QRectF r(q.x() - 3, q.y() - 3, 6, 6);
+  canvas.DrawRect(r, Fill(0xFFFFFFFFu));
+  canvas.DrawRect(r, Stroke(c));
+}
+
+void Circle(ISkCanvas& canvas, QPointF p, double radius, TAlphaColor c) {
+  const QPointF q = Pixel(p);
+  canvas.DrawOval(QRectF(q.x() - radius, q.y() - radius, 2 * radius, 2 * radius), Stroke(c, true));
+}
+
+}  // namespace
+
+void TPLNBackEditor::DrawRefLines(ISkCanvas& canvas) {
+  const TPlanoraFMX* host = fEditor->GetLabel();
+  if (!host || !fRef.Found || !host->Act().IsDrawing()) return;
+  const QPointF p = Pixel(QPointF(fRef.ScreenX, fRef.ScreenY));
+  if (fEditor->GetShowRefLines()) {
+    const TSkPaint line = Stroke(fEditor->SelectionColors().RefLine);
+    canvas.DrawLine(float(CMX()), float(p.y()), float(MaxX()), float(p.y()), line);
+    canvas.DrawLine(float(p.x()), float(CMY()), float(p.x()), float(MaxY()), line);
+  }
+  const double r = fEditor->GetSizeRef();
+  canvas.DrawRect(QRectF(p.x() - r, p.y() - r, 2 * r, 2 * r), Stroke(fEditor->SelectionColors().RefPoint));
+}
+
+void TPLNBackEditor::DrawSelPoints(ISkCanvas& canvas) {
+  const TPlanoraFMX* host = fEditor->GetLabel();
+  if (!host) return;
+  const TPLNSelColors& colors = fEditor->SelectionColors();
+  const int count = host->GetSelectionCount();
+  if (count == 0) return;
+  const TSkPaint outline = Stroke(colors.SelectionItem);
+  const auto box = [&](const TORVBounds& b) {
+    if (b.IsEmpty()) return;
+    const QPointF a = Pixel(ToScreen(b.X1, b.Y1)), z = Pixel(ToScreen(b.X2, b.Y2));
+    canvas.DrawRect(QRectF(a, z), outline);
+  };
+  if (count > kOutlineItems) {
+    box(host->SelectionBox());
+  } else {
+    for (int i = 1; i <= count; ++i) box(host->GetSelection(i)->GetBounds());
+  }
+  const int n = host->GetSelPointCount();
+  std::vector<TORVSelPoint> points;
+  points.reserve(std::size_t(std::max(0, n)));
+  for (int i = 1; i <= n; ++i) points.push_back(host->GetSelPoint(i));
+  // Control lines first, so the handles lie over them.
+  const TSkPaint bezierLine = Stroke(colors.Bezier, true);
+  for (const TORVSelPoint& sp : points) {
+    if (sp.Kind != TORVHandleKind::Bezier) continue;
+    for (const TORVSelPoint& anchor : points)
+      if (anchor.Item == sp.Item && anchor.Kind == TORVHandleKind::Point && std::abs(anchor.Index - sp.Index) == 1) {
+        const QPointF a = ToScreen(sp.P), b = ToScreen(anchor.P);
+        canvas.DrawLine(float(a.x()), float(a.y()), float(b.x()), float(b.y()), bezierLine);
+      }
+  }
+  const double radius = fEditor->GetSizeRef();
+  for (const TORVSelPoint& sp : points) {
+    const QPointF p = ToScreen(sp.P);
+    switch (sp.Kind) {
+      case TORVHandleKind::Center:
+        Circle(canvas, p, radius, colors.Center);
+        break;
+      case TORVHandleKind::Radius:
+        Circle(canvas, p, radius, colors.Radio);
+        break;
+      case TORVHandleKind::Rotate:
+        Circle(canvas, p, radius, colors.SizeColor);
+        break;
+      case TORVHandleKind::Point:
+      case TORVHandleKind::InsertPoint:
+        Square(canvas, p, colors.Point);
+        break;
+      case TORVHandleKind::Bezier:
+        Square(canvas, p, colors.Bezier);
+        break;
+      case TORVHandleKind::Fixed:
+        Square(canvas, p, colors.FixColor);
+        break;
+      case TORVHandleKind::Move:
+        Square(canvas, p, colors.Center);
+        break;
+      default:
+        Square(canvas, p, colors.SizeColor);
+        break;
+    }
+  }
+}
+
+void TPLNBackEditor::DrawRubberBand(ISkCanvas& canvas) {
+  const TPlanoraFMX* host = fEditor->GetLabel();
+  if (!host) return;
+  const TAct& a = host->Act();
+  const TPLNSelColors& colors = fEditor->SelectionColors();
+  if (a.Action == TORVAction::Selection || a.Action == TORVAction::Move) {
+    const TORVBounds band = host->RubberBand();
+    if (band.IsEmpty()) return;
+    const QPointF p = Pixel(ToScreen(band.X1, band.Y1)), q = Pixel(ToScreen(band.X2, band.Y2));
+    canvas.DrawRect(QRectF(p, q), Stroke(colors.SelectionRect));
+    return;
+  }
+  if (!a.IsDrawing() || a.Points.empty()) return;
+  std::vector<QPointF> pts;
+  pts.reserve(a.Points.size() + 1);
+  for (const TORVPto& p : a.Points) pts.push_back(ToScreen(p));
+  const QPointF cur = ToScreen(a.Current);
+  const TSkPaint pen = Stroke(colors.Draw, true);
+  const QPointF p0 = pts.front();
+  switch (a.Kind) {
+    case TORVDrawKind::Rectangle:
+    case TORVDrawKind::Paragraph:
+      canvas.DrawRect(QRectF(p0, cur).normalized(), pen);
+      break;
+    case TORVDrawKind::Ellipse:
+      canvas.DrawOval(QRectF(p0, cur).normalized(), pen);
+      break;
+    case TORVDrawKind::Circle:
+    case TORVDrawKind::Sector: {
+      const double r = std::hypot(cur.x() - p0.x(), cur.y() - p0.y());
+      if (a.Kind == TORVDrawKind::Circle || pts.size() < 2) {
+        canvas.DrawOval(QRectF(p0.x() - r, p0.y() - r, 2 * r, 2 * r), pen);
+        canvas.DrawLine(float(p0.x()), float(p0.y()), float(cur.x()), float(cur.y()), pen);
+      } else {
+        const double r1 = std::hypot(pts[1].x() - p0.x(), pts[1].y() - p0.y());
+        const double start = std::atan2(pts[1].y() - p0.y(), pts[1].x() - p0.x()) * 180 / M_PI;
+        double sweep = std::atan2(cur.y() - p0.y(), cur.x() - p0.x()) * 180 / M_PI - start;
+        if (sweep < 0) sweep += 360;
+        canvas.DrawArc(QRectF(p0.x() - r1, p0.y() - r1, 2 * r1, 2 * r1), float(start), float(sweep), true, pen);
+      }
+      break;
+    }
+    case TORVDrawKind::Polygon:
+      pts.push_back(cur);
+      if (pts.size() > 2) pts.push_back(pts.front());
+      canvas.DrawPoints(pts, pen);
+      break;
+    case TORVDrawKind::Dim:
+    case TORVDrawKind::DimAngle:
+      // The measured points, then the pointer's offset from the last one.
+      pts.push_back(cur);
+      canvas.DrawPoints(pts, pen);
+      break;
+    default:
+      // Lines, polylines, Beziers and the three-point kinds: their points joined up to the pointer.
+      pts.push_back(cur);
+      canvas.DrawPoints(pts, pen);
+      break;
+  }
+}
+
+void TPLNBackEditor::DrawEditText(ISkCanvas& canvas) {
+  if (!fTyping) return;
+  QRectF box;
+  QString family;
+  if (!EditTextGeometry(box, family)) return;
+  if (fSelEnd > fSelStart) {
+    const double x1 = EditCharX(fSelStart), x2 = EditCharX(fSelEnd);
+    canvas.DrawRect(QRectF(x1, box.top(), x2 - x1, box.height()), Fill(0x663399FFu));
+  }
+  const float x = float(std::round(EditCharX(fCaret)) + 0.5);
+  canvas.DrawLine(x, float(box.top()), x, float(box.bottom()), Stroke(0xFF000000u));
+}
+
+void TPLNBackEditor::DrawInput(ISkCanvas& canvas) {
+  if (!fInputOpen) return;
+  const TSkFont font{QStringLiteral("Verdana"), float(ScalePos(15, fDPIX))};
+  const TSkFontMetrics m = font.Metrics();
+  canvas.DrawRect(fInputRect, Fill(0xFFFFFFFFu));
+  canvas.DrawRect(fInputRect.adjusted(0.5, 0.5, -0.5, -0.5), Stroke(0xFF808080u));
+  const QString& text = fEditor->InputTextValue();
+  const float baseline = float(fInputRect.top() + 2 + std::abs(m.Ascent));
+  const float left = float(fInputRect.left() + 2);
+  TSkPaint red = Fill(0xFFFF0000u);
+  red.AntiAlias = true;
+  canvas.DrawSimpleText(text, left, baseline, font, red);
+  const int caret = std::clamp(fEditor->InputCaret(), 0, static_cast<int>(text.size()));
+  const float cx = std::round(left + font.MeasureText(text.left(caret))) + 0.5f;
+  canvas.DrawLine(cx, float(fInputRect.top() + 2), cx, float(fInputRect.bottom() - 2), Stroke(0xFFFF0000u));
+}
+
+}  // namespace Orv::Fmx

@@ -1,0 +1,487 @@
+// Pointer and keyboard input of the editor surface, driven by synthetic Qt events: drawing,
+// handles, the rubber band, snapping, nudging, typing into a text and the coordinate input.
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <gtest/gtest.h>
+
+#include "EditorFixture.h"
+#include "ORV.FMX.Shared.Factory.h"
+
+using namespace Orv;
+using namespace Orv::Fmx;
+
+namespace {
+
+// The fixture's editor with pointer and key helpers in surface pixels.
+struct Input : EditorView {
+  Input() { ed.SetEditorOptions(kDefaultEditorOptions | eoDblClick); }
+
+  void Mouse(QEvent::Type type, QPointF p, Qt::MouseButton button, Qt::MouseButtons buttons,
+             Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QMouseEvent e(type, p, S().mapToGlobal(p), button, buttons, mods);
+    QApplication::sendEvent(&S(), &e);
+  }
+  void Press(QPointF p, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = Qt::NoModifier) {
+    Mouse(QEvent::MouseButtonPress, p, b, b, m);
+  }
+  void Move(QPointF p, Qt::MouseButtons held = Qt::NoButton) { Mouse(QEvent::MouseMove, p, Qt::NoButton, held); }
+  void Release(QPointF p, Qt::MouseButton b = Qt::LeftButton) { Mouse(QEvent::MouseButtonRelease, p, b, Qt::NoButton); }
+  void Click(QPointF p) {
+    Move(p);
+    Press(p);
+    Release(p);
+  }
+  // A press, moves in steps of a few pixels (as a hand makes them), and a release.
+  void Drag(QPointF from, QPointF to) {
+    Move(from);
+    Press(from);
+    const int steps = 5;
+    for (int i = 1; i <= steps; ++i) Move(from + (to - from) * i / steps, Qt::LeftButton);
+    Release(to);
+  }
+  void Key(int key, Qt::KeyboardModifiers m = Qt::NoModifier, const QString& text = {}) {
+    QKeyEvent e(QEvent::KeyPress, key, m, text);
+    QApplication::sendEvent(&S(), &e);
+  }
+  void Type(const QString& s) {
+    for (QChar c : s) Key(c.isDigit() ? Qt::Key_0 + c.digitValue() : 0, Qt::NoModifier, QString(c));
+  }
+  // Screen point of a base point (the nearest pixel).
+  QPointF At(std::int64_t x, std::int64_t y) { return QPointF(S().ScreenMMX(x), S().ScreenMMY(y)); }
+  TORVSelPoint Handle(TORVHandleKind kind) {
+    for (int i = 1; i <= doc.GetSelPointCount(); ++i)
+      if (doc.GetSelPoint(i).Kind == kind) return doc.GetSelPoint(i);
+    ADD_FAILURE() << "no handle of kind " << int(kind);
+    return {};
+  }
+  TPLNBaseItem* Rect(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) {
+    return TPLNFactory::AddBaseRectangle(&doc, x, y, w, h);
+  }
+};
+
+// The box of an item's defining points (its bounds also hold half the pen).
+TORVBounds Box(const TPLNBaseItem* item) {
+  TORVBounds b;
+  for (int i = 1; i <= item->NumPoints(); ++i) b.Add(item->GetPoint(i));
+  return b;
+}
+
+// A black hairline drawn with anti-aliasing: grey darker than the selection outline (192)
+// within a pixel of (x, y).
+bool InkNear(const QImage& img, QPointF p) {
+  for (int dy = -1; dy <= 1; ++dy)
+    for (int dx = -1; dx <= 1; ++dx)
+      if (PlanoraTest::Gray(img, int(p.x()) + dx, int(p.y()) + dy) < 175) return true;
+  return false;
+}
+
+// Pixels are about 264.6 base units: a point placed by a click is exact to half of that.
+constexpr std::int64_t kPx = 265;
+
+}  // namespace
+
+TEST(EditorInput, GridRoundingAndOrthogonalProjection) {
+  EXPECT_EQ(TPLNBackEditor::RoundToStep(15000, 10000), 10000);  // half a step rounds down
+  EXPECT_EQ(TPLNBackEditor::RoundToStep(15001, 10000), 20000);
+  EXPECT_EQ(TPLNBackEditor::RoundToStep(4999, 10000), 0);
+  EXPECT_EQ(TPLNBackEditor::RoundToStep(30000, 10000), 30000);
+  EXPECT_EQ(TPLNBackEditor::RoundToStep(1234, 0), 1234);  // no step: untouched, no division
+  Input v;
+  EXPECT_EQ(v.S().GridX(15001), -1);  // grid snapping off
+  v.ed.SetSnap(snGrid);
+  EXPECT_EQ(v.S().GridX(15001), 20000);
+  v.ed.Grid().SetIncY(2.5);
+  EXPECT_EQ(v.S().GridY(3700), 2500);
+  // Ties go vertical.
+  EXPECT_EQ(TPLNBackEditor::OrtoPoint({100, 100}, {110, 110}), QPointF(100, 110));
+  EXPECT_EQ(TPLNBackEditor::OrtoPoint({100, 100}, {111, 90}), QPointF(111, 100));
+  EXPECT_EQ(TPLNBackEditor::OrtoPoint({100, 100}, {95, 120}), QPointF(100, 120));
+}
+
+TEST(EditorInput, RectangleByTwoClicksWithAndWithoutGrid) {
+  Input v;
+  v.doc.StartAction(TORVDrawKind::Rectangle);
+  const QPointF a = v.At(20300, 10400), b = v.At(51800, 33700);
+  v.Click(a);
+  v.Click(b);
+  ASSERT_EQ(v.doc.GetItemsCount(), 1);
+  TORVBounds r = Box(v.doc.GetItem(1));
+  EXPECT_EQ(r.X1, v.S().BaseMMX(a.x()));
+  EXPECT_EQ(r.Y1, v.S().BaseMMY(a.y()));
+  EXPECT_EQ(r.X2, v.S().BaseMMX(b.x()));
+  EXPECT_EQ(r.Y2, v.S().BaseMMY(b.y()));
+  EXPECT_NEAR(r.X1, 20300, kPx);
+
+  // With grid snapping both corners land on the 10 mm grid.
+  v.ed.SetSnap(snGrid);
+  v.doc.StartAction(TORVDrawKind::Rectangle);
+  v.Click(v.At(21400, 9000));
+  v.Click(v.At(44000, 36000));
+  ASSERT_EQ(v.doc.GetItemsCount(), 2);
+  r = Box(v.doc.GetItem(2));
+  EXPECT_EQ(r.X1, 20000);
+  EXPECT_EQ(r.Y1, 10000);
+  EXPECT_EQ(r.X2, 40000);
+  EXPECT_EQ(r.Y2, 40000);
+}
+
+TEST(EditorInput, HandlesResizeRotateAndNearMissesMove) {
+  Input v;
+  TPLNBaseItem* item = v.Rect(20000, 20000, 40000, 20000);
+  v.doc.Select(item);
+  ASSERT_GT(v.doc.GetSelPointCount(), 0);
+
+  // The right edge's handle: dragging it 20 px to the right widens the rectangle only.
+  const TORVSelPoint e = v.Handle(TORVHandleKind::SizeE);
+  QPointF h = v.At(e.P.X, e.P.Y);
+  v.Drag(h, h + QPointF(20, 0));
+  TORVBounds b = Box(item);
+  EXPECT_EQ(b.X1, 20000);
+  EXPECT_NEAR(b.X2, 60000 + 20 * 25400 / 96, 2 * kPx);
+  EXPECT_EQ(b.Y1, 20000);
+  EXPECT_EQ(b.Y2, 40000);
+  EXPECT_EQ(v.doc.Act().Move, TORVMoveKind::None);  // the release ended the drag
+
+  // 5 px below that handle, on the edge: too far for the handle, the item moves instead.
+  const std::int64_t width = b.X2 - b.X1;
+  const TORVSelPoint e2 = v.Handle(TORVHandleKind::SizeE);
+  h = v.At(e2.P.X, e2.P.Y);
+  v.Drag(h + QPointF(0, 5), h + QPointF(10, 5));
+  b = Box(item);
+  EXPECT_EQ(b.X2 - b.X1, width);
+  EXPECT_NEAR(b.X1, 20000 + 10 * 25400 / 96, 2 * kPx);
+  EXPECT_NEAR(b.Y1, 20000, kPx);
+
+  // 5 px from the rotation handle still grabs it (it is wider). A line holds any angle: a
+  // quarter turn about its middle stands it up.
+  TPLNBaseItem* line = TPLNFactory::AddBaseLine(&v.doc, 20000, 50000, 60000, 50000);
+  v.doc.ClearSelection();
+  v.doc.Select(line);
+  const TORVSelPoint rot = v.Handle(TORVHandleKind::Rotate);
+  const QPointF r = v.At(rot.P.X, rot.P.Y);
+  const QPointF c = v.At(40000, 50000);
+  const QPointF grab = r + QPointF(5, 0);
+  v.Move(grab);
+  v.Press(grab);
+  EXPECT_EQ(v.doc.Act().Move, TORVMoveKind::Rotate);
+  // The turn is the angle swept about the centre from where the handle was grabbed.
+  const double radius = std::hypot(grab.x() - c.x(), grab.y() - c.y());
+  const double a0 = std::atan2(grab.y() - c.y(), grab.x() - c.x());
+  const auto around = [&](int deg) {
+    const double a = a0 + deg * M_PI / 180;
+    return c + QPointF(radius * std::cos(a), radius * std::sin(a));
+  };
+  for (int deg = 10; deg <= 90; deg += 10) v.Move(around(deg), Qt::LeftButton);
+  v.Release(around(90));
+  const TORVBounds t = Box(line);
+  EXPECT_NEAR(double(t.X2 - t.X1), 0, 600);
+  EXPECT_NEAR(double(t.Y2 - t.Y1), 40000, 600);
+  EXPECT_NEAR(double(t.X1 + t.X2) / 2, 40000, 300);
+}
+
+TEST(EditorInput, RubberBandSelectsExactlyTheEnclosedItems) {
+  Input v;
+  TPLNBaseItem* a = v.Rect(10000, 10000, 10000, 10000);
+  TPLNBaseItem* b = v.Rect(30000, 10000, 10000, 10000);
+  TPLNBaseItem* c = v.Rect(50000, 10000, 30000, 10000);  // sticks out of the band
+  v.Drag(v.At(5000, 5000), v.At(62000, 30000));
+  EXPECT_EQ(v.doc.GetSelectionCount(), 2);
+  EXPECT_TRUE(v.doc.IsSelected(a));
+  EXPECT_TRUE(v.doc.IsSelected(b));
+  EXPECT_FALSE(v.doc.IsSelected(c));
+  EXPECT_TRUE(v.doc.RubberBand().IsEmpty());
+}
+
+TEST(EditorInput, SnapPrecedenceAndOrthogonalLines) {
+  Input v;
+  // An end point off the grid, and a midpoint close to it.
+  TPLNFactory::AddBaseLine(&v.doc, 21500, 21500, 23500, 21500);
+  v.ed.SetSnap(snEndPoint | snMiddlePoint | snGrid);
+  v.doc.StartAction(TORVDrawKind::Line);
+  v.Click(v.At(40000, 40000));
+  // Nearer the midpoint (22500) than the end (23500), and a grid point (20000) close by.
+  v.Move(v.At(22900, 21800));
+  ASSERT_TRUE(v.S().Ref().Found);
+  EXPECT_EQ(v.S().Ref().P, (TORVPto{23500, 21500}));
+  EXPECT_EQ(v.doc.Act().Current, (TORVPto{23500, 21500}));
+  v.Press(v.At(22900, 21800));
+  v.Release(v.At(22900, 21800));
+  ASSERT_EQ(v.doc.GetItemsCount(), 2);
+  EXPECT_EQ(v.doc.GetItem(2)->GetPoint(2), (TORVPto{23500, 21500}));
+  EXPECT_EQ(v.doc.GetItem(2)->GetPoint(1), (TORVPto{40000, 40000}));  // the grid, with nothing to snap to
+
+  // Orthogonal: 10 px right and 10 px down from the first point draws a vertical line.
+  v.ed.SetSnap(0);
+  v.Key(Qt::Key_F8);
+  EXPECT_TRUE(v.ed.GetOrtoLines());
+  EXPECT_EQ(v.ed.OrtoInfo()->State(), siOn);
+  v.doc.StartAction(TORVDrawKind::Line);
+  const QPointF p = v.At(60000, 30000);
+  v.Click(p);
+  v.Move(p + QPointF(10, 10));
+  v.Press(p + QPointF(10, 10));
+  v.Release(p + QPointF(10, 10));
+  ASSERT_EQ(v.doc.GetItemsCount(), 3);
+  const TPLNBaseItem* line = v.doc.GetItem(3);
+  EXPECT_EQ(line->GetPoint(1).X, line->GetPoint(2).X);
+  EXPECT_NEAR(double(line->GetPoint(2).Y - line->GetPoint(1).Y), 10 * 25400 / 96.0, kPx);
+  v.Key(Qt::Key_F9);
+  EXPECT_EQ(v.ed.GetSnap(), snGrid);
+  EXPECT_EQ(v.ed.SnapInfo()->State(), siOn);
+}
+
+TEST(EditorInput, NudgeRightPressAndAlignment) {
+  Input v;
+  TPLNBaseItem* item = v.Rect(30000, 20000, 10000, 10000);
+  v.doc.Select(item);
+  v.Key(Qt::Key_Right, Qt::ControlModifier);
+  EXPECT_EQ(Box(item).X1, 31000);  // MoveX, 1 mm
+  v.Key(Qt::Key_Up, Qt::ControlModifier);
+  EXPECT_EQ(Box(item).Y1, 19000);
+  v.ed.SetMoveX(0);  // clamped to the smallest step, 0.1 mm
+  v.Key(Qt::Key_Left, Qt::ControlModifier);
+  EXPECT_EQ(Box(item).X1, 30900);
+  // With grid snapping exactly one grid step, whatever MoveX says.
+  v.ed.SetSnap(snGrid);
+  v.ed.Grid().SetIncX(5);
+  v.Key(Qt::Key_Right, Qt::ControlModifier);
+  EXPECT_EQ(Box(item).X1, 35900);
+  // Shift+Right grows the right side by MoveX; plain arrows do nothing.
+  v.ed.SetMoveX(2);
+  v.Key(Qt::Key_Right, Qt::ShiftModifier);
+  EXPECT_EQ(Box(item).X2 - Box(item).X1, 12000);
+  const TORVBounds before = Box(item);
+  v.Key(Qt::Key_Right);
+  EXPECT_EQ(Box(item).X1, before.X1);
+
+  // A right press on empty paper leaves the selection alone.
+  v.Press(v.At(80000, 50000), Qt::RightButton);
+  v.Release(v.At(80000, 50000), Qt::RightButton);
+  EXPECT_EQ(v.doc.GetSelectionCount(), 1);
+  EXPECT_TRUE(v.doc.IsSelected(item));
+
+  // Alignment to the guides, one undo step each.
+  v.ed.Rulers().GuideX = 10000;
+  v.ed.AlignSelectedLeft();
+  EXPECT_EQ(Box(item).X1, 10000);
+  v.ed.AlignSelectedRight();
+  EXPECT_EQ(Box(item).X2, 10000);
+  v.doc.Undo();
+  EXPECT_EQ(Box(item).X1, 10000);
+
+  // Tab walks the items; Delete removes the selection.
+  TPLNBaseItem* other = v.Rect(60000, 40000, 5000, 5000);
+  v.doc.Select(item);
+  v.Key(Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
+  EXPECT_TRUE(v.doc.IsSelected(other));
+  EXPECT_TRUE(v.S().hasFocus() || !v.ed.isActiveWindow());  // Tab did not move the focus away
+  v.Key(Qt::Key_Delete);
+  EXPECT_EQ(v.doc.GetItemsCount(), 1);
+}
+
+TEST(EditorInput, CoordinateInput) {
+  Input v;
+  v.doc.StartAction(TORVDrawKind::Line);
+  ASSERT_TRUE(v.S().CoordEntry());
+  v.Type(QStringLiteral("1,2,"));  // the second "," is refused
+  EXPECT_EQ(v.ed.InputTextValue(), QStringLiteral("1,2"));
+  EXPECT_TRUE(v.S().InputOpen());
+  v.Type(QStringLiteral("x@"));  // a letter never, "@" once
+  EXPECT_EQ(v.ed.InputTextValue(), QStringLiteral("1,2@"));
+  v.Key(Qt::Key_Backspace);
+  v.Key(Qt::Key_Return);
+  EXPECT_EQ(v.ed.BasePointX(), 1000);
+  EXPECT_EQ(v.ed.BasePointY(), 2000);
+  ASSERT_EQ(v.doc.Act().Points.size(), 1u);
+  EXPECT_EQ(v.doc.Act().Points[0], (TORVPto{1000, 2000}));
+  EXPECT_FALSE(v.S().InputOpen());
+  EXPECT_TRUE(v.ed.InputTextValue().isEmpty());
+
+  // Relative to the last point; the second point finishes the line.
+  v.Type(QStringLiteral("@10.5,-3"));
+  EXPECT_EQ(v.ed.InputTextValue(), QStringLiteral("@10.5,-3"));
+  v.Key(Qt::Key_Enter);
+  ASSERT_EQ(v.doc.GetItemsCount(), 1);
+  EXPECT_EQ(v.doc.GetItem(1)->GetPoint(2), (TORVPto{11500, -1000}));
+
+  // Backspace at caret 0 changes nothing; Delete there removes the first character.
+  v.Type(QStringLiteral("12"));
+  v.Key(Qt::Key_Left);
+  v.Key(Qt::Key_Left);
+  v.Key(Qt::Key_Left);
+  v.Key(Qt::Key_Backspace);
+  EXPECT_EQ(v.ed.InputTextValue(), QStringLiteral("12"));
+  v.Key(Qt::Key_Delete);
+  EXPECT_EQ(v.ed.InputTextValue(), QStringLiteral("2"));
+  // A text that does not parse stays in the box.
+  v.Type(QStringLiteral(".."));
+  v.Key(Qt::Key_Return);
+  EXPECT_EQ(v.ed.InputTextValue(), QStringLiteral("..2"));  // typed at the caret, still at 0
+  v.Key(Qt::Key_Escape);
+  EXPECT_FALSE(v.doc.Act().IsDrawing());
+  EXPECT_TRUE(v.ed.InputTextValue().isEmpty());
+
+  // The box is white, centred at the top, with red text.
+  v.doc.StartAction(TORVDrawKind::Line);
+  v.Type(QStringLiteral("88,88"));
+  const QImage img = v.Shot();
+  const QRectF box = v.S().InputRect();
+  EXPECT_NEAR(box.center().x(), v.S().width() / 2.0, 1);
+  EXPECT_TRUE(PlanoraTest::ColorAt(img, QPoint(int(box.left()) + 2, int(box.bottom()) - 2), Qt::white));
+  bool red = false;
+  for (int x = int(box.left()); x < int(box.right()) && !red; ++x)
+    for (int y = int(box.top()); y < int(box.bottom()) && !red; ++y) red = PlanoraTest::ColorAt(img, {x, y}, Qt::red, 60);
+  EXPECT_TRUE(red);
+}
+
+TEST(EditorInput, TypingIntoText) {
+  Input v;
+  v.doc.StartAction(TORVDrawKind::Text);
+  v.Click(v.At(20000, 20000));
+  ASSERT_TRUE(v.S().Typing());
+  v.Type(QStringLiteral("one two"));
+  EXPECT_EQ(v.S().EditText(), QStringLiteral("one two"));
+  EXPECT_EQ(v.S().Caret(), 7);
+  auto* text = dynamic_cast<Text::TPLNBaseText*>(v.doc.GetTextObject());
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->GetText(), QStringLiteral("one two"));
+
+  v.Key(Qt::Key_Left, Qt::ControlModifier);
+  EXPECT_EQ(v.S().Caret(), 4);
+  v.Key(Qt::Key_Left);
+  v.Key(Qt::Key_Backspace);
+  EXPECT_EQ(v.S().EditText(), QStringLiteral("on two"));
+  EXPECT_EQ(v.S().Caret(), 2);
+  v.Key(Qt::Key_Right, Qt::ControlModifier);
+  EXPECT_EQ(v.S().Caret(), 3);
+  // Shift selects from the caret; typing replaces the selection.
+  v.Key(Qt::Key_Right, Qt::ShiftModifier);
+  v.Key(Qt::Key_Right, Qt::ShiftModifier);
+  EXPECT_EQ(v.S().SelStart(), 3);
+  EXPECT_EQ(v.S().SelEnd(), 5);
+  v.Type(QStringLiteral("X"));
+  EXPECT_EQ(v.S().EditText(), QStringLiteral("on Xo"));
+  v.Key(Qt::Key_Home);
+  v.Key(Qt::Key_Backspace);  // nothing before the caret
+  v.Key(Qt::Key_Delete);
+  EXPECT_EQ(v.S().EditText(), QStringLiteral("n Xo"));
+  // Delete while typing edits the text, never the item.
+  EXPECT_EQ(v.doc.GetItemsCount(), 1);
+  // Ctrl+V pastes the clipboard's text at the caret, not a document paste.
+  QGuiApplication::clipboard()->setText(QStringLiteral("ab"));
+  v.Key(Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
+  EXPECT_EQ(v.S().EditText(), QStringLiteral("abn Xo"));
+  v.Key(Qt::Key_Return);
+  EXPECT_FALSE(v.S().Typing());
+  ASSERT_EQ(v.doc.GetItemsCount(), 1);
+  EXPECT_EQ(dynamic_cast<Text::TPLNBaseText*>(v.doc.GetItem(1))->GetText(), QStringLiteral("abn Xo"));
+}
+
+TEST(EditorInput, EventsInAnyOrderAreHarmless) {
+  {
+    TPLNEditor bare;  // no document at all
+    bare.resize(300, 200);
+    bare.show();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 50), QPointF(50, 50), Qt::LeftButton, Qt::LeftButton, {});
+    QApplication::sendEvent(bare.Surface(), &press);
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(bare.Surface(), &key);
+  }
+  Input v;
+  TPLNBaseItem* item = v.Rect(20000, 20000, 20000, 10000);
+  const QPointF on = v.At(20000, 25000);  // on the left edge
+  v.Release(on);
+  v.Mouse(QEvent::MouseButtonDblClick, on, Qt::LeftButton, Qt::LeftButton);
+  v.Release(on);
+  v.Move(on + QPointF(30, 0), Qt::LeftButton);
+  EXPECT_EQ(Box(item).X1, 20000);
+  ASSERT_EQ(v.doc.GetItemsCount(), 1);
+
+  // Keys during a drag, then a drag far outside the page and a release out there.
+  v.Move(on);
+  v.Press(on);
+  EXPECT_TRUE(v.doc.IsSelected(item));
+  v.Move(on + QPointF(10, 0), Qt::LeftButton);
+  ASSERT_EQ(v.doc.GetItemsCount(), 1);
+  v.Key(Qt::Key_Delete);
+  v.Key(Qt::Key_Right, Qt::ControlModifier);
+  EXPECT_EQ(v.doc.GetItemsCount(), 1);
+  v.Move(QPointF(-4000, -3000), Qt::LeftButton);
+  v.Release(QPointF(-4000, -3000));
+  EXPECT_EQ(v.doc.Act().Move, TORVMoveKind::None);
+  const TORVBounds moved = Box(item);
+  v.Move(on);  // hovering after the release moves nothing
+  EXPECT_EQ(Box(item).X1, moved.X1);
+  // A press outside the page does nothing, not even deselect.
+  v.Press(QPointF(2, 2));
+  v.Release(QPointF(2, 2));
+  EXPECT_TRUE(v.doc.IsSelected(item));
+  // An undo puts the dragged item back in one step.
+  v.doc.Undo();
+  EXPECT_EQ(Box(item).X1, 20000);
+
+  // A press while drawing, Esc, and a release: nothing half made remains.
+  v.doc.StartAction(TORVDrawKind::Rectangle);
+  v.Click(v.At(50000, 20000));
+  v.Key(Qt::Key_Escape);
+  v.Release(v.At(60000, 30000));
+  EXPECT_EQ(v.doc.GetItemsCount(), 1);
+  EXPECT_FALSE(v.doc.Act().IsDrawing());
+}
+
+TEST(EditorInput, HandlesAndBandArePainted) {
+  Input v;
+  TPLNBaseItem* item = v.Rect(20000, 20000, 40000, 20000);
+  v.doc.Select(item);
+  const TORVSelPoint e = v.Handle(TORVHandleKind::SizeE);
+  const QPointF h = v.At(e.P.X, e.P.Y);
+  QImage img = v.Shot();
+  // The square's outline in the size colour, white inside.
+  const QColor size = QColor::fromRgba(v.ed.SelectionColors().SizeColor);
+  EXPECT_TRUE(PlanoraTest::ColorAt(img, (h + QPointF(3, 0)).toPoint(), size, 40) ||
+              PlanoraTest::ColorAt(img, (h + QPointF(4, 0)).toPoint(), size, 40));
+  EXPECT_TRUE(PlanoraTest::ColorAt(img, (h + QPointF(1, 1)).toPoint(), Qt::white, 40));
+  // A rubber band in progress shows its rectangle.
+  v.doc.ClearSelection();
+  v.Move(v.At(70000, 45000));
+  v.Press(v.At(70000, 45000));
+  v.Move(v.At(90000, 55000), Qt::LeftButton);
+  img = v.Shot();
+  const QColor band = QColor::fromRgba(v.ed.SelectionColors().SelectionRect);
+  const QPointF mid = v.At(80000, 45000);
+  EXPECT_TRUE(PlanoraTest::ColorAt(img, mid.toPoint(), band, 60) ||
+              PlanoraTest::ColorAt(img, (mid + QPointF(0, 1)).toPoint(), band, 60));
+  v.Release(v.At(90000, 55000));
+}
+
+// While the selection is dragged the kept page leaves it out and it is drawn over the page at
+// every repaint; after the release and after an undo the page is drawn again.
+TEST(EditorInput, DraggedItemsShowWhereTheyAre) {
+  Input v;
+  TPLNBaseItem* item = v.Rect(20000, 20000, 20000, 20000);
+  v.Rect(60000, 20000, 10000, 10000);  // stays put
+  const QPointF edge = v.At(20000, 25000), still = v.At(60000, 25000);
+  const int shift = 40;
+  ASSERT_TRUE(InkNear(v.Shot(), edge));
+  v.Move(edge);
+  v.Press(edge);
+  for (int i = 1; i <= 4; ++i) v.Move(edge + QPointF(shift * i / 4, 0), Qt::LeftButton);
+  ASSERT_TRUE(v.S().InDragLayer());
+  QImage img = v.Shot();
+  EXPECT_TRUE(InkNear(img, edge + QPointF(shift, 0)));
+  EXPECT_TRUE(PlanoraTest::WhiteNear(img, int(edge.x()), int(edge.y())));
+  EXPECT_TRUE(InkNear(img, still));
+  v.Release(edge + QPointF(shift, 0));
+  EXPECT_FALSE(v.S().InDragLayer());
+  img = v.Shot();
+  EXPECT_TRUE(InkNear(img, edge + QPointF(shift, 0)));
+  EXPECT_TRUE(PlanoraTest::WhiteNear(img, int(edge.x()), int(edge.y())));
+  v.doc.ClearSelection();
+  v.doc.Undo();
+  EXPECT_EQ(Box(item).X1, 20000);
+  img = v.Shot();
+  EXPECT_TRUE(InkNear(img, edge));
+  EXPECT_TRUE(PlanoraTest::WhiteNear(img, int(edge.x()) + shift, int(edge.y())));
+}

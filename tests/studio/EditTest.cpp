@@ -1,0 +1,356 @@
+// The studio's Edit menu, the system clipboard between windows, and the tool palette.
+#include <QAction>
+#include <QActionGroup>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QKeyEvent>
+#include <QMap>
+#include <QMimeData>
+#include <QToolBar>
+#include <gtest/gtest.h>
+#include <set>
+
+#include "MainWindow.h"
+#include "ORV.FMX.Editor.h"
+#include "ORV.FMX.h"
+#include "SampleDocument.h"
+
+using namespace Planora::Studio;
+using namespace PlanoraTest;
+
+namespace {
+
+struct TRecordingServices : TStudioServices {
+  QStringList errors;
+  void Error(QWidget*, const QString&, const QString& text) override { errors << text; }
+};
+
+QAction* Act(const TMainWindow& w, const char* name) {
+  QAction* a = w.Action(QLatin1String(name));
+  EXPECT_NE(a, nullptr) << name;
+  return a;
+}
+
+// Triggers an action the way a click or its shortcut does: only while it is enabled.
+bool Trigger(const TMainWindow& w, const char* name) {
+  QAction* a = Act(w, name);
+  if (!a || !a->isEnabled()) return false;
+  a->trigger();
+  return true;
+}
+
+// An item's record without what a paste gives anew: its identifier and its layer number.
+std::string Record(const TPLNBaseItem* it) {
+  QJsonObject o = it->ToJson();
+  o.remove(QStringLiteral("ID"));
+  o.remove(QStringLiteral("Layer"));
+  return QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString();
+}
+
+std::vector<TORVPto> Shifted(std::vector<TORVPto> pts, std::int64_t d) {
+  for (TORVPto& p : pts) p = {p.X + d, p.Y + d};
+  return pts;
+}
+
+}  // namespace
+
+// Copy, paste, undo and redo, cut, delete, duplicate and select all from the menu, with the
+// commands enabled only when they can act.
+TEST(StudioEdit, MenuCommandsChangeTheDrawingOneUndoStepEach) {
+  QGuiApplication::clipboard()->clear();
+  auto services = std::make_shared<TRecordingServices>();
+  TMainWindow w(services);
+  TPlanoraFMX& doc = w.Document();
+  TPLNBaseItem* rect = TPLNFactory::AddBaseRectangle(&doc, 20000, 30000, 40000, 25000);
+  rect->SetColor(0xFFCC0000u);
+  doc.ClearUndo();
+  doc.SetModified(false);
+  w.UpdateEditActions();
+  const QByteArray start = EtiBytes(doc);
+
+  // Nothing selected, nothing copied: only Select All has something to act on.
+  for (const char* name : {"editCut", "editCopy", "editPaste", "editDelete", "editDuplicate", "editUndo", "editRedo"})
+    EXPECT_FALSE(Act(w, name)->isEnabled()) << name;
+  EXPECT_TRUE(Act(w, "editSelectAll")->isEnabled());
+
+  doc.Select(rect);
+  ASSERT_TRUE(Trigger(w, "editCopy"));
+  EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasFormat(QLatin1String(TPlanoraFMX::kClipboardMime)));
+  EXPECT_TRUE(Act(w, "editPaste")->isEnabled());
+  EXPECT_EQ(EtiBytes(doc), start) << "copying changed the drawing";
+
+  // A paste onto the original's place moves clear of it; a second moves clear of the first.
+  ASSERT_TRUE(Trigger(w, "editPaste"));
+  ASSERT_EQ(doc.GetItemsCount(), 2);
+  const TPLNBaseItem* copy = doc.GetSelection(1);
+  ASSERT_EQ(doc.GetSelectionCount(), 1);
+  EXPECT_NE(copy, rect);
+  EXPECT_NE(copy->GetID(), rect->GetID());
+  EXPECT_EQ(copy->GetColor(), 0xFFCC0000u);
+  EXPECT_EQ(copy->Points(), Shifted(rect->Points(), 5000));
+  EXPECT_TRUE(w.isWindowModified());
+  const QByteArray pasted = EtiBytes(doc);
+
+  ASSERT_TRUE(Trigger(w, "editUndo")) << "a paste must be undoable";
+  EXPECT_EQ(doc.GetItemsCount(), 1);
+  EXPECT_EQ(EtiBytes(doc), start);
+  ASSERT_TRUE(Trigger(w, "editRedo"));
+  EXPECT_EQ(EtiBytes(doc), pasted);
+
+  doc.ClearSelection();
+  doc.Select(doc.GetItem(1));
+  ASSERT_TRUE(Trigger(w, "editPaste"));
+  ASSERT_EQ(doc.GetItemsCount(), 3);
+  EXPECT_EQ(doc.GetSelection(1)->Points(), Shifted(rect->Points(), 10000));
+
+  // Cut removes the selection in one step, and Paste brings it back.
+  ASSERT_TRUE(Trigger(w, "editCut"));
+  EXPECT_EQ(doc.GetItemsCount(), 2);
+  EXPECT_EQ(doc.GetSelectionCount(), 0);
+  EXPECT_FALSE(Act(w, "editCut")->isEnabled());
+  ASSERT_TRUE(Trigger(w, "editUndo"));
+  EXPECT_EQ(doc.GetItemsCount(), 3);
+  ASSERT_TRUE(Trigger(w, "editRedo"));
+  EXPECT_EQ(doc.GetItemsCount(), 2);
+
+  // Align moves the selection's side onto the rulers' guide line.
+  doc.ClearSelection();
+  doc.Select(doc.GetItem(1));
+  w.Editor().Rulers().GuideX = 70000;
+  ASSERT_TRUE(Trigger(w, "editAlignLeft"));
+  EXPECT_EQ(doc.SelectionBounds(1), 70000);
+  ASSERT_TRUE(Trigger(w, "editUndo"));
+  EXPECT_NE(doc.SelectionBounds(1), 70000);
+
+  ASSERT_TRUE(Trigger(w, "editSelectAll"));
+  EXPECT_EQ(doc.GetSelectionCount(), 2);
+  ASSERT_TRUE(Trigger(w, "editDuplicate"));
+  EXPECT_EQ(doc.GetItemsCount(), 4);
+  EXPECT_EQ(doc.GetSelectionCount(), 2);
+  ASSERT_TRUE(Trigger(w, "editDelete"));
+  EXPECT_EQ(doc.GetItemsCount(), 2);
+  ASSERT_TRUE(Trigger(w, "editUndo"));
+  EXPECT_EQ(doc.GetItemsCount(), 4);
+  EXPECT_TRUE(services->errors.isEmpty()) << services->errors.join(QLatin1Char('\n')).toStdString();
+}
+
+// Items copied in one window paste into another with their kind, geometry and colours; a
+// second paste there lands beside the first.
+TEST(StudioEdit, ItemsTravelBetweenWindowsThroughTheSystemClipboard) {
+  auto services = std::make_shared<TRecordingServices>();
+  TMainWindow a(services), b(services);
+  TPlanoraFMX& from = a.Document();
+  BuildSample(from);
+  auto* text = TPLNFactory::AddBaseText(&from, 5000, 7000);
+  ASSERT_NE(text, nullptr);
+  for (int i = 1; i <= from.GetItemsCount(); ++i) from.Select(from.GetItem(i));
+  ASSERT_TRUE(a.CopyItems());
+
+  TPlanoraFMX& to = b.Document();
+  // The same drawing scale: text is laid out on paper, so its box depends on the scale.
+  to.SetMeasure(from.Measure());
+  TPLNFactory::AddBaseLine(&to, 0, 0, 1000, 0);
+  b.UpdateEditActions();
+  EXPECT_TRUE(Act(b, "editPaste")->isEnabled());
+  ASSERT_TRUE(b.PasteItems());
+  const int n = from.GetItemsCount();
+  ASSERT_EQ(to.GetItemsCount(), n + 1);
+  ASSERT_EQ(to.GetSelectionCount(), n);
+  for (int i = 1; i <= n; ++i) {
+    const TPLNBaseItem* o = from.GetItem(i);
+    const TPLNBaseItem* c = to.GetItem(i + 1);
+    SCOPED_TRACE(o->KindName().toStdString());
+    EXPECT_TRUE(to.IsSelected(c));
+    EXPECT_EQ(Record(c), Record(o));
+    // Window B has one layer: items of A's other layers land on it.
+    EXPECT_EQ(c->GetLayer(), to.GetLayer(1));
+  }
+  std::set<std::int32_t> ids;
+  for (int i = 1; i <= to.GetItemsCount(); ++i) ids.insert(to.GetItem(i)->GetID());
+  EXPECT_EQ(ids.size(), static_cast<std::size_t>(to.GetItemsCount()));
+
+  ASSERT_TRUE(b.PasteItems());
+  ASSERT_EQ(to.GetItemsCount(), 2 * n + 1);
+  EXPECT_EQ(to.GetItem(n + 2)->Points(), Shifted(to.GetItem(2)->Points(), 5000 * to.GetCoordMultiplier()));
+  EXPECT_TRUE(services->errors.isEmpty()) << services->errors.join(QLatin1Char('\n')).toStdString();
+
+  // With the system clipboard emptied, a window still pastes what it copied itself.
+  QGuiApplication::clipboard()->clear();
+  b.UpdateEditActions();
+  EXPECT_FALSE(Act(b, "editPaste")->isEnabled());
+  EXPECT_FALSE(b.PasteItems());
+  EXPECT_EQ(to.GetItemsCount(), 2 * n + 1);
+  EXPECT_TRUE(Act(a, "editPaste")->isEnabled());
+  ASSERT_TRUE(a.PasteItems());
+  EXPECT_EQ(from.GetItemsCount(), 2 * n);
+  EXPECT_TRUE(services->errors.isEmpty());
+}
+
+// Whatever else is on the clipboard pastes nothing, says why, and leaves the drawing alone.
+TEST(StudioEdit, ForeignOrDamagedClipboardTextChangesNothing) {
+  auto services = std::make_shared<TRecordingServices>();
+  TMainWindow w(services);
+  TPlanoraFMX& doc = w.Document();
+  TPLNFactory::AddBaseRectangle(&doc, 0, 0, 10000, 10000);
+  TPLNFactory::AddBaseCircle(&doc, 30000, 30000, 5000);
+  doc.Select(doc.GetItem(2));
+  const QByteArray ours = doc.SelectionClipboardText();
+  doc.SetModified(false);
+  const QByteArray before = EtiBytes(doc);
+
+  // A valid record followed by a broken one: the first must not be pasted alone.
+  QJsonObject root = QJsonDocument::fromJson(ours).object();
+  QJsonArray items = root.value(QStringLiteral("Items")).toArray();
+  QJsonObject broken = items[0].toObject();
+  broken.insert(QStringLiteral("Points"), QStringLiteral("not points"));
+  items.append(broken);
+  root.insert(QStringLiteral("Items"), items);
+  const QByteArray halfBad = QJsonDocument(root).toJson();
+  QJsonObject unmarked = root;
+  unmarked.remove(QLatin1String(TPlanoraFMX::kClipboardMarker));
+
+  const struct {
+    const char* what;
+    QByteArray text;
+    const char* says;
+  } cases[] = {
+      {"plain text", "hello", "no Planora drawing items"},
+      {"JSON without the marker", QJsonDocument(unmarked).toJson(), "no Planora drawing items"},
+      {"truncated", ours.left(ours.size() / 2), "damaged"},
+      {"a bad record", halfBad, "damaged"},
+      {"a newer format", QByteArray(ours).replace("\"PlanoraItems\":1", "\"PlanoraItems\":99"), "newer"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    services->errors.clear();
+    QGuiApplication::clipboard()->setText(QString::fromUtf8(c.text));
+    EXPECT_FALSE(w.PasteItems());
+    ASSERT_EQ(services->errors.size(), 1);
+    EXPECT_TRUE(services->errors[0].contains(QLatin1String(c.says))) << services->errors[0].toStdString();
+    EXPECT_EQ(EtiBytes(doc), before);
+    EXPECT_EQ(doc.GetSelectionCount(), 1);
+    EXPECT_FALSE(w.isWindowModified());
+  }
+  // Foreign text is not offered for pasting in the first place, and its key does not paste
+  // what this window copied before; our own text is offered.
+  doc.CopySelection();
+  QGuiApplication::clipboard()->setText(QStringLiteral("hello"));
+  EXPECT_FALSE(Act(w, "editPaste")->isEnabled());
+  for (const QKeySequence& k : QKeySequence::keyBindings(QKeySequence::Paste)) {
+    QKeyEvent press(QEvent::KeyPress, k[0].key(), k[0].keyboardModifiers());
+    QCoreApplication::sendEvent(w.Editor().Surface(), &press);
+  }
+  EXPECT_EQ(EtiBytes(doc), before);
+  QGuiApplication::clipboard()->setText(QString::fromUtf8(ours));
+  EXPECT_TRUE(Act(w, "editPaste")->isEnabled());
+  // An empty clipboard and nothing copied: nothing happens, and nobody is bothered.
+  doc.ClipboardStream().clear();
+  QGuiApplication::clipboard()->clear();
+  services->errors.clear();
+  EXPECT_FALSE(w.PasteItems());
+  EXPECT_TRUE(services->errors.isEmpty());
+  EXPECT_EQ(EtiBytes(doc), before);
+}
+
+// Each tool of the palette starts its kind of drawing; the palette goes back to Select when the
+// document ends the action.
+TEST(StudioEdit, PaletteToolsStartTheirDrawingKind) {
+  TMainWindow w(std::make_shared<TRecordingServices>());
+  TPlanoraFMX& doc = w.Document();
+  QActionGroup* group = Act(w, "toolSelect")->actionGroup();
+  ASSERT_NE(group, nullptr);
+  EXPECT_TRUE(group->isExclusive());
+  EXPECT_EQ(group->actions().size(), 19);
+  EXPECT_TRUE(Act(w, "toolSelect")->isChecked());
+
+  const std::pair<const char*, TORVDrawKind> tools[] = {
+      {"toolPoint", TORVDrawKind::Point},         {"toolLine", TORVDrawKind::Line},
+      {"toolArrowLine", TORVDrawKind::ArrowLine}, {"toolPolyLine", TORVDrawKind::PolyLine},
+      {"toolPolygon", TORVDrawKind::Polygon},     {"toolBezier", TORVDrawKind::Bezier},
+      {"toolRectangle", TORVDrawKind::Rectangle}, {"toolEllipse", TORVDrawKind::Ellipse},
+      {"toolCircle", TORVDrawKind::Circle},       {"toolCircle3P", TORVDrawKind::Circle3P},
+      {"toolArc", TORVDrawKind::Arc},             {"toolSector", TORVDrawKind::Sector},
+      {"toolText", TORVDrawKind::Text},           {"toolParagraph", TORVDrawKind::Paragraph},
+      {"toolDim", TORVDrawKind::Dim},             {"toolDimRadial", TORVDrawKind::DimRadial},
+      {"toolDimDiameter", TORVDrawKind::DimDiameter}, {"toolDimAngle", TORVDrawKind::DimAngle},
+  };
+  for (auto [name, kind] : tools) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(Trigger(w, name));
+    EXPECT_TRUE(doc.Act().IsDrawing());
+    EXPECT_EQ(doc.Act().Kind, kind);
+    EXPECT_TRUE(Act(w, name)->isChecked());
+    EXPECT_FALSE(Act(w, name)->icon().isNull());
+  }
+  doc.ResetAction();
+  EXPECT_TRUE(Act(w, "toolSelect")->isChecked());
+  EXPECT_FALSE(Act(w, "toolDimAngle")->isChecked());
+
+  ASSERT_TRUE(Trigger(w, "toolLine"));
+  ASSERT_TRUE(Trigger(w, "toolSelect"));
+  EXPECT_FALSE(doc.Act().IsDrawing());
+}
+
+// The commands answer to the platform's standard keys, no two commands share a key (Qt
+// silently drops an ambiguous shortcut), and the snap and orthogonal toggles set the editor.
+TEST(StudioEdit, CommandsUseStandardShortcutsWithoutClashes) {
+  TMainWindow w(std::make_shared<TRecordingServices>());
+  const std::pair<const char*, QKeySequence::StandardKey> standard[] = {
+      {"editUndo", QKeySequence::Undo},   {"editRedo", QKeySequence::Redo},
+      {"editCut", QKeySequence::Cut},     {"editCopy", QKeySequence::Copy},
+      {"editPaste", QKeySequence::Paste}, {"editDelete", QKeySequence::Delete},
+      {"editSelectAll", QKeySequence::SelectAll},
+  };
+  for (auto [name, key] : standard) {
+    SCOPED_TRACE(name);
+    const QList<QKeySequence> keys = Act(w, name)->shortcuts();
+    for (const QKeySequence& k : QKeySequence::keyBindings(key)) EXPECT_TRUE(keys.contains(k)) << k.toString().toStdString();
+    EXPECT_FALSE(keys.isEmpty());
+  }
+  EXPECT_TRUE(Act(w, "editRedo")->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Y)));
+  EXPECT_EQ(Act(w, "editDuplicate")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
+
+  QMap<QString, QStringList> owners;
+  for (QAction* a : w.findChildren<QAction*>())
+    for (const QKeySequence& k : a->shortcuts()) owners[k.toString()] << a->text();
+  for (auto it = owners.cbegin(); it != owners.cend(); ++it)
+    EXPECT_EQ(it.value().size(), 1) << it.key().toStdString() << ": " << it.value().join(QStringLiteral(", ")).toStdString();
+
+  // While a text is typed, the editor's surface keeps the keys the menu would otherwise take.
+  Orv::Fmx::TPLNEditor& ed = w.Editor();
+  auto surfaceTakes = [&](int key, Qt::KeyboardModifiers mods) {
+    QKeyEvent e(QEvent::ShortcutOverride, key, mods);
+    e.ignore();
+    QCoreApplication::sendEvent(ed.Surface(), &e);
+    return e.isAccepted();
+  };
+  TPlanoraFMX& doc = w.Document();
+  TPLNFactory::AddBaseRectangle(&doc, 0, 0, 10000, 10000);
+  doc.Select(doc.GetItem(1));
+  w.UpdateEditActions();
+  EXPECT_FALSE(surfaceTakes(Qt::Key_Delete, Qt::NoModifier));
+  EXPECT_FALSE(surfaceTakes(Qt::Key_C, Qt::ControlModifier));
+  doc.StartAction(TORVDrawKind::Text);
+  doc.PickEditor(20000, 20000, 500, Shift::Left, false);
+  ASSERT_TRUE(ed.Surface()->Typing()) << "placing a text did not start typing";
+  EXPECT_TRUE(surfaceTakes(Qt::Key_Delete, Qt::NoModifier));
+  EXPECT_TRUE(surfaceTakes(Qt::Key_C, Qt::ControlModifier));
+  EXPECT_FALSE(Act(w, "editCopy")->isEnabled());
+  EXPECT_FALSE(Act(w, "editDelete")->isEnabled());
+  doc.ResetAction();
+  EXPECT_FALSE(ed.Surface()->Typing());
+  EXPECT_FALSE(surfaceTakes(Qt::Key_Delete, Qt::NoModifier));
+
+  ASSERT_FALSE(ed.GetSnap() & Orv::snGrid);
+  Act(w, "editSnap")->trigger();
+  EXPECT_TRUE(ed.GetSnap() & Orv::snGrid);
+  EXPECT_EQ(ed.SnapInfo()->State(), Orv::Fmx::siOn);
+  Act(w, "editSnap")->trigger();
+  EXPECT_FALSE(ed.GetSnap() & Orv::snGrid);
+  Act(w, "editOrto")->trigger();
+  EXPECT_TRUE(ed.GetOrtoLines());
+  EXPECT_TRUE(Act(w, "editOrto")->isChecked());
+}
