@@ -219,6 +219,18 @@ bool IsMultiClick(TORVDrawKind k) {
   return k == TORVDrawKind::PolyLine || k == TORVDrawKind::Polygon || k == TORVDrawKind::Bezier;
 }
 
+bool IsTwoPoint(TORVDrawKind k) {
+  switch (k) {
+    case TORVDrawKind::Line:
+    case TORVDrawKind::ArrowLine:
+    case TORVDrawKind::Rectangle:
+    case TORVDrawKind::Ellipse:
+    case TORVDrawKind::Circle:
+    case TORVDrawKind::Paragraph: return true;
+    default: return false;
+  }
+}
+
 std::vector<std::int64_t> Flat(const std::vector<TORVPto>& pts) {
   std::vector<std::int64_t> v;
   v.reserve(pts.size() * 2);
@@ -664,6 +676,13 @@ void TPLNBaseLabel::RightButton(std::int64_t /*x*/, std::int64_t /*y*/, std::int
 
 void TPLNBaseLabel::UpEditor(std::int64_t x, std::int64_t y) {
   CloseOrphans(*this);
+  if (fAct.Action == TORVAction::Draw) {
+    // Lines and boxes may be drawn by a drag as well as by two clicks: a release away from the
+    // first point places the second.
+    if (IsTwoPoint(fAct.Kind) && fAct.State() == 1 && Dist(fAct.Points[0], TORVPto{x, y}) > double(fAct.PressTolerance))
+      PickEditor(x, y, fAct.PressTolerance, Shift::None, false);
+    return;
+  }
   if (!fAct.Dragging && fAct.Action != TORVAction::Move) return;
   if (fAct.Move == TORVMoveKind::RubberBand) {
     fAct.DragLast = {x, y};

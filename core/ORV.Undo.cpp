@@ -651,10 +651,14 @@ bool TPLNBaseLabel::CanRedo() const {
 namespace {
 // Ends typing and any drag first: the typed text becomes part of the history, and neither may
 // refer to an item the step takes away.
+// The typed text becomes its own step first; a drag in progress ends (closing its group) so the
+// step undone is a finished one; an item half placed loses its points, the tool stays chosen.
 void EndInteraction(TPLNBaseLabel& d, TAct& act, TPLNBaseItem* textObject) {
   if (textObject) d.Clear(true, false);
-  if (act.Dragging || act.IsText()) {
-    act.Reset();
+  if (act.Dragging || act.IsText() || act.UndoDepth > 0) {
+    d.ResetAction();
+  } else if (!act.Points.empty()) {
+    act.Points.clear();
     d.NotifyChange(TORChange::Action);
   }
 }

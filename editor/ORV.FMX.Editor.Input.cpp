@@ -448,6 +448,22 @@ void TPLNBackEditor::mouseReleaseEvent(QMouseEvent* event) {
   if (fEditor->OnMouseUp && OnPage(bx, by))
     fEditor->OnMouseUp(Qt::LeftButton, ShiftOf(event->modifiers(), Qt::LeftButton), WorldX(pos.x(), true),
                        WorldY(pos.y(), true));
+  if (a.IsDrawing()) {
+    // A press, drag and release draws a line or a box: the release is its second point, snapped
+    // like a click.
+    if (pressed && a.State() == 1 && OnPage(bx, by)) {
+      TrackDrawPoint(pos.x(), pos.y());
+      const std::size_t before = a.Points.size();
+      host->UpEditor(fBaseX, fBaseY);
+      if (a.Points.size() != before) {
+        Anchor = Current;
+        SetBasePoint(fBaseX, fBaseY);
+      }
+    }
+    fFilter.ResetPos();
+    UpdateOverlay();
+    return;
+  }
   // Even outside the page: a drag left running would go on moving items with the next hover.
   if (CoreDragging()) {
     if (pressed) DragTo(bx, by);
@@ -908,8 +924,17 @@ bool TPLNBaseEditor::InputKeyDown(int key, Qt::KeyboardModifiers modifiers) {
   }
 
   if (key == Qt::Key_V && ctrl) {
-    if (a.IsDrawing() && a.Kind == TORVDrawKind::Text) s->PasteFromClipBoard();
-    else fLabel->PasteSelection();
+    if (a.IsDrawing() && a.Kind == TORVDrawKind::Text) {
+      s->PasteFromClipBoard();
+      return true;
+    }
+    // Items copied in another window or application come through the system clipboard; text
+    // that holds none is reported, and the drawing stays as it was.
+    try {
+      fLabel->PasteFromClipboard();
+    } catch (const EPLNError& e) {
+      if (fLabel->OnInfoMsg) fLabel->OnInfoMsg(e.Message());
+    }
     return true;
   }
   if (fLabel->GetSelectionCount() == 0) return false;
@@ -924,7 +949,7 @@ bool TPLNBaseEditor::InputKeyDown(int key, Qt::KeyboardModifiers modifiers) {
       return true;
     case Qt::Key_C:
       if (!ctrl) return false;
-      fLabel->CopySelection();
+      fLabel->CopyToClipboard();
       return true;
     case Qt::Key_Left:
     case Qt::Key_Right:

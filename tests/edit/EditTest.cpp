@@ -536,6 +536,20 @@ TEST(EditUndo, ADragAndATypedTextAreOneStepEach) {
   doc.Undo();
   EXPECT_EQ(doc.GetItem(1)->GetPoint(1), (TORVPto{0, 0}));
 
+  // Undo in the middle of a drag ends the drag and undoes all of it; redo brings it back.
+  doc.Redo();
+  doc.PickEditor(500, 5000, kTol, Shift::None, false);
+  doc.MoveEditor(300, 0, 800, 5000, -1, -1);
+  doc.Undo();
+  EXPECT_FALSE(doc.Act().Dragging);
+  EXPECT_EQ(doc.Act().UndoDepth, 0);
+  EXPECT_EQ(doc.GetItem(1)->GetPoint(1), (TORVPto{500, 0}));
+  doc.MoveEditor(300, 0, 1100, 5000, -1, -1);  // the ended drag moves nothing
+  doc.UpEditor(1100, 5000);
+  EXPECT_EQ(doc.GetItem(1)->GetPoint(1), (TORVPto{500, 0}));
+  doc.Redo();
+  EXPECT_EQ(doc.GetItem(1)->GetPoint(1), (TORVPto{800, 0}));
+
   // A click without motion leaves no step behind.
   doc.ClearUndo();
   doc.PickEditor(0, 5000, kTol, Shift::None, false);

@@ -125,6 +125,20 @@ TEST(EditorInput, RectangleByTwoClicksWithAndWithoutGrid) {
   EXPECT_EQ(r.Y1, 10000);
   EXPECT_EQ(r.X2, 40000);
   EXPECT_EQ(r.Y2, 40000);
+
+  // A drag draws one too, its release snapped like a click; a click in place then waits for a
+  // second corner instead of making an empty box.
+  v.doc.StartAction(TORVDrawKind::Rectangle);
+  v.Drag(v.At(61000, 9000), v.At(78600, 31000));
+  ASSERT_EQ(v.doc.GetItemsCount(), 3);
+  r = Box(v.doc.GetItem(3));
+  EXPECT_EQ(r.X1, 60000);
+  EXPECT_EQ(r.Y1, 10000);
+  EXPECT_EQ(r.X2, 80000);
+  EXPECT_EQ(r.Y2, 30000);
+  v.Click(v.At(70000, 50000));
+  EXPECT_EQ(v.doc.GetItemsCount(), 3);
+  EXPECT_EQ(v.doc.Act().State(), 1);
 }
 
 TEST(EditorInput, HandlesResizeRotateAndNearMissesMove) {
@@ -377,6 +391,24 @@ TEST(EditorInput, TypingIntoText) {
   EXPECT_FALSE(v.S().Typing());
   ASSERT_EQ(v.doc.GetItemsCount(), 1);
   EXPECT_EQ(dynamic_cast<Text::TPLNBaseText*>(v.doc.GetItem(1))->GetText(), QStringLiteral("abn Xo"));
+}
+
+TEST(EditorInput, CopyAndPasteGoThroughTheSystemClipboard) {
+  Input v;
+  TPLNBaseItem* item = v.Rect(20000, 20000, 20000, 10000);
+  v.doc.Select(item);
+  v.Key(Qt::Key_C, Qt::ControlModifier, QStringLiteral("\x03"));
+  EXPECT_TRUE(QGuiApplication::clipboard()->text().contains(QLatin1String(TPlanoraFMX::kClipboardMarker)));
+  v.Key(Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
+  EXPECT_EQ(v.doc.GetItemsCount(), 2);
+
+  // Foreign text pastes nothing and is reported.
+  QString told;
+  v.doc.OnInfoMsg = [&](const QString& m) { told = m; };
+  QGuiApplication::clipboard()->setText(QStringLiteral("hello"));
+  v.Key(Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
+  EXPECT_EQ(v.doc.GetItemsCount(), 2);
+  EXPECT_FALSE(told.isEmpty());
 }
 
 TEST(EditorInput, EventsInAnyOrderAreHarmless) {
