@@ -110,6 +110,9 @@ class TPLNBaseItem {
   virtual void Resize(const TORVBounds& from, const TORVBounds& to);
   // Turns the item by `angle` radians (clockwise on the page) about (cx, cy).
   virtual void Rotate(std::int64_t cx, std::int64_t cy, double angle);
+  // False for kinds that only take quarter turns (axis-aligned boxes and texts): a turning drag
+  // gives them whole quarter turns.
+  virtual bool TurnsFreely() const { return true; }
   // Whether a point may be removed (polylines, polygons keep a minimum) and removes it.
   virtual bool DeletePoint(int index);
   // Inserts a point after point `index`.

@@ -55,6 +55,7 @@ void TAct::SetMove(TORVMoveKind kind, std::int32_t index) {
   HasDragStart = false;
   DragChanged = false;
   Turned = 0;
+  QuarterTurns = 0;
 }
 
 void TAct::SetMove(TORVMoveKind kind, std::int32_t index, TORVPto at) {
@@ -352,6 +353,7 @@ void EndDrag(TPLNBaseLabel& doc) {
   a.HasDragStart = false;
   a.DragChanged = false;
   a.Turned = 0;
+  a.QuarterTurns = 0;
   a.BandAdds = false;
   if (a.Action == TORVAction::Move) a.Action = TORVAction::Selection;
 }
@@ -799,8 +801,15 @@ void TPLNBaseLabel::MoveEditor(std::int64_t /*dx*/, std::int64_t /*dy*/, std::in
       if (da <= -kPi) da += 2 * kPi;
       if (da == 0) return;
       TStep step(*this, false);
-      for (TPLNBaseItem* it : sel) it->Rotate(fAct.Pivot.X, fAct.Pivot.Y, da);
       fAct.Turned += da;
+      // Boxes and texts follow the pointer in whole quarter turns, the nearest to the angle swept.
+      const int quarters = static_cast<int>(std::lround(fAct.Turned / (kPi / 2)));
+      const double quarterStep = (quarters - fAct.QuarterTurns) * (kPi / 2);
+      fAct.QuarterTurns = quarters;
+      for (TPLNBaseItem* it : sel) {
+        if (it->TurnsFreely()) it->Rotate(fAct.Pivot.X, fAct.Pivot.Y, da);
+        else if (quarterStep != 0) it->Rotate(fAct.Pivot.X, fAct.Pivot.Y, quarterStep);
+      }
       break;
     }
     default: return;

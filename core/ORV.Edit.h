@@ -159,6 +159,8 @@ class TAct {
   // Fixed centre of a rotation drag, and the angle turned so far (radians, clockwise).
   TORVPto Pivot;
   double Turned = 0;
+  // Quarter turns given so far in this drag to the items that only take quarter turns.
+  int QuarterTurns = 0;
   // A rubber band started with Shift adds to the selection instead of replacing it.
   bool BandAdds = false;
   // The last left press and its tolerance (a double click acts on what lies under it).

@@ -11,6 +11,7 @@ class TPLNBoxItem : public TPLN2DItem {
   using TPLN2DItem::TPLN2DItem;
   // Size handles on the box; the rest follows the two corners. A box cannot hold a free angle:
   // turning moves its centre, and a quarter turn swaps width and height.
+  bool TurnsFreely() const override { return false; }
   bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
   void GetSelPoints(std::vector<TORVSelPoint>& out) const override;
   void SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const override;
@@ -46,6 +47,7 @@ class TPLNBaseCircle : public TPLNBoxItem {
   std::int32_t KindCode() const override { return Kind::Circle; }
   QString KindName() const override { return QStringLiteral("Circle"); }
   // Handles: 1 the centre, 2 the radius. Resizing and turning keep it a circle.
+  bool TurnsFreely() const override { return true; }
   bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
   void GetSelPoints(std::vector<TORVSelPoint>& out) const override;
   void SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const override;

@@ -159,6 +159,7 @@ class TPLNBaseText : public TPLNTextItem<TPLN2DItem> {
   QString KindName() const override { return QStringLiteral("Text"); }
   // Picked anywhere in its box; edited by its anchor. Turning moves the box's centre and, by
   // whole quarter turns, the reading direction.
+  bool TurnsFreely() const override { return false; }
   bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
   void GetSelPoints(std::vector<TORVSelPoint>& out) const override;
   void SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const override;

@@ -215,6 +215,35 @@ TEST(EditDrag, SelectionMovesAndHandlesResizeRotateAndEditPoints) {
   EXPECT_TRUE(Near(line->GetPoint(1), {5000, 45000}));
   EXPECT_TRUE(Near(line->GetPoint(2), {5000, 55000}));
 
+  // A box only takes quarter turns: a hand moving the handle in small steps turns it once the
+  // sweep passes 45 degrees, never before.
+  TPLNBaseItem* box = TPLNFactory::AddBaseRectangle(&doc, 60000, 0, 20000, 10000);
+  doc.ClearSelection();
+  doc.Select(box);
+  const TORVSelPoint bh = doc.GetSelPoint(FindHandle(doc, TORVHandleKind::Rotate));
+  doc.Act().SetMove(TORVMoveKind::Rotate, 0, bh.P);
+  const double radius = double(5000 - bh.P.Y);
+  TORVPto last = bh.P;
+  auto turnTo = [&](double degrees) {
+    const double a = degrees * kPi / 180;
+    const TORVPto p{70000 + std::llround(radius * std::sin(a)), 5000 - std::llround(radius * std::cos(a))};
+    doc.MoveEditor(p.X - last.X, p.Y - last.Y, p.X, p.Y, -1, -1);
+    last = p;
+  };
+  for (int d = 5; d <= 40; d += 5) turnTo(d);
+  EXPECT_EQ(box->GetPoint(1), (TORVPto{60000, 0}));
+  for (int d = 45; d <= 90; d += 5) turnTo(d);
+  doc.UpEditor(last.X, last.Y);
+  TORVBounds turned;
+  turned.Add(box->GetPoint(1));
+  turned.Add(box->GetPoint(2));
+  EXPECT_EQ(turned.X1, 65000);
+  EXPECT_EQ(turned.X2, 75000);
+  EXPECT_EQ(turned.Y1, -5000);
+  EXPECT_EQ(turned.Y2, 15000);
+  doc.DeleteSelection();
+  doc.Select(line);
+
   // Several selected: eight size handles, a move handle and the rotation handle.
   doc.Select(r);
   EXPECT_EQ(doc.GetSelPointCount(), 10);
