@@ -524,8 +524,20 @@ void TPLNBaseLabel::DeleteLayer(int i) {
 void TPLNBaseLabel::SetMeasure(const TPLNMeasure& m) {
   m.Validate();
   if (m == fMeasure) return;
+  const bool rescaled = m.DrawScale != fMeasure.DrawScale;
   fMeasure = m;
   fModified = true;
+  if (rescaled) {
+    // Texts and dimension captions are measured on paper and laid out in drawing coordinates:
+    // a new scale changes their frames, as reading the drawing again would.
+    BeginUpdate();
+    for (const auto& it : fItems) {
+      it->UpdatePoints();
+      fIndex.Changed(it.get());
+    }
+    CalcDimValues();
+    EndUpdate();
+  }
   NotifyChange(TORChange::Measure);
 }
 

@@ -400,3 +400,33 @@ TEST(ParagraphItem, KeepsItsPaperSizeOnAScaledDrawing) {
   }
   EXPECT_TRUE(gap);
 }
+
+TEST(TextItem, ANewDrawingScaleLaysTextsOutAsReadingWould) {
+  TPlanoraFMX doc;
+  auto* t = MakeText(doc, QStringLiteral("Scaled"));
+  const TORVBounds before = t->GetBounds();
+  TPLNMeasure m = doc.Measure();
+  m.DrawScale = 10;
+  doc.SetMeasure(m);
+  const TORVBounds after = t->GetBounds();
+  // The frame follows the scale at once, not only after a save and a load.
+  EXPECT_NEAR(double(after.X2 - after.X1), 10.0 * double(before.X2 - before.X1), 0.02 * double(after.X2 - after.X1));
+  QByteArray saved, again;
+  {
+    QBuffer b(&saved);
+    b.open(QIODevice::WriteOnly);
+    doc.SaveToStream(&b);
+  }
+  TPlanoraFMX read;
+  {
+    QBuffer b(&saved);
+    b.open(QIODevice::ReadOnly);
+    read.LoadFromStream(&b);
+  }
+  {
+    QBuffer b(&again);
+    b.open(QIODevice::WriteOnly);
+    read.SaveToStream(&b);
+  }
+  EXPECT_EQ(saved, again);
+}
