@@ -557,6 +557,11 @@ class TPLNBaseLabel {
   int GetUndoLimit() const;
   int UndoCount() const;
   int RedoCount() const;
+  // Steps recorded since the document was made (a counter that only grows).
+  std::uint64_t UndoRecorded() const;
+  // Takes back the last step and forgets it, leaving nothing to redo: a change that failed
+  // half-way leaves no trace.
+  void DiscardLastStep();
   // After every change of the history (a new step, an undo, a redo, a clear).
   std::function<void()> OnUndoRedoEvent;
 

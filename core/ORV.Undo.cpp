@@ -287,6 +287,15 @@ void TPLNUndoStack::Push(TStep&& step) {
   fSteps.push_back(std::move(step));
   if (static_cast<int>(fSteps.size()) > fLimit) fSteps.erase(fSteps.begin(), fSteps.end() - fLimit);
   fPos = static_cast<int>(fSteps.size());
+  ++fRecorded;
+  Changed(true);
+}
+
+void TPLNUndoStack::Discard() {
+  Close();
+  if (fPos == 0) return;
+  Undo();
+  fSteps.erase(fSteps.begin() + fPos, fSteps.end());
   Changed(true);
 }
 
@@ -700,6 +709,17 @@ int TPLNBaseLabel::UndoCount() const {
 int TPLNBaseLabel::RedoCount() const {
   fUndo->Close();
   return fUndo->RedoCount();
+}
+
+std::uint64_t TPLNBaseLabel::UndoRecorded() const {
+  fUndo->Close();
+  return fUndo->Recorded();
+}
+
+void TPLNBaseLabel::DiscardLastStep() {
+  EndInteraction(*this, fAct, fTextObject);
+  fUndo->Discard();
+  NotifyChange(TORChange::Selection);
 }
 
 }  // namespace Orv

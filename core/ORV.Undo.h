@@ -67,6 +67,9 @@ class TPLNUndoStack {
   int Limit() const { return fLimit; }
   int UndoCount() const { return fPos; }
   int RedoCount() const { return static_cast<int>(fSteps.size()) - fPos; }
+  std::uint64_t Recorded() const { return fRecorded; }
+  // Undoes the last step and forgets it: nothing is left to redo.
+  void Discard();
   bool Enabled() const { return fLimit > 0; }
 
  private:
@@ -106,6 +109,7 @@ class TPLNUndoStack {
   TPLNBaseLabel* fDoc;
   std::vector<TStep> fSteps;
   int fPos = 0;  // steps before fPos are done, those from fPos on can be redone
+  std::uint64_t fRecorded = 0;
   int fLimit = 100;
   int fDepth = 0;
   std::vector<bool> fReads;

@@ -174,6 +174,14 @@ void CheckArgs(const QString& tool, const TSchema& schema, const QJsonObject& ar
 void AddTool(TPLNMCPServer* server, const QString& name, const QString& description, const TSchema& schema, TToolFn fn) {
   server->RegisterTool(name, description, schema.Json(),
                        [name, schema, fn = std::move(fn)](TPLNBaseLabel* doc, const QJsonObject& args) {
+                         // A call that fails half-way takes back what it changed; inside a
+                         // begin_update batch the step is not closed yet and stays as it is.
+                         const bool own = doc && !doc->IsUpdating();
+                         const std::uint64_t recorded = own ? doc->UndoRecorded() : 0;
+                         auto failed = [&](const QString& why) {
+                           if (own && doc->UndoRecorded() != recorded) doc->DiscardLastStep();
+                           return ErrorResult(why);
+                         };
                          try {
                            if (!doc) throw EToolError(QStringLiteral("%1: no document is open").arg(name));
                            CheckArgs(name, schema, args);
@@ -181,11 +189,11 @@ void AddTool(TPLNMCPServer* server, const QString& name, const QString& descript
                            TPLNUndoGroup step(*doc);
                            return fn(doc, TArgs(args));
                          } catch (const EToolError& e) {
-                           return ErrorResult(e.Text());
+                           return failed(e.Text());
                          } catch (const EPLNError& e) {
-                           return ErrorResult(e.Message());
+                           return failed(e.Message());
                          } catch (const std::exception& e) {
-                           return ErrorResult(QString::fromUtf8(e.what()));
+                           return failed(QString::fromUtf8(e.what()));
                          }
                        });
 }

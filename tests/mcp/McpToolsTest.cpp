@@ -11,6 +11,7 @@
 
 #include "ORV.Dim.h"
 #include "ORV.FMX.h"
+#include "ORV.FMX.Shared.Factory.h"
 #include "ORV.MCP.FMX.Args.h"
 #include "ORV.MCP.FMX.Tools.h"
 #include "LocalHttpServer.h"
@@ -357,4 +358,25 @@ TEST(McpTools, BatchesLeftOpenCloseWhenTheClientGoes) {
   EXPECT_TRUE(t.doc.IsUpdating());
   emit t.server.InputClosed();
   EXPECT_FALSE(t.doc.IsUpdating());
+}
+
+TEST(McpTools, ACallThatFailsHalfWayTakesBackWhatItChanged) {
+  TTools t;
+  t.Ok("add_rectangle", {{"x", 10}, {"y", 10}, {"width", 20}, {"height", 10}});
+  // A tool that changes the drawing and then fails, as a tool meeting bad data late would.
+  Mcp::AddTool(&t.server, QStringLiteral("half_way"), QStringLiteral("adds, then fails"), Mcp::TSchema(),
+               [](TPLNBaseLabel* doc, const Mcp::TArgs&) -> QJsonObject {
+                 doc->GetItem(1)->SetColor(0xFFFF0000u);
+                 Fmx::TPLNFactory::AddBaseLine(doc, 0, 0, 5000, 5000);
+                 throw EPLNError(QStringLiteral("late failure"));
+               });
+  const int steps = t.doc.UndoCount();
+  EXPECT_EQ(t.Refused("half_way", {}), QStringLiteral("late failure"));
+  EXPECT_EQ(t.doc.UndoCount(), steps);
+  EXPECT_FALSE(t.doc.CanRedo());
+  // Inside a batch the failed call's changes stay for the batch's owner to judge.
+  t.Ok("begin_update");
+  t.Call("half_way");
+  t.Ok("end_update");
+  EXPECT_EQ(t.doc.GetItemsCount(), 2);
 }
