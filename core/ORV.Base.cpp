@@ -939,6 +939,8 @@ TORVPto TPLNBaseLabel::PreviewPos(int column, int row) const {
 }
 
 void TPLNBaseLabel::TakeOver(TPLNBaseLabel& other) {
+  // A drag, a half-drawn item or a typed text belongs to the drawing being replaced.
+  if (fAct.Action != TORVAction::Selection || fAct.Dragging || fAct.UndoDepth > 0 || fTextObject) ResetAction();
   fSelection.clear();
   fCopyCells.clear();
   fTextObject = nullptr;

@@ -2,6 +2,7 @@
 // of its handles, point editing, snapping, selection commands, typing and the small helpers.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <cmath>
 
 #include "ORV.FMX.h"
@@ -432,6 +433,34 @@ TEST(EditEvents, OddOrderIsHarmless) {
   doc.MoveEditor(1, 1, 100, 100, -1, -1);
   EXPECT_EQ(a->GetPoint(1), (TORVPto{0, 0}));
   EXPECT_EQ(doc.Act().UndoDepth, 0);
+
+  // Another drawing read in the middle of a drag: the drag ends with the old drawing, and the
+  // new one starts with no history and edits normally.
+  QByteArray other;
+  {
+    TPlanoraFMX o;
+    TPLNFactory::AddBaseLine(&o, 0, 0, 20000, 0);
+    QBuffer b(&other);
+    b.open(QIODevice::WriteOnly);
+    o.SaveToStream(&b);
+  }
+  doc.StartAction(TORVDrawKind::None);
+  doc.PickEditor(0, 5000, kTol, Shift::None, false);
+  doc.MoveEditor(300, 0, 300, 5000, -1, -1);
+  QBuffer in(&other);
+  in.open(QIODevice::ReadOnly);
+  doc.LoadFromStream(&in);
+  EXPECT_FALSE(doc.Act().Dragging);
+  EXPECT_EQ(doc.Act().UndoDepth, 0);
+  EXPECT_EQ(doc.UndoCount(), 0);
+  doc.MoveEditor(300, 0, 600, 5000, -1, -1);
+  doc.UpEditor(600, 5000);
+  EXPECT_EQ(doc.GetItem(1)->GetPoint(1), (TORVPto{0, 0}));
+  doc.Select(doc.GetItem(1));
+  doc.MoveSelection(1, 0, false, true);
+  EXPECT_EQ(doc.UndoCount(), 1);
+  doc.Undo();
+  EXPECT_EQ(doc.GetItem(1)->GetPoint(1), (TORVPto{0, 0}));
 }
 
 TEST(EditText, ClickTypesAndDoubleClickEditsAgain) {
