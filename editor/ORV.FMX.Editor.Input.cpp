@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "ORV.FMX.Editor.h"
 #include "ORV.FMX.Editor.Surface.h"
@@ -265,7 +266,7 @@ void TPLNBackEditor::mousePressEvent(QMouseEvent* event) {
     if (CheckDown(x, y)) return;
     if (host->SearchSelectedText(bx, by, Tolerance(), shift)) {
       // Inside the text: a click places the caret at release, a drag selects characters.
-      fPressCaret = CalcCursorPosFromClick(x);
+      fPressCaret = CalcCursorPosFromClick(x, y);
       a.Action = TORVAction::TextSelect;
       return;
     }
@@ -406,7 +407,7 @@ void TPLNBackEditor::mouseMoveEvent(QMouseEvent* event) {
   }
   if (a.Action == TORVAction::TextSelect) {
     if (fPressed && (event->buttons() & Qt::LeftButton)) {
-      const int caret = CalcCursorPosFromClick(x);
+      const int caret = CalcCursorPosFromClick(x, y);
       fSelAnchor = fPressCaret;
       fCaret = caret;
       fSelStart = std::min(fPressCaret, caret);
@@ -437,7 +438,7 @@ void TPLNBackEditor::mouseReleaseEvent(QMouseEvent* event) {
   TAct& a = host->Act();
   if (a.Action == TORVAction::TextSelect) {
     if (pressed && std::abs(pos.x() - fPressPos.x()) <= 3 && std::abs(pos.y() - fPressPos.y()) <= 3)
-      SetEditCaret(CalcCursorPosFromClick(pos.x()), false);
+      SetEditCaret(CalcCursorPosFromClick(pos.x(), pos.y()), false);
     a.Action = TORVAction::Text;
     host->UpdateEditing(true);
     fFilter.ResetPos();
@@ -565,33 +566,119 @@ bool TPLNBackEditor::EditTextGeometry(QRectF& box, QString& family) const {
   return true;
 }
 
-// The text's box on screen holds the whole text: character positions are the font's advances
-// scaled to that width, so caret and clicks agree with each other whatever font stands in.
-double TPLNBackEditor::EditCharX(int pos) const {
+// A wrapped paragraph shows its laid-out lines, each measured on its own; anything else is one
+// line filling the text's box: character positions are the font's advances scaled to the line,
+// so caret and clicks agree with each other whatever font stands in.
+std::vector<TPLNBackEditor::TEditLine> TPLNBackEditor::EditLines() const {
+  std::vector<TEditLine> lines;
   QRectF box;
   QString family;
-  if (!EditTextGeometry(box, family)) return 0;
+  if (!EditTextGeometry(box, family)) return lines;
   const QFontMetricsF fm{QFont(family)};
+  const TPlanoraFMX* host = fEditor->GetLabel();
+  const auto* para = dynamic_cast<const Text::TPLNBasePara*>(host->GetTextObject());
+  const Text::TORVTextMetrics& m = para ? para->Metrics() : Text::TORVTextMetrics{};
+  const double fontPx = fm.ascent() + fm.descent();
+  if (para && para->GetAngle() == TORVAngle::A0 && para->GetText() == fEditText && !para->Lines().empty() &&
+      m.Asc + m.Des > 0 && fontPx > 0 && para->NumPoints() >= 2) {
+    const TORVPto p1 = para->GetPoint(1), p2 = para->GetPoint(2);
+    const QPointF corner = ToScreen(std::min(p1.X, p2.X), std::min(p1.Y, p2.Y));
+    // Lines are laid out on paper: screen pixels per paper base unit.
+    const double k = (ToScreen(1000000, 0).x() - ToScreen(0, 0).x()) / 1e6 * double(host->GetCoordMultiplier());
+    const double height = double(m.Asc + m.Des) * k;
+    const int len = static_cast<int>(fEditText.size());
+    for (const TORVTxtInf& l : para->Lines()) {
+      TEditLine e;
+      e.Start = std::clamp(l.Start - 1, 0, len);
+      e.End = std::clamp(e.Start + l.Count, e.Start, len);
+      while (e.End > e.Start && (fEditText[e.End - 1] == QLatin1Char('\n') || fEditText[e.End - 1] == QLatin1Char('\r'))) --e.End;
+      e.Left = corner.x() + double(l.X) * k;
+      e.Top = corner.y() + double(l.Y) * k;
+      e.Bottom = e.Top + height;
+      e.Scale = height / fontPx;
+      lines.push_back(e);
+    }
+    return lines;
+  }
+  TEditLine e;
+  e.End = static_cast<int>(fEditText.size());
+  e.Left = box.left();
+  e.Top = box.top();
+  e.Bottom = box.bottom();
   const double all = fm.horizontalAdvance(fEditText);
-  pos = std::clamp(pos, 0, static_cast<int>(fEditText.size()));
-  if (all <= 0) return box.left();
-  return box.left() + box.width() * fm.horizontalAdvance(fEditText.left(pos)) / all;
+  e.Scale = all > 0 ? box.width() / all : 0;
+  lines.push_back(e);
+  return lines;
+}
+
+// Where a wrapped line ends the next begins: that position is the start of the next line, as
+// the caret after a typed space moves on to it.
+std::size_t TPLNBackEditor::LineIndexOf(const std::vector<TEditLine>& lines, int pos) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (pos < lines[i].End) return i;
+    if (pos == lines[i].End && (i + 1 == lines.size() || lines[i + 1].Start > pos)) return i;
+  }
+  return lines.size() - 1;
+}
+
+const TPLNBackEditor::TEditLine& TPLNBackEditor::LineOf(const std::vector<TEditLine>& lines, int pos) {
+  return lines[LineIndexOf(lines, pos)];
+}
+
+double TPLNBackEditor::EditCharX(const TEditLine& line, int pos) const {
+  QRectF box;
+  QString family;
+  if (!EditTextGeometry(box, family)) return line.Left;
+  const QFontMetricsF fm{QFont(family)};
+  pos = std::clamp(pos, line.Start, line.End);
+  return line.Left + fm.horizontalAdvance(fEditText.mid(line.Start, pos - line.Start)) * line.Scale;
+}
+
+double TPLNBackEditor::EditCharX(int pos) const {
+  const std::vector<TEditLine> lines = EditLines();
+  return lines.empty() ? 0 : EditCharX(LineOf(lines, pos), pos);
 }
 
 int TPLNBackEditor::CalcCursorPosFromClick(double x) const {
-  QRectF box;
-  QString family;
-  if (!fTyping || !EditTextGeometry(box, family)) return fCaret;
-  int best = 0;
-  double dist = std::abs(EditCharX(0) - x);
-  for (int i = 1; i <= fEditText.size(); ++i) {
-    const double d = std::abs(EditCharX(i) - x);
+  const std::vector<TEditLine> lines = EditLines();
+  if (!fTyping || lines.empty()) return fCaret;
+  const TEditLine& l = LineOf(lines, fCaret);
+  return CalcCursorPosFromClick(x, (l.Top + l.Bottom) / 2);
+}
+
+int TPLNBackEditor::CalcCursorPosFromClick(double x, double y) const {
+  const std::vector<TEditLine> lines = EditLines();
+  if (!fTyping || lines.empty()) return fCaret;
+  // The line under y, or the nearest one above or below.
+  const TEditLine* line = &lines.front();
+  double far = std::numeric_limits<double>::max();
+  for (const TEditLine& l : lines) {
+    const double d = y < l.Top ? l.Top - y : (y > l.Bottom ? y - l.Bottom : 0);
+    if (d < far) {
+      far = d;
+      line = &l;
+    }
+  }
+  int best = line->Start;
+  double dist = std::abs(EditCharX(*line, line->Start) - x);
+  for (int i = line->Start + 1; i <= line->End; ++i) {
+    const double d = std::abs(EditCharX(*line, i) - x);
     if (d < dist) {
       dist = d;
       best = i;
     }
   }
   return best;
+}
+
+int TPLNBackEditor::CaretLineMove(int direction) const {
+  const std::vector<TEditLine> lines = EditLines();
+  if (lines.empty()) return fCaret;
+  const std::size_t at = LineIndexOf(lines, fCaret);
+  const long next = static_cast<long>(at) + direction;
+  if (next < 0 || next >= static_cast<long>(lines.size())) return fCaret;
+  const TEditLine& to = lines[static_cast<std::size_t>(next)];
+  return CalcCursorPosFromClick(EditCharX(lines[at], fCaret), (to.Top + to.Bottom) / 2);
 }
 
 void TPLNBackEditor::EditTextChanged() {
@@ -917,7 +1004,9 @@ bool TPLNBaseEditor::InputKeyDown(int key, Qt::KeyboardModifiers modifiers) {
       case Qt::Key_Up:
       case Qt::Key_Down:
         if (ctrl && fLabel->GetSelectionCount() > 1) break;
-        return true;  // one line: nothing above or below
+        // The line above or below in a wrapped paragraph; a single line has neither.
+        s->MoveCaret(s->CaretLineMove(key == Qt::Key_Up ? -1 : 1), extend);
+        return true;
       default:
         return false;
     }

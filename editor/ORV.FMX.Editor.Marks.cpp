@@ -189,15 +189,19 @@ void TPLNBackEditor::DrawRubberBand(ISkCanvas& canvas) {
 
 void TPLNBackEditor::DrawEditText(ISkCanvas& canvas) {
   if (!fTyping) return;
-  QRectF box;
-  QString family;
-  if (!EditTextGeometry(box, family)) return;
+  const std::vector<TEditLine> lines = EditLines();
+  if (lines.empty()) return;
   if (fSelEnd > fSelStart) {
-    const double x1 = EditCharX(fSelStart), x2 = EditCharX(fSelEnd);
-    canvas.DrawRect(QRectF(x1, box.top(), x2 - x1, box.height()), Fill(0x663399FFu));
+    for (const TEditLine& l : lines) {
+      const int from = std::max(fSelStart, l.Start), to = std::min(fSelEnd, l.End);
+      if (from >= to) continue;
+      const double x1 = EditCharX(l, from), x2 = EditCharX(l, to);
+      canvas.DrawRect(QRectF(x1, l.Top, x2 - x1, l.Bottom - l.Top), Fill(0x663399FFu));
+    }
   }
-  const float x = float(std::round(EditCharX(fCaret)) + 0.5);
-  canvas.DrawLine(x, float(box.top()), x, float(box.bottom()), Stroke(0xFF000000u));
+  const TEditLine& l = LineOf(lines, fCaret);
+  const float x = float(std::round(EditCharX(l, fCaret)) + 0.5);
+  canvas.DrawLine(x, float(l.Top), x, float(l.Bottom), Stroke(0xFF000000u));
 }
 
 void TPLNBackEditor::DrawInput(ISkCanvas& canvas) {

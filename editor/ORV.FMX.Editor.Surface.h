@@ -185,6 +185,11 @@ class TPLNBackEditor : public QWidget {
   int SelEnd() const { return fSelEnd; }
   // Caret position from a click at screen x on the text being edited.
   int CalcCursorPosFromClick(double x) const;
+  // The same for a click at (x, y): the line under y, then the character nearest to x.
+  int CalcCursorPosFromClick(double x, double y) const;
+  // The caret moved to the line above (-1) or below (+1) at the same x; the caret itself on the
+  // first or last line.
+  int CaretLineMove(int direction) const;
   // Replaces the selected characters (or inserts at the caret) with `s` and hands the text on.
   void InsertEditText(const QString& s);
   // Caret movement: by one character or to a word boundary; `extend` grows the selection.
@@ -266,6 +271,18 @@ class TPLNBackEditor : public QWidget {
   bool CoreDragging() const;
   // Text and font of the text object being typed into; false when there is none.
   bool EditTextGeometry(QRectF& box, QString& family) const;
+  // One line of the text being typed as it lies on screen: characters [Start, End), their left
+  // edge, top and bottom, and the screen pixels per unit of the measuring font's advance.
+  struct TEditLine {
+    int Start = 0;
+    int End = 0;
+    double Left = 0, Top = 0, Bottom = 0, Scale = 0;
+  };
+  std::vector<TEditLine> EditLines() const;
+  // The line holding caret position `pos`.
+  static std::size_t LineIndexOf(const std::vector<TEditLine>& lines, int pos);
+  static const TEditLine& LineOf(const std::vector<TEditLine>& lines, int pos);
+  double EditCharX(const TEditLine& line, int pos) const;
   double EditCharX(int pos) const;
   void EditTextChanged();
   void SetEditCaret(int caret, bool extend);

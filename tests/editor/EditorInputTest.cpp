@@ -393,6 +393,32 @@ TEST(EditorInput, TypingIntoText) {
   EXPECT_EQ(dynamic_cast<Text::TPLNBaseText*>(v.doc.GetItem(1))->GetText(), QStringLiteral("abn Xo"));
 }
 
+TEST(EditorInput, ParagraphCaretFollowsItsWrappedLines) {
+  Input v;
+  v.doc.StartAction(TORVDrawKind::Paragraph);
+  v.Click(v.At(10000, 10000));
+  v.Click(v.At(60000, 50000));
+  ASSERT_TRUE(v.S().Typing());
+  v.Type(QStringLiteral("alpha beta gamma delta epsilon zeta"));
+  auto* para = dynamic_cast<Text::TPLNBasePara*>(v.doc.GetTextObject());
+  ASSERT_NE(para, nullptr);
+  ASSERT_GE(para->Lines().size(), 2u);
+  const TORVTxtInf first = para->Lines()[0], second = para->Lines()[1];
+  const int secondStart = second.Start - 1;
+  // A click just left of the second line puts the caret at its first character.
+  const QPointF onSecond = v.At(10000 + second.X, 10000 + second.Y + 1500) - QPointF(2, 0);
+  v.Click(onSecond);
+  EXPECT_EQ(v.S().Caret(), secondStart);
+  // Up goes to the same place on the first line, Down comes back.
+  v.Key(Qt::Key_Up);
+  EXPECT_EQ(v.S().Caret(), first.Start - 1);
+  v.Key(Qt::Key_Down);
+  EXPECT_EQ(v.S().Caret(), secondStart);
+  v.Key(Qt::Key_End);
+  v.Key(Qt::Key_Down);  // the last line has nothing below
+  EXPECT_EQ(v.S().Caret(), int(v.S().EditText().size()));
+}
+
 TEST(EditorInput, CopyAndPasteGoThroughTheSystemClipboard) {
   Input v;
   TPLNBaseItem* item = v.Rect(20000, 20000, 20000, 10000);
