@@ -432,13 +432,90 @@ bool TPLNBaseDim::Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) c
   return near(1, 2) || near(3, 4) || near(5, 6);
 }
 
+namespace {
+// A radius or diameter as the circle it measures and the direction of its leader.
+struct TRound {
+  double cx, cy, r, a;
+};
+TRound RoundOfDim(TORDimType type, const std::vector<TORVPto>& pts) {
+  TRound o;
+  if (type == TORDimType::DiameterInside) {
+    o.cx = (double(pts[0].X) + double(pts[1].X)) / 2, o.cy = (double(pts[0].Y) + double(pts[1].Y)) / 2;
+  } else {
+    o.cx = double(pts[0].X), o.cy = double(pts[0].Y);
+  }
+  const double dx = double(pts[type == TORDimType::DiameterInside ? 0 : 1].X) - o.cx;
+  const double dy = double(pts[type == TORDimType::DiameterInside ? 0 : 1].Y) - o.cy;
+  o.r = std::hypot(dx, dy);
+  o.a = o.r > 0 ? std::atan2(dy, dx) : 0.0;
+  return o;
+}
+// Points 1 to 8 of a radius or diameter on `c`, laid out as it was first drawn: inside, a shelf of
+// the length it had; outside, a leader and a leg of the lengths they had.
+void PlaceRound(TORDimType type, const TRound& c, std::vector<TORVPto>& pts) {
+  const double cs = std::cos(c.a), sn = std::sin(c.a);
+  const TORVPto centre = Round(c.cx, c.cy), p = Round(c.cx + c.r * cs, c.cy + c.r * sn);
+  const std::int64_t shelf = std::llabs(pts[3].X - pts[2].X);
+  const std::int64_t side = cs < 0 ? -shelf : shelf;
+  if (type == TORDimType::RadiusInside || type == TORDimType::DiameterInside) {
+    const TORVPto end{p.X + side, p.Y};
+    if (type == TORDimType::RadiusInside) {
+      pts[0] = centre, pts[1] = p, pts[4] = centre, pts[5] = p;
+    } else {
+      const TORVPto opp = Round(c.cx - c.r * cs, c.cy - c.r * sn);
+      pts[0] = p, pts[1] = opp, pts[4] = p, pts[5] = opp;
+    }
+    pts[2] = p, pts[3] = end, pts[7] = end;
+    pts[6] = pts[5];
+    return;
+  }
+  const double e = G::Dist(pts[1], pts[2]);
+  const TORVPto q = Round(double(p.X) + e * cs, double(p.Y) + e * sn);
+  const TORVPto leg{q.X + side, q.Y};
+  pts[0] = centre, pts[1] = p, pts[2] = q, pts[3] = leg, pts[4] = centre, pts[5] = p, pts[6] = p, pts[7] = leg;
+}
+}  // namespace
+
+bool CalcAnglePoints(const TORVPto& p1, const TORVPto& p2, const TORVPto& p3, const TORVPto& p4, const TORVPto& at,
+                     std::array<TORVPto, 3>& out) {
+  auto d = [](const TORVPto& q) { return TPointD{double(q.X), double(q.Y)}; };
+  const TPointD p = d(at);
+  if (p1 == p2 || p3 == p4) return false;
+  TPointD v;
+  if (!TDraw2D::IntersectLines(d(p1), d(p2), d(p3), d(p4), false, false, v)) return false;
+  const double aP = TDraw2D::NormalizeAngle(std::atan2(p.Y - v.Y, p.X - v.X));
+  // Each line's direction from the vertex on the side of the radius point.
+  auto side = [&](TPointD a, TPointD b) {
+    double dir = std::atan2(b.Y - a.Y, b.X - a.X);
+    if ((b.X - a.X) * (p.X - v.X) + (b.Y - a.Y) * (p.Y - v.Y) < 0) dir = TDraw2D::NormalizeAngle(dir + kPi);
+    return dir;
+  };
+  const double a1 = side(d(p1), d(p2)), a2 = side(d(p3), d(p4));
+  const bool between = TDraw2D::NormalizeAngle(aP - a1) <= TDraw2D::NormalizeAngle(a2 - a1);
+  const double start = between ? a1 : a2, end = between ? a2 : a1;
+  const double r = std::max(1.0, std::hypot(p.X - v.X, p.Y - v.Y));
+  auto on = [&](double a) { return Round(v.X + r * std::cos(a), v.Y + r * std::sin(a)); };
+  // Point 7 goes to the middle of the arc: `at` may lie on an arm, where it would not tell the arc.
+  out = {on(start), on(end), on(start + TDraw2D::NormalizeAngle(end - start) / 2)};
+  return true;
+}
+
 void TPLNBaseDim::GetSelPoints(std::vector<TORVSelPoint>& out) const {
   if (fPoints.size() < 8) return;
   auto* self = const_cast<TPLNBaseDim*>(this);
   if (IsLinearDim(fDimType)) {
     for (int i : {1, 2, 5}) out.push_back({fPoints[i - 1], TORVHandleKind::Point, i, self});
+  } else if (fDimType == TORDimType::Angle) {
+    // Arms sharing their vertex show it once; it moves both.
+    const bool shared = fPoints[0] == fPoints[2];
+    for (int i : {1, 2, 3, 4})
+      if (i != 3 || !shared) out.push_back({fPoints[i - 1], TORVHandleKind::Point, i, self});
+    out.push_back({fPoints[7], TORVHandleKind::Radius, 8, self});
   } else {
-    for (int i : {1, 2}) out.push_back({fPoints[i - 1], TORVHandleKind::Fixed, i, self});
+    // The rim point measured, and the leader's end where the caption stands.
+    const int rim = fDimType == TORDimType::DiameterInside ? 1 : 2;
+    out.push_back({fPoints[rim - 1], TORVHandleKind::Radius, rim, self});
+    out.push_back({fPoints[3], TORVHandleKind::Point, 4, self});
   }
 }
 
@@ -448,9 +525,37 @@ void TPLNBaseDim::SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const {
 }
 
 void TPLNBaseDim::MovePoint(int index, std::int64_t x, std::int64_t y) {
-  if (fPoints.size() < 8 || !IsLinearDim(fDimType) || (index != 1 && index != 2 && index != 5)) return;
-  fPoints[index - 1] = {x, y};
-  Replaced();
+  if (fPoints.size() < 8) return;
+  if (IsLinearDim(fDimType)) {
+    if (index != 1 && index != 2 && index != 5) return;
+    fPoints[index - 1] = {x, y};
+    Replaced();
+    return;
+  }
+  if (fDimType == TORDimType::Angle) {
+    if (index < 1 || (index > 4 && index != 8)) return;
+    std::array<TORVPto, 8> p;
+    std::copy(fPoints.begin(), fPoints.begin() + 8, p.begin());
+    if (index == 1 && p[0] == p[2]) p[2] = {x, y};
+    p[index - 1] = {x, y};
+    std::array<TORVPto, 3> arc;
+    // Arms that no longer meet keep the dimension as it was.
+    if (!CalcAnglePoints(p[0], p[1], p[2], p[3], p[7], arc)) return;
+    p[4] = arc[0], p[5] = arc[1], p[6] = arc[2];
+    std::copy(p.begin(), p.end(), fPoints.begin());
+    Update();
+    return;
+  }
+  const int rim = fDimType == TORDimType::DiameterInside ? 1 : 2;
+  if (index != rim && index != 4) return;
+  TRound c = RoundOfDim(fDimType, fPoints);
+  const double dx = double(x) - c.cx, dy = double(y) - c.cy;
+  if (dx == 0 && dy == 0) return;
+  c.a = std::atan2(dy, dx);
+  // The rim point measures anew; the caption only goes round the circle.
+  if (index == rim) c.r = std::hypot(dx, dy);
+  PlaceRound(fDimType, c, fPoints);
+  Update();
 }
 
 void TPLNBaseDim::Resize(const TORVBounds& from, const TORVBounds& to) {

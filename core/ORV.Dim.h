@@ -97,8 +97,11 @@ class TPLNBaseDim : public TPLNBaseItem {
   TPLNBaseDim(TPLNBaseLabel* owner, TPLNLayer* layer, TORDimType type, bool preview);
   std::int32_t KindCode() const override { return Kind::Dim; }
   QString KindName() const override { return QStringLiteral("Dim"); }
-  // A linear dimension edits its measured points (1, 2) and its dimension line (5); the others
-  // show fixed handles. Every change places the extensions again.
+  // A linear dimension edits its measured points (1, 2) and its dimension line (5), and every
+  // change places the extensions again. A radius or diameter edits its rim point (2; a diameter
+  // drawn inside: 1), which measures anew, and the end of its leader (4), which takes the leader
+  // round the circle. An angle edits the points of its arms (1 to 4; a shared vertex moves 1 and
+  // 3 together) and the point that places its arc (8); the arc follows.
   bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
   void GetSelPoints(std::vector<TORVSelPoint>& out) const override;
   void SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const override;
@@ -174,6 +177,12 @@ class TPLNBaseDim : public TPLNBaseItem {
 // points 3 to 8; `gap` and `ext` are the style's extension gap and overshoot.
 TORDimType CalcDimPoints(const TORVPto& p1, const TORVPto& p2, const TORVPto& p3, std::int64_t gap, std::int64_t ext,
                          std::array<TORVPto, 6>& out);
+
+// The arc of an angle between the lines p1-p2 and p3-p4: its start, end and middle (points 5,
+// 6, 7), on the angle `at` lies in, at `at`'s distance from the vertex. False when the lines do
+// not meet.
+bool CalcAnglePoints(const TORVPto& p1, const TORVPto& p2, const TORVPto& p3, const TORVPto& p4, const TORVPto& at,
+                     std::array<TORVPto, 3>& out);
 
 // `value` written with a decimal point whatever the locale, after `format` (see TPLNDimStyle),
 // or with `decimals` fixed decimals when the format is empty.

@@ -1,5 +1,6 @@
 #include "ORV.F2d.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "ORV.EditGeom.h"
@@ -392,10 +393,44 @@ bool TPLNBaseBezier::Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance
   return GetFilled() && flat.size() > 2 && InPolygon(flat, double(x), double(y));
 }
 
+namespace {
+struct TCubic {
+  double x[4], y[4];
+};
+TCubic CubicAt(const std::vector<TORVPto>& pts, std::size_t i) {
+  TCubic c;
+  for (int k = 0; k < 4; ++k) c.x[k] = double(pts[i + k].X), c.y[k] = double(pts[i + k].Y);
+  return c;
+}
+// De Casteljau at t = 0.5: the two halves share c.x[3] of the left one.
+void SplitHalf(const TCubic& c, TCubic& l, TCubic& r) {
+  auto half = [](const double* p, double* a, double* b) {
+    const double p01 = (p[0] + p[1]) / 2, p12 = (p[1] + p[2]) / 2, p23 = (p[2] + p[3]) / 2;
+    const double p012 = (p01 + p12) / 2, p123 = (p12 + p23) / 2, m = (p012 + p123) / 2;
+    a[0] = p[0], a[1] = p01, a[2] = p012, a[3] = m;
+    b[0] = m, b[1] = p123, b[2] = p23, b[3] = p[3];
+  };
+  half(c.x, l.x, r.x);
+  half(c.y, l.y, r.y);
+}
+double ChordLength(const TCubic& c) {
+  double len = 0;
+  for (int k = 0; k < 3; ++k) len += std::hypot(c.x[k + 1] - c.x[k], c.y[k + 1] - c.y[k]);
+  return len;
+}
+}  // namespace
+
 void TPLNBaseBezier::GetSelPoints(std::vector<TORVSelPoint>& out) const {
   auto* self = const_cast<TPLNBaseBezier*>(this);
   for (int i = 0; i < NumPoints(); ++i)
     out.push_back({fPoints[i], i % 3 == 0 ? TORVHandleKind::Point : TORVHandleKind::Bezier, i + 1, self});
+  // The insertion handle sits on the curve; its index is the control just before the anchor
+  // the split makes, so the editor's drag after the insertion takes the new anchor.
+  for (std::size_t i = 0; i + 3 < fPoints.size(); i += 3) {
+    TCubic l, r;
+    SplitHalf(CubicAt(fPoints, i), l, r);
+    out.push_back({{Round(l.x[3]), Round(l.y[3])}, TORVHandleKind::InsertPoint, int(i) + 3, self});
+  }
 }
 
 void TPLNBaseBezier::SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const {
@@ -408,8 +443,42 @@ void TPLNBaseBezier::SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const 
 bool TPLNBaseBezier::DeletePoint(int index) {
   const int n = NumPoints();
   if (index < 1 || index > n || (index - 1) % 3 != 0 || n < 7) return false;
-  const int first = index == 1 ? 0 : index - 3;
-  fPoints.erase(fPoints.begin() + first, fPoints.begin() + first + 3);
+  const std::size_t a = std::size_t(index - 1);
+  if (a == 0) {
+    fPoints.erase(fPoints.begin(), fPoints.begin() + 3);
+  } else if (a + 3 >= fPoints.size()) {
+    fPoints.erase(fPoints.begin() + std::ptrdiff_t(a) - 2, fPoints.begin() + std::ptrdiff_t(a) + 1);
+  } else {
+    // The two segments merge into one whose outer controls are stretched back by the share each
+    // had of the length, so removing an anchor a split made gives the curve it split again.
+    const TCubic l = CubicAt(fPoints, a - 3), r = CubicAt(fPoints, a);
+    const double ll = ChordLength(l), lr = ChordLength(r);
+    const double t = std::clamp(ll + lr > 0 ? ll / (ll + lr) : 0.5, 0.2, 0.8);
+    fPoints[a - 2] = {Round(l.x[0] + (l.x[1] - l.x[0]) / t), Round(l.y[0] + (l.y[1] - l.y[0]) / t)};
+    fPoints[a + 2] = {Round(r.x[3] + (r.x[2] - r.x[3]) / (1 - t)), Round(r.y[3] + (r.y[2] - r.y[3]) / (1 - t))};
+    fPoints.erase(fPoints.begin() + std::ptrdiff_t(a) - 1, fPoints.begin() + std::ptrdiff_t(a) + 2);
+  }
+  Update();
+  return true;
+}
+
+bool TPLNBaseBezier::InsertPoint(int after, std::int64_t x, std::int64_t y) {
+  // `after` is the second control of the segment to split (see GetSelPoints).
+  const int n = NumPoints();
+  if (after < 3 || after % 3 != 0 || after + 1 > n) return false;
+  const std::size_t s = std::size_t(after - 3);
+  TCubic l, r;
+  SplitHalf(CubicAt(fPoints, s), l, r);
+  // The new anchor lands where the pointer is and takes its controls along, so the curve stays
+  // smooth through it; at the handle itself the shape does not change.
+  const double dx = double(x) - l.x[3], dy = double(y) - l.y[3];
+  const TORVPto mid[4] = {{Round(l.x[2] + dx), Round(l.y[2] + dy)},
+                          {Round(l.x[3] + dx), Round(l.y[3] + dy)},
+                          {Round(r.x[1] + dx), Round(r.y[1] + dy)},
+                          {Round(r.x[2]), Round(r.y[2])}};
+  fPoints[s + 1] = {Round(l.x[1]), Round(l.y[1])};
+  fPoints[s + 2] = mid[0];
+  fPoints.insert(fPoints.begin() + std::ptrdiff_t(s) + 3, {mid[1], mid[2], mid[3]});
   Update();
   return true;
 }

@@ -132,9 +132,13 @@ class TPLNBaseBezier : public TPLNTermItem<TPLN2DItem> {
   bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
   void GetSelPoints(std::vector<TORVSelPoint>& out) const override;
   void SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const override;
-  // Removes an anchor with the controls before it (the first: with the controls after it); a
-  // curve keeps at least one segment.
+  // Handles: every anchor and control, and an insertion handle on the middle of each segment.
+  // Removes an anchor with its controls, merging the two segments about it into one; a curve
+  // keeps at least one segment.
   bool DeletePoint(int index) override;
+  // Splits the segment whose second control is `after` in two halves that keep its shape; the
+  // new anchor (then at after + 1) follows (x, y) with its controls.
+  bool InsertPoint(int after, std::int64_t x, std::int64_t y) override;
   // The curve sampled into a polyline, `steps` per segment.
   std::vector<TORVPto> Flatten(int steps) const;
 

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "ORV.Base.h"
+#include "ORV.Dim.h"
 #include "ORV.Draw2D.h"
 #include "ORV.EditGeom.h"
 #include "ORV.F2d.h"
@@ -18,25 +19,42 @@ namespace {
 
 TORVBounds Around(std::int64_t x, std::int64_t y, std::int64_t tol) { return {x - tol, y - tol, x + tol, y + tol}; }
 
+// Flat: one piece of a curve sampled into a polyline (Ellipse: of an ellipse), from item Owner.
 struct TSeg {
   TPointD A, B;
+  int Owner = 0;
+  bool Flat = false;
+  bool Ellipse = false;
 };
-// A circle, or an arc of it (Sweep signed radians; a full turn for circles).
+// A circle, or an arc of it (Sweep signed radians; a full turn for circles); with Ry > 0 a whole
+// ellipse of half axes R (along x) and Ry.
 struct TRound {
   TPointD C;
   double R = 0;
   double Start = 0;
   double Sweep = 2 * kPi;
+  double Ry = 0;
 };
+
+// Pieces per turn of a sampled ellipse and per Bézier segment: fine enough that a snapped point
+// is off the true curve by far less than a pointer's tolerance.
+constexpr int kEllipseSteps = 96;
+constexpr int kBezierSteps = 32;
+// A second look-up for the centres of arcs whose own bounds miss the pointer reaches this many
+// tolerances around it.
+constexpr std::int64_t kCentreReach = 100;
 
 TPointD D(const TORVPto& p) { return {double(p.X), double(p.Y)}; }
 
 // The straight edges and the circles of an item, for intersections, tangents and perpendiculars.
-void Geometry(const TPLNBaseItem* it, std::vector<TSeg>& segs, std::vector<TRound>& rounds) {
+void Geometry(const TPLNBaseItem* it, int owner, std::vector<TSeg>& segs, std::vector<TRound>& rounds) {
   const auto& p = it->Points();
   auto chain = [&](std::size_t n, bool closed) {
-    for (std::size_t i = 0; i + 1 < n; ++i) segs.push_back({D(p[i]), D(p[i + 1])});
-    if (closed && n > 2) segs.push_back({D(p[n - 1]), D(p[0])});
+    for (std::size_t i = 0; i + 1 < n; ++i) segs.push_back({D(p[i]), D(p[i + 1]), owner});
+    if (closed && n > 2) segs.push_back({D(p[n - 1]), D(p[0]), owner});
+  };
+  auto seg = [&](int a, int b) {
+    if (p[a - 1] != p[b - 1]) segs.push_back({D(p[a - 1]), D(p[b - 1]), owner});
   };
   switch (it->KindCode()) {
     case Kind::Line:
@@ -48,7 +66,7 @@ void Geometry(const TPLNBaseItem* it, std::vector<TSeg>& segs, std::vector<TRoun
         const TORVBounds b = BoxOf(p[0], p[1]);
         const TPointD a{double(b.X1), double(b.Y1)}, c{double(b.X2), double(b.Y1)}, e{double(b.X2), double(b.Y2)},
             f{double(b.X1), double(b.Y2)};
-        segs.insert(segs.end(), {{a, c}, {c, e}, {e, f}, {f, a}});
+        segs.insert(segs.end(), {{a, c, owner}, {c, e, owner}, {e, f, owner}, {f, a, owner}});
       }
       break;
     case Kind::Circle:
@@ -63,8 +81,48 @@ void Geometry(const TPLNBaseItem* it, std::vector<TSeg>& segs, std::vector<TRoun
         const TPointD c{double(s->GetBaseCenterX()), double(s->GetBaseCenterY())};
         rounds.push_back({c, double(s->GetBaseRadio()), s->GetAngleStart() * kPi / 180, s->GetAngleGap() * kPi / 180});
         if (std::abs(s->GetAngleGap()) < 360) {
-          segs.push_back({c, D(s->ArcPoint(s->GetAngleStart()))});
-          segs.push_back({c, D(s->ArcPoint(s->GetAngleStart() + s->GetAngleGap()))});
+          segs.push_back({c, D(s->ArcPoint(s->GetAngleStart())), owner});
+          segs.push_back({c, D(s->ArcPoint(s->GetAngleStart() + s->GetAngleGap())), owner});
+        }
+      }
+      break;
+    case Kind::Ellipse:
+      if (p.size() >= 2) {
+        const TORVBounds b = BoxOf(p[0], p[1]);
+        const TPointD c{(b.X1 + b.X2) / 2.0, (b.Y1 + b.Y2) / 2.0};
+        const double rx = (b.X2 - b.X1) / 2.0, ry = (b.Y2 - b.Y1) / 2.0;
+        if (rx <= 0 || ry <= 0) {
+          segs.push_back({{double(b.X1), double(b.Y1)}, {double(b.X2), double(b.Y2)}, owner});
+          break;
+        }
+        // Exact against straight edges; sampled against every other curve.
+        rounds.push_back({c, rx, 0, 2 * kPi, ry});
+        TPointD prev{c.X + rx, c.Y};
+        for (int k = 1; k <= kEllipseSteps; ++k) {
+          const double a = 2 * kPi * k / kEllipseSteps;
+          const TPointD q{c.X + rx * std::cos(a), c.Y + ry * std::sin(a)};
+          segs.push_back({prev, q, owner, true, true});
+          prev = q;
+        }
+      }
+      break;
+    case Kind::Bezier:
+      if (auto* bz = dynamic_cast<const F2d::TPLNBaseBezier*>(it)) {
+        const std::vector<TORVPto> flat = bz->Flatten(kBezierSteps);
+        for (std::size_t i = 0; i + 1 < flat.size(); ++i)
+          if (flat[i] != flat[i + 1]) segs.push_back({D(flat[i]), D(flat[i + 1]), owner, true});
+      }
+      break;
+    case Kind::Dim:
+      if (auto* d = dynamic_cast<const Line::TPLNBaseDim*>(it); d && p.size() >= 8) {
+        if (Line::IsLinearDim(d->GetDimType())) {
+          seg(5, 6), seg(3, 7), seg(4, 8);
+        } else if (d->GetDimType() == Line::TORDimType::Angle) {
+          seg(1, 2), seg(3, 4);
+          TRound r;
+          if (TDraw2D::ArcThreePoints(D(p[4]), D(p[6]), D(p[5]), r.C, r.R, r.Start, r.Sweep)) rounds.push_back(r);
+        } else {
+          seg(1, 2), seg(3, 4);
         }
       }
       break;
@@ -72,7 +130,13 @@ void Geometry(const TPLNBaseItem* it, std::vector<TSeg>& segs, std::vector<TRoun
   }
 }
 
-bool OnRound(const TRound& r, TPointD p) { return AngleOnSweep(std::atan2(p.Y - r.C.Y, p.X - r.C.X), r.Start, r.Sweep); }
+bool OnRound(const TRound& r, TPointD p) {
+  return r.Ry > 0 || AngleOnSweep(std::atan2(p.Y - r.C.Y, p.X - r.C.X), r.Start, r.Sweep);
+}
+
+// An ellipse is the circle of radius R stretched along y by Ry / R: these map between the two.
+TPointD ToCircle(const TRound& r, TPointD p) { return r.Ry > 0 ? TPointD{p.X, r.C.Y + (p.Y - r.C.Y) * r.R / r.Ry} : p; }
+TPointD FromCircle(const TRound& r, TPointD p) { return r.Ry > 0 ? TPointD{p.X, r.C.Y + (p.Y - r.C.Y) * r.Ry / r.R} : p; }
 
 bool OnSeg(const TSeg& s, TPointD p) {
   const double dx = s.B.X - s.A.X, dy = s.B.Y - s.A.Y, len2 = dx * dx + dy * dy;
@@ -81,7 +145,8 @@ bool OnSeg(const TSeg& s, TPointD p) {
   return t >= -1e-9 && t <= 1 + 1e-9;
 }
 
-void SegRound(const TSeg& s, const TRound& r, std::vector<TPointD>& out) {
+void SegRound(const TSeg& seg, const TRound& r, std::vector<TPointD>& out) {
+  const TSeg s{ToCircle(r, seg.A), ToCircle(r, seg.B)};
   const double dx = s.B.X - s.A.X, dy = s.B.Y - s.A.Y;
   const double fx = s.A.X - r.C.X, fy = s.A.Y - r.C.Y;
   const double a = dx * dx + dy * dy, b = 2 * (fx * dx + fy * dy), c = fx * fx + fy * fy - r.R * r.R;
@@ -90,7 +155,7 @@ void SegRound(const TSeg& s, const TRound& r, std::vector<TPointD>& out) {
   for (double sign : {-1.0, 1.0}) {
     const double t = (-b + sign * std::sqrt(disc)) / (2 * a);
     const TPointD p{s.A.X + t * dx, s.A.Y + t * dy};
-    if (t >= -1e-9 && t <= 1 + 1e-9 && OnRound(r, p)) out.push_back(p);
+    if (t >= -1e-9 && t <= 1 + 1e-9 && OnRound(r, p)) out.push_back(FromCircle(r, p));
   }
 }
 
@@ -158,32 +223,53 @@ bool TPLNBaseLabel::SearchPoint(std::int64_t x, std::int64_t y, std::int64_t tol
         break;
       case snCrossPoint:
       case snTangentPoint:
-      case snPerpendicularPoint: Geometry(it, segs, rounds); break;
+      case snPerpendicularPoint: Geometry(it, i, segs, rounds); break;
       default: break;
+    }
+  }
+  if (kind == snCenterPoint) {
+    // An arc far from its centre does not reach the pointer with its bounds: a wider look-up
+    // for the round kinds, whose centres are all that is asked of them.
+    std::vector<int> wide;
+    ItemsIn(Around(x, y, tolerance * kCentreReach), wide);
+    for (int i : wide) {
+      const TPLNBaseItem* it = fItems[i - 1].get();
+      if (it->KindCode() != Kind::Arc || it->IsPreview() || !it->HasOptions(Opt::Visible)) continue;
+      if (std::binary_search(hits.begin(), hits.end(), i)) continue;
+      if (auto* a = dynamic_cast<const Line::TPLNBaseArc*>(it)) consider(D(a->GetCenter()));
     }
   }
   if (kind == snCrossPoint) {
     std::vector<TPointD> cross;
     for (std::size_t a = 0; a < segs.size(); ++a)
       for (std::size_t b = a + 1; b < segs.size(); ++b) {
+        const TSeg &s = segs[a], &t = segs[b];
+        // The pieces of one sampled curve meet only where they join.
+        if ((s.Flat || t.Flat) && s.Owner == t.Owner) continue;
+        // Straight edges meet an ellipse exactly below, not its samples.
+        if ((s.Ellipse && !t.Flat) || (t.Ellipse && !s.Flat)) continue;
         TPointD h;
-        if (TDraw2D::IntersectLines(segs[a].A, segs[a].B, segs[b].A, segs[b].B, true, true, h)) cross.push_back(h);
+        if (TDraw2D::IntersectLines(s.A, s.B, t.A, t.B, true, true, h)) cross.push_back(h);
       }
+    // An ellipse meets other curves by its samples; circles and arcs meet everything exactly.
     for (const TSeg& s : segs)
-      for (const TRound& r : rounds) SegRound(s, r, cross);
+      for (const TRound& r : rounds)
+        if (r.Ry <= 0 || !s.Flat) SegRound(s, r, cross);
     for (std::size_t a = 0; a < rounds.size(); ++a)
-      for (std::size_t b = a + 1; b < rounds.size(); ++b) RoundRound(rounds[a], rounds[b], cross);
+      for (std::size_t b = a + 1; b < rounds.size(); ++b)
+        if (rounds[a].Ry <= 0 && rounds[b].Ry <= 0) RoundRound(rounds[a], rounds[b], cross);
     for (const TPointD& p : cross) consider(p);
   } else if (kind == snTangentPoint && ref.RefFound) {
-    const TPointD q = D(ref.RefPoint);
     for (const TRound& r : rounds) {
+      // Tangency survives the stretch between an ellipse and its circle.
+      const TPointD q = ToCircle(r, D(ref.RefPoint));
       const double dx = q.X - r.C.X, dy = q.Y - r.C.Y, d = std::hypot(dx, dy);
       if (d <= r.R || r.R <= 0) continue;
       // The two points where the lines from the reference point touch the circle.
       const double base = std::atan2(dy, dx), off = std::acos(r.R / d);
       for (double a : {base + off, base - off}) {
         const TPointD p{r.C.X + r.R * std::cos(a), r.C.Y + r.R * std::sin(a)};
-        if (OnRound(r, p)) consider(p);
+        if (OnRound(r, p)) consider(FromCircle(r, p));
       }
     }
   } else if (kind == snPerpendicularPoint && ref.RefFound) {

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "ORV.Dim.h"
-#include "ORV.Draw2D.h"
 #include "ORV.FMX.Items.h"
 #include "ORV.FMX.Shared.Factory.h"
 #include "ORV.FMX.Shared.Factory.Support.h"
@@ -15,10 +14,8 @@ using namespace FactorySupport;
 namespace {
 
 using Line::TORDimType;
-constexpr double kPi = 3.14159265358979323846;
 
 std::int64_t Round(double v) { return Utils::RoundHalfAway(v); }
-
 
 TPLNBaseItem* MakeDim(TPLNBaseLabel* doc, TORDimType type, const std::array<TORVPto, 8>& pts) {
   TBatch batch(doc);
@@ -126,24 +123,11 @@ TPLNBaseItem* TPLNFactory::AddDimAngle(TPLNBaseLabel* doc, const std::vector<flo
 
 TPLNBaseItem* TPLNFactory::AddBaseDimAngle(TPLNBaseLabel* doc, const std::vector<std::int64_t>& values) {
   if (values.size() != 10) throw EPLNError(QStringLiteral("an angle dimension takes ten values, not %1").arg(values.size()));
-  auto pt = [&values](int i) { return TPointD{double(values[2 * i]), double(values[2 * i + 1])}; };
-  const TPointD p1 = pt(0), p2 = pt(1), p3 = pt(2), p4 = pt(3), p = pt(4);
-  TPointD v;
-  if (!TDraw2D::IntersectLines(p1, p2, p3, p4, false, false, v)) return nullptr;
-  const double aP = TDraw2D::NormalizeAngle(std::atan2(p.Y - v.Y, p.X - v.X));
-  // Each line's direction from the vertex on the side of P.
-  auto side = [&](TPointD a, TPointD b) {
-    double dir = std::atan2(b.Y - a.Y, b.X - a.X);
-    if ((b.X - a.X) * (p.X - v.X) + (b.Y - a.Y) * (p.Y - v.Y) < 0) dir = TDraw2D::NormalizeAngle(dir + kPi);
-    return dir;
-  };
-  const double a1 = side(p1, p2), a2 = side(p3, p4);
-  const bool pBetween = TDraw2D::NormalizeAngle(aP - a1) <= TDraw2D::NormalizeAngle(a2 - a1);
-  const double start = pBetween ? a1 : a2, end = pBetween ? a2 : a1;
-  const double r = std::max(1.0, std::hypot(p.X - v.X, p.Y - v.Y));
-  auto at = [&](double a) { return TORVPto{Round(v.X + r * std::cos(a)), Round(v.Y + r * std::sin(a))}; };
-  auto whole = [](TPointD q) { return TORVPto{Round(q.X), Round(q.Y)}; };
-  return MakeDim(doc, TORDimType::Angle, {whole(p1), whole(p2), whole(p3), whole(p4), at(start), at(end), at(aP), whole(p)});
+  auto pt = [&values](int i) { return TORVPto{values[2 * i], values[2 * i + 1]}; };
+  const TORVPto p1 = pt(0), p2 = pt(1), p3 = pt(2), p4 = pt(3), p = pt(4);
+  std::array<TORVPto, 3> arc;
+  if (!Line::CalcAnglePoints(p1, p2, p3, p4, p, arc)) return nullptr;
+  return MakeDim(doc, TORDimType::Angle, {p1, p2, p3, p4, arc[0], arc[1], arc[2], p});
 }
 
 }  // namespace Orv::Fmx

@@ -47,6 +47,14 @@ int FindHandle(const TPlanoraFMX& doc, TORVHandleKind kind, int index = -1) {
 
 bool Near(const TORVPto& a, const TORVPto& b, std::int64_t d = 2) { return std::llabs(a.X - b.X) <= d && std::llabs(a.Y - b.Y) <= d; }
 
+// The cubic segment from point `first` (from 1) of `it`, at t.
+TORVPto CubicAt(const TPLNBaseItem* it, int first, double t) {
+  const double u = 1 - t, w[4] = {u * u * u, 3 * u * u * t, 3 * u * t * t, t * t * t};
+  double x = 0, y = 0;
+  for (int k = 0; k < 4; ++k) x += w[k] * double(it->GetPoint(first + k).X), y += w[k] * double(it->GetPoint(first + k).Y);
+  return {std::llround(x), std::llround(y)};
+}
+
 }  // namespace
 
 TEST(EditDraw, TwoClickAndThreeClickKindsMakeTheirItems) {
@@ -98,6 +106,25 @@ TEST(EditDraw, TwoClickAndThreeClickKindsMakeTheirItems) {
   ASSERT_NE(dim, nullptr);
   EXPECT_EQ(dim->GetDimType(), Line::TORDimType::RadiusOutside);
   EXPECT_NEAR(dim->GetValue(), 5.0, 0.01);
+  // A diameter with its caption point inside the same circle.
+  Draw(doc, TORVDrawKind::DimDiameter, {{10000, 5000}, {10000, 12000}});
+  dim = dynamic_cast<Line::TPLNBaseDim*>(doc.GetItem(doc.GetItemsCount()));
+  ASSERT_NE(dim, nullptr);
+  EXPECT_EQ(dim->GetDimType(), Line::TORDimType::DiameterInside);
+  EXPECT_NEAR(dim->GetValue(), 10.0, 0.01);
+  // Its rim handle keeps the other end opposite about the centre.
+  doc.ClearSelection();
+  doc.Select(dim);
+  DragHandle(doc, FindHandle(doc, TORVHandleKind::Radius, 1), {16000, 10000});
+  EXPECT_EQ(dim->GetPoint(2), (TORVPto{4000, 10000}));
+  EXPECT_NEAR(dim->GetValue(), 12.0, 0.01);
+  doc.ResetAction();
+  // An angle: vertex, a point on each arm, then where the arc goes.
+  Draw(doc, TORVDrawKind::DimAngle, {{100000, 100000}, {110000, 100000}, {110000, 110000}, {106000, 102000}});
+  dim = dynamic_cast<Line::TPLNBaseDim*>(doc.GetItem(doc.GetItemsCount()));
+  ASSERT_NE(dim, nullptr);
+  EXPECT_EQ(dim->GetDimType(), Line::TORDimType::Angle);
+  EXPECT_NEAR(dim->GetValue(), 45.0, 0.05);
   // Esc goes back to selection.
   doc.ResetAction();
   EXPECT_EQ(doc.Act().Action, TORVAction::Selection);
@@ -276,6 +303,58 @@ TEST(EditDrag, SelectionMovesAndHandlesResizeRotateAndEditPoints) {
   DragHandle(doc, FindHandle(doc, TORVHandleKind::Radius), {80000, 86000});
   EXPECT_EQ(c->Center(), (TORVPto{80000, 80000}));
   EXPECT_EQ(c->Radius(), 6000);
+
+  // A curve's insertion handle sits on it and splits its segment without changing the curve;
+  // the drag then holds the new anchor. Removing that anchor leaves one segment again.
+  TPLNBaseItem* bz = TPLNFactory::AddBaseBezier(&doc, {0, 100000, 2000, 108000, 9000, 109000, 12000, 100000});
+  const TORVPto quarter = CubicAt(bz, 1, 0.25), threeQuarters = CubicAt(bz, 1, 0.75);
+  doc.ClearSelection();
+  doc.Select(bz);
+  const TORVSelPoint ins = doc.GetSelPoint(FindHandle(doc, TORVHandleKind::InsertPoint));
+  EXPECT_TRUE(Near(ins.P, CubicAt(bz, 1, 0.5), 1));
+  DragHandle(doc, FindHandle(doc, TORVHandleKind::InsertPoint), ins.P);
+  ASSERT_EQ(bz->NumPoints(), 7);
+  EXPECT_TRUE(Near(bz->GetPoint(4), ins.P, 1));
+  EXPECT_TRUE(Near(CubicAt(bz, 1, 0.5), quarter));
+  EXPECT_TRUE(Near(CubicAt(bz, 4, 0.5), threeQuarters));
+  EXPECT_EQ(FindHandle(doc, TORVHandleKind::InsertPoint, 6), FindHandle(doc, TORVHandleKind::InsertPoint) + 1);
+  DragHandle(doc, FindHandle(doc, TORVHandleKind::Point, 4), {ins.P.X, ins.P.Y + 3000});
+  EXPECT_EQ(bz->GetPoint(4), (TORVPto{ins.P.X, ins.P.Y + 3000}));
+  doc.DeletePoint(4);
+  ASSERT_EQ(bz->NumPoints(), 4);
+  EXPECT_EQ(bz->GetPoint(4), (TORVPto{12000, 100000}));
+  doc.Undo();
+  EXPECT_EQ(doc.GetItem(doc.GetItemsCount())->NumPoints(), 7);
+
+  // A radius: its caption handle takes the leader round the circle and keeps the value, its rim
+  // handle measures anew.
+  auto* rd = dynamic_cast<Line::TPLNBaseDim*>(TPLNFactory::AddBaseDimRadial2(&doc, 150000, 0, 5000, 0));
+  doc.ClearSelection();
+  doc.Select(rd);
+  DragHandle(doc, FindHandle(doc, TORVHandleKind::Point, 4), {150000, 20000});
+  EXPECT_EQ(rd->GetPoint(2), (TORVPto{150000, 5000}));
+  EXPECT_GT(rd->GetPoint(4).Y, 5000);
+  EXPECT_NEAR(rd->GetValue(), 5.0, 0.01);
+  DragHandle(doc, FindHandle(doc, TORVHandleKind::Radius, 2), {158000, 0});
+  EXPECT_NEAR(rd->GetValue(), 8.0, 0.01);
+  EXPECT_EQ(rd->GetCaption(), QStringLiteral("R8"));
+
+  // An angle: an arm point turns the arm and the value follows, also when the arc's point ends up
+  // on the arm; arms made parallel are refused; the shared vertex moves both arms.
+  auto* ad = dynamic_cast<Line::TPLNBaseDim*>(
+      TPLNFactory::AddBaseDimAngle(&doc, {200000, 0, 210000, 0, 200000, 0, 200000, 10000, 205000, 5000}));
+  doc.ClearSelection();
+  doc.Select(ad);
+  EXPECT_NEAR(ad->GetValue(), 90.0, 0.01);
+  EXPECT_EQ(FindHandle(doc, TORVHandleKind::Point, 3), 0);  // the shared vertex shows once
+  DragHandle(doc, FindHandle(doc, TORVHandleKind::Point, 4), {210000, 10000});
+  EXPECT_NEAR(ad->GetValue(), 45.0, 0.05);
+  DragHandle(doc, FindHandle(doc, TORVHandleKind::Point, 4), {220000, 0});
+  EXPECT_NEAR(ad->GetValue(), 45.0, 0.05);
+  EXPECT_EQ(ad->GetPoint(4), (TORVPto{210000, 10000}));
+  DragHandle(doc, FindHandle(doc, TORVHandleKind::Point, 1), {195000, 0});
+  EXPECT_EQ(ad->GetPoint(3), (TORVPto{195000, 0}));
+  EXPECT_NEAR(ad->GetValue(), std::atan2(10000.0, 15000.0) * 180 / kPi, 0.05);
 }
 
 TEST(EditPoints, DeletePointKeepsEachKindsMinimum) {
@@ -348,6 +427,29 @@ TEST(EditSnap, EachKindFindsItsNearestPoint) {
   // Without a reference point there is no tangent.
   ref.Reset();
   EXPECT_FALSE(doc.SearchPoint(33500, -2000, 1500, snTangentPoint, ref, false));
+
+  // A line crosses an ellipse where x = 4000 meets it: y = ±4000·√0.75 about the centre.
+  TPLNFactory::AddBaseEllipse(&doc, 0, 30000, 8000, 4000);
+  TPLNFactory::AddBaseLine(&doc, 4000, 20000, 4000, 60000);
+  ASSERT_TRUE(doc.SearchPoint(4100, 33300, kTol, snCrossPoint, ref, false));
+  EXPECT_TRUE(Near(ref.P, {4000, 33464}, 1));
+  // A curve crosses the same line; its samples never cross one another.
+  const TPLNBaseItem* bz = TPLNFactory::AddBaseBezier(&doc, {0, 50000, 3000, 56000, 5000, 56000, 8000, 50000});
+  ASSERT_TRUE(doc.SearchPoint(4200, 54300, kTol, snCrossPoint, ref, false));
+  EXPECT_EQ(ref.P.X, 4000);
+  const TORVPto onCurve = CubicAt(bz, 1, 0.25);
+  EXPECT_FALSE(doc.SearchPoint(onCurve.X, onCurve.Y, 300, snCrossPoint, ref, false));
+  // The centre of an arc whose bounds lie far from it.
+  TPLNFactory::AddBaseArc(&doc, 60000, 60000, 20000, -0.2, 0.4);
+  ASSERT_TRUE(doc.SearchPoint(60100, 60100, kTol, snCenterPoint, ref, false));
+  EXPECT_EQ(ref.P, (TORVPto{60000, 60000}));
+  // The foot on a dimension line.
+  TPLNFactory::AddBaseDim(&doc, 0, 70000, 20000, 70000, 10000, 65000);
+  ref.Reset();
+  ref.RefFound = true;
+  ref.RefPoint = {7000, 60000};
+  ASSERT_TRUE(doc.SearchPoint(7100, 65100, kTol, snPerpendicularPoint, ref, false));
+  EXPECT_EQ(ref.P, (TORVPto{7000, 65000}));
 }
 
 TEST(EditCommands, MoveSizeNextDeleteDuplicate) {
