@@ -17,15 +17,6 @@ namespace {
 // would cost more than the page itself.
 constexpr int kOutlineItems = 2000;
 
-TSkPaint Stroke(TAlphaColor c, bool antiAlias = false) {
-  TSkPaint p;
-  p.Color = c;
-  p.Style = TSkPaintStyle::Stroke;
-  p.StrokeWidth = 0;
-  p.AntiAlias = antiAlias;
-  return p;
-}
-
 TSkPaint Fill(TAlphaColor c) {
   TSkPaint p;
   p.Color = c;
@@ -39,12 +30,12 @@ void Square(ISkCanvas& canvas, QPointF p, TAlphaColor c) {
   const QPointF q = Pixel(p);
   const QRectF r(q.x() - 3, q.y() - 3, 6, 6);
   canvas.DrawRect(r, Fill(0xFFFFFFFFu));
-  canvas.DrawRect(r, Stroke(c));
+  canvas.DrawRect(r, Hairline(c));
 }
 
 void Circle(ISkCanvas& canvas, QPointF p, double radius, TAlphaColor c) {
   const QPointF q = Pixel(p);
-  canvas.DrawOval(QRectF(q.x() - radius, q.y() - radius, 2 * radius, 2 * radius), Stroke(c, true));
+  canvas.DrawOval(QRectF(q.x() - radius, q.y() - radius, 2 * radius, 2 * radius), Hairline(c, true));
 }
 
 }  // namespace
@@ -54,12 +45,12 @@ void TPLNBackEditor::DrawRefLines(ISkCanvas& canvas) {
   if (!host || !fRef.Found || !host->Act().IsDrawing()) return;
   const QPointF p = Pixel(QPointF(fRef.ScreenX, fRef.ScreenY));
   if (fEditor->GetShowRefLines()) {
-    const TSkPaint line = Stroke(fEditor->SelectionColors().RefLine);
+    const TSkPaint line = Hairline(fEditor->SelectionColors().RefLine);
     canvas.DrawLine(float(CMX()), float(p.y()), float(MaxX()), float(p.y()), line);
     canvas.DrawLine(float(p.x()), float(CMY()), float(p.x()), float(MaxY()), line);
   }
   const double r = fEditor->GetSizeRef();
-  canvas.DrawRect(QRectF(p.x() - r, p.y() - r, 2 * r, 2 * r), Stroke(fEditor->SelectionColors().RefPoint));
+  canvas.DrawRect(QRectF(p.x() - r, p.y() - r, 2 * r, 2 * r), Hairline(fEditor->SelectionColors().RefPoint));
 }
 
 void TPLNBackEditor::DrawSelPoints(ISkCanvas& canvas) {
@@ -68,7 +59,7 @@ void TPLNBackEditor::DrawSelPoints(ISkCanvas& canvas) {
   const TPLNSelColors& colors = fEditor->SelectionColors();
   const int count = host->GetSelectionCount();
   if (count == 0) return;
-  const TSkPaint outline = Stroke(colors.SelectionItem);
+  const TSkPaint outline = Hairline(colors.SelectionItem);
   const auto box = [&](const TORVBounds& b) {
     if (b.IsEmpty()) return;
     const QPointF a = Pixel(ToScreen(b.X1, b.Y1)), z = Pixel(ToScreen(b.X2, b.Y2));
@@ -84,7 +75,7 @@ void TPLNBackEditor::DrawSelPoints(ISkCanvas& canvas) {
   points.reserve(std::size_t(std::max(0, n)));
   for (int i = 1; i <= n; ++i) points.push_back(host->GetSelPoint(i));
   // Control lines first, so the handles lie over them.
-  const TSkPaint bezierLine = Stroke(colors.Bezier, true);
+  const TSkPaint bezierLine = Hairline(colors.Bezier, true);
   for (const TORVSelPoint& sp : points) {
     if (sp.Kind != TORVHandleKind::Bezier) continue;
     for (const TORVSelPoint& anchor : points)
@@ -135,7 +126,7 @@ void TPLNBackEditor::DrawRubberBand(ISkCanvas& canvas) {
     const TORVBounds band = host->RubberBand();
     if (band.IsEmpty()) return;
     const QPointF p = Pixel(ToScreen(band.X1, band.Y1)), q = Pixel(ToScreen(band.X2, band.Y2));
-    canvas.DrawRect(QRectF(p, q), Stroke(colors.SelectionRect));
+    canvas.DrawRect(QRectF(p, q), Hairline(colors.SelectionRect));
     return;
   }
   if (!a.IsDrawing() || a.Points.empty()) return;
@@ -143,7 +134,7 @@ void TPLNBackEditor::DrawRubberBand(ISkCanvas& canvas) {
   pts.reserve(a.Points.size() + 1);
   for (const TORVPto& p : a.Points) pts.push_back(ToScreen(p));
   const QPointF cur = ToScreen(a.Current);
-  const TSkPaint pen = Stroke(colors.Draw, true);
+  const TSkPaint pen = Hairline(colors.Draw, true);
   const QPointF p0 = pts.front();
   switch (a.Kind) {
     case TORVDrawKind::Rectangle:
@@ -201,7 +192,7 @@ void TPLNBackEditor::DrawEditText(ISkCanvas& canvas) {
   }
   const TEditLine& l = LineOf(lines, fCaret);
   const float x = float(std::round(EditCharX(l, fCaret)) + 0.5);
-  canvas.DrawLine(x, float(l.Top), x, float(l.Bottom), Stroke(0xFF000000u));
+  canvas.DrawLine(x, float(l.Top), x, float(l.Bottom), Hairline(0xFF000000u));
 }
 
 void TPLNBackEditor::DrawInput(ISkCanvas& canvas) {
@@ -209,7 +200,7 @@ void TPLNBackEditor::DrawInput(ISkCanvas& canvas) {
   const TSkFont font{QStringLiteral("Verdana"), float(ScalePos(15, fDPIX))};
   const TSkFontMetrics m = font.Metrics();
   canvas.DrawRect(fInputRect, Fill(0xFFFFFFFFu));
-  canvas.DrawRect(fInputRect.adjusted(0.5, 0.5, -0.5, -0.5), Stroke(0xFF808080u));
+  canvas.DrawRect(fInputRect.adjusted(0.5, 0.5, -0.5, -0.5), Hairline(0xFF808080u));
   const QString& text = fEditor->InputTextValue();
   const float baseline = float(fInputRect.top() + 2 + std::abs(m.Ascent));
   const float left = float(fInputRect.left() + 2);
@@ -218,7 +209,7 @@ void TPLNBackEditor::DrawInput(ISkCanvas& canvas) {
   canvas.DrawSimpleText(text, left, baseline, font, red);
   const int caret = std::clamp(fEditor->InputCaret(), 0, static_cast<int>(text.size()));
   const float cx = std::round(left + font.MeasureText(text.left(caret))) + 0.5f;
-  canvas.DrawLine(cx, float(fInputRect.top() + 2), cx, float(fInputRect.bottom() - 2), Stroke(0xFFFF0000u));
+  canvas.DrawLine(cx, float(fInputRect.top() + 2), cx, float(fInputRect.bottom() - 2), Hairline(0xFFFF0000u));
 }
 
 }  // namespace Orv::Fmx

@@ -24,16 +24,6 @@ QString ReadOut(double v) {
 // A grid finer than this many device pixels would be a grey tone, not a grid.
 constexpr double kMinGridPx = 4;
 
-// Hairline strokes without anti-aliasing, as the ticks and grid are drawn.
-TSkPaint Hairline(TAlphaColor color) {
-  TSkPaint p;
-  p.Color = color;
-  p.Style = TSkPaintStyle::Stroke;
-  p.StrokeWidth = 0;
-  p.AntiAlias = false;
-  return p;
-}
-
 }  // namespace
 
 TPLNBackEditor::TTickPos TPLNBackEditor::CheckTickPos(bool vertical) const {

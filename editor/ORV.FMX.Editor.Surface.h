@@ -22,6 +22,16 @@ class QPainter;
 
 namespace Orv::Fmx {
 
+// A one-pixel line paint, as rulers, grid, handles and bands are drawn.
+inline Canvas::TSkPaint Hairline(TAlphaColor color, bool antiAlias = false) {
+  Canvas::TSkPaint p;
+  p.Color = color;
+  p.Style = Canvas::TSkPaintStyle::Stroke;
+  p.StrokeWidth = 0;
+  p.AntiAlias = antiAlias;
+  return p;
+}
+
 class TPLNBaseEditor;
 
 class TPLNBackEditor : public QWidget {
