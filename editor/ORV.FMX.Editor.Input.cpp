@@ -889,11 +889,22 @@ void TPLNBackEditor::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
+  // Undo and redo for hosts without menus of their own (a window's shortcuts take them first).
+  const bool undo = event->matches(QKeySequence::Undo);
+  const bool redo = event->matches(QKeySequence::Redo) || (mods == Qt::ControlModifier && event->key() == Qt::Key_Y);
+  if (undo || redo) {
+    event->accept();
+    TPlanoraFMX* host = fEditor->GetLabel();
+    if (!host || !host->GetEditable() || (fPressed && CoreDragging())) return;
+    if (undo ? host->CanUndo() : host->CanRedo()) undo ? host->Undo() : host->Redo();
+    UpdateOverlay();
+    return;
+  }
   if (fEditor->InputKeyDown(event->key(), mods)) {
     event->accept();
     return;
   }
-  QWidget::keyPressEvent(event);  // unhandled keys go on to the window (undo, menus)
+  QWidget::keyPressEvent(event);  // unhandled keys go on to the window (menus)
 }
 
 // ---------------------------------------------------------------- editor commands

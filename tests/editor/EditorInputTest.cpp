@@ -126,6 +126,15 @@ TEST(EditorInput, RectangleByTwoClicksWithAndWithoutGrid) {
   EXPECT_EQ(r.X2, 40000);
   EXPECT_EQ(r.Y2, 40000);
 
+  // The keyboard undoes and redoes without any menu.
+  v.Key(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(v.doc.GetItemsCount(), 1);
+  v.Key(Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(v.doc.GetItemsCount(), 2);
+  v.Key(Qt::Key_Z, Qt::ControlModifier);
+  v.Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(v.doc.GetItemsCount(), 2);
+
   // A drag draws one too, its release snapped like a click; a click in place then waits for a
   // second corner instead of making an empty box.
   v.doc.StartAction(TORVDrawKind::Rectangle);
