@@ -42,11 +42,11 @@ struct Session : EditorView {
     return b;
   }
   // A point well inside the 100 x 60 mm page.
-  QPointF Somewhere(unsigned& seed) {
-    seed = seed * 1103515245u + 12345u;
-    const std::int64_t x = 8000 + (seed >> 8) % 84000;
-    seed = seed * 1103515245u + 12345u;
-    const std::int64_t y = 8000 + (seed >> 8) % 44000;
+  QPointF PagePoint(unsigned& lcg) {
+    lcg = lcg * 1103515245u + 12345u;
+    const std::int64_t x = 8000 + (lcg >> 8) % 84000;
+    lcg = lcg * 1103515245u + 12345u;
+    const std::int64_t y = 8000 + (lcg >> 8) % 44000;
     return At(x, y);
   }
   QPointF CentreOf(const TPLNBaseItem* item) {
@@ -61,17 +61,17 @@ TEST(EditorSession, FiftyMixedEditsUndoAndRedoByteForByte) {
   Session s;
   s.doc.ClearUndo();
   std::vector<QByteArray> states{s.Bytes()};
-  unsigned seed = 7;
+  unsigned lcg = 7;
   int kinds[10] = {};
   for (int step = 0; static_cast<int>(states.size()) < 51 && step < 400; ++step) {
     const int kind = step % 10;
     const int steps = s.doc.UndoCount();
-    TPLNBaseItem* any = s.doc.GetItemsCount() > 0 ? s.doc.GetItem(1 + int(seed % unsigned(s.doc.GetItemsCount()))) : nullptr;
+    TPLNBaseItem* any = s.doc.GetItemsCount() > 0 ? s.doc.GetItem(1 + int(lcg % unsigned(s.doc.GetItemsCount()))) : nullptr;
     switch (kind) {
       case 0:  // a rectangle by two clicks
       case 5: {
         s.doc.StartAction(kind == 0 ? TORVDrawKind::Rectangle : TORVDrawKind::Ellipse);
-        const QPointF a = s.Somewhere(seed);
+        const QPointF a = s.PagePoint(lcg);
         s.Click(a);
         s.Click(a + QPointF(30, 20));
         s.Key(Qt::Key_Escape);
@@ -79,7 +79,7 @@ TEST(EditorSession, FiftyMixedEditsUndoAndRedoByteForByte) {
       }
       case 1: {  // a line by a drag
         s.doc.StartAction(TORVDrawKind::Line);
-        const QPointF a = s.Somewhere(seed);
+        const QPointF a = s.PagePoint(lcg);
         s.Drag(a, a + QPointF(40, -10));
         s.Key(Qt::Key_Escape);
         break;
@@ -100,7 +100,7 @@ TEST(EditorSession, FiftyMixedEditsUndoAndRedoByteForByte) {
         break;
       case 7: {  // a text typed in place
         s.doc.StartAction(TORVDrawKind::Text);
-        s.Click(s.Somewhere(seed));
+        s.Click(s.PagePoint(lcg));
         for (QChar c : QStringLiteral("Ab1")) s.Key(0, Qt::NoModifier, QString(c));
         s.Key(Qt::Key_Return);
         s.Key(Qt::Key_Escape);
@@ -110,7 +110,7 @@ TEST(EditorSession, FiftyMixedEditsUndoAndRedoByteForByte) {
         s.Drag(s.At(1000, 1000), s.At(60000, 40000));
         break;
       case 9:  // delete the selection
-        if (s.doc.GetSelectionCount() > 0 && seed % 3 == 0) s.Key(Qt::Key_Delete);
+        if (s.doc.GetSelectionCount() > 0 && lcg % 3 == 0) s.Key(Qt::Key_Delete);
         break;
     }
     const QByteArray now = s.Bytes();
