@@ -1,6 +1,7 @@
 #include "ORV.Utils.h"
 
 #include <QLocale>
+#include <algorithm>
 
 #include "ORV.BaseDraw.h"
 
@@ -44,6 +45,32 @@ float BasePtoY(double penWidth, const TPLNBaseDraw& draw) { return draw.DrawBase
 
 QString FormatFloat(double value, int decimals) { return QLocale::c().toString(value, 'f', decimals); }
 
+QString QuoteForMessage(const QString& value, int limit) {
+  QString out;
+  out.reserve(std::min<qsizetype>(value.size(), limit) + 8);
+  int taken = 0;
+  qsizetype i = 0;
+  for (; i < value.size() && taken < limit; ++i, ++taken) {
+    const QChar c = value.at(i);
+    switch (c.unicode()) {
+      case '\n': out += QLatin1String("\\n"); break;
+      case '\r': out += QLatin1String("\\r"); break;
+      case '\t': out += QLatin1String("\\t"); break;
+      case 0: out += QLatin1String("\\0"); break;
+      default:
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+          out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else if (c.isHighSurrogate() && i + 1 < value.size()) {
+          out += c;
+          out += value.at(++i);  // keep a surrogate pair whole
+        } else
+          out += c;
+    }
+  }
+  if (i < value.size()) out += QLatin1String("...");
+  return out;
+}
+
 }  // namespace Orv::Utils
 
 namespace Orv {
@@ -56,3 +83,4 @@ void TPLNBaseDraw::SetResolution(std::int32_t dpiX, std::int32_t dpiY, std::int6
   PixPerMM = static_cast<float>(dpiY / 25.4);
 }
 }  // namespace Orv
+

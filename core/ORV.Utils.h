@@ -39,4 +39,9 @@ float BasePtoY(double penWidth, const TPLNBaseDraw& draw);
 // Numbers for files and texts always with a decimal point, whatever the locale.
 QString FormatFloat(double value, int decimals);
 
+// A value quoted inside an error message: at most `limit` characters of it, control
+// characters escaped (\n, \t, \0, \xNN), a cut marked with "...", so one bad 8 MB line or a
+// NUL in a tool argument never floods or corrupts a message.
+QString QuoteForMessage(const QString& value, int limit = 80);
+
 }  // namespace Orv::Utils
