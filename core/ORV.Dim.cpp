@@ -56,6 +56,27 @@ void LinearPoints(TORDimType type, TORVPto p1, TORVPto p2, TORVPto at, std::int6
   out[3] = Round(e2.X, e2.Y);
 }
 
+// The angle between the arms p1-p2 and p3-p4 on the side of the arc's middle (point 7), in
+// degrees. The arc's points are rounded to whole coordinates, so an angle measured through them
+// reads 60.01 where the arms make 60. False when the arms do not meet or the middle is their
+// vertex.
+bool ArmsAngle(const std::vector<TORVPto>& pts, double& degrees) {
+  if (pts.size() < 8 || pts[0] == pts[1] || pts[2] == pts[3]) return false;
+  auto d = [](const TORVPto& q) { return TPointD{double(q.X), double(q.Y)}; };
+  TPointD v;
+  if (!TDraw2D::IntersectLines(d(pts[0]), d(pts[1]), d(pts[2]), d(pts[3]), false, false, v)) return false;
+  const TPointD mid{double(pts[6].X) - v.X, double(pts[6].Y) - v.Y};
+  if (mid.X == 0 && mid.Y == 0) return false;
+  auto arm = [&](const TORVPto& a, const TORVPto& b) {
+    TPointD u{double(b.X - a.X), double(b.Y - a.Y)};
+    if (u.X * mid.X + u.Y * mid.Y < 0) u = {-u.X, -u.Y};
+    return u;
+  };
+  const TPointD u1 = arm(pts[0], pts[1]), u2 = arm(pts[2], pts[3]);
+  degrees = std::atan2(std::abs(u1.X * u2.Y - u1.Y * u2.X), u1.X * u2.X + u1.Y * u2.Y) * 180.0 / kPi;
+  return true;
+}
+
 void CheckRange(bool ok, const char* what) {
   if (!ok) throw EPLNError(QStringLiteral("dimension style: invalid %1").arg(QLatin1String(what)));
 }
@@ -261,13 +282,15 @@ void TPLNBaseDim::CalcValues(std::int16_t /*mode*/) {
   const TPLNDimStyle& s = GetDimStyle();
   QString number;
   if (fDimType == TORDimType::Angle) {
-    TPointD c;
-    double r, start, sweep;
-    const TORVPto p5 = GetPoint(5), p7 = GetPoint(7), p6 = GetPoint(6);
-    fValue = TDraw2D::ArcThreePoints({double(p5.X), double(p5.Y)}, {double(p7.X), double(p7.Y)},
-                                     {double(p6.X), double(p6.Y)}, c, r, start, sweep)
-                 ? std::abs(sweep) * 180.0 / kPi
-                 : 0.0;
+    if (!ArmsAngle(fPoints, fValue)) {
+      TPointD c;
+      double r, start, sweep;
+      const TORVPto p5 = GetPoint(5), p7 = GetPoint(7), p6 = GetPoint(6);
+      fValue = TDraw2D::ArcThreePoints({double(p5.X), double(p5.Y)}, {double(p7.X), double(p7.Y)},
+                                       {double(p6.X), double(p6.Y)}, c, r, start, sweep)
+                   ? std::abs(sweep) * 180.0 / kPi
+                   : 0.0;
+    }
     number = FormatNumber(fValue, s.Format, s.Decimals) + QChar(0x00B0);
   } else {
     const TORVUnits units = s.Units >= 0 ? static_cast<TORVUnits>(s.Units)
@@ -429,6 +452,8 @@ bool TPLNBaseDim::Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) c
   if (fPoints.size() >= 10 && G::Inside(G::BoxOf(fPoints[8], fPoints[9]), x, y, tolerance)) return true;
   if (IsLinearDim(fDimType)) return near(5, 6) || near(3, 7) || near(4, 8);
   if (fDimType == TORDimType::Angle) return near(1, 2) || near(3, 4) || near(5, 7) || near(7, 6);
+  // Drawn outside, only the leader and the shelf are drawn.
+  if (fDimType == TORDimType::RadiusOutside || fDimType == TORDimType::DiameterOutside) return near(3, 2) || near(3, 4);
   return near(1, 2) || near(3, 4) || near(5, 6);
 }
 
@@ -475,6 +500,20 @@ void PlaceRound(TORDimType type, const TRound& c, std::vector<TORVPto>& pts) {
   pts[0] = centre, pts[1] = p, pts[2] = q, pts[3] = leg, pts[4] = centre, pts[5] = p, pts[6] = p, pts[7] = leg;
 }
 }  // namespace
+
+void TPLNBaseDim::PlaceLeader(std::int64_t leader, std::int64_t shelf) {
+  if (IsLinearDim(fDimType) || fDimType == TORDimType::Angle || fPoints.size() < 8) return;
+  const TRound c = RoundOfDim(fDimType, fPoints);
+  const double cs = std::cos(c.a), sn = std::sin(c.a);
+  const bool outside = fDimType == TORDimType::RadiusOutside || fDimType == TORDimType::DiameterOutside;
+  const TORVPto p = fPoints[fDimType == TORDimType::DiameterInside ? 0 : 1];
+  const TORVPto q = outside ? Round(double(p.X) + double(leader) * cs, double(p.Y) + double(leader) * sn) : p;
+  const std::int64_t len = outside ? std::max(shelf, fCaptionRoom) : shelf;
+  const TORVPto end{q.X + (cs < 0 ? -len : len), q.Y};
+  if (fPoints[2] == q && fPoints[3] == end && fPoints[7] == end) return;
+  fPoints[2] = q, fPoints[3] = end, fPoints[7] = end;
+  BoundsChanged();
+}
 
 bool CalcAnglePoints(const TORVPto& p1, const TORVPto& p2, const TORVPto& p3, const TORVPto& p4, const TORVPto& at,
                      std::array<TORVPto, 3>& out) {
@@ -636,10 +675,20 @@ void PosBaseLinesText(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::in
 namespace Orv {
 
 void TPLNBaseLabel::AsignDimPosition(Line::TPLNBaseDim* dim, bool notify) {
-  if (!dim || !Line::IsLinearDim(dim->GetDimType())) return;
+  if (!dim || dim->GetDimType() == Line::TORDimType::Angle) return;
   const Line::TPLNDimStyle& s = dim->GetDimStyle();
+  // Style sizes are millimetres on paper: at 1:N they span N times as many coordinates.
   const double paper = 1000.0 * static_cast<double>(GetCoordMultiplier());
-  dim->PlaceExtensions(Utils::RoundHalfAway(s.GetExtGap() * paper), Utils::RoundHalfAway(s.GetExtSize() * paper));
+  const std::int64_t ext = Utils::RoundHalfAway(s.GetExtSize() * paper);
+  if (Line::IsLinearDim(dim->GetDimType())) {
+    dim->PlaceExtensions(Utils::RoundHalfAway(s.GetExtGap() * paper), ext);
+  } else {
+    // The leader carries the arrowhead and runs the extension size beyond it: a leader of the
+    // extension size alone would end inside a head of the usual size. The shelf is twice the
+    // extension size, as radius and diameter dimensions are first drawn.
+    const std::int64_t head = s.HeadType != 0 ? Utils::RoundHalfAway(s.GetHeadSize() * paper) : 0;
+    dim->PlaceLeader(head + ext, 2 * ext);
+  }
   if (notify) NotifyChange(TORChange::Items, reinterpret_cast<TORChangeValue>(dim));
 }
 

@@ -135,6 +135,11 @@ class TPLNBaseDim : public TPLNBaseItem {
   // Re-derives the extension lines of a linear dimension from its measured points and the
   // distance of its dimension line, with `gap` and `ext` (document coordinates) from the style.
   void PlaceExtensions(std::int64_t gap, std::int64_t ext);
+  // Re-derives the leader and shelf of a radius or diameter from its rim point (document
+  // coordinates): drawn outside, a leader `leader` long outwards from the rim, then the shelf to
+  // the side the leader points to; drawn inside, the shelf from the rim point. The shelf is
+  // `shelf` long, or as long as the caption set on it needs (SetCaptionRoom).
+  void PlaceLeader(std::int64_t leader, std::int64_t shelf);
 
   void WriteData(TBinaryWriter& w) const override;
   void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) override;
@@ -144,6 +149,9 @@ class TPLNBaseDim : public TPLNBaseItem {
  protected:
   // Keeps ten points and recomputes.
   void UpdatePoints() override;
+  // The shelf length the caption of a radius or diameter drawn outside needs, set by the
+  // drawable class, which measures the caption, before it places the leader.
+  void SetCaptionRoom(std::int64_t room) { fCaptionRoom = room; }
   void CheckPointCount(int n) const override;
 
  private:
@@ -165,6 +173,7 @@ class TPLNBaseDim : public TPLNBaseItem {
   bool fDimExt = true;
   double fValue = 0;
   QString fCaption;
+  std::int64_t fCaptionRoom = 0;
   bool fLoading = false;
 };
 

@@ -30,20 +30,29 @@ TORVPto OnCircle(std::int64_t cx, std::int64_t cy, std::int64_t r, double a) {
   return {cx + Round(r * std::cos(a)), cy + Round(r * std::sin(a))};
 }
 
-float ExtSize(const TPLNBaseLabel* doc) { return doc->GetActiveDimStyle()->GetExtSize(); }
+// The style's extension size, a length on paper, in document coordinates: at 1:N it spans N
+// times as many. (Taken as base units at 1:1, or as a count of drawing-scale units, it made shelves
+// that vanished on scaled drawings and leaders a few micrometres long.)
+std::int64_t ExtSize(const TPLNBaseLabel* doc) {
+  return Round(doc->GetActiveDimStyle()->GetExtSize() * 1000.0 * double(doc->GetCoordMultiplier()));
+}
 
-// The shelf of a radius or diameter drawn inside: e from P towards the side the radius points to.
+// The shelf of a radius or diameter drawn inside: 2e from P towards the side the radius points to.
 std::int64_t InsideShelf(const TPLNBaseLabel* doc, double a) {
-  const std::int64_t e = Round(ExtSize(doc) * 2000.0);
+  const std::int64_t e = 2 * ExtSize(doc);
   return std::cos(a) < 0 ? -e : e;
 }
 
 // Radius or diameter drawn outside: a leader from P outwards to Q, then a leg of 2e to the side.
+// The leader carries the arrowhead and runs e beyond it, as the document places it again after
+// every change.
 TPLNBaseItem* Outside(TPLNBaseLabel* doc, TORDimType type, std::int64_t cx, std::int64_t cy, std::int64_t r,
                       double a) {
+  const Line::TPLNDimStyle& s = *doc->GetActiveDimStyle();
   const TORVPto c{cx, cy}, p = OnCircle(cx, cy, r, a);
-  const std::int64_t e = Round(ExtSize(doc) * double(doc->Measure().DrawScale));
-  const TORVPto q{p.X + Round(e * std::cos(a)), p.Y + Round(e * std::sin(a))};
+  const std::int64_t e = ExtSize(doc);
+  const std::int64_t head = s.HeadType != 0 ? Round(s.GetHeadSize() * 1000.0 * double(doc->GetCoordMultiplier())) : 0;
+  const TORVPto q{p.X + Round(double(head + e) * std::cos(a)), p.Y + Round(double(head + e) * std::sin(a))};
   const TORVPto leg{std::cos(a) < 0 ? q.X - 2 * e : q.X + 2 * e, q.Y};
   return MakeDim(doc, type, {c, p, q, leg, c, p, p, leg});
 }

@@ -1,5 +1,7 @@
 #include "TPLNArrowLine.h"
 
+#include <cmath>
+
 #include "ORV.Dim.h"
 #include "ORV.FMX.Calc.h"
 #include "ORV.FMX.Shared.h"
@@ -13,6 +15,17 @@ constexpr double kDeg = 180.0 / 3.14159265358979323846;
 // The measuring box of print text.
 const QRectF kPrintTextBox(0, 0, 50000, 20000);
 }  // namespace
+
+void TPLNCaptionLayout::SetBox(std::int64_t width, std::int64_t height) {
+  // The print anchor is the text's top-left corner; it reads along Angle with its top up.
+  const double ux = std::cos(double(Angle)), uy = std::sin(double(Angle));
+  const double w = double(width), h = double(height);
+  auto at = [&](double along, double down) {
+    return TORVPto{Utils::RoundHalfAway(double(Print.X) + ux * along - uy * down),
+                   Utils::RoundHalfAway(double(Print.Y) + uy * along + ux * down)};
+  };
+  Box = {at(0, 0), at(w, 0), at(w, h), at(0, h)};
+}
 
 float DrawCaption(TPLNDraw* d, const TPLNCaption& c) {
   TSkFont font;
@@ -94,9 +107,17 @@ void TPLNArrowLine::CalcValues(std::int16_t mode) {
   TORVPto box1, box2;
   Utils::PosBaseLinesText(a.X, a.Y, b.X, b.Y, fLayout.TextWidth * m, height, asc * m, des * m, height / 4, GetTextPos(),
                           box1, box2, fLayout.Screen, fLayout.Print, fLayout.Angle);
+  fLayout.SetBox(fLayout.TextWidth * m, (asc + des) * m);
   SetBase(3, box1.X, box1.Y);
   SetBase(4, box2.X, box2.Y);
   fLayout.LaidOut = true;
+}
+
+TORVBounds TPLNArrowLine::GetBounds() const {
+  TORVBounds b = TPLNBaseArrowLine::GetBounds();
+  if (ShowCaption())
+    for (const TORVPto& p : fLayout.Box) b.Add(p);
+  return b;
 }
 
 void TPLNArrowLine::DrawText(TPLNBaseDraw* draw) {

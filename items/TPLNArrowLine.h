@@ -3,6 +3,7 @@
 // drawing the dimensions share with it.
 
 #include <QJsonObject>
+#include <array>
 #include <cstdint>
 
 #include "ORV.BinaryIO.h"
@@ -33,6 +34,10 @@ struct TPLNCaptionLayout {
   TORVPto Screen;
   TORVPto Print;
   bool LaidOut = false;
+  // The corners of the text's box, document coordinates: what the caption covers.
+  std::array<TORVPto, 4> Box{};
+  // Sets Box from the print anchor, the angle and the text's size in document coordinates.
+  void SetBox(std::int64_t width, std::int64_t height);
   // The caption to draw: the layout's placement with the given text and font.
   TPLNCaption With(TPLNCaption c) const {
     c.Ratio = Ratio;
@@ -57,6 +62,9 @@ class TPLNArrowLine : public Orv::Line::TPLNBaseArrowLine {
   void DrawText(TPLNBaseDraw* draw);
   void Draw(TPLNBaseDraw* draw) override;
   void Print(TPLNBaseDraw* draw) override;
+  // The line, and the caption wherever it sits: export fitted to the drawing and the selection
+  // frame must not cut it off.
+  TORVBounds GetBounds() const override;
 
   static TPLNArrowLine* Read(TPLNBaseLabel* owner, std::int32_t version, TBinaryReader& r, TORVReadType readType);
   static TPLNArrowLine* ReadFromJson(TPLNBaseLabel* owner, std::int32_t version, const QJsonObject& o);

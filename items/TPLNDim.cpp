@@ -55,10 +55,42 @@ struct TDimFigure {
   TArc Arc;
 };
 
-TDimFigure Figure(const Line::TPLNBaseDim& dim, bool captionShown) {
+bool Outside(TORDimType t) { return t == TORDimType::RadiusOutside || t == TORDimType::DiameterOutside; }
+
+// The points of the line the caption goes with: the dimension line, the radius or diameter line
+// drawn inside, or the shelf of one drawn outside.
+std::pair<int, int> CaptionLine(TORDimType t) {
+  if (Line::IsLinearDim(t)) return {5, 6};
+  if (Outside(t)) return {3, 4};
+  return {1, 2};
+}
+
+// How far a caption of width w and height h reaches along a line at angle a.
+double Along(Line::TORVTextPos pos, double a, double w, double h) {
+  if (pos == Line::TORVTextPos::Horizontal) return std::abs(std::cos(a)) * w + std::abs(std::sin(a)) * h;
+  if (pos == Line::TORVTextPos::Vertical) return std::abs(std::sin(a)) * w + std::abs(std::cos(a)) * h;
+  return w;
+}
+
+TDimFigure Figure(const Line::TPLNBaseDim& dim, bool captionShown, const TPLNDim::TFit& fit) {
   TDimFigure f;
   auto pt = [&dim](int i) { return dim.GetPoint(i); };
   const TORDimType type = dim.GetDimType();
+  // The caption's line, broken around the caption where it stands in the line.
+  auto captionLine = [&](int a, int b) {
+    if (captionShown && !fit.CaptionOut && Line::TextInLine(dim.GetDimStyle().TextPos))
+      f.Dim.insert(f.Dim.end(), {{pt(a), pt(9)}, {pt(10), pt(b)}});
+    else
+      f.Dim.push_back({pt(a), pt(b)});
+  };
+  // The line run on beyond its ends, and the heads at the ends: pointing out from between them,
+  // or in from outside.
+  auto ends = [&](int a, int b, bool headA) {
+    if (fit.Tail[0] != pt(a)) f.Dim.push_back({fit.Tail[0], pt(a)});
+    if (fit.Tail[1] != pt(b)) f.Dim.push_back({pt(b), fit.Tail[1]});
+    if (headA) f.Heads.push_back({pt(a), fit.HeadsOut ? fit.Tail[0] : pt(b)});
+    f.Heads.push_back({pt(b), fit.HeadsOut ? fit.Tail[1] : pt(a)});
+  };
   if (Line::IsLinearDim(type) && dim.GetDimExt()) f.Ext = {{pt(3), pt(7)}, {pt(4), pt(8)}};
   switch (type) {
     case TORDimType::Angle:
@@ -72,21 +104,20 @@ TDimFigure Figure(const Line::TPLNBaseDim& dim, bool captionShown) {
       break;
     case TORDimType::RadiusInside:
     case TORDimType::DiameterInside:
-      f.Dim = {{pt(1), pt(2)}, {pt(3), pt(4)}};
-      if (type == TORDimType::DiameterInside) f.Heads.push_back({pt(1), pt(2)});
-      f.Heads.push_back({pt(2), pt(1)});
+      captionLine(1, 2);
+      f.Dim.push_back({pt(3), pt(4)});
+      ends(1, 2, type == TORDimType::DiameterInside);
       break;
     case TORDimType::RadiusOutside:
     case TORDimType::DiameterOutside:
-      f.Dim = {{pt(3), pt(2)}, {pt(3), pt(4)}};
+      // The head stands on the rim and points at it along the leader, from outside.
+      f.Dim.push_back({pt(3), pt(2)});
+      captionLine(3, 4);
       f.Heads.push_back({pt(2), pt(3)});
       break;
     default:
-      if (captionShown && Line::TextInLine(dim.GetDimStyle().TextPos))
-        f.Dim = {{pt(5), pt(9)}, {pt(10), pt(6)}};
-      else
-        f.Dim = {{pt(5), pt(6)}};
-      f.Heads = {{pt(5), pt(6)}, {pt(6), pt(5)}};
+      captionLine(5, 6);
+      ends(5, 6, true);
       break;
   }
   return f;
@@ -104,30 +135,109 @@ void TPLNDim::CalcValues(std::int16_t mode) {
   } clear{fInCalc};
 
   if (mode != 3) TPLNBaseDim::CalcValues(mode);
-  if (Owner()) Owner()->AsignDimPosition(this, false);
   fLayout.LaidOut = false;
-  if (GetCaption().isEmpty() || NumPoints() < 10) return;
   const TPLNDimStyle& s = GetDimStyle();
   std::int64_t asc = 0, des = 0;
-  try {
-    TPLNCalc::FontSettings(GetCaption(), s.FontName, s.GetBaseFontHeight(), s.Bold, s.Italic, asc, des, fLayout.TextWidth,
-                           fLayout.Ratio);
-  } catch (const EPLNError&) {
-    return;  // no such font: the dimension is drawn without its caption
+  bool caption = !GetCaption().isEmpty() && NumPoints() >= 10;
+  if (caption) {
+    try {
+      TPLNCalc::FontSettings(GetCaption(), s.FontName, s.GetBaseFontHeight(), s.Bold, s.Italic, asc, des,
+                             fLayout.TextWidth, fLayout.Ratio);
+    } catch (const EPLNError&) {
+      caption = false;  // no such font: the dimension is drawn without its caption
+    }
   }
   const std::int64_t m = Owner() ? Owner()->GetCoordMultiplier() : 1;
-  const std::int64_t gap = Utils::RoundHalfAway(s.GetDimBreak() * 1000.0 * double(m));
+  const double paper = 1000.0 * double(m);
+  const std::int64_t gap = Utils::RoundHalfAway(s.GetDimBreak() * paper);
+  const std::int64_t width = fLayout.TextWidth * m;
+  // The shelf of a radius or diameter drawn outside is made long enough for the caption on it.
+  SetCaptionRoom(caption && Outside(GetDimType())
+                     ? Utils::RoundHalfAway(Along(s.TextPos, 0, double(width), double((asc + des) * m))) + 2 * gap
+                     : 0);
+  if (Owner()) Owner()->AsignDimPosition(this, false);
+  fFit = {};
+  if (NumPoints() < 10) return;
   if (GetDimType() == TORDimType::Angle) {
-    PlaceAngleCaption(fLayout.TextWidth * m, asc * m, des * m, gap);
+    if (!caption) return;
+    PlaceAngleCaption(width, asc * m, des * m, gap);
   } else {
-    const TORVPto p5 = GetPoint(5), p6 = GetPoint(6);
-    TORVPto box1, box2;
-    Utils::PosBaseLinesText(p5.X, p5.Y, p6.X, p6.Y, fLayout.TextWidth * m, s.GetBaseFontHeight() * m, asc * m, des * m, gap,
-                            s.TextPos, box1, box2, fLayout.Screen, fLayout.Print, fLayout.Angle);
-    SetBase(9, box1.X, box1.Y);
-    SetBase(10, box2.X, box2.Y);
+    const auto [a, b] = CaptionLine(GetDimType());
+    const std::int64_t head = s.HeadType != 0 ? Utils::RoundHalfAway(s.GetHeadSize() * paper) : 0;
+    PlaceLineCaption(a, b, caption, width, asc * m, des * m, gap, head,
+                     Utils::RoundHalfAway(s.GetExtSize() * paper));
+    if (!caption) return;
   }
   fLayout.LaidOut = true;
+}
+
+void TPLNDim::PlaceLineCaption(int a, int b, bool caption, std::int64_t width, std::int64_t ascent,
+                               std::int64_t descent, std::int64_t gap, std::int64_t head, std::int64_t ext) {
+  const TPLNDimStyle& s = GetDimStyle();
+  const TORDimType type = GetDimType();
+  const TORVPto pa = GetPoint(a), pb = GetPoint(b);
+  const double dx = double(pb.X - pa.X), dy = double(pb.Y - pa.Y), len = std::hypot(dx, dy);
+  const double ux = len > 0 ? dx / len : 1.0, uy = len > 0 ? dy / len : 0.0, angle = std::atan2(uy, ux);
+  const std::int64_t h = ascent + descent;
+  const std::int64_t fontHeight = s.GetBaseFontHeight() * (Owner() ? Owner()->GetCoordMultiplier() : 1);
+  fFit.Tail = {pa, pb};
+  auto layOut = [&](TORVPto from, TORVPto to, TORVPto& box1, TORVPto& box2) {
+    Utils::PosBaseLinesText(from.X, from.Y, to.X, to.Y, width, fontHeight, ascent, descent, gap, s.TextPos, box1, box2,
+                            fLayout.Screen, fLayout.Print, fLayout.Angle);
+    fLayout.SetBox(width, h);
+    SetBase(9, box1.X, box1.Y);
+    SetBase(10, box2.X, box2.Y);
+  };
+  TORVPto box1, box2;
+  if (Outside(type)) {
+    if (caption) layOut(pa, pb, box1, box2);
+    return;
+  }
+  // What must fit between the ends: the caption with room on both sides, and the heads (a
+  // radius has one) with some line left between them.
+  const bool inLine = Line::TextInLine(s.TextPos);
+  const int heads = type == TORDimType::RadiusInside ? 1 : 2;
+  const double room = caption ? Along(s.TextPos, angle, double(width), double(h)) + 2.0 * double(gap) : 0.0;
+  const double headRoom = head > 0 ? double(heads * head + gap) : 0.0;
+  if (len >= (inLine ? room + double(heads * head) : std::max(room, headRoom))) {
+  } else if (len >= room) {
+    fFit.HeadsOut = head > 0;
+  } else {
+    fFit.CaptionOut = caption;
+    fFit.HeadsOut = head > 0 && len < headRoom;
+  }
+  auto beyond = [](TORVPto p, double vx, double vy, double d) {
+    return TORVPto{Utils::RoundHalfAway(double(p.X) + vx * d), Utils::RoundHalfAway(double(p.Y) + vy * d)};
+  };
+  // Outside, each head is followed by the line for the extension size, as a leader is.
+  if (fFit.HeadsOut) {
+    if (heads == 2) fFit.Tail[0] = beyond(pa, -ux, -uy, double(head + ext));
+    fFit.Tail[1] = beyond(pb, ux, uy, double(head + ext));
+  }
+  if (!caption) return;
+  if (!fFit.CaptionOut) {
+    layOut(pa, pb, box1, box2);
+    return;
+  }
+  // Beside the end that comes last in reading (a radius: its rim), past the head there, on the
+  // dimension line run on under it or up to it.
+  double t = angle;
+  if (s.TextPos == Line::TORVTextPos::Horizontal) {
+    t = 0;
+  } else if (s.TextPos == Line::TORVTextPos::Vertical) {
+    t = -kPi / 2;
+  } else {
+    // Captions never read upside down.
+    if (t >= kPi / 2) t -= kPi;
+    if (t < -kPi / 2) t += kPi;
+  }
+  const bool atB = heads == 1 || ux * std::cos(t) + uy * std::sin(t) >= -1e-9;
+  const TORVPto end = atB ? pb : pa;
+  const double ox = atB ? ux : -ux, oy = atB ? uy : -uy;
+  const TORVPto from = beyond(end, ox, oy, fFit.HeadsOut ? double(head) : 0.0);
+  const TORVPto to = beyond(from, ox, oy, room);
+  layOut(from, to, box1, box2);
+  fFit.Tail[atB ? 1 : 0] = inLine ? from : to;
 }
 
 // The caption of an angle stands upright outside the arc, centred on the arc's bisector: the
@@ -152,6 +262,7 @@ void TPLNDim::PlaceAngleCaption(std::int64_t width, std::int64_t ascent, std::in
   fLayout.Screen = {Utils::RoundHalfAway(mx - w / 2), Utils::RoundHalfAway(my - h / 2 + double(ascent))};
   fLayout.Print = {Utils::RoundHalfAway(mx - w / 2), Utils::RoundHalfAway(my - h / 2)};
   fLayout.Angle = 0;
+  fLayout.SetBox(width, ascent + descent);
   SetBase(9, fLayout.Print.X, fLayout.Print.Y);
   SetBase(10, Utils::RoundHalfAway(mx + w / 2), Utils::RoundHalfAway(my + h / 2));
 }
@@ -185,8 +296,10 @@ void TPLNDim::Draw(TPLNBaseDraw* draw) {
   TSkPaint& p = *d->kP;
   p.StrokeCap = TSkStrokeCap::Butt;
   const TORVPto p1 = GetPoint(1), p2 = GetPoint(2);
-  // Lines along the pixel grid stay crisp; slanted ones are smoothed.
-  p.AntiAlias = d->DrawState == TORVDrawState::Preview || (p1.X != p2.X && p1.Y != p2.Y);
+  // Lines along the pixel grid stay crisp; slanted ones are smoothed, and so is an arc, whatever
+  // its arms.
+  p.AntiAlias = d->DrawState == TORVDrawState::Preview || GetDimType() == TORDimType::Angle ||
+                (p1.X != p2.X && p1.Y != p2.Y);
   auto pen = [&](TORVineType type, TAlphaColor color, double width) {
     AdjustLineType(d, type, GetState());
     p.Color = color;
@@ -198,7 +311,7 @@ void TPLNDim::Draw(TPLNBaseDraw* draw) {
       k.DrawLine(float(qa.x()), float(qa.y()), float(qb.x()), float(qb.y()), p);
     }
   };
-  const TDimFigure f = Figure(*this, ShowCaption());
+  const TDimFigure f = Figure(*this, ShowCaption(), fFit);
   pen(s.ExtLineType, s.ExtColor, s.GetExtPenWidth());
   lines(f.Ext);
   pen(s.DimLineType, s.DimColor, s.GetDimPenWidth());
@@ -233,7 +346,7 @@ void TPLNDim::Print(TPLNBaseDraw* draw) {
   auto lines = [&](const auto& list) {
     for (const auto& [a, b] : list) c.DrawLine(PrintPosWhole(*d, a), PrintPosWhole(*d, b), 1);
   };
-  const TDimFigure f = Figure(*this, ShowCaption());
+  const TDimFigure f = Figure(*this, ShowCaption(), fFit);
   pen(s.ExtLineType, s.ExtColor, s.GetExtPenWidth());
   lines(f.Ext);
   pen(s.DimLineType, s.DimColor, s.GetDimPenWidth());
@@ -252,6 +365,20 @@ void TPLNDim::Print(TPLNBaseDraw* draw) {
       PrintTermType(d, s.HeadType, PrintPosWhole(*d, end), PrintPosWhole(*d, toward), half, s.ArrowOpen, false);
   }
   if (ShowCaption()) PrintCaption(d, Caption());
+}
+
+TORVBounds TPLNDim::GetBounds() const {
+  TORVBounds b = TPLNBaseDim::GetBounds();
+  if (b.IsEmpty()) return b;
+  const auto half = static_cast<std::int64_t>(GetPenWidth() / 2);
+  if (fFit.HeadsOut || fFit.CaptionOut)
+    for (const TORVPto& p : fFit.Tail) {
+      b.Add(p.X - half, p.Y - half);
+      b.Add(p.X + half, p.Y + half);
+    }
+  if (ShowCaption())
+    for (const TORVPto& p : fLayout.Box) b.Add(p);
+  return b;
 }
 
 TPLNDim* TPLNDim::Read(TPLNBaseLabel* owner, std::int32_t version, TBinaryReader& r, TORVReadType readType) {

@@ -3,6 +3,7 @@
 // angle drawn as an arc; its look comes from the document's dimension style.
 
 #include <QJsonObject>
+#include <array>
 #include <cstdint>
 
 #include "ORV.BinaryIO.h"
@@ -22,6 +23,20 @@ class TPLNDim : public Orv::Line::TPLNBaseDim {
   void DrawText(TPLNBaseDraw* draw);
   void Draw(TPLNBaseDraw* draw) override;
   void Print(TPLNBaseDraw* draw) override;
+  // The points, and what is drawn beyond them: the caption and the dimension line run on past
+  // heads set outside.
+  TORVBounds GetBounds() const override;
+
+  // A dimension too short for its heads and caption between its ends: the heads go outside,
+  // pointing in, and the caption beside them.
+  struct TFit {
+    bool HeadsOut = false;
+    bool CaptionOut = false;
+    // Where the dimension line ends beyond each of its ends: the end itself, or farther where
+    // heads or the caption stand outside. Document coordinates.
+    std::array<TORVPto, 2> Tail{};
+  };
+  const TFit& Fit() const { return fFit; }
 
   static TPLNDim* Read(TPLNBaseLabel* owner, std::int32_t version, TBinaryReader& r, TORVReadType readType);
   static TPLNDim* ReadFromJson(TPLNBaseLabel* owner, std::int32_t version, const QJsonObject& o);
@@ -30,9 +45,13 @@ class TPLNDim : public Orv::Line::TPLNBaseDim {
   TPLNCaption Caption() const;
   bool ShowCaption() const { return fLayout.LaidOut && !GetCaption().isEmpty(); }
   void PlaceAngleCaption(std::int64_t width, std::int64_t ascent, std::int64_t descent, std::int64_t gap);
+  // Lays the caption out along the line from point a to point b and decides what fits between.
+  void PlaceLineCaption(int a, int b, bool caption, std::int64_t width, std::int64_t ascent, std::int64_t descent,
+                        std::int64_t gap, std::int64_t head, std::int64_t ext);
 
   bool fInCalc = false;
   TPLNCaptionLayout fLayout;
+  TFit fFit;
 };
 
 }  // namespace Orv::Fmx

@@ -4,12 +4,15 @@
 #include <QBuffer>
 #include <QJsonArray>
 #include <QLocale>
+#include <QPainter>
 #include <cmath>
 #include <numbers>
 #include <set>
 
 #include "ORV.Canvas.Recording.h"
 #include "ORV.FMX.h"
+#include "ORV.FMX.Shared.h"
+#include "PlanoraTestSupport.h"
 
 using namespace Orv;
 using namespace Orv::Fmx;
@@ -18,6 +21,7 @@ using Orv::Line::TORDimType;
 using Orv::Line::TORVTextPos;
 
 namespace {
+constexpr double kPi = std::numbers::pi;
 
 // A document and a recording context at 254 dpi: 1 mm is 10 pixels, 100 base units 1 pixel.
 struct Ctx {
@@ -81,16 +85,13 @@ TEST(ArrowLine, CaptionPositionsSplitTheLine) {
   EXPECT_EQ(fit.Y1, 20000 - 125);
   EXPECT_EQ(fit.Y2, 20000 + 125);
 
-  // Above: the line stays whole, the box lies above it and does not widen the extent.
+  // Above: the line stays whole and the box lies above it.
   a->SetText(QStringLiteral("Planora"));
   c.Draw(a);
   EXPECT_EQ(c.Count("DrawLine"), 1);
   EXPECT_EQ(c.Count("DrawSimpleText"), 1);
   EXPECT_EQ(c.Count("Rotate"), 0) << "an upright caption is drawn without a turn";
   EXPECT_LT(a->GetPoint(4).Y, 20000);
-  fit = {};
-  a->CheckFit(fit);
-  EXPECT_EQ(fit.Y1, 20000 - 125);
 
   // Inside the line: two segments that stop at the caption box, with the text between them.
   a->SetTextPos(TORVTextPos::MiddleRemove);
@@ -125,6 +126,40 @@ TEST(ArrowLine, CaptionPositionsSplitTheLine) {
   EXPECT_EQ(c.Count("DrawSimpleText"), 0);
   EXPECT_NO_THROW(c.Print(a));
   EXPECT_EQ(c.Count("P.FillText"), 0);
+}
+
+// Export fitted to the drawing and the selection frame use the bounds: the caption's ink lies
+// inside them wherever it sits, on a level line and a slanted one.
+TEST(ArrowLine, BoundsHoldTheCaptionWhereverItSits) {
+  Ctx c;
+  for (const TORVPto end : {TORVPto{70000, 20000}, TORVPto{60000, 45000}}) {
+    TPLNArrowLine* a = Arrow(c, 10000, 20000, end.X, end.Y);
+    a->FromType = 0;  // barbs spread beyond the line's width; only the caption matters here
+    a->ToType = 0;
+    a->SetText(QStringLiteral("Quality gJ"));
+    for (int pos = 0; pos < 6; ++pos) {
+      SCOPED_TRACE(testing::Message() << "end " << end.X << " position " << pos);
+      a->SetTextPos(TORVTextPos(pos));
+      QImage img(800, 600, QImage::Format_ARGB32);
+      img.fill(Qt::white);
+      QPainter painter(&img);
+      TQPainterCanvas canvas(&painter);
+      TPLNDraw d;
+      d.SetResolution(254, 254);
+      d.SetStandardWidths();
+      d.kC = &canvas;
+      a->Draw(&d);
+      painter.end();
+      TORVBounds b;
+      a->CheckFit(b);
+      const auto rows = PlanoraTest::InkRows(img), cols = PlanoraTest::InkColumns(img);
+      // 100 base units a pixel; a pixel of anti-aliasing either side.
+      EXPECT_GE(cols.first, b.X1 / 100 - 1);
+      EXPECT_LE(cols.second, b.X2 / 100 + 1);
+      EXPECT_GE(rows.first, b.Y1 / 100 - 1);
+      EXPECT_LE(rows.second, b.Y2 / 100 + 1);
+    }
+  }
 }
 
 TEST(ArrowLine, PaperUnderlinesAndSkipsMissingEnds) {
@@ -181,16 +216,19 @@ TEST(Dim, EachKindDrawsItsLinesAndHeads) {
   draw(slanted);
   EXPECT_TRUE(c.canvas.OpsNamed("DrawLine")[0].Paint.AntiAlias);
 
-  EXPECT_EQ(draw(TPLNFactory::AddBaseDimRadial1(&c.doc, 50000, 50000, 10000, 0)), (std::pair{2, 1}));
-  EXPECT_EQ(draw(TPLNFactory::AddBaseDimRadial2(&c.doc, 50000, 50000, 10000, 0)), (std::pair{2, 1}));
-  EXPECT_EQ(draw(TPLNFactory::AddBaseDimDiameter1(&c.doc, 50000, 50000, 10000, 0)), (std::pair{2, 2}));
-  EXPECT_EQ(draw(TPLNFactory::AddBaseDimDiameter2(&c.doc, 50000, 50000, 10000, 0)), (std::pair{2, 1}));
+  // Radius and diameter lines (drawn outside: the shelf) are broken around such a caption too,
+  // besides the other line each draws (the shelf; drawn outside: the leader).
+  EXPECT_EQ(draw(TPLNFactory::AddBaseDimRadial1(&c.doc, 50000, 50000, 20000, 0)), (std::pair{3, 1}));
+  EXPECT_EQ(draw(TPLNFactory::AddBaseDimRadial2(&c.doc, 50000, 50000, 20000, 0)), (std::pair{3, 1}));
+  EXPECT_EQ(draw(TPLNFactory::AddBaseDimDiameter1(&c.doc, 50000, 50000, 20000, 0)), (std::pair{3, 2}));
+  EXPECT_EQ(draw(TPLNFactory::AddBaseDimDiameter2(&c.doc, 50000, 50000, 20000, 0)), (std::pair{3, 1}));
 
   // An angle: the arc from 0 to 90 degrees clockwise, heads at both ends pointing away from it.
   TPLNDim* a = Dim(TPLNFactory::AddBaseDimAngle(&c.doc, {0, 0, 10000, 0, 0, 0, 0, 10000, 5000, 5000}));
   EXPECT_EQ(draw(a), (std::pair{0, 2}));
   const auto arc = c.canvas.OpsNamed("DrawArc");
   ASSERT_EQ(arc.size(), 1u);
+  EXPECT_TRUE(arc[0].Paint.AntiAlias) << "an arc is smoothed even when an arm runs along an axis";
   EXPECT_NEAR(arc[0].Args[0], 0, 0.01);
   EXPECT_NEAR(arc[0].Args[1], 90, 0.01);
   const QRectF head = c.canvas.OpsNamed("DrawPath")[0].Path.boundingRect();
@@ -331,6 +369,134 @@ TEST(Dim, RecordsRoundTrip) {
   QJsonObject wrong = a->ToJson();
   wrong.insert(QStringLiteral("TextPos"), 6);
   EXPECT_THROW(TPLNArrowLine::ReadFromJson(&c.doc, kFileVersion, wrong), EPLNError);
+}
+
+namespace {
+double Dist(QPointF a, QPointF b) { return std::hypot(a.x() - b.x(), a.y() - b.y()); }
+double LineLength(const TRecordedOp& op) { return std::hypot(op.Args[2] - op.Args[0], op.Args[3] - op.Args[1]); }
+}  // namespace
+
+// Drawn outside, a radius or diameter has a leader of the head and the extension size (paper
+// millimetres, so 50 px at 254 dpi whatever the scale), a shelf with the caption on it, and a
+// head on the rim pointing at it from outside, on screen and on paper.
+TEST(Dim, RadiusAndDiameterOutsideLeadToTheRim) {
+  for (std::int64_t scale : {1, 10}) {
+    SCOPED_TRACE(testing::Message() << "1:" << scale);
+    Ctx c;
+    TPLNMeasure m = c.doc.Measure();
+    m.DrawScale = scale;
+    c.doc.SetMeasure(m);
+    c.d.SetResolution(254, 254, scale);
+    const std::int64_t r = 20000 * scale;  // 20 mm on paper, 200 px
+    const TORVPto centre{50000 * scale, 50000 * scale};
+    for (auto [make, angle] : {std::pair{&TPLNFactory::AddBaseDimRadial2, -kPi / 4},
+                               std::pair{&TPLNFactory::AddBaseDimDiameter2, 3 * kPi / 4}}) {
+      TPLNDim* dim = Dim(make(&c.doc, centre.X, centre.Y, r, angle));
+      const QPointF cs = ScreenPos(c.d, centre), rim = ScreenPos(c.d, dim->GetPoint(2));
+      c.Draw(dim);
+      const auto lines = c.canvas.OpsNamed("DrawLine");
+      ASSERT_EQ(lines.size(), 2u);
+      EXPECT_NEAR(LineLength(lines[0]), 50, 1) << "the leader";
+      EXPECT_GE(LineLength(lines[1]), 40) << "the shelf";
+      EXPECT_DOUBLE_EQ(lines[1].Args[1], lines[1].Args[3]) << "the shelf is level";
+      const QRectF head = c.canvas.OpsNamed("DrawPath").at(0).Path.boundingRect();
+      EXPECT_GE(Dist(head.center(), cs), 200) << "the head stands outside the circle";
+      EXPECT_LE(Dist(head.center(), rim), 20) << "with its tip on the rim";
+      // The caption sits on the shelf, clear of the circle.
+      const TORVPto b9 = dim->GetPoint(9), b10 = dim->GetPoint(10);
+      EXPECT_LE(std::max(b9.Y, b10.Y), dim->GetPoint(3).Y);
+      for (const TORVPto& corner : {b9, b10, TORVPto{b9.X, b10.Y}, TORVPto{b10.X, b9.Y}})
+        EXPECT_GT(Dist(ScreenPos(c.d, corner), cs), 200);
+
+      c.Print(dim);
+      const auto paperHeads = c.canvas.OpsNamed("P.FillPath");
+      ASSERT_EQ(paperHeads.size(), 1u);
+      const QPointF pc = PrintPos(c.d, centre), prim = PrintPos(c.d, dim->GetPoint(2));
+      const QRectF paperHead = paperHeads[0].Path.boundingRect();
+      EXPECT_GE(Dist(paperHead.center(), pc), 200);
+      EXPECT_LE(Dist(paperHead.center(), prim), 20);
+    }
+    // Drawn inside, the shelf is a length on paper too: 2 x 2 mm.
+    TPLNDim* inside = Dim(TPLNFactory::AddBaseDimRadial1(&c.doc, centre.X, centre.Y, r, 0));
+    c.Draw(inside);
+    const auto lines = c.canvas.OpsNamed("DrawLine");
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_NEAR(LineLength(lines.back()), 40, 1);
+  }
+}
+
+// An angle reads what its arms make, however close to the vertex its arc is drawn.
+TEST(Dim, AngleValueComesFromItsArms) {
+  Ctx c;
+  TPLNDim* sixty = Dim(TPLNFactory::AddBaseDimAngle(&c.doc, {0, 0, 100000, 0, 0, 0, 50000, 86603, 17, 10}));
+  EXPECT_EQ(sixty->GetCaption(), QStringLiteral("60°"));
+  TPLNDim* obtuse = Dim(TPLNFactory::AddBaseDimAngle(&c.doc, {0, 0, 100000, 0, 0, 0, -70711, 70711, 9, 17}));
+  EXPECT_EQ(obtuse->GetCaption(), QStringLiteral("135°"));
+  // Arcs on the other side of the same lines measure the rest of the half turn.
+  TPLNDim* acute = Dim(TPLNFactory::AddBaseDimAngle(&c.doc, {0, 0, 100000, 0, 0, 0, -70711, 70711, -19, -4}));
+  EXPECT_EQ(acute->GetCaption(), QStringLiteral("45°"));
+}
+
+// Too short for its heads, a dimension sets them outside its ends pointing in; too short for its
+// caption as well, the caption goes beside them. Long enough, everything stays between.
+TEST(Dim, ShortDimensionsSetHeadsAndCaptionOutside) {
+  for (std::int64_t scale : {1, 10}) {
+    SCOPED_TRACE(testing::Message() << "1:" << scale);
+    Ctx c;
+    TPLNMeasure m = c.doc.Measure();
+    m.DrawScale = scale;
+    c.doc.SetMeasure(m);
+    c.d.SetResolution(254, 254, scale);
+    const std::int64_t mm = 1000 * scale;  // a millimetre on paper, 10 px
+    // Captions in paper millimetres at either scale: 4 mm reads "4".
+    c.doc.GetActiveDimStyle()->Units = static_cast<std::int8_t>(scale == 1 ? TORVUnits::mm : TORVUnits::cm);
+    auto heads = [&](bool print) {
+      std::vector<QRectF> out;
+      for (const TRecordedOp& op : c.canvas.OpsNamed(print ? "P.FillPath" : "DrawPath"))
+        if (out.empty() || op.Path.boundingRect() != out.back()) out.push_back(op.Path.boundingRect());
+      return out;
+    };
+    for (bool print : {false, true}) {
+      SCOPED_TRACE(print ? "paper" : "screen");
+      auto render = [&](TPLNBaseItem* item) { print ? c.Print(item) : c.Draw(item); };
+      // 40 mm: heads inside, pointing out.
+      TPLNDim* wide = Dim(TPLNFactory::AddBaseDim(&c.doc, 10 * mm, 30 * mm, 50 * mm, 30 * mm, 30 * mm, 20 * mm));
+      render(wide);
+      auto h = heads(print);
+      ASSERT_EQ(h.size(), 2u);
+      EXPECT_GE(h[0].left(), 100 - 0.5);
+      EXPECT_LE(h[1].right(), 500 + 0.5);
+
+      // 4 mm: the 3 mm heads go outside, the narrow caption stays between the extension lines.
+      TPLNDim* four = Dim(TPLNFactory::AddBaseDim(&c.doc, 10 * mm, 30 * mm, 14 * mm, 30 * mm, 12 * mm, 20 * mm));
+      EXPECT_EQ(four->GetCaption(), QStringLiteral("4"));
+      render(four);
+      h = heads(print);
+      ASSERT_EQ(h.size(), 2u);
+      EXPECT_LE(h[0].right(), 100 + 0.5);
+      EXPECT_LE(h[0].left(), 100 - 25);
+      EXPECT_GE(h[1].left(), 140 - 0.5);
+      EXPECT_GE(h[1].right(), 140 + 25);
+      EXPECT_GE(std::min(four->GetPoint(9).X, four->GetPoint(10).X), 10 * mm);
+      EXPECT_LE(std::max(four->GetPoint(9).X, four->GetPoint(10).X), 14 * mm);
+
+      // A diameter of 6 mm drawn inside: heads outside both rim points, the caption beside them
+      // past the head on the right; the dimension line runs on to it and the bounds hold it.
+      TPLNDim* small = Dim(TPLNFactory::AddBaseDimDiameter1(&c.doc, 50 * mm, 50 * mm, 3 * mm, 0));
+      render(small);
+      h = heads(print);
+      ASSERT_EQ(h.size(), 2u);
+      const QRectF right = h[0].center().x() > h[1].center().x() ? h[0] : h[1];
+      const QRectF left = h[0].center().x() > h[1].center().x() ? h[1] : h[0];
+      EXPECT_GE(right.left(), 530 - 0.5);
+      EXPECT_LE(left.right(), 470 + 0.5);
+      const std::int64_t captionLeft = std::min(small->GetPoint(9).X, small->GetPoint(10).X);
+      EXPECT_GE(captionLeft, 56 * mm - 1);
+      EXPECT_LE(captionLeft, 58 * mm);
+      EXPECT_GE(small->GetBounds().X2, std::max(small->GetPoint(9).X, small->GetPoint(10).X));
+      EXPECT_LE(small->GetBounds().X1, 47 * mm - 3 * mm);
+    }
+  }
 }
 
 // Loads through the host's kind table, so it needs the arrow line and dimension entries there.

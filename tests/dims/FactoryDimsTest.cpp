@@ -25,39 +25,59 @@ TPLNDim* AsDim(TPLNBaseItem* item) {
 }
 }  // namespace
 
+// Style sizes are paper millimetres: at 1:100 the extension size of 2.5 mm is 250,000 base
+// units, the head of 3 mm 300,000.
 TEST(DimFactory, RadiusAndDiameterPointLists) {
   TPlanoraFMX doc;
-  doc.GetActiveDimStyle()->ExtSize = 2.5f;  // inside: e = 5000; outside: e = 2.5 x the scale
+  doc.GetActiveDimStyle()->ExtSize = 2.5f;
   TPLNMeasure m = doc.Measure();
   m.DrawScale = 100;
   doc.SetMeasure(m);
+  const std::int64_t e = 250000, leader = 300000 + e;
   const TORVPto c{50000, 40000};
 
-  // At pi the point is left of the centre and the shelf runs on to the left.
+  // At pi the point is left of the centre and the shelf (2e) runs on to the left.
   TPLNDim* r1 = AsDim(TPLNFactory::AddBaseDimRadial1(&doc, c.X, c.Y, 10000, kPi));
-  const TORVPto p{40000, 40000}, shelf{35000, 40000};
+  const TORVPto p{40000, 40000}, shelf{40000 - 2 * e, 40000};
   EXPECT_EQ(r1->GetDimType(), TORDimType::RadiusInside);
   EXPECT_EQ(First8(r1), (std::vector<TORVPto>{c, p, p, shelf, c, p, p, shelf}));
   EXPECT_EQ(r1->GetCaption(), QStringLiteral("R10"));
 
+  // Outside: the leader runs out from the rim by the head and e, then the shelf to the side; the
+  // shelf is 2e, or longer where the caption on it needs more.
+  auto expectOutside = [&](TPLNDim* d, TORVPto rim, int side) {
+    const TORVPto q{rim.X + side * leader, rim.Y};
+    const std::vector<TORVPto> pts = First8(d);
+    EXPECT_EQ(pts[0], c);
+    EXPECT_EQ(pts[1], rim);
+    EXPECT_EQ(pts[2], q);
+    EXPECT_EQ(pts[3].Y, q.Y);
+    EXPECT_GE(side * (pts[3].X - q.X), 2 * e);
+    EXPECT_EQ(pts[7], pts[3]);
+  };
   TPLNDim* r2 = AsDim(TPLNFactory::AddBaseDimRadial2(&doc, c.X, c.Y, 10000, 0));
-  const TORVPto p0{60000, 40000}, q{60250, 40000}, leg{60750, 40000};
+  const TORVPto p0{60000, 40000};
   EXPECT_EQ(r2->GetDimType(), TORDimType::RadiusOutside);
-  EXPECT_EQ(First8(r2), (std::vector<TORVPto>{c, p0, q, leg, c, p0, p0, leg}));
+  expectOutside(r2, p0, 1);
 
   TPLNDim* d1 = AsDim(TPLNFactory::AddBaseDimDiameter1(&doc, c.X, c.Y, 10000, 0));
-  const TORVPto opp{40000, 40000}, shelfR{65000, 40000};
+  const TORVPto opp{40000, 40000}, shelfR{60000 + 2 * e, 40000};
   EXPECT_EQ(d1->GetDimType(), TORDimType::DiameterInside);
   EXPECT_EQ(First8(d1), (std::vector<TORVPto>{p0, opp, p0, shelfR, p0, opp, opp, shelfR}));
   EXPECT_EQ(d1->GetCaption(), QString(QChar(0xD8)) + QStringLiteral("20"));
 
   // Outside, the leg turns left on the left half; the caption still shows the whole diameter.
   TPLNDim* d2 = AsDim(TPLNFactory::AddBaseDimDiameter2(&doc, c.X, c.Y, 10000, kPi));
-  const TORVPto qL{39750, 40000}, legL{39250, 40000};
   EXPECT_EQ(d2->GetDimType(), TORDimType::DiameterOutside);
-  EXPECT_EQ(First8(d2), (std::vector<TORVPto>{c, p, qL, legL, c, p, p, legL}));
+  expectOutside(d2, p, -1);
   EXPECT_EQ(d2->GetCaption(), QString(QChar(0xD8)) + QStringLiteral("20"));
   EXPECT_EQ(doc.GetItemsCount(), 4);
+
+  // At 1:1 the same style gives shelves and leaders a hundredth as long.
+  m.DrawScale = 1;
+  doc.SetMeasure(m);
+  EXPECT_EQ(r1->GetPoint(4), (TORVPto{40000 - 5000, 40000}));
+  EXPECT_EQ(r2->GetPoint(3), (TORVPto{60000 + 5500, 40000}));
 }
 
 TEST(DimFactory, ThirdPointDecidesTheLinearKind) {
