@@ -12,6 +12,8 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include "ORV.Utils.h"
+
 namespace Orv {
 
 namespace {
@@ -85,7 +87,7 @@ QStringList TPLNMCPServer::ToolNames() const {
 
 QJsonObject TPLNMCPServer::CallTool(const QString& name, const QJsonObject& args) {
   auto it = fIndex.constFind(name);
-  if (it == fIndex.constEnd()) return ErrorResult(QStringLiteral("Unknown tool: %1").arg(name));
+  if (it == fIndex.constEnd()) return ErrorResult(QStringLiteral("Unknown tool: %1").arg(Utils::QuoteForMessage(name, 80)));
   // Copied: a handler may register tools, which moves the table.
   const TPLNMCPToolHandler handler = fTools[*it].Handler;
   try {
@@ -129,13 +131,13 @@ QJsonObject TPLNMCPServer::HandleRequest(const QString& method, const QJsonObjec
     if (!name.isString() || name.toString().isEmpty())
       throw TRpcError{kInvalidParams, QStringLiteral("Invalid params: \"name\" must be the name of a tool (see tools/list)")};
     if (!HasTool(name.toString()))
-      throw TRpcError{kInvalidParams, QStringLiteral("Unknown tool: %1 (see tools/list)").arg(name.toString())};
+      throw TRpcError{kInvalidParams, QStringLiteral("Unknown tool: %1 (see tools/list)").arg(Utils::QuoteForMessage(name.toString(), 80))};
     const QJsonValue args = params.value(QStringLiteral("arguments"));
     if (!args.isUndefined() && !args.isNull() && !args.isObject())
       throw TRpcError{kInvalidParams, QStringLiteral("Invalid params: \"arguments\" must be an object of named arguments")};
     return CallTool(name.toString(), args.toObject());
   }
-  throw TRpcError{kMethodNotFound, QStringLiteral("Method not found: %1").arg(method)};
+  throw TRpcError{kMethodNotFound, QStringLiteral("Method not found: %1").arg(Utils::QuoteForMessage(method, 80))};
 }
 
 QByteArray TPLNMCPServer::HandleMessage(const QByteArray& line) {

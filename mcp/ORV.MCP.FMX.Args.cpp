@@ -87,11 +87,7 @@ namespace {
 // How a wrong value is named back to the agent.
 QString Describe(const QJsonValue& v) {
   switch (v.type()) {
-    case QJsonValue::String: {
-      QString s = v.toString();
-      if (s.size() > 40) s = s.left(40) + QStringLiteral("...");
-      return QStringLiteral("a string (\"%1\")").arg(s);
-    }
+    case QJsonValue::String: return QStringLiteral("a string (\"%1\")").arg(Utils::QuoteForMessage(v.toString(), 80));
     case QJsonValue::Bool: return QStringLiteral("a boolean (%1)").arg(v.toBool() ? "true" : "false");
     case QJsonValue::Array: return QStringLiteral("an array");
     case QJsonValue::Object: return QStringLiteral("an object");
@@ -106,9 +102,19 @@ void CheckNumber(const QString& what, double v) {
                          .arg(what, Fmt(kMaxNumber, 0)));
 }
 
+// Agents send numbers as JSON numbers or as their text ("10", " 2.5 "): the text is read with a
+// decimal point whatever the locale. Anything else stays as it came, for the caller to refuse.
+QJsonValue AsNumber(const QJsonValue& v) {
+  if (!v.isString()) return v;
+  bool ok = false;
+  const double d = v.toString().toDouble(&ok);  // QString::toDouble is the C locale's
+  return ok ? QJsonValue(d) : v;
+}
+
 }  // namespace
 
-void CheckArgs(const QString& tool, const TSchema& schema, const QJsonObject& args) {
+QJsonObject CheckArgs(const QString& tool, const TSchema& schema, const QJsonObject& args) {
+  QJsonObject out = args;
   for (auto it = args.begin(); it != args.end(); ++it) {
     const QString& key = it.key();
     const TSchema::TParam* p = schema.Find(key);
@@ -116,25 +122,30 @@ void CheckArgs(const QString& tool, const TSchema& schema, const QJsonObject& ar
       QStringList names;
       for (const TSchema::TParam& q : schema.Params()) names << q.Name;
       throw EToolError(names.isEmpty()
-                           ? QStringLiteral("Unknown argument \"%1\": %2 takes no arguments").arg(key, tool)
+                           ? QStringLiteral("Unknown argument \"%1\": %2 takes no arguments").arg(Utils::QuoteForMessage(key, 80), tool)
                            : QStringLiteral("Unknown argument \"%1\" for %2. Its arguments are: %3")
-                                 .arg(key, tool, names.join(QStringLiteral(", "))));
+                                 .arg(Utils::QuoteForMessage(key, 80), tool, names.join(QStringLiteral(", "))));
     }
-    const QJsonValue v = it.value();
+    QJsonValue v = it.value();
     if (v.isNull()) continue;
     const QString arg = QStringLiteral("Argument \"%1\"").arg(key);
     switch (p->Type) {
       case TArgType::Number:
+        v = AsNumber(v);
         if (!v.isDouble()) throw EToolError(QStringLiteral("%1 must be a number, not %2").arg(arg, Describe(v)));
         CheckNumber(arg, v.toDouble());
+        out.insert(key, v);
         break;
       case TArgType::Integer: {
+        // The 0/1 flags are integers, which agents send as booleans just as often.
+        v = v.isBool() ? QJsonValue(v.toBool() ? 1 : 0) : AsNumber(v);
         if (!v.isDouble()) throw EToolError(QStringLiteral("%1 must be an integer, not %2").arg(arg, Describe(v)));
         const double d = v.toDouble();
         if (!std::isfinite(d) || d != std::floor(d))
           throw EToolError(QStringLiteral("%1 must be a whole number, not %2").arg(arg, Describe(v)));
         if (std::abs(d) > std::numeric_limits<std::int32_t>::max())
           throw EToolError(QStringLiteral("%1 is out of range: whole numbers must lie between -2147483647 and 2147483647").arg(arg));
+        out.insert(key, v);
         break;
       }
       case TArgType::String:
@@ -152,23 +163,32 @@ void CheckArgs(const QString& tool, const TSchema& schema, const QJsonObject& ar
       case TArgType::ObjectArray: {
         // What is not an array at all is the handler's to word (it knows what the array holds).
         if (!v.isArray()) break;
-        const QJsonArray a = v.toArray();
+        QJsonArray a = v.toArray();
         if (a.size() > kMaxArrayValues)
           throw EToolError(QStringLiteral("%1 holds %2 values (at most %3); split the work into several calls")
                                .arg(arg)
                                .arg(a.size())
                                .arg(kMaxArrayValues));
         if (p->Type == TArgType::NumberArray) {
+          bool converted = false;
           for (qsizetype i = 0; i < a.size(); ++i) {
-            if (!a[i].isDouble())
-              throw EToolError(QStringLiteral("%1 must hold only numbers: value %2 is %3").arg(arg).arg(i).arg(Describe(a[i])));
-            CheckNumber(QStringLiteral("%1: value %2").arg(arg).arg(i), a[i].toDouble());
+            const QJsonValue given = a.at(i);
+            const QJsonValue n = AsNumber(given);
+            if (!n.isDouble())
+              throw EToolError(QStringLiteral("%1 must hold only numbers: value %2 is %3").arg(arg).arg(i).arg(Describe(n)));
+            CheckNumber(QStringLiteral("%1: value %2").arg(arg).arg(i), n.toDouble());
+            if (!given.isDouble()) {
+              a.replace(i, n);
+              converted = true;
+            }
           }
+          if (converted) out.insert(key, a);
         }
         break;
       }
     }
   }
+  return out;
 }
 
 void AddTool(TPLNMCPServer* server, const QString& name, const QString& description, const TSchema& schema, TToolFn fn) {
@@ -184,10 +204,10 @@ void AddTool(TPLNMCPServer* server, const QString& name, const QString& descript
                          };
                          try {
                            if (!doc) throw EToolError(QStringLiteral("%1: no document is open").arg(name));
-                           CheckArgs(name, schema, args);
+                           const TArgs checked(CheckArgs(name, schema, args));
                            // Each call is one undo step (a begin_update batch spans its calls).
                            TPLNUndoGroup step(*doc);
-                           return fn(doc, TArgs(args));
+                           return fn(doc, checked);
                          } catch (const EToolError& e) {
                            return failed(e.Text());
                          } catch (const EPLNError& e) {

@@ -84,8 +84,9 @@ class TArgs {
 };
 
 // Raises EToolError for an unknown argument, a value of the wrong type, a number that is not
-// finite or out of range, or a string or array beyond the limits.
-void CheckArgs(const QString& tool, const TSchema& schema, const QJsonObject& args);
+// finite or out of range, or a string or array beyond the limits. Returns the arguments with
+// numbers given as text made numbers and booleans given for integers made 0 or 1.
+QJsonObject CheckArgs(const QString& tool, const TSchema& schema, const QJsonObject& args);
 
 // Registers a tool whose handler sees checked arguments; whatever it raises becomes an error
 // result.

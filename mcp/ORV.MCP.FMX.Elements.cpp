@@ -191,10 +191,13 @@ QJsonObject AddArc(TPLNBaseLabel* doc, const TArgs& a) {
   const double cx = a.Num("cx", 0), cy = a.Num("cy", 0), r = a.Num("radius", 10);
   const double start = a.Num("start_angle", 0), end = a.Num("end_angle", 90);
   Coords(doc, {{"cx", cx}, {"cy", cy}, {"radius", r}});
-  if (std::abs(end - start) > 360)
-    throw EToolError(QStringLiteral("end_angle - start_angle must lie between -360 and 360 degrees"));
+  // The arc runs from start to end in the increasing direction, so 350 to 10 is the 20 degree
+  // arc through 0 rather than the 340 degrees back; ends a whole turn apart give the full circle.
+  const double turn = end - start;
+  double sweep = turn - 360.0 * std::floor(turn / 360.0);
+  if (sweep == 0 && turn != 0) sweep = 360;
   TUpdate batch(doc);
-  TNewItem made(doc, TPLNFactory::AddArc(doc, float(cx), float(cy), float(r), start * kDegToRad, (end - start) * kDegToRad));
+  TNewItem made(doc, TPLNFactory::AddArc(doc, float(cx), float(cy), float(r), start * kDegToRad, sweep * kDegToRad));
   TPLNBaseItem* item = made.Get();
   item->SetColor(ColorArg(a, "color", item->GetColor()));
   made.Keep();

@@ -7,6 +7,7 @@
 #include "ORV.F2d.h"
 #include "ORV.Line.h"
 #include "ORV.Text.h"
+#include "ORV.Utils.h"
 
 namespace Orv::Mcp {
 
@@ -284,7 +285,7 @@ QJsonObject ModifyItem(TPLNBaseLabel* doc, const TArgs& a) {
   const QString id = a.Str("id");
   TPLNBaseItem* item = FindItem(doc, a.Int("index", -1), id);
   if (!item)
-    throw EToolError(!id.isEmpty() ? QStringLiteral("Item \"%1\" not found").arg(id)
+    throw EToolError(!id.isEmpty() ? QStringLiteral("Item \"%1\" not found").arg(Utils::QuoteForMessage(id, 80))
                                    : QStringLiteral("Provide index (0-based) or id parameter"));
   // Every value is read and checked before the item changes, so a refusal leaves it whole.
   const TNumbers num = ReadNumbers(doc, a);
@@ -395,8 +396,17 @@ QJsonObject ModifyItem(TPLNBaseLabel* doc, const TArgs& a) {
       ++n;
     }
   }
-  // A box's far corner follows the size.
-  if ((num.Width || num.Height) && dynamic_cast<F2d::TPLNBoxItem*>(item) && item->NumPoints() >= 2) {
+  if ((num.Width || num.Height) && dynamic_cast<F2d::TPLNBaseCircle*>(item) && item->NumPoints() >= 2) {
+    // A circle stays a circle: the width (or, alone, the height) is its diameter, about the same
+    // centre that add_circle placed it by.
+    const TORVPto c = static_cast<F2d::TPLNBaseCircle*>(item)->Center();
+    const std::int64_t d = std::llabs(Utils::SetValue(num.Width ? *num.Width : *num.Height, doc->GetUnits()));
+    item->SetBase(1, c.X - d / 2, c.Y - d / 2);
+    item->SetBase(2, c.X - d / 2 + d, c.Y - d / 2 + d);
+    pointsMoved = true;
+    n += (num.Width ? 1 : 0) + (num.Height ? 1 : 0);
+  } else if ((num.Width || num.Height) && dynamic_cast<F2d::TPLNBoxItem*>(item) && item->NumPoints() >= 2) {
+    // A box's far corner follows the size.
     const TORVPto p1 = item->GetPoint(1), p2 = item->GetPoint(2);
     const std::int64_t w = num.Width ? Utils::SetValue(*num.Width, doc->GetUnits()) : p2.X - p1.X;
     const std::int64_t h = num.Height ? Utils::SetValue(*num.Height, doc->GetUnits()) : p2.Y - p1.Y;

@@ -11,6 +11,7 @@
 #include "ORV.FMX.h"
 #include "ORV.MCP.FMX.Args.h"
 #include "ORV.MCP.FMX.Modify.h"
+#include "ORV.Utils.h"
 
 namespace Orv::Mcp {
 
@@ -106,18 +107,21 @@ QJsonObject EndUpdate(TPLNBaseLabel* doc, const TArgs&) {
 QJsonObject GetDrawingInfo(TPLNBaseLabel* doc, const TArgs&) {
   const TPLNMeasure& m = doc->Measure();
   const bool scaled = doc->GetEditorMode() == 2 || doc->GetEditorMode() == 3;
+  // The paper says its unit in its keys; the label, its margins and gaps are in the drawing's
+  // unit, like every size an agent gives the other tools.
+  const auto inUnits = [&](int slot) { return Utils::GetValue(m.Sizes[slot], doc->GetUnits()); };
   const QJsonObject paper{
       {QStringLiteral("paper_name"), m.LabelName},
       {QStringLiteral("paper_width_mm"), MM(m.Sizes[TPLNMeasure::PaperWidth])},
       {QStringLiteral("paper_height_mm"), MM(m.Sizes[TPLNMeasure::PaperHeight])},
-      {QStringLiteral("label_width"), MM(m.Sizes[TPLNMeasure::LabelWidth])},
-      {QStringLiteral("label_height"), MM(m.Sizes[TPLNMeasure::LabelHeight])},
-      {QStringLiteral("margin_left"), MM(m.Sizes[TPLNMeasure::LeftMargin])},
-      {QStringLiteral("margin_top"), MM(m.Sizes[TPLNMeasure::TopMargin])},
+      {QStringLiteral("label_width"), inUnits(TPLNMeasure::LabelWidth)},
+      {QStringLiteral("label_height"), inUnits(TPLNMeasure::LabelHeight)},
+      {QStringLiteral("margin_left"), inUnits(TPLNMeasure::LeftMargin)},
+      {QStringLiteral("margin_top"), inUnits(TPLNMeasure::TopMargin)},
       {QStringLiteral("rows"), m.Rows},
       {QStringLiteral("columns"), m.Columns},
-      {QStringLiteral("gap_rows"), MM(m.Sizes[TPLNMeasure::VertGap])},
-      {QStringLiteral("gap_columns"), MM(m.Sizes[TPLNMeasure::HorzGap])}};
+      {QStringLiteral("gap_rows"), inUnits(TPLNMeasure::VertGap)},
+      {QStringLiteral("gap_columns"), inUnits(TPLNMeasure::HorzGap)}};
   const QJsonObject info{{QStringLiteral("units"), UnitsText(doc->GetUnits())},
                          {QStringLiteral("editor_mode"), EditorModeText(doc->GetEditorMode())},
                          {QStringLiteral("items_count"), doc->GetItemsCount()},
@@ -188,7 +192,7 @@ QJsonObject SetPaper(TPLNBaseLabel* doc, const TArgs& a) {
     if (!StandardPaper(name, &size, &canonical))
       throw EToolError(QStringLiteral("Unknown paper name \"%1\". Use a standard name such as A3, A4, A5, B5, Letter, "
                                       "Legal or Tabloid, or give paper_width and paper_height in mm")
-                           .arg(name));
+                           .arg(Utils::QuoteForMessage(name, 80)));
     SetPaperSize(m, FromMM(size.width()), FromMM(size.height()));
     m.LabelName = canonical;
   }
@@ -245,12 +249,12 @@ QJsonObject SetMapBackground(TPLNBaseLabel* doc, const TArgs& a) {
 
   if (fmx->ImageFolder.isEmpty()) fmx->ImageFolder = Fmx::TPlanoraFMX::DefaultMapFolder();
   if (!QDir().mkpath(fmx->ImageFolder))
-    throw EToolError(QStringLiteral("Could not create the image folder \"%1\"").arg(fmx->ImageFolder));
+    throw EToolError(QStringLiteral("Could not create the image folder \"%1\"").arg(Utils::QuoteForMessage(fmx->ImageFolder, 80)));
   TPLNMapping& map = fmx->Mapping();
   map.SetProvider(TPLNMapping::ProviderFromKey(provider.trimmed()));
   map.SetShowCenter(a.Bool("show_center", false));
   if (TPLNMapping::NeedsKey(map.GetProvider()) && map.GetApiKey().isEmpty())
-    throw EToolError(QStringLiteral("The provider %1 needs an API key, which is not set; use another provider").arg(provider));
+    throw EToolError(QStringLiteral("The provider %1 needs an API key, which is not set; use another provider").arg(Utils::QuoteForMessage(provider, 80)));
   const QString latText = QString::number(lat, 'f', 6).replace(QLatin1Char(','), QLatin1Char('.'));
   const QString lonText = QString::number(lon, 'f', 6).replace(QLatin1Char(','), QLatin1Char('.'));
   // The answer waits for the map: an agent wants to know whether it worked. Calls behind this one
@@ -272,7 +276,8 @@ QJsonObject SetMapBackground(TPLNBaseLabel* doc, const TArgs& a) {
 QJsonObject SetImageFolder(TPLNBaseLabel* doc, const TArgs& a) {
   const QString folder = a.Str("folder");
   if (folder.isEmpty()) return TextResult(QStringLiteral("Current image folder: \"%1\"").arg(doc->ImageFolder));
-  if (!QDir().mkpath(folder)) throw EToolError(QStringLiteral("Could not create the folder \"%1\"").arg(folder));
+  if (!QDir().mkpath(folder))
+    throw EToolError(QStringLiteral("Could not create the folder \"%1\"").arg(Utils::QuoteForMessage(folder, 80)));
   doc->ImageFolder = folder;
   return TextResult(QStringLiteral("Image folder set to: \"%1\"").arg(folder));
 }
@@ -306,7 +311,7 @@ QJsonObject DeleteItem(TPLNBaseLabel* doc, const TArgs& a) {
   const QString id = a.Str("id");
   if (id.isEmpty()) throw EToolError(QStringLiteral("Provide index or id parameter"));
   TPLNBaseItem* it = FindItem(doc, -1, id);
-  if (!it) throw EToolError(QStringLiteral("Item \"%1\" not found").arg(id));
+  if (!it) throw EToolError(QStringLiteral("Item \"%1\" not found").arg(Utils::QuoteForMessage(id, 80)));
   doc->DeleteItem(doc->IndexOf(it));
   return TextResult(QStringLiteral("Item \"%1\" deleted").arg(id));
 }

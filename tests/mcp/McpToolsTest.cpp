@@ -8,6 +8,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLocale>
+#include <QRegularExpression>
+#include <functional>
+#include <map>
+#include <numbers>
+#include <vector>
 
 #include "ORV.Dim.h"
 #include "ORV.FMX.h"
@@ -168,7 +173,7 @@ TEST(McpTools, PointListsAreRefusedWholeWhenShortOddOrNotNumbers) {
   EXPECT_EQ(t.Refused("add_bezier", {{"points", QJsonArray{0, 0, 1, 1, 2, 2}}}),
             "points must be an array of [x1,y1,...] with at least 8 values (4 control points)");
   EXPECT_EQ(t.Refused("add_polygon", {{"points", QJsonArray{0, 0, 10, 0, 5, 5, 1}}}), "The number of coordinates must be even.");
-  EXPECT_TRUE(t.Refused("add_polyline", {{"points", QJsonArray{0, 0, "1", 1}}}).contains("value 2 is a string"));
+  EXPECT_TRUE(t.Refused("add_polyline", {{"points", QJsonArray{0, 0, "one", 1}}}).contains("value 2 is a string (\"one\")"));
   EXPECT_TRUE(t.Refused("add_polyline", {{"points", QJsonArray{0, 0, 1, 1e10}}}).contains("out of range"));
   QJsonArray huge;
   for (int i = 0; i < Mcp::kMaxArrayValues + 2; ++i) huge.append(i % 100);
@@ -180,12 +185,15 @@ TEST(McpTools, PointListsAreRefusedWholeWhenShortOddOrNotNumbers) {
 TEST(McpTools, WrongTypesUnknownArgumentsAndOversizedValuesChangeNothing) {
   TTools t;
   t.Ok("add_text", {{"text", "keep"}});
-  EXPECT_EQ(t.Refused("add_rectangle", {{"x", "12"}}), "Argument \"x\" must be a number, not a string (\"12\")");
-  EXPECT_EQ(t.Refused("add_rectangle", {{"filled", true}}), "Argument \"filled\" must be an integer, not a boolean (true)");
+  EXPECT_EQ(t.Refused("add_rectangle", {{"x", "12 mm"}}), "Argument \"x\" must be a number, not a string (\"12 mm\")");
+  EXPECT_EQ(t.Refused("add_rectangle", {{"pen_width", true}}), "Argument \"pen_width\" must be a number, not a boolean (true)");
   EXPECT_EQ(t.Refused("add_rectangle", {{"filled", 0.5}}), "Argument \"filled\" must be a whole number, not the number 0.5");
+  EXPECT_EQ(t.Refused("add_rectangle", {{"filled", "0.5"}}), "Argument \"filled\" must be a whole number, not the number 0.5");
+  EXPECT_EQ(t.Refused("clear_drawing", {{"all", 1}}), "Argument \"all\" must be true or false, not the number 1");
   EXPECT_TRUE(t.Refused("add_rectangle", {{"colour", "#ff0000"}}).startsWith("Unknown argument \"colour\" for add_rectangle. Its arguments are: x, y, width"));
   EXPECT_TRUE(t.Refused("add_text", {{"text", QString(Mcp::kMaxStringLength + 1, 'x')}}).contains("too long"));
-  EXPECT_TRUE(t.Refused("modify_item", {{"index", 0}, {"text", "new"}, {"pen_width", "2"}}).contains("\"pen_width\" must be a number"));
+  EXPECT_TRUE(t.Refused("modify_item", {{"index", 0}, {"text", "new"}, {"pen_width", "2,5"}}).contains("\"pen_width\" must be a number"));
+  EXPECT_TRUE(t.Refused("modify_item", {{"index", 0}, {"text", "new"}, {"pen_width", "nan"}}).contains("out of range"));
   EXPECT_TRUE(t.Refused("modify_item", {{"index", 0}, {"text", "new"}, {"font_height", 5e8}}).contains("too large"));
   t.Ok("setup_drawing", {{"units", "m"}});
   EXPECT_EQ(t.Refused("add_circle", {{"radius", 2e6}, {"x", 1}}),
@@ -379,4 +387,281 @@ TEST(McpTools, ACallThatFailsHalfWayTakesBackWhatItChanged) {
   t.Call("half_way");
   t.Ok("end_update");
   EXPECT_EQ(t.doc.GetItemsCount(), 2);
+}
+
+TEST(McpTools, NumbersMayComeAsTextAndFlagsAsBooleans) {
+  TTools t;
+  EXPECT_EQ(t.Ok("add_rectangle", {{"x", "12"}, {"y", " 3.5 "}, {"width", "1e1"}, {"height", 4}, {"filled", true}, {"pen_width", "0.25"}}),
+            "Rectangle added: id=1 at (12.0, 3.5) size 10.0 x 4.0");
+  auto* rect = static_cast<TPLN2DItem*>(t.Last());
+  EXPECT_EQ(rect->GetPoint(1), (TORVPto{12000, 3500}));
+  EXPECT_EQ(rect->GetPoint(2), (TORVPto{22000, 7500}));
+  EXPECT_TRUE(rect->GetFilled());
+  EXPECT_EQ(rect->GetPenWidth(), 250);
+  t.Ok("modify_item", {{"index", "0"}, {"filled", false}});
+  EXPECT_FALSE(rect->GetFilled());
+
+  t.Ok("add_text", {{"x", 0}, {"y", 0}, {"text", "t"}});
+  auto* text = dynamic_cast<Text::TPLNBaseText*>(t.Last());
+  ASSERT_TRUE(text);
+  EXPECT_EQ(t.Ok("modify_item", {{"id", "2"}, {"bold", true}, {"italic", false}, {"underline", true}}),
+            "Item 2 (text) modified: 3 properties changed");
+  EXPECT_TRUE(text->GetBold());
+  EXPECT_FALSE(text->GetItalic());
+  EXPECT_TRUE(text->GetUnderline());
+
+  t.Ok("add_layer", {{"name", "Locked"}, {"selectable", false}, {"visible", true}});
+  EXPECT_TRUE(t.doc.GetLayer(2)->HasOption(Opt::Visible | Opt::Print));
+  EXPECT_FALSE(t.doc.GetLayer(2)->HasOption(Opt::Selectable));
+  EXPECT_EQ(t.Ok("set_active_layer", {{"index", "2"}}), "Active layer set to 2 (\"Locked\")");
+
+  EXPECT_EQ(t.Ok("add_polyline", {{"points", QJsonArray{"0", 0, "10.5", "-2"}}}), "Polyline added: id=3 with 2 points");
+  EXPECT_EQ(t.Last()->GetPoint(2), (TORVPto{10500, -2000}));
+
+  // A misspelt name is still an error, and it says which names there are.
+  EXPECT_EQ(t.Refused("add_circle", {{"x", 1}, {"raduis", "5"}}),
+            "Unknown argument \"raduis\" for add_circle. Its arguments are: x, y, radius, color, back_color, pen_width, filled");
+  EXPECT_EQ(t.Refused("list_items", {{"all", true}}), "Unknown argument \"all\": list_items takes no arguments");
+}
+
+TEST(McpTools, ErrorsQuoteABadValueShortAndEscaped) {
+  TTools t;
+  t.Ok("add_point");
+  // The messages must stay readable whatever came in: at most 80 characters of the value, NULs
+  // and line breaks escaped, never the whole value.
+  const QString longValue = QString(50000, 'a') + QChar(0) + QString(49000, 'b');
+  const QString nulValue = QStringLiteral("ab") + QChar(0) + QStringLiteral("c\nd");
+  auto checkQuoted = [](const QString& message, const QString& quoted) {
+    EXPECT_TRUE(message.contains(quoted)) << message.left(300).toStdString();
+    EXPECT_LT(message.size(), 400) << message.left(300).toStdString();
+    EXPECT_FALSE(message.contains(QChar(0)));
+    EXPECT_FALSE(message.contains(QLatin1Char('\n')));
+  };
+  const QString cut = QString(80, 'a') + QStringLiteral("...");
+  checkQuoted(t.Refused("add_point", {{"x", longValue}}), "(\"" + cut + "\")");
+  checkQuoted(t.Refused("add_point", {{"x", nulValue}}), "(\"ab\\0c\\nd\")");
+  checkQuoted(t.Refused("add_point", {{longValue, 1}}), "Unknown argument \"" + cut + "\" for add_point");
+  checkQuoted(t.Refused("add_point", {{nulValue, 1}}), "Unknown argument \"ab\\0c\\nd\"");
+  checkQuoted(t.Refused("modify_item", {{"id", longValue}, {"color", "#000000"}}), "Item \"" + cut + "\" not found");
+  checkQuoted(t.Refused("delete_item", {{"id", nulValue}}), "Item \"ab\\0c\\nd\" not found");
+  checkQuoted(t.Refused("set_paper", {{"paper_name", longValue}}), "Unknown paper name \"" + cut + "\"");
+  checkQuoted(t.Refused("add_polygon", {{"points", QJsonArray{0, 0, 1, 1, 2, longValue}}}), "value 5 is a string (\"" + cut + "\")");
+  checkQuoted(TTools::Text(t.server.CallTool(longValue, {})), "Unknown tool: " + cut);
+
+  // Through the protocol too: the unknown tool and method come back quoted.
+  const auto rpc = [&](const QJsonObject& msg) {
+    const QByteArray reply = t.server.HandleMessage(QJsonDocument(msg).toJson(QJsonDocument::Compact));
+    return QJsonDocument::fromJson(reply).object()["error"].toObject()["message"].toString();
+  };
+  checkQuoted(rpc({{"jsonrpc", "2.0"}, {"id", 1}, {"method", "tools/call"}, {"params", QJsonObject{{"name", longValue}}}}),
+              "Unknown tool: " + cut + " (see tools/list)");
+  checkQuoted(rpc({{"jsonrpc", "2.0"}, {"id", 2}, {"method", nulValue}}), "Method not found: ab\\0c\\nd");
+  EXPECT_EQ(t.doc.GetItemsCount(), 1);
+}
+
+TEST(McpTools, DrawingInfoGivesLabelSizesInTheDrawingsUnit) {
+  TTools t;
+  t.Ok("set_paper", {{"paper_name", "A4"}, {"label_width", 50.8}, {"label_height", 25.4}, {"margin_left", 12.7}, {"margin_top", 6.35},
+                     {"rows", 3}, {"columns", 2}, {"gap_rows", 2.54}, {"gap_columns", 5.08}});
+  t.Ok("setup_drawing", {{"units", "inch"}});
+  const QJsonObject paper = t.Call("get_drawing_info")["structuredContent"].toObject()["paper"].toObject();
+  EXPECT_DOUBLE_EQ(paper["label_width"].toDouble(), 2.0);
+  EXPECT_DOUBLE_EQ(paper["label_height"].toDouble(), 1.0);
+  EXPECT_DOUBLE_EQ(paper["margin_left"].toDouble(), 0.5);
+  EXPECT_DOUBLE_EQ(paper["margin_top"].toDouble(), 0.25);
+  EXPECT_DOUBLE_EQ(paper["gap_rows"].toDouble(), 0.1);
+  EXPECT_DOUBLE_EQ(paper["gap_columns"].toDouble(), 0.2);
+  EXPECT_EQ(paper["rows"].toInt(), 3);
+  EXPECT_EQ(paper["columns"].toInt(), 2);
+  // The paper names its unit in its keys and keeps it.
+  EXPECT_DOUBLE_EQ(paper["paper_width_mm"].toDouble(), 210.0);
+  EXPECT_DOUBLE_EQ(paper["paper_height_mm"].toDouble(), 297.0);
+
+  // What it reports goes back in as it came: the label sizes round-trip through setup_drawing,
+  // which takes the current unit.
+  t.Ok("setup_drawing", {{"units", "cm"}});
+  const QJsonObject cm = t.Call("get_drawing_info")["structuredContent"].toObject()["paper"].toObject();
+  EXPECT_DOUBLE_EQ(cm["label_width"].toDouble(), 5.08);
+  t.Ok("setup_drawing", {{"width", cm["label_height"].toDouble()}, {"height", cm["label_width"].toDouble()}});
+  EXPECT_EQ(t.doc.Measure().Sizes[TPLNMeasure::LabelWidth], 25400);
+  EXPECT_EQ(t.doc.Measure().Sizes[TPLNMeasure::LabelHeight], 50800);
+}
+
+TEST(McpTools, ArcsRunFromStartToEndInTheIncreasingDirection) {
+  TTools t;
+  const double deg = std::numbers::pi / 180;
+  struct TCase {
+    double Start, End, Sweep;
+  };
+  // Across 0, plain, the long way round, ends a whole turn apart, and negative starts.
+  for (const TCase& c : {TCase{350, 10, 20}, TCase{10, 350, 340}, TCase{30, 120, 90}, TCase{0, 360, 360}, TCase{-30, 30, 60},
+                         TCase{90, -90, 180}, TCase{400, 50, 10}}) {
+    t.Ok("add_arc", {{"cx", 50}, {"cy", 40}, {"radius", 10}, {"start_angle", c.Start}, {"end_angle", c.End}});
+    auto* arc = dynamic_cast<Line::TPLNBaseArc*>(t.Last());
+    ASSERT_TRUE(arc);
+    EXPECT_NEAR(arc->GetAngleStart(), c.Start * deg, 1e-9) << c.Start << " -> " << c.End;
+    EXPECT_NEAR(arc->GetAngleSweep(), c.Sweep * deg, 1e-9) << c.Start << " -> " << c.End;
+  }
+  // 350 to 10 passes through 0 degrees, the point right of the centre, not through 180.
+  t.Ok("add_arc", {{"cx", 50}, {"cy", 40}, {"radius", 10}, {"start_angle", 350}, {"end_angle", 10}});
+  const std::vector<TORVPto>& pts = t.Last()->Points();
+  ASSERT_EQ(pts.size(), 3u);
+  EXPECT_EQ(pts[1], (TORVPto{60000, 40000}));
+}
+
+TEST(McpTools, ACircleResizedByWidthOrHeightStaysACircle) {
+  TTools t;
+  t.Ok("add_circle", {{"x", 50}, {"y", 40}, {"radius", 10}});
+  auto* circle = dynamic_cast<F2d::TPLNBaseCircle*>(t.Last());
+  ASSERT_TRUE(circle);
+  auto box = [&] { return std::make_pair(circle->GetPoint(1), circle->GetPoint(2)); };
+  // The width is the diameter, about the same centre.
+  EXPECT_EQ(t.Ok("modify_item", {{"index", 0}, {"width", 30}}), "Item 1 (circle) modified: 1 properties changed");
+  EXPECT_EQ(box(), std::make_pair(TORVPto{35000, 25000}, TORVPto{65000, 55000}));
+  EXPECT_EQ(circle->Radius(), 15000);
+  // The height alone does the same; given both, the width wins.
+  t.Ok("modify_item", {{"index", 0}, {"height", 8}});
+  EXPECT_EQ(box(), std::make_pair(TORVPto{46000, 36000}, TORVPto{54000, 44000}));
+  t.Ok("modify_item", {{"index", 0}, {"width", 12}, {"height", 40}});
+  EXPECT_EQ(box(), std::make_pair(TORVPto{44000, 34000}, TORVPto{56000, 46000}));
+  EXPECT_EQ(circle->Center(), (TORVPto{50000, 40000}));
+  EXPECT_EQ(t.Call("get_item", {{"index", 0}})["structuredContent"].toObject()["type"].toString(), "circle");
+
+  // An ellipse is a box: its size changes freely from its first corner.
+  t.Ok("add_ellipse", {{"x", 50}, {"y", 40}, {"radius_x", 10}, {"radius_y", 5}});
+  t.Ok("modify_item", {{"index", 1}, {"width", 30}});
+  EXPECT_EQ(t.Last()->GetPoint(1), (TORVPto{40000, 35000}));
+  EXPECT_EQ(t.Last()->GetPoint(2), (TORVPto{70000, 45000}));
+}
+
+namespace {
+
+// The defaults the schemas tell an agent about, as tools/list gives them: "(default: 15)",
+// "1=visible (default)", "If false (default)". Only literal numbers and booleans.
+struct TDeclaredDefault {
+  QString Tool, Param;
+  QJsonValue Value;
+};
+
+std::vector<TDeclaredDefault> DeclaredDefaults(TPLNMCPServer& server) {
+  const QByteArray reply = server.HandleMessage(R"({"jsonrpc":"2.0","id":1,"method":"tools/list"})");
+  const QJsonArray tools = QJsonDocument::fromJson(reply).object()["result"].toObject()["tools"].toArray();
+  const QRegularExpression valueFirst(QStringLiteral(R"(\(default: (-?\d+(?:\.\d+)?|true|false)\))"));
+  const QRegularExpression valueBefore(QStringLiteral(R"((\d+)=\w+ \(default\))"));
+  const QRegularExpression ifValue(QStringLiteral(R"(If (true|false) \(default\))"));
+  const auto literal = [](const QString& s) {
+    if (s == QLatin1String("true") || s == QLatin1String("false")) return QJsonValue(s == QLatin1String("true"));
+    return QJsonValue(s.toDouble());
+  };
+  std::vector<TDeclaredDefault> out;
+  for (const QJsonValue& tool : tools) {
+    const QJsonObject props = tool.toObject()["inputSchema"].toObject()["properties"].toObject();
+    for (auto it = props.begin(); it != props.end(); ++it) {
+      const QString description = it.value().toObject()["description"].toString();
+      for (const QRegularExpression* re : {&valueFirst, &valueBefore, &ifValue}) {
+        const QRegularExpressionMatch m = re->match(description);
+        if (m.hasMatch()) {
+          out.push_back({tool.toObject()["name"].toString(), it.key(), literal(m.captured(1))});
+          break;
+        }
+      }
+    }
+  }
+  return out;
+}
+
+// Another value of the same kind, which must make a difference.
+QJsonValue OtherThan(const QJsonValue& v) {
+  if (v.isBool()) return !v.toBool();
+  return v.toDouble() == 1 ? 0.0 : v.toDouble() + 1;
+}
+
+}  // namespace
+
+TEST(McpTools, ACallWithoutAnArgumentGetsTheDefaultTheToolDeclares) {
+  using namespace PlanoraTest;
+  LocalHttpServer tiles([](const HttpRequest&) {
+    QImage tile(256, 256, QImage::Format_RGB32);
+    tile.fill(Qt::darkGreen);
+    QByteArray png;
+    QBuffer buf(&png);
+    buf.open(QIODevice::WriteOnly);
+    tile.save(&buf, "PNG");
+    return HttpAnswer{200, "image/png", png, false};
+  });
+  // Each probe makes one call on a fresh drawing, with `extra` added, and returns what the call
+  // left behind.
+  using TProbe = std::function<QString(const QJsonObject& extra)>;
+  const auto call = [](const QString& tool, QJsonObject args, const QJsonObject& extra, const std::function<void(TTools&)>& before) {
+    TTools t;
+    if (before) before(t);
+    for (auto it = extra.begin(); it != extra.end(); ++it) args.insert(it.key(), it.value());
+    const QJsonObject r = t.Call(tool, args);
+    EXPECT_FALSE(r["isError"].toBool()) << tool.toStdString() << ": " << TTools::Text(r).toStdString();
+    return QString::fromUtf8(t.doc.ToJsonText()) + QJsonDocument(t.Call("list_layers")["structuredContent"].toObject()).toJson() +
+           t.Ok("get_drawing_info");
+  };
+  const auto item = [&](const QString& tool, const QJsonObject& args) {
+    return TProbe([=](const QJsonObject& extra) { return call(tool, args, extra, nullptr); });
+  };
+  std::map<QString, TProbe> probes{
+      {"add_layer", item("add_layer", {{"name", "L"}})},
+      {"add_dim_radial", item("add_dim_radial", {{"center_x", 20}, {"center_y", 20}, {"radius", 10}})},
+      {"add_dim_diameter", item("add_dim_diameter", {{"center_x", 20}, {"center_y", 20}, {"radius", 10}})},
+      {"clear_drawing",
+       [&](const QJsonObject& extra) {
+         return call("clear_drawing", {}, extra, [](TTools& t) {
+           t.Ok("add_layer", {{"name", "Second"}});
+           t.Ok("add_point", {{"x", 3}});
+           t.Ok("setup_drawing", {{"units", "cm"}, {"mode", "drawing"}});
+         });
+       }},
+      {"set_map_background",
+       [&](const QJsonObject& extra) {
+         TTools t;
+         t.doc.ImageFolder = QStringLiteral(PLANORA_TEST_TMP) + "/maps_defaults";
+         t.doc.Mapping().SetCacheFolder({});
+         t.doc.Mapping().SetUrlTemplate(TPLNMapping::OpenStreetMap, tiles.Base() + "/{z}/{x}/{y}.png");
+         t.Ok("add_layer", {{"name", "Map"}});
+         QJsonObject args{{"latitude", 41.3851}, {"longitude", 2.1734}};
+         for (auto it = extra.begin(); it != extra.end(); ++it) args.insert(it.key(), it.value());
+         const QString text = t.Ok("set_map_background", args);
+         QByteArray image;
+         QBuffer buf(&image);
+         buf.open(QIODevice::WriteOnly);
+         QImage(t.doc.Mapping().GetFileName()).save(&buf, "PNG");
+         // The file's name is the download's own; the rest of the text names zoom and layer.
+         return text.section(QStringLiteral(" File: "), 0, 0) + QString::fromLatin1(image.toBase64()) +
+                QJsonDocument(t.Call("list_layers")["structuredContent"].toObject()).toJson();
+       }},
+  };
+
+  TTools listing;
+  const std::vector<TDeclaredDefault> declared = DeclaredDefaults(listing.server);
+  EXPECT_GE(declared.size(), 11u);
+  for (const TDeclaredDefault& d : declared) {
+    SCOPED_TRACE((d.Tool + "." + d.Param).toStdString());
+    const auto probe = probes.find(d.Tool);
+    ASSERT_NE(probe, probes.end()) << "a default declared without a probe here to check it";
+    const QString without = probe->second({});
+    EXPECT_EQ(without, probe->second({{d.Param, d.Value}}));
+    EXPECT_NE(without, probe->second({{d.Param, OtherThan(d.Value)}})) << "the argument changes nothing this probe sees";
+  }
+
+  // The position and size arguments are marked required, but one left out takes the value the
+  // tool documents, like the rectangle's 20 x 10.
+  const std::vector<TDeclaredDefault> documented{
+      {"add_circle", "radius", 10},      {"add_ellipse", "radius_x", 15},  {"add_ellipse", "radius_y", 10},
+      {"add_sector", "radius", 10},      {"add_sector", "start_angle", 0}, {"add_sector", "sweep_angle", 90},
+      {"add_line", "x2", 20},            {"add_arrow_line", "x2", 20},     {"add_arc", "radius", 10},
+      {"add_arc", "start_angle", 0},     {"add_arc", "end_angle", 90},     {"add_paragraph", "width", 50},
+      {"add_paragraph", "height", 20},   {"add_rectangle", "width", 20},   {"add_rectangle", "height", 10},
+      {"add_dim_linear", "x2", 50},      {"add_dim_radial", "angle", 45},  {"add_point", "x", 0}};
+  for (const TDeclaredDefault& d : documented) {
+    SCOPED_TRACE((d.Tool + "." + d.Param).toStdString());
+    const TProbe probe = item(d.Tool, {});
+    const QString without = probe({});
+    EXPECT_EQ(without, probe({{d.Param, d.Value}}));
+    EXPECT_NE(without, probe({{d.Param, OtherThan(d.Value)}}));
+  }
 }
