@@ -27,7 +27,8 @@ class TPLNLayer {
   bool Italic = false;
   // New shapes drawn on the layer start filled with its back colour.
   bool Fill = false;
-  std::uint16_t Options = Opt::Default;
+  // A new layer shows its background picture everywhere: in the editor, in exports and on paper.
+  std::uint16_t Options = Opt::Default | Opt::PrintBackground | Opt::ExportBackground;
   QString BackImageFile;
   // Margins of the background image in base units: left, top, right, bottom.
   std::int64_t BackMargins[4] = {0, 0, 0, 0};

@@ -26,6 +26,7 @@ void TPLNArc::Draw(TPLNBaseDraw* draw) {
   TSkPaint& p = *d->kP;
   p.Color = GetColor();
   p.StrokeCap = TSkStrokeCap::Butt;
+  p.StrokeJoin = TSkStrokeJoin::Miter;  // the corners of its terminators, as on paper
   p.StrokeWidth = Utils::BasePtoY(GetPenWidth(), *d);
   p.AntiAlias = true;
   AdjustLineType(d, GetLineType(), GetState());

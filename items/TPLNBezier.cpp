@@ -25,30 +25,34 @@ TSkPath TPLNBezier::GetPath(const TPLNBaseDraw* draw) const {
   return b.Detach();
 }
 
+namespace {
+// The last point the curve reaches: the end of its last whole segment (1 without a segment). A
+// point left over after it is no part of the curve and carries no terminator.
+int CurveEnd(int n) { return n < 1 ? 1 : 1 + (n - 1) / 3 * 3; }
+}  // namespace
+
 void TPLNBezier::Draw(TPLNBaseDraw* draw) {
   TPLNDraw* d = ToDraw(draw);
   const int n = NumPoints();
-  if (!d || !d->kC || n < 2) return;
+  const int e = CurveEnd(n);
+  if (!d || !d->kC || e == 1) return;  // no segment: nothing to draw
   TSkPaint& p = *d->kP;
   p.AntiAlias = true;
   const TSkPath path = GetPath(d);
-  if (GetFilled()) {
+  if (ShowsFill(*this)) {
     SetupFill(d, GetBackColor(), true);
     d->kC->DrawPath(path, p);
   }
   if (GetPenWidth() > 0) {
-    p.StrokeCap = TSkStrokeCap::Round;
-    p.StrokeWidth = Utils::BasePtoY(GetPenWidth(), *d);
+    SetupPen(d, *this);
     p.Style = TSkPaintStyle::Stroke;
-    p.Color = GetColor();
-    AdjustLineType(d, GetLineType(), GetState());
     d->kC->DrawPath(path, p);
-    // A closed filled curve has no ends to mark on screen.
+    // A closed figure has no ends to mark.
     if (!GetFilled()) {
       DrawItemTerm(d, GetFromType(), GetColor(), GetFromColor(), GetSizeFrom(), ScreenPos(*d, GetPoint(1)),
                    ScreenPos(*d, GetPoint(2)));
-      DrawItemTerm(d, GetToType(), GetColor(), GetToColor(), GetSizeTo(), ScreenPos(*d, GetPoint(n)),
-                   ScreenPos(*d, GetPoint(n - 1)));
+      DrawItemTerm(d, GetToType(), GetColor(), GetToColor(), GetSizeTo(), ScreenPos(*d, GetPoint(e)),
+                   ScreenPos(*d, GetPoint(e - 1)));
     }
   }
 }
@@ -56,35 +60,31 @@ void TPLNBezier::Draw(TPLNBaseDraw* draw) {
 void TPLNBezier::Print(TPLNBaseDraw* draw) {
   TPLNDraw* d = ToDraw(draw);
   const int n = NumPoints();
-  if (!d || !d->pC || n < 2) return;
+  const int e = CurveEnd(n);
+  if (!d || !d->pC || e == 1) return;
   IPrintCanvas& c = *d->pC;
-  if (n > 3) {
-    TPathData path;
-    path.MoveTo(PrintPos(*d, GetPoint(1)));
-    for (int i = 2; i + 2 <= n; i += 3)
-      path.CurveTo(PrintPos(*d, GetPoint(i)), PrintPos(*d, GetPoint(i + 1)), PrintPos(*d, GetPoint(i + 2)));
-    if (GetFilled()) path.ClosePath();
-    if (GetFilled()) {
-      c.Fill.Kind = TBrushKind::Solid;
-      c.Fill.Color = GetBackColor();
-      c.FillPath(path, 1);
-    }
-    if (GetPenWidth() > 0) {
-      const float thickness = d->DrawBasePtoX(GetPenWidth());
-      AdjustPrintLineType(d, thickness, GetLineType());
-      c.Stroke.Kind = TBrushKind::Solid;
-      c.Stroke.Color = GetColor();
-      c.Stroke.Thickness = thickness;
-      c.Stroke.Cap = TStrokeCap::Flat;
-      c.Stroke.Join = TStrokeJoin::Miter;
-      c.DrawPath(path, 1);
+  TPathData path;
+  path.MoveTo(PrintPos(*d, GetPoint(1)));
+  for (int i = 2; i + 2 <= n; i += 3)
+    path.CurveTo(PrintPos(*d, GetPoint(i)), PrintPos(*d, GetPoint(i + 1)), PrintPos(*d, GetPoint(i + 2)));
+  if (GetFilled()) path.ClosePath();
+  if (ShowsFill(*this)) {
+    c.Fill.Kind = TBrushKind::Solid;
+    c.Fill.Color = GetBackColor();
+    c.FillPath(path, 1);
+  }
+  if (GetPenWidth() > 0) {
+    SetupPrintPen(d, *this);
+    c.DrawPath(path, 1);
+    // Ends as on screen: only an open curve has them, and they are never dashed.
+    if (!GetFilled()) {
+      c.Stroke.Dash = TStrokeDash::Solid;
+      PrintItemTerm(d, GetFromType(), GetFromColor(), GetSizeFrom(), PrintPos(*d, GetPoint(1)),
+                    PrintPos(*d, GetPoint(2)), false);
+      PrintItemTerm(d, GetToType(), GetToColor(), GetSizeTo(), PrintPos(*d, GetPoint(e)),
+                    PrintPos(*d, GetPoint(e - 1)), false);
     }
   }
-  // Paper shows the terminators of a filled curve too.
-  PrintItemTerm(d, GetFromType(), GetFromColor(), GetSizeFrom(), PrintPos(*d, GetPoint(1)),
-                PrintPos(*d, GetPoint(2)), false);
-  PrintItemTerm(d, GetToType(), GetToColor(), GetSizeTo(), PrintPos(*d, GetPoint(n)),
-                PrintPos(*d, GetPoint(n - 1)), false);
 }
 
 TPLNBezier* TPLNBezier::Read(TPLNBaseLabel* owner, std::int32_t version, TBinaryReader& r, TORVReadType readType) {

@@ -1,5 +1,5 @@
 #pragma once
-// A point: a small circle around it on screen; points are construction aids and never print.
+// A point: a small circle around it, on screen and on paper.
 
 #include <QJsonObject>
 #include <cstdint>

@@ -36,13 +36,7 @@ void TPLNPolyLine::Print(TPLNBaseDraw* draw) {
   const int n = NumPoints();
   if (!d || !d->pC || n < 2) return;
   IPrintCanvas& c = *d->pC;
-  const float thickness = d->DrawBasePtoX(GetPenWidth());
-  AdjustPrintLineType(d, thickness, GetLineType());
-  c.Stroke.Kind = TBrushKind::Solid;
-  c.Stroke.Color = GetColor();
-  c.Stroke.Thickness = thickness;
-  c.Stroke.Cap = TStrokeCap::Flat;
-  c.Stroke.Join = TStrokeJoin::Miter;
+  SetupPrintPen(d, *this);
   TPathData path;
   path.MoveTo(PrintPos(*d, GetPoint(1)));
   for (int i = 2; i <= n; ++i) path.LineTo(PrintPos(*d, GetPoint(i)));

@@ -26,7 +26,7 @@ void TPLNPolygon::Draw(TPLNBaseDraw* draw) {
   if (!d || !d->kC || NumPoints() < 2) return;
   const TSkPath path = GetPath(d);
   TSkPaint& p = *d->kP;
-  if (GetFilled()) {
+  if (ShowsFill(*this)) {
     SetupFill(d, GetBackColor(), true);
     d->kC->DrawPath(path, p);
   }
@@ -45,15 +45,13 @@ void TPLNPolygon::Print(TPLNBaseDraw* draw) {
   IPrintCanvas& c = *d->pC;
   QPolygonF poly;
   for (int i = 1; i <= n; ++i) poly << PrintPos(*d, GetPoint(i));
-  if (GetFilled()) {
+  if (ShowsFill(*this)) {
     c.Fill.Kind = TBrushKind::Solid;
     c.Fill.Color = GetBackColor();
     c.FillPolygon(poly, 1);
   }
-  AdjustPrintLineType(d, d->DrawBasePtoX(GetPenWidth()), GetLineType());
   if (GetPenWidth() > 0) {
-    c.Stroke.Kind = TBrushKind::Solid;
-    c.Stroke.Color = GetColor();
+    SetupPrintPen(d, *this);
     c.DrawPolygon(poly, 1);
   }
 }

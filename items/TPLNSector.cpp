@@ -7,20 +7,24 @@ namespace Orv::Fmx {
 using namespace Orv::Canvas;
 
 namespace {
-QRectF Oval(const TPLNBaseDraw& d, const Orv::F2d::TPLNBaseSector& s) {
-  const QPointF c(d.GetDrawX(s.GetBaseCenterX()) + d.OriginX, d.GetDrawY(s.GetBaseCenterY()) + d.OriginY);
+// The circle of the sector with the cell origin (ox, oy) added.
+QRectF Oval(const TPLNBaseDraw& d, const Orv::F2d::TPLNBaseSector& s, double ox, double oy) {
+  const QPointF c(d.GetDrawX(s.GetBaseCenterX()) + ox, d.GetDrawY(s.GetBaseCenterY()) + oy);
   const QPointF r(d.GetDrawX(s.GetBaseRadio()), d.GetDrawY(s.GetBaseRadio()));
   return QRectF(c - r, c + r);
+}
+
+TSkPath Wedge(const QRectF& oval, const Orv::F2d::TPLNBaseSector& s) {
+  TSkPathBuilder b;
+  b.MoveTo(float(oval.center().x()), float(oval.center().y()));
+  b.ArcTo(oval, float(s.GetAngleStart()), float(s.GetAngleGap()), false);
+  b.Close();
+  return b.Detach();
 }
 }  // namespace
 
 TSkPath TPLNSector::GetPath(const TPLNBaseDraw* draw) const {
-  const QRectF oval = Oval(*draw, *this);
-  TSkPathBuilder b;
-  b.MoveTo(float(oval.center().x()), float(oval.center().y()));
-  b.ArcTo(oval, float(GetAngleStart()), float(GetAngleGap()), false);
-  b.Close();
-  return b.Detach();
+  return Wedge(Oval(*draw, *this, draw->OriginX, draw->OriginY), *this);
 }
 
 void TPLNSector::Draw(TPLNBaseDraw* draw) {
@@ -31,7 +35,7 @@ void TPLNSector::Draw(TPLNBaseDraw* draw) {
   p.AntiAlias = true;
   // A full turn is a plain oval: the path would add a radius from the centre.
   const bool full = GetAngleGap() == 360;
-  const QRectF oval = Oval(*d, *this);
+  const QRectF oval = Oval(*d, *this, d->OriginX, d->OriginY);
   const TSkPath path = full ? TSkPath() : GetPath(d);
   // No inset for the lone outline: it follows the arc and both radii.
   DrawAreaSteps(d, *this, [&](TAreaStep) {
@@ -42,8 +46,25 @@ void TPLNSector::Draw(TPLNBaseDraw* draw) {
   });
 }
 
-// Sectors are a screen figure (charts built on screen); they do not print.
-void TPLNSector::Print(TPLNBaseDraw* /*draw*/) {}
+// Paper gets the same wedge, fill and outline as the screen.
+void TPLNSector::Print(TPLNBaseDraw* draw) {
+  TPLNDraw* d = ToDraw(draw);
+  if (!d || !d->pC || NumPoints() < 2) return;
+  IPrintCanvas& c = *d->pC;
+  const bool full = GetAngleGap() == 360;
+  const QRectF oval = Oval(*d, *this, d->IOriginX, d->IOriginY);
+  TPathData path;
+  if (!full) path.Path = Wedge(oval, *this).Path;
+  if (ShowsFill(*this)) {
+    c.Fill.Kind = TBrushKind::Solid;
+    c.Fill.Color = GetBackColor();
+    if (full) c.FillEllipse(oval, 1); else c.FillPath(path, 1);
+  }
+  if (GetPenWidth() > 0) {
+    SetupPrintPen(d, *this);
+    if (full) c.DrawEllipse(oval, 1); else c.DrawPath(path, 1);
+  }
+}
 
 TPLNSector* TPLNSector::Read(TPLNBaseLabel* owner, std::int32_t version, TBinaryReader& r, TORVReadType readType) {
   return ReadItem<TPLNSector>(owner, version, r, readType);

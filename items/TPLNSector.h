@@ -1,5 +1,5 @@
 #pragma once
-// A pie slice of the circle inscribed in its box; drawn on screen only.
+// A pie slice of the circle inscribed in its box.
 
 #include <QJsonObject>
 #include <cstdint>

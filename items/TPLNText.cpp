@@ -35,43 +35,42 @@ TSkFont PrintFont(const QString& name, float heightMM, bool bold, bool italic, b
 void DrawTextFrame(TPLNDraw* d, const TPLN2DItem& item, const QRectF& rect, std::int64_t baseRadius) {
   TSkPaint& p = *d->kP;
   const float rx = d->GetDrawX(baseRadius), ry = d->GetDrawY(baseRadius);
-  auto shape = [&](const QRectF& r) {
+  auto shape = [&](const QRectF& r, float cx, float cy) {
     if (baseRadius > 0)
-      d->kC->DrawRoundRect(r, rx, ry, p);
+      d->kC->DrawRoundRect(r, cx, cy, p);
     else
       d->kC->DrawRect(r, p);
   };
-  if (item.GetFilled() && item.Alpha()) {
+  if (ShowsFill(item)) {
     SetupFill(d, item.GetBackColor(), true);
-    shape(rect);
+    shape(rect, rx, ry);
   }
   if (item.GetPenWidth() > 0) {
     SetupPen(d, item);
     p.Style = TSkPaintStyle::Stroke;
-    // Inset by half the pen, so the border stays inside the box.
-    const qreal h = p.StrokeWidth / 2;
-    shape(rect.adjusted(h, h, -h, -h));
+    const TFrameStroke f = FrameStroke(rect, rx, ry, p.StrokeWidth);
+    shape(f.Rect, f.Rx, f.Ry);
   }
 }
 
 void PrintTextFrame(TPLNDraw* d, const TPLN2DItem& item, const QRectF& rect, std::int64_t baseRadius) {
   IPrintCanvas& c = *d->pC;
-  c.Stroke.Dash = TStrokeDash::Solid;
-  c.Stroke.Cap = TStrokeCap::Flat;
   const bool round = baseRadius > 0;
   const float rx = round ? d->GetDrawX(baseRadius) : 0, ry = round ? d->GetDrawY(baseRadius) : 0;
   const unsigned corners = round ? AllCorners : 0u;
-  if (item.GetFilled()) {
+  if (ShowsFill(item)) {
     c.Fill.Kind = TBrushKind::Solid;
     c.Fill.Color = item.GetBackColor();
     c.FillRect(rect, rx, ry, corners, 1, TCornerType::Round);
   }
   if (item.GetPenWidth() > 0) {
-    c.Stroke.Kind = TBrushKind::Solid;
-    c.Stroke.Color = item.GetColor();
-    c.Stroke.Thickness = d->DrawBasePtoX(item.GetPenWidth());
-    c.DrawRect(rect, rx, ry, corners, 1, TCornerType::Round);
+    // The border's own line style, as on screen.
+    SetupPrintPen(d, item);
+    const TFrameStroke f = FrameStroke(rect, rx, ry, c.Stroke.Thickness);
+    c.DrawRect(f.Rect, f.Rx, f.Ry, corners, 1, TCornerType::Round);
   }
+  // The glyphs that follow are never dashed.
+  c.Stroke.Dash = TStrokeDash::Solid;
 }
 
 void DrawUnderline(TPLNDraw* d, TAlphaColor color, float x1, float x2, float y) {

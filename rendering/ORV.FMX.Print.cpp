@@ -123,25 +123,24 @@ void TPrintThread::Execute() {
       labels = std::min<std::int64_t>(labels, counter - 1 + std::max(0, doc.GetRecordCount() - doc.GetCurrentRecord()));
     }
     const int items = doc.GetItemsCount();
-    const std::int64_t top = m.GetSize(TPLNMeasure::TopMargin), left = m.GetSize(TPLNMeasure::LeftMargin);
-    const std::int64_t lw = m.GetSize(TPLNMeasure::LabelWidth), lh = m.GetSize(TPLNMeasure::LabelHeight);
-    const std::int64_t hg = m.GetSize(TPLNMeasure::HorzGap), vg = m.GetSize(TPLNMeasure::VertGap);
     while (page <= pi.LastPage && counter <= labels) {
       while (row <= m.Rows && counter <= labels) {
         draw.Row = static_cast<std::int16_t>(row);
-        draw.IOriginY = static_cast<std::int32_t>(std::lround((top + (row - 1) * lh + (row - 1) * vg) * double(dpiY) / 25400.0));
+        // The cells lie where the measure puts them for export and preview too.
+        draw.IOriginY = static_cast<std::int32_t>(std::lround(m.CellY(row) * double(dpiY) / 25400.0));
         draw.OriginY = static_cast<float>(draw.IOriginY);
         while (column <= m.Columns && counter <= labels) {
           draw.Col = static_cast<std::int16_t>(column);
-          draw.IOriginX = static_cast<std::int32_t>(std::lround((left + (column - 1) * lw + (column - 1) * hg) * double(dpiX) / 25400.0));
+          draw.IOriginX = static_cast<std::int32_t>(std::lround(m.CellX(column) * double(dpiX) / 25400.0));
           draw.OriginX = static_cast<float>(draw.IOriginX);
           draw.Record = data ? doc.GetCurrentRecord() : -1;
           doc.PrintBackImage(draw);
           for (int i = 1; i <= items; ++i) {
             TPLNBaseItem* item = doc.GetItem(i);
             // The per-label copies stand in their cells for the preview; the originals print in
-            // every cell with the cell's record.
-            if (item->IsPreview() || !item->HasOptions(Opt::Visible | Opt::Print)) continue;
+            // every cell with the cell's record. Paper asks only the print bits: a layer hidden
+            // on screen still prints.
+            if (item->IsPreview() || !item->HasOptions(Opt::Print)) continue;
             item->PrintElement(&draw);
           }
           doc.NextData();

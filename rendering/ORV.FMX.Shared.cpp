@@ -1,5 +1,7 @@
 #include "ORV.FMX.Shared.h"
 
+#include <algorithm>
+
 #include "ORV.Draw2D.h"
 #include "ORV.Utils.h"
 
@@ -119,7 +121,18 @@ void SetupPen(TPLNDraw* draw, const TPLNBaseItem& item) {
   TSkPaint& p = *draw->kP;
   p.Color = item.GetColor();
   p.StrokeWidth = Utils::BasePtoY(item.GetPenWidth(), *draw);
+  // Whatever the host's paint starts with: the ends and corners paper gets. A mitred corner is
+  // also the only one whose outer edge reaches a frame's corner point.
+  p.StrokeCap = TSkStrokeCap::Butt;
+  p.StrokeJoin = TSkStrokeJoin::Miter;
   AdjustLineType(draw, item.GetLineType(), item.GetState());
+}
+
+TFrameStroke FrameStroke(const QRectF& box, float rx, float ry, float width) {
+  // A pen wider than the box meets itself in the middle rather than turning the box inside out.
+  const qreal h = std::max<qreal>(0, width) / 2;
+  const qreal hx = std::min(h, box.width() / 2), hy = std::min(h, box.height() / 2);
+  return {box.adjusted(hx, hy, -hx, -hy), std::max(0.0f, rx - float(h)), std::max(0.0f, ry - float(h))};
 }
 
 void SetupFill(TPLNDraw* draw, TAlphaColor color, bool clearEffect) {
@@ -131,7 +144,7 @@ void SetupFill(TPLNDraw* draw, TAlphaColor color, bool clearEffect) {
 
 void DrawAreaSteps(TPLNDraw* draw, const TPLN2DItem& item, const std::function<void(TAreaStep)>& shape) {
   TSkPaint& p = *draw->kP;
-  if (!item.GetFilled() || !item.Alpha()) {
+  if (!ShowsFill(item)) {
     if (item.GetPenWidth() > 0) {
       SetupPen(draw, item);
       p.Style = TSkPaintStyle::Stroke;
@@ -192,19 +205,13 @@ void PrintOvalItem(TPLNBaseDraw* draw, const TPLN2DItem& item) {
   if (!d || !d->pC || item.NumPoints() < 2) return;
   IPrintCanvas& c = *d->pC;
   const QRectF box = QRectF(PrintPos(*d, item.GetPoint(1)), PrintPos(*d, item.GetPoint(2))).normalized();
-  if (item.GetFilled()) {
-    c.Stroke.Cap = TStrokeCap::Flat;
+  if (ShowsFill(item)) {
     c.Fill.Kind = TBrushKind::Solid;
     c.Fill.Color = item.GetBackColor();
     c.FillEllipse(box, 1);
   }
   if (item.GetPenWidth() > 0) {
-    const float thickness = d->DrawBasePtoX(item.GetPenWidth());
-    AdjustPrintLineType(d, thickness, item.GetLineType());
-    c.Stroke.Kind = TBrushKind::Solid;
-    c.Stroke.Cap = TStrokeCap::Flat;
-    c.Stroke.Color = item.GetColor();
-    c.Stroke.Thickness = thickness;
+    SetupPrintPen(d, item);
     c.DrawEllipse(box, 1);
   }
 }
@@ -215,6 +222,7 @@ void SetupPrintPen(TPLNDraw* draw, const TPLNBaseItem& item) {
   AdjustPrintLineType(draw, thickness, item.GetLineType());
   c.Stroke.Kind = Canvas::TBrushKind::Solid;
   c.Stroke.Cap = Canvas::TStrokeCap::Flat;
+  c.Stroke.Join = Canvas::TStrokeJoin::Miter;
   c.Stroke.Color = item.GetColor();
   c.Stroke.Thickness = thickness;
 }

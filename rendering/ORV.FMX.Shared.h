@@ -23,8 +23,19 @@ void DrawTermType(TPLNDraw* draw, TORVTermType term, TAlphaColor lineColor, TAlp
 void DrawData(TPLNDraw* draw, float x, float y);
 TSkFontStyle GetFontStyle(bool bold, bool italic);
 
-// kP for the item's outline: colour, screen stroke width, stroke style and dash.
+// kP for the item's outline: colour, screen stroke width, stroke style and dash, flat ends and
+// mitred corners as on paper.
 void SetupPen(TPLNDraw* draw, const TPLNBaseItem& item);
+// An area's fill shows where it is filled and its fill is not hidden (Alpha), on screen and on
+// paper alike.
+inline bool ShowsFill(const TPLN2DItem& item) { return item.GetFilled() && item.Alpha(); }
+// Where a frame's stroke of `width` goes: its outer edge on the box, so a frame measures its box
+// whether filled or not; round corners keep their outer radius.
+struct TFrameStroke {
+  QRectF Rect;
+  float Rx = 0, Ry = 0;
+};
+TFrameStroke FrameStroke(const QRectF& box, float rx, float ry, float width);
 // kP for a fill in `color`; clearEffect drops a dash left by an earlier stroke.
 void SetupFill(TPLNDraw* draw, TAlphaColor color, bool clearEffect);
 // The steps of an area shape on screen: the outline alone (no visible fill), the fill, and the
@@ -48,7 +59,8 @@ void PrintItemTerm(TPLNDraw* draw, TORVTermType term, TAlphaColor termColor, flo
 
 // Screen and print positions of a point, the cell origin included.
 QPointF ScreenPos(const TPLNBaseDraw& draw, const TORVPto& p);
-// Sets the print canvas's stroke for an item's pen: line style, flat cap, colour, thickness.
+// Sets the print canvas's stroke for an item's pen: line style, flat cap, mitred joins, colour,
+// thickness.
 void SetupPrintPen(TPLNDraw* draw, const TPLNBaseItem& item);
 QPointF PrintPos(const TPLNBaseDraw& draw, const TORVPto& p);       // fractional device pixels
 QPointF PrintPosWhole(const TPLNBaseDraw& draw, const TORVPto& p);  // whole device pixels

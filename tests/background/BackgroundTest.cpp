@@ -39,7 +39,7 @@ QByteArray QuadrantPng(const Quad& q = kUpright) {
 }
 
 // Two 40 x 30 mm labels side by side, 5 mm from the left and 10 mm from the top, 10 mm apart;
-// layer 1 shows `file` (in the scratch folder) behind them in exports.
+// layer 1, as a new document has it, shows `file` (in the scratch folder) behind them.
 struct Sheet {
   TPlanoraFMX doc;
   explicit Sheet(const QString& file = QStringLiteral("quad.png")) {
@@ -53,7 +53,6 @@ struct Sheet {
     doc.SetMeasure(m);
     doc.ImageFolder = TmpDir();
     Layer()->BackImageFile = file;
-    Layer()->Options |= Opt::ExportBackground;
     doc.SetBackLayer(1);
   }
   TPLNLayer* Layer() const { return doc.GetLayer(1); }
@@ -231,10 +230,12 @@ TEST(BackImage, PrintDrawsOneBitmapIntoTheMarginRectangle) {
   RecordingContext rc;  // 254 dpi: 10 pixels a millimetre
   rc.d.IOriginX = 100;
   rc.d.IOriginY = 200;
+  s.Layer()->Options &= ~Opt::PrintBackground;
   s.doc.PrintBackImage(rc.d);
   EXPECT_EQ(rc.canvas.Count("P.DrawBitmap"), 0) << "the layer does not print its picture";
 
-  s.Layer()->Options |= Opt::PrintBackground;
+  // Paper asks only the print bit: a layer hidden on screen still prints its picture.
+  s.Layer()->Options = Opt::PrintBackground;
   s.doc.PrintBackImage(rc.d);
   ASSERT_EQ(rc.canvas.Names(), std::vector<std::string>{"P.DrawBitmap"});
   EXPECT_EQ(rc.Op(0).Rect, QRectF(QPointF(180, 240), QPointF(500, 500)));
@@ -260,4 +261,25 @@ TEST(BackImage, PrintDrawsOneBitmapIntoTheMarginRectangle) {
   const Quad seen{kGreen, kYellow, kRed, kBlue};
   const QPoint probes[4] = {{230, 255}, {410, 255}, {230, 365}, {410, 365}};
   for (int q = 0; q < 4; ++q) EXPECT_TRUE(ColorAt(paper, probes[q], seen[q])) << "quadrant " << q;
+}
+
+// A layer made now shows its picture in the export and on paper without asking; the bits of an
+// existing layer are its own.
+TEST(BackImage, NewLayersShowTheirPictureEverywhere) {
+  WriteAll(TmpPath("quad.png"), QuadrantPng(Flat(kBlue)));
+  Sheet s;
+  TPLNLayer* added = s.doc.AddLayer(QStringLiteral("picture"));
+  added->BackImageFile = QStringLiteral("quad.png");
+  s.doc.SetBackLayer(2);
+  ExpectQuadrants(ExportSheet(s.doc, QStringLiteral("new-layer.png")), QRectF(55, 10, 40, 30), Flat(kBlue));
+  RecordingContext rc;
+  s.doc.PrintBackImage(rc.d);
+  EXPECT_EQ(rc.canvas.Count("P.DrawBitmap"), 1);
+  // Read back as it was saved: a layer that asked for neither keeps asking for neither.
+  added->Options = Opt::Default;
+  TPlanoraFMX copy;
+  copy.LoadFromJson(s.doc.ToJsonText());
+  copy.ImageFolder = TmpDir();
+  EXPECT_EQ(copy.GetLayer(2)->Options, Opt::Default);
+  ExpectBlankCells(ExportSheet(copy, QStringLiteral("old-layer.png")));
 }

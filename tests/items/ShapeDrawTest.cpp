@@ -21,7 +21,7 @@ T* Make(TPLNBaseLabel& doc, std::initializer_list<TORVPto> pts) {
 }
 }  // namespace
 
-TEST(Rectangle, LoneOutlineIsInsetByHalfThePen) {
+TEST(Rectangle, OutlineLiesInsideTheBox) {
   PlanoraTest::RecordingContext c;
   auto* r = Make<TPLNRectangle>(c.doc, {{10000, 10000}, {50000, 30000}});  // 100..500 x 100..300 px
   r->SetPenWidth(2000);                                                    // 2 mm = 20 px
@@ -33,14 +33,13 @@ TEST(Rectangle, LoneOutlineIsInsetByHalfThePen) {
   EXPECT_FLOAT_EQ(c.Op(0).Paint.StrokeWidth, 20);
   EXPECT_EQ(c.Op(0).Paint.PathEffect, nullptr);
 
-  // Filled: the fill and then the outline, both on the corner points.
+  // Filled: the fill on the corner points, then the outline inside them as before.
   r->SetFilled(true);
   r->SetBackColor(0xFF00FF00);
   ASSERT_EQ(c.Redraw(r), (Names{"DrawRect", "DrawRect"}));
-  const QRectF exact(QPointF(105, 107), QPointF(505, 307));
-  EXPECT_EQ(c.Op(0).Rect, exact);
+  EXPECT_EQ(c.Op(0).Rect, QRectF(QPointF(105, 107), QPointF(505, 307)));
   EXPECT_EQ(c.Op(0).Paint.Color, 0xFF00FF00u);
-  EXPECT_EQ(c.Op(1).Rect, exact);
+  EXPECT_EQ(c.Op(1).Rect, QRectF(QPointF(115, 117), QPointF(495, 297)));
   EXPECT_EQ(c.Op(1).Paint.Style, TSkPaintStyle::Stroke);
 
   // No pen: filled shows the fill alone, unfilled shows nothing.
@@ -50,16 +49,23 @@ TEST(Rectangle, LoneOutlineIsInsetByHalfThePen) {
   r->SetFilled(false);
   EXPECT_TRUE(c.Redraw(r).empty());
 
-  // Corners given in any order make the same box; a radius rounds it in device pixels.
+  // Corners given in any order make the same box; a radius rounds it in device pixels, and the
+  // inset outline keeps the outer radius.
   r->AssignPoints({TORVPto{50000, 30000}, TORVPto{10000, 10000}});
   r->SetPenWidth(1000);
   r->SetBaseRadio(2000);
   ASSERT_EQ(c.Redraw(r), Names{"DrawRoundRect"});
   EXPECT_EQ(c.Op(0).Rect, QRectF(QPointF(110, 112), QPointF(500, 302)));
-  EXPECT_EQ(c.Op(0).Args, (std::vector<double>{20, 20}));
+  EXPECT_EQ(c.Op(0).Args, (std::vector<double>{15, 15}));
+  // A pen wider than the box fills it from both sides instead of turning it inside out.
+  r->AssignPoints({TORVPto{10000, 10000}, TORVPto{11000, 30000}});
+  r->SetBaseRadio(0);
+  r->SetPenWidth(3000);
+  ASSERT_EQ(c.Redraw(r), Names{"DrawRect"});
+  EXPECT_EQ(c.Op(0).Rect, QRectF(QPointF(110, 122), QPointF(110, 292)));
 }
 
-TEST(Rectangle, HiddenFillShowsOnlyOnPaper) {
+TEST(Rectangle, HiddenFillIsHiddenOnPaperToo) {
   PlanoraTest::RecordingContext c;
   auto* r = Make<TPLNRectangle>(c.doc, {{10000, 10000}, {50000, 30000}});
   r->SetPenWidth(1000);
@@ -73,16 +79,19 @@ TEST(Rectangle, HiddenFillShowsOnlyOnPaper) {
   c.d.IOriginX = 3;
   c.d.IOriginY = 4;
   r->SetBaseRadio(1500);
+  ASSERT_EQ(c.Redraw(r, true), Names{"P.DrawRect"});
+  r->SetAlpha(true);
   ASSERT_EQ(c.Redraw(r, true), (Names{"P.FillRect", "P.DrawRect"}));
-  for (const TRecordedOp& op : c.canvas.Ops) {
-    EXPECT_EQ(op.Rect, QRectF(QPointF(103, 104), QPointF(503, 304)));
-    // The radius reaches the device in pixels of this device, not in millimetres.
-    EXPECT_EQ(op.Args[0], 15);
-    EXPECT_EQ(op.Args[1], 15);
-    EXPECT_EQ(unsigned(op.Args[2]), unsigned(AllCorners));
-  }
+  // The fill covers the box, the outline lies inside it with the outer radius kept. The radius
+  // reaches the device in pixels of this device, not in millimetres.
+  EXPECT_EQ(c.Op(0).Rect, QRectF(QPointF(103, 104), QPointF(503, 304)));
+  EXPECT_EQ(c.Op(0).Args[0], 15);
+  EXPECT_EQ(c.Op(1).Rect, QRectF(QPointF(108, 109), QPointF(498, 299)));
+  EXPECT_EQ(c.Op(1).Args[1], 10);
+  for (const TRecordedOp& op : c.canvas.Ops) EXPECT_EQ(unsigned(op.Args[2]), unsigned(AllCorners));
   EXPECT_EQ(c.Op(0).Fill.Color, 0xFF0000FFu);
   EXPECT_EQ(c.Op(1).Stroke.Thickness, 10);
+  EXPECT_EQ(c.Op(1).Stroke.Join, TStrokeJoin::Miter);
   // Square corners, no pen: the fill alone, without corners.
   r->SetBaseRadio(0);
   r->SetPenWidth(0);
@@ -122,12 +131,15 @@ TEST(CircleEllipse, ThreeCasesWithoutInset) {
     item->SetFilled(true);
     ASSERT_EQ(c.Redraw(item), (Names{"DrawOval", "DrawOval"}));
     EXPECT_EQ(c.Op(0).Paint.Style, TSkPaintStyle::Fill);
-    // Alpha false: the outline alone on screen, filled on paper.
-    item->SetAlpha(false);
-    EXPECT_EQ(c.Redraw(item), Names{"DrawOval"});
     ASSERT_EQ(c.Redraw(item, true), (Names{"P.FillEllipse", "P.DrawEllipse"}));
     EXPECT_EQ(c.Op(0).Rect, box);
+    EXPECT_EQ(c.Op(1).Rect, box);
     EXPECT_EQ(c.Op(1).Stroke.Thickness, 20);
+    // Alpha false: the outline alone, on screen and on paper.
+    item->SetAlpha(false);
+    EXPECT_EQ(c.Redraw(item), Names{"DrawOval"});
+    EXPECT_EQ(c.Redraw(item, true), Names{"P.DrawEllipse"});
+    item->SetAlpha(true);
     item->SetPenWidth(0);
     EXPECT_EQ(c.Redraw(item, true), Names{"P.FillEllipse"});
   }
@@ -154,7 +166,7 @@ TEST(Polygon, OutlinedOnScreenEvenWithoutPenButNotOnPaper) {
   EXPECT_EQ(c.Op(1).Args, (std::vector<double>{0, 0, 100, 0, 100, 100}));
 }
 
-TEST(Sector, FullTurnIsAnOvalAndNothingPrints) {
+TEST(Sector, FullTurnIsAnOval) {
   PlanoraTest::RecordingContext c;
   auto* s = Make<TPLNSector>(c.doc, {{0, 0}, {20000, 10000}});  // radius 5000 around (10000, 5000)
   s->SetPenWidth(500);
@@ -174,7 +186,9 @@ TEST(Sector, FullTurnIsAnOvalAndNothingPrints) {
 
   s->SetFilled(true);
   EXPECT_EQ(c.Redraw(s), (Names{"DrawPath", "DrawPath"}));
-  EXPECT_TRUE(c.Redraw(s, true).empty());
+  EXPECT_EQ(c.Redraw(s, true), (Names{"P.FillPath", "P.DrawPath"}));
+  s->SetAngleGap(360);
+  EXPECT_EQ(c.Redraw(s, true), (Names{"P.FillEllipse", "P.DrawEllipse"}));
 }
 
 TEST(Bezier, SegmentsAndTerminators) {
@@ -193,15 +207,18 @@ TEST(Bezier, SegmentsAndTerminators) {
   b->FromType = 1;
   b->ToType = 6;
   EXPECT_EQ(c.Redraw(b), (Names{"DrawPath", "DrawOval", "DrawRect", "DrawRect"}));
-  EXPECT_EQ(c.Op(0).Paint.StrokeCap, TSkStrokeCap::Round);
-  // Filled: a closed figure without ends on screen, but the ends print.
+  EXPECT_EQ(c.Op(0).Paint.StrokeCap, TSkStrokeCap::Butt);
+  EXPECT_EQ(c.Redraw(b, true), (Names{"P.DrawPath", "P.DrawEllipse", "P.FillRect", "P.DrawRect"}));
+  EXPECT_EQ(c.canvas.OpsNamed("P.FillRect")[0].Fill.Color, b->GetToColor());
+  // Filled: a closed figure without ends, on screen and on paper.
   b->SetFilled(true);
   EXPECT_EQ(c.Redraw(b), (Names{"DrawPath", "DrawPath"}));
-  EXPECT_EQ(c.Redraw(b, true), (Names{"P.FillPath", "P.DrawPath", "P.DrawEllipse", "P.FillRect", "P.DrawRect"}));
-  EXPECT_EQ(c.canvas.OpsNamed("P.FillRect")[0].Fill.Color, b->GetToColor());
-  // Too few points for a curve: no path on paper, the ends still print.
+  EXPECT_EQ(c.Redraw(b, true), (Names{"P.FillPath", "P.DrawPath"}));
+  // Too few points for a curve: nothing at all.
+  b->SetFilled(false);
   b->AssignPoints({TORVPto{0, 0}, {1000, 0}, {2000, 1000}});
-  EXPECT_EQ(c.Redraw(b, true), (Names{"P.DrawEllipse", "P.FillRect", "P.DrawRect"}));
+  EXPECT_TRUE(c.Redraw(b).empty());
+  EXPECT_TRUE(c.Redraw(b, true).empty());
 }
 
 TEST(PointAndLine, ScreenAndPaper) {
@@ -212,7 +229,9 @@ TEST(PointAndLine, ScreenAndPaper) {
   ASSERT_EQ(c.Redraw(p), Names{"DrawOval"});
   EXPECT_EQ(c.Op(0).Rect, QRectF(QPointF(95, 195), QPointF(105, 205)));  // 0.5 mm around, always solid
   EXPECT_EQ(c.Op(0).Paint.PathEffect, nullptr);
-  EXPECT_TRUE(c.Redraw(p, true).empty());
+  ASSERT_EQ(c.Redraw(p, true), Names{"P.DrawEllipse"});
+  EXPECT_EQ(c.Op(0).Rect, QRectF(QPointF(95, 195), QPointF(105, 205)));
+  EXPECT_EQ(c.Op(0).Stroke.Dash, TStrokeDash::Solid);
 
   auto* l = Make<TPLNLine>(c.doc, {{1049, 2051}, {3000, 4000}});
   c.d.OriginX = 0.5f;

@@ -3,6 +3,7 @@
 #include <QPdfDocument>
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "ORV.Data.h"
@@ -35,6 +36,13 @@ TEST(Print, SheetOfLabelsToPdf) {
   auto* note = static_cast<TPLNRectangle*>(TPLNFactory::AddRectangle(&doc, 50, 60, 20, 20));
   note->SetBackColor(0xFF000000u);
   note->SetFilled(true);
+  // An item on a layer hidden on screen but printable: paper asks only the print bits.
+  TPLNLayer* hidden = doc.AddLayer("hidden");
+  hidden->Options &= ~Opt::Visible;
+  doc.SetActiveLayer(doc.LayerIndex(hidden));
+  auto* shown = static_cast<TPLNRectangle*>(TPLNFactory::AddRectangle(&doc, 50, 10, 20, 20));
+  shown->SetBackColor(0xFF000000u);
+  shown->SetFilled(true);
   int before = 0, after = 0;
   doc.OnBeforePrint = [&](TPlanoraFMX& d) { ++before; EXPECT_FALSE(d.HasState(9)); };
   doc.OnAfterPrint = [&](TPlanoraFMX& d) { ++after; EXPECT_FALSE(d.HasState(9)); };
@@ -52,6 +60,8 @@ TEST(Print, SheetOfLabelsToPdf) {
   EXPECT_TRUE(BoxInCell(page1, 2, 1));
   EXPECT_TRUE(BoxInCell(page1, 3, 2));
   EXPECT_FALSE(InkInRect(page1, QRect(P(10 + 95 + 50), P(10 + 60), P(20), P(20)))) << "non-printing layer printed";
+  const QPoint inHidden(P(10 + 95 + 60), P(10 + 97 + 20));  // cell 2, 2
+  EXPECT_TRUE(Dark(page1, inHidden.x(), inHidden.y())) << "a printable item on a hidden layer did not print";
   EXPECT_TRUE(BoxInCell(RenderPage(pdf, 1), 1, 1));
 }
 
@@ -154,4 +164,73 @@ TEST(Print, TextKeepsItsSizeOnPaper) {
   const double inkMM = (rows.second - rows.first + 1) * 25.4 / kDpi;
   EXPECT_GT(inkMM, 6.0);
   EXPECT_LT(inkMM, 11.0);
+}
+
+// The exported bitmap (what the screen shows) and the paper show the same drawing: a frame's
+// stroke inside its box with sharp corners, a hidden fill hidden, sectors and points, and a
+// curve's terminator where the curve ends rather than at a point left over.
+TEST(Print, PaperShowsWhatTheExportShows) {
+  TPlanoraFMX doc;
+  doc.SetMeasure(Paper(100000, 60000));
+  const TAlphaColor black = 0xFF000000u;
+  auto* frame = static_cast<TPLNRectangle*>(TPLNFactory::AddRectangle(&doc, 10, 10, 30, 20));
+  frame->SetPenWidth(4000);
+  frame->SetColor(black);
+  auto* para = static_cast<TPLNParagraph*>(TPLNFactory::AddParagraph(&doc, 50, 10, 40, 20));
+  para->SetText(QStringLiteral("x"));
+  para->SetPenWidth(0);
+  para->SetFilled(true);
+  para->SetBackColor(black);
+  para->SetAlpha(false);
+  auto* sector = static_cast<TPLNSector*>(TPLNFactory::AddSector(&doc, 25, 45, 10, 0, 90));
+  sector->SetPenWidth(0);
+  sector->SetFilled(true);
+  sector->SetBackColor(black);
+  auto* point = static_cast<TPLNPoint*>(TPLNFactory::AddPoint(&doc, 60, 45));
+  point->SetPenWidth(500);
+  point->SetColor(black);
+  auto* curve = static_cast<TPLNBezier*>(TPLNFactory::AddBezier(&doc, {70, 40, 75, 35, 80, 55, 85, 45, 95, 55}));
+  curve->SetPenWidth(500);
+  curve->SetColor(black);
+  curve->ToType = 6;
+  curve->SizeTo = 3;
+  curve->ToColor = black;
+
+  const QString png = TmpPath("agree.png"), pdfPath = TmpPath("agree.pdf");
+  QFile::remove(png);
+  QFile::remove(pdfPath);
+  const double scale = 2.5;
+  ASSERT_EQ(Export(doc, TORVExport::PNG, png, 1, float(scale)), QString());
+  const QImage shown = QImage(png).convertToFormat(QImage::Format_RGB32);
+  doc.PrintInfo.PrinterIndex = 0;
+  doc.PrintToFile = pdfPath;
+  doc.Print();
+  QPdfDocument pdf;
+  ASSERT_EQ(pdf.load(pdfPath), QPdfDocument::Error::None);
+  const QImage paper = RenderPage(pdf, 0);
+
+  struct Probe {
+    double x, y;
+    bool ink;
+    const char* what;
+  };
+  const Probe probes[] = {
+      {10.6, 20, true, "the frame's stroke inside its box"},
+      {9.4, 20, false, "outside the frame's box"},
+      {10.3, 10.3, true, "the frame's outer corner (mitred)"},
+      {85, 27, false, "a hidden fill"},
+      {30, 50, true, "inside the sector"},
+      {20, 40, false, "beside the sector"},
+      {60.5, 45, true, "the point's circle"},
+      {60, 45, false, "the point's centre"},
+      {85, 45, true, "the terminator at the curve's end"},
+      {95, 55, false, "the point left over after the curve"},
+  };
+  for (const auto& [image, dpi, name] : {std::tuple{&shown, 96 * scale, "export"}, std::tuple{&paper, kDpi, "paper"}}) {
+    for (const Probe& p : probes) {
+      const QPoint at = Px(p.x, p.y, dpi);
+      EXPECT_EQ(p.ink ? DarkNear(*image, at.x(), at.y()) : White(*image, at.x(), at.y()), true)
+          << name << ": " << p.what << " at " << p.x << ", " << p.y << " mm";
+    }
+  }
 }

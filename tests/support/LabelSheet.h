@@ -13,8 +13,9 @@ namespace PlanoraTest::Sheet {
 constexpr double kDpi = 254;  // render resolution: 10 pixels per millimetre
 constexpr int kTol = 2;       // 0.2 mm at that resolution
 
-// A landscape A4 sheet of 3 x 2 labels of 90 x 95 mm, margins 10 mm, gaps 5 mm, with a filled
-// 30 x 15 mm rectangle at (10, 20) mm in each label; two pages on printer 0.
+// A landscape A4 sheet of 3 x 2 labels of 90 x 95 mm, margins 10 mm, 5 mm between columns and
+// 2 mm between rows (unequal, so a gap taken for the other shows), with a filled 30 x 15 mm
+// rectangle at (10, 20) mm in each label; two pages on printer 0.
 inline void MakeSheet(Orv::Fmx::TPlanoraFMX& doc) {
   using Orv::TPLNMeasure;
   TPLNMeasure m = Paper(297000, 210000);
@@ -23,7 +24,7 @@ inline void MakeSheet(Orv::Fmx::TPlanoraFMX& doc) {
   m.SetSize(TPLNMeasure::LeftMargin, 10000);
   m.SetSize(TPLNMeasure::TopMargin, 10000);
   m.SetSize(TPLNMeasure::HorzGap, 5000);
-  m.SetSize(TPLNMeasure::VertGap, 5000);
+  m.SetSize(TPLNMeasure::VertGap, 2000);
   m.Columns = 3;
   m.Rows = 2;
   doc.SetMeasure(m);
@@ -50,7 +51,7 @@ inline int P(double mm) { return qRound(mm * kDpi / 25.4); }
 
 // The label cell (1-based column and row) holds its rectangle at 10 mm, 20 mm from its corner.
 inline ::testing::AssertionResult BoxInCell(const QImage& img, int column, int row) {
-  const double x = 10 + (column - 1) * 95 + 10, y = 10 + (row - 1) * 100 + 20;
+  const double x = 10 + (column - 1) * 95 + 10, y = 10 + (row - 1) * 97 + 20;
   const QRect inside(P(x) + kTol, P(y) + kTol, P(30) - 2 * kTol, P(15) - 2 * kTol);
   for (const QPoint p : {inside.topLeft(), inside.bottomRight(), inside.center()})
     if (!Dark(img, p.x(), p.y())) return ::testing::AssertionFailure() << "no ink at " << p.x() << "," << p.y();
@@ -62,7 +63,7 @@ inline ::testing::AssertionResult BoxInCell(const QImage& img, int column, int r
 }
 
 inline bool CellEmpty(const QImage& img, int column, int row) {
-  const double x = 10 + (column - 1) * 95, y = 10 + (row - 1) * 100;
+  const double x = 10 + (column - 1) * 95, y = 10 + (row - 1) * 97;
   return !InkInRect(img, QRect(P(x), P(y), P(90), P(95)));
 }
 
