@@ -9,8 +9,48 @@
 
 namespace Orv::Canvas {
 
+namespace {
+
+// The writer gives every page the box "/MediaBox [0 0 W H]" with W and H whole points, written
+// with six decimals, and draws with the origin at the top-left corner (y = H). Each box is
+// rewritten in place to the exact size, its top still at H: [0 H-h w H]. The new text is never
+// longer than the old one and is padded with spaces, so no object moves and the cross-reference
+// table stays right. Boxes that are not what the writer was asked for (pages of over 5 m,
+// which it writes in larger user units) keep their whole points. False on a read or write error.
+bool FixPageBoxes(QFile& file, const std::vector<QSizeF>& pages) {
+  if (!file.seek(0)) return false;
+  const QByteArray pdf = file.readAll();
+  static const QByteArray kKey("/MediaBox [0 0 ");
+  std::vector<std::pair<qsizetype, QByteArray>> patches;
+  qsizetype at = 0;
+  for (const QSizeF& page : pages) {
+    at = pdf.indexOf(kKey, at);
+    if (at < 0) return true;
+    const qsizetype start = at + kKey.size(), end = pdf.indexOf(']', start);
+    if (end < 0) return true;
+    const QList<QByteArray> wh = pdf.mid(start, end - start).split(' ');
+    bool okW = false, okH = false;
+    const double w = wh.size() == 2 ? wh[0].toDouble(&okW) : 0, h = wh.size() == 2 ? wh[1].toDouble(&okH) : 0;
+    if (!okW || !okH || w != std::max(1.0, std::ceil(page.width() - 1e-6)) || h != std::max(1.0, std::ceil(page.height() - 1e-6)))
+      return true;
+    const qsizetype from = at + QByteArrayLiteral("/MediaBox [").size();
+    QByteArray box = "0 " + QByteArray::number(h - page.height(), 'f', 4) + ' ' + QByteArray::number(page.width(), 'f', 4) +
+                     ' ' + QByteArray::number(h, 'f', 0);
+    if (box.size() > end - from) return true;
+    box.append(QByteArray(end - from - box.size(), ' '));
+    patches.emplace_back(from, box);
+    at = end;
+  }
+  for (const auto& [pos, text] : patches)
+    if (!file.seek(pos) || file.write(text) != text.size()) return false;
+  return file.flush();
+}
+
+}  // namespace
+
 TPdfDocument::TPdfDocument(const QString& fileName) : File_(fileName) {
-  if (!File_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+  // Read and write: Close sets the exact page boxes in the written file.
+  if (!File_.open(QIODevice::ReadWrite | QIODevice::Truncate)) {
     Error_ = File_.errorString();
     return;
   }
@@ -35,10 +75,10 @@ ISkCanvas* TPdfDocument::BeginPage(float widthPx, float heightPx, float dpi) {
     Error_ = QStringLiteral("Invalid page size");
     return nullptr;
   }
-  // PDF stores page boxes in whole points; choose the nearest one here rather than let the
-  // writer truncate, so a label-sized page is within half a point of the label.
-  const QSize points(std::max(1, int(std::lround(widthPx * 72.0 / dpi))),
-                     std::max(1, int(std::lround(heightPx * 72.0 / dpi))));
+  // The writer stores page boxes in whole points, which puts a label-sized page up to 0.18 mm
+  // off. It gets the size rounded up, and Close sets the exact box (FixPageBoxes).
+  const QSizeF exact(widthPx * 72.0 / dpi, heightPx * 72.0 / dpi);
+  const QSize points(std::max(1, int(std::ceil(exact.width() - 1e-6))), std::max(1, int(std::ceil(exact.height() - 1e-6))));
   const QPageLayout layout(QPageSize(points, QString(), QPageSize::ExactMatch),
                            QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point);
   if (!Started_) {
@@ -59,6 +99,7 @@ ISkCanvas* TPdfDocument::BeginPage(float widthPx, float heightPx, float dpi) {
       return nullptr;
     }
   }
+  PageSizes_.push_back(exact);
   Painter_.save();
   Painter_.resetTransform();
   // The writer's resolution is a whole number fixed by the first page; scale the rest.
@@ -91,6 +132,10 @@ bool TPdfDocument::Close() {
   if (!File_.flush() || File_.error() != QFileDevice::NoError) {
     ok = false;
     Error_ = File_.errorString();
+  }
+  if (ok && !FixPageBoxes(File_, PageSizes_)) {
+    ok = false;
+    Error_ = File_.error() != QFileDevice::NoError ? File_.errorString() : QStringLiteral("Could not set the page sizes");
   }
   File_.close();
   Closed_ = true;

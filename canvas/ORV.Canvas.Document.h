@@ -5,9 +5,11 @@
 
 #include <QFile>
 #include <QPainter>
+#include <QSizeF>
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class QPdfWriter;
 
@@ -27,7 +29,7 @@ class TPdfDocument {
   void SetTitle(const QString& title);  // before the first page
 
   // Starts a page of widthPx x heightPx pixels at `dpi` (ends an open page first). The page
-  // size is stored in whole points (PDF pages are), rounded to the nearest point. The canvas
+  // has exactly that size (to 1/10000 point), however far from whole points. The canvas
   // draws in pixels at `dpi` with the origin at the top-left corner and stays valid until
   // EndPage, the next BeginPage or Close. Null when the document is not open or the size is
   // not positive.
@@ -44,6 +46,7 @@ class TPdfDocument {
   std::unique_ptr<QPdfWriter> Writer_;
   QPainter Painter_;
   std::unique_ptr<TQPainterCanvas> Canvas_;
+  std::vector<QSizeF> PageSizes_;  // each page's exact size in points
   QString Error_;
   int Resolution_ = 0;  // the writer's whole-dpi resolution, fixed by the first page
   bool Started_ = false;

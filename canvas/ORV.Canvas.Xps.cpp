@@ -326,12 +326,15 @@ class TXpsPage : public QPaintDevice {
   }
 };
 
-TXpsDocument::TXpsDocument(const QString& fileName)
-    : File_(std::make_unique<QSaveFile>(fileName)), Parts_(std::make_unique<TXpsParts>()) {
-  if (!File_->open(QIODevice::WriteOnly)) {
-    Error_ = File_->errorString();
-    File_.reset();
+TXpsDocument::TXpsDocument(const QString& fileName) : Parts_(std::make_unique<TXpsParts>()) {
+  // Opened only to learn at once whether the file can be written; abandoned, it leaves nothing.
+  QSaveFile probe(fileName);
+  if (!probe.open(QIODevice::WriteOnly)) {
+    Error_ = probe.errorString();
+    return;
   }
+  probe.cancelWriting();
+  FileName_ = fileName;
 }
 
 TXpsDocument::~TXpsDocument() {
@@ -339,7 +342,7 @@ TXpsDocument::~TXpsDocument() {
   if (Painter_.isActive()) Painter_.end();
 }
 
-bool TXpsDocument::IsOpen() const { return File_ != nullptr && !Closed_; }
+bool TXpsDocument::IsOpen() const { return !FileName_.isEmpty() && !Closed_; }
 
 ISkCanvas* TXpsDocument::BeginPage(float widthPx, float heightPx, float dpi) {
   if (!IsOpen()) return nullptr;
@@ -429,12 +432,11 @@ QByteArray Zip(const std::vector<std::pair<QString, QByteArray>>& parts, QString
 
 bool TXpsDocument::Close() {
   if (Closed_) return CloseResult_;
-  if (!File_) return false;
+  if (FileName_.isEmpty()) return false;
   EndPage();
   Closed_ = true;
   if (Parts_->Pages.empty()) {
     Error_ = QStringLiteral("The document has no pages");
-    File_->cancelWriting();
     return CloseResult_ = false;
   }
   std::vector<std::pair<QString, QByteArray>> parts;
@@ -479,15 +481,15 @@ bool TXpsDocument::Close() {
 
   QString why;
   const QByteArray zip = Zip(parts, &why);
-  bool ok = !zip.isEmpty() && File_->write(zip) == zip.size();
+  QSaveFile file(FileName_);
+  bool ok = !zip.isEmpty() && file.open(QIODevice::WriteOnly) && file.write(zip) == zip.size();
   // commit() does not see an error of the last buffered write (a full disk): flush first.
-  if (ok) ok = File_->flush();
-  if (ok) ok = File_->commit();
+  if (ok) ok = file.flush();
+  if (ok) ok = file.commit();
   if (!ok) {
-    Error_ = why.isEmpty() ? File_->errorString() : why;
-    File_->cancelWriting();
+    Error_ = why.isEmpty() ? file.errorString() : why;
+    file.cancelWriting();
   }
-  File_.reset();
   return CloseResult_ = ok;
 }
 

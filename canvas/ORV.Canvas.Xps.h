@@ -11,8 +11,6 @@
 
 #include <memory>
 
-class QSaveFile;
-
 namespace Orv::Canvas {
 
 class TXpsPage;
@@ -20,6 +18,7 @@ struct TXpsParts;
 
 // The package is built in memory and written by Close through a QSaveFile: the file follows the
 // umask, and a failed or abandoned export leaves any older file as it was and no partial file.
+// No temporary file exists while the pages are drawn, so a process ended then leaves none.
 class TXpsDocument {
  public:
   explicit TXpsDocument(const QString& fileName);
@@ -42,7 +41,7 @@ class TXpsDocument {
 
  private:
   QString Error_;
-  std::unique_ptr<QSaveFile> File_;
+  QString FileName_;  // empty when the file cannot be written
   std::unique_ptr<TXpsParts> Parts_;   // the finished pages and the images they use
   std::unique_ptr<TXpsPage> Page_;  // the open page's device and paint engine
   QPainter Painter_;

@@ -8,6 +8,15 @@ namespace Orv {
 
 EPLNError::EPLNError(const QString& message) : std::runtime_error(message.toStdString()) {}
 
+void CheckCoord(std::int64_t v, const char* what) {
+  // Negating INT64_MIN overflows: compare both sides instead.
+  if (v > kMaxCoord || v < -kMaxCoord)
+    throw EPLNError(QStringLiteral("%1 %2 is beyond the drawing's range of %3 km either way")
+                        .arg(QLatin1String(what))
+                        .arg(v)
+                        .arg(kMaxCoord / 1'000'000'000));
+}
+
 TBinaryReader::TBinaryReader(QIODevice* device) : fDevice(device), fSize(device->size()) {}
 
 qint64 TBinaryReader::Position() const { return fDevice->pos(); }
@@ -50,6 +59,11 @@ std::int64_t TBinaryReader::ReadInt64() {
   unsigned char b[8];
   ReadRaw(b, 8);
   return static_cast<std::int64_t>(FromLE<quint64>(b));
+}
+std::int64_t TBinaryReader::ReadCoord(const char* what) {
+  const std::int64_t v = ReadInt64();
+  CheckCoord(v, what);
+  return v;
 }
 float TBinaryReader::ReadSingle() {
   const qint64 at = Position();

@@ -18,6 +18,13 @@ class EPLNError : public std::runtime_error {
   QString Message() const { return QString::fromUtf8(what()); }
 };
 
+// Item coordinates in base units reach at most this far from the origin (4,000 km): a drawing of
+// a few thousand kilometres. Both file readers refuse anything beyond, so every drawing one
+// format holds the other holds too, and doubles keep such values exact.
+constexpr std::int64_t kMaxCoord = 4'000'000'000'000;
+// Raises EPLNError naming `what` when |v| is beyond kMaxCoord.
+void CheckCoord(std::int64_t v, const char* what);
+
 class TBinaryReader {
  public:
   explicit TBinaryReader(QIODevice* device);
@@ -30,6 +37,7 @@ class TBinaryReader {
   std::int32_t ReadInt32();
   std::uint32_t ReadUInt32();
   std::int64_t ReadInt64();
+  std::int64_t ReadCoord(const char* what);  // ReadInt64 within kMaxCoord
   float ReadSingle();   // rejects NaN and infinities
   double ReadDouble();  // rejects NaN and infinities
   QString ReadString();

@@ -8,6 +8,7 @@
 #include <QLocale>
 
 #include "ORV.BinaryIO.h"
+#include "ORV.Utils.h"
 
 namespace Orv {
 
@@ -56,7 +57,7 @@ void TPLNDataSource::SetFields(const QStringList& fields, const QString& where) 
   fIndex.clear();
   for (int i = 0; i < fFields.size(); ++i) {
     if (fIndex.contains(fFields[i]))
-      throw EPLNError(QStringLiteral("%1: the field \"%2\" appears twice").arg(where, fFields[i]));
+      throw EPLNError(QStringLiteral("%1: the field \"%2\" appears twice").arg(where, Utils::QuoteForMessage(fFields[i])));
     fIndex.insert(fFields[i], i);
   }
 }
@@ -186,7 +187,7 @@ TPLNDataSource TPLNDataSource::FromJson(const QByteArray& data, const QString& n
       else if (v.isBool()) out = v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
       else if (!v.isNull())
         throw EPLNError(QStringLiteral("%1: record %2, field \"%3\": a value must be text, a number, true, false or null")
-                            .arg(name).arg(r + 1).arg(it.key()));
+                            .arg(name).arg(r + 1).arg(Utils::QuoteForMessage(it.key())));
     }
     src.fRecords.push_back(std::move(values));
   }

@@ -26,7 +26,7 @@ void TPLNBaseRectangle::WriteData(TBinaryWriter& w) const {
 }
 void TPLNBaseRectangle::ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) {
   TPLN2DItem::ReadData(version, r, readType);
-  fRadius = r.ReadInt64();
+  fRadius = r.ReadCoord("corner radius");
   if (fRadius < 0) throw EPLNError(QStringLiteral("Rectangle with a negative corner radius"));
 }
 void TPLNBaseRectangle::WriteJson(Json::TJsonSink& o) const {
@@ -37,6 +37,7 @@ void TPLNBaseRectangle::ReadJson(std::int32_t version, const QJsonObject& o) {
   TPLN2DItem::ReadJson(version, o);
   fRadius = Json::Int(o, "Radius", 0);
   if (fRadius < 0) throw EPLNError(QStringLiteral("Rectangle with a negative corner radius"));
+  CheckCoord(fRadius, "corner radius");
 }
 
 // ---------------------------------------------------------------- polygon

@@ -1,6 +1,7 @@
 #include "ORV.Json.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -91,7 +92,12 @@ std::vector<TORVPto> Points(const QJsonObject& o, const char* key) {
     if (!v.isArray()) Bad(key, "an array of [x, y] pairs");
     const QJsonArray p = v.toArray();
     if (p.size() != 2) Bad(key, "an array of [x, y] pairs");
-    pts.emplace_back(ToInt(p[0], key), ToInt(p[1], key));
+    const std::int64_t x = ToInt(p[0], key), y = ToInt(p[1], key);
+    // The binary reader takes the same range, so a drawing converts either way and back.
+    if (std::max(std::abs(x), std::abs(y)) > kMaxCoord)
+      throw EPLNError(QStringLiteral("\"%1\" holds [%2, %3], beyond the drawing's range of %4 km either way")
+                          .arg(QLatin1String(key)).arg(x).arg(y).arg(kMaxCoord / 1'000'000'000));
+    pts.emplace_back(x, y);
   }
   return pts;
 }

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 
 #include "ORV.Json.h"
+#include "ORV.Utils.h"
 
 namespace Orv {
 
@@ -54,7 +55,7 @@ void TPLNLayer::Read(TBinaryReader& r, std::int32_t version) {
     Fill = r.ReadBoolean();
   }
   if (PenWidth < 0 || FontHeight < 0)
-    throw EPLNError(QStringLiteral("layer \"%1\" has a negative pen width or font height").arg(Name));
+    throw EPLNError(QStringLiteral("layer \"%1\" has a negative pen width or font height").arg(Utils::QuoteForMessage(Name)));
 }
 
 QJsonObject TPLNLayer::ToJson() const {
@@ -112,12 +113,12 @@ void TPLNLayer::FromJson(const QJsonObject& o) {
   if (o.contains(QStringLiteral("ImageData"))) {
     const QJsonValue v = o.value(QStringLiteral("ImageData"));
     auto decoded = QByteArray::fromBase64Encoding(v.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
-    if (!v.isString() || !decoded) throw EPLNError(QStringLiteral("\"ImageData\" of layer \"%1\" is not base64 text").arg(Name));
+    if (!v.isString() || !decoded) throw EPLNError(QStringLiteral("\"ImageData\" of layer \"%1\" is not base64 text").arg(Utils::QuoteForMessage(Name)));
     ImageData = *decoded;
   }
   const QJsonValue map = o.value(QStringLiteral("Map"));
   if (!map.isUndefined()) {
-    if (!map.isObject()) throw EPLNError(QStringLiteral("\"Map\" of layer \"%1\" must be an object").arg(Name));
+    if (!map.isObject()) throw EPLNError(QStringLiteral("\"Map\" of layer \"%1\" must be an object").arg(Utils::QuoteForMessage(Name)));
     const QJsonObject mo = map.toObject();
     MapProvider = static_cast<int>(Json::Int(mo, "Provider", 0));
     MapZoom = static_cast<int>(Json::Int(mo, "Zoom", 15));
@@ -126,7 +127,7 @@ void TPLNLayer::FromJson(const QJsonObject& o) {
     MapShowCenter = Json::Bool(mo, "ShowCenter", false);
   }
   if (PenWidth < 0 || FontHeight < 0)
-    throw EPLNError(QStringLiteral("layer \"%1\" has a negative pen width or font height").arg(Name));
+    throw EPLNError(QStringLiteral("layer \"%1\" has a negative pen width or font height").arg(Utils::QuoteForMessage(Name)));
 }
 
 }  // namespace Orv

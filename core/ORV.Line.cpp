@@ -131,12 +131,14 @@ void TPLNBaseArc::WriteData(TBinaryWriter& w) const {
 
 void TPLNBaseArc::ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) {
   TPLNBaseItem::ReadData(version, r, readType);
-  fCenter.X = r.ReadInt64();
-  fCenter.Y = r.ReadInt64();
-  fRadius = r.ReadInt64();
+  fCenter.X = r.ReadCoord("centre");
+  fCenter.Y = r.ReadCoord("centre");
+  fRadius = r.ReadCoord("radius");
   fStart = r.ReadDouble();
   fSweep = r.ReadDouble();
   if (fRadius < 0 || std::abs(fSweep) > 2 * kPi + 1e-9) throw EPLNError(QStringLiteral("Arc with an invalid radius or sweep"));
+  // The points on the circle are saved too: they must be readable again.
+  CheckCoord(std::max(std::abs(fCenter.X), std::abs(fCenter.Y)) + fRadius, "arc extent");
   ReadTerms(r);
   ComputePoints();
 }
@@ -161,6 +163,8 @@ void TPLNBaseArc::ReadJson(std::int32_t version, const QJsonObject& o) {
     fStart = Json::Num(o, "Start", fStart);
     fSweep = Json::Num(o, "Sweep", fSweep);
     if (fRadius < 0 || std::abs(fSweep) > 2 * kPi + 1e-9) throw EPLNError(QStringLiteral("Arc with an invalid radius or sweep"));
+    CheckCoord(fRadius, "radius");
+    CheckCoord(std::max(std::abs(fCenter.X), std::abs(fCenter.Y)) + fRadius, "arc extent");
   }
   ReadTermsJson(o);
   ComputePoints();

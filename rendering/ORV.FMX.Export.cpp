@@ -6,9 +6,11 @@
 #include <QMap>
 #include <QImage>
 #include <QPainter>
-#include <QSaveFile>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +18,7 @@
 #include <thread>
 #include <vector>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "ORV.Canvas.Document.h"
 #include "ORV.Canvas.Gif.h"
@@ -57,6 +60,86 @@ mode_t ProcessUmask() {
   return 022;
 }
 }  // namespace
+
+namespace {
+
+// Temporary files of running exports, readable from a signal handler: a slot is taken with
+// `Taken`, filled, and only then published with `Live`; the handler reads only live slots.
+struct TTempSlot {
+  std::atomic<bool> Taken{false};
+  std::atomic<bool> Live{false};
+  char Path[4096];
+};
+TTempSlot gTempSlots[64];
+
+void OnEndSignal(int sig) {
+  for (TTempSlot& slot : gTempSlots)
+    if (slot.Live.load(std::memory_order_acquire)) ::unlink(slot.Path);
+  std::signal(sig, SIG_DFL);
+  std::raise(sig);
+}
+
+// The export's output: a hidden temporary file beside the target, renamed over it by Commit, so
+// a failure never leaves half a file; removed when dropped, and by RemoveExportFilesOnSignal's
+// handler when the process is ended first.
+class TExportFile {
+ public:
+  explicit TExportFile(const QString& target)
+      : fTarget(target),
+        fTemp(QFileInfo(target).absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(QFileInfo(target).fileName()))) {
+    if (!fTemp.open()) Fail(fTemp.errorString());
+    const QByteArray path = QFile::encodeName(fTemp.fileName());
+    for (TTempSlot& slot : gTempSlots) {
+      bool expected = false;
+      if (std::size_t(path.size()) >= sizeof slot.Path || !slot.Taken.compare_exchange_strong(expected, true)) continue;
+      std::memcpy(slot.Path, path.constData(), std::size_t(path.size()) + 1);
+      slot.Live.store(true, std::memory_order_release);
+      fSlot = &slot;
+      break;
+    }
+  }
+  ~TExportFile() {
+    if (fSlot) {
+      fSlot->Live.store(false, std::memory_order_release);
+      fSlot->Taken.store(false, std::memory_order_release);
+    }
+  }
+  TExportFile(const TExportFile&) = delete;
+  TExportFile& operator=(const TExportFile&) = delete;
+
+  QFile& File() { return fTemp; }
+  QString TempName() const { return fTemp.fileName(); }
+  [[noreturn]] void Fail(const QString& why) const {
+    throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(QFileInfo(fTarget).fileName(), why));
+  }
+  // Flushes what is still open and renames the file over the target.
+  void Commit() {
+    // A full disk shows on the flush of the last buffered write, not on close.
+    if (fTemp.isOpen() && !fTemp.flush()) Fail(fTemp.errorString());
+    fTemp.close();
+    if (std::rename(QFile::encodeName(fTemp.fileName()).constData(), QFile::encodeName(fTarget).constData()) != 0)
+      Fail(QString::fromLocal8Bit(std::strerror(errno)));
+    fTemp.setAutoRemove(false);
+    // QTemporaryFile creates files private to the user; an export is an ordinary file that
+    // follows the umask like any other.
+    ::chmod(QFile::encodeName(fTarget).constData(), 0666 & ~ProcessUmask());
+  }
+
+ private:
+  QString fTarget;
+  QTemporaryFile fTemp;
+  TTempSlot* fSlot = nullptr;
+};
+
+}  // namespace
+
+void RemoveExportFilesOnSignal() {
+  struct sigaction sa {};
+  sa.sa_handler = OnEndSignal;
+  sigemptyset(&sa.sa_mask);
+  ::sigaction(SIGINT, &sa, nullptr);
+  ::sigaction(SIGTERM, &sa, nullptr);
+}
 
 bool ExportTypeOfFile(const QString& fileName, TORVExport* type) {
   static const QMap<QString, TORVExport> formats{{"pdf", TORVExport::PDF}, {"xps", TORVExport::XPS},
@@ -276,9 +359,8 @@ void TExportThread::ExportBitmap(const TExportLayout& layout, int dpi) {
     const int y0 = h * band / bands, y1 = h * (band + 1) / bands;
     for (int y = y0; y < y1; ++y) std::memcpy(img.scanLine(y), scratch[band].constScanLine(y), img.bytesPerLine());
   }
-  QSaveFile f(mFileName);
-  if (!f.open(QIODevice::WriteOnly))
-    throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(QFileInfo(mFileName).fileName(), f.errorString()));
+  TExportFile out(mFileName);
+  QFile& f = out.File();
   // JPEG takes the caller's quality. For PNG, Qt's quality 70 picks a zlib level that packs line
   // art as tightly as the default in half the time.
   int quality = -1;
@@ -286,32 +368,21 @@ void TExportThread::ExportBitmap(const TExportLayout& layout, int dpi) {
   if (mExportType == TORVExport::PNG) quality = 70;
   const bool gif = mExportType == TORVExport::GIF;
   if (!(gif ? Canvas::WriteGif(img, &f) : img.save(&f, BitmapFormat(mExportType), quality))) {
-    f.cancelWriting();
     throw EPLNError(QStringLiteral("%1: Error saving Bitmap to %2")
                         .arg(QFileInfo(mFileName).fileName(), gif                                ? "gif"
                                                               : mExportType == TORVExport::JPEG ? "jpg"
                                                               : mExportType == TORVExport::BMP  ? "bmp"
                                                                                                 : "png"));
   }
-  // commit() does not see an error of the last buffered write (a full disk): flush first.
-  if (!f.flush()) {
-    const QString why = f.errorString();
-    f.cancelWriting();
-    throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(QFileInfo(mFileName).fileName(), why));
-  }
-  if (!f.commit())
-    throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(QFileInfo(mFileName).fileName(), f.errorString()));
+  out.Commit();
 }
 
 void TExportThread::ExportPdf(const TExportLayout& layout, int dpi) {
   const QFileInfo target(mFileName);
-  // Written beside the target and renamed over it, so a failure never leaves half a file.
-  QTemporaryFile tmp(target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
-  if (!tmp.open())
-    throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(target.fileName(), tmp.errorString()));
-  tmp.close();
+  TExportFile out(mFileName);
+  out.File().close();
   {
-    Canvas::TPdfDocument pdf(tmp.fileName());
+    Canvas::TPdfDocument pdf(out.TempName());
     if (!pdf.IsOpen()) throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(target.fileName(), pdf.ErrorString()));
     // Page -1: every data page, one PDF page each.
     const int last = mPage < 0 ? mLabel->GetDataPages() : 1;
@@ -334,19 +405,16 @@ void TExportThread::ExportPdf(const TExportLayout& layout, int dpi) {
     pdf.EndPage();
     if (!pdf.Close()) throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(target.fileName(), pdf.ErrorString()));
   }
-  if (std::rename(QFile::encodeName(tmp.fileName()).constData(), QFile::encodeName(mFileName).constData()) != 0)
-    throw EPLNError(QStringLiteral("%1: cannot write the file").arg(target.fileName()));
-  tmp.setAutoRemove(false);
-  // QTemporaryFile creates files private to the user; an export is an ordinary file that
-  // follows the umask like any other.
-  ::chmod(QFile::encodeName(mFileName).constData(), 0666 & ~ProcessUmask());
+  out.Commit();
 }
 
 // Drawn at print resolution like PDF: the page is vector markup whatever the resolution, and
 // hairlines stay one print pixel wide. The document writes the file only when it is whole.
 void TExportThread::ExportXps(const TExportLayout& layout, int dpi) {
   const QString name = QFileInfo(mFileName).fileName();
-  Canvas::TXpsDocument xps(mFileName);
+  TExportFile out(mFileName);
+  out.File().close();
+  Canvas::TXpsDocument xps(out.TempName());
   if (!xps.IsOpen()) throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(name, xps.ErrorString()));
   Canvas::ISkCanvas* canvas = xps.BeginPage(static_cast<float>(layout.Width), static_cast<float>(layout.Height), dpi);
   if (!canvas) throw EPLNError(QStringLiteral("%1: cannot start the page: %2").arg(name, xps.ErrorString()));
@@ -360,6 +428,7 @@ void TExportThread::ExportXps(const TExportLayout& layout, int dpi) {
   DrawExportPage(*mLabel, d, layout, dpi);
   xps.EndPage();
   if (!xps.Close()) throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(name, xps.ErrorString()));
+  out.Commit();
 }
 
 }  // namespace Orv::Fmx

@@ -127,15 +127,29 @@ void ApplyCircularMask(QImage& bitmap) {
 // ---------------------------------------------------------------- fonts
 
 void CollectFonts(QStringList& list) {
+  // fontconfig's generic names stand for another installed family: offering them too would list
+  // one typeface twice under different names.
+  static const QStringList kGeneric{QStringLiteral("Sans Serif"), QStringLiteral("Sans"),     QStringLiteral("Serif"),
+                                    QStringLiteral("Monospace"),  QStringLiteral("Mono"),     QStringLiteral("Cursive"),
+                                    QStringLiteral("Fantasy"),    QStringLiteral("System-ui"), QStringLiteral("Emoji"),
+                                    QStringLiteral("Math")};
   QStringList names;
-  for (const QString& family : QFontDatabase::families()) {
+  for (const QString& listed : QFontDatabase::families()) {
+    // A family that several foundries supply is listed once per foundry, as "Nimbus Sans [URW ]";
+    // the name a drawing stores is the family's alone.
+    QString family = listed;
+    if (family.endsWith(QLatin1Char(']'))) {
+      const qsizetype open = family.lastIndexOf(QStringLiteral(" ["));
+      if (open > 0) family.truncate(open);
+    }
     if (family.isEmpty() || family.startsWith(QLatin1Char('@'))) continue;
+    if (kGeneric.contains(family, Qt::CaseInsensitive)) continue;
     if (family.compare(QLatin1String("Modern"), Qt::CaseInsensitive) == 0 ||
         family.compare(QLatin1String("Roman"), Qt::CaseInsensitive) == 0 ||
         family.compare(QLatin1String("Script"), Qt::CaseInsensitive) == 0)
       continue;
     // Outline fonts only: bitmap faces do not scale to print sizes.
-    if (!QFontDatabase::isScalable(family)) continue;
+    if (!QFontDatabase::isScalable(listed)) continue;
     names.append(family);
   }
   names.sort(Qt::CaseInsensitive);

@@ -44,7 +44,8 @@ class TPlanoraFMX : public TPLNSharedFMX {
   // JSON document from its text; on failure raises and leaves the document as it was.
   void LoadFromJson(const QByteArray& text);
   // Writes through a temporary file renamed over the target, so a failed save keeps the old
-  // file whole. Clears the modified flag.
+  // file whole. Clears the modified flag. Refused (EPLNError naming the count) when the last
+  // load skipped items, unless DropSkippedItems is set.
   void SaveToFile(const QString& fileName, TORVExt ext);
   void SaveToStream(QIODevice* stream) const;
   QByteArray ToJsonText() const;
@@ -79,8 +80,12 @@ class TPlanoraFMX : public TPLNSharedFMX {
   // Pastes items given in that form, as PasteFromClipboard does.
   bool PasteClipboardText(const QByteArray& text);
 
-  // Items of unknown kinds skipped by the last JSON load.
+  // Items the last JSON load skipped: kinds this build does not know, records that are not
+  // objects or have no numeric "Type".
   int SkippedItems() const { return fSkipped; }
+  // A save of a document that skipped items would lose them: SaveToFile refuses it unless the
+  // user chose to drop them. Each load clears it.
+  bool DropSkippedItems = false;
 
   // Starts an export on its own thread and returns at once. The document must not change
   // until WaitForExport has returned. A sheet (page above 0) shows the print settings' current

@@ -19,6 +19,7 @@
 #include "ORV.FMX.h"
 #include "ORV.MCP.FMX.Tools.h"
 #include "ORV.Msg.h"
+#include "ORV.Utils.h"
 
 using namespace Orv;
 using namespace Orv::Fmx;
@@ -44,6 +45,7 @@ const char* kUsage =
     "        without a printer). --list-printers shows the printer names, one a line.\n"
     "  map DOC OUT --lat LAT --lon LON [--zoom Z] [--provider NAME] [--layer N]\n"
     "        [--size WxH] [--center] [--scale] [--folder DIR] [--key KEY] [--tiles URL]\n"
+    "        [--drop-unknown]\n"
     "        Compose a map around LAT, LON (degrees; --address TEXT finds them with\n"
     "        OpenStreetMap's Nominatim instead) and show it behind the labels on layer N\n"
     "        (default 1); save the drawing as OUT. --zoom 0 to 20 (default 15); --provider\n"
@@ -53,13 +55,16 @@ const char* kUsage =
     "        the centre; --scale sets the drawing scale to the map's; --folder keeps the map\n"
     "        there (default: the drawing's image folder); --key is the service's API key;\n"
     "        --tiles URL uses another tile server ({z}, {x}, {y}, {bbox}, {key} replaced).\n"
-    "  convert IN OUT\n"
+    "  convert IN OUT [--drop-unknown]\n"
     "        Load IN (.eti or .json) and save it as OUT (.eti or .json).\n"
-    "  mcp [--document FILE] [--save-on-exit]\n"
+    "  mcp [--document FILE] [--save-on-exit] [--drop-unknown]\n"
     "        Serve the drawing tools to an AI agent over the Model Context Protocol on\n"
     "        stdin and stdout (one JSON-RPC message per line; messages go to stderr).\n"
     "        --document FILE opens FILE (.eti or .json) if it exists; --save-on-exit\n"
     "        saves the drawing there when the input ends or on SIGTERM/SIGINT.\n"
+    "  Commands that save (map, convert, mcp --save-on-exit) refuse a drawing whose file\n"
+    "  held items this version cannot read, which the save would lose; --drop-unknown\n"
+    "  saves without them.\n"
     "  info DOC\n"
     "        Describe a drawing: paper, label grid, layers and items.\n"
     "  --help\n"
@@ -74,15 +79,31 @@ void Fail(const QString& message) { throw EUsage(message.toStdString()); }
 
 QString Ext(const QString& file) { return QFileInfo(file).suffix().toLower(); }
 
-void Load(TPlanoraFMX& doc, const QString& file) {
-  if (!QFileInfo::exists(file)) Fail(QStringLiteral("%1: no such file").arg(file));
+QString Items(int n) { return n == 1 ? QStringLiteral("1 item") : QStringLiteral("%1 items").arg(n); }
+
+// Commands that only read warn about skipped items; commands that save call ForSaving instead.
+void Load(TPlanoraFMX& doc, const QString& file, bool warn = true) {
+  if (!QFileInfo::exists(file)) Fail(QStringLiteral("%1: no such file").arg(Utils::QuoteForMessage(file)));
   const QString ext = QFileInfo(file).suffix();
   if (ext != QLatin1String("eti") && ext != QLatin1String("json"))
-    Fail(QStringLiteral("%1: not a drawing (expected a .eti or .json file)").arg(file));
+    Fail(QStringLiteral("%1: not a drawing (expected a .eti or .json file)").arg(Utils::QuoteForMessage(file)));
   doc.LoadFromFile(file);
-  if (doc.SkippedItems() > 0)
-    std::fprintf(stderr, "planora: warning: %s: %d items of kinds this version cannot draw were skipped\n",
-                 qPrintable(file), doc.SkippedItems());
+  if (warn && doc.SkippedItems() > 0)
+    std::fprintf(stderr, "planora: warning: %s: %s this version cannot read were skipped\n",
+                 qPrintable(Utils::QuoteForMessage(file)), qPrintable(Items(doc.SkippedItems())));
+}
+
+// A drawing that lost items on reading is saved only when the user said so; checked before any
+// work, so nothing is done in vain.
+void ForSaving(TPlanoraFMX& doc, const QString& file, bool dropUnknown) {
+  const int n = doc.SkippedItems();
+  if (n == 0) return;
+  if (!dropUnknown)
+    throw EPLNError(QStringLiteral("%1: not saved: %2 could not be read and would be lost (--drop-unknown saves without them)")
+                        .arg(Utils::QuoteForMessage(QFileInfo(file).fileName()), Items(n)));
+  doc.DropSkippedItems = true;
+  std::fprintf(stderr, "planora: warning: %s: %s this version cannot read are dropped\n",
+               qPrintable(Utils::QuoteForMessage(file)), qPrintable(Items(n)));
 }
 
 // OUT with "-N" before the extension: the file of page N of a bitmap export.
@@ -124,7 +145,7 @@ int CmdExport(const QStringList& args) {
     } else if (a == QLatin1String("--all-pages")) {
       allPages = true;
     } else if (a.startsWith(QLatin1String("--"))) {
-      Fail(QStringLiteral("unknown option %1").arg(a));
+      Fail(QStringLiteral("unknown option %1").arg(Utils::QuoteForMessage(a)));
     } else {
       pos << a;
     }
@@ -133,7 +154,7 @@ int CmdExport(const QStringList& args) {
   if (allPages && (fit || page > 0)) Fail(QStringLiteral("--all-pages cannot go with --fit or --page"));
   TORVExport type;
   if (!ExportTypeOfFile(pos[1], &type))
-    Fail(QStringLiteral("%1: unknown output format (use .pdf, .xps, .png, .jpg, .bmp or .gif)").arg(pos[1]));
+    Fail(QStringLiteral("%1: unknown output format (use .pdf, .xps, .png, .jpg, .bmp or .gif)").arg(Utils::QuoteForMessage(pos[1])));
   if (scale < 0.2 || scale > 5.0)
     std::fprintf(stderr, "planora: warning: scale %g is outside 0.2 to 5 and was limited\n", scale);
   TPlanoraFMX doc;
@@ -142,7 +163,7 @@ int CmdExport(const QStringList& args) {
     doc.SetDataSource(std::make_shared<TPLNDataSource>(TPLNDataSource::FromFile(dataFile)));
     if (page > doc.GetDataPages())
       Fail(QStringLiteral("--page %1: the %2 records of %3 fill %4 pages")
-               .arg(page).arg(doc.GetRecordCount()).arg(dataFile).arg(doc.GetDataPages()));
+               .arg(page).arg(doc.GetRecordCount()).arg(Utils::QuoteForMessage(dataFile)).arg(doc.GetDataPages()));
   }
   QStringList written;
   auto run = [&](const QString& out, int exportPage) {
@@ -187,7 +208,7 @@ int CmdPrint(const QStringList& args) {
     else if (a == QLatin1String("--output")) output = value("--output");
     else if (a == QLatin1String("--data")) dataFile = value("--data");
     else if (a == QLatin1String("--list-printers")) list = true;
-    else if (a.startsWith(QLatin1String("--"))) Fail(QStringLiteral("unknown option %1").arg(a));
+    else if (a.startsWith(QLatin1String("--"))) Fail(QStringLiteral("unknown option %1").arg(Utils::QuoteForMessage(a)));
     else pos << a;
   }
   if (list) {
@@ -212,7 +233,8 @@ int CmdPrint(const QStringList& args) {
     doc.PrintInfo.PrinterIndex = 0;
   } else if (!printer.isEmpty()) {
     if (!doc.SelectPrinter(printer)) {
-      std::fprintf(stderr, "planora: no printer named %s (see planora print --list-printers)\n", qPrintable(printer));
+      std::fprintf(stderr, "planora: no printer named %s (see planora print --list-printers)\n",
+                   qPrintable(Utils::QuoteForMessage(printer)));
       return 1;
     }
   } else {
@@ -229,7 +251,7 @@ int CmdMap(const QStringList& args) {
   QStringList pos;
   QString lat, lon, address, provider, size, folder, key, tiles;
   int zoom = 15, layer = 1;
-  bool center = false, scale = false;
+  bool center = false, scale = false, dropUnknown = false;
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     auto value = [&](const char* name) {
@@ -254,7 +276,8 @@ int CmdMap(const QStringList& args) {
     else if (a == QLatin1String("--tiles")) tiles = value("--tiles");
     else if (a == QLatin1String("--center")) center = true;
     else if (a == QLatin1String("--scale")) scale = true;
-    else if (a.startsWith(QLatin1String("--"))) Fail(QStringLiteral("unknown option %1").arg(a));
+    else if (a == QLatin1String("--drop-unknown")) dropUnknown = true;
+    else if (a.startsWith(QLatin1String("--"))) Fail(QStringLiteral("unknown option %1").arg(Utils::QuoteForMessage(a)));
     else pos << a;
   }
   if (pos.size() != 2) Fail(QStringLiteral("map takes a drawing and the drawing to write"));
@@ -263,16 +286,17 @@ int CmdMap(const QStringList& args) {
     Fail(QStringLiteral("map needs --lat and --lon, or --address"));
   const QString outExt = QFileInfo(pos[1]).suffix();
   if (outExt != QLatin1String("eti") && outExt != QLatin1String("json"))
-    Fail(QStringLiteral("%1: unknown drawing format (use .eti or .json)").arg(pos[1]));
+    Fail(QStringLiteral("%1: unknown drawing format (use .eti or .json)").arg(Utils::QuoteForMessage(pos[1])));
   int provIndex = TPLNMapping::OpenStreetMap;
   if (!provider.isEmpty()) {
     provIndex = TPLNMapping::ProviderFromKey(provider);
     if (TPLNMapping::ProviderKey(provIndex).compare(provider, Qt::CaseInsensitive) != 0)
-      Fail(QStringLiteral("unknown map provider %1 (see planora --help)").arg(provider));
+      Fail(QStringLiteral("unknown map provider %1 (see planora --help)").arg(Utils::QuoteForMessage(provider)));
   }
 
   TPlanoraFMX doc;
-  Load(doc, pos[0]);
+  Load(doc, pos[0], false);
+  ForSaving(doc, pos[0], dropUnknown);
   if (layer > doc.GetLayersCount())
     Fail(QStringLiteral("the drawing has %1 layers; there is no layer %2").arg(doc.GetLayersCount()).arg(layer));
   if (!folder.isEmpty()) doc.ImageFolder = folder;
@@ -299,7 +323,7 @@ int CmdMap(const QStringList& args) {
   if (!address.isEmpty()) {
     double la = 0, lo = 0;
     if (!doc.GeocodingFromNominatim(address, la, lo))
-      throw EPLNError(QStringLiteral("no place found for \"%1\"").arg(address));
+      throw EPLNError(QStringLiteral("no place found for \"%1\"").arg(Utils::QuoteForMessage(address)));
     lat = QString::number(la, 'f', 6);
     lon = QString::number(lo, 'f', 6);
   }
@@ -314,15 +338,23 @@ int CmdMap(const QStringList& args) {
   return 0;
 }
 
-int CmdConvert(const QStringList& args) {
+int CmdConvert(const QStringList& all) {
+  QStringList args;
+  bool dropUnknown = false;
+  for (const QString& a : all) {
+    if (a == QLatin1String("--drop-unknown")) dropUnknown = true;
+    else if (a.startsWith(QLatin1String("--"))) Fail(QStringLiteral("unknown option %1").arg(Utils::QuoteForMessage(a)));
+    else args << a;
+  }
   if (args.size() != 2) Fail(QStringLiteral("convert takes an input and an output drawing"));
   const QString ext = QFileInfo(args[1]).suffix();
   TORVExt out;
   if (ext == QLatin1String("eti")) out = TORVExt::Eti;
   else if (ext == QLatin1String("json")) out = TORVExt::Json;
-  else Fail(QStringLiteral("%1: unknown drawing format (use .eti or .json)").arg(args[1]));
+  else Fail(QStringLiteral("%1: unknown drawing format (use .eti or .json)").arg(Utils::QuoteForMessage(args[1])));
   TPlanoraFMX doc;
-  Load(doc, args[0]);
+  Load(doc, args[0], false);
+  ForSaving(doc, args[0], dropUnknown);
   doc.SaveToFile(args[1], out);
   std::printf("%s\n", qPrintable(QFileInfo(args[1]).absoluteFilePath()));
   return 0;
@@ -337,23 +369,28 @@ void OnStopSignal(int) {
 
 int CmdMcp(const QStringList& args) {
   QString file;
-  bool saveOnExit = false;
+  bool saveOnExit = false, dropUnknown = false;
   for (int i = 0; i < args.size(); ++i) {
     if (args[i] == QLatin1String("--document")) {
       if (i + 1 >= args.size()) Fail(QStringLiteral("--document needs a file"));
       file = args[++i];
     } else if (args[i] == QLatin1String("--save-on-exit")) {
       saveOnExit = true;
+    } else if (args[i] == QLatin1String("--drop-unknown")) {
+      dropUnknown = true;
     } else {
-      Fail(QStringLiteral("unknown argument %1 for mcp (see planora --help)").arg(args[i]));
+      Fail(QStringLiteral("unknown argument %1 for mcp (see planora --help)").arg(Utils::QuoteForMessage(args[i])));
     }
   }
   if (saveOnExit && file.isEmpty()) Fail(QStringLiteral("--save-on-exit needs --document FILE"));
   const QString ext = QFileInfo(file).suffix();
   if (!file.isEmpty() && ext != QLatin1String("eti") && ext != QLatin1String("json"))
-    Fail(QStringLiteral("%1: not a drawing (expected a .eti or .json file)").arg(file));
+    Fail(QStringLiteral("%1: not a drawing (expected a .eti or .json file)").arg(Utils::QuoteForMessage(file)));
   TPlanoraFMX doc;
-  if (!file.isEmpty() && QFileInfo::exists(file)) Load(doc, file);
+  if (!file.isEmpty() && QFileInfo::exists(file)) {
+    Load(doc, file, !saveOnExit);
+    if (saveOnExit) ForSaving(doc, file, dropUnknown);
+  }
   TPLNMCPServer server(&doc);
   ORVMCPRegisterDefaultTools(&server);
   QObject::connect(&server, &TPLNMCPServer::InputClosed, qApp, &QCoreApplication::quit);
@@ -441,6 +478,8 @@ int main(int argc, char** argv) {
     return args.isEmpty() ? 2 : 0;
   }
   const QString cmd = args.takeFirst();
+  // Ended by Ctrl+C or a kill, an export leaves no temporary file (mcp sets its own handlers).
+  RemoveExportFilesOnSignal();
   try {
     if (cmd == QLatin1String("export")) return CmdExport(args);
     if (cmd == QLatin1String("print")) return CmdPrint(args);
@@ -448,7 +487,7 @@ int main(int argc, char** argv) {
     if (cmd == QLatin1String("map")) return CmdMap(args);
     if (cmd == QLatin1String("info")) return CmdInfo(args);
     if (cmd == QLatin1String("mcp")) return CmdMcp(args);
-    Fail(QStringLiteral("unknown command %1 (see planora --help)").arg(cmd));
+    Fail(QStringLiteral("unknown command %1 (see planora --help)").arg(Utils::QuoteForMessage(cmd)));
   } catch (const EUsage& e) {
     std::fprintf(stderr, "planora: %s\n", e.what());
     return 2;

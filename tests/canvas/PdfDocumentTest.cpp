@@ -52,11 +52,12 @@ TEST(PdfDocument, PagesOfTheirOwnSizeAndResolutionReadBack) {
   QPdfDocument doc;
   ASSERT_EQ(doc.load(file), QPdfDocument::Error::None);
   ASSERT_EQ(doc.pageCount(), 2);
+  // Exact sizes (0.01 mm is 0.028 points), not whole points: 62 mm is 175.75 points.
   const QSizeF s1 = doc.pagePointSize(0), s2 = doc.pagePointSize(1);
-  EXPECT_NEAR(s1.width(), MmToPx(62, 72), 0.5);
-  EXPECT_NEAR(s1.height(), MmToPx(29, 72), 0.5);
-  EXPECT_NEAR(s2.width(), 400 * 72 / 96.5, 0.5);
-  EXPECT_NEAR(s2.height(), 200 * 72 / 96.5, 0.5);
+  EXPECT_NEAR(s1.width(), MmToPx(62, 72), 0.02);
+  EXPECT_NEAR(s1.height(), MmToPx(29, 72), 0.02);
+  EXPECT_NEAR(s2.width(), 400 * 72 / 96.5, 0.02);
+  EXPECT_NEAR(s2.height(), 200 * 72 / 96.5, 0.02);
   EXPECT_EQ(doc.metaData(QPdfDocument::MetaDataField::Creator).toString(), QStringLiteral("Planora"));
 
   // Rendered at the page's own resolution, pixels land where they were drawn.
@@ -69,9 +70,11 @@ TEST(PdfDocument, PagesOfTheirOwnSizeAndResolutionReadBack) {
   EXPECT_NEAR(150 + rows.second, 249, 2);
   EXPECT_NEAR(rows.second - rows.first, 0.73 * 60.5, 3);
   EXPECT_NEAR(380 + InkColumns(text1).first, 405, 5);
-  const QImage p2 = RenderPage(doc, 1, QSize(400, 200));
-  EXPECT_TRUE(White(p2, 190, 100));
-  EXPECT_TRUE(Dark(p2, 210, 100) && Dark(p2, 395, 195));
+  // Four times the page's pixels: the square ends at the page's bottom and right edges, not
+  // a fraction of a point short of them or beyond.
+  const QImage p2 = RenderPage(doc, 1, QSize(1600, 800));
+  EXPECT_TRUE(White(p2, 790, 400) && White(p2, 790, 797));
+  EXPECT_TRUE(Dark(p2, 810, 400) && Dark(p2, 1597, 400) && Dark(p2, 1200, 2) && Dark(p2, 1200, 797));
 }
 
 TEST(PdfDocument, FailuresAreReported) {

@@ -3,8 +3,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QDir>
 #include <QPdfDocument>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
 
 #include "PlanoraProcess.h"
 #include "PlanoraTestSupport.h"
@@ -118,5 +122,82 @@ TEST(Cli, ErrorsAreOneLineWithANonZeroStatus) {
     if (!c.notWritten.isEmpty()) {
       EXPECT_FALSE(QFileInfo::exists(c.notWritten));
     }
+  }
+}
+
+TEST(Cli, ItemsThatCannotBeReadAreNeverDroppedSilently) {
+  const QString damaged = TmpPath("damaged.json"), out = TmpPath("damaged-out.eti"), back = TmpPath("damaged-back.json");
+  WriteAll(damaged, R"({"Items": [{"Type": 6, "Name": "kept", "Points": [[0,0],[1000,1000]]},
+                                  {"Type": "abc", "Points": [[0,0],[1,1]]}, "not an item",
+                                  {"Type": 2, "Name": "kept too", "Points": [[0,0],[1000,1000]]}]})");
+  QFile::remove(out);
+  // Reading only warns; saving refuses with one line naming the count and writes nothing.
+  const TRun info = Planora({"info", damaged});
+  EXPECT_EQ(info.code, 0);
+  EXPECT_TRUE(info.err.contains("2 items")) << info.err.toStdString();
+  EXPECT_TRUE(info.out.contains("Items:       2\n")) << info.out.toStdString();
+  const TRun refused = Planora({"convert", damaged, out});
+  EXPECT_EQ(refused.code, 1);
+  EXPECT_EQ(refused.err.count('\n'), 1) << refused.err.toStdString();
+  EXPECT_TRUE(refused.err.contains("2 items") && refused.err.contains("--drop-unknown")) << refused.err.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(out));
+  const TRun mcp = Planora({"mcp", "--document", damaged, "--save-on-exit"});
+  EXPECT_EQ(mcp.code, 1);
+  EXPECT_TRUE(mcp.err.contains("2 items")) << mcp.err.toStdString();
+  // Asked to, it saves the readable items.
+  const TRun dropped = Planora({"convert", damaged, out, "--drop-unknown"});
+  EXPECT_EQ(dropped.code, 0) << dropped.err.toStdString();
+  EXPECT_TRUE(dropped.err.contains("2 items")) << dropped.err.toStdString();
+  ASSERT_EQ(Planora({"convert", out, back}).code, 0);
+  EXPECT_EQ(ItemsIn(back), 2);
+
+  // Coordinates a .json file cannot hold are refused in a .eti too, naming the item.
+  WriteAll(TmpPath("far-src.json"), R"({"Items": [{"Type": 1, "Points": [[5,5]]},
+                                                  {"Type": 2, "Points": [[123457,7],[8,9]]}]})");
+  ASSERT_EQ(Planora({"convert", TmpPath("far-src.json"), TmpPath("far-src.eti")}).code, 0);
+  QByteArray bytes = ReadAll(TmpPath("far-src.eti"));
+  const qint64 near = 123457, far = qint64(1) << 60;
+  const qsizetype at = bytes.indexOf(QByteArray(reinterpret_cast<const char*>(&near), 8));
+  ASSERT_GT(at, 0);
+  std::memcpy(bytes.data() + at, &far, 8);
+  WriteAll(TmpPath("far.eti"), bytes);
+  QFile::remove(TmpPath("far.json"));
+  const TRun farRun = Planora({"convert", TmpPath("far.eti"), TmpPath("far.json")});
+  EXPECT_EQ(farRun.code, 1);
+  EXPECT_TRUE(farRun.err.contains("item 2 of 2") && farRun.err.contains(QString::number(far))) << farRun.err.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(TmpPath("far.json")));
+
+  // A bad argument is quoted short and escaped.
+  const TRun longArg = Planora({"export", Sample("shapes.json"), TmpPath("x.png"), "--" + QString(100000, 'z')});
+  EXPECT_EQ(longArg.code, 2);
+  EXPECT_LT(longArg.err.size(), 200);
+  EXPECT_EQ(longArg.err.count('\n'), 1);
+}
+
+TEST(Cli, AnExportEndedBySignalLeavesNoTemporaryFile) {
+  // Thousands of records: a PDF of hundreds of pages, long enough to stop half-way.
+  QByteArray csv = "name,street,city\n";
+  for (int i = 0; i < 20000; ++i) csv += "Name " + QByteArray::number(i) + ",Street " + QByteArray::number(i * 7) + ",City\n";
+  const QString data = TmpPath("many.csv");
+  WriteAll(data, csv);
+  for (const int sig : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(sig);
+    const QString dir = TmpDir(QStringLiteral("interrupted-%1").arg(sig));
+    for (const QString& f : QDir(dir).entryList(QDir::Files | QDir::Hidden)) QFile::remove(dir + '/' + f);
+    QProcess p;
+    p.setReadChannel(QProcess::StandardError);
+    p.start(QStringLiteral(PLANORA_CLI), {"export", Sample("address-labels.json"), dir + "/sheets.pdf", "--data", data});
+    ASSERT_TRUE(p.waitForStarted());
+    // Stopped once a few pages are drawn, with the export's hidden file on disk.
+    QByteArray err;
+    while (!err.contains("page 3 of") && p.state() == QProcess::Running && p.waitForReadyRead(60000))
+      err += p.readAllStandardError();
+    ASSERT_TRUE(err.contains("page 3 of")) << err.toStdString();
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    ::kill(static_cast<pid_t>(p.processId()), sig);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitStatus(), QProcess::CrashExit);  // ended by the signal, as without a handler
+    EXPECT_TRUE(QDir(dir).entryList(QDir::Files | QDir::Hidden).isEmpty())
+        << QDir(dir).entryList(QDir::Files | QDir::Hidden).join(' ').toStdString();
   }
 }

@@ -60,6 +60,22 @@ TEST(DataSource, CsvErrorsNameTheLine) {
             "t.csv: line 2: a quoted field is not closed");
   EXPECT_TRUE(ErrorOf([] { TPLNDataSource::FromCsv("a,b\n\"x\"y,1\n", "t.csv"); }).contains("line 2"));
   EXPECT_TRUE(ErrorOf([] { TPLNDataSource::FromCsv("\xEF\xBB\xBF\r\n", "t.csv"); }).contains("no header"));
+  // CRLF counts one line, inside quotes and out, and blank lines count too.
+  EXPECT_EQ(ErrorOf([] { TPLNDataSource::FromCsv("a,b\r\n\"x\r\ny\",1\r\n\r\n2\r\n", "t.csv"); }),
+            "t.csv: line 5: 1 field where the header names 2");
+  EXPECT_EQ(ErrorOf([] { TPLNDataSource::FromCsv("a,b\r\n1,2\r\n3,\"open\r\n4\r\n", "t.csv"); }),
+            "t.csv: line 3: a quoted field is not closed");
+  EXPECT_EQ(ErrorOf([] { TPLNDataSource::FromCsv("a,b\r\n1,2\r\n\r\nok,\xC3\x28\r\n", "t.csv"); }),
+            "t.csv: line 4: the text is not valid UTF-8");
+
+  // A bad value is quoted short and escaped: an 8 MB header or a NUL never reaches the message whole.
+  const QByteArray huge(100000, 'h');
+  const QString twice = ErrorOf([&] { TPLNDataSource::FromCsv(huge + ",x," + huge + "\n", "t.csv"); });
+  EXPECT_TRUE(twice.startsWith("t.csv: line 1: the field \"hhh")) << twice.left(200).toStdString();
+  EXPECT_LT(twice.size(), 200);
+  const QString nul = ErrorOf([] { TPLNDataSource::FromJson(QByteArray("[{\"a\\u0000b\":{}}]"), "d.json"); });
+  EXPECT_TRUE(nul.contains("a\\0b")) << nul.toStdString();
+  EXPECT_FALSE(nul.contains(QChar(0)));
 }
 
 TEST(DataSource, JsonArrayOfObjects) {
@@ -90,6 +106,14 @@ TEST(DataSource, DocumentValuesCursorAndPages) {
   EXPECT_EQ(doc.DataValue("name", "", 1, "Own"), "R1");
   EXPECT_EQ(doc.DataValue("price", "0.0", 1, "Own"), "1.5");
   EXPECT_EQ(FormatDataValue("2,5", "0.00"), "2.50");
+  {
+    // Never grouped, whatever the locale groups thousands with.
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(FormatDataValue("123456.789", "0.00"), "123456.79");
+    EXPECT_EQ(FormatDataValue("-654321", "0"), "-654321");
+    QLocale::setDefault(before);
+  }
   EXPECT_EQ(FormatDataValue("n/a", "0.00"), "n/a");
   EXPECT_EQ(FormatDataValue(QStringLiteral("Zoë"), "upper"), QStringLiteral("ZOË"));
   EXPECT_EQ(FormatDataValue("1.5", "0.0#"), "1.5");  // not a pattern: as it is

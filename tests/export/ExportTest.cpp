@@ -184,8 +184,9 @@ TEST(Export, PdfReadsBackLikeThePng) {
   ASSERT_EQ(pdf.load(pdfPath), QPdfDocument::Error::None);
   ASSERT_EQ(pdf.pageCount(), 1);
   const QSizeF pt = pdf.pagePointSize(0);
-  EXPECT_NEAR(pt.width(), 100 / 25.4 * 72, 0.5);
-  EXPECT_NEAR(pt.height(), 60 / 25.4 * 72, 0.5);
+  // The drawing's own size within 0.01 mm (0.028 points), not the nearest whole points.
+  EXPECT_NEAR(pt.width(), 100 / 25.4 * 72, 0.02);
+  EXPECT_NEAR(pt.height(), 60 / 25.4 * 72, 0.02);
 
   // The rendered page may come without a background; paper is white.
   const QImage png = ExportPng(doc, QStringLiteral("readback.png"));

@@ -73,8 +73,10 @@ TEST(DamagedFiles, FlippedBytesNeverCrash) {
       try {
         ASSERT_TRUE(doc.LoadFromFile(path));
         ++loads;
-        EtiBytes(doc);  // whatever was read must save again
-        doc.GetJson();
+        EtiBytes(doc);  // whatever was read must save again, and read back from either format
+        TPlanoraFMX viaJson;
+        viaJson.LoadFromJson(doc.GetJsonText());
+        EXPECT_EQ(viaJson.GetItemsCount(), doc.GetItemsCount());
       } catch (const EPLNError& e) {
         ++failures;
         EXPECT_TRUE(e.Message().startsWith(QStringLiteral("flipped.eti: "))) << e.what();
@@ -101,11 +103,12 @@ TEST(DamagedFiles, JsonErrorsNameTheFileAndTheProblem) {
       {R"({"Type": 6, "Filled": 1, "Points": [[0,0],[1,1]]})", "Filled"},
       {R"({"Type": 4, "FromType": "arrow", "Points": [[0,0],[1,1]]})", "FromType"},
       {R"({"Type": 6, "Name": 12, "Points": [[0,0],[1,1]]})", "Name"},
-      {R"({"Type": "6", "Points": [[0,0],[1,1]]})", "Type"},
       {R"({"Type": 6, "Layer": 3, "Points": [[0,0],[1,1]]})", "layer 3"},
       {R"({"Type": 2, "Layer": 0, "Points": [[0,0],[1,1]]})", "layer 0"},
       {R"({"Type": 6, "Points": [[0,0]]})", "2 points"},
-      {R"(42)", "item 2"},
+      // Coordinates beyond 4,000 km, which the binary reader refuses too.
+      {R"({"Type": 2, "Points": [[0,0],[4000000000001,1]]})", "4000000000001"},
+      {R"({"Type": 5, "Points": [[0,0],[1,1],[2,2]], "Center": [[-4000000000000,0]], "Radius": 1})", "arc extent"},
   };
   const QString path = TmpPath("wrong.json");
   for (const auto& [item, mentions] : cases) {
@@ -135,6 +138,21 @@ TEST(DamagedFiles, UnknownKindsAreSkippedInJsonAndRefusedInBinary) {
   EXPECT_EQ(doc.GetItem(2)->GetName(), QStringLiteral("b"));
   EXPECT_EQ(doc.SkippedItems(), 5);
 
+  // Records that say nothing of their kind are skipped as well, and the rest still loads.
+  WriteAll(json, R"({"Items": [
+      {"Type": "abc", "Points": [[0,0],[1,1]]},
+      42,
+      {"Type": 6, "Name": "a", "Points": [[0,0],[1,1]]},
+      "text", [6], null,
+      {"Name": "no type", "Points": [[0,0],[1,1]]},
+      {"Type": true},
+      {"Type": 2, "Name": "b", "Points": [[0,0],[1,1]]}
+    ]})");
+  ASSERT_TRUE(doc.LoadFromFile(json));
+  ASSERT_EQ(doc.GetItemsCount(), 2);
+  EXPECT_EQ(doc.GetItem(2)->GetName(), QStringLiteral("b"));
+  EXPECT_EQ(doc.SkippedItems(), 7);
+
   // A kind code of 0 in a stream is no item and takes only its four bytes.
   QByteArray zero(12, '\x07');
   PutInt32(zero, 0, 0);
@@ -162,6 +180,89 @@ TEST(DamagedFiles, UnknownKindsAreSkippedInJsonAndRefusedInBinary) {
                 message.contains(QStringLiteral("(kind %1)").arg(code)))
         << message.toStdString();
   }
+}
+
+TEST(DamagedFiles, CoordinatesBeyondTheRangeFailInBothFormatsNamingTheItem) {
+  TPlanoraFMX doc;
+  TPLNFactory::AddBaseRectangle(&doc, 0, 0, 1000, 1000);
+  TPLNFactory::AddBaseLine(&doc, 4000000000000, -4000000000000, -4000000000000, 4000000000000);
+  // The edge of the range reads back from either format.
+  for (const auto& [ext, name] : {std::pair{TORVExt::Eti, "edge.eti"}, std::pair{TORVExt::Json, "edge.json"}}) {
+    doc.SaveToFile(TmpPath(QLatin1String(name)), ext);
+    TPlanoraFMX back;
+    ASSERT_TRUE(back.LoadFromFile(TmpPath(QLatin1String(name))));
+    EXPECT_EQ(EtiBytes(back), EtiBytes(doc));
+  }
+  // One step beyond it, or anything a 64-bit number holds, fails naming the item.
+  const QByteArray good = EtiBytes(doc);
+  QByteArray edge(8, '\0');
+  qToLittleEndian<std::int64_t>(4000000000000, reinterpret_cast<uchar*>(edge.data()));
+  const qsizetype at = good.indexOf(edge);
+  ASSERT_GT(at, 0);
+  TPlanoraFMX open;
+  const QString eti = TmpPath("far.eti");
+  for (const std::int64_t far : {std::int64_t(4000000000001), std::int64_t(1) << 62, INT64_MIN}) {
+    SCOPED_TRACE(far);
+    QByteArray bytes = good;
+    qToLittleEndian<std::int64_t>(far, reinterpret_cast<uchar*>(bytes.data() + at));
+    WriteAll(eti, bytes);
+    const QString message = ExpectFailedLoad(open, eti);
+    EXPECT_TRUE(message.contains(QStringLiteral("item 2 of 2")) && message.contains(QString::number(far)))
+        << message.toStdString();
+  }
+}
+
+TEST(DamagedFiles, BadValuesAreQuotedShortInMessages) {
+  TPlanoraFMX open;
+  const QString path = TmpPath("long-value.json");
+  const QByteArray longName(100000, 'u');
+  for (const QByteArray& value : {longName, QByteArray("m\\u0000m\\nx")}) {
+    WriteAll(path, "{\"Units\": \"" + value + "\", \"Items\": []}");
+    const QString message = ExpectFailedLoad(open, path);
+    EXPECT_LT(message.size(), 200) << message.left(300).toStdString();
+    EXPECT_FALSE(message.contains(QChar(0)) || message.contains(QChar('\n'))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("unknown unit \"") + (value == longName ? "uuuu" : "m\\0m\\nx")))
+        << message.left(300).toStdString();
+  }
+}
+
+TEST(SaveFile, ADrawingThatSkippedItemsIsSavedOnlyWhenAskedTo) {
+  const QString json = TmpPath("skipping.json");
+  WriteAll(json, R"({"Items": [{"Type": 6, "Name": "kept", "Points": [[0,0],[1,1]]}, {"Type": "abc"}, 7,
+                               {"Type": 29, "Text": "a kind this build lacks"}]})");
+  TPlanoraFMX doc;
+  ASSERT_TRUE(doc.LoadFromFile(json));
+  ASSERT_EQ(doc.SkippedItems(), 3);
+  const QString out = TmpPath("skipping-out.eti");
+  WriteAll(out, "older");
+  for (const auto& [ext, target] : {std::pair{TORVExt::Eti, out}, std::pair{TORVExt::Json, json}}) {
+    try {
+      doc.SaveToFile(target, ext);
+      ADD_FAILURE() << "saved " << target.toStdString();
+    } catch (const EPLNError& e) {
+      EXPECT_TRUE(e.Message().contains(QFileInfo(target).fileName()) && e.Message().contains(QLatin1String("3 items")))
+          << e.what();
+    }
+  }
+  // Neither file changed: not the source, not an older output.
+  EXPECT_EQ(ReadAll(out), QByteArray("older"));
+  EXPECT_TRUE(ReadAll(json).contains("a kind this build lacks"));
+  doc.DropSkippedItems = true;
+  doc.SaveToFile(out, TORVExt::Eti);
+  TPlanoraFMX back;
+  ASSERT_TRUE(back.LoadFromFile(out));
+  ASSERT_EQ(back.GetItemsCount(), 1);
+  EXPECT_EQ(back.GetItem(1)->GetName(), QStringLiteral("kept"));
+  // A drawing read whole saves as before, whatever the last one skipped.
+  EXPECT_EQ(back.SkippedItems(), 0);
+  back.SaveToFile(TmpPath("skipping-again.json"), TORVExt::Json);
+  ASSERT_TRUE(doc.LoadFromFile(TmpPath("skipping-again.json")));
+  EXPECT_EQ(doc.SkippedItems(), 0);
+  doc.SaveToFile(TmpPath("skipping-again.eti"), TORVExt::Eti);
+  // The choice to drop was about that drawing: the next one that skips items is refused again.
+  ASSERT_TRUE(doc.LoadFromFile(json));
+  EXPECT_FALSE(doc.DropSkippedItems);
+  EXPECT_THROW(doc.SaveToFile(out, TORVExt::Eti), EPLNError);
 }
 
 TEST(DamagedFiles, OtherExtensionsLoadNothingAndMissingFilesFail) {

@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "ORV.Canvas.Gif.h"
+#include "ORV.Canvas.Xps.h"
 #include "PlanoraTestSupport.h"
 
 using namespace Orv;
@@ -146,6 +147,30 @@ TEST(Formats, XpsPackageAndPageSize) {
   // XPS units are 1/96 inch; the page is the paper, not rounded.
   EXPECT_NEAR(Attribute(markup, QStringLiteral("FixedPage"), QStringLiteral("Width")).toDouble(), 100 / 25.4 * 96, 0.01);
   EXPECT_NEAR(Attribute(markup, QStringLiteral("FixedPage"), QStringLiteral("Height")).toDouble(), 60 / 25.4 * 96, 0.01);
+}
+
+TEST(Formats, XpsDashesKeepEveryPairOfTheirPattern) {
+  const QString xps = TmpPath(QStringLiteral("dashes.xps"));
+  QFile::remove(xps);
+  {
+    Canvas::TXpsDocument doc(xps);
+    Canvas::ISkCanvas* c = doc.BeginPage(400, 200, 96);
+    ASSERT_NE(c, nullptr);
+    // Dash, gap, dot, gap, dot, gap: no two alike, in pixels of a 2-pixel stroke.
+    Canvas::TSkPaint paint;
+    paint.Style = Canvas::TSkPaintStyle::Stroke;
+    paint.StrokeWidth = 2;
+    paint.PathEffect = Canvas::TSkPathEffect::MakeDash({12, 3, 2, 5, 1, 7}, 0);
+    c->DrawLine(10, 100, 390, 100, paint);
+    ASSERT_TRUE(doc.Close()) << doc.ErrorString().toStdString();
+  }
+  const QByteArray markup = Part(xps, QStringLiteral("Documents/1/Pages/1.fpage"));
+  ASSERT_FALSE(markup.isEmpty());
+  // XPS counts dashes in stroke widths.
+  const QStringList dashes = Attribute(markup, QStringLiteral("Path"), QStringLiteral("StrokeDashArray")).split(' ');
+  const std::vector<double> expected{6, 1.5, 1, 2.5, 0.5, 3.5};
+  ASSERT_EQ(dashes.size(), qsizetype(expected.size())) << markup.toStdString();
+  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_NEAR(dashes[qsizetype(i)].toDouble(), expected[i], 1e-3) << i;
 }
 
 TEST(Formats, XpsRendersLikeThePngExport) {

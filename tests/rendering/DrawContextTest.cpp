@@ -109,6 +109,10 @@ TEST(Fonts, CollectFontsGivesSortedUniqueOutlineFamilies) {
   for (int i = 0; i < list.size(); ++i) {
     EXPECT_FALSE(list[i].startsWith(QLatin1Char('@')));
     EXPECT_TRUE(QFontDatabase::isScalable(list[i])) << list[i].toStdString();
+    // One entry per family: no foundry-tagged copies ("Nimbus Sans [URW ]"), no generic aliases.
+    EXPECT_FALSE(list[i].contains(QLatin1Char('['))) << list[i].toStdString();
+    for (const char* generic : {"Sans Serif", "Serif", "Monospace"})
+      EXPECT_NE(list[i].compare(QLatin1String(generic), Qt::CaseInsensitive), 0) << list[i].toStdString();
     if (i > 0) {
       EXPECT_LT(list[i - 1].compare(list[i], Qt::CaseInsensitive), 0) << list[i].toStdString();
     }

@@ -95,6 +95,7 @@ inline void BuildSample(TPlanoraFMX& doc) {
   l2->ImageData = QByteArray("\x89PNG\0\xff", 6);
   TPLNLayer* l3 = doc.AddLayer(QStringLiteral("Third"));
   l3->Options = Opt::Print;
+  l3->Italic = true;  // and not bold: the two flags cannot trade places unseen
   doc.SetActiveLayer(2);
   doc.SetBackLayer(2);
   doc.SetImageRotation(3);
