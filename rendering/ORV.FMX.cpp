@@ -118,6 +118,7 @@ void TPlanoraFMX::LoadFromStream(QIODevice* stream) {
   TPlanoraFMX fresh;
   fresh.ReadStream(stream);
   fSkipped = 0;
+  DropSkippedItems = false;
   TakeOver(fresh);
 }
 
@@ -137,14 +138,19 @@ void TPlanoraFMX::ReadJsonText(const QByteArray& text) {
   const QJsonArray arr = items.toArray();
   fSkipped = 0;
   for (qsizetype i = 0; i < arr.size(); ++i) {
-    if (!arr[i].isObject()) throw EPLNError(QStringLiteral("item %1 is not an object").arg(i + 1));
+    // Records that say nothing about their kind, like kinds this build does not know, are passed
+    // over and counted: the rest of the drawing still opens, and a save that would lose them
+    // is refused (SaveToFile).
+    if (!arr[i].isObject()) {
+      ++fSkipped;
+      continue;
+    }
     const QJsonObject o = arr[i].toObject();
     const QJsonValue type = o.value(QStringLiteral("Type"));
-    if (!type.isDouble()) throw EPLNError(QStringLiteral("item %1 has no numeric \"Type\"").arg(i + 1));
-    const double code = type.toDouble();
+    const double code = type.isDouble() ? type.toDouble() : 0;
     const TPLNKindEntry* e = code >= 1 && code <= Kind::Count ? KindEntry(static_cast<std::int32_t>(code)) : nullptr;
     if (!e || !e->ReadFromJson || code != std::floor(code)) {
-      ++fSkipped;  // kinds this build does not know are passed over
+      ++fSkipped;
       continue;
     }
     try {
@@ -162,6 +168,7 @@ void TPlanoraFMX::LoadFromJson(const QByteArray& text) {
   const int skipped = fresh.fSkipped;
   TakeOver(fresh);
   fSkipped = skipped;
+  DropSkippedItems = false;  // the user's choice was about the drawing read before
 }
 
 bool TPlanoraFMX::LoadFromFile(const QString& fileName) {
@@ -207,6 +214,10 @@ QByteArray TPlanoraFMX::ToJsonText() const { return GetJsonText(); }
 
 void TPlanoraFMX::SaveToFile(const QString& fileName, TORVExt ext) {
   if (ext != TORVExt::Eti && ext != TORVExt::Json) return;
+  if (fSkipped > 0 && !DropSkippedItems)
+    throw EPLNError(FileError(fileName, QStringLiteral("not saved: %1 %2 of the drawing could not be read and would be lost")
+                                            .arg(fSkipped)
+                                            .arg(fSkipped == 1 ? QStringLiteral("item") : QStringLiteral("items"))));
   QSaveFile f(fileName);
   if (!f.open(QIODevice::WriteOnly))
     throw EPLNError(FileError(fileName, TPLNMsg::GetErrorValue("FileWrite") + QStringLiteral(": ") + f.errorString()));
@@ -299,7 +310,7 @@ void TPlanoraFMX::CheckPrintData() {
   try {
     for (int i = 1; i <= originals; ++i) {
       TPLNBaseItem* item = GetItem(i);
-      if (!item->GetIsData() || !item->HasOptions(Opt::Visible | Opt::Print)) continue;
+      if (!item->GetIsData() || !item->HasOptions(Opt::Print)) continue;  // what prints, as printing asks
       QByteArray record;
       {
         QBuffer out(&record);
@@ -425,7 +436,8 @@ bool TPlanoraFMX::DrawBackImage(Canvas::ISkCanvas* canvas, TPLNDraw& draw) {
 
 void TPlanoraFMX::PrintBackImage(TPLNDraw& draw) {
   const TPLNLayer* layer = GetLayer(GetBackLayer());
-  if (!draw.pC || !layer || !layer->HasOption(Opt::Visible | Opt::PrintBackground)) return;
+  // Paper asks only the print bit, as for the items: a hidden layer's picture still prints.
+  if (!draw.pC || !layer || !layer->HasOption(Opt::PrintBackground)) return;
   QImage img = BackImage();
   if (img.isNull()) return;
   const QRectF target = BackImageRect(draw, *layer, draw.IOriginX, draw.IOriginY);
