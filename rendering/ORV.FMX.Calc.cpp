@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <mutex>
+#include <type_traits>
 #include <vector>
 
 #include "ORV.BinaryIO.h"
@@ -330,7 +331,7 @@ struct TBoxLayout : TTextWidths {
   std::int64_t Avail() const { return W; }
   TTooWide TooWide() const { return TTooWide::Abort; }
   void Emit(int start, int count, std::int64_t width) {
-    std::int64_t x = aPadH;  // left, and justified text laid out like left
+    std::int64_t x = aPadH;  // left, and justified text, which is spread afterwards
     if (HAlign == TORVHorzAlign::Center) x = (mWidth - width) / 2;
     else if (HAlign == TORVHorzAlign::Right) x = mWidth - width - aPadH;
     Out.push_back({start + 1, count, x, Y});
@@ -439,6 +440,54 @@ struct TPrintLayout : TPrintWidths {
   }
 };
 
+// Justified text: every line of a paragraph but its last is spread over `avail` by widening the
+// gaps between its words. Such a line comes back as one entry per word, the spaces after a word
+// counted with it (so the entries stay contiguous), each at the place its word is drawn; the
+// others stay whole. `width(from, to)` measures text[from, to) as the layout does.
+template <class Lines, class Width>
+void JustifyLines(const QString& t, Lines& lines, double avail, Width width) {
+  using TLine = typename Lines::value_type;
+  using TCoord = decltype(TLine::X);
+  Lines out;
+  out.reserve(lines.size());
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    const TLine& line = lines[k];
+    const int from = line.Start - 1, end = std::min(from + line.Count, int(t.size()));
+    const bool paragraphEnd = k + 1 == lines.size() || (end > from && IsBreak(t[end - 1]));
+    // Words after the first (the first keeps any indent before it): where each starts and ends.
+    std::vector<std::pair<int, int>> words;
+    for (int i = from + 1; i < end; ++i) {
+      if (!IsWordChar(t[i]) || t[i - 1] != QChar(32)) continue;
+      int e = i;
+      while (e < end && IsWordChar(t[e])) ++e;
+      words.push_back({i, e});
+    }
+    const double extra = words.empty() ? 0.0 : avail - double(width(from, words.back().second));
+    if (paragraphEnd || words.empty() || !(extra > 0)) {
+      out.push_back(line);
+      continue;
+    }
+    TLine first = line;
+    first.Count = words.front().first - from;
+    out.push_back(first);
+    const double step = extra / double(words.size());
+    for (std::size_t i = 0; i < words.size(); ++i) {
+      const auto [start, e] = words[i];
+      TLine piece = line;
+      piece.Start = start + 1;
+      piece.Count = (i + 1 < words.size() ? words[i + 1].first : end) - start;
+      // Where the word starts in the line as measured, then the widened gaps before it.
+      const double at = double(width(from, e)) - double(width(start, e)) + step * double(i + 1);
+      if constexpr (std::is_integral_v<TCoord>)
+        piece.X = line.X + Utils::RoundHalfAway(at);
+      else
+        piece.X = line.X + TCoord(at);
+      out.push_back(piece);
+    }
+  }
+  lines.swap(out);
+}
+
 }  // namespace
 
 // ---- TPLNCalc ----
@@ -525,6 +574,8 @@ std::int64_t TPLNCalc::CalcTxtPts(const QString& txt, TPLNDraw* /*drw*/, TxtLine
     }
     for (std::int64_t k = 0; k < n; ++k) fTxt[std::size_t(k)].Y = top + k * l.Lh;
   }
+  if (hAlign == TORVHorzAlign::Justify)
+    JustifyLines(txt, fTxt, double(l.W), [&l](int from, int to) { return l.Width(from, to); });
   return mHeight != 0 ? mHeight : l.Y + l.Lh + aPadV;
 }
 
@@ -596,6 +647,8 @@ float PrintTxtPoints(const QString& txt, TPLNDraw* drw, TxtFLines& fTxt, float w
       }
     }
   }
+  if (hAlign == TORVHorzAlign::Justify)
+    JustifyLines(txt, fTxt, double(width), [&l](int from, int to) { return l.Width(from, to); });
   return l.Y + lineHeight;
 }
 

@@ -25,7 +25,8 @@ class TPLNCalc {
   // Width of `aTxt` with the font of the last FontSettings, in base units.
   static std::int64_t CalcTxtSize(const QString& aTxt);
   static void Reset();
-  // Breaks `txt` into lines inside a box; returns the height used (base units).
+  // Breaks `txt` into lines inside a box; returns the height used (base units). Justified, every
+  // line of a paragraph but its last comes as one entry per word, spread over the width.
   static std::int64_t CalcTxtPts(const QString& txt, TPLNDraw* drw, TxtLines& fTxt, std::int64_t mWidth,
                                  std::int64_t mHeight, std::int64_t aPadH, std::int64_t aPadV, TORVHorzAlign hAlign,
                                  TORVVertAlign vAlign, float Inter);
@@ -44,7 +45,7 @@ class TPLNCalc {
 // Liberation fonts stand in for (Arial, Helvetica, Times New Roman, Times, Courier New, Courier).
 bool FontAvailable(const QString& family);
 
-// Line breaking with the print canvas, in device units.
+// Line breaking with the print canvas, in device units; justified lines as CalcTxtPts gives them.
 float PrintTxtPoints(const QString& txt, TPLNDraw* drw, TxtFLines& fTxt, float width, float height, float lineHeight,
                      TORVHorzAlign hAlign, TORVVertAlign vAlign, bool flag1, bool noVertAlign);
 // Size of `text` on the print canvas, and the shift that puts its glyph box at the origin.

@@ -127,6 +127,49 @@ TEST_F(BoxLayoutTest, HorizontalAlignment) {
   EXPECT_LE(std::abs(Lines[0].X - (box - Lines[0].X - w)), 1);
 }
 
+// Justified: every line of a paragraph but its last reaches from padding to padding, its words
+// spread with equal gaps; the last line of each paragraph stays left. The layout stays contiguous.
+TEST_F(BoxLayoutTest, JustifySpreadsEveryLineButEachParagraphsLast) {
+  const QString text = QStringLiteral(
+      "Justified text fills the box from one side to the other with wider gaps between its words, "
+      "save the last line of each paragraph.\r\nA second paragraph ends short\r\nok");
+  const std::int64_t box = 90000, pad = 1300;
+  Lay(text, box, 0, pad, 700, TORVHorzAlign::Justify);
+  ExpectContiguous(text, Lines);
+  // Entries by line (their y), each line's words.
+  std::vector<std::vector<TORVTxtInf>> rows;
+  for (const TORVTxtInf& e : Lines) {
+    if (rows.empty() || rows.back().front().Y != e.Y) rows.emplace_back();
+    rows.back().push_back(e);
+  }
+  ASSERT_GE(rows.size(), 5u);
+  int spread = 0;
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const std::vector<TORVTxtInf>& row = rows[r];
+    SCOPED_TRACE(testing::Message() << "line " << r);
+    EXPECT_EQ(row.front().X, pad);
+    const QString rowText = text.mid(row.front().Start - 1, row.back().Start - row.front().Start + row.back().Count);
+    const bool last = r + 1 == rows.size() || rowText.endsWith(QLatin1Char('\n'));
+    if (last) {
+      EXPECT_EQ(row.size(), 1u) << "a paragraph's last line stays whole, at the left";
+      continue;
+    }
+    ++spread;
+    ASSERT_GE(row.size(), 2u);
+    const QString lastWord = Shown(LineText(text, row, row.size() - 1));
+    EXPECT_NEAR(double(row.back().X + TPLNCalc::CalcTxtSize(lastWord)), double(box - pad), 2);
+    // Equal gaps: each word starts where the words before it and the widened gaps end.
+    std::vector<std::int64_t> gaps;
+    for (std::size_t i = 1; i < row.size(); ++i) {
+      const QString word = Shown(LineText(text, row, i - 1));
+      gaps.push_back(row[i].X - (row[i - 1].X + TPLNCalc::CalcTxtSize(word)));
+    }
+    for (std::int64_t g : gaps) EXPECT_NEAR(double(g), double(gaps.front()), 2);
+    EXPECT_GT(gaps.front(), TPLNCalc::CalcTxtSize(QStringLiteral(" ")));
+  }
+  EXPECT_GE(spread, 2);
+}
+
 // Widths come from advances looked up once per text; they must equal measuring each line's own
 // string, in every script, and the breaks must be greedy.
 TEST_F(BoxLayoutTest, BreaksAreGreedyAndWidthsMatchWholeStringsInAnyScript) {

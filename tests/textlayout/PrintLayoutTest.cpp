@@ -37,7 +37,7 @@ class PrintLayoutTest : public ::testing::Test {
 TEST_F(PrintLayoutTest, BreaksInsideTheWidthAndAlignsEachLine) {
   const QString text = QStringLiteral("Print lines break with the canvas of the printer and keep\r\nits breaks");
   const float w = 200;
-  for (auto ha : {TORVHorzAlign::Left, TORVHorzAlign::Center, TORVHorzAlign::Right, TORVHorzAlign::Justify}) {
+  for (auto ha : {TORVHorzAlign::Left, TORVHorzAlign::Center, TORVHorzAlign::Right}) {
     const float used = Lay(text, w, 400, ha);
     ASSERT_GT(Lines.size(), 2u);
     ExpectContiguous(text, Lines);
@@ -62,6 +62,36 @@ TEST_F(PrintLayoutTest, BreaksInsideTheWidthAndAlignsEachLine) {
   EXPECT_EQ(PrintTxtPoints(text, nullptr, Lines, 200, 400, Lh, TORVHorzAlign::Left, TORVVertAlign::Top, false, false),
             0);
   EXPECT_TRUE(Lines.empty());
+}
+
+// Justified on paper: the lines before a break reach the right edge, word by word; the line
+// before the break and the last line stay left and whole.
+TEST_F(PrintLayoutTest, JustifiedLinesReachTheRightEdge) {
+  const QString text = QStringLiteral("Print lines break with the canvas of the printer and keep\r\nits breaks");
+  const float w = 200;
+  Lay(text, w, 400, TORVHorzAlign::Justify);
+  ExpectContiguous(text, Lines);
+  std::vector<std::vector<TORVFTxtInf>> rows;
+  for (const TORVFTxtInf& e : Lines) {
+    if (rows.empty() || rows.back().front().Y != e.Y) rows.emplace_back();
+    rows.back().push_back(e);
+  }
+  ASSERT_GE(rows.size(), 3u);
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    SCOPED_TRACE(testing::Message() << "line " << r);
+    const std::vector<TORVFTxtInf>& row = rows[r];
+    const QString first = Shown(LineText(text, row, 0));
+    EXPECT_NEAR(row.front().X - GetInternalTextOffset(Canvas, first).x(), 0, 0.01);
+    const bool last = r + 2 >= rows.size();  // before the break, and after it
+    if (last) {
+      EXPECT_EQ(row.size(), 1u);
+      continue;
+    }
+    ASSERT_GE(row.size(), 2u);
+    const QString word = Shown(LineText(text, row, row.size() - 1));
+    const float right = row.back().X - float(GetInternalTextOffset(Canvas, word).x()) + float(GetTextSize(Canvas, word).x());
+    EXPECT_NEAR(right, w, 1.5);
+  }
 }
 
 TEST_F(PrintLayoutTest, VerticalAlignmentUnlessSuppressedOrOverflowing) {
