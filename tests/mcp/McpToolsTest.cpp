@@ -393,6 +393,7 @@ TEST(McpTools, NumbersMayComeAsTextAndFlagsAsBooleans) {
   TTools t;
   EXPECT_EQ(t.Ok("add_rectangle", {{"x", "12"}, {"y", " 3.5 "}, {"width", "1e1"}, {"height", 4}, {"filled", true}, {"pen_width", "0.25"}}),
             "Rectangle added: id=1 at (12.0, 3.5) size 10.0 x 4.0");
+  ASSERT_EQ(t.doc.GetItemsCount(), 1);
   auto* rect = static_cast<TPLN2DItem*>(t.Last());
   EXPECT_EQ(rect->GetPoint(1), (TORVPto{12000, 3500}));
   EXPECT_EQ(rect->GetPoint(2), (TORVPto{22000, 7500}));
