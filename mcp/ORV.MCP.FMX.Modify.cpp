@@ -307,18 +307,37 @@ QJsonObject ModifyItem(TPLNBaseLabel* doc, const TArgs& a) {
     item->SetPenWidth(*num.PenWidth);
     ++n;
   }
-  if (num.X) {
+  const bool circle = dynamic_cast<F2d::TPLNBaseCircle*>(item) && item->NumPoints() >= 2;
+  if (circle && (num.X || num.Y || num.X2 || num.Y2)) {
+    // A circle stays a circle: its first corner moves it whole, and a second corner sets the
+    // diameter from the first (the other side follows in its own direction).
+    const TORVPto p1 = item->GetPoint(1), p2 = item->GetPoint(2);
+    const TORVPto q1{num.X ? Utils::SetValue(*num.X, doc->GetUnits()) : p1.X, num.Y ? Utils::SetValue(*num.Y, doc->GetUnits()) : p1.Y};
+    std::int64_t dx = p2.X - p1.X, dy = p2.Y - p1.Y;
+    if (num.X2 || num.Y2) {
+      const std::int64_t given = num.X2 ? Utils::SetValue(*num.X2, doc->GetUnits()) - q1.X : Utils::SetValue(*num.Y2, doc->GetUnits()) - q1.Y;
+      const std::int64_t side = std::llabs(given);
+      const bool back = given < 0;
+      dx = (num.X2 ? back : dx < 0) ? -side : side;
+      dy = (num.X2 ? dy < 0 : back) ? -side : side;
+    }
+    item->SetBase(1, q1.X, q1.Y);
+    item->SetBase(2, q1.X + dx, q1.Y + dy);
+    pointsMoved = true;
+    n += (num.X ? 1 : 0) + (num.Y ? 1 : 0) + (num.X2 || num.Y2 ? 1 : 0);
+  }
+  if (num.X && !circle) {
     item->SetPointX(1, *num.X);
     pointsMoved = true;
     ++n;
   }
-  if (num.Y) {
+  if (num.Y && !circle) {
     item->SetPointY(1, *num.Y);
     pointsMoved = true;
     ++n;
   }
   // A text's second point follows its box; a single point has none.
-  const bool hasSecond = item->NumPoints() >= 2 && item->KindCode() != Kind::Text;
+  const bool hasSecond = item->NumPoints() >= 2 && item->KindCode() != Kind::Text && !circle;
   if (num.X2 && hasSecond) {
     item->SetPointX(2, *num.X2);
     pointsMoved = true;

@@ -527,6 +527,13 @@ TEST(McpTools, ACircleResizedByWidthOrHeightStaysACircle) {
   EXPECT_EQ(box(), std::make_pair(TORVPto{44000, 34000}, TORVPto{56000, 46000}));
   EXPECT_EQ(circle->Center(), (TORVPto{50000, 40000}));
   EXPECT_EQ(t.Call("get_item", {{"index", 0}})["structuredContent"].toObject()["type"].toString(), "circle");
+  // Its first corner moves it whole; a second corner sets the diameter from the first.
+  EXPECT_EQ(t.Ok("modify_item", {{"index", 0}, {"x", 0}, {"y", 2}}), "Item 1 (circle) modified: 2 properties changed");
+  EXPECT_EQ(box(), std::make_pair(TORVPto{0, 2000}, TORVPto{12000, 14000}));
+  t.Ok("modify_item", {{"index", 0}, {"x2", 20}});
+  EXPECT_EQ(box(), std::make_pair(TORVPto{0, 2000}, TORVPto{20000, 22000}));
+  t.Ok("modify_item", {{"index", 0}, {"y2", 8}});
+  EXPECT_EQ(box(), std::make_pair(TORVPto{0, 2000}, TORVPto{6000, 8000}));
 
   // An ellipse is a box: its size changes freely from its first corner.
   t.Ok("add_ellipse", {{"x", 50}, {"y", 40}, {"radius_x", 10}, {"radius_y", 5}});
