@@ -199,10 +199,10 @@ void TPLNDim::PlaceLineCaption(int a, int b, bool caption, std::int64_t width, s
   const int heads = type == TORDimType::RadiusInside ? 1 : 2;
   const double room = caption ? Along(s.TextPos, angle, double(width), double(h)) + 2.0 * double(gap) : 0.0;
   const double headRoom = head > 0 ? double(heads * head + gap) : 0.0;
-  if (len >= (inLine ? room + double(heads * head) : std::max(room, headRoom))) {
-  } else if (len >= room) {
-    fFit.HeadsOut = head > 0;
-  } else {
+  const bool allFit = len >= (inLine ? room + double(heads * head) : std::max(room, headRoom));
+  if (!allFit && len >= room) {
+    fFit.HeadsOut = head > 0;  // the caption keeps its place between, the heads make room
+  } else if (!allFit) {
     fFit.CaptionOut = caption;
     fFit.HeadsOut = head > 0 && len < headRoom;
   }
