@@ -407,6 +407,8 @@ TEST(Dim, RadiusAndDiameterOutsideLeadToTheRim) {
       EXPECT_LE(std::max(b9.Y, b10.Y), dim->GetPoint(3).Y);
       for (const TORVPto& corner : {b9, b10, TORVPto{b9.X, b10.Y}, TORVPto{b10.X, b9.Y}})
         EXPECT_GT(Dist(ScreenPos(c.d, corner), cs), 200);
+      // Read back, it is laid out to the same points.
+      EXPECT_EQ(TPLNDim::ReadFromJson(&c.doc, kFileVersion, dim->ToJson())->ToJson(), dim->ToJson());
 
       c.Print(dim);
       const auto paperHeads = c.canvas.OpsNamed("P.FillPath");
