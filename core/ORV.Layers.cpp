@@ -1,6 +1,7 @@
 #include "ORV.Layers.h"
 
 #include <QJsonArray>
+#include <cmath>
 
 #include "ORV.Json.h"
 #include "ORV.Utils.h"
@@ -43,7 +44,7 @@ void TPLNLayer::Read(TBinaryReader& r, std::int32_t version) {
   Italic = r.ReadBoolean();
   Options = r.ReadUInt16();
   BackImageFile = r.ReadString();
-  for (std::int64_t& m : BackMargins) m = r.ReadInt64();
+  for (std::int64_t& m : BackMargins) m = r.ReadCoord("image margin");
   EmbedImage = r.ReadBoolean();
   ImageData = r.ReadBytes(r.ReadCount(1, "image byte"));
   if (version >= 3201) {
@@ -104,8 +105,11 @@ void TPLNLayer::FromJson(const QJsonObject& o) {
     const QJsonArray a = m.toArray();
     if (a.size() != 4) throw EPLNError(QStringLiteral("\"BackMargins\" must hold four numbers"));
     for (int i = 0; i < 4; ++i) {
-      if (!a[i].isDouble()) throw EPLNError(QStringLiteral("\"BackMargins\" must hold four numbers"));
-      BackMargins[i] = static_cast<std::int64_t>(a[i].toDouble());
+      // The range the binary reader takes; beyond it a double would not even convert.
+      const double v = a[i].toDouble();
+      if (!a[i].isDouble() || !(std::abs(v) <= double(kMaxCoord)))
+        throw EPLNError(QStringLiteral("\"BackMargins\" must hold four numbers of at most %1 km").arg(kMaxCoord / 1'000'000'000));
+      BackMargins[i] = static_cast<std::int64_t>(v);
     }
   }
   EmbedImage = Json::Bool(o, "EmbedImage", false);

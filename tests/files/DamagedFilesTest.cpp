@@ -210,6 +210,10 @@ TEST(DamagedFiles, CoordinatesBeyondTheRangeFailInBothFormatsNamingTheItem) {
     EXPECT_TRUE(message.contains(QStringLiteral("item 2 of 2")) && message.contains(QString::number(far)))
         << message.toStdString();
   }
+  // A layer's picture margins take the same range.
+  const QString json = TmpPath("far-margin.json");
+  WriteAll(json, R"({"Layers": [{"Name": "A", "BackMargins": [0, 1e300, 0, 0]}], "Items": []})");
+  EXPECT_TRUE(ExpectFailedLoad(open, json).contains(QLatin1String("BackMargins")));
 }
 
 TEST(DamagedFiles, BadValuesAreQuotedShortInMessages) {
