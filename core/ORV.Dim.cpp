@@ -93,7 +93,7 @@ void TPLNDimStyle::Validate() const {
   CheckRange(HeadSize >= 0 && HeadSize <= 10000, "head size");
   CheckRange(ExtSize >= 0 && ExtSize <= 10000 && ExtGap >= 0 && ExtGap <= 10000, "extension size");
   CheckRange(DimBreak >= 0 && DimBreak <= 10000, "dimension break");
-  CheckRange(ArrowOpen >= 0, "arrow opening");
+  CheckRange(ArrowOpen >= 0 && ArrowOpen <= 10000, "arrow opening");  // the range the .json reader takes
 }
 
 void TPLNDimStyle::Write(TBinaryWriter& w) const {

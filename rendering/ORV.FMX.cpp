@@ -56,6 +56,15 @@ const TPLNKindEntry kKinds[Kind::Count] = {
 // width, line type, options and a point count.
 constexpr qint64 kMinItemBytes = 4 + 1 + 4 + 4 + 8 + 1 + 2 + 4;
 
+// Points an item works out from those it read (a dimension's lines) must stay in range as well:
+// the item is saved with them, and the other format must read it back.
+void CheckItemRange(const TPLNBaseItem* item) {
+  for (const TORVPto& p : item->Points()) {
+    CheckCoord(p.X, "point");
+    CheckCoord(p.Y, "point");
+  }
+}
+
 QString FileError(const QString& fileName, const QString& what) {
   return QStringLiteral("%1: %2").arg(QFileInfo(fileName).fileName(), what);
 }
@@ -98,6 +107,7 @@ void TPlanoraFMX::ReadStream(QIODevice* stream) {
     TPLNBaseItem* item = nullptr;
     try {
       item = CreateFromStream(r, GetFileVersion(), TORVReadType::File);
+      if (item) CheckItemRange(item);
     } catch (const EPLNError& e) {
       throw EPLNError(QStringLiteral("item %1 of %2: %3").arg(i).arg(n).arg(e.Message()));
     }
@@ -154,7 +164,7 @@ void TPlanoraFMX::ReadJsonText(const QByteArray& text) {
       continue;
     }
     try {
-      e->ReadFromJson(this, GetFileVersion(), o);
+      CheckItemRange(e->ReadFromJson(this, GetFileVersion(), o));
     } catch (const EPLNError& ex) {
       throw EPLNError(QStringLiteral("item %1 (%2): %3").arg(i + 1).arg(QLatin1String(e->ClassName + 4)).arg(ex.Message()));
     }

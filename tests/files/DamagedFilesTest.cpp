@@ -59,33 +59,37 @@ TEST(DamagedFiles, EveryTruncationFailsCleanlyAndKeepsTheOpenDocument) {
 }
 
 TEST(DamagedFiles, FlippedBytesNeverCrash) {
-  TPlanoraFMX sample;
-  BuildSample(sample);
-  const QByteArray full = EtiBytes(sample);
-  const QString path = TmpPath("flipped.eti");
-  int failures = 0, loads = 0;
-  for (qsizetype at = 0; at < full.size(); at += 3) {
-    for (const uchar mask : {uchar(0xFF), uchar(0x80), uchar(0x01)}) {
-      QByteArray bytes = full;
-      bytes[at] = static_cast<char>(static_cast<uchar>(bytes[at]) ^ mask);
-      WriteAll(path, bytes);
-      TPlanoraFMX doc;
-      try {
-        ASSERT_TRUE(doc.LoadFromFile(path));
-        ++loads;
-        EtiBytes(doc);  // whatever was read must save again, and read back from either format
-        TPlanoraFMX viaJson;
-        viaJson.LoadFromJson(doc.GetJsonText());
-        EXPECT_EQ(viaJson.GetItemsCount(), doc.GetItemsCount());
-      } catch (const EPLNError& e) {
-        ++failures;
-        EXPECT_TRUE(e.Message().startsWith(QStringLiteral("flipped.eti: "))) << e.what();
+  // Every basic kind, and a technical drawing (dimensions and texts work points out from others).
+  TPlanoraFMX kinds, drawing;
+  BuildSample(kinds);
+  ASSERT_TRUE(drawing.LoadFromFile(Sample("drawing.json")));
+  for (const auto& [source, step] : {std::pair{&kinds, 3}, std::pair{&drawing, 7}}) {
+    const QByteArray full = EtiBytes(*source);
+    const QString path = TmpPath("flipped.eti");
+    int failures = 0, loads = 0;
+    for (qsizetype at = 0; at < full.size(); at += step) {
+      for (const uchar mask : {uchar(0xFF), uchar(0x80), uchar(0x01)}) {
+        QByteArray bytes = full;
+        bytes[at] = static_cast<char>(static_cast<uchar>(bytes[at]) ^ mask);
+        WriteAll(path, bytes);
+        TPlanoraFMX doc;
+        try {
+          ASSERT_TRUE(doc.LoadFromFile(path));
+          ++loads;
+          EtiBytes(doc);  // whatever was read must save again, and read back from either format
+          TPlanoraFMX viaJson;
+          viaJson.LoadFromJson(doc.GetJsonText());
+          EXPECT_EQ(viaJson.GetItemsCount(), doc.GetItemsCount());
+        } catch (const EPLNError& e) {
+          ++failures;
+          EXPECT_TRUE(e.Message().startsWith(QStringLiteral("flipped.eti: "))) << e.what();
+        }
       }
     }
+    // Both outcomes happen: coordinates take a wide range, lengths and counts do not.
+    EXPECT_GT(loads, 0);
+    EXPECT_GT(failures, 0);
   }
-  // Both outcomes happen: coordinates take any value, lengths and counts do not.
-  EXPECT_GT(loads, 0);
-  EXPECT_GT(failures, 0);
 }
 
 TEST(DamagedFiles, JsonErrorsNameTheFileAndTheProblem) {
@@ -210,6 +214,14 @@ TEST(DamagedFiles, CoordinatesBeyondTheRangeFailInBothFormatsNamingTheItem) {
     EXPECT_TRUE(message.contains(QStringLiteral("item 2 of 2")) && message.contains(QString::number(far)))
         << message.toStdString();
   }
+  // Points an item works out (a dimension's extension lines, 2 mm past its line) count too: saved,
+  // they would not read back.
+  const QString dim = TmpPath("far-dim.json");
+  WriteAll(dim, R"({"Items": [{"Type": 26, "DimType": 0, "Points": [[0, 3999999990000], [500000, 3999999990000],
+      [0, 3999999999000], [0, 0], [0, 3999999999999], [0, 0], [0, 0], [0, 0], [0, 0], [0, 0]]}]})");
+  const QString dimMessage = ExpectFailedLoad(open, dim);
+  EXPECT_TRUE(dimMessage.contains(QLatin1String("item 1 (Dim)")) && dimMessage.contains(QLatin1String("4000000001999")))
+      << dimMessage.toStdString();
   // A layer's picture margins take the same range.
   const QString json = TmpPath("far-margin.json");
   WriteAll(json, R"({"Layers": [{"Name": "A", "BackMargins": [0, 1e300, 0, 0]}], "Items": []})");
