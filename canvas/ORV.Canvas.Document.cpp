@@ -11,6 +11,9 @@ namespace Orv::Canvas {
 
 namespace {
 
+// The whole points the writer is given for a size: rounded up, so the exact box fits inside.
+int WholePoints(double points) { return std::max(1, int(std::ceil(points - 1e-6))); }
+
 // The writer gives every page the box "/MediaBox [0 0 W H]" with W and H whole points, written
 // with six decimals, and draws with the origin at the top-left corner (y = H). Each box is
 // rewritten in place to the exact size, its top still at H: [0 H-h w H]. The new text is never
@@ -31,11 +34,10 @@ bool FixPageBoxes(QFile& file, const std::vector<QSizeF>& pages) {
     const QList<QByteArray> wh = pdf.mid(start, end - start).split(' ');
     bool okW = false, okH = false;
     const double w = wh.size() == 2 ? wh[0].toDouble(&okW) : 0, h = wh.size() == 2 ? wh[1].toDouble(&okH) : 0;
-    if (!okW || !okH || w != std::max(1.0, std::ceil(page.width() - 1e-6)) || h != std::max(1.0, std::ceil(page.height() - 1e-6)))
-      return true;
+    if (!okW || !okH || w != WholePoints(page.width()) || h != WholePoints(page.height())) return true;
     const qsizetype from = at + QByteArrayLiteral("/MediaBox [").size();
-    QByteArray box = "0 " + QByteArray::number(h - page.height(), 'f', 4) + ' ' + QByteArray::number(page.width(), 'f', 4) +
-                     ' ' + QByteArray::number(h, 'f', 0);
+    QByteArray box = "0 " + QByteArray::number(h - page.height(), 'f', 4) + ' ' +
+                     QByteArray::number(page.width(), 'f', 4) + ' ' + QByteArray::number(h, 'f', 0);
     if (box.size() > end - from) return true;
     box.append(QByteArray(end - from - box.size(), ' '));
     patches.emplace_back(from, box);
@@ -78,7 +80,7 @@ ISkCanvas* TPdfDocument::BeginPage(float widthPx, float heightPx, float dpi) {
   // The writer stores page boxes in whole points, which puts a label-sized page up to 0.18 mm
   // off. It gets the size rounded up, and Close sets the exact box (FixPageBoxes).
   const QSizeF exact(widthPx * 72.0 / dpi, heightPx * 72.0 / dpi);
-  const QSize points(std::max(1, int(std::ceil(exact.width() - 1e-6))), std::max(1, int(std::ceil(exact.height() - 1e-6))));
+  const QSize points(WholePoints(exact.width()), WholePoints(exact.height()));
   const QPageLayout layout(QPageSize(points, QString(), QPageSize::ExactMatch),
                            QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point);
   if (!Started_) {
@@ -135,7 +137,8 @@ bool TPdfDocument::Close() {
   }
   if (ok && !FixPageBoxes(File_, PageSizes_)) {
     ok = false;
-    Error_ = File_.error() != QFileDevice::NoError ? File_.errorString() : QStringLiteral("Could not set the page sizes");
+    Error_ = File_.error() != QFileDevice::NoError ? File_.errorString()
+                                                   : QStringLiteral("Could not set the page sizes");
   }
   File_.close();
   Closed_ = true;

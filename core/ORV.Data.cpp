@@ -57,7 +57,8 @@ void TPLNDataSource::SetFields(const QStringList& fields, const QString& where) 
   fIndex.clear();
   for (int i = 0; i < fFields.size(); ++i) {
     if (fIndex.contains(fFields[i]))
-      throw EPLNError(QStringLiteral("%1: the field \"%2\" appears twice").arg(where, Utils::QuoteForMessage(fFields[i])));
+      throw EPLNError(
+          QStringLiteral("%1: the field \"%2\" appears twice").arg(where, Utils::QuoteForMessage(fFields[i])));
     fIndex.insert(fFields[i], i);
   }
 }

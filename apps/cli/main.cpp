@@ -99,7 +99,8 @@ void ForSaving(TPlanoraFMX& doc, const QString& file, bool dropUnknown) {
   const int n = doc.SkippedItems();
   if (n == 0) return;
   if (!dropUnknown)
-    throw EPLNError(QStringLiteral("%1: not saved: %2 could not be read and would be lost (--drop-unknown saves without them)")
+    throw EPLNError(QStringLiteral("%1: not saved: %2 could not be read and would be lost "
+                                   "(--drop-unknown saves without them)")
                         .arg(Utils::QuoteForMessage(QFileInfo(file).fileName()), Items(n)));
   doc.DropSkippedItems = true;
   std::fprintf(stderr, "planora: warning: %s: %s this version cannot read are dropped\n",
@@ -154,7 +155,8 @@ int CmdExport(const QStringList& args) {
   if (allPages && (fit || page > 0)) Fail(QStringLiteral("--all-pages cannot go with --fit or --page"));
   TORVExport type;
   if (!ExportTypeOfFile(pos[1], &type))
-    Fail(QStringLiteral("%1: unknown output format (use .pdf, .xps, .png, .jpg, .bmp or .gif)").arg(Utils::QuoteForMessage(pos[1])));
+    Fail(QStringLiteral("%1: unknown output format (use .pdf, .xps, .png, .jpg, .bmp or .gif)")
+             .arg(Utils::QuoteForMessage(pos[1])));
   if (scale < 0.2 || scale > 5.0)
     std::fprintf(stderr, "planora: warning: scale %g is outside 0.2 to 5 and was limited\n", scale);
   TPlanoraFMX doc;
@@ -208,7 +210,8 @@ int CmdPrint(const QStringList& args) {
     else if (a == QLatin1String("--output")) output = value("--output");
     else if (a == QLatin1String("--data")) dataFile = value("--data");
     else if (a == QLatin1String("--list-printers")) list = true;
-    else if (a.startsWith(QLatin1String("--"))) Fail(QStringLiteral("unknown option %1").arg(Utils::QuoteForMessage(a)));
+    else if (a.startsWith(QLatin1String("--")))
+      Fail(QStringLiteral("unknown option %1").arg(Utils::QuoteForMessage(a)));
     else pos << a;
   }
   if (list) {
@@ -277,7 +280,8 @@ int CmdMap(const QStringList& args) {
     else if (a == QLatin1String("--center")) center = true;
     else if (a == QLatin1String("--scale")) scale = true;
     else if (a == QLatin1String("--drop-unknown")) dropUnknown = true;
-    else if (a.startsWith(QLatin1String("--"))) Fail(QStringLiteral("unknown option %1").arg(Utils::QuoteForMessage(a)));
+    else if (a.startsWith(QLatin1String("--")))
+      Fail(QStringLiteral("unknown option %1").arg(Utils::QuoteForMessage(a)));
     else pos << a;
   }
   if (pos.size() != 2) Fail(QStringLiteral("map takes a drawing and the drawing to write"));
@@ -343,7 +347,8 @@ int CmdConvert(const QStringList& all) {
   bool dropUnknown = false;
   for (const QString& a : all) {
     if (a == QLatin1String("--drop-unknown")) dropUnknown = true;
-    else if (a.startsWith(QLatin1String("--"))) Fail(QStringLiteral("unknown option %1").arg(Utils::QuoteForMessage(a)));
+    else if (a.startsWith(QLatin1String("--")))
+      Fail(QStringLiteral("unknown option %1").arg(Utils::QuoteForMessage(a)));
     else args << a;
   }
   if (args.size() != 2) Fail(QStringLiteral("convert takes an input and an output drawing"));
