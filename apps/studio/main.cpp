@@ -7,12 +7,15 @@
 #include <cstdio>
 
 #include "MainWindow.h"
+#include "ORV.FMX.Export.h"
 #include "ORV.FMX.h"
 #include "ORV.MCP.FMX.Tools.h"
 #include "ORV.MCP.Server.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // Ended by Ctrl+C or a kill in the middle of an export, the studio leaves no temporary file.
+  Orv::Fmx::RemoveExportFilesOnSignal();
   QApplication::setOrganizationName(QStringLiteral("Planora"));
   QApplication::setApplicationName(QStringLiteral("Planora Studio"));
   QApplication::setApplicationVersion(QStringLiteral(PLANORA_VERSION));
