@@ -30,8 +30,11 @@ void TPLNPolygon::Draw(TPLNBaseDraw* draw) {
     SetupFill(d, GetBackColor(), true);
     d->kC->DrawPath(path, p);
   }
-  // The outline is drawn even with no pen: a zero width is a hairline, so the shape stays visible
-  // on screen.
+  // In the editor the outline is drawn even with no pen: a zero width is a hairline, so the
+  // shape stays visible there. Exports and the preview show what prints: no outline.
+  const bool editing = d->DrawState == TORVDrawState::Editor || d->DrawState == TORVDrawState::EditorUpdate ||
+                       d->DrawState == TORVDrawState::Library;
+  if (GetPenWidth() <= 0 && !editing) return;
   p.AntiAlias = true;
   SetupPen(d, *this);
   p.Style = TSkPaintStyle::Stroke;

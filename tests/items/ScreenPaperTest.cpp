@@ -166,9 +166,11 @@ TEST_F(Agreement, FramesFillsAndCorners) {
   ExpectSameMarks(c, e);
 
   auto* poly = Make<TPLNPolygon>(c.doc, {{0, 0}, {10000, 0}, {2000, 3000}});
-  poly->SetPenWidth(1500);
   poly->SetFilled(true);
-  ExpectSameMarks(c, poly);
+  for (double pen : {1500.0, 0.0}) {
+    poly->SetPenWidth(pen);
+    ExpectSameMarks(c, poly);
+  }
   auto* pl = Make<TPLNPolyLine>(c.doc, {{0, 0}, {10000, 0}, {2000, 3000}});
   pl->SetPenWidth(1500);
   pl->ToType = 4;

@@ -145,13 +145,13 @@ TEST(CircleEllipse, ThreeCasesWithoutInset) {
   }
 }
 
-TEST(Polygon, OutlinedOnScreenEvenWithoutPenButNotOnPaper) {
+TEST(Polygon, OutlinedInTheEditorEvenWithoutPenButNotOnPaper) {
   PlanoraTest::RecordingContext c;
   auto* p = Make<TPLNPolygon>(c.doc, {{0, 0}, {10000, 0}, {10000, 10000}});
   p->SetPenWidth(0);
   p->SetFilled(true);
   p->SetLineType(2);
-  c.d.DrawState = TORVDrawState::Export;
+  c.d.DrawState = TORVDrawState::Editor;
   c.d.kP->PathEffect = TSkPathEffect::MakeDash({3, 3}, 0);
   ASSERT_EQ(c.Redraw(p), (Names{"DrawPath", "DrawPath"}));
   EXPECT_EQ(c.Op(0).Paint.Style, TSkPaintStyle::Fill);
@@ -159,6 +159,9 @@ TEST(Polygon, OutlinedOnScreenEvenWithoutPenButNotOnPaper) {
   EXPECT_EQ(c.Op(1).Paint.Style, TSkPaintStyle::Stroke);
   EXPECT_EQ(c.Op(1).Paint.StrokeWidth, 0);
   EXPECT_EQ(Dash(c.Op(1).Paint), (std::vector<float>{c.d.w1, c.d.w1}));  // hairline dashes in pixels
+  // An export shows what prints.
+  c.d.DrawState = TORVDrawState::Export;
+  EXPECT_EQ(c.Redraw(p), Names{"DrawPath"});
 
   EXPECT_EQ(c.Redraw(p, true), Names{"P.FillPolygon"});
   p->SetPenWidth(300);
