@@ -273,6 +273,8 @@ class IORObserver {
  public:
   virtual ~IORObserver() = default;
   virtual void UpdateCtrl(TORChange change, TORChangeValue value) = 0;
+  // The document is being destroyed: forget it, and call nothing on it.
+  virtual void HostRemoved() {}
 };
 
 // Print-run settings.
@@ -514,6 +516,10 @@ class TPLNBaseLabel {
   void MoveSelection(double dx, double dy, bool refLines, bool undo);
   // Grows (or shrinks, negative) the selection's box on `side` (1 left, 2 top, 3 right, 4 bottom).
   void MoveSize(double amount, int side, bool refLines, bool undo);
+  // Turns the label a quarter turn counter-clockwise (left) or clockwise (right), with the
+  // sheet and every item on it; one undo step.
+  void RotateLeft();
+  void RotateRight();
   void SelectAll();
   void SelectNext();
   void SelectPrior();

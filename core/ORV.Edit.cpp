@@ -944,6 +944,46 @@ void TPLNBaseLabel::MoveSize(double amount, int side, bool /*refLines*/, bool un
   for (TPLNBaseItem* it : std::vector<TPLNBaseItem*>(fSelection)) it->Resize(from, to);
 }
 
+namespace {
+
+// A quarter turn of the label takes the sheet with it: paper, margins, gaps and the label grid
+// exchange their axes, so a label that filled its sheet still does.
+TPLNMeasure TurnedSheet(const TPLNMeasure& m) {
+  TPLNMeasure t = m;
+  std::swap(t.Sizes[TPLNMeasure::PaperWidth], t.Sizes[TPLNMeasure::PaperHeight]);
+  std::swap(t.Sizes[TPLNMeasure::LabelWidth], t.Sizes[TPLNMeasure::LabelHeight]);
+  std::swap(t.Sizes[TPLNMeasure::LeftMargin], t.Sizes[TPLNMeasure::TopMargin]);
+  std::swap(t.Sizes[TPLNMeasure::HorzGap], t.Sizes[TPLNMeasure::VertGap]);
+  std::swap(t.Rows, t.Columns);
+  return t;
+}
+
+void TurnLabel(TPLNBaseLabel& doc, bool right) {
+  if (!doc.GetEditable()) return;
+  // Points placed for an item, or a text being typed, belong to the page as it was.
+  if (doc.Act().Action != TORVAction::Selection) doc.ResetAction();
+  const TPLNMeasure& m = doc.Measure();
+  const std::int64_t scale = std::max<std::int64_t>(1, m.DrawScale);
+  const std::int64_t w = m.GetSize(TPLNMeasure::LabelWidth) * scale, h = m.GetSize(TPLNMeasure::LabelHeight) * scale;
+  TStep step(doc);
+  doc.SetMeasure(TurnedSheet(m));
+  // About the origin, exact in whole base units, then back onto the turned label: a right turn
+  // takes (x, y) to (h - y, x), a left turn to (y, w - x).
+  for (int i = 1; i <= doc.GetItemsCount(); ++i) {
+    TPLNBaseItem* it = doc.GetItem(i);
+    if (it->IsPreview()) continue;
+    it->Rotate(0, 0, right ? kPi / 2 : -kPi / 2);
+    it->Move(right ? h : 0, right ? 0 : w);
+  }
+  // The background picture turns with the page (its rotation counts counter-clockwise turns).
+  doc.SetImageRotation(static_cast<std::uint8_t>((doc.GetImageRotation() + (right ? 3 : 1)) % 4));
+}
+
+}  // namespace
+
+void TPLNBaseLabel::RotateLeft() { TurnLabel(*this, false); }
+void TPLNBaseLabel::RotateRight() { TurnLabel(*this, true); }
+
 void TPLNBaseLabel::SelectAll() {
   for (TPLNBaseItem* it : fSelection) it->fState = kStateNormal;
   fSelection.clear();

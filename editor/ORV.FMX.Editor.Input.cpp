@@ -85,10 +85,16 @@ bool IsSizeKind(TORVHandleKind k) { return k >= TORVHandleKind::SizeNW && k <= T
 
 std::int64_t TPLNBackEditor::Tolerance() const { return std::int64_t(fGapBase) * Scale(); }
 
+// The quotient is floored, not truncated: truncating rounds negative coordinates towards zero
+// (-8 on a step of 5 would give -5, while -10 is nearer).
 std::int64_t TPLNBackEditor::RoundToStep(std::int64_t v, std::int64_t step) {
   if (step <= 0) return v;
-  std::int64_t n = v / step;
-  if (v % step > step / 2) ++n;
+  std::int64_t n = v / step, r = v % step;
+  if (r < 0) {
+    --n;
+    r += step;
+  }
+  if (r > step / 2) ++n;
   return n * step;
 }
 
@@ -100,11 +106,31 @@ std::int64_t TPLNBackEditor::GridY(std::int64_t v) const {
   return (fEditor->GetSnap() & snGrid) ? RoundToStep(v, fEditor->Grid().BaseIncY()) : -1;
 }
 
-void TPLNBackEditor::AdjustGrid() {
-  fBaseX = RoundToStep(fBaseX, fEditor->Grid().BaseIncX());
-  fBaseY = RoundToStep(fBaseY, fEditor->Grid().BaseIncY());
+void TPLNBackEditor::AdjustGrid(bool keepX, bool keepY) {
+  if (!keepX) fBaseX = RoundToStep(fBaseX, fEditor->Grid().BaseIncX());
+  if (!keepY) fBaseY = RoundToStep(fBaseY, fEditor->Grid().BaseIncY());
   const QPointF p = ToScreen(fBaseX, fBaseY);
   Current = QPointF(std::round(p.x()), std::round(p.y()));
+}
+
+void TPLNBackEditor::FreeDrawPoint(QPointF pos) {
+  const TAct& a = fEditor->GetLabel()->Act();
+  fBaseX = BaseMMX(pos.x());
+  fBaseY = BaseMMY(pos.y());
+  Current = pos;
+  bool keepX = false, keepY = false;
+  // Both apply when both are on: the segment stays orthogonal and its free end lands on the grid.
+  if (fEditor->GetOrtoLines() && IsSegmentKind(a.Kind) && !a.Points.empty()) {
+    Current = OrtoPoint(Anchor, pos);
+    if (Current.x() == Anchor.x()) {
+      fBaseX = a.Points.back().X;
+      keepX = true;
+    } else {
+      fBaseY = a.Points.back().Y;
+      keepY = true;
+    }
+  }
+  if (fEditor->GetSnap() & snGrid) AdjustGrid(keepX, keepY);
 }
 
 QPointF TPLNBackEditor::OrtoPoint(QPointF anchor, QPointF p) {
@@ -215,6 +241,7 @@ void TPLNBackEditor::CheckMove(double x, double y) {
 
 void TPLNBackEditor::mousePressEvent(QMouseEvent* event) {
   event->accept();
+  fDoubleClick = false;
   const QPointF pos = event->position();
   const double x = pos.x(), y = pos.y();
   const Qt::MouseButton button = event->button();
@@ -287,16 +314,7 @@ void TPLNBackEditor::mousePressEvent(QMouseEvent* event) {
     fBaseY = fRef.P.Y;
     Current = QPointF(fRef.ScreenX, fRef.ScreenY);
   } else {
-    fBaseX = bx;
-    fBaseY = by;
-    Current = pos;
-    if (fEditor->GetSnap() & snGrid) {
-      AdjustGrid();
-    } else if (fEditor->GetOrtoLines() && IsSegmentKind(a.Kind) && !a.Points.empty()) {
-      Current = OrtoPoint(Anchor, pos);
-      if (Current.x() == Anchor.x()) fBaseX = a.Points.back().X;
-      else fBaseY = a.Points.back().Y;
-    }
+    FreeDrawPoint(pos);
   }
   Anchor = Current;
   a.Current = TORVPto{fBaseX, fBaseY};
@@ -336,16 +354,7 @@ void TPLNBackEditor::TrackDrawPoint(double x, double y) {
     fRef.Found = true;
     Current = QPointF(fRef.ScreenX, fRef.ScreenY);
   } else {
-    fBaseX = bx;
-    fBaseY = by;
-    Current = QPointF(x, y);
-    if (snap & snGrid) {
-      AdjustGrid();
-    } else if (fEditor->GetOrtoLines() && IsSegmentKind(a.Kind) && !a.Points.empty()) {
-      Current = OrtoPoint(Anchor, QPointF(x, y));
-      if (Current.x() == Anchor.x()) fBaseX = a.Points.back().X;
-      else fBaseY = a.Points.back().Y;
-    }
+    FreeDrawPoint(QPointF(x, y));
   }
   a.Current = TORVPto{fBaseX, fBaseY};
 }
@@ -366,6 +375,8 @@ void TPLNBackEditor::DragTo(std::int64_t x, std::int64_t y) {
 void TPLNBackEditor::mouseMoveEvent(QMouseEvent* event) {
   event->accept();
   const QPointF pos = event->position();
+  fHoverPos = pos;
+  fHover = true;
   TPlanoraFMX* host = fEditor->GetLabel();
   if (host) {
     const TORVUnits u = fEditor->Units();
@@ -425,6 +436,15 @@ void TPLNBackEditor::mouseMoveEvent(QMouseEvent* event) {
 void TPLNBackEditor::mouseReleaseEvent(QMouseEvent* event) {
   event->accept();
   const QPointF pos = event->position();
+  const bool dbl = fDoubleClick && fPressed && event->button() == Qt::LeftButton &&
+                   std::abs(pos.x() - fPressPos.x()) <= 3 && std::abs(pos.y() - fPressPos.y()) <= 3;
+  if (event->button() == Qt::LeftButton) fDoubleClick = false;
+  Release(event);
+  if (dbl) DoubleClick();
+}
+
+void TPLNBackEditor::Release(QMouseEvent* event) {
+  const QPointF pos = event->position();
   TPLNRulers& rulers = fEditor->Rulers();
   if (rulers.DragGuide != 0) {
     rulers.DragGuide = 0;
@@ -475,15 +495,59 @@ void TPLNBackEditor::mouseReleaseEvent(QMouseEvent* event) {
   UpdateOverlay();
 }
 
+// Qt sends no press for a quick second click, only this event (press, release, double click,
+// release): it is the press of whatever follows, a drag as much as a click. So it presses like
+// any other press, and the double-click command waits for a release where it was pressed.
 void TPLNBackEditor::mouseDoubleClickEvent(QMouseEvent* event) {
-  // Not a second press: the press before it already picked.
-  event->accept();
+  mousePressEvent(event);
+  fDoubleClick = fPressed && event->button() == Qt::LeftButton && (fEditor->GetEditorOptions() & eoDblClick) != 0;
+}
+
+void TPLNBackEditor::DoubleClick() {
   TPlanoraFMX* host = fEditor->GetLabel();
-  if (!host || !(fEditor->GetEditorOptions() & eoDblClick) || event->button() != Qt::LeftButton) return;
-  if (!host->GetEditable()) return;
-  if (CoreDragging()) return;
+  if (!host || !host->GetEditable() || CoreDragging()) return;
   host->DoDblClick();
   UpdateOverlay();
+}
+
+void TPLNBackEditor::leaveEvent(QEvent* event) {
+  QWidget::leaveEvent(event);
+  fHover = false;
+  emit fEditor->PointerLeft();
+}
+
+void TPLNBackEditor::ReportPointer() {
+  if (!fEditor->GetLabel() || !fHover) {
+    emit fEditor->PointerLeft();
+    return;
+  }
+  const TORVUnits u = fEditor->Units();
+  emit fEditor->PointerMoved(Utils::GetValue(BaseMMX(fHoverPos.x()), u), Utils::GetValue(BaseMMY(fHoverPos.y()), u));
+}
+
+void TPLNBackEditor::ForgetHost() {
+  fPressed = false;
+  fDoubleClick = false;
+  fChosenItem = nullptr;
+  fChosenPoint = 0;
+  fCoordEntry = false;
+  fWasDrawing = false;
+  fRef.Reset();
+  fTyping = false;
+  fEditItem = nullptr;
+  fEditText.clear();
+  fCaret = fSelStart = fSelEnd = 0;
+  fSelAnchor = -1;
+  fDragLayer = false;
+  fDragItems.clear();
+  fDragMask.clear();
+  fInputOpen = false;
+  fEditor->fInputText.clear();
+  fEditor->fInputCaret = 0;
+  fEditor->fPrevX = fEditor->fPrevY = -1;
+  Anchor = Current;
+  setCursor(Qt::ArrowCursor);
+  DrawEditor();
 }
 
 // ---------------------------------------------------------------- document notifications
@@ -765,9 +829,18 @@ void TPLNBackEditor::ValidateImputText(bool finish) {
 void TPLNBackEditor::PrepareInput() {
   const TSkFont font{QStringLiteral("Verdana"), float(ScalePos(15, fDPIX))};
   const TSkFontMetrics m = font.Metrics();
-  const double w = font.MeasureText(QStringLiteral("@8888888,8888888")) + 4;
-  const double h = std::abs(m.Ascent) + std::abs(m.Descent) + 4;
-  fInputRect = QRectF(std::round((width() - w) / 2), 2, std::ceil(w), std::ceil(h));
+  const double w = std::ceil(font.MeasureText(QStringLiteral("@8888888,8888888")) + 4);
+  const double h = std::ceil(std::abs(m.Ascent) + std::abs(m.Descent) + 4);
+  // Below and right of the pointer, where the eyes are; on the other side where the surface
+  // ends, and never over the rulers.
+  const QPointF at = fHover ? fHoverPos : Current;
+  constexpr double kOffset = 16;
+  double x = at.x() + kOffset, y = at.y() + kOffset;
+  if (x + w > width() - fRulerR) x = at.x() - kOffset - w;
+  if (y + h > height() - fRulerB) y = at.y() - kOffset - h;
+  x = std::clamp(x, double(fRulerL), std::max(double(fRulerL), width() - fRulerR - w));
+  y = std::clamp(y, double(fRulerT), std::max(double(fRulerT), height() - fRulerB - h));
+  fInputRect = QRectF(std::round(x), std::round(y), w, h);
   fInputOpen = true;
   UpdateOverlay();
 }

@@ -267,7 +267,11 @@ void TPLNBackEditor::DrawGrid(ISkCanvas& canvas, TSkPaint& paint) {
   paint.AntiAlias = false;
   paint.StrokeWidth = 0;
   paint.PathEffect.reset();
-  const std::int64_t unit = 10000 * scale;  // whole centimetres on paper
+  // Whole units on paper stand out: inches where the rulers count in inches (or feet and yards),
+  // else centimetres.
+  const TORVUnits u = fEditor->Units();
+  const bool imperial = u == TORVUnits::inch || u == TORVUnits::foot || u == TORVUnits::yard;
+  const std::int64_t unit = (imperial ? 25400 : 10000) * scale;
   if (g.GetStyle() == gdLines) {
     const float right = static_cast<float>(BaseToScreenX(pageW)), bottom = static_cast<float>(BaseToScreenY(pageH));
     TSkPathBuilder steps, units;

@@ -150,8 +150,10 @@ class TPLNGrid {
   void Changed();
 
   TPLNBaseEditor* fOwner;
-  TAlphaColor fStepColor = 0xFFC0C0C0u;
-  TAlphaColor fUnitsColor = 0xFF808080u;
+  // Lighter than silver and grey: crisp one-pixel lines in those read darker than the
+  // anti-aliased strokes of the drawing they sit behind.
+  TAlphaColor fStepColor = 0xFFE0E0E0u;
+  TAlphaColor fUnitsColor = 0xFFC0C0C0u;
   // Base units per drawing-scale unit: the step as it lies on paper.
   std::int32_t fIncX = 10000;
   std::int32_t fIncY = 10000;

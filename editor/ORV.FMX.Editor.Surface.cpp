@@ -377,6 +377,7 @@ void TPLNBackEditor::Resize() {
   SetGap();
   fDrawingEnabled = true;
   DrawEditor();
+  ReportPointer();  // another zoom or placement puts another point under the pointer
 }
 
 void TPLNBackEditor::ChangeScrollHorz() {
@@ -385,6 +386,7 @@ void TPLNBackEditor::ChangeScrollHorz() {
   MoveScrollPoint(fScrollX - value, 0);
   fScrollX = value;
   UpdateOverlay();  // the page drawing moves with the scroll position and is reused
+  ReportPointer();
 }
 
 void TPLNBackEditor::ChangeScrollVert() {
@@ -393,6 +395,7 @@ void TPLNBackEditor::ChangeScrollVert() {
   MoveScrollPoint(0, fScrollY - value);
   fScrollY = value;
   UpdateOverlay();
+  ReportPointer();
 }
 
 void TPLNBackEditor::MoveScrollPoint(double dx, double dy) {
@@ -462,14 +465,29 @@ void TPLNBackEditor::wheelEvent(QWheelEvent* event) {
   // Towards 0 when the wheel turns up, 10 pixels per line.
   const int step = -static_cast<int>(std::lround(delta / 120.0 * lines * 10));
   if (event->modifiers() & Qt::ControlModifier) {
-    if (delta > 0) fEditor->IncZoom();
-    else if (delta < 0) fEditor->DecZoom();
+    if (delta != 0) ZoomAt(event->position(), delta > 0);
   } else if (event->modifiers() & Qt::ShiftModifier) {
     if (fEditor->fHorzNeeded) fEditor->HorzScrollBar()->setValue(fEditor->HorzScrollBar()->value() + step);
   } else if (fEditor->fVertNeeded) {
     fEditor->VertScrollBar()->setValue(fEditor->VertScrollBar()->value() + step);
   }
   event->accept();
+}
+
+void TPLNBackEditor::ZoomAt(QPointF pos, bool in) {
+  const std::int64_t bx = BaseMMX(pos.x()), by = BaseMMY(pos.y());
+  const TORVZoom before = fEditor->GetZoom();
+  in ? fEditor->IncZoom() : fEditor->DecZoom();
+  if (fEditor->GetZoom() == before) return;
+  // The point that was under the pointer comes back under it, as far as the scroll range lets.
+  if (fEditor->fHorzNeeded) {
+    QScrollBar* h = fEditor->HorzScrollBar();
+    h->setValue(h->value() + ScreenMMX(bx) - static_cast<int>(std::lround(pos.x())));
+  }
+  if (fEditor->fVertNeeded) {
+    QScrollBar* v = fEditor->VertScrollBar();
+    v->setValue(v->value() + ScreenMMY(by) - static_cast<int>(std::lround(pos.y())));
+  }
 }
 
 // ---------------------------------------------------------------- painting
@@ -753,7 +771,8 @@ void TPLNBackEditor::DrawPage(ISkCanvas& canvas, TPLNDraw& draw, const QRectF& r
     canvas.Restore();
   };
   if (margins) fillPage();
-  const bool image = back && back->HasOption(Opt::Visible) && host->DrawBackImage(&zoomed, draw);
+  // The same bits as an export: the screen shows what a bitmap will.
+  const bool image = back && back->HasOption(Opt::Visible | Opt::ExportBackground) && host->DrawBackImage(&zoomed, draw);
   if (!image) fillPage();
   if (fEditor->Grid().GetStyle() != gdNone) {
     TSkPaint paint;

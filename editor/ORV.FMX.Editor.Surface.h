@@ -158,12 +158,14 @@ class TPLNBackEditor : public QWidget {
   // Pick tolerance handed to the document: the gap in base units at the drawing scale.
   std::int64_t Tolerance() const;
   // Grid rounding of a base coordinate: the nearest step, a remainder of exactly half a step
-  // rounding down; -1 while grid snapping is off.
+  // rounding down (towards the smaller value, negative coordinates too); -1 while grid snapping
+  // is off.
   std::int64_t GridX(std::int64_t v) const;
   std::int64_t GridY(std::int64_t v) const;
   static std::int64_t RoundToStep(std::int64_t v, std::int64_t step);
-  // Rounds the current base point to the grid and places the current screen point on it.
-  void AdjustGrid();
+  // Rounds the current base point to the grid and places the current screen point on it; with
+  // `keepX` (`keepY`) that coordinate stays as it is (it was fixed by an orthogonal projection).
+  void AdjustGrid(bool keepX = false, bool keepY = false);
   // The point on the horizontal or vertical through `anchor` nearest to `p` (ties go vertical).
   static QPointF OrtoPoint(QPointF anchor, QPointF p);
   // Hit test of the selection handles at a press; grabs the handle hit.
@@ -183,6 +185,11 @@ class TPLNBackEditor : public QWidget {
   int ChosenPoint() const;
   // Called by the editor on every change notification of the document.
   void DocumentChanged(TORChange change, TORChangeValue value);
+  // The document goes away: forgets every pointer into it.
+  void ForgetHost();
+  // Tells the editor's listeners where the pointer is now in document units (or that it is not
+  // over a document), after something under a still pointer changed.
+  void ReportPointer();
   // While a handle or the selection is dragged, the kept page holds everything else and the
   // selected items are drawn over it at every repaint: a move costs their drawing only.
   bool InDragLayer() const { return fDragLayer; }
@@ -235,6 +242,7 @@ class TPLNBackEditor : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   // Tab and Shift+Tab select the next and previous item instead of moving the focus.
   bool focusNextPrevChild(bool) override { return false; }
@@ -275,6 +283,14 @@ class TPLNBackEditor : public QWidget {
   bool OnPage(std::int64_t x, std::int64_t y) const;
   // The snapped, grid-rounded or projected point of the pointer while drawing.
   void TrackDrawPoint(double x, double y);
+  // The point a press or a move at `pos` places without a snapped point: the orthogonal
+  // projection (lines and polylines) and the grid, each when switched on.
+  void FreeDrawPoint(QPointF pos);
+  // Zooms one step in or out keeping the document point under `pos` where it is.
+  void ZoomAt(QPointF pos, bool in);
+  // A left release; then the double-click command when the release ends a double click.
+  void Release(QMouseEvent* event);
+  void DoubleClick();
   // Sends a pointer drag to the document.
   void DragTo(std::int64_t x, std::int64_t y);
   // Whether the document is dragging a handle, the selection or a rubber band.
@@ -306,6 +322,12 @@ class TPLNBackEditor : public QWidget {
   std::int64_t fBaseX = 0, fBaseY = 0;        // current point in base units
   std::int64_t fLastX = 0, fLastY = 0;        // base point of the last drag event
   bool fPressed = false;                      // a left press was seen and not released
+  // The press came as the second click of a double click: released where it was pressed, it
+  // runs the double-click command; dragged, it was a drag.
+  bool fDoubleClick = false;
+  // Where the pointer is over the surface, for reports when what lies under it changes.
+  QPointF fHoverPos;
+  bool fHover = false;
   TORVRef fRef;
   TMouseFilterS fFilter{70, 20};
   QElapsedTimer fClock;

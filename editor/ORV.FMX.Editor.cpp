@@ -2,11 +2,15 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
 
 #include "ORV.FMX.h"
 #include "ORV.Msg.h"
@@ -103,6 +107,7 @@ void TPLNBaseEditor::Assign(const TPLNBaseEditor& s) {
   SetLabel(s.fLabel);
   fRulers->Assign(*s.fRulers);
   fGrid->Assign(*s.fGrid);
+  fGridUnits = s.fGridUnits;
   fSelColors->Assign(*s.fSelColors);
   fPageColor = s.fPageColor;
   fLabelPosition = s.fLabelPosition;
@@ -123,11 +128,24 @@ void TPLNBaseEditor::Assign(const TPLNBaseEditor& s) {
 void TPLNBaseEditor::SetLabel(TPlanoraFMX* host) {
   if (host == fLabel) return;
   if (fLabel) fLabel->RemoveObserver(this);
+  fSurface->ForgetHost();
   fLabel = host;
   if (fLabel) fLabel->AddObserver(this);
   fSurface->UpdatePageSize();
   ShowUnits();
+  FollowUnits();
   fSurface->Resize();
+  fSurface->ReportPointer();
+}
+
+void TPLNBaseEditor::HostRemoved() {
+  // Called from the document's destructor: nothing of it may be touched, not even to detach.
+  fSurface->ForgetHost();
+  fLabel = nullptr;
+  fSurface->UpdatePageSize();
+  ShowUnits();
+  fSurface->Resize();
+  fSurface->ReportPointer();
 }
 
 void TPLNBaseEditor::UpdateCtrl(TORChange change, TORChangeValue value) {
@@ -144,11 +162,15 @@ void TPLNBaseEditor::UpdateCtrl(TORChange change, TORChangeValue value) {
       // A load or a new measure may bring another page size and scale.
       fSurface->UpdatePageSize();
       ShowUnits();
+      FollowUnits();
       fSurface->Resize();
+      fSurface->ReportPointer();
       break;
     case TORChange::Units:
       ShowUnits();
+      FollowUnits();
       DrawEditor();
+      fSurface->ReportPointer();
       break;
     case TORChange::Items:
     case TORChange::Selection:
@@ -185,12 +207,30 @@ void TPLNBaseEditor::SetZoomFactor(double z) {
   fZoomFactor = z;
 }
 
+// Every drawing opens fitted, so zooming must leave a fit mode: the fixed step next to the
+// fitted factor in the direction asked, nothing when the factor is already past the last step.
 void TPLNBaseEditor::IncZoom() {
-  if (fZoom < zm500) SetZoom(static_cast<TORVZoom>(fZoom + 1));
+  if (fZoom <= zm500) {
+    if (fZoom < zm500) SetZoom(static_cast<TORVZoom>(fZoom + 1));
+    return;
+  }
+  for (int z = zm25; z <= zm500; ++z)
+    if (ZoomStepFactor(static_cast<TORVZoom>(z)) > fZoomFactor * (1 + 1e-9)) {
+      SetZoom(static_cast<TORVZoom>(z));
+      return;
+    }
 }
 
 void TPLNBaseEditor::DecZoom() {
-  if (fZoom > zm25 && fZoom <= zm500) SetZoom(static_cast<TORVZoom>(fZoom - 1));
+  if (fZoom <= zm500) {
+    if (fZoom > zm25) SetZoom(static_cast<TORVZoom>(fZoom - 1));
+    return;
+  }
+  for (int z = zm500; z >= zm25; --z)
+    if (ZoomStepFactor(static_cast<TORVZoom>(z)) < fZoomFactor * (1 - 1e-9)) {
+      SetZoom(static_cast<TORVZoom>(z));
+      return;
+    }
 }
 
 void TPLNBaseEditor::CustomZoom() { fSurface->CustomZoom(); }
@@ -334,10 +374,71 @@ void TPLNBaseEditor::ShowUnits() {
   if (fUnitsButton) fUnitsButton->setText(Utils::UnitName(Units()));
 }
 
+namespace {
+// The round step nearest to `v` (by ratio): 1, 2 or 5 times a power of ten, the steps the
+// rulers count in, in every unit.
+double NearestRoundStep(double v) {
+  double best = v, far = std::numeric_limits<double>::max();
+  for (int e = -4; e <= 7; ++e)
+    for (double m : {1.0, 2.0, 5.0}) {
+      const double s = m * std::pow(10.0, e);
+      const double d = std::abs(std::log(v / s));
+      if (d < far) {
+        far = d;
+        best = s;
+      }
+    }
+  return best;
+}
+}  // namespace
+
+void TPLNBaseEditor::FollowUnits() {
+  const TORVUnits u = Units();
+  if (u == fGridUnits) return;
+  fGridUnits = u;
+  // 10 mm reads 0.3937 in: the grid takes the round step nearest to what it had (0.5 in), so
+  // grid and rulers count in the same unit.
+  const auto fit = [&](double v) {
+    return v > 0 && std::isfinite(v) ? NearestRoundStep(v) : v;
+  };
+  const double x = fit(fGrid->GetIncX()), y = fit(fGrid->GetIncY());
+  fGrid->SetIncX(x);
+  fGrid->SetIncY(y);
+}
+
+bool TPLNBaseEditor::SettingsHandled() const {
+  return isSignalConnected(QMetaMethod::fromSignal(&TPLNBaseEditor::SettingsClicked));
+}
+
+// Qt calls these with its connection lock held, where asking whether a signal is connected
+// would deadlock: the tool strip is laid out again once the event loop runs.
+void TPLNBaseEditor::connectNotify(const QMetaMethod& signal) {
+  QWidget::connectNotify(signal);
+  if (signal == QMetaMethod::fromSignal(&TPLNBaseEditor::SettingsClicked))
+    QMetaObject::invokeMethod(this, &TPLNBaseEditor::AdjustCtrls, Qt::QueuedConnection);
+}
+
+void TPLNBaseEditor::disconnectNotify(const QMetaMethod& signal) {
+  QWidget::disconnectNotify(signal);
+  // An invalid method: everything was disconnected at once.
+  if (!signal.isValid() || signal == QMetaMethod::fromSignal(&TPLNBaseEditor::SettingsClicked))
+    QMetaObject::invokeMethod(this, &TPLNBaseEditor::AdjustCtrls, Qt::QueuedConnection);
+}
+
 void TPLNBaseEditor::ClickSettings() { emit SettingsClicked(); }
 
 void TPLNBaseEditor::MouseDownRotate(Qt::MouseButton button) {
-  if (button == Qt::LeftButton || button == Qt::RightButton) emit RotateClicked(button == Qt::RightButton);
+  if (button != Qt::LeftButton && button != Qt::RightButton) return;
+  const bool right = button == Qt::RightButton;
+  if (fLabel) {
+    try {
+      right ? fLabel->RotateRight() : fLabel->RotateLeft();
+    } catch (const EPLNError& e) {
+      // A sheet that cannot turn (its turned sizes refused) stays as it was.
+      if (fLabel->OnInfoMsg) fLabel->OnInfoMsg(e.Message());
+    }
+  }
+  emit RotateClicked(right);
 }
 
 void TPLNBaseEditor::ScrollToItem(const TPLNBaseItem* item) { fSurface->EnsureItemVisible(item); }
@@ -385,8 +486,11 @@ void TPLNBaseEditor::AddCtrls() {
   SyncZoomBox();
   connect(fZoomBox, &QComboBox::currentIndexChanged, this, &TPLNBaseEditor::ZoomBoxChanged);
 
+  fZoomBox->setToolTip(tr("Zoom: a fixed step, or fit the page's width, height or all of it"));
+
   fUnitsButton = new QPushButton(this);
   fUnitsButton->setCursor(Qt::PointingHandCursor);
+  fUnitsButton->setToolTip(tr("Unit of the rulers, the grid and typed coordinates: click for the next one"));
   connect(fUnitsButton, &QPushButton::clicked, this, &TPLNBaseEditor::ClickUnits);
 
   fOrtoInfo = new TPLNInfoEd(tiOrto, this);
@@ -395,11 +499,13 @@ void TPLNBaseEditor::AddCtrls() {
   fSettingsButton = new TResButton(this);
   fSettingsButton->ResName(QStringLiteral("SETTINGS"));
   fSettingsButton->setCursor(Qt::PointingHandCursor);
+  fSettingsButton->setToolTip(tr("Editor settings"));
   connect(fSettingsButton, &QPushButton::clicked, this, &TPLNBaseEditor::ClickSettings);
 
   fRotateButton = new TResButton(this);
   fRotateButton->ResName(QStringLiteral("ROTATE"));
   fRotateButton->setCursor(Qt::PointingHandCursor);
+  fRotateButton->setToolTip(tr("Turn the label a quarter turn: left button to the left, right button to the right"));
   connect(fRotateButton, &TResButton::Pressed, this, &TPLNBaseEditor::MouseDownRotate);
 
   AddControl(fSurface, 0, 0, 3, 4);
@@ -425,12 +531,14 @@ void TPLNBaseEditor::AdjustCtrls() {
   const auto on = [this](std::uint16_t bit) { return (fOptions & bit) != 0; };
   fColumns[0] = {on(eoZoomBox) ? 70.0 : 0.0, true};
   fColumns[1] = {on(eoUnitsButton) ? 30.0 : 0.0, true};
-  fRows[0] = {on(eoSettingsButton) ? 22.0 : 0.0, true};
+  // Without a dialog to open the settings button would do nothing: it shows only when handled.
+  const bool settings = on(eoSettingsButton) && SettingsHandled();
+  fRows[0] = {settings ? 22.0 : 0.0, true};
   fRows[1] = {on(eoRotateButton) ? 22.0 : 0.0, true};
   fColumns[2] = {on(eoOrtoInfo) ? 22.0 : 0.0, true};
   fZoomBox->setHidden(!on(eoZoomBox));
   fUnitsButton->setHidden(!on(eoUnitsButton));
-  fSettingsButton->setHidden(!on(eoSettingsButton));
+  fSettingsButton->setHidden(!settings);
   fRotateButton->setHidden(!on(eoRotateButton));
   fOrtoInfo->setHidden(!on(eoOrtoInfo));
   fSnapInfo->setHidden(!on(eoSnapInfo));
@@ -441,6 +549,8 @@ void TPLNBaseEditor::AdjustCtrls() {
 void TPLNBaseEditor::UpdateIndicators() {
   fOrtoInfo->SetState(fOrtoLines ? siOn : siOff);
   fSnapInfo->SetState((fSnap & snGrid) ? siOn : siOff);
+  fOrtoInfo->setToolTip(fOrtoLines ? tr("Orthogonal lines: on (F8 switches)") : tr("Orthogonal lines: off (F8 switches)"));
+  fSnapInfo->setToolTip((fSnap & snGrid) ? tr("Snap to grid: on (F9 switches)") : tr("Snap to grid: off (F9 switches)"));
 }
 
 double TPLNBaseEditor::GetRowHeight(int i) const {

@@ -81,11 +81,15 @@ class TPLNBaseEditor : public QWidget, public IORObserver {
   void SetLabel(TPlanoraFMX* host);
   TPlanoraFMX* GetLabel() const { return fLabel; }
   void UpdateCtrl(TORChange change, TORChangeValue value) override;
+  // The document is being destroyed: the editor lets go of it and shows an empty frame.
+  void HostRemoved() override;
 
   // ---- zoom
   void SetZoom(TORVZoom z);
   TORVZoom GetZoom() const { return fZoom; }
   double ZoomFactor() const { return fZoomFactor; }
+  // One fixed step up or down; from a fit mode, the nearest fixed step above or below the
+  // fitted factor.
   void IncZoom();
   void DecZoom();
   void CustomZoom();
@@ -142,6 +146,7 @@ class TPLNBaseEditor : public QWidget, public IORObserver {
   void ClickUnits();
   void ShowUnits();
   void ClickSettings();
+  // Left press: the label turns a quarter left; right press: right.
   void MouseDownRotate(Qt::MouseButton button);
   void ScrollToItem(const TPLNBaseItem* item);
   void BeginUpdate();
@@ -197,16 +202,22 @@ class TPLNBaseEditor : public QWidget, public IORObserver {
   QSize sizeHint() const override { return {640, 480}; }
 
  signals:
-  // Document coordinates of the pointer, in the document's unit.
+  // Document coordinates of the pointer, in the document's unit: sent when the pointer moves and
+  // again when what lies under it changes (scrolling, zoom, another unit or document).
   void PointerMoved(double x, double y);
+  // The pointer left the surface, or there is no document under it any more.
+  void PointerLeft();
   void ZoomChanged();
-  // The settings button; the settings dialog belongs to the application for now.
+  // The settings button, shown only while something handles this signal: the settings dialog
+  // belongs to the application for now.
   void SettingsClicked();
   // The rotate button: left press turns left, right press turns right.
   void RotateClicked(bool right);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void connectNotify(const QMetaMethod& signal) override;
+  void disconnectNotify(const QMetaMethod& signal) override;
 
  private:
   friend class TPLNBackEditor;
@@ -223,6 +234,9 @@ class TPLNBaseEditor : public QWidget, public IORObserver {
   void SyncZoomBox();
   void SetScrollBarNeeded(bool horizontal, bool needed);
   void UpdateIndicators();
+  bool SettingsHandled() const;
+  // Grid steps in round values of the document's unit after the unit changed.
+  void FollowUnits();
   std::int64_t ClampMove(std::int64_t step) const;
 
   TPlanoraFMX* fLabel = nullptr;
@@ -247,6 +261,8 @@ class TPLNBaseEditor : public QWidget, public IORObserver {
   TEntry fEntries[9] = {};
   int fEntryCount = 0;
 
+  // The unit the grid's steps were last chosen for.
+  TORVUnits fGridUnits = TORVUnits::mm;
   TORVZoom fZoom = zm100;
   double fZoomFactor = 1.0;
   int fGap = 8;

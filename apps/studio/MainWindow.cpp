@@ -222,6 +222,8 @@ TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* par
   setObjectName(QStringLiteral("PlanoraStudio"));
   fEditor = new TPLNEditor(this);
   fEditor->setObjectName(QStringLiteral("editor"));
+  // Double click re-edits a text and ends a polyline, polygon or Bezier curve.
+  fEditor->SetEditorOptions(fEditor->GetEditorOptions() | eoDblClick);
   fEditor->SetLabel(fDoc.get());
   setCentralWidget(fEditor);
 
@@ -231,6 +233,7 @@ TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* par
   statusBar()->addWidget(fPosition);
   statusBar()->addPermanentWidget(fZoom);
   connect(fEditor, &TPLNBaseEditor::PointerMoved, this, &TMainWindow::ShowPosition);
+  connect(fEditor, &TPLNBaseEditor::PointerLeft, fPosition, &QLabel::clear);
   connect(fEditor, &TPLNBaseEditor::ZoomChanged, this, &TMainWindow::ShowZoom);
 
   BuildMenus();
@@ -276,7 +279,10 @@ void TMainWindow::BuildMenus() {
   fRecentMenu = file->addMenu(tr("Open &Recent"));
   file->addSeparator();
   file->addAction(tr("&Save"), QKeySequence::Save, this, [this] { Save(); });
-  file->addAction(tr("Save &As…"), QKeySequence::SaveAs, this, [this] { SaveAs(); });
+  // Not every platform theme binds Save As; Ctrl+Shift+S is what users try.
+  QAction* saveAs = file->addAction(tr("Save &As…"), this, [this] { SaveAs(); });
+  saveAs->setObjectName(QStringLiteral("fileSaveAs"));
+  saveAs->setShortcuts(Keys(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
   file->addSeparator();
   file->addAction(tr("&Export…"), QKeySequence(tr("Ctrl+E")), this, [this] { ExportDialog(); });
   file->addAction(tr("&Print…"), QKeySequence::Print, this, [this] { PrintDialog(); });
@@ -347,17 +353,24 @@ void TMainWindow::BuildEditMenu() {
     });
   });
   edit->addSeparator();
-  // To the rulers' guide lines, as the editor's commands do it.
-  const std::pair<const char*, void (TPLNBaseEditor::*)()> aligns[] = {
+  // To the rulers' guide lines, as the editor's commands do it. The command is copied into a
+  // plain variable before the lambdas capture it: GCC captures a structured binding of the loop
+  // by reference to the table, which is gone when the menu is used.
+  struct TAlign {
+    const char* Side;
+    void (TPLNBaseEditor::*Fn)();
+  };
+  static constexpr TAlign kAligns[] = {
       {"Left", &TPLNBaseEditor::AlignSelectedLeft},
       {"Top", &TPLNBaseEditor::AlignSelectedTop},
       {"Right", &TPLNBaseEditor::AlignSelectedRight},
       {"Bottom", &TPLNBaseEditor::AlignSelectedBottom},
   };
   QMenu* align = edit->addMenu(tr("Ali&gn"));
-  for (const auto& [side, fn] : aligns) {
-    QAction* a = align->addAction(tr(side));
-    a->setObjectName(QStringLiteral("editAlign") + QLatin1String(side));
+  for (const TAlign& entry : kAligns) {
+    void (TPLNBaseEditor::*const fn)() = entry.Fn;
+    QAction* a = align->addAction(tr(entry.Side));
+    a->setObjectName(QStringLiteral("editAlign") + QLatin1String(entry.Side));
     connect(a, &QAction::triggered, this, [this, fn] {
       RunEdit(tr("Align"), [this, fn] {
         (fEditor->*fn)();
@@ -580,6 +593,15 @@ bool TMainWindow::SaveTo(const QString& path) {
     fServices->Error(this, tr("Save drawing"), tr("%1: save as .json or .eti").arg(QFileInfo(path).fileName()));
     return false;
   }
+  // Items the file held that this version cannot read are lost by a save: only when the user says so.
+  if (fDoc->SkippedItems() > 0 && !fDoc->DropSkippedItems) {
+    if (fServices->Choose(this, tr("Save drawing"),
+                          tr("%1 items of this drawing could not be read and would be lost. Save without them?")
+                              .arg(fDoc->SkippedItems()),
+                          {tr("Save without them"), tr("Cancel")}) != 0)
+      return false;
+    fDoc->DropSkippedItems = true;
+  }
   try {
     fDoc->SaveToFile(path, ext == QLatin1String("eti") ? TORVExt::Eti : TORVExt::Json);
   } catch (const std::exception& e) {
@@ -597,8 +619,18 @@ bool TMainWindow::Save() { return fFile.isEmpty() ? SaveAs() : SaveTo(fFile); }
 
 bool TMainWindow::SaveAs() {
   const QString suggested = fFile.isEmpty() ? QDir::home().filePath(QStringLiteral("drawing.json")) : fFile;
-  const QString f = fServices->SaveFileName(this, tr("Save drawing as"), suggested, QString::fromLatin1(kDrawingFilter));
-  return !f.isEmpty() && SaveTo(f);
+  QString f = fServices->SaveFileName(this, tr("Save drawing as"), suggested, QString::fromLatin1(kDrawingFilter));
+  if (f.isEmpty()) return false;
+  // A name typed without an extension is a drawing in the default format.
+  if (QFileInfo(f).suffix().isEmpty()) {
+    if (f.endsWith(QLatin1Char('.'))) f.chop(1);
+    f += QStringLiteral(".json");
+    if (QFileInfo::exists(f) &&
+        fServices->Choose(this, tr("Save drawing as"), tr("%1 already exists. Replace it?").arg(QFileInfo(f).fileName()),
+                          {tr("Replace"), tr("Cancel")}) != 0)
+      return false;
+  }
+  return SaveTo(f);
 }
 
 bool TMainWindow::MaybeSave() {

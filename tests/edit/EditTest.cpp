@@ -163,6 +163,75 @@ TEST(EditDraw, ManyPointKindsEndByRightClickOrDoubleClick) {
   EXPECT_EQ(b->GetPoint(7), (TORVPto{20000, 0}));
 }
 
+TEST(EditCommands, RotateLeftAndRightTurnTheLabelWithItsItems) {
+  TPlanoraFMX doc;
+  // Distinct values everywhere, so an exchange of the wrong two shows.
+  TPLNMeasure m;
+  m.Sizes[TPLNMeasure::PaperWidth] = 210000;
+  m.Sizes[TPLNMeasure::PaperHeight] = 297000;
+  m.Sizes[TPLNMeasure::LabelWidth] = 100000;
+  m.Sizes[TPLNMeasure::LabelHeight] = 60000;
+  m.Sizes[TPLNMeasure::LeftMargin] = 3000;
+  m.Sizes[TPLNMeasure::TopMargin] = 5000;
+  m.Sizes[TPLNMeasure::HorzGap] = 1000;
+  m.Sizes[TPLNMeasure::VertGap] = 2000;
+  m.Columns = 2;
+  m.Rows = 3;
+  doc.SetMeasure(m);
+  TPLNBaseItem* line = TPLNFactory::AddBaseLine(&doc, 5000, 1000, 95000, 50000);
+  TPLNBaseItem* box = TPLNFactory::AddBaseRectangle(&doc, 10000, 20000, 30000, 5000);
+  const auto bounds = [](const TPLNBaseItem* it) {
+    TORVBounds b;
+    for (int i = 1; i <= it->NumPoints(); ++i) b.Add(it->GetPoint(i));
+    return b;
+  };
+  doc.ClearUndo();
+
+  // Right: (x, y) goes to (label height - y, x).
+  doc.RotateRight();
+  const TPLNMeasure& r = doc.Measure();
+  EXPECT_EQ(r.Sizes[TPLNMeasure::PaperWidth], 297000);
+  EXPECT_EQ(r.Sizes[TPLNMeasure::PaperHeight], 210000);
+  EXPECT_EQ(r.Sizes[TPLNMeasure::LabelWidth], 60000);
+  EXPECT_EQ(r.Sizes[TPLNMeasure::LabelHeight], 100000);
+  EXPECT_EQ(r.Sizes[TPLNMeasure::LeftMargin], 5000);
+  EXPECT_EQ(r.Sizes[TPLNMeasure::TopMargin], 3000);
+  EXPECT_EQ(r.Sizes[TPLNMeasure::HorzGap], 2000);
+  EXPECT_EQ(r.Sizes[TPLNMeasure::VertGap], 1000);
+  EXPECT_EQ(r.Columns, 3);
+  EXPECT_EQ(r.Rows, 2);
+  EXPECT_EQ(line->GetPoint(1), (TORVPto{59000, 5000}));
+  EXPECT_EQ(line->GetPoint(2), (TORVPto{10000, 95000}));
+  const TORVBounds b = bounds(box);
+  EXPECT_EQ(b.X1, 35000);
+  EXPECT_EQ(b.Y1, 10000);
+  EXPECT_EQ(b.X2, 40000);
+  EXPECT_EQ(b.Y2, 40000);
+  EXPECT_EQ(doc.GetImageRotation(), 3);
+
+  // One undo step takes all of it back.
+  doc.Undo();
+  EXPECT_TRUE(doc.Measure() == m);
+  EXPECT_EQ(line->GetPoint(1), (TORVPto{5000, 1000}));
+  EXPECT_EQ(bounds(box).X1, 10000);
+  EXPECT_EQ(doc.GetImageRotation(), 0);
+
+  // Left: (x, y) goes to (y, label width - x); left then right is where it started.
+  doc.RotateLeft();
+  EXPECT_EQ(line->GetPoint(1), (TORVPto{1000, 95000}));
+  EXPECT_EQ(line->GetPoint(2), (TORVPto{50000, 5000}));
+  EXPECT_EQ(doc.GetImageRotation(), 1);
+  doc.RotateRight();
+  EXPECT_TRUE(doc.Measure() == m);
+  EXPECT_EQ(line->GetPoint(2), (TORVPto{95000, 50000}));
+  EXPECT_EQ(bounds(box).Y2, 25000);
+
+  // A locked document does not turn.
+  doc.SetEditable(false);
+  doc.RotateRight();
+  EXPECT_TRUE(doc.Measure() == m);
+}
+
 TEST(EditSelect, ClickShiftAndRubberBand) {
   TPlanoraFMX doc;
   TPLNBaseItem* a = TPLNFactory::AddBaseRectangle(&doc, 0, 0, 10000, 10000);
@@ -205,6 +274,31 @@ TEST(EditSelect, ClickShiftAndRubberBand) {
 
   doc.SelectAll();
   EXPECT_EQ(doc.GetSelectionCount(), 3);
+
+  // A line is hit along itself and within the tolerance round its ends, never further along
+  // its extension.
+  const auto clickAt = [&](std::int64_t x, std::int64_t y) {
+    doc.PickEditor(x, y, kTol, Shift::None, false);
+    doc.UpEditor(x, y);
+  };
+  clickAt(30000 + 3 * kTol, 0);
+  EXPECT_EQ(doc.GetSelectionCount(), 0);
+  clickAt(20000 - 3 * kTol, 0);
+  EXPECT_EQ(doc.GetSelectionCount(), 0);
+  clickAt(30000 + kTol / 2, 0);
+  EXPECT_TRUE(doc.IsSelected(b));
+  clickAt(25000, kTol / 2);
+  EXPECT_TRUE(doc.IsSelected(b));
+
+  // Where two items overlap, the one drawn last (on top) is picked, whichever is larger.
+  TPLNBaseItem* lower = TPLNFactory::AddBaseRectangle(&doc, 60000, 0, 30000, 10000);
+  TPLNBaseItem* upper = TPLNFactory::AddBaseRectangle(&doc, 60000, 0, 10000, 10000);
+  clickAt(60000, 5000);
+  EXPECT_EQ(doc.GetSelectionCount(), 1);
+  EXPECT_TRUE(doc.IsSelected(upper));
+  EXPECT_FALSE(doc.IsSelected(lower));
+  clickAt(90000, 5000);  // only the lower one reaches here
+  EXPECT_TRUE(doc.IsSelected(lower));
 }
 
 TEST(EditDrag, SelectionMovesAndHandlesResizeRotateAndEditPoints) {

@@ -1,11 +1,15 @@
 // The frame: conversions, zoom, fit, page placement, scroll bars, tool strip layout.
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
+#include <memory>
 
 #include "EditorFixture.h"
+#include "ORV.FMX.Shared.Factory.h"
 #include "ORV.Utils.h"
 
 using namespace Orv;
@@ -94,10 +98,22 @@ TEST(EditorFrame, ZoomStepsLimitsAndTheZoomBox) {
   EXPECT_EQ(v.ed.GetZoom(), zm150);
   v.ed.ZoomBox()->setCurrentIndex(17);
   EXPECT_EQ(v.ed.GetZoom(), zmFitAll);
-  // Stepping never enters or leaves a fit mode.
+  // From a fit mode a step goes to the fixed step next to the fitted factor, up or down; a step
+  // never enters a fit mode.
+  const double fit = v.ed.ZoomFactor();
   v.ed.IncZoom();
+  ASSERT_LE(v.ed.GetZoom(), zm500);
+  EXPECT_GT(v.ed.ZoomFactor(), fit);
+  EXPECT_LE(ZoomStepFactor(static_cast<TORVZoom>(v.ed.GetZoom() - 1)), fit);
+  EXPECT_EQ(v.ed.ZoomBox()->currentIndex(), int(v.ed.GetZoom()));
+  v.ed.SetZoom(zmFitAll);
   v.ed.DecZoom();
-  EXPECT_EQ(v.ed.GetZoom(), zmFitAll);
+  ASSERT_LE(v.ed.GetZoom(), zm500);
+  EXPECT_LT(v.ed.ZoomFactor(), fit);
+  EXPECT_GE(ZoomStepFactor(static_cast<TORVZoom>(v.ed.GetZoom() + 1)), fit);
+  v.ed.SetZoom(zm500);
+  v.ed.IncZoom();
+  EXPECT_EQ(v.ed.GetZoom(), zm500);
 }
 
 TEST(EditorFrame, FitModes) {
@@ -182,13 +198,33 @@ TEST(EditorFrame, PagePlacementAndScrollBars) {
 TEST(EditorFrame, ToolStripFollowsTheOptions) {
   EditorView v(600, 400);
   // Defaults: zoom box, units, orthogonal indicator along the bottom, buttons down the right.
+  // The settings button opens nothing until the host handles it: hidden, its row empty.
   EXPECT_EQ(v.ed.ZoomBox()->geometry(), QRect(0, 378, 70, 22));
   EXPECT_EQ(v.ed.UnitsButton()->geometry(), QRect(70, 378, 30, 22));
   EXPECT_EQ(v.ed.OrtoInfo()->geometry(), QRect(100, 378, 22, 22));
-  EXPECT_EQ(v.ed.SettingsButton()->geometry(), QRect(578, 0, 22, 22));
-  EXPECT_EQ(v.ed.RotateButton()->geometry(), QRect(578, 22, 22, 22));
+  EXPECT_FALSE(v.ed.SettingsButton()->isVisibleTo(&v.ed));
+  EXPECT_EQ(v.ed.RotateButton()->geometry(), QRect(578, 0, 22, 22));
   EXPECT_EQ(v.ed.Surface()->geometry(), QRect(0, 0, 578, 378));
   EXPECT_TRUE(v.ed.SnapInfo()->isVisibleTo(&v.ed));
+  int asked = 0;
+  const QMetaObject::Connection handler = QObject::connect(&v.ed, &TPLNBaseEditor::SettingsClicked, [&] { ++asked; });
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(v.ed.SettingsButton()->isVisibleTo(&v.ed));
+  EXPECT_EQ(v.ed.SettingsButton()->geometry(), QRect(578, 0, 22, 22));
+  EXPECT_EQ(v.ed.RotateButton()->geometry(), QRect(578, 22, 22, 22));
+  v.ed.SettingsButton()->click();
+  EXPECT_EQ(asked, 1);
+  QObject::disconnect(handler);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(v.ed.SettingsButton()->isVisibleTo(&v.ed));
+  // Every button and indicator says what it is.
+  for (QWidget* w : std::initializer_list<QWidget*>{v.ed.ZoomBox(), v.ed.UnitsButton(), v.ed.OrtoInfo(),
+                                                   v.ed.SnapInfo(), v.ed.SettingsButton(), v.ed.RotateButton()})
+    EXPECT_FALSE(w->toolTip().isEmpty()) << w->metaObject()->className();
+  const QString snapOff = v.ed.SnapInfo()->toolTip();
+  v.ed.SetSnap(snGrid);
+  EXPECT_NE(v.ed.SnapInfo()->toolTip(), snapOff);  // the tip tells the state
+  v.ed.SetSnap(0);
 
   v.ed.SetEditorOptions(0);
   for (int i : {0, 1, 2}) EXPECT_EQ(v.ed.GetColumnWidth(i), 0) << i;
@@ -248,6 +284,101 @@ TEST(EditorFrame, WheelScrollsAndZooms) {
   EXPECT_EQ(vb->value(), step);
 }
 
+TEST(EditorFrame, RotateButtonTurnsTheLabel) {
+  EditorView v;  // 100 x 60 mm
+  TPLNBaseItem* line = TPLNFactory::AddBaseLine(&v.doc, 5000, 1000, 95000, 50000);
+  bool right = false;
+  int turns = 0;
+  QObject::connect(&v.ed, &TPLNBaseEditor::RotateClicked, [&](bool r) { right = r, ++turns; });
+  const auto press = [&](Qt::MouseButton b) {
+    const QPointF c = QRectF(v.ed.RotateButton()->rect()).center();
+    QMouseEvent down(QEvent::MouseButtonPress, c, v.ed.RotateButton()->mapToGlobal(c), b, b, Qt::NoModifier);
+    QApplication::sendEvent(v.ed.RotateButton(), &down);
+    QMouseEvent up(QEvent::MouseButtonRelease, c, v.ed.RotateButton()->mapToGlobal(c), b, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(v.ed.RotateButton(), &up);
+  };
+  press(Qt::LeftButton);
+  EXPECT_EQ(turns, 1);
+  EXPECT_FALSE(right);
+  // The page the editor shows is the turned label, with the line turned on it.
+  EXPECT_EQ(v.S().PageBaseWidth(), 60000);
+  EXPECT_EQ(v.S().PageBaseHeight(), 100000);
+  EXPECT_EQ(line->GetPoint(1), (TORVPto{1000, 95000}));
+  press(Qt::RightButton);
+  EXPECT_TRUE(right);
+  EXPECT_EQ(v.S().PageBaseWidth(), 100000);
+  EXPECT_EQ(line->GetPoint(1), (TORVPto{5000, 1000}));
+  press(Qt::MiddleButton);
+  EXPECT_EQ(turns, 2);
+}
+
+TEST(EditorFrame, CtrlWheelZoomsAroundThePointer) {
+  EditorView v(400, 300, 200000, 200000);
+  const QPointF at(150, 120);
+  const auto ctrlWheel = [&](int delta) {
+    QWheelEvent e(at, v.S().mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::ControlModifier,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(v.ed.Surface(), &e);
+  };
+  // From the fit every drawing opens with, the wheel zooms in to a fixed step.
+  v.ed.SetZoom(zmFitAll);
+  const double fit = v.ed.ZoomFactor();
+  ctrlWheel(120);
+  ASSERT_LE(v.ed.GetZoom(), zm500);
+  EXPECT_GT(v.ed.ZoomFactor(), fit);
+
+  // Scrolled into a page larger than the view, the paper point under the pointer stays there.
+  v.ed.SetZoom(zm100);
+  v.ed.HorzScrollBar()->setValue(v.ed.HorzScrollBar()->maximum() / 2);
+  v.ed.VertScrollBar()->setValue(v.ed.VertScrollBar()->maximum() / 2);
+  const std::int64_t bx = v.S().BaseMMX(at.x()), by = v.S().BaseMMY(at.y());
+  ctrlWheel(120);
+  ctrlWheel(120);
+  EXPECT_EQ(v.ed.GetZoom(), zm150);
+  EXPECT_NEAR(v.S().ScreenMMX(bx), at.x(), 1.5);
+  EXPECT_NEAR(v.S().ScreenMMY(by), at.y(), 1.5);
+  ctrlWheel(-120);
+  EXPECT_EQ(v.ed.GetZoom(), zm125);
+  EXPECT_NEAR(v.S().ScreenMMX(bx), at.x(), 1.5);
+  EXPECT_NEAR(v.S().ScreenMMY(by), at.y(), 1.5);
+}
+
+TEST(EditorFrame, ADocumentDestroyedUnderTheEditorIsLetGo) {
+  TPLNEditor ed;
+  ed.resize(500, 400);
+  ed.show();
+  auto doc = std::make_unique<TPlanoraFMX>();
+  doc->SetMeasure(PlanoraTest::Paper(100000, 60000));
+  TPLNBaseItem* item = TPLNFactory::AddBaseRectangle(doc.get(), 20000, 20000, 20000, 10000);
+  ed.SetLabel(doc.get());
+  doc->Select(item);
+  doc->StartAction(TORVDrawKind::PolyLine);
+  QImage img(ed.Surface()->size(), QImage::Format_ARGB32_Premultiplied);
+  ed.Surface()->render(&img);
+  int left = 0;
+  QObject::connect(&ed, &TPLNBaseEditor::PointerLeft, [&] { ++left; });
+  doc.reset();
+  EXPECT_EQ(ed.GetLabel(), nullptr);
+  EXPECT_GT(left, 0);  // the status of the pointer is no longer about a drawing
+  // Painting, pointer and keys afterwards touch nothing that is gone.
+  img.fill(Qt::black);
+  ed.Surface()->render(&img);
+  EXPECT_EQ(QColor(img.pixel(img.width() / 2, img.height() / 2)), QColor::fromRgba(ed.GetMarginColor()));
+  const QPointF p(120, 100);
+  for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseMove, QEvent::MouseButtonRelease}) {
+    QMouseEvent e(t, p, ed.Surface()->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(ed.Surface(), &e);
+  }
+  QKeyEvent key(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+  QApplication::sendEvent(ed.Surface(), &key);
+  ed.RotateButton()->click();
+  // Another document attaches as usual.
+  TPlanoraFMX next;
+  next.SetMeasure(PlanoraTest::Paper(50000, 50000));
+  ed.SetLabel(&next);
+  EXPECT_EQ(ed.Surface()->PageWidth(), 189);
+}
+
 TEST(EditorFrame, ScrollToItemCentresAPointOutOfView) {
   EditorView v(400, 300);
   v.ed.SetZoom(zm500);
@@ -280,14 +411,30 @@ TEST(EditorFrame, UnitsPointerAndObserving) {
   v.ed.ClickUnits();
   EXPECT_EQ(v.ed.Units(), TORVUnits::mm);
 
-  // The pointer reports document coordinates in the document's unit.
+  // The pointer reports document coordinates in the document's unit, again whenever what lies
+  // under a still pointer changes: another unit, a scroll, a zoom.
   double px = -1, py = -1;
+  int left = 0;
   QObject::connect(&v.ed, &TPLNBaseEditor::PointerMoved, [&](double x, double y) { px = x, py = y; });
+  QObject::connect(&v.ed, &TPLNBaseEditor::PointerLeft, [&] { ++left; });
   const QPointF at(v.S().ScreenMMX(20000), v.S().ScreenMMY(10000));
   QMouseEvent move(QEvent::MouseMove, at, v.S().mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(v.ed.Surface(), &move);
   EXPECT_NEAR(px, 20, 0.3);
   EXPECT_NEAR(py, 10, 0.3);
+  v.doc.SetUnits(TORVUnits::cm);
+  EXPECT_NEAR(px, 2, 0.03);
+  EXPECT_NEAR(py, 1, 0.03);
+  v.doc.SetUnits(TORVUnits::mm);
+  v.ed.SetZoom(zm200);
+  v.ed.VertScrollBar()->setValue(100);
+  ASSERT_EQ(v.S().ScrollY(), 100);
+  EXPECT_NEAR(py, v.S().WorldY(at.y(), true), 0.01);  // what lies under the pointer now
+  EXPECT_GT(std::abs(py - 10), 1);
+  v.ed.SetZoom(zm100);
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(v.ed.Surface(), &leave);
+  EXPECT_EQ(left, 1);
 
   // Attached, the editor follows the measure; detached it does not.
   v.doc.SetMeasure(PlanoraTest::Paper(50000, 50000));

@@ -33,6 +33,14 @@ struct Input : EditorView {
     Press(p);
     Release(p);
   }
+  // A quick second press on the same spot, as Qt delivers it: no press event, a double click.
+  void SecondPress(QPointF p) { Mouse(QEvent::MouseButtonDblClick, p, Qt::LeftButton, Qt::LeftButton); }
+  // A double click as Qt delivers it: press, release, double click, release.
+  void DoubleClick(QPointF p) {
+    Click(p);
+    SecondPress(p);
+    Release(p);
+  }
   // A press, moves in steps of a few pixels (as a hand makes them), and a release.
   void Drag(QPointF from, QPointF to) {
     Move(from);
@@ -88,6 +96,11 @@ TEST(EditorInput, GridRoundingAndOrthogonalProjection) {
   EXPECT_EQ(TPLNBackEditor::RoundToStep(4999, 10000), 0);
   EXPECT_EQ(TPLNBackEditor::RoundToStep(30000, 10000), 30000);
   EXPECT_EQ(TPLNBackEditor::RoundToStep(1234, 0), 1234);  // no step: untouched, no division
+  // Left of and above the page: the nearest step too, not the one towards zero.
+  EXPECT_EQ(TPLNBackEditor::RoundToStep(-8000, 5000), -10000);
+  EXPECT_EQ(TPLNBackEditor::RoundToStep(-7000, 5000), -5000);
+  EXPECT_EQ(TPLNBackEditor::RoundToStep(-7500, 5000), -10000);  // half a step rounds down here too
+  EXPECT_EQ(TPLNBackEditor::RoundToStep(-2000, 5000), 0);
   Input v;
   EXPECT_EQ(v.S().GridX(15001), -1);  // grid snapping off
   v.ed.SetSnap(snGrid);
@@ -204,6 +217,66 @@ TEST(EditorInput, HandlesResizeRotateAndNearMissesMove) {
   EXPECT_NEAR(double(t.X1 + t.X2) / 2, 40000, 300);
 }
 
+TEST(EditorInput, TheSecondClickOfADoubleClickPressesDragsOrEdits) {
+  Input v;
+  TPLNBaseItem* item = v.Rect(20000, 20000, 20000, 10000);
+  // A click selects; a quick press on the same spot and a drag move the item. The top edge a
+  // quarter along holds no handle.
+  const QPointF on = v.At(25000, 20000);
+  v.Click(on);
+  ASSERT_TRUE(v.doc.IsSelected(item));
+  v.SecondPress(on);
+  for (int dx = 5; dx <= 30; dx += 5) v.Move(on + QPointF(dx, 0), Qt::LeftButton);
+  v.Release(on + QPointF(30, 0));
+  EXPECT_NEAR(Box(item).X1, 20000 + 30 * 25400 / 96, 2 * kPx);
+  EXPECT_EQ(Box(item).Y1, 20000);
+  EXPECT_EQ(v.doc.Act().Action, TORVAction::Selection);
+  EXPECT_EQ(v.doc.Act().Move, TORVMoveKind::None);
+  v.doc.Undo();
+  EXPECT_EQ(Box(item).X1, 20000);  // one step
+
+  // A double click on a text types into it again; dragged after the second press, it is a move.
+  v.doc.StartAction(TORVDrawKind::Text);
+  v.Click(v.At(50000, 40000));
+  v.Type(QStringLiteral("Hello"));
+  v.Key(Qt::Key_Return);
+  v.doc.ResetAction();
+  ASSERT_EQ(v.doc.GetItemsCount(), 2);
+  TPLNBaseItem* text = v.doc.GetItem(2);
+  const TORVBounds tb = text->GetBounds();
+  const QPointF mid = v.At((tb.X1 + tb.X2) / 2, (tb.Y1 + tb.Y2) / 2);
+  v.Click(mid);
+  v.SecondPress(mid);
+  v.Move(mid + QPointF(0, 20), Qt::LeftButton);
+  v.Release(mid + QPointF(0, 20));
+  EXPECT_EQ(v.doc.GetTextObject(), nullptr);
+  EXPECT_NEAR(text->GetBounds().Y1, tb.Y1 + 20 * 25400 / 96, 2 * kPx);
+  const TORVBounds moved = text->GetBounds();
+  v.DoubleClick(v.At((moved.X1 + moved.X2) / 2, (moved.Y1 + moved.Y2) / 2));
+  EXPECT_EQ(v.doc.GetTextObject(), text);
+  EXPECT_TRUE(v.S().Typing());
+  EXPECT_EQ(v.S().EditText(), QStringLiteral("Hello"));
+  v.Key(Qt::Key_Escape);
+
+  // A double click ends a polyline at the point it was made on, which is not added twice.
+  v.doc.StartAction(TORVDrawKind::PolyLine);
+  v.Click(v.At(10000, 45000));
+  v.Click(v.At(30000, 55000));
+  v.DoubleClick(v.At(60000, 45000));
+  ASSERT_EQ(v.doc.GetItemsCount(), 3);
+  const TPLNBaseItem* poly = v.doc.GetItem(3);
+  ASSERT_EQ(poly->NumPoints(), 3);
+  EXPECT_NEAR(poly->GetPoint(3).X, 60000, kPx);
+  EXPECT_TRUE(v.doc.Act().Points.empty());
+
+  // Without the option a double click is two clicks: the polyline goes on.
+  v.ed.SetEditorOptions(kDefaultEditorOptions);
+  v.Click(v.At(10000, 10000));
+  v.DoubleClick(v.At(30000, 10000));
+  EXPECT_EQ(v.doc.GetItemsCount(), 3);
+  EXPECT_EQ(v.doc.Act().Points.size(), 2u);
+}
+
 TEST(EditorInput, RubberBandSelectsExactlyTheEnclosedItems) {
   Input v;
   TPLNBaseItem* a = v.Rect(10000, 10000, 10000, 10000);
@@ -253,6 +326,25 @@ TEST(EditorInput, SnapPrecedenceAndOrthogonalLines) {
   v.Key(Qt::Key_F9);
   EXPECT_EQ(v.ed.GetSnap(), snGrid);
   EXPECT_EQ(v.ed.SnapInfo()->State(), siOn);
+
+  // Both on: the segment stays vertical through the first point (typed, off the grid) and its
+  // free end lands on the 10 mm grid.
+  v.doc.StartAction(TORVDrawKind::PolyLine);
+  v.Type(QStringLiteral("61.3,12.7"));
+  v.Key(Qt::Key_Return);
+  ASSERT_EQ(v.doc.Act().Points.size(), 1u);
+  const TORVPto first = v.doc.Act().Points.back();
+  EXPECT_EQ(first, (TORVPto{61300, 12700}));
+  const QPointF off = v.At(61300, 12700) + QPointF(12, 60);  // mostly down, a little right
+  v.Move(off);
+  v.Press(off);
+  v.Release(off);
+  ASSERT_EQ(v.doc.Act().Points.size(), 2u);
+  const TORVPto second = v.doc.Act().Points.back();
+  EXPECT_EQ(second.X, first.X);
+  EXPECT_EQ(second.Y % 10000, 0);
+  EXPECT_NEAR(double(second.Y), double(v.S().BaseMMY(off.y())), 5000);
+  v.Key(Qt::Key_Escape);
 }
 
 TEST(EditorInput, NudgeRightPressAndAlignment) {
@@ -266,10 +358,17 @@ TEST(EditorInput, NudgeRightPressAndAlignment) {
   v.ed.SetMoveX(0);  // clamped to the smallest step, 0.1 mm
   v.Key(Qt::Key_Left, Qt::ControlModifier);
   EXPECT_EQ(Box(item).X1, 30900);
-  // With grid snapping exactly one grid step, whatever MoveX says.
+  // With grid snapping exactly one grid step of its own axis, whatever MoveX says.
   v.ed.SetSnap(snGrid);
   v.ed.Grid().SetIncX(5);
+  v.ed.Grid().SetIncY(2);
   v.Key(Qt::Key_Right, Qt::ControlModifier);
+  EXPECT_EQ(Box(item).X1, 35900);
+  v.Key(Qt::Key_Down, Qt::ControlModifier);
+  EXPECT_EQ(Box(item).Y1, 21000);
+  v.Key(Qt::Key_Up, Qt::ControlModifier);
+  v.Key(Qt::Key_Up, Qt::ControlModifier);
+  EXPECT_EQ(Box(item).Y1, 17000);
   EXPECT_EQ(Box(item).X1, 35900);
   // Shift+Right grows the right side by MoveX; plain arrows do nothing.
   v.ed.SetMoveX(2);
@@ -322,6 +421,30 @@ TEST(EditorInput, CoordinateInput) {
   EXPECT_FALSE(v.S().InputOpen());
   EXPECT_TRUE(v.ed.InputTextValue().isEmpty());
 
+  // The box opens next to the pointer, below the top ruler, and stays inside the surface.
+  const QPointF pointer = v.At(50000, 30000);
+  v.Move(pointer);
+  v.Type(QStringLiteral("5"));
+  ASSERT_TRUE(v.S().InputOpen());
+  QRectF opened = v.S().InputRect();
+  EXPECT_LT(std::hypot(opened.left() - pointer.x(), opened.top() - pointer.y()), 40) << opened.left() << "," << opened.top();
+  EXPECT_GE(opened.top(), v.S().RulerTop());
+  const QPointF corner(v.S().width() - 3, v.S().height() - 3);
+  v.Move(corner);
+  v.Key(Qt::Key_Backspace);
+  v.Key(Qt::Key_Escape);
+  v.doc.StartAction(TORVDrawKind::Line);
+  v.Move(corner);
+  v.Type(QStringLiteral("5"));
+  opened = v.S().InputRect();
+  EXPECT_LE(opened.right(), v.S().width());
+  EXPECT_LE(opened.bottom(), v.S().height());
+  EXPECT_LT(std::hypot(opened.right() - corner.x(), opened.bottom() - corner.y()), 40);
+  v.Key(Qt::Key_Escape);
+  v.doc.StartAction(TORVDrawKind::Line);
+  v.Type(QStringLiteral("1,2"));
+  v.Key(Qt::Key_Return);
+
   // Relative to the last point; the second point finishes the line.
   v.Type(QStringLiteral("@10.5,-3"));
   EXPECT_EQ(v.ed.InputTextValue(), QStringLiteral("@10.5,-3"));
@@ -346,12 +469,11 @@ TEST(EditorInput, CoordinateInput) {
   EXPECT_FALSE(v.doc.Act().IsDrawing());
   EXPECT_TRUE(v.ed.InputTextValue().isEmpty());
 
-  // The box is white, centred at the top, with red text.
+  // The box is white with red text.
   v.doc.StartAction(TORVDrawKind::Line);
   v.Type(QStringLiteral("88,88"));
   const QImage img = v.Shot();
   const QRectF box = v.S().InputRect();
-  EXPECT_NEAR(box.center().x(), v.S().width() / 2.0, 1);
   EXPECT_TRUE(PlanoraTest::ColorAt(img, QPoint(int(box.left()) + 2, int(box.bottom()) - 2), Qt::white));
   bool red = false;
   for (int x = int(box.left()); x < int(box.right()) && !red; ++x)

@@ -14,7 +14,9 @@ using PlanoraTest::DarkNear;
 namespace {
 const QColor kMargin = QColor::fromRgba(0xFF204080u);
 const QColor kSilver = QColor::fromRgba(0xFFC0C0C0u);
-const QColor kGrey = QColor::fromRgba(0xFF808080u);
+// The grid sits behind the drawing, lighter than its lines.
+const QColor kGridStep = QColor::fromRgba(0xFFE0E0E0u);
+const QColor kGridUnits = QColor::fromRgba(0xFFC0C0C0u);
 
 // A hairline without anti-aliasing lands on one of the two pixels around a fractional position.
 bool LineAt(const QImage& img, int x, double y, const QColor& c) {
@@ -185,20 +187,32 @@ TEST(EditorPaint, GridPointsAndLines) {
   g.SetStyle(gdLines);
   QImage img = v.Shot();
   // Lines every 5 mm in the step colour, whole centimetres darker; none outside the page.
-  EXPECT_TRUE(LineAt(img, 33 + 100, 33 + 5 * k, kSilver));
-  EXPECT_TRUE(LineAt(img, 33 + 100, 33 + 10 * k, kGrey));
+  EXPECT_TRUE(LineAt(img, 33 + 100, 33 + 5 * k, kGridStep));
+  EXPECT_TRUE(LineAt(img, 33 + 100, 33 + 10 * k, kGridUnits));
   EXPECT_TRUE(ColorAt(img, {33 + 100, 33 + 30}, Qt::white));
   EXPECT_TRUE(ColorAt(img, {33 + 378 + 10, int(33 + 10 * k)}, kSilver));  // margin, not a line
   v.ed.SetMarginColor(kMargin.rgba());
   img = v.Shot();
   EXPECT_TRUE(ColorAt(img, {33 + 378 + 10, int(33 + 10 * k)}, kMargin));
 
+  // In inches the grid counts in inches like the rulers: 5 mm becomes the nearest round step,
+  // 0.2 in, and whole inches stand out; back in millimetres it is 5 mm again.
+  v.doc.SetUnits(TORVUnits::inch);
+  EXPECT_NEAR(g.GetIncX(), 0.2, 1e-12);
+  EXPECT_NEAR(g.GetIncY(), 0.2, 1e-12);
+  img = v.Shot();
+  EXPECT_TRUE(LineAt(img, 33 + 100, 33 + 0.2 * 96, kGridStep));
+  EXPECT_TRUE(LineAt(img, 33 + 100, 33 + 96, kGridUnits));
+  EXPECT_TRUE(ColorAt(img, {33 + 100, 33 + 30}, Qt::white));
+  v.doc.SetUnits(TORVUnits::mm);
+  EXPECT_NEAR(g.GetIncX(), 5, 1e-12);
+
   g.SetStyle(gdPoints);
   g.SetIncX(10);
   g.SetIncY(10);
   img = v.Shot();
   const int px = int(std::floor(33 + 10 * k)), py = px;
-  EXPECT_TRUE(ColorAt(img, {px, py}, kSilver, 8) || ColorAt(img, {px + 1, py + 1}, kSilver, 8));
+  EXPECT_TRUE(ColorAt(img, {px, py}, kGridStep, 8) || ColorAt(img, {px + 1, py + 1}, kGridStep, 8));
   EXPECT_TRUE(ColorAt(img, {px + 5, py}, Qt::white));
   EXPECT_TRUE(ColorAt(img, {px, py + 5}, Qt::white));
   // Too fine for the screen: no grid rather than a grey page.

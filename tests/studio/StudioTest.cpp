@@ -1,10 +1,13 @@
 // The studio's window: opening, saving, recent files, unsaved changes, export, and a real
 // screenshot of the running application on a virtual X display.
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QMouseEvent>
 #include <QProcess>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
@@ -91,6 +94,76 @@ TEST(Studio, OpenSaveRecentAndUnsavedChanges) {
   EXPECT_EQ(w.Document().GetItemsCount(), 0);
   EXPECT_EQ(services->asked, 2);
   EXPECT_FALSE(w.isWindowModified());
+}
+
+TEST(Studio, SaveAsTakesANameWithoutExtension) {
+  auto services = std::make_shared<TScriptedServices>();
+  TMainWindow w(services);
+  QAction* saveAs = w.Action(QStringLiteral("fileSaveAs"));
+  ASSERT_NE(saveAs, nullptr);
+  EXPECT_TRUE(saveAs->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
+  ASSERT_TRUE(w.OpenFile(Sample("shapes.json")));
+  const int items = w.Document().GetItemsCount();
+
+  // "plan" is saved as "plan.json"; "plan." too.
+  const QString plain = TmpPath(QStringLiteral("plan"));
+  QFile::remove(plain + QStringLiteral(".json"));
+  services->nextFile = plain;
+  ASSERT_TRUE(w.SaveAs()) << services->errors.join(QLatin1Char('\n')).toStdString();
+  EXPECT_EQ(w.CurrentFile(), QFileInfo(plain + QStringLiteral(".json")).absoluteFilePath());
+  EXPECT_FALSE(QFileInfo::exists(plain));
+  Orv::Fmx::TPlanoraFMX back;
+  ASSERT_TRUE(back.LoadFromFile(plain + QStringLiteral(".json")));
+  EXPECT_EQ(back.GetItemsCount(), items);
+
+  // That file exists now: the user is asked before it is replaced, and "no" keeps it.
+  const QByteArray before = ReadAll(plain + QStringLiteral(".json"));
+  w.Document().GetItem(1)->SetColor(0xFF00FF00u);
+  services->nextFile = plain + QStringLiteral(".");
+  services->choice = -1;
+  EXPECT_FALSE(w.SaveAs());
+  EXPECT_EQ(ReadAll(plain + QStringLiteral(".json")), before);
+  services->choice = 0;
+  EXPECT_TRUE(w.SaveAs());
+  EXPECT_NE(ReadAll(plain + QStringLiteral(".json")), before);
+  // A name with another extension is still refused with its reason.
+  services->nextFile = TmpPath(QStringLiteral("plan.txt"));
+  EXPECT_FALSE(w.SaveAs());
+  EXPECT_FALSE(services->errors.isEmpty());
+}
+
+// The editor as the window sets it up: double click on, a settings button only when it opens
+// something, and a status bar that follows the pointer, the unit, the scroll and a new drawing.
+TEST(Studio, EditorDoubleClicksAndThePositionStaysCurrent) {
+  auto services = std::make_shared<TScriptedServices>();
+  TMainWindow w(services);
+  w.resize(900, 700);
+  w.show();
+  Orv::Fmx::TPLNEditor& ed = w.Editor();
+  EXPECT_TRUE(ed.GetEditorOptions() & Orv::Fmx::eoDblClick);
+  EXPECT_FALSE(ed.SettingsButton()->isVisibleTo(&ed));
+  EXPECT_TRUE(ed.RotateButton()->isVisibleTo(&ed));
+  EXPECT_FALSE(ed.RotateButton()->toolTip().isEmpty());
+
+  ASSERT_TRUE(w.OpenFile(Sample("shapes.json")));
+  ed.SetZoom(Orv::Fmx::zm500);
+  const QPointF at(200, 150);
+  QMouseEvent move(QEvent::MouseMove, at, ed.Surface()->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(ed.Surface(), &move);
+  const QString mm = w.PositionText();
+  EXPECT_TRUE(mm.contains(QStringLiteral("mm"))) << mm.toStdString();
+  w.Document().SetUnits(Orv::TORVUnits::inch);
+  const QString inches = w.PositionText();
+  EXPECT_TRUE(inches.contains(QStringLiteral("in"))) << inches.toStdString();
+  ASSERT_TRUE(ed.VertScrollBar()->isVisibleTo(&ed));
+  ed.VertScrollBar()->setValue(ed.VertScrollBar()->value() + 100);
+  EXPECT_NE(w.PositionText(), inches);
+  services->answer = TStudioServices::TSaveAnswer::Discard;
+  ASSERT_TRUE(w.NewDrawing());
+  EXPECT_TRUE(w.PositionText().contains(QStringLiteral("mm"))) << w.PositionText().toStdString();
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(ed.Surface(), &leave);
+  EXPECT_TRUE(w.PositionText().isEmpty());
 }
 
 TEST(Studio, ExportWritesThePageOrSaysWhy) {
