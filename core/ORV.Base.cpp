@@ -191,8 +191,8 @@ void TPLNBaseItem::ReadData(std::int32_t /*version*/, TBinaryReader& r, TORVRead
   CheckPointCount(n);
   fPoints.resize(n);
   for (TORVPto& p : fPoints) {
-    p.X = r.ReadInt64();
-    p.Y = r.ReadInt64();
+    p.X = r.ReadCoord("point");
+    p.Y = r.ReadCoord("point");
   }
   UpdatePoints();
   BoundsChanged();
@@ -354,6 +354,9 @@ TPLNBaseLabel::TPLNBaseLabel() {
 }
 
 TPLNBaseLabel::~TPLNBaseLabel() {
+  // Views still attached must not reach for a document that is gone.
+  for (IORObserver* o : std::vector<IORObserver*>(fObservers)) o->HostRemoved();
+  fObservers.clear();
   // Items point at layers; drop them first.
   fSelection.clear();
   fItems.clear();
@@ -792,7 +795,8 @@ void TPLNBaseLabel::ReadJson(const QJsonObject& o) {
   fFileVersion = static_cast<std::int32_t>(version);
   Title = Json::Str(o, "Title");
   const QString unitName = Json::Str(o, "Units", QStringLiteral("mm"));
-  if (!Utils::UnitFromName(unitName, &fUnits)) throw EPLNError(QStringLiteral("unknown unit \"%1\"").arg(unitName));
+  if (!Utils::UnitFromName(unitName, &fUnits))
+    throw EPLNError(QStringLiteral("unknown unit \"%1\"").arg(Utils::QuoteForMessage(unitName)));
   const auto mode = Json::Int(o, "EditorMode", 0);
   if (mode < 0 || mode > 3) throw EPLNError(QStringLiteral("\"EditorMode\" must be between 0 and 3"));
   fEditorMode = static_cast<std::uint8_t>(mode);
