@@ -134,6 +134,25 @@ TEST(Studio, SaveAsTakesANameWithoutExtension) {
 
 // The editor as the window sets it up: double click on, a settings button only when it opens
 // something, and a status bar that follows the pointer, the unit, the scroll and a new drawing.
+TEST(Studio, SavingADrawingThatSkippedItemsAsksFirst) {
+  auto services = std::make_shared<TScriptedServices>();
+  TMainWindow w(services);
+  const QString src = TmpPath(QStringLiteral("skipped.json")), out = TmpPath(QStringLiteral("skipped-out.json"));
+  WriteAll(src, R"({"Items": [{"Type": 6, "Points": [[0,0],[1000,1000]]}, {"Type": "abc"}, 3]})");
+  ASSERT_TRUE(w.OpenFile(src));
+  ASSERT_EQ(w.Document().SkippedItems(), 2);
+  WriteAll(out, "older");
+  services->choice = 1;  // Cancel: nothing written
+  EXPECT_FALSE(w.SaveTo(out));
+  EXPECT_EQ(ReadAll(out), QByteArray("older"));
+  services->choice = 0;  // save without them
+  ASSERT_TRUE(w.SaveTo(out));
+  Orv::Fmx::TPlanoraFMX back;
+  ASSERT_TRUE(back.LoadFromFile(out));
+  EXPECT_EQ(back.GetItemsCount(), 1);
+  EXPECT_TRUE(services->errors.isEmpty()) << services->errors.join('\n').toStdString();
+}
+
 TEST(Studio, EditorDoubleClicksAndThePositionStaysCurrent) {
   auto services = std::make_shared<TScriptedServices>();
   TMainWindow w(services);
