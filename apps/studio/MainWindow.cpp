@@ -353,9 +353,10 @@ void TMainWindow::BuildEditMenu() {
     });
   });
   edit->addSeparator();
-  // To the rulers' guide lines, as the editor's commands do it. The command is copied into a
-  // plain variable before the lambdas capture it: GCC captures a structured binding of the loop
-  // by reference to the table, which is gone when the menu is used.
+  // To the rulers' guide lines, as the editor's commands do it. The step's lambda holds the
+  // editor and the command, not the window: GCC 12 built with -fsanitize=undefined hands a lambda
+  // nested in another one a wrong `this` when it captures `this` together with a pointer to a
+  // member function.
   struct TAlign {
     const char* Side;
     void (TPLNBaseEditor::*Fn)();
@@ -372,8 +373,9 @@ void TMainWindow::BuildEditMenu() {
     QAction* a = align->addAction(tr(entry.Side));
     a->setObjectName(QStringLiteral("editAlign") + QLatin1String(entry.Side));
     connect(a, &QAction::triggered, this, [this, fn] {
-      RunEdit(tr("Align"), [this, fn] {
-        (fEditor->*fn)();
+      TPLNBaseEditor* editor = fEditor;
+      RunEdit(tr("Align"), [editor, fn] {
+        (editor->*fn)();
         return true;
       });
     });
