@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <vector>
 
 #include "ORV.FMX.h"
 #include "ORV.Msg.h"
