@@ -13,15 +13,9 @@ using namespace Orv;
 using namespace Orv::Fmx;
 using namespace Orv::Canvas;
 using PlanoraTest::Dash;
+using PlanoraTest::MakeItem;
 
 namespace {
-
-template <class T>
-T* Make(TPLNBaseLabel& doc, std::initializer_list<TORVPto> pts) {
-  auto* item = new T(&doc, false);
-  item->AssignPoints(pts);
-  return item;
-}
 
 // One mark on the device, whichever canvas made it.
 struct TMark {
@@ -127,7 +121,7 @@ struct Agreement : ::testing::Test {
 TEST_F(Agreement, FramesFillsAndCorners) {
   // A frame's stroke lies inside its box on both, whether filled or not; a hidden fill is hidden
   // on both.
-  auto* r = Make<TPLNRectangle>(c.doc, {{10000, 10000}, {50000, 30000}});
+  auto* r = MakeItem<TPLNRectangle>(c.doc, {{10000, 10000}, {50000, 30000}});
   r->SetPenWidth(2000);
   r->SetColor(0xFF112233);
   r->SetBackColor(0xFF445566);
@@ -147,7 +141,7 @@ TEST_F(Agreement, FramesFillsAndCorners) {
   EXPECT_EQ(c.Op(0).Rect, QRectF(QPointF(140, 150), QPointF(520, 330)));
 
   // A paragraph's frame follows the same rules.
-  auto* para = Make<TPLNParagraph>(c.doc, {{60000, 10000}, {90000, 40000}});
+  auto* para = MakeItem<TPLNParagraph>(c.doc, {{60000, 10000}, {90000, 40000}});
   para->SetText(QStringLiteral("frame"));
   para->SetPenWidth(1500);
   para->SetBackColor(0xFF00AA00);
@@ -159,19 +153,19 @@ TEST_F(Agreement, FramesFillsAndCorners) {
     ExpectSameMarks(c, para);
   }
 
-  auto* e = Make<TPLNEllipse>(c.doc, {{0, 0}, {20000, 10000}});
+  auto* e = MakeItem<TPLNEllipse>(c.doc, {{0, 0}, {20000, 10000}});
   e->SetPenWidth(700);
   e->SetFilled(true);
   e->SetAlpha(false);
   ExpectSameMarks(c, e);
 
-  auto* poly = Make<TPLNPolygon>(c.doc, {{0, 0}, {10000, 0}, {2000, 3000}});
+  auto* poly = MakeItem<TPLNPolygon>(c.doc, {{0, 0}, {10000, 0}, {2000, 3000}});
   poly->SetFilled(true);
   for (double pen : {1500.0, 0.0}) {
     poly->SetPenWidth(pen);
     ExpectSameMarks(c, poly);
   }
-  auto* pl = Make<TPLNPolyLine>(c.doc, {{0, 0}, {10000, 0}, {2000, 3000}});
+  auto* pl = MakeItem<TPLNPolyLine>(c.doc, {{0, 0}, {10000, 0}, {2000, 3000}});
   pl->SetPenWidth(1500);
   pl->ToType = 4;
   pl->SizeTo = 2;
@@ -179,7 +173,7 @@ TEST_F(Agreement, FramesFillsAndCorners) {
 }
 
 TEST_F(Agreement, SectorsAndPointsPrint) {
-  auto* s = Make<TPLNSector>(c.doc, {{0, 0}, {20000, 20000}});
+  auto* s = MakeItem<TPLNSector>(c.doc, {{0, 0}, {20000, 20000}});
   s->SetPenWidth(1200);
   s->SetAngleStart(30);
   s->SetBackColor(0xFF0000FF);
@@ -197,7 +191,7 @@ TEST_F(Agreement, SectorsAndPointsPrint) {
   // The wedge runs from the centre (130, 140 with the origin) out to the arc.
   EXPECT_EQ(QPointF(c.Op(0).Path.elementAt(0)), QPointF(130, 140));
 
-  auto* p = Make<TPLNPoint>(c.doc, {{10000, 20000}});
+  auto* p = MakeItem<TPLNPoint>(c.doc, {{10000, 20000}});
   p->SetPenWidth(300);
   p->SetLineType(5);  // a point is always solid
   ExpectSameMarks(c, p);
@@ -207,7 +201,7 @@ TEST_F(Agreement, SectorsAndPointsPrint) {
 
 TEST_F(Agreement, BezierEndsAtItsLastSegment) {
   // Seven points: two segments end at point 7; with an eighth left over the end stays there.
-  auto* b = Make<TPLNBezier>(c.doc, {{0, 0}, {1000, -2000}, {3000, -2000}, {4000, 0},
+  auto* b = MakeItem<TPLNBezier>(c.doc, {{0, 0}, {1000, -2000}, {3000, -2000}, {4000, 0},
                                      {5000, 2000}, {7000, 2000}, {8000, 0}, {20000, 15000}});
   b->SetPenWidth(800);
   b->SetLineType(2);

@@ -10,20 +10,12 @@ using namespace Orv;
 using namespace Orv::Fmx;
 using namespace Orv::Canvas;
 using PlanoraTest::Dash;
+using PlanoraTest::MakeItem;
 using Names = std::vector<std::string>;
-
-namespace {
-template <class T>
-T* Make(TPLNBaseLabel& doc, std::initializer_list<TORVPto> pts) {
-  auto* item = new T(&doc, false);
-  item->AssignPoints(pts);
-  return item;
-}
-}  // namespace
 
 TEST(Rectangle, OutlineLiesInsideTheBox) {
   PlanoraTest::RecordingContext c;
-  auto* r = Make<TPLNRectangle>(c.doc, {{10000, 10000}, {50000, 30000}});  // 100..500 x 100..300 px
+  auto* r = MakeItem<TPLNRectangle>(c.doc, {{10000, 10000}, {50000, 30000}});  // 100..500 x 100..300 px
   r->SetPenWidth(2000);                                                    // 2 mm = 20 px
   c.d.OriginX = 5;
   c.d.OriginY = 7;
@@ -67,7 +59,7 @@ TEST(Rectangle, OutlineLiesInsideTheBox) {
 
 TEST(Rectangle, HiddenFillIsHiddenOnPaperToo) {
   PlanoraTest::RecordingContext c;
-  auto* r = Make<TPLNRectangle>(c.doc, {{10000, 10000}, {50000, 30000}});
+  auto* r = MakeItem<TPLNRectangle>(c.doc, {{10000, 10000}, {50000, 30000}});
   r->SetPenWidth(1000);
   r->SetFilled(true);
   r->SetBackColor(0xFF0000FF);
@@ -101,7 +93,7 @@ TEST(Rectangle, HiddenFillIsHiddenOnPaperToo) {
 
 TEST(Rectangle, DashFollowsItemStateAndDrawState) {
   PlanoraTest::RecordingContext c;
-  auto* r = Make<TPLNRectangle>(c.doc, {{0, 0}, {20000, 20000}});
+  auto* r = MakeItem<TPLNRectangle>(c.doc, {{0, 0}, {20000, 20000}});
   r->SetPenWidth(500);
   r->SetLineType(5);
   r->SetState(kStateSelected);
@@ -120,8 +112,8 @@ TEST(Rectangle, DashFollowsItemStateAndDrawState) {
 
 TEST(CircleEllipse, ThreeCasesWithoutInset) {
   PlanoraTest::RecordingContext c;
-  for (TPLN2DItem* item : {static_cast<TPLN2DItem*>(Make<TPLNCircle>(c.doc, {{0, 0}, {10000, 10000}})),
-                           static_cast<TPLN2DItem*>(Make<TPLNEllipse>(c.doc, {{0, 0}, {20000, 10000}}))}) {
+  for (TPLN2DItem* item : {static_cast<TPLN2DItem*>(MakeItem<TPLNCircle>(c.doc, {{0, 0}, {10000, 10000}})),
+                           static_cast<TPLN2DItem*>(MakeItem<TPLNEllipse>(c.doc, {{0, 0}, {20000, 10000}}))}) {
     SCOPED_TRACE(item->KindName().toStdString());
     const QRectF box(0, 0, item->GetWidth() / 100.0, item->GetHeight() / 100.0);
     item->SetPenWidth(2000);
@@ -147,7 +139,7 @@ TEST(CircleEllipse, ThreeCasesWithoutInset) {
 
 TEST(Polygon, OutlinedInTheEditorEvenWithoutPenButNotOnPaper) {
   PlanoraTest::RecordingContext c;
-  auto* p = Make<TPLNPolygon>(c.doc, {{0, 0}, {10000, 0}, {10000, 10000}});
+  auto* p = MakeItem<TPLNPolygon>(c.doc, {{0, 0}, {10000, 0}, {10000, 10000}});
   p->SetPenWidth(0);
   p->SetFilled(true);
   p->SetLineType(2);
@@ -171,7 +163,7 @@ TEST(Polygon, OutlinedInTheEditorEvenWithoutPenButNotOnPaper) {
 
 TEST(Sector, FullTurnIsAnOval) {
   PlanoraTest::RecordingContext c;
-  auto* s = Make<TPLNSector>(c.doc, {{0, 0}, {20000, 10000}});  // radius 5000 around (10000, 5000)
+  auto* s = MakeItem<TPLNSector>(c.doc, {{0, 0}, {20000, 10000}});  // radius 5000 around (10000, 5000)
   s->SetPenWidth(500);
   s->SetAngleStart(30);
   s->SetAngleGap(360);
@@ -197,7 +189,7 @@ TEST(Sector, FullTurnIsAnOval) {
 TEST(Bezier, SegmentsAndTerminators) {
   PlanoraTest::RecordingContext c;
   // Five points: one cubic through points 2 to 4; the fifth is ignored.
-  auto* b = Make<TPLNBezier>(c.doc, {{0, 0}, {1000, 0}, {2000, 1000}, {3000, 1000}, {9000, 9000}});
+  auto* b = MakeItem<TPLNBezier>(c.doc, {{0, 0}, {1000, 0}, {2000, 1000}, {3000, 1000}, {9000, 9000}});
   QPainterPath path = b->GetPath(&c.d).Path;
   ASSERT_EQ(path.elementCount(), 4);
   EXPECT_EQ(QPointF(path.elementAt(3)), QPointF(30, 10));
@@ -226,7 +218,7 @@ TEST(Bezier, SegmentsAndTerminators) {
 
 TEST(PointAndLine, ScreenAndPaper) {
   PlanoraTest::RecordingContext c;
-  auto* p = Make<TPLNPoint>(c.doc, {{10000, 20000}});
+  auto* p = MakeItem<TPLNPoint>(c.doc, {{10000, 20000}});
   p->SetLineType(7);
   c.d.DrawState = TORVDrawState::Export;
   ASSERT_EQ(c.Redraw(p), Names{"DrawOval"});
@@ -236,7 +228,7 @@ TEST(PointAndLine, ScreenAndPaper) {
   EXPECT_EQ(c.Op(0).Rect, QRectF(QPointF(95, 195), QPointF(105, 205)));
   EXPECT_EQ(c.Op(0).Stroke.Dash, TStrokeDash::Solid);
 
-  auto* l = Make<TPLNLine>(c.doc, {{1049, 2051}, {3000, 4000}});
+  auto* l = MakeItem<TPLNLine>(c.doc, {{1049, 2051}, {3000, 4000}});
   c.d.OriginX = 0.5f;
   ASSERT_EQ(c.Redraw(l), Names{"DrawLine"});
   EXPECT_NEAR(c.Op(0).Args[0], 10.99, 1e-4);
@@ -248,7 +240,7 @@ TEST(PointAndLine, ScreenAndPaper) {
 
 TEST(PolyLine, TerminatorsAreSolidAndPointAlongTheLine) {
   PlanoraTest::RecordingContext c;
-  auto* pl = Make<TPLNPolyLine>(c.doc, {{0, 0}, {10000, 0}, {10000, 10000}});
+  auto* pl = MakeItem<TPLNPolyLine>(c.doc, {{0, 0}, {10000, 0}, {10000, 10000}});
   pl->SetLineType(3);
   pl->SetPenWidth(300);
   pl->FromType = 3;

@@ -127,6 +127,8 @@ inline std::vector<float> Dash(const Orv::Canvas::TSkPaint& p) {
 #endif
 
 #if __has_include("ORV.FMX.h")
+#include <QPainter>
+
 #include "ORV.Canvas.Recording.h"
 #include "ORV.FMX.h"
 
@@ -148,6 +150,34 @@ inline QString Export(Orv::Fmx::TPlanoraFMX& doc, Orv::TORVExport type, const QS
   const bool ok = doc.WaitForExport(&error);
   EXPECT_EQ(ok, error.isEmpty());
   return error;
+}
+
+// An item of kind T on `doc` through the given points, not yet entered into the document.
+template <class T>
+T* MakeItem(Orv::TPLNBaseLabel& doc, std::initializer_list<Orv::TORVPto> pts) {
+  auto* item = new T(&doc, false);
+  item->AssignPoints(pts);
+  return item;
+}
+
+// The item's Draw (or Print) onto white, at 96 dpi unless told: what the print canvas's font
+// sizes expect of an unscaled context.
+inline QImage RenderItem(Orv::TPLNBaseItem* item, bool print = false,
+                         Orv::TORVDrawState state = Orv::TORVDrawState::Export, QSize size = {500, 400},
+                         int dpi = 96) {
+  QImage img(size, QImage::Format_ARGB32);
+  img.fill(Qt::white);
+  QPainter painter(&img);
+  Orv::Canvas::TQPainterCanvas canvas(&painter);
+  Orv::Fmx::TPLNDraw d;
+  d.SetResolution(dpi, dpi);
+  d.SetStandardWidths();
+  d.kC = &canvas;
+  d.pC = &canvas;
+  d.DrawState = state;
+  print ? item->Print(&d) : item->Draw(&d);
+  painter.end();
+  return img;
 }
 
 // A document and a recording drawing context; at the default 254 dpi 1 mm is 10 pixels.

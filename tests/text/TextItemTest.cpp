@@ -15,21 +15,9 @@ using namespace Orv::Canvas;
 
 namespace {
 
-// Renders Draw (or Print) of one item at 96 dpi onto white.
+// Draw (or Print) of one item at 96 dpi onto white.
 QImage Render(TPLNBaseItem* item, bool print = false, TORVDrawState state = TORVDrawState::Export) {
-  QImage img(500, 400, QImage::Format_ARGB32);
-  img.fill(Qt::white);
-  QPainter painter(&img);
-  TQPainterCanvas canvas(&painter);
-  TPLNDraw d;
-  d.SetResolution(96, 96);
-  d.SetStandardWidths();
-  d.kC = &canvas;
-  d.pC = &canvas;
-  d.DrawState = state;
-  print ? item->Print(&d) : item->Draw(&d);
-  painter.end();
-  return img;
+  return PlanoraTest::RenderItem(item, print, state);
 }
 
 // The item's bounds in pixels at 96 dpi, widened by `tol` pixels.

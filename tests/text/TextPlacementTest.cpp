@@ -15,19 +15,7 @@ namespace {
 
 // At 96 dpi, as the print canvas's font sizes expect of an unscaled context.
 QImage Render96(TPLNBaseItem* item, bool print) {
-  QImage img(500, 500, QImage::Format_ARGB32);
-  img.fill(Qt::white);
-  QPainter painter(&img);
-  TQPainterCanvas canvas(&painter);
-  TPLNDraw d;
-  d.SetResolution(96, 96);
-  d.SetStandardWidths();
-  d.kC = &canvas;
-  d.pC = &canvas;
-  d.DrawState = TORVDrawState::Export;
-  print ? item->Print(&d) : item->Draw(&d);
-  painter.end();
-  return img;
+  return PlanoraTest::RenderItem(item, print, TORVDrawState::Export, {500, 500});
 }
 
 }  // namespace
