@@ -45,6 +45,13 @@ struct Ctx {
     return canvas.Ops;
   }
   int Count(const char* name) const { return canvas.Count(name); }
+  // A drawing at 1:scale, drawn at the same scale.
+  explicit Ctx(std::int64_t scale) : Ctx() {
+    TPLNMeasure m = doc.Measure();
+    m.DrawScale = scale;
+    doc.SetMeasure(m);
+    d.SetResolution(254, 254, scale);
+  }
 };
 
 TPLNArrowLine* Arrow(Ctx& c, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) {
@@ -382,11 +389,7 @@ double LineLength(const TRecordedOp& op) { return std::hypot(op.Args[2] - op.Arg
 TEST(Dim, RadiusAndDiameterOutsideLeadToTheRim) {
   for (std::int64_t scale : {1, 10}) {
     SCOPED_TRACE(testing::Message() << "1:" << scale);
-    Ctx c;
-    TPLNMeasure m = c.doc.Measure();
-    m.DrawScale = scale;
-    c.doc.SetMeasure(m);
-    c.d.SetResolution(254, 254, scale);
+    Ctx c(scale);
     const std::int64_t r = 20000 * scale;  // 20 mm on paper, 200 px
     const TORVPto centre{50000 * scale, 50000 * scale};
     for (auto [make, angle] : {std::pair{&TPLNFactory::AddBaseDimRadial2, -kPi / 4},
@@ -444,11 +447,7 @@ TEST(Dim, AngleValueComesFromItsArms) {
 TEST(Dim, ShortDimensionsSetHeadsAndCaptionOutside) {
   for (std::int64_t scale : {1, 10}) {
     SCOPED_TRACE(testing::Message() << "1:" << scale);
-    Ctx c;
-    TPLNMeasure m = c.doc.Measure();
-    m.DrawScale = scale;
-    c.doc.SetMeasure(m);
-    c.d.SetResolution(254, 254, scale);
+    Ctx c(scale);
     const std::int64_t mm = 1000 * scale;  // a millimetre on paper, 10 px
     // Captions in paper millimetres at either scale: 4 mm reads "4".
     c.doc.GetActiveDimStyle()->Units = static_cast<std::int8_t>(scale == 1 ? TORVUnits::mm : TORVUnits::cm);

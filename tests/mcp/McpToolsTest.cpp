@@ -326,17 +326,24 @@ TEST(McpTools, ModifyItemAppliesWhatFitsTheKindInCurrentUnits) {
   EXPECT_EQ(dim->GetCaption(), "see detail");
 }
 
+namespace {
+
+// A tile server's answer: one plain dark green tile, whatever was asked.
+PlanoraTest::HttpAnswer GreenTile(const PlanoraTest::HttpRequest&) {
+  QImage tile(256, 256, QImage::Format_RGB32);
+  tile.fill(Qt::darkGreen);
+  QByteArray png;
+  QBuffer buf(&png);
+  buf.open(QIODevice::WriteOnly);
+  tile.save(&buf, "PNG");
+  return {200, "image/png", png, false};
+}
+
+}  // namespace
+
 TEST(McpTools, MapBackgroundIsComposedFromTheNamedProviderOntoTheLayer) {
   using namespace PlanoraTest;
-  LocalHttpServer tiles([](const HttpRequest&) {
-    QImage tile(256, 256, QImage::Format_RGB32);
-    tile.fill(Qt::darkGreen);
-    QByteArray png;
-    QBuffer buf(&png);
-    buf.open(QIODevice::WriteOnly);
-    tile.save(&buf, "PNG");
-    return HttpAnswer{200, "image/png", png, false};
-  });
+  LocalHttpServer tiles(GreenTile);
   TTools t;
   t.doc.ImageFolder = QStringLiteral(PLANORA_TEST_TMP) + "/maps";
   QDir(t.doc.ImageFolder).removeRecursively();
@@ -588,15 +595,7 @@ QJsonValue OtherThan(const QJsonValue& v) {
 
 TEST(McpTools, ACallWithoutAnArgumentGetsTheDefaultTheToolDeclares) {
   using namespace PlanoraTest;
-  LocalHttpServer tiles([](const HttpRequest&) {
-    QImage tile(256, 256, QImage::Format_RGB32);
-    tile.fill(Qt::darkGreen);
-    QByteArray png;
-    QBuffer buf(&png);
-    buf.open(QIODevice::WriteOnly);
-    tile.save(&buf, "PNG");
-    return HttpAnswer{200, "image/png", png, false};
-  });
+  LocalHttpServer tiles(GreenTile);
   // Each probe makes one call on a fresh drawing, with `extra` added, and returns what the call
   // left behind.
   using TProbe = std::function<QString(const QJsonObject& extra)>;
