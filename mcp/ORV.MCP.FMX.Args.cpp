@@ -149,6 +149,13 @@ QJsonObject CheckArgs(const QString& tool, const TSchema& schema, const QJsonObj
         break;
       }
       case TArgType::String:
+        // Item ids look like numbers, and agents send them as numbers: a whole number is taken
+        // as its text.
+        if (v.isDouble() && std::isfinite(v.toDouble()) && v.toDouble() == std::floor(v.toDouble()) &&
+            std::abs(v.toDouble()) <= kMaxNumber) {
+          v = QString::number(std::int64_t(v.toDouble()));
+          out.insert(key, v);
+        }
         if (!v.isString()) throw EToolError(QStringLiteral("%1 must be a string, not %2").arg(arg, Describe(v)));
         if (v.toString().size() > kMaxStringLength)
           throw EToolError(QStringLiteral("%1 is too long: %2 characters (at most %3)")
@@ -157,6 +164,11 @@ QJsonObject CheckArgs(const QString& tool, const TSchema& schema, const QJsonObj
                                .arg(kMaxStringLength));
         break;
       case TArgType::Boolean:
+        // The other way round from the integer flags: a switch may come as 0 or 1.
+        if (v.isDouble() && (v.toDouble() == 0 || v.toDouble() == 1)) {
+          v = v.toDouble() == 1;
+          out.insert(key, v);
+        }
         if (!v.isBool()) throw EToolError(QStringLiteral("%1 must be true or false, not %2").arg(arg, Describe(v)));
         break;
       case TArgType::NumberArray:

@@ -189,7 +189,7 @@ TEST(McpTools, WrongTypesUnknownArgumentsAndOversizedValuesChangeNothing) {
   EXPECT_EQ(t.Refused("add_rectangle", {{"pen_width", true}}), "Argument \"pen_width\" must be a number, not a boolean (true)");
   EXPECT_EQ(t.Refused("add_rectangle", {{"filled", 0.5}}), "Argument \"filled\" must be a whole number, not the number 0.5");
   EXPECT_EQ(t.Refused("add_rectangle", {{"filled", "0.5"}}), "Argument \"filled\" must be a whole number, not the number 0.5");
-  EXPECT_EQ(t.Refused("clear_drawing", {{"all", 1}}), "Argument \"all\" must be true or false, not the number 1");
+  EXPECT_EQ(t.Refused("clear_drawing", {{"all", 2}}), "Argument \"all\" must be true or false, not the number 2");
   EXPECT_TRUE(t.Refused("add_rectangle", {{"colour", "#ff0000"}}).startsWith("Unknown argument \"colour\" for add_rectangle. Its arguments are: x, y, width"));
   EXPECT_TRUE(t.Refused("add_text", {{"text", QString(Mcp::kMaxStringLength + 1, 'x')}}).contains("too long"));
   EXPECT_TRUE(t.Refused("modify_item", {{"index", 0}, {"text", "new"}, {"pen_width", "2,5"}}).contains("\"pen_width\" must be a number"));
@@ -417,6 +417,10 @@ TEST(McpTools, NumbersMayComeAsTextAndFlagsAsBooleans) {
   EXPECT_TRUE(text->GetBold());
   EXPECT_FALSE(text->GetItalic());
   EXPECT_TRUE(text->GetUnderline());
+  // An id may come as a number, a true/false switch as 0 or 1.
+  EXPECT_EQ(t.Ok("modify_item", {{"id", 2}, {"bold", 0}}), "Item 2 (text) modified: 1 properties changed");
+  EXPECT_FALSE(text->GetBold());
+  EXPECT_EQ(t.Refused("modify_item", {{"id", 2.5}, {"bold", true}}), "Argument \"id\" must be a string, not the number 2.5");
 
   t.Ok("add_layer", {{"name", "Locked"}, {"selectable", false}, {"visible", true}});
   EXPECT_TRUE(t.doc.GetLayer(2)->HasOption(Opt::Visible | Opt::Print));
