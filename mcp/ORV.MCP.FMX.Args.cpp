@@ -150,8 +150,8 @@ QJsonObject CheckArgs(const QString& tool, const TSchema& schema, const QJsonObj
       }
       case TArgType::String:
         // Item ids look like numbers, and agents send them as numbers: a whole number is taken
-        // as its text.
-        if (v.isDouble() && std::isfinite(v.toDouble()) && v.toDouble() == std::floor(v.toDouble()) &&
+        // as its text. Other texts (folders, colours, names) stay texts only.
+        if (key == QLatin1String("id") && v.isDouble() && std::isfinite(v.toDouble()) && v.toDouble() == std::floor(v.toDouble()) &&
             std::abs(v.toDouble()) <= kMaxNumber) {
           v = QString::number(std::int64_t(v.toDouble()));
           out.insert(key, v);

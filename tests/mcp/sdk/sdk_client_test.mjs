@@ -7,7 +7,7 @@ import { McpError } from '@modelcontextprotocol/sdk/types.js';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import test from 'node:test';
+import test, { after } from 'node:test';
 
 const [cli, tmp] = process.argv.slice(2);
 assert.ok(cli && tmp, 'usage: node sdk_client_test.mjs PLANORA_CLI TMP_DIR');
@@ -94,8 +94,16 @@ async function connect(doc) {
   let stderr = '';
   transport.stderr?.on('data', (d) => { stderr += d; });
   await client.connect(transport);
+  clients.push(client);
   return { client, problems, stderr: () => stderr };
 }
+
+// A failed test leaves its client open, and with it the server, whose input never ends: close
+// them all at the end, so the run finishes either way.
+const clients = [];
+after(async () => {
+  for (const c of clients) await c.close().catch(() => {});
+});
 
 const text = (r) => r.content?.[0]?.text ?? '';
 
