@@ -6,25 +6,20 @@
 #include <QMap>
 #include <QImage>
 #include <QPainter>
-#include <QTemporaryFile>
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <csignal>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <thread>
 #include <vector>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "ORV.Canvas.Document.h"
 #include "ORV.Canvas.Gif.h"
 #include "ORV.Canvas.Xps.h"
 #include "ORV.Canvas.h"
 #include "ORV.FMX.Types.h"
+#include "ORV.FMX.OutputFile.h"
 #include "ORV.FMX.h"
 
 namespace Orv::Fmx {
@@ -43,103 +38,6 @@ const char* BitmapFormat(TORVExport t) {
   }
 }
 }  // namespace
-
-namespace {
-// Read without umask(2), which would change the mask for every thread while it looks.
-mode_t ProcessUmask() {
-  QFile status(QStringLiteral("/proc/self/status"));
-  if (status.open(QIODevice::ReadOnly)) {
-    for (const QByteArray& line : status.readAll().split('\n')) {
-      if (line.startsWith("Umask:")) {
-        bool ok = false;
-        const uint m = line.mid(6).trimmed().toUInt(&ok, 8);
-        if (ok) return static_cast<mode_t>(m);
-      }
-    }
-  }
-  return 022;
-}
-}  // namespace
-
-namespace {
-
-// Temporary files of running exports, readable from a signal handler: a slot is taken with
-// `Taken`, filled, and only then published with `Live`; the handler reads only live slots.
-struct TTempSlot {
-  std::atomic<bool> Taken{false};
-  std::atomic<bool> Live{false};
-  char Path[4096];
-};
-TTempSlot gTempSlots[64];
-
-void OnEndSignal(int sig) {
-  for (TTempSlot& slot : gTempSlots)
-    if (slot.Live.load(std::memory_order_acquire)) ::unlink(slot.Path);
-  std::signal(sig, SIG_DFL);
-  std::raise(sig);
-}
-
-// The export's output: a hidden temporary file beside the target, renamed over it by Commit, so
-// a failure never leaves half a file; removed when dropped, and by RemoveExportFilesOnSignal's
-// handler when the process is ended first.
-class TExportFile {
- public:
-  explicit TExportFile(const QString& target)
-      : fTarget(target),
-        fTemp(QFileInfo(target).absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(QFileInfo(target).fileName()))) {
-    if (!fTemp.open()) Fail(fTemp.errorString());
-    const QByteArray path = QFile::encodeName(fTemp.fileName());
-    for (TTempSlot& slot : gTempSlots) {
-      bool expected = false;
-      if (std::size_t(path.size()) >= sizeof slot.Path || !slot.Taken.compare_exchange_strong(expected, true)) continue;
-      std::memcpy(slot.Path, path.constData(), std::size_t(path.size()) + 1);
-      slot.Live.store(true, std::memory_order_release);
-      fSlot = &slot;
-      break;
-    }
-  }
-  ~TExportFile() {
-    if (fSlot) {
-      fSlot->Live.store(false, std::memory_order_release);
-      fSlot->Taken.store(false, std::memory_order_release);
-    }
-  }
-  TExportFile(const TExportFile&) = delete;
-  TExportFile& operator=(const TExportFile&) = delete;
-
-  QFile& File() { return fTemp; }
-  QString TempName() const { return fTemp.fileName(); }
-  [[noreturn]] void Fail(const QString& why) const {
-    throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(QFileInfo(fTarget).fileName(), why));
-  }
-  // Flushes what is still open and renames the file over the target.
-  void Commit() {
-    // A full disk shows on the flush of the last buffered write, not on close.
-    if (fTemp.isOpen() && !fTemp.flush()) Fail(fTemp.errorString());
-    fTemp.close();
-    if (std::rename(QFile::encodeName(fTemp.fileName()).constData(), QFile::encodeName(fTarget).constData()) != 0)
-      Fail(QString::fromLocal8Bit(std::strerror(errno)));
-    fTemp.setAutoRemove(false);
-    // QTemporaryFile creates files private to the user; an export is an ordinary file that
-    // follows the umask like any other.
-    ::chmod(QFile::encodeName(fTarget).constData(), 0666 & ~ProcessUmask());
-  }
-
- private:
-  QString fTarget;
-  QTemporaryFile fTemp;
-  TTempSlot* fSlot = nullptr;
-};
-
-}  // namespace
-
-void RemoveExportFilesOnSignal() {
-  struct sigaction sa {};
-  sa.sa_handler = OnEndSignal;
-  sigemptyset(&sa.sa_mask);
-  ::sigaction(SIGINT, &sa, nullptr);
-  ::sigaction(SIGTERM, &sa, nullptr);
-}
 
 bool ExportTypeOfFile(const QString& fileName, TORVExport* type) {
   static const QMap<QString, TORVExport> formats{{"pdf", TORVExport::PDF}, {"xps", TORVExport::XPS},
@@ -359,7 +257,7 @@ void TExportThread::ExportBitmap(const TExportLayout& layout, int dpi) {
     const int y0 = h * band / bands, y1 = h * (band + 1) / bands;
     for (int y = y0; y < y1; ++y) std::memcpy(img.scanLine(y), scratch[band].constScanLine(y), img.bytesPerLine());
   }
-  TExportFile out(mFileName);
+  TOutputFile out(mFileName);
   QFile& f = out.File();
   // JPEG takes the caller's quality. For PNG, Qt's quality 70 picks a zlib level that packs line
   // art as tightly as the default in half the time.
@@ -379,7 +277,7 @@ void TExportThread::ExportBitmap(const TExportLayout& layout, int dpi) {
 
 void TExportThread::ExportPdf(const TExportLayout& layout, int dpi) {
   const QFileInfo target(mFileName);
-  TExportFile out(mFileName);
+  TOutputFile out(mFileName);
   out.File().close();
   {
     Canvas::TPdfDocument pdf(out.TempName());
@@ -412,7 +310,7 @@ void TExportThread::ExportPdf(const TExportLayout& layout, int dpi) {
 // hairlines stay one print pixel wide. The document writes the file only when it is whole.
 void TExportThread::ExportXps(const TExportLayout& layout, int dpi) {
   const QString name = QFileInfo(mFileName).fileName();
-  TExportFile out(mFileName);
+  TOutputFile out(mFileName);
   out.File().close();
   Canvas::TXpsDocument xps(out.TempName());
   if (!xps.IsOpen()) throw EPLNError(QStringLiteral("%1: cannot write the file: %2").arg(name, xps.ErrorString()));

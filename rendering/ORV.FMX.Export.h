@@ -7,6 +7,7 @@
 #include <QThread>
 #include <atomic>
 
+#include "ORV.FMX.OutputFile.h"
 #include "ORV.Types.h"
 
 namespace Orv::Fmx {
@@ -35,11 +36,6 @@ TExportLayout ComputeExportLayout(const TPlanoraFMX& doc, TORVExport type, float
 void DrawExportPage(const TPlanoraFMX& doc, TPLNDraw& draw, const TExportLayout& layout, int dpi,
                     const QRectF* visible = nullptr);
 
-// An export writes a hidden temporary file beside its target and renames it over the target
-// when whole. Installs handlers for SIGINT and SIGTERM that remove the temporary files of exports
-// still running and then end the process as the signal would have. For programs that have no
-// handlers of their own; call once, early.
-void RemoveExportFilesOnSignal();
 
 class TExportThread : public QThread {
  public:

@@ -7,7 +7,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 
@@ -228,9 +227,11 @@ void TPlanoraFMX::SaveToFile(const QString& fileName, TORVExt ext) {
     throw EPLNError(FileError(fileName, QStringLiteral("not saved: %1 %2 of the drawing could not be read and would be lost")
                                             .arg(fSkipped)
                                             .arg(fSkipped == 1 ? QStringLiteral("item") : QStringLiteral("items"))));
-  QSaveFile f(fileName);
-  if (!f.open(QIODevice::WriteOnly))
-    throw EPLNError(FileError(fileName, TPLNMsg::GetErrorValue("FileWrite") + QStringLiteral(": ") + f.errorString()));
+  const auto failure = [&fileName](const QString& why) {
+    return FileError(fileName, TPLNMsg::GetErrorValue("FileWrite") + QStringLiteral(": ") + why);
+  };
+  TOutputFile out(fileName, failure);
+  QFile& f = out.File();
   try {
     if (ext == TORVExt::Eti) {
       SaveToStream(&f);
@@ -239,17 +240,9 @@ void TPlanoraFMX::SaveToFile(const QString& fileName, TORVExt ext) {
       if (f.write(text) != text.size()) throw EPLNError(f.errorString());
     }
   } catch (const EPLNError& e) {
-    f.cancelWriting();
-    throw EPLNError(FileError(fileName, TPLNMsg::GetErrorValue("FileWrite") + QStringLiteral(": ") + e.Message()));
+    throw EPLNError(failure(e.Message()));
   }
-  // commit() does not see an error of the last buffered write (a full disk): flush first.
-  if (!f.flush()) {
-    const QString why = f.errorString();
-    f.cancelWriting();
-    throw EPLNError(FileError(fileName, TPLNMsg::GetErrorValue("FileWrite") + QStringLiteral(": ") + why));
-  }
-  if (!f.commit())
-    throw EPLNError(FileError(fileName, TPLNMsg::GetErrorValue("FileWrite") + QStringLiteral(": ") + f.errorString()));
+  out.Commit();
   SetModified(false);
 }
 

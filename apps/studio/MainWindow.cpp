@@ -582,7 +582,7 @@ bool TMainWindow::OpenFile(const QString& path) {
   fFile = QFileInfo(path).absoluteFilePath();
   if (fDoc->ImageFolder.isEmpty()) fDoc->ImageFolder = QFileInfo(path).absolutePath();
   if (fDoc->SkippedItems() > 0)
-    statusBar()->showMessage(tr("%1 items of kinds this version cannot draw were skipped").arg(fDoc->SkippedItems()), 8000);
+    statusBar()->showMessage(tr("%1 items this version cannot read were skipped; saving asks before leaving them out").arg(fDoc->SkippedItems()), 8000);
   AddRecent(fFile);
   fEditor->SetZoom(TORVZoom::zmFitAll);
   UpdateTitle();

@@ -337,11 +337,14 @@ TEST(SaveFile, FailuresKeepTheOldFile) {
   EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), 3)
       << QDir(dir).entryList(QDir::Files | QDir::Hidden).join(' ').toStdString();
 
-  // A successful save replaces it and clears the modified flag.
+  // A successful save replaces it, keeps its permissions and clears the modified flag.
   ASSERT_TRUE(doc.GetModified());
+  const auto shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+  QFile::setPermissions(full, shared);
   doc.SaveToFile(full, TORVExt::Eti);
   EXPECT_FALSE(doc.GetModified());
   EXPECT_EQ(ReadAll(full), EtiBytes(doc));
+  EXPECT_EQ(QFile::permissions(full) & 0x7077, shared);  // owner, group and others
   TPLNFactory::AddBasePoint(&doc, 0, 0);
   EXPECT_TRUE(doc.GetModified());
 }
