@@ -1,5 +1,6 @@
 #include "TPLNParagraph.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "ORV.FMX.Calc.h"
@@ -12,6 +13,13 @@ using namespace Orv::Canvas;
 using namespace Orv::Fmx::TextDraw;
 
 namespace {
+
+// The text without the spaces and breaks a line ends with.
+QString TrimmedEnd(const QString& s) {
+  qsizetype n = s.size();
+  while (n > 0 && s.at(n - 1).isSpace()) --n;
+  return s.left(n);
+}
 
 bool Upright(TORVAngle a) { return a == TORVAngle::A0 || a == TORVAngle::A180; }
 
@@ -105,10 +113,18 @@ void TPLNParagraph::Draw(TPLNBaseDraw* draw) {
   d->kC->Save();
   d->kC->Translate(float(corner.x()), float(corner.y()));
   if (GetAngle() != TORVAngle::A0) d->kC->Rotate(Utils::PrintAngle(GetAngle()));
-  for (const TORVTxtInf& line : shown) {
+  for (std::size_t k = 0; k < shown.size(); ++k) {
+    const TORVTxtInf& line = shown[k];
     const QString s = LineText(text, line);
     const float x = d->DrawBasePtoX(line.X), y = d->DrawBasePtoY(line.Y) + asc;
-    if (GetUnderline() && !s.isEmpty()) DrawUnderline(d, GetFontColor(), x, x + font.MeasureText(s), y + fm.UnderlinePosition);
+    // A justified line comes one entry a word: its underline runs on to the next word's place.
+    // Its last word's underline stops at the word, not under the space the line broke at.
+    const bool runsOn = k + 1 < shown.size() && shown[k + 1].Y == line.Y;
+    const bool split = runsOn || (k > 0 && shown[k - 1].Y == line.Y);
+    const float end = runsOn  ? d->DrawBasePtoX(shown[k + 1].X)
+                      : split ? x + font.MeasureText(TrimmedEnd(s))
+                              : x + font.MeasureText(s);
+    if (GetUnderline() && !s.isEmpty()) DrawUnderline(d, GetFontColor(), x, end, y + fm.UnderlinePosition);
     SetupTextPaint(d, GetFontColor());
     if (!s.isEmpty()) d->kC->DrawSimpleText(s, x, y, font, p);
   }
@@ -141,12 +157,29 @@ void TPLNParagraph::Print(TPLNBaseDraw* draw) {
 
   const QPointF corner = FrameCorner(box, GetAngle());
   TPrintTextFrame turned(d, 1, Utils::PrintAngle(GetAngle()), corner, GetFontColor());
-  for (const TORVFTxtInf& line : lines) {
+  const TSkFontMetrics fm = c.Font.Metrics();
+  const bool underline = c.Font.Underline;
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    const TORVFTxtInf& line = lines[k];
     const QString s = LineText(text, TORVTxtInf{line.Start, line.Count, 0, 0});
     if (s.isEmpty()) continue;
-    c.FillText(QRectF(padX + line.X, padY + line.Y, 50000, 20000), s, false, 1, TTextAlign::Leading,
-               TTextAlign::Leading);
+    // A justified line comes one entry a word; the font would underline each word alone, so its
+    // underline is drawn once, from this word to the next one's place.
+    const bool runsOn = k + 1 < lines.size() && lines[k + 1].Y == line.Y;
+    const bool split = runsOn || (k > 0 && lines[k - 1].Y == line.Y);
+    const QRectF at(padX + line.X, padY + line.Y, 50000, 20000);
+    c.Font.Underline = underline && !split;
+    c.FillText(at, s, false, 1, TTextAlign::Leading, TTextAlign::Leading);
+    if (underline && split) {
+      const double y = at.top() + std::abs(fm.Ascent) + fm.UnderlinePosition;
+      const double end =
+          runsOn ? padX + lines[k + 1].X
+                 : at.left() + c.MeasureText(at, TrimmedEnd(s), false, TTextAlign::Leading, TTextAlign::Leading).width();
+      c.Stroke.Thickness = std::max(fm.UnderlineThickness, 0.5f);
+      c.DrawLine(QPointF(at.left(), y), QPointF(end, y), 1);
+    }
   }
+  c.Font.Underline = underline;
 }
 
 TPLNParagraph* TPLNParagraph::Read(TPLNBaseLabel* owner, std::int32_t version, TBinaryReader& r,

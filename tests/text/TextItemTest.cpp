@@ -198,6 +198,31 @@ TEST(ParagraphItem, LineBreaksAreNeverDrawnAndInkStaysInTheBox) {
   }
 }
 
+// A justified line is drawn a word at a time; its underline must still run across the whole line,
+// on screen and on paper.
+TEST(ParagraphItem, AJustifiedLineIsUnderlinedAcrossItsWidth) {
+  TPLNBaseLabel doc;
+  auto* p = MakePara(doc, QStringLiteral("Several words wrap across the lines of this justified box and stay underlined"),
+                     {10000, 10000}, {90000, 60000});
+  p->SetHorzAlign(TORVHorzAlign::Justify);
+  p->SetUnderline(true);
+  ASSERT_GT(p->Lines().size(), 2u);
+  const QRect box = BoundsPx(*p, 0);
+  for (const bool print : {false, true}) {
+    SCOPED_TRACE(print ? "paper" : "screen");
+    const QImage img = Render(p, print);
+    int longest = 0;
+    for (int y = box.top() + 3; y < box.top() + 40; ++y) {
+      int run = 0;
+      for (int x = box.left() + 3; x < box.right() - 3; ++x) {
+        run = qGray(img.pixel(x, y)) < 160 ? run + 1 : 0;
+        longest = std::max(longest, run);
+      }
+    }
+    EXPECT_GT(longest, (box.width() - 6) * 9 / 10);
+  }
+}
+
 TEST(DataItems, PrintTheDataValueAndMarkTheScreen) {
   DataDoc doc;
   PlanoraTest::RecordingContext rc;
