@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QUrlQuery>
 
+#include "ORV.FMX.OutputFile.h"
 #include "ORV.FMX.h"
 
 #ifndef PLANORA_VERSION
@@ -182,10 +183,19 @@ void TMapComposer::Complete() {
   }
   DrawAttribution(fImage, TPLNMapping::Attribution(fProvider));
   const QString folder = QFileInfo(fFileName).absolutePath();
-  QSaveFile out(fFileName);
-  if (!QDir().mkpath(folder) || !out.open(QIODevice::WriteOnly) || !fImage.save(&out, "PNG") || !out.commit()) {
-    fError = QStringLiteral("the map cannot be written to %1: %2").arg(fFileName, out.errorString());
+  const auto failure = [this](const QString& why) {
+    return QStringLiteral("the map cannot be written to %1: %2").arg(fFileName, why);
+  };
+  if (!QDir().mkpath(folder)) {
+    fError = failure(QStringLiteral("cannot create the folder"));
     return End();
+  }
+  try {
+    TOutputFile out(fFileName, failure);
+    if (!fImage.save(&out.File(), "PNG")) out.Fail(out.File().errorString());
+    out.Commit();
+  } catch (const EPLNError& e) {
+    fError = e.Message();
   }
   End();
 }
