@@ -29,20 +29,18 @@ TEST(Print, SheetOfLabelsToPdf) {
   TPlanoraFMX doc;
   const QString path = TmpPath("sheet.pdf");
   MakeSheet(doc, path);
-  // An item on a layer that does not print, in a place no other item covers.
-  TPLNLayer* quiet = doc.AddLayer("notes");
-  quiet->Options &= ~Opt::Print;
-  doc.SetActiveLayer(doc.LayerIndex(quiet));
-  auto* note = static_cast<TPLNRectangle*>(TPLNFactory::AddRectangle(&doc, 50, 60, 20, 20));
-  note->SetBackColor(0xFF000000u);
-  note->SetFilled(true);
-  // An item on a layer hidden on screen but printable: paper asks only the print bits.
-  TPLNLayer* hidden = doc.AddLayer("hidden");
-  hidden->Options &= ~Opt::Visible;
-  doc.SetActiveLayer(doc.LayerIndex(hidden));
-  auto* shown = static_cast<TPLNRectangle*>(TPLNFactory::AddRectangle(&doc, 50, 10, 20, 20));
-  shown->SetBackColor(0xFF000000u);
-  shown->SetFilled(true);
+  // A black square on a layer of its own without `option`, where no other item lies.
+  const auto squareOnLayer = [&doc](const char* name, std::uint16_t option, double y) {
+    TPLNLayer* layer = doc.AddLayer(name);
+    layer->Options &= ~option;
+    doc.SetActiveLayer(doc.LayerIndex(layer));
+    auto* square = static_cast<TPLNRectangle*>(TPLNFactory::AddRectangle(&doc, 50, y, 20, 20));
+    square->SetBackColor(0xFF000000u);
+    square->SetFilled(true);
+  };
+  squareOnLayer("notes", Opt::Print, 60);
+  // Hidden on screen but printable: paper asks only the print bits.
+  squareOnLayer("hidden", Opt::Visible, 10);
   int before = 0, after = 0;
   doc.OnBeforePrint = [&](TPlanoraFMX& d) { ++before; EXPECT_FALSE(d.HasState(9)); };
   doc.OnAfterPrint = [&](TPlanoraFMX& d) { ++after; EXPECT_FALSE(d.HasState(9)); };
