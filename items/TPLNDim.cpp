@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ORV.Draw2D.h"
+#include "ORV.EditGeom.h"
 #include "ORV.FMX.Calc.h"
 #include "ORV.FMX.Shared.h"
 
@@ -379,6 +380,15 @@ TORVBounds TPLNDim::GetBounds() const {
   if (ShowCaption())
     for (const TORVPto& p : fLayout.Box) b.Add(p);
   return b;
+}
+
+bool TPLNDim::Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const {
+  if (TPLNBaseDim::Pick(x, y, tolerance)) return true;
+  if (!fFit.HeadsOut && !fFit.CaptionOut) return false;
+  const double t = double(tolerance + static_cast<std::int64_t>(GetPenWidth() / 2));
+  for (const auto& [a, b] : Figure(*this, ShowCaption(), fFit).Dim)
+    if (EditGeom::DistSeg(double(x), double(y), a, b) <= t) return true;
+  return false;
 }
 
 TPLNDim* TPLNDim::Read(TPLNBaseLabel* owner, std::int32_t version, TBinaryReader& r, TORVReadType readType) {

@@ -26,6 +26,8 @@ class TPLNDim : public Orv::Line::TPLNBaseDim {
   // The points, and what is drawn beyond them: the caption and the dimension line run on past
   // heads set outside.
   TORVBounds GetBounds() const override;
+  // Also the dimension line run on past heads set outside, which lies beyond the points.
+  bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
 
   // A dimension too short for its heads and caption between its ends: the heads go outside,
   // pointing in, and the caption beside them.

@@ -480,6 +480,11 @@ TEST(Dim, ShortDimensionsSetHeadsAndCaptionOutside) {
       EXPECT_GE(h[1].right(), 140 + 25);
       EXPECT_GE(std::min(four->GetPoint(9).X, four->GetPoint(10).X), 10 * mm);
       EXPECT_LE(std::max(four->GetPoint(9).X, four->GetPoint(10).X), 14 * mm);
+      // A click on the line run on past a head picks the dimension; past the run-on, nothing.
+      const TORVPto end = four->GetPoint(6), tail = four->Fit().Tail[1];
+      ASSERT_GT(tail.X, end.X + 2 * mm);
+      EXPECT_TRUE(four->Pick((end.X + tail.X) / 2, end.Y, mm / 5));
+      EXPECT_FALSE(four->Pick(tail.X + mm, end.Y, mm / 5));
 
       // A diameter of 6 mm drawn inside: heads outside both rim points, the caption beside them
       // past the head on the right; the dimension line runs on to it and the bounds hold it.
