@@ -68,11 +68,7 @@ void TPLNBezier::Print(TPLNBaseDraw* draw) {
   for (int i = 2; i + 2 <= n; i += 3)
     path.CurveTo(PrintPos(*d, GetPoint(i)), PrintPos(*d, GetPoint(i + 1)), PrintPos(*d, GetPoint(i + 2)));
   if (GetFilled()) path.ClosePath();
-  if (ShowsFill(*this)) {
-    c.Fill.Kind = TBrushKind::Solid;
-    c.Fill.Color = GetBackColor();
-    c.FillPath(path, 1);
-  }
+  if (SetupPrintFill(d, *this)) c.FillPath(path, 1);
   if (GetPenWidth() > 0) {
     SetupPrintPen(d, *this);
     c.DrawPath(path, 1);

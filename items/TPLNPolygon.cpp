@@ -48,11 +48,7 @@ void TPLNPolygon::Print(TPLNBaseDraw* draw) {
   IPrintCanvas& c = *d->pC;
   QPolygonF poly;
   for (int i = 1; i <= n; ++i) poly << PrintPos(*d, GetPoint(i));
-  if (ShowsFill(*this)) {
-    c.Fill.Kind = TBrushKind::Solid;
-    c.Fill.Color = GetBackColor();
-    c.FillPolygon(poly, 1);
-  }
+  if (SetupPrintFill(d, *this)) c.FillPolygon(poly, 1);
   if (GetPenWidth() > 0) {
     SetupPrintPen(d, *this);
     c.DrawPolygon(poly, 1);

@@ -35,11 +35,7 @@ void TPLNRectangle::Print(TPLNBaseDraw* draw) {
   const float rx = round ? d->GetDrawX(GetBaseRadio()) : 0;
   const float ry = round ? d->GetDrawY(GetBaseRadio()) : 0;
   const unsigned corners = round ? AllCorners : 0u;
-  if (ShowsFill(*this)) {
-    c.Fill.Kind = TBrushKind::Solid;
-    c.Fill.Color = GetBackColor();
-    c.FillRect(box, rx, ry, corners, 1, TCornerType::Round);
-  }
+  if (SetupPrintFill(d, *this)) c.FillRect(box, rx, ry, corners, 1, TCornerType::Round);
   if (GetPenWidth() > 0) {
     SetupPrintPen(d, *this);
     const TFrameStroke f = FrameStroke(box, rx, ry, c.Stroke.Thickness);

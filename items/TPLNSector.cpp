@@ -55,9 +55,7 @@ void TPLNSector::Print(TPLNBaseDraw* draw) {
   const QRectF oval = Oval(*d, *this, d->IOriginX, d->IOriginY);
   TPathData path;
   if (!full) path.Path = Wedge(oval, *this).Path;
-  if (ShowsFill(*this)) {
-    c.Fill.Kind = TBrushKind::Solid;
-    c.Fill.Color = GetBackColor();
+  if (SetupPrintFill(d, *this)) {
     if (full) c.FillEllipse(oval, 1); else c.FillPath(path, 1);
   }
   if (GetPenWidth() > 0) {

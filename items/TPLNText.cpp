@@ -58,11 +58,7 @@ void PrintTextFrame(TPLNDraw* d, const TPLN2DItem& item, const QRectF& rect, std
   const bool round = baseRadius > 0;
   const float rx = round ? d->GetDrawX(baseRadius) : 0, ry = round ? d->GetDrawY(baseRadius) : 0;
   const unsigned corners = round ? AllCorners : 0u;
-  if (ShowsFill(item)) {
-    c.Fill.Kind = TBrushKind::Solid;
-    c.Fill.Color = item.GetBackColor();
-    c.FillRect(rect, rx, ry, corners, 1, TCornerType::Round);
-  }
+  if (SetupPrintFill(d, item)) c.FillRect(rect, rx, ry, corners, 1, TCornerType::Round);
   if (item.GetPenWidth() > 0) {
     // The border's own line style, as on screen.
     SetupPrintPen(d, item);

@@ -205,15 +205,18 @@ void PrintOvalItem(TPLNBaseDraw* draw, const TPLN2DItem& item) {
   if (!d || !d->pC || item.NumPoints() < 2) return;
   IPrintCanvas& c = *d->pC;
   const QRectF box = QRectF(PrintPos(*d, item.GetPoint(1)), PrintPos(*d, item.GetPoint(2))).normalized();
-  if (ShowsFill(item)) {
-    c.Fill.Kind = TBrushKind::Solid;
-    c.Fill.Color = item.GetBackColor();
-    c.FillEllipse(box, 1);
-  }
+  if (SetupPrintFill(d, item)) c.FillEllipse(box, 1);
   if (item.GetPenWidth() > 0) {
     SetupPrintPen(d, item);
     c.DrawEllipse(box, 1);
   }
+}
+
+bool SetupPrintFill(TPLNDraw* draw, const TPLN2DItem& item) {
+  if (!ShowsFill(item)) return false;
+  draw->pC->Fill.Kind = TBrushKind::Solid;
+  draw->pC->Fill.Color = item.GetBackColor();
+  return true;
 }
 
 void SetupPrintPen(TPLNDraw* draw, const TPLNBaseItem& item) {

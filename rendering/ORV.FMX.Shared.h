@@ -62,6 +62,9 @@ QPointF ScreenPos(const TPLNBaseDraw& draw, const TORVPto& p);
 // Sets the print canvas's stroke for an item's pen: line style, flat cap, mitred joins, colour,
 // thickness.
 void SetupPrintPen(TPLNDraw* draw, const TPLNBaseItem& item);
+// Sets the print canvas's fill to the item's back colour when its fill shows (ShowsFill); false,
+// and nothing set, when it does not.
+bool SetupPrintFill(TPLNDraw* draw, const TPLN2DItem& item);
 QPointF PrintPos(const TPLNBaseDraw& draw, const TORVPto& p);       // fractional device pixels
 QPointF PrintPosWhole(const TPLNBaseDraw& draw, const TORVPto& p);  // whole device pixels
 
