@@ -67,8 +67,11 @@ void TPLNBaseItem::SetPointY(int i, double y) {
 }
 
 void TPLNBaseItem::SetID(std::int32_t id) {
+  const bool renumbered = id != fID;
   fID = id;
-  if (fOwner && id > fOwner->fLastID) fOwner->fLastID = id;
+  if (!fOwner) return;
+  if (id > fOwner->fLastID) fOwner->fLastID = id;
+  if (renumbered) fOwner->ItemsRenumbered();
 }
 
 void TPLNBaseItem::Update() {
@@ -84,6 +87,7 @@ void TPLNBaseItem::BoundsChanged() {
   if (!fOwner) return;
   fOwner->fIndex.Changed(this);
   fOwner->UndoTouch(this);
+  fOwner->EndMoved(this);
 }
 
 void TPLNBaseItem::SetColor(TAlphaColor c) {
@@ -175,6 +179,7 @@ void TPLNBaseItem::WriteData(TBinaryWriter& w) const {
 
 void TPLNBaseItem::ReadData(std::int32_t /*version*/, TBinaryReader& r, TORVReadType /*readType*/) {
   fID = r.ReadInt32();
+  if (fOwner) fOwner->ItemsRenumbered();
   fName = r.ReadString();
   const std::int32_t layer = r.ReadInt32();
   if (fOwner) {
@@ -219,6 +224,7 @@ QJsonObject TPLNBaseItem::ToJson() const {
 
 void TPLNBaseItem::ReadJson(std::int32_t /*version*/, const QJsonObject& o) {
   fID = static_cast<std::int32_t>(Json::Int(o, "ID", fID));
+  if (fOwner) fOwner->ItemsRenumbered();
   fName = Json::Str(o, "Name");
   const auto layer = Json::Int(o, "Layer", fOwner ? fOwner->LayerIndex(fLayer) : 1);
   if (fOwner) {
@@ -418,6 +424,7 @@ void TPLNBaseLabel::InsertItem(TPLNBaseItem* item) {
   fUndo->Inserted(item);
   fIndex.Added(item, GetItemsCount() - 1);
   if (item->fID <= 0) item->fID = ++fLastID;
+  ItemEntered(item);
   if (!IsReading()) {
     fModified = true;
     NotifyChange(TORChange::Items, reinterpret_cast<TORChangeValue>(item));
@@ -428,6 +435,7 @@ void TPLNBaseLabel::ItemChanged(TPLNBaseItem* item) {
   // The index and the history hear of every change, read or not.
   fIndex.Changed(item);
   UndoTouch(item);
+  EndMoved(item);
   if (IsReading()) return;
   fModified = true;
   NotifyChange(TORChange::Items, reinterpret_cast<TORChangeValue>(item));
@@ -441,6 +449,7 @@ void TPLNBaseLabel::DeleteItem(int i) {
   fIndex.Removed(item, i - 1);
   if (fTextObject == item) fTextObject = nullptr;
   fItems.erase(fItems.begin() + (i - 1));
+  ItemsRenumbered();
   UndoPending();
   fModified = true;
   NotifyChange(TORChange::Items);
@@ -452,6 +461,7 @@ void TPLNBaseLabel::ClearItems() {
   fTextObject = nullptr;
   fItems.clear();
   fIndex.Reset();
+  ItemsRenumbered();
   fLastID = 0;
   // A cleared document is a new one: its history starts here.
   fUndo->Clear(true);
@@ -464,13 +474,15 @@ void TPLNBaseLabel::ClearPreviewItems() {
     if (fItems[i]->IsPreview()) fIndex.Removed(fItems[i].get(), static_cast<int>(i));
   std::erase_if(fSelection, [](TPLNBaseItem* it) { return it->IsPreview(); });
   std::erase_if(fItems, [](const std::unique_ptr<TPLNBaseItem>& it) { return it->IsPreview(); });
+  ItemsRenumbered();
   fCopyCells.clear();
 }
 
 TPLNBaseItem* TPLNBaseLabel::FindByID(std::int32_t id) const {
-  for (const auto& it : fItems)
-    if (it->fID == id) return it.get();
-  return nullptr;
+  std::lock_guard lock(fLookupLock);
+  RebuildLookups();
+  const auto it = fByID.find(id);
+  return it == fByID.end() ? nullptr : it->second;
 }
 
 TPLNBaseItem* TPLNBaseLabel::SearchItem(const QString& name, bool exact) const {
@@ -647,6 +659,7 @@ void TPLNBaseLabel::TruncateItems(std::size_t count) {
     if (fTextObject == fItems[i].get()) fTextObject = nullptr;
   }
   fItems.resize(count);
+  ItemsRenumbered();
   UndoPending();
 }
 
@@ -928,7 +941,10 @@ void TPLNBaseLabel::SortItemsZLayer() {
   UndoPending();
 }
 
-void TPLNBaseLabel::ItemsIn(const TORVBounds& area, std::vector<int>& out) const { fIndex.Query(fItems, area, out); }
+void TPLNBaseLabel::ItemsIn(const TORVBounds& area, std::vector<int>& out) const {
+  CheckStaleLinks();
+  fIndex.Query(fItems, area, out);
+}
 
 TORVBounds TPLNBaseLabel::CheckFit(std::uint16_t options) const {
   TORVBounds b;
@@ -951,6 +967,8 @@ void TPLNBaseLabel::TakeOver(TPLNBaseLabel& other) {
   fItems.swap(other.fItems);
   fIndex.Reset();
   other.fIndex.Reset();
+  ItemsRenumbered();
+  other.ItemsRenumbered();
   fLayers.swap(other.fLayers);
   // The items refer to the styles by number: they move together.
   fDimStyles.swap(other.fDimStyles);

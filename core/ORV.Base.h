@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -26,6 +27,9 @@ class TJsonSink;
 namespace Orv::Line {
 class TPLNDimStyle;
 class TPLNBaseDim;
+}
+namespace Orv::F2d {
+class TPLNBaseLink;
 }
 
 namespace Orv {
@@ -118,6 +122,17 @@ class TPLNBaseItem {
   // Inserts a point after point `index`.
   virtual bool InsertPoint(int index, std::int64_t x, std::int64_t y);
 
+  // ---- connectors, where links attach
+  // How many connectors the item offers (0: links cannot attach to it).
+  virtual int LinkPointCount() const { return 0; }
+  // Whether connector `index` (1..LinkPointCount) exists on this item.
+  virtual bool HasLinkPoint(int index) const { return index >= 1 && index <= LinkPointCount(); }
+  // Position of connector `index`; 0 takes the one facing `toward`. False for a connector the
+  // item does not have.
+  virtual bool LinkPoint(int index, const TORVPto& toward, TORVPto& p) const;
+  // The box the connectors are spread over: the geometry, without the pen.
+  virtual TORVBounds LinkBox() const;
+
   // Kind code, then the record.
   void Write(TBinaryWriter& w) const;
   virtual void WriteData(TBinaryWriter& w) const;
@@ -179,6 +194,8 @@ class TPLN2DItem : public TPLNBaseItem {
   void SetAlpha(bool a);
   std::int64_t GetWidth() const;
   std::int64_t GetHeight() const;
+  // Every figure with an area offers the sixteen connectors of its box.
+  int LinkPointCount() const override { return 16; }
 
   void WriteData(TBinaryWriter& w) const override;
   void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) override;
@@ -245,6 +262,10 @@ class TPLNBasePoint : public TPLNBaseItem {
   std::int32_t KindCode() const override { return Kind::Point; }
   QString KindName() const override { return QStringLiteral("Point"); }
   TORVBounds GetBounds() const override;
+  // One connector: the point itself, whatever index is asked for.
+  int LinkPointCount() const override { return 1; }
+  bool HasLinkPoint(int index) const override { return index >= 0; }
+  bool LinkPoint(int index, const TORVPto& toward, TORVPto& p) const override;
 
  protected:
   void CheckPointCount(int n) const override;
@@ -309,6 +330,11 @@ class TPLNBaseLabel {
   // indices in drawing order (ascending).
   void ItemsIn(const TORVBounds& area, std::vector<int>& out) const;
   TPLNBaseItem* FindByID(std::int32_t id) const;
+  // The links whose source or target is `item`.
+  void LinksOf(const TPLNBaseItem* item, std::vector<F2d::TPLNBaseLink*>& out) const;
+  // After a paste gave the copies new identifiers (`oldIDs` holds what each had): links among
+  // the copies are tied to the copies of their ends.
+  void RelinkPasted(const std::vector<TPLNBaseItem*>& pasted, const std::vector<std::int32_t>& oldIDs);
   // By name, or by ID written as a number; case-insensitive when `exact` is false.
   TPLNBaseItem* SearchItem(const QString& name, bool exact) const;
 
@@ -498,7 +524,12 @@ class TPLNBaseLabel {
   // The nearest point of `kind` within `tolerance`; tangents and perpendiculars are taken from
   // ref.RefPoint when ref.RefFound.
   bool SearchPoint(std::int64_t x, std::int64_t y, std::int64_t tolerance, TORVSnap kind, TORVRef& ref, bool flag);
+  // The connector under (x, y) within `tolerance` of the topmost item that offers connectors,
+  // leaving `except` aside (the other end of a link being drawn). Item holds the item's index
+  // and Point the connector.
   bool SearchLink(std::int64_t x, std::int64_t y, TORVink& link);
+  bool SearchLink(std::int64_t x, std::int64_t y, std::int64_t tolerance, TORVink& link,
+                  const TPLNBaseItem* except = nullptr) const;
   // The topmost selectable item under (x, y), or null.
   TPLNBaseItem* PickItemAt(std::int64_t x, std::int64_t y, std::int64_t tolerance) const;
   bool PickItem(const TPLNBaseItem* item, std::int64_t x, std::int64_t y, std::int64_t tolerance, bool flag) const;
@@ -596,6 +627,14 @@ class TPLNBaseLabel {
                                          bool /*outside*/) {
     return nullptr;
   }
+  // A flow-chart box of `type` and a link between two items (connectors 0: automatic).
+  virtual TPLNBaseItem* AddBaseFlow(std::int64_t, std::int64_t, std::int64_t, std::int64_t, TORVFlowType) {
+    return nullptr;
+  }
+  virtual TPLNBaseItem* AddBaseLink(std::int32_t /*fromID*/, std::int32_t /*toID*/, std::int16_t /*fromIndex*/,
+                                    std::int16_t /*toIndex*/, std::uint8_t /*linkType*/) {
+    return nullptr;
+  }
   // Angle dimension: lines p1-p2 and p3-p4 and a point on the arc, ten values.
   virtual TPLNBaseItem* AddBaseDimAngle(const std::vector<std::int64_t>&) { return nullptr; }
   // An item from its record (kind code first), entered at the end of the items; null for a kind
@@ -614,6 +653,18 @@ class TPLNBaseLabel {
   friend class TPLNBaseItem;
   void InsertItem(TPLNBaseItem* item);
   void ItemChanged(TPLNBaseItem* item);
+  // Items came, went or changed identifier, or a link changed its ends: the lookups by
+  // identifier are made again at their next use.
+  void ItemsRenumbered() { ++fItemsGen; }
+  // The links attached to `item` lie elsewhere now: the index looks at them again.
+  void EndMoved(const TPLNBaseItem* item);
+  // Keep the lookups by identifier up to date without a rebuild: an item entered, a link's ends.
+  void ItemEntered(TPLNBaseItem* item);
+  void LinkEndsChanged(F2d::TPLNBaseLink* link, std::int32_t oldFrom, std::int32_t oldTo);
+  // Links whose ends moved while the document was being read are looked at again.
+  void CheckStaleLinks() const;
+  void RebuildLookups() const;
+  friend class F2d::TPLNBaseLink;
   void ResetLayers();
   void ResetDimStyles();
 
@@ -648,6 +699,14 @@ class TPLNBaseLabel {
   std::unordered_map<const TPLNBaseItem*, int> fCopyCells;
   // Built at the first query and kept up to date by every change of the items.
   mutable TORVSpatialIndex fIndex;
+  // Identifier -> item, and identifier -> links attached to it; rebuilt when fItemsGen moved on.
+  // Guarded: drawing threads look links' ends up while the index asks for their bounds.
+  mutable std::mutex fLookupLock;
+  mutable std::unordered_map<std::int32_t, TPLNBaseItem*> fByID;
+  mutable std::unordered_multimap<std::int32_t, F2d::TPLNBaseLink*> fLinksByEnd;
+  mutable std::uint64_t fLookupGen = ~std::uint64_t(0);
+  std::uint64_t fItemsGen = 0;
+  mutable bool fLinksStale = false;
   TAct fAct;
   TPLNBaseItem* fTextObject = nullptr;
   bool fTextObjectNew = false;

@@ -288,10 +288,4 @@ bool TPLNBaseLabel::SearchPoint(std::int64_t x, std::int64_t y, std::int64_t tol
   return true;
 }
 
-// No item kind offers link connections yet: nothing is ever found.
-bool TPLNBaseLabel::SearchLink(std::int64_t /*x*/, std::int64_t /*y*/, TORVink& link) {
-  link = TORVink{};
-  return false;
-}
-
 }  // namespace Orv

@@ -126,9 +126,9 @@ enum class TORVFlowType : std::uint8_t {
   ManualOperation = 9,
   Preparation = 10,
   Ellipse = 11,
-  Display = 12,
-  Delay = 13,
-  StoredData = 14,
+  Start = 12,
+  Step = 13,
+  End = 14,
 };
 
 // Editor modes of a document.

@@ -580,6 +580,7 @@ void TPLNUndoStack::Apply(const TStep& step, bool forward) {
     }
     std::erase_if(d.fSelection, [&](TPLNBaseItem* it) { return goneSet.count(it) > 0; });
     std::erase_if(d.fItems, [&](const std::unique_ptr<TPLNBaseItem>& it) { return goneSet.count(it.get()) > 0; });
+    d.ItemsRenumbered();
   }
 
   // The changed stretch of the order, with the created items (appended by now) in their place.

@@ -16,3 +16,5 @@
 #include "TPLNDim.h"
 #include "TPLNText.h"
 #include "TPLNParagraph.h"
+#include "TPLNFlow.h"
+#include "TPLNLink.h"

@@ -42,7 +42,7 @@ const TPLNKindEntry kKinds[Kind::Count] = {
     Entry<TPLNParagraph>("TPLNParagraph"),              Missing("TPLNBarcode"),
     Missing("TPLNPDF417"),                 Missing("TPLNDataMatrix"),
     Missing("TPLNQRCode"),                 Missing("TPLNImage"),
-    Missing("TPLNFlow"),                   Missing("TPLNLink"),
+    Entry<TPLNFlow>("TPLNFlow"),           Entry<TPLNLink>("TPLNLink"),
     Missing("TPLNTable"),                  Missing("TPLNPolyText"),
     Missing("TPLNRank"),                   Missing("TPLNNutriScore"),
     Missing("TPLNLevel"),                  Missing("TPLNSymbol"),
@@ -295,7 +295,14 @@ void TPlanoraFMX::PasteSelection() {
   // A pasted copy is a new item with an identifier of its own.
   std::int32_t last = 0;
   for (std::size_t i = 1; i <= before; ++i) last = std::max(last, GetItem(static_cast<int>(i))->GetID());
-  for (TPLNBaseItem* item : pasted) item->SetID(++last);
+  std::vector<std::int32_t> oldIDs;
+  oldIDs.reserve(pasted.size());
+  for (TPLNBaseItem* item : pasted) {
+    oldIDs.push_back(item->GetID());
+    item->SetID(++last);
+  }
+  // A link pasted with its ends joins the copies, not the originals.
+  RelinkPasted(pasted, oldIDs);
   EndRead(false);
   SetModified(true);
   // The layer z-order may have moved the copies among the other items: select them by identity.

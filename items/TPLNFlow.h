@@ -1,0 +1,25 @@
+#pragma once
+// One box of a flow chart: fifteen outlines, filled or not, with the text laid out inside.
+
+#include <QJsonObject>
+#include <cstdint>
+
+#include "ORV.BinaryIO.h"
+#include "ORV.Flow.h"
+
+namespace Orv::Fmx {
+
+class TPLNFlow : public Orv::F2d::TPLNBaseFlow {
+ public:
+  using Orv::F2d::TPLNBaseFlow::TPLNBaseFlow;
+
+  // Measures the text and lays it out inside the shape.
+  void CalcValues(int mode) override;
+  void Draw(TPLNBaseDraw* draw) override;
+  void Print(TPLNBaseDraw* draw) override;
+
+  static TPLNFlow* Read(TPLNBaseLabel* owner, std::int32_t version, TBinaryReader& r, TORVReadType readType);
+  static TPLNFlow* ReadFromJson(TPLNBaseLabel* owner, std::int32_t version, const QJsonObject& o);
+};
+
+}  // namespace Orv::Fmx
