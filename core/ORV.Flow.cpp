@@ -747,8 +747,11 @@ void TPLNBaseLink::WriteData(TBinaryWriter& w) const {
   w.WriteUInt32(fFromColor);
   w.WriteUInt32(fToColor);
   w.WriteDouble(fBulge);
-  w.WriteInt32(static_cast<std::int32_t>(fLinkPts.size()));
-  for (const TORVPto& p : fLinkPts) {
+  // Routed types make their points again from the ends: only a polyline's are the user's.
+  const std::vector<TORVPto> none;
+  const std::vector<TORVPto>& pts = fLinkType == TORVinkType::PolyLine ? fLinkPts : none;
+  w.WriteInt32(static_cast<std::int32_t>(pts.size()));
+  for (const TORVPto& p : pts) {
     w.WriteInt64(p.X);
     w.WriteInt64(p.Y);
   }
@@ -803,7 +806,7 @@ void TPLNBaseLink::WriteJson(Json::TJsonSink& o) const {
   o.Color("FromColor", fFromColor);
   o.Color("ToColor", fToColor);
   if (fLinkType == TORVinkType::Arc) o.Num("Bulge", fBulge);
-  if (!fLinkPts.empty()) o.Points("LinkPoints", fLinkPts);
+  if (fLinkType == TORVinkType::PolyLine && !fLinkPts.empty()) o.Points("LinkPoints", fLinkPts);
 }
 
 void TPLNBaseLink::ReadJson(std::int32_t version, const QJsonObject& o) {
