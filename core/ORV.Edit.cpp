@@ -8,6 +8,7 @@
 #include "ORV.Draw2D.h"
 #include "ORV.EditGeom.h"
 #include "ORV.F2d.h"
+#include "ORV.Flow.h"
 #include "ORV.Line.h"
 #include "ORV.Text.h"
 
@@ -66,8 +67,10 @@ void TAct::SetMove(TORVMoveKind kind, std::int32_t index, TORVPto at) {
 
 void TAct::Reset() {
   const int depth = UndoDepth;
+  const TORVToolStyle style = Style;
   *this = TAct{};
   UndoDepth = depth;
+  Style = style;
 }
 
 bool TMouseFilterS::FilterMouseMove(double x, double y, std::int64_t timeMs) {
@@ -203,18 +206,24 @@ TORVBounds EditBox(const TPLNBaseItem* it) {
   return b;
 }
 
+bool IsFlow(const TPLNBaseItem* it) { return dynamic_cast<const F2d::TPLNBaseFlow*>(it) != nullptr; }
 bool IsTextKind(const TPLNBaseItem* it) {
-  return it && (dynamic_cast<const Text::TPLNBaseText*>(it) || dynamic_cast<const Text::TPLNBasePara*>(it));
+  return it && (dynamic_cast<const Text::TPLNBaseText*>(it) || dynamic_cast<const Text::TPLNBasePara*>(it) || IsFlow(it));
 }
 QString ItemText(const TPLNBaseItem* it) {
   if (auto* t = dynamic_cast<const Text::TPLNBaseText*>(it)) return t->GetText();
   if (auto* p = dynamic_cast<const Text::TPLNBasePara*>(it)) return p->GetText();
+  if (auto* f = dynamic_cast<const F2d::TPLNBaseFlow*>(it)) return f->GetText();
   return {};
 }
 void SetItemText(TPLNBaseItem* it, const QString& s) {
   if (auto* t = dynamic_cast<Text::TPLNBaseText*>(it)) t->SetText(s);
   else if (auto* p = dynamic_cast<Text::TPLNBasePara*>(it)) p->SetText(s);
+  else if (auto* f = dynamic_cast<F2d::TPLNBaseFlow*>(it)) f->SetText(s);
 }
+
+// Kinds whose box is typed into as soon as it is drawn.
+bool TypedBox(TORVDrawKind k) { return k == TORVDrawKind::Paragraph || k == TORVDrawKind::Flow; }
 
 bool IsMultiClick(TORVDrawKind k) {
   return k == TORVDrawKind::PolyLine || k == TORVDrawKind::Polygon || k == TORVDrawKind::Bezier;
@@ -227,7 +236,8 @@ bool IsTwoPoint(TORVDrawKind k) {
     case TORVDrawKind::Rectangle:
     case TORVDrawKind::Ellipse:
     case TORVDrawKind::Circle:
-    case TORVDrawKind::Paragraph: return true;
+    case TORVDrawKind::Paragraph:
+    case TORVDrawKind::Flow: return true;
     default: return false;
   }
 }
@@ -395,6 +405,7 @@ bool CompleteDraw(TPLNBaseLabel& doc, bool finish, TPLNBaseItem** madeOut = null
     case TORVDrawKind::Rectangle:
     case TORVDrawKind::Ellipse:
     case TORVDrawKind::Paragraph:
+    case TORVDrawKind::Flow:
       if (n >= 2) {
         const TORVBounds b = BoxOf(p[0], p[1]);
         const std::int64_t w = b.X2 - b.X1, h = b.Y2 - b.Y1;
@@ -405,6 +416,7 @@ bool CompleteDraw(TPLNBaseLabel& doc, bool finish, TPLNBaseItem** madeOut = null
         if (a.Kind == TORVDrawKind::Rectangle) create([&] { return doc.AddBaseRectangle(b.X1, b.Y1, w, h); });
         else if (a.Kind == TORVDrawKind::Ellipse)
           create([&] { return doc.AddBaseEllipse(b.X1 + w / 2, b.Y1 + h / 2, w / 2, h / 2); });
+        else if (a.Kind == TORVDrawKind::Flow) create([&] { return doc.AddBaseFlow(b.X1, b.Y1, w, h, a.Style.FlowType); });
         else create([&] { return doc.AddBaseParagraph(b.X1, b.Y1, w, h); });
       }
       break;
@@ -481,6 +493,27 @@ bool CompleteDraw(TPLNBaseLabel& doc, bool finish, TPLNBaseItem** madeOut = null
     case TORVDrawKind::DimAngle:
       if (n >= 4) create([&] { return doc.AddBaseDimAngle({p[0].X, p[0].Y, p[1].X, p[1].Y, p[0].X, p[0].Y, p[2].X, p[2].Y, p[3].X, p[3].Y}); });
       break;
+    case TORVDrawKind::Link:
+      // Points: the start connector's position, then the end's; the ends themselves were found
+      // by LinkEnd when they were pressed.
+      if (n >= 2 && a.LinkToID != 0) {
+        const TORVToolStyle style = a.Style;
+        const std::int32_t fromID = a.LinkFromID, toID = a.LinkToID;
+        const auto fromPoint = static_cast<std::int16_t>(a.LinkFromPoint), toPoint = static_cast<std::int16_t>(a.LinkToPoint);
+        create([&] {
+          TPLNBaseItem* item = doc.AddBaseLink(fromID, toID, fromPoint, toPoint, style.LinkType);
+          if (auto* link = dynamic_cast<F2d::TPLNBaseLink*>(item)) {
+            link->SetFromType(style.FromType);
+            link->SetToType(style.ToType);
+            link->SetFromColor(style.FromColor);
+            link->SetToColor(style.ToColor);
+          }
+          return item;
+        });
+      } else if (n >= 2) {
+        done = true;
+      }
+      break;
     case TORVDrawKind::Text:
     case TORVDrawKind::None:
     case TORVDrawKind::Count: break;
@@ -493,6 +526,44 @@ bool CompleteDraw(TPLNBaseLabel& doc, bool finish, TPLNBaseItem** madeOut = null
   }
   if (madeOut) *madeOut = made;
   return true;
+}
+
+// A press (or the release of a drag) of the link tool. The first on a connector starts the link;
+// the next on a connector of another item ends it and makes the link. One anywhere else drops
+// what was begun: a link is made whole or not at all.
+void LinkEnd(TPLNBaseLabel& doc, const TORVPto& p) {
+  TAct& a = doc.Act();
+  const auto drop = [&a] {
+    a.Points.clear();
+    a.LinkFromID = a.LinkFromPoint = a.LinkToID = a.LinkToPoint = 0;
+  };
+  const TPLNBaseItem* from = nullptr;
+  if (!a.Points.empty()) {
+    from = doc.FindByID(a.LinkFromID);
+    // The start went meanwhile (an undo from a menu): nothing to link from.
+    if (!from) {
+      drop();
+      return;
+    }
+  }
+  TORVink hit;
+  if (!doc.SearchLink(p.X, p.Y, a.PressTolerance, hit, from)) {
+    drop();
+    return;
+  }
+  const TPLNBaseItem* item = doc.GetItem(hit.Item);
+  if (!from) {
+    a.Points.push_back(hit.P);
+    a.Current = hit.P;
+    a.LinkFromID = item->GetID();
+    a.LinkFromPoint = hit.Point;
+    return;
+  }
+  a.LinkToID = item->GetID();
+  a.LinkToPoint = hit.Point;
+  a.Points.push_back(hit.P);
+  CompleteDraw(doc, false);
+  drop();
 }
 
 }  // namespace
@@ -557,12 +628,18 @@ void TPLNBaseLabel::PickEditor(std::int64_t x, std::int64_t y, std::int64_t tole
         return;
       }
     }
+    if (fAct.Kind == TORVDrawKind::Link) {
+      LinkEnd(*this, p);
+      NotifyChange(TORChange::Action);
+      return;
+    }
     // A second press on the same spot (the first half of a double click) adds nothing.
     if (IsMultiClick(fAct.Kind) && !fAct.Points.empty() && Dist(fAct.Points.back(), p) <= double(fAct.PressTolerance)) return;
     fAct.Points.push_back(p);
     fAct.Current = p;
-    // A paragraph is typed into once its box is drawn: creation and typing make one undo step.
-    const bool paragraph = fAct.Kind == TORVDrawKind::Paragraph && fAct.Points.size() == 2;
+    // A paragraph or a flow box is typed into once its box is drawn: creation and typing make
+    // one undo step.
+    const bool paragraph = TypedBox(fAct.Kind) && fAct.Points.size() == 2;
     if (paragraph) OpenGroup(*this);
     TPLNBaseItem* made = nullptr;
     CompleteDraw(*this, false, &made);
@@ -634,7 +711,8 @@ void TPLNBaseLabel::PickEditorValue(double value) {
   switch (fAct.Kind) {
     case TORVDrawKind::Rectangle:
     case TORVDrawKind::Ellipse:
-    case TORVDrawKind::Paragraph: {
+    case TORVDrawKind::Paragraph:
+    case TORVDrawKind::Flow: {
       // A square of that side, towards the pointer.
       const std::int64_t sx = fAct.Current.X >= p0.X ? 1 : -1, sy = fAct.Current.Y >= p0.Y ? 1 : -1;
       next = {p0.X + sx * len, p0.Y + sy * len};
@@ -679,9 +757,9 @@ void TPLNBaseLabel::RightButton(std::int64_t /*x*/, std::int64_t /*y*/, std::int
 void TPLNBaseLabel::UpEditor(std::int64_t x, std::int64_t y) {
   CloseOrphans(*this);
   if (fAct.Action == TORVAction::Draw) {
-    // Lines and boxes may be drawn by a drag as well as by two clicks: a release away from the
-    // first point places the second.
-    if (IsTwoPoint(fAct.Kind) && fAct.State() == 1 && Dist(fAct.Points[0], TORVPto{x, y}) > double(fAct.PressTolerance))
+    // Lines, boxes and links may be drawn by a drag as well as by two clicks: a release away
+    // from the first point places the second.
+    if ((IsTwoPoint(fAct.Kind) || fAct.Kind == TORVDrawKind::Link) && fAct.State() == 1 && Dist(fAct.Points[0], TORVPto{x, y}) > double(fAct.PressTolerance))
       PickEditor(x, y, fAct.PressTolerance, Shift::None, false);
     return;
   }
@@ -1094,7 +1172,8 @@ void TPLNBaseLabel::Clear(bool textMember, bool notify) {
   if (item && IndexOf(item) == 0) item = nullptr;
   if (item) {
     if (textMember && fEditable && ItemText(item) != fAct.Text) SetItemText(item, fAct.Text);
-    if (fTextObjectNew && ItemText(item).isEmpty()) DeleteItem(IndexOf(item));
+    // An empty new text is no item; a flow box without a caption still is one.
+    if (fTextObjectNew && ItemText(item).isEmpty() && !IsFlow(item)) DeleteItem(IndexOf(item));
   }
   const bool wasText = fTextObject != nullptr || fAct.IsText();
   fTextObject = nullptr;
@@ -1102,7 +1181,7 @@ void TPLNBaseLabel::Clear(bool textMember, bool notify) {
   fAct.Text.clear();
   CloseGroups(*this);
   if (fAct.IsText())
-    fAct.Action = fAct.Kind == TORVDrawKind::Text || fAct.Kind == TORVDrawKind::Paragraph ? TORVAction::Draw : TORVAction::Selection;
+    fAct.Action = fAct.Kind == TORVDrawKind::Text || TypedBox(fAct.Kind) ? TORVAction::Draw : TORVAction::Selection;
   if (notify && wasText) {
     NotifyChange(TORChange::StopTextEditing);
     NotifyChange(TORChange::Action);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ORV.Pto.h"
+#include "ORV.Types.h"
 
 namespace Orv {
 
@@ -69,6 +70,8 @@ enum class TORVDrawKind : std::uint8_t {
   DimRadial,     // picks a circle or arc, then where the caption goes
   DimDiameter,
   DimAngle,      // vertex, a point on each arm, then the arc's radius
+  Flow,          // two corners of a flow-chart box, then typing its text
+  Link,          // a press on a connector of one item, a release on a connector of another
   Count
 };
 
@@ -130,6 +133,16 @@ struct TORVink {
   TORVPto P;
 };
 
+// What the flow and link tools make next: a palette's choices, kept while actions come and go.
+struct TORVToolStyle {
+  TORVFlowType FlowType = TORVFlowType::Process;
+  std::uint8_t LinkType = 0;  // routing, F2d::TORVinkType
+  TORVTermType FromType = 0;  // terminators at the start and at the end
+  TORVTermType ToType = 0;
+  TAlphaColor FromColor = 0xFF000000u;
+  TAlphaColor ToColor = 0xFF000000u;
+};
+
 // The current action, its state and the kind being drawn.
 //
 // Handle drags: the surface grabs a handle with SetMove(MoveKindOf(handle.Kind), handle.Index,
@@ -172,6 +185,14 @@ class TAct {
   std::int64_t RefRadius = 0;
   // Open undo groups of the action; survives Reset so the document can still close them.
   int UndoDepth = 0;
+  // The flow and link tools' choices; survive Reset.
+  TORVToolStyle Style;
+  // The link being drawn: the items (identifiers) and connectors of its ends, Points holding
+  // where they lie. The end stays 0 until a connector of another item is pressed or reached.
+  std::int32_t LinkFromID = 0;
+  std::int32_t LinkFromPoint = 0;
+  std::int32_t LinkToID = 0;
+  std::int32_t LinkToPoint = 0;
 
   int State() const { return static_cast<int>(Points.size()); }
   bool IsDrawing() const { return Action == TORVAction::Draw; }
@@ -180,7 +201,8 @@ class TAct {
   void SetMove(TORVMoveKind kind, std::int32_t index);
   // The same, with the point where the handle was grabbed.
   void SetMove(TORVMoveKind kind, std::int32_t index, TORVPto at);
-  // Back to the selection action, nothing placed, nothing dragged.
+  // Back to the selection action, nothing placed, nothing dragged (open undo groups and the
+  // tools' choices stay).
   void Reset();
 };
 

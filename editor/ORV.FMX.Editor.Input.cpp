@@ -13,6 +13,7 @@
 #include "ORV.FMX.Editor.h"
 #include "ORV.FMX.Editor.Surface.h"
 #include "ORV.FMX.h"
+#include "ORV.Flow.h"
 #include "ORV.Text.h"
 #include "ORV.Utils.h"
 
@@ -49,6 +50,11 @@ bool TextOf(const TPLNBaseItem* item, QString* text, QString* family) {
   if (const auto* p = dynamic_cast<const Text::TPLNBasePara*>(item)) {
     if (text) *text = p->GetText();
     if (family) *family = p->GetFontName();
+    return true;
+  }
+  if (const auto* f = dynamic_cast<const F2d::TPLNBaseFlow*>(item)) {
+    if (text) *text = f->GetText();
+    if (family) *family = f->GetFontName();
     return true;
   }
   return false;
@@ -309,7 +315,9 @@ void TPLNBackEditor::mousePressEvent(QMouseEvent* event) {
   }
   if (!a.IsDrawing()) return;
   CloseInput();
-  if (fRef.Found) {
+  if (a.Kind == TORVDrawKind::Link) {
+    TrackLinkPoint(x, y);
+  } else if (fRef.Found) {
     fBaseX = fRef.P.X;
     fBaseY = fRef.P.Y;
     Current = QPointF(fRef.ScreenX, fRef.ScreenY);
@@ -328,6 +336,10 @@ void TPLNBackEditor::mousePressEvent(QMouseEvent* event) {
 void TPLNBackEditor::TrackDrawPoint(double x, double y) {
   TPlanoraFMX* host = fEditor->GetLabel();
   TAct& a = host->Act();
+  if (a.Kind == TORVDrawKind::Link) {
+    TrackLinkPoint(x, y);
+    return;
+  }
   const std::int64_t bx = BaseMMX(x), by = BaseMMY(y);
   fRef.Found = false;
   fRef.RefFound = !a.Points.empty();
@@ -357,6 +369,44 @@ void TPLNBackEditor::TrackDrawPoint(double x, double y) {
     FreeDrawPoint(QPointF(x, y));
   }
   a.Current = TORVPto{fBaseX, fBaseY};
+}
+
+void TPLNBackEditor::TrackLinkPoint(double x, double y) {
+  TPlanoraFMX* host = fEditor->GetLabel();
+  TAct& a = host->Act();
+  const std::int64_t bx = BaseMMX(x), by = BaseMMY(y);
+  const TPLNBaseItem* from = a.Points.empty() ? nullptr : host->FindByID(a.LinkFromID);
+  fRef.Found = false;
+  fLinkShown = 0;
+  if (host->SearchLink(bx, by, Tolerance(), fLink, from)) {
+    fBaseX = fLink.P.X;
+    fBaseY = fLink.P.Y;
+    const QPointF p = ToScreen(fLink.P);
+    Current = QPointF(std::round(p.x()), std::round(p.y()));
+    fLinkShown = host->GetItem(fLink.Item)->GetID();
+  } else {
+    fLink = TORVink{};
+    fBaseX = bx;
+    fBaseY = by;
+    Current = QPointF(x, y);
+    if (const TPLNBaseItem* under = LinkTarget(bx, by, from)) fLinkShown = under->GetID();
+  }
+  a.Current = TORVPto{fBaseX, fBaseY};
+}
+
+const TPLNBaseItem* TPLNBackEditor::LinkTarget(std::int64_t x, std::int64_t y, const TPLNBaseItem* except) const {
+  const TPlanoraFMX* host = fEditor->GetLabel();
+  const std::int64_t tol = Tolerance();
+  std::vector<int> hits;
+  host->ItemsIn({x - tol, y - tol, x + tol, y + tol}, hits);
+  for (auto i = hits.rbegin(); i != hits.rend(); ++i) {
+    const TPLNBaseItem* it = host->GetItem(*i);
+    if (it == except || it->IsPreview() || !it->HasOptions(Opt::Visible | Opt::Selectable) || it->LinkPointCount() == 0)
+      continue;
+    const TORVBounds b = it->LinkBox();
+    if (!b.IsEmpty() && x >= b.X1 - tol && x <= b.X2 + tol && y >= b.Y1 - tol && y <= b.Y2 + tol) return it;
+  }
+  return nullptr;
 }
 
 void TPLNBackEditor::DragTo(std::int64_t x, std::int64_t y) {
@@ -513,6 +563,11 @@ void TPLNBackEditor::DoubleClick() {
 void TPLNBackEditor::leaveEvent(QEvent* event) {
   QWidget::leaveEvent(event);
   fHover = false;
+  if (fLinkShown != 0 || fLink.Item != 0) {
+    fLinkShown = 0;
+    fLink = TORVink{};
+    UpdateOverlay();
+  }
   emit fEditor->PointerLeft();
 }
 
@@ -533,6 +588,8 @@ void TPLNBackEditor::ForgetHost() {
   fCoordEntry = false;
   fWasDrawing = false;
   fRef.Reset();
+  fLink = TORVink{};
+  fLinkShown = 0;
   fTyping = false;
   fEditItem = nullptr;
   fEditText.clear();
@@ -569,6 +626,10 @@ void TPLNBackEditor::DocumentChanged(TORChange change, TORChangeValue) {
         ResetInputText(false);
       }
       fWasDrawing = drawing;
+      if (!drawing || a.Kind != TORVDrawKind::Link) {
+        fLink = TORVink{};
+        fLinkShown = 0;
+      }
       const Qt::CursorShape shape = drawing ? Qt::CrossCursor : a.IsText() ? Qt::IBeamCursor : Qt::ArrowCursor;
       if (cursor().shape() != shape) setCursor(shape);
       UpdateOverlay();
@@ -630,9 +691,35 @@ bool TPLNBackEditor::EditTextGeometry(QRectF& box, QString& family) const {
   return true;
 }
 
-// A wrapped paragraph shows its laid-out lines, each measured on its own; anything else is one
-// line filling the text's box: character positions are the font's advances scaled to the line,
-// so caret and clicks agree with each other whatever font stands in.
+namespace {
+
+// The laid-out lines of a wrapped text box (a paragraph or a flow box), relative to the top-left
+// of its box on paper, and the metrics they were measured with.
+struct TBoxText {
+  const TxtLines* Lines = nullptr;
+  const Text::TORVTextMetrics* Metrics = nullptr;
+  TORVAngle Angle = TORVAngle::A0;
+  QString Text;
+  std::int64_t FontHeight = 0;
+};
+
+bool BoxTextOf(const TPLNBaseItem* item, TBoxText& out) {
+  if (const auto* p = dynamic_cast<const Text::TPLNBasePara*>(item)) {
+    out = {&p->Lines(), &p->Metrics(), p->GetAngle(), p->GetText(), p->GetBaseFontHeight()};
+    return true;
+  }
+  if (const auto* f = dynamic_cast<const F2d::TPLNBaseFlow*>(item)) {
+    out = {&f->Lines(), &f->Metrics(), f->GetAngle(), f->GetText(), f->GetBaseFontHeight()};
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// A wrapped paragraph or flow box shows its laid-out lines, each measured on its own; anything
+// else is one line filling the text's box: character positions are the font's advances scaled to
+// the line, so caret and clicks agree with each other whatever font stands in.
 std::vector<TPLNBackEditor::TEditLine> TPLNBackEditor::EditLines() const {
   std::vector<TEditLine> lines;
   QRectF box;
@@ -640,18 +727,30 @@ std::vector<TPLNBackEditor::TEditLine> TPLNBackEditor::EditLines() const {
   if (!EditTextGeometry(box, family)) return lines;
   const QFontMetricsF fm{QFont(family)};
   const TPlanoraFMX* host = fEditor->GetLabel();
-  const auto* para = dynamic_cast<const Text::TPLNBasePara*>(host->GetTextObject());
-  const Text::TORVTextMetrics& m = para ? para->Metrics() : Text::TORVTextMetrics{};
+  const TPLNBaseItem* item = host->GetTextObject();
+  TBoxText bt;
+  const bool boxed = BoxTextOf(item, bt) && item->NumPoints() >= 2;
+  const Text::TORVTextMetrics m = boxed ? *bt.Metrics : Text::TORVTextMetrics{};
   const double fontPx = fm.ascent() + fm.descent();
-  if (para && para->GetAngle() == TORVAngle::A0 && para->GetText() == fEditText && !para->Lines().empty() &&
-      m.Asc + m.Des > 0 && fontPx > 0 && para->NumPoints() >= 2) {
-    const TORVPto p1 = para->GetPoint(1), p2 = para->GetPoint(2);
+  // Lines are laid out on paper: screen pixels per paper base unit.
+  const double k = (ToScreen(1000000, 0).x() - ToScreen(0, 0).x()) / 1e6 * double(host->GetCoordMultiplier());
+  if (boxed && fEditText.isEmpty() && dynamic_cast<const F2d::TPLNBaseFlow*>(item)) {
+    // A flow box's caption is centred: the caret of an empty one stands in the middle.
+    TEditLine e;
+    const double h = double(bt.FontHeight) * k;
+    e.Left = box.center().x();
+    e.Top = box.center().y() - h / 2;
+    e.Bottom = e.Top + h;
+    lines.push_back(e);
+    return lines;
+  }
+  if (boxed && bt.Angle == TORVAngle::A0 && bt.Text == fEditText && !bt.Lines->empty() && m.Asc + m.Des > 0 &&
+      fontPx > 0) {
+    const TORVPto p1 = item->GetPoint(1), p2 = item->GetPoint(2);
     const QPointF corner = ToScreen(std::min(p1.X, p2.X), std::min(p1.Y, p2.Y));
-    // Lines are laid out on paper: screen pixels per paper base unit.
-    const double k = (ToScreen(1000000, 0).x() - ToScreen(0, 0).x()) / 1e6 * double(host->GetCoordMultiplier());
     const double height = double(m.Asc + m.Des) * k;
     const int len = static_cast<int>(fEditText.size());
-    for (const TORVTxtInf& l : para->Lines()) {
+    for (const TORVTxtInf& l : *bt.Lines) {
       TEditLine e;
       e.Start = std::clamp(l.Start - 1, 0, len);
       e.End = std::clamp(e.Start + l.Count, e.Start, len);

@@ -6,6 +6,7 @@
 #include "ORV.FMX.Editor.h"
 #include "ORV.FMX.Editor.Surface.h"
 #include "ORV.FMX.h"
+#include "ORV.Flow.h"
 
 namespace Orv::Fmx {
 
@@ -139,6 +140,7 @@ void TPLNBackEditor::DrawRubberBand(ISkCanvas& canvas) {
   switch (a.Kind) {
     case TORVDrawKind::Rectangle:
     case TORVDrawKind::Paragraph:
+    case TORVDrawKind::Flow:
       canvas.DrawRect(QRectF(p0, cur).normalized(), pen);
       break;
     case TORVDrawKind::Ellipse:
@@ -176,6 +178,41 @@ void TPLNBackEditor::DrawRubberBand(ISkCanvas& canvas) {
       canvas.DrawPoints(pts, pen);
       break;
   }
+}
+
+// Every connector of the item under the pointer as a small square in the link-point colour with
+// an outline in the link colour (the link-point colour alone is barely seen on white paper); the
+// connector the pointer is on, and the one a link being drawn starts from, filled in the link
+// colour.
+void TPLNBackEditor::DrawLinkMarks(ISkCanvas& canvas) {
+  const TPlanoraFMX* host = fEditor->GetLabel();
+  if (!host) return;
+  const TAct& a = host->Act();
+  if (!a.IsDrawing() || a.Kind != TORVDrawKind::Link) return;
+  const TPLNSelColors& colors = fEditor->SelectionColors();
+  const TORVPto toward{fBaseX, fBaseY};
+  const auto mark = [&](const TORVPto& at, bool hot) {
+    const QPointF q = Pixel(ToScreen(at));
+    const double r = hot ? 4 : 3;
+    const QRectF box(q.x() - r, q.y() - r, 2 * r, 2 * r);
+    canvas.DrawRect(box, Fill(hot ? colors.Link : colors.GetLinkPoint()));
+    canvas.DrawRect(box, Hairline(colors.Link));
+  };
+  if (fHover && fLinkShown != 0)
+    if (const TPLNBaseItem* item = host->FindByID(fLinkShown)) {
+      const int n = item->LinkPointCount();
+      for (int k = 1; k <= n; ++k) {
+        TORVPto p;
+        if (item->HasLinkPoint(k) && item->LinkPoint(k, toward, p)) mark(p, false);
+      }
+      TORVPto p;
+      if (fLink.Item != 0 && item->LinkPoint(fLink.Point, toward, p)) mark(p, true);
+    }
+  if (!a.Points.empty())
+    if (const TPLNBaseItem* from = host->FindByID(a.LinkFromID)) {
+      TORVPto p;
+      if (from->LinkPoint(a.LinkFromPoint, toward, p)) mark(p, true);
+    }
 }
 
 void TPLNBackEditor::DrawEditText(ISkCanvas& canvas) {

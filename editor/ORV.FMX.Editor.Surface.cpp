@@ -13,6 +13,7 @@
 
 #include "ORV.FMX.Editor.h"
 #include "ORV.FMX.h"
+#include "ORV.Flow.h"
 #include "ORV.Utils.h"
 
 namespace Orv::Fmx {
@@ -540,11 +541,20 @@ void TPLNBackEditor::BeginDragLayer() {
   if (!host || fDragLayer || host->GetSelectionCount() == 0) return;
   fDragMask.assign(std::size_t(host->GetItemsCount()) + 1, 0);
   fDragItems.clear();
-  for (int i = 1; i <= host->GetItemsCount(); ++i)
-    if (host->IsSelected(host->GetItem(i))) {
-      fDragMask[std::size_t(i)] = 1;
-      fDragItems.push_back(i);
+  std::vector<F2d::TPLNBaseLink*> links;
+  for (int i = 1; i <= host->GetItemsCount(); ++i) {
+    const TPLNBaseItem* item = host->GetItem(i);
+    if (!host->IsSelected(item)) continue;
+    fDragMask[std::size_t(i)] = 1;
+    // The links of a dragged item follow it: they leave the kept page too.
+    host->LinksOf(item, links);
+    for (const F2d::TPLNBaseLink* link : links) {
+      const int at = host->IndexOf(link);
+      if (at > 0) fDragMask[std::size_t(at)] = 1;
     }
+  }
+  for (int i = 1; i <= host->GetItemsCount(); ++i)
+    if (fDragMask[std::size_t(i)]) fDragItems.push_back(i);
   fDragLayer = true;
   DrawEditor();  // the kept page is drawn once more, without them
 }
@@ -749,6 +759,7 @@ void TPLNBackEditor::DrawOverlay(ISkCanvas& canvas) {
   DrawSelPoints(canvas);
   DrawInput(canvas);
   DrawRubberBand(canvas);
+  DrawLinkMarks(canvas);
 }
 
 void TPLNBackEditor::DrawPage(ISkCanvas& canvas, TPLNDraw& draw, const QRectF& rect, const std::vector<int>& items) {

@@ -181,6 +181,10 @@ class TPLNBackEditor : public QWidget {
   std::int64_t BaseX() const { return fBaseX; }
   std::int64_t BaseY() const { return fBaseY; }
   const TORVRef& Ref() const { return fRef; }
+  // While the link tool runs: the connector under the pointer (Item 0: none) and the item whose
+  // connectors are shown (its identifier, 0: none).
+  const TORVink& LinkRecord() const { return fLink; }
+  std::int32_t LinkShown() const { return fLinkShown; }
   // The handle point chosen by the last press (0: none), for Delete.
   int ChosenPoint() const;
   // Called by the editor on every change notification of the document.
@@ -277,12 +281,19 @@ class TPLNBackEditor : public QWidget {
   void DrawInput(Canvas::ISkCanvas& canvas);
   void DrawRubberBand(Canvas::ISkCanvas& canvas);
   void DrawEditText(Canvas::ISkCanvas& canvas);
+  // The connectors of the item under the pointer while the link tool runs.
+  void DrawLinkMarks(Canvas::ISkCanvas& canvas);
   // Screen position of a base point, unrounded.
   QPointF ToScreen(const TORVPto& p) const;
   QPointF ToScreen(std::int64_t x, std::int64_t y) const { return ToScreen(TORVPto{x, y}); }
   bool OnPage(std::int64_t x, std::int64_t y) const;
   // The snapped, grid-rounded or projected point of the pointer while drawing.
   void TrackDrawPoint(double x, double y);
+  // The link tool's point: the connector under the pointer (never the start item's once a link
+  // is begun), else the pointer itself; grid and snaps do not apply, a link ends on connectors.
+  void TrackLinkPoint(double x, double y);
+  // The topmost item offering connectors whose connector box holds (x, y), `except` aside.
+  const TPLNBaseItem* LinkTarget(std::int64_t x, std::int64_t y, const TPLNBaseItem* except) const;
   // The point a press or a move at `pos` places without a snapped point: the orthogonal
   // projection (lines and polylines) and the grid, each when switched on.
   void FreeDrawPoint(QPointF pos);
@@ -329,6 +340,8 @@ class TPLNBackEditor : public QWidget {
   QPointF fHoverPos;
   bool fHover = false;
   TORVRef fRef;
+  TORVink fLink;
+  std::int32_t fLinkShown = 0;
   TMouseFilterS fFilter{70, 20};
   QElapsedTimer fClock;
   TPLNBaseItem* fChosenItem = nullptr;        // the item whose point handle was grabbed last
