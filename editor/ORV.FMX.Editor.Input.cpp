@@ -1173,6 +1173,12 @@ bool TPLNBaseEditor::InputKeyDown(int key, Qt::KeyboardModifiers modifiers) {
         return true;
       case Qt::Key_Return:
       case Qt::Key_Enter:
+        // A flow box's caption is a few short lines: Enter breaks the line, Ctrl+Enter, Escape or
+        // a click outside ends the typing.
+        if (!ctrl && dynamic_cast<const F2d::TPLNBaseFlow*>(fLabel->GetTextObject())) {
+          s->InsertEditText(QStringLiteral("\n"));
+          return true;
+        }
         s->ValidateImputText(true);
         return true;
       case Qt::Key_V:
