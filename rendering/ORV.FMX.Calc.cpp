@@ -351,10 +351,17 @@ struct TFlowLayout : TTextWidths {
   std::vector<std::int64_t> Widths;  // of the emitted lines
   int Type = 1;
   std::int64_t W = 0, H = 0, aPadV = 0, Lh = 0, Y = 0, Usable = 0, Cw = 0, Available = 0;
+  // A block of a set number of lines placed beforehand: no more lines than that, and a token too
+  // wide for its line fails the block instead of moving down.
+  std::size_t Limit = 0;
 
   bool Fixed() const { return !(Type == 0 || Type == 4 || Type == 10 || Type == 11 || Type == 12); }
-  // Distance of a line at y from the outline's nearer end, top or bottom.
-  std::int64_t Dist(std::int64_t y) const { return y <= H / 2 ? y : std::abs(H - y - Lh); }
+  // Distance from the outline's nearer end, top or bottom, of the line at y's edge farther from
+  // the middle: that edge is where the outline is narrowest, also for a line across the middle.
+  std::int64_t Dist(std::int64_t y) const {
+    const std::int64_t mid = H / 2;
+    return std::max<std::int64_t>(0, mid - std::max(std::abs(mid - y), std::abs(y + Lh - mid)));
+  }
   std::int64_t AvailAt(std::int64_t y) const {
     const double h2 = double(H / 2), d = double(Dist(y));
     switch (Type) {
@@ -396,21 +403,65 @@ struct TFlowLayout : TTextWidths {
   bool Advance() {
     Y += Lh;
     Available = AvailAt(Y);
-    return EndFits();
+    return EndFits() && (Limit == 0 || Out.size() < Limit);
   }
   bool EndFits() const { return H == 0 || Y <= Usable - Lh - aPadV; }
   std::int64_t Avail() const { return Available; }
   // Rounded shapes widen further down: skip lines until the token fits. Without a height to go
   // down through (or lines of no height) that would never end, so those give up like the others.
   TTooWide TooWide() {
-    if (Fixed() || H <= 0 || Lh <= 0) return TTooWide::Abort;
+    if (Fixed() || Limit > 0 || H <= 0 || Lh <= 0) return TTooWide::Abort;
     return Advance() ? TTooWide::Retry : TTooWide::Overflow;
   }
   void Emit(int start, int count, std::int64_t width) {
     Out.push_back({start + 1, count, XAt(Y, width), Y});
     Widths.push_back(width);
   }
+  // Starts again with the first line at `y`.
+  void Restart(std::int64_t y, std::size_t limit) {
+    Out.clear();
+    Widths.clear();
+    Y = y;
+    Available = AvailAt(y);
+    Limit = limit;
+  }
 };
+
+// How many lines the text needs at one width: greedy breaking gives the fewest lines a width
+// allows, so no shape whose lines are at most that wide holds the text in fewer.
+struct TLineCount : TTextWidths {
+  explicit TLineCount(const QString& text) : TTextWidths(State().Font, text) {}
+  std::int64_t W = 0;
+  std::size_t Lines = 0;
+  bool StepOverflow() const { return false; }
+  bool BreakOverflow() const { return false; }
+  bool Advance() const { return true; }
+  bool EndFits() const { return true; }
+  std::int64_t Avail() const { return W; }
+  TTooWide TooWide() const { return TTooWide::Abort; }
+  void Emit(int, int, std::int64_t) { ++Lines; }
+};
+
+// Lays the text out in a round shape as a block centred on the shape's middle: the fewest lines
+// that, placed there, each hold what falls to them. Rounded outlines are narrow near their ends,
+// so a block laid from the top would sit low or high in the shape. False when no such block fits
+// in the height; the lines are then left empty.
+bool CentredRoundBlock(const QString& text, TFlowLayout& l) {
+  const std::int64_t room = l.H - 2 * l.aPadV;
+  if (l.H <= 0 || l.Lh <= 0 || room < l.Lh) return false;
+  TLineCount count(text);
+  count.W = l.AvailAt(l.H / 2 - l.Lh / 2);  // the widest a line gets: across the middle
+  if (ScanLines(text, count) != TScanEnd::Done) return false;
+  const std::size_t most = std::size_t(room / l.Lh);
+  for (std::size_t n = std::max<std::size_t>(count.Lines, 1); n <= most; ++n) {
+    l.Restart(l.aPadV + (room - std::int64_t(n) * l.Lh) / 2, n);
+    if (ScanLines(text, l) == TScanEnd::Done) return true;
+  }
+  l.Restart(0, 0);
+  return false;
+}
+
+
 
 // Print text in device units on the print canvas.
 struct TPrintLayout : TPrintWidths {
@@ -603,6 +654,8 @@ std::int64_t TPLNCalc::CalcFlowTxtPoints(const QString& txt, TPLNDraw* /*drw*/, 
     case 8: top = mHeight / 8; break;   // below the slanted upper edge
     default: break;
   }
+  if (!l.Fixed() && CentredRoundBlock(txt, l)) return mHeight;
+
   l.Y = aPadV + top;
   l.Available = l.AvailAt(l.Y);
   if (ScanLines(txt, l) == TScanEnd::TooWide) return 0;
@@ -615,7 +668,12 @@ std::int64_t TPLNCalc::CalcFlowTxtPoints(const QString& txt, TPLNDraw* /*drw*/, 
   } else if (n > 1 && l.Type != 0 && l.Type != 4) {
     const std::int64_t free = mHeight - n * l.Lh - 2 * aPadV;
     if (free > 0)
-      for (TORVTxtInf& line : fTxt) line.Y += free / 2;
+      for (std::size_t k = 0; k < fTxt.size(); ++k) {
+        TORVTxtInf& line = fTxt[k];
+        line.Y += free / 2;
+        // Slanted sides: a line that moves down moves along with them.
+        if (l.Type == 5 || l.Type == 13 || l.Type == 14) line.X = l.XAt(line.Y, l.Widths[k]);
+      }
   }
   return mHeight != 0 ? mHeight : l.Y + l.Lh;
 }

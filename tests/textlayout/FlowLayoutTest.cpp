@@ -56,11 +56,16 @@ TEST_F(FlowLayoutTest, FixedShapesGiveUpOnATooWideWordRoundShapesGoLower) {
   EXPECT_EQ(Lay(word, TORVFlowType::Process, ww - 1, 40000), 0);
   EXPECT_EQ(Lay(word, TORVFlowType::Data, ww + 100, 40000), 0);  // its slanted sides take room
 
-  // An ellipse is wide enough only near its middle.
-  const std::int64_t w = ww * 5 / 4, h = 60000;
+  // An ellipse four lines high is wide enough for the word only on a line across its middle
+  // (0.97 of its width there, 0.87 a line lower): the word takes that line, the short line
+  // sits on top of it.
+  const std::int64_t cw = TPLNCalc::CalcTxtSize(QStringLiteral("c"));
+  const std::int64_t w = (ww + cw) * 100 / 92, h = 12000;
   EXPECT_EQ(Lay(QStringLiteral("a\r") + word, TORVFlowType::Ellipse, w, h), h);
   ASSERT_EQ(Lines.size(), 2u);
-  EXPECT_GE(Lines[1].Y - Lines[0].Y, 2 * 3000);
+  EXPECT_LT(Lines[1].Y, h / 2);
+  EXPECT_GT(Lines[1].Y + 3000, h / 2);
+  EXPECT_EQ(Lines[0].Y, Lines[1].Y - 3000);
 
   // Filled up, its lines are narrow at both ends and centred.
   const QString text = Words(300);
@@ -85,7 +90,8 @@ TEST_F(FlowLayoutTest, DecisionLinesStayInsideTheDiamond) {
   std::size_t widest = 0;
   for (std::size_t k = 0; k < Lines.size(); ++k) {
     const std::int64_t lw = Width(text, k);
-    const double edge = Lines[k].Y <= h / 2 ? double(h / 2 - Lines[k].Y) : double(Lines[k].Y + 3000 - h / 2);
+    // The edge farther from the middle, whichever half the line is in or across.
+    const double edge = std::max(std::abs(double(h / 2 - Lines[k].Y)), std::abs(double(Lines[k].Y + 3000 - h / 2)));
     const double half = (w / 2.0) * (1 - edge / (h / 2.0));
     EXPECT_GE(double(Lines[k].X), w / 2.0 - half - 1) << k;
     EXPECT_LE(double(Lines[k].X + lw), w / 2.0 + half + 1) << k;
@@ -97,12 +103,44 @@ TEST_F(FlowLayoutTest, DecisionLinesStayInsideTheDiamond) {
   EXPECT_LT(widest, Lines.size() - 1);
 }
 
+// Round outlines are narrow at their ends: the block of lines sits in the middle all the same,
+// as many lines above the centre as below, each inside the outline at its outer edge.
+TEST_F(FlowLayoutTest, RoundShapesCentreTheBlock) {
+  const std::int64_t w = 50000, h = 30000;
+  for (TORVFlowType type : {TORVFlowType::Terminator, TORVFlowType::Decision, TORVFlowType::Preparation,
+                            TORVFlowType::Ellipse, TORVFlowType::Start}) {
+    SCOPED_TRACE(int(type));
+    for (int words : {1, 6, 12}) {
+      SCOPED_TRACE(words);
+      const QString text = Words(words);
+      EXPECT_EQ(Lay(text, type, w, h, 500), h);
+      ASSERT_FALSE(Lines.empty());
+      ExpectContiguous(text, Lines);
+      const std::int64_t above = Lines.front().Y, below = h - (Lines.back().Y + 3000);
+      EXPECT_LE(std::abs(above - below), 1);
+      if (type != TORVFlowType::Ellipse) continue;
+      for (std::size_t k = 0; k < Lines.size(); ++k) {
+        const double edge = std::max(std::abs(h / 2.0 - Lines[k].Y), std::abs(Lines[k].Y + 3000 - h / 2.0));
+        const double half = (w / 2.0) * std::sqrt(1 - (edge / (h / 2.0)) * (edge / (h / 2.0)));
+        EXPECT_GE(double(Lines[k].X), w / 2.0 - half - 1) << k;
+        EXPECT_LE(double(Lines[k].X + Width(text, k)), w / 2.0 + half + 1) << k;
+      }
+    }
+  }
+}
+
 TEST_F(FlowLayoutTest, DataLinesFollowTheSlant) {
   const QString text = QStringLiteral("abc\rabc\rabc\rabc");
   const std::int64_t w = 40000, h = 24000;
   Lay(text, TORVFlowType::Data, w, h);
   ASSERT_EQ(Lines.size(), 4u);
   for (std::size_t k = 1; k < Lines.size(); ++k) EXPECT_LT(Lines[k].X, Lines[k - 1].X);
+  // Centred in the height, each line keeps the slant's middle at its own height.
+  const std::int64_t lw = TPLNCalc::CalcTxtSize(QStringLiteral("abc"));
+  for (const TORVTxtInf& line : Lines) {
+    const double mid = w / 2.0 + (w / 8.0) * (0.5 - (line.Y + 1500) / double(h));
+    EXPECT_LE(std::abs(line.X + lw / 2.0 - mid), 50) << line.Y;
+  }
 
   // A single line sits in the middle, where the slant is symmetric.
   Lay(QStringLiteral("abc"), TORVFlowType::Data, w, h);
