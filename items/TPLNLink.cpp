@@ -32,11 +32,12 @@ struct TLinkRoute {
   QPointF From, To, FromAim, ToAim;
 };
 
-// The first point along `pts` that is not `at`: a route whose first leg has no length still
+// The first point of [first, last) that is not `at`: a route whose first leg has no length still
 // aims its terminator down the route. `at` itself when every point is there.
-QPointF FirstAway(const QPointF& at, const std::vector<QPointF>& pts) {
-  for (const QPointF& p : pts)
-    if (p != at) return p;
+template <class It>
+QPointF FirstAway(const QPointF& at, It first, It last) {
+  for (; first != last; ++first)
+    if (*first != at) return *first;
   return at;
 }
 
@@ -87,8 +88,8 @@ TLinkRoute MakeRoute(const TORVLinkGeom& g, TORVinkType type, double pixX, doubl
   if (type != TORVinkType::Arc && type != TORVinkType::Curve) {
     // Along the route from each end: the other end on a direct link, the nearest route point
     // otherwise (on a rounded route that is the tangent of its first and last segment).
-    r.FromAim = FirstAway(r.From, std::vector<QPointF>(r.Pts.begin() + 1, r.Pts.end()));
-    r.ToAim = FirstAway(r.To, std::vector<QPointF>(r.Pts.rbegin() + 1, r.Pts.rend()));
+    r.FromAim = FirstAway(r.From, r.Pts.begin() + 1, r.Pts.end());
+    r.ToAim = FirstAway(r.To, r.Pts.rbegin() + 1, r.Pts.rend());
   }
   return r;
 }

@@ -298,6 +298,15 @@ TEST(LinkItem, TerminatorsAreSolidInTheirColoursAndPointDownTheRoute) {
         break;
     }
   }
+  // A rounded route whose first and last straight pieces shrink to nothing still leaves and
+  // enters square to the sides: the heads point across, not at a point on top of the end.
+  l->SetLinkType(TORVinkType::Round);
+  b->Move(-27000, 0);  // its left side 3 mm right of the first box: corners of 1.5 mm
+  ASSERT_TRUE(l->Geometry(g));
+  ASSERT_EQ(g.Points.front(), g.Start) << "the case this is about";
+  expectHeads(s, s + QPointF(10, 0), QPointF(130, 350), QPointF(120, 350));
+  b->Move(27000, 0);
+
   // The arc's heads follow its tangents: square to the radius at each end.
   l->SetLinkType(TORVinkType::Arc);
   ASSERT_TRUE(l->Geometry(g) && g.HasCircle);
