@@ -5,7 +5,13 @@
 #include <cstdint>
 #include <vector>
 
+#include <QString>
+
 #include "ORV.Base.h"
+
+namespace Orv::F2d {
+enum class TORVinkType : std::uint8_t;
+}
 
 namespace Orv::Fmx {
 
@@ -92,6 +98,30 @@ class TPLNFactory {
   // No item when the lines are parallel.
   static TPLNBaseItem* AddDimAngle(TPLNBaseLabel* doc, const std::vector<float>& values);
   static TPLNBaseItem* AddBaseDimAngle(TPLNBaseLabel* doc, const std::vector<std::int64_t>& values);
+
+  // Flow charts (ORV.FMX.Shared.Factory.Flow.cpp).
+  static TPLNBaseItem* AddFlow(TPLNBaseLabel* doc, float x, float y, float w, float h, TORVFlowType type);
+  static TPLNBaseItem* AddBaseFlow(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h,
+                                   TORVFlowType type);
+  // Whether `item` can be an end of a link: it offers connectors and has an identifier.
+  static bool IsLinkEnd(const TPLNBaseItem* item);
+  // Whether a link may ask `item` for connector `index`: 0 (the link chooses) or one it has.
+  static bool HasConnector(const TPLNBaseItem* item, int index);
+  // A link between two items by identifier; connector 0 lets the link choose. No item (and the
+  // document unchanged) when an end is missing or cannot be linked, when both ends are one item,
+  // or when a connector is not one its item has.
+  static TPLNBaseItem* AddBaseLink(TPLNBaseLabel* doc, std::int32_t fromID, std::int32_t toID, std::int16_t fromIndex,
+                                   std::int16_t toIndex, F2d::TORVinkType linkType);
+  // The same with each end found by name, or by identifier written as a number.
+  static TPLNBaseItem* AddLink(TPLNBaseLabel* doc, const QString& fromName, const QString& toName, std::int16_t fromIndex,
+                               std::int16_t toIndex, F2d::TORVinkType linkType);
+  // With link points x1, y1, x2, y2, ...: the route of a polyline link (the routed types make
+  // their own from the ends). An odd count raises "EventNumber" before anything is made.
+  static TPLNBaseItem* AddBasePolyLink(TPLNBaseLabel* doc, std::int32_t fromID, std::int32_t toID,
+                                       std::int16_t fromIndex, std::int16_t toIndex, F2d::TORVinkType linkType,
+                                       const std::vector<std::int64_t>& values);
+  static TPLNBaseItem* AddPolyLink(TPLNBaseLabel* doc, std::int32_t fromID, std::int32_t toID, std::int16_t fromIndex,
+                                   std::int16_t toIndex, F2d::TORVinkType linkType, const std::vector<float>& values);
 };
 
 // The document with the creation hooks routed through the factory.
@@ -117,6 +147,9 @@ class TPLNSharedFMX : public TPLNBaseLabel {
   TPLNBaseItem* AddBaseDimRadius(std::int64_t cx, std::int64_t cy, std::int64_t r, double angle, bool diameter,
                                  bool outside) override;
   TPLNBaseItem* AddBaseDimAngle(const std::vector<std::int64_t>& values) override;
+  TPLNBaseItem* AddBaseFlow(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h, TORVFlowType type) override;
+  TPLNBaseItem* AddBaseLink(std::int32_t fromID, std::int32_t toID, std::int16_t fromIndex, std::int16_t toIndex,
+                            std::uint8_t linkType) override;
 };
 
 }  // namespace Orv::Fmx

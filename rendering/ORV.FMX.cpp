@@ -270,6 +270,11 @@ void TPlanoraFMX::CreateElementFromStream(QIODevice* stream) {
   EndUpdate();
 }
 
+TPLNBaseItem* TPlanoraFMX::AddLink(const QString& fromID, const QString& toID, std::int16_t fromIndex,
+                                   std::int16_t toIndex, F2d::TORVinkType linkType) {
+  return TPLNFactory::AddLink(this, fromID, toID, fromIndex, toIndex, linkType);
+}
+
 void TPlanoraFMX::PasteSelection() {
   QByteArray& clip = ClipboardStream();
   if (clip.isEmpty()) return;

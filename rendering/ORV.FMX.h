@@ -57,6 +57,11 @@ class TPlanoraFMX : public TPLNSharedFMX {
   void CreateElementFromStream(QIODevice* stream) override;
   void PasteSelection() override;
 
+  // A link between the items named `fromID` and `toID` (a name, or an identifier written as a
+  // number); no item when either end cannot be linked (TPLNFactory::AddLink).
+  TPLNBaseItem* AddLink(const QString& fromID, const QString& toID, std::int16_t fromIndex, std::int16_t toIndex,
+                        F2d::TORVinkType linkType);
+
   // ---- clipboard between windows and applications
   // The system clipboard holds the selected items' JSON records in a small object marked with
   // kClipboardMarker, as text and under kClipboardMime, so other documents and applications can
