@@ -302,9 +302,26 @@ TORVPto Lerp(const TORVPto& a, const TORVPto& b, double t) {
 }
 
 // Two bends, each rounded by a quarter circle: straight, corner, straight, corner, straight,
-// every piece one cubic segment (a straight one with its controls on the line).
-void RoundRoute(const TORVPto& s, int fromSide, const TORVPto& e, std::int64_t m, std::vector<TORVPto>& out) {
-  const bool across = fromSide == 1 || fromSide == 3;
+// every piece one cubic segment (a straight one with its controls on the line). Ends whose sides
+// are square to each other, both legs running forward, take one bend; the two pieces left over
+// then lie still on the end.
+void RoundRoute(const TORVPto& s, int fromSide, const TORVPto& e, int toSide, std::int64_t m, std::vector<TORVPto>& out) {
+  const bool across = fromSide == 1 || fromSide == 3, toAcross = toSide == 1 || toSide == 3;
+  const TORVPto ds = SideDirection(fromSide), de = SideDirection(toSide);
+  // The cubic that best follows a quarter circle has its controls 0.5523 radii along the tangents.
+  constexpr double kArc = 0.5523;
+  if (across != toAcross) {
+    const TORVPto c = across ? TORVPto{e.X, s.Y} : TORVPto{s.X, e.Y};
+    const bool forward = (c.X - s.X) * ds.X + (c.Y - s.Y) * ds.Y > 0 && (c.X - e.X) * de.X + (c.Y - e.Y) * de.Y > 0;
+    if (forward) {
+      const double r = std::min({double(m), Dist(s, c), Dist(c, e)});
+      const TPointD u1 = Unit(s, c), u2 = Unit(c, e);
+      const TORVPto a = Along(c, u1, -r), b = Along(c, u2, r);
+      out = {Lerp(s, a, 1.0 / 3), Lerp(s, a, 2.0 / 3), a, Along(a, u1, kArc * r), Along(b, u2, -kArc * r), b,
+             Lerp(b, e, 1.0 / 3), Lerp(b, e, 2.0 / 3), e, e, e, e, e, e};
+      return;
+    }
+  }
   TORVPto c1, c2;
   if (across) {
     const std::int64_t mx = s.X + (e.X - s.X) / 2;
@@ -317,8 +334,7 @@ void RoundRoute(const TORVPto& s, int fromSide, const TORVPto& e, std::int64_t m
   }
   const double r = std::min({double(m), Dist(s, c1), Dist(c1, c2) / 2, Dist(c2, e)});
   const TPointD u1 = Unit(s, c1), u2 = Unit(c1, c2), u3 = Unit(c2, e);
-  // The cubic that best follows a quarter circle has its controls 0.5523 radii along the tangents.
-  const double k = 0.5523 * r;
+  const double k = kArc * r;
   const TORVPto a1 = Along(c1, u1, -r), b1 = Along(c1, u2, r);
   const TORVPto a2 = Along(c2, u2, -r), b2 = Along(c2, u3, r);
   out = {Lerp(s, a1, 1.0 / 3), Lerp(s, a1, 2.0 / 3), a1,
@@ -341,7 +357,7 @@ void RoutePoints(TORVinkType type, const TORVPto& start, int fromSide, const TOR
       if (start.X != end.X && start.Y != end.Y) out.push_back({start.X, end.Y});
       break;
     case TORVinkType::Step: StepRoute(start, fromSide, end, toSide, margin, out); break;
-    case TORVinkType::Round: RoundRoute(start, fromSide, end, margin, out); break;
+    case TORVinkType::Round: RoundRoute(start, fromSide, end, toSide, margin, out); break;
     default: break;
   }
 }

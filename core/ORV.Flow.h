@@ -21,7 +21,7 @@ enum class TORVinkType : std::uint8_t {
   Arc = 4,       // circular arc through start, the through point and end
   Curve = 5,     // one cubic curve leaving and entering square to the sides
   PolyLine = 6,  // straight segments through the user's link points
-  Round = 7,     // two right-angle bends with rounded corners: five cubic segments
+  Round = 7,     // right-angle bends with rounded corners: five cubic segments
 };
 constexpr int kLinkTypeCount = 8;
 
@@ -99,7 +99,7 @@ struct TORVLinkGeom {
   // Intermediate points: the routing of lrtb, tblr, step; the 14 points of round; the user's
   // points of polyline. Empty for direct, arc and curve.
   std::vector<TORVPto> Points;
-  // Curve: the two controls (start side, end side).
+  // Curve: the two controls (start side, end side); arc: points along its tangents at the ends.
   TORVPto C1;
   TORVPto C2;
   // Arc: the point it passes through, its circle and angles (radians, y-down, positive sweep

@@ -159,6 +159,16 @@ TEST(FlowModel, RoundRouteIsFiveJoinedCubicsWithQuarterCircleCorners) {
   EXPECT_EQ(pts[4].X, 40000);
   EXPECT_EQ(pts[12].Y, 40000);
   EXPECT_EQ(pts[13].Y, 40000);
+  // Into the top of a box down and to the right: one bend, the last pieces still on the end.
+  RoutePoints(TORVinkType::Round, s, 1, e, 0, 5000, pts);
+  ASSERT_EQ(pts.size(), 14u);
+  EXPECT_EQ(pts[2], (TORVPto{75000, 0}));
+  EXPECT_EQ(pts[5], (TORVPto{80000, 5000}));
+  for (std::size_t i = 8; i < 14; ++i) EXPECT_EQ(pts[i], e) << i;
+  // The same sides with the box up and to the left cannot be reached forward: two bends.
+  RoutePoints(TORVinkType::Round, s, 1, {-80000, -40000}, 0, 5000, pts);
+  ASSERT_EQ(pts.size(), 14u);
+  EXPECT_NE(pts[8], (TORVPto{-80000, -40000}));
   // Ends in line: still fourteen points, the corners shrink to nothing.
   RoutePoints(TORVinkType::Round, s, 1, {80000, 0}, 3, 5000, pts);
   ASSERT_EQ(pts.size(), 14u);
