@@ -19,6 +19,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "ORV.FMX.Editor.h"
 #include "ORV.FMX.Export.h"
@@ -76,6 +77,167 @@ const TTool kTools[] = {
     {TORVDrawKind::DimDiameter, "DimDiameter", "Diameter dim."},
     {TORVDrawKind::DimAngle, "DimAngle", "Angle dim."},
 };
+
+// The flow shapes, in the order of their values, and the link tool's choices. The names follow
+// "flow", "linkRoute", "linkStart" or "linkEnd" in the actions' object names.
+struct TFlowShape {
+  TORVFlowType Type;
+  const char* Name;
+  const char* Label;
+};
+
+const TFlowShape kFlowShapes[] = {
+    {TORVFlowType::Terminator, "Terminator", "Terminator"},
+    {TORVFlowType::Process, "Process", "Process"},
+    {TORVFlowType::Document, "Document", "Document"},
+    {TORVFlowType::MultiDocument, "Multidocument", "Multidocument"},
+    {TORVFlowType::Decision, "Decision", "Decision"},
+    {TORVFlowType::Data, "Data", "Data"},
+    {TORVFlowType::Database, "Database", "Database"},
+    {TORVFlowType::Predefined, "Predefined", "Predefined"},
+    {TORVFlowType::ManualInput, "ManualInput", "Manual input"},
+    {TORVFlowType::ManualOperation, "ManualOperation", "Manual operation"},
+    {TORVFlowType::Preparation, "Preparation", "Preparation"},
+    {TORVFlowType::Ellipse, "Ellipse", "Ellipse"},
+    {TORVFlowType::Start, "Start", "Start"},
+    {TORVFlowType::Step, "Step", "Step"},
+    {TORVFlowType::End, "End", "End"},
+};
+
+struct TChoice {
+  int Value;
+  const char* Name;
+  const char* Label;
+};
+
+const TChoice kRoutes[] = {
+    {0, "Direct", "Direct"},
+    {1, "LRTB", "LRTB: across, then up or down"},
+    {2, "TBLR", "TBLR: up or down, then across"},
+    {3, "Step", "Step"},
+    {4, "Arc", "Arc"},
+    {5, "Curve", "Curve"},
+    {6, "PolyLine", "Polyline"},
+    {7, "Round", "Round"},
+};
+
+const TChoice kTerminators[] = {
+    {0, "None", "None"},
+    {1, "Circle", "Circle"},
+    {2, "FillCircle", "Filled circle"},
+    {3, "Arrow", "Arrow"},
+    {4, "FillArrow", "Filled arrow"},
+    {5, "Square", "Square"},
+    {6, "FillSquare", "Filled square"},
+    {7, "Rhombus", "Rhombus"},
+    {8, "FillRhombus", "Filled rhombus"},
+    {11, "Cross", "Cross"},
+};
+
+// The outline of a flow shape in `r`, for the palette's pictures.
+QPainterPath FlowOutline(TORVFlowType type, const QRectF& r) {
+  const double L = r.left(), T = r.top(), R = r.right(), B = r.bottom(), w = r.width(), h = r.height();
+  const double cx = r.center().x(), cy = r.center().y();
+  QPainterPath p;
+  const auto poly = [&p](std::initializer_list<QPointF> pts) {
+    p.addPolygon(QPolygonF(QList<QPointF>(pts)));
+    p.closeSubpath();
+  };
+  switch (type) {
+    case TORVFlowType::Terminator: p.addRoundedRect(r, h / 2, h / 2); break;
+    case TORVFlowType::Process: p.addRect(r); break;
+    case TORVFlowType::Document:
+    case TORVFlowType::MultiDocument: {
+      // The back sheets peek out above and to the right of the front one.
+      const double d = type == TORVFlowType::MultiDocument ? w / 10 : 0;
+      if (d > 0) poly({{L + 2 * d, T}, {R, T}, {R, B - 2 * d}, {L + 2 * d, B - 2 * d}});
+      const double right = R - 2 * d, top = T + 2 * d;
+      p.moveTo(L, B);
+      p.quadTo(L + w / 4, B + h / 6, (L + right) / 2, B);
+      p.quadTo(right - w / 4, B - h / 6, right, B);
+      p.lineTo(right, top);
+      p.lineTo(L, top);
+      p.closeSubpath();
+      break;
+    }
+    case TORVFlowType::Decision: poly({{cx, T}, {R, cy}, {cx, B}, {L, cy}}); break;
+    case TORVFlowType::Data: poly({{L + w / 8, T}, {R, T}, {R - w / 8, B}, {L, B}}); break;
+    case TORVFlowType::Database: {
+      const double a = h / 6;
+      p.moveTo(L, B - a);
+      p.lineTo(L, T + a);
+      p.quadTo(cx, T - a, R, T + a);
+      p.lineTo(R, B - a);
+      p.quadTo(cx, B + a, L, B - a);
+      p.closeSubpath();
+      p.moveTo(L, T + a);
+      p.quadTo(cx, T + 3 * a, R, T + a);
+      break;
+    }
+    case TORVFlowType::Predefined:
+      p.addRect(r);
+      p.moveTo(L + w / 8, T);
+      p.lineTo(L + w / 8, B);
+      p.moveTo(R - w / 8, T);
+      p.lineTo(R - w / 8, B);
+      break;
+    case TORVFlowType::ManualInput: poly({{L, T + h / 3}, {R, T}, {R, B}, {L, B}}); break;
+    case TORVFlowType::ManualOperation: poly({{L, T}, {R, T}, {R - w / 8, B}, {L + w / 8, B}}); break;
+    case TORVFlowType::Preparation:
+      poly({{L + w / 4, T}, {R - w / 4, T}, {R, cy}, {R - w / 4, B}, {L + w / 4, B}, {L, cy}});
+      break;
+    case TORVFlowType::Ellipse: p.addEllipse(r); break;
+    case TORVFlowType::Start:
+      p.moveTo(L + w / 8, T);
+      p.lineTo(R - w / 8, T);
+      p.lineTo(R, cy);
+      p.lineTo(R - w / 8, B);
+      p.lineTo(L + w / 8, B);
+      p.cubicTo(L, B - h / 4, L, T + h / 4, L + w / 8, T);
+      p.closeSubpath();
+      break;
+    case TORVFlowType::Step: poly({{L, T}, {R - w / 8, T}, {R, cy}, {R - w / 8, B}, {L, B}, {L + w / 8, cy}}); break;
+    case TORVFlowType::End:
+      p.moveTo(L, T);
+      p.lineTo(R - w / 8, T);
+      p.cubicTo(R, T + h / 4, R, B - h / 4, R - w / 8, B);
+      p.lineTo(L, B);
+      p.lineTo(L + w / 8, cy);
+      p.closeSubpath();
+      break;
+  }
+  return p;
+}
+
+QIcon FlowIcon(TORVFlowType type) {
+  QPixmap pm(24, 24);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.setBrush(QColor(0xE8, 0xF0, 0xFF));
+  p.drawPath(FlowOutline(type, QRectF(2.5, 5.5, 19, 13)));
+  p.end();
+  return QIcon(pm);
+}
+
+// Two boxes and a stepped link with its head.
+QIcon LinkIcon() {
+  QPixmap pm(24, 24);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.4));
+  p.setBrush(QColor(0xE8, 0xF0, 0xFF));
+  p.drawRect(QRectF(1.5, 2.5, 9, 6));
+  p.drawRect(QRectF(13.5, 15.5, 9, 6));
+  p.setBrush(Qt::NoBrush);
+  p.drawPolyline(QPolygonF{{6, 8.5}, {6, 12}, {18, 12}, {18, 14.5}});
+  p.setBrush(QColor(0x20, 0x20, 0x20));
+  p.drawPolygon(QPolygonF{{18, 15.5}, {15.5, 12.5}, {20.5, 12.5}});
+  p.end();
+  return QIcon(pm);
+}
 
 void ArrowHead(QPainter& p, QPointF tip, QPointF from) {
   const QLineF l(tip, from);
@@ -196,6 +358,8 @@ QIcon ToolIcon(TORVDrawKind kind) {
       p.drawLine(QPointF(3, 20), QPointF(16, 5));
       p.drawArc(QRectF(-9, 8, 24, 24), 0, 49 * 16);
       break;
+    case TORVDrawKind::Flow:
+    case TORVDrawKind::Link:  // their buttons show the chosen shape and a link of their own
     case TORVDrawKind::Count:
       break;
   }
@@ -229,8 +393,11 @@ TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* par
 
   fPosition = new QLabel(this);
   fZoom = new QLabel(this);
+  fHint = new QLabel(this);
+  fHint->setObjectName(QStringLiteral("toolHint"));
   fPosition->setMinimumWidth(220);
   statusBar()->addWidget(fPosition);
+  statusBar()->addWidget(fHint, 1);
   statusBar()->addPermanentWidget(fZoom);
   connect(fEditor, &TPLNBaseEditor::PointerMoved, this, &TMainWindow::ShowPosition);
   connect(fEditor, &TPLNBaseEditor::PointerLeft, fPosition, &QLabel::clear);
@@ -421,8 +588,106 @@ void TMainWindow::BuildToolPalette() {
       fEditor->Surface()->setFocus();
     });
   }
+  BuildFlowTools();
   fToolGroup->actions().first()->setChecked(true);
 }
+
+void TMainWindow::BuildFlowTools() {
+  fTools->addSeparator();
+  const auto start = [this](TORVDrawKind kind) {
+    fDoc->StartAction(kind);
+    ApplyToolStyle();
+    SyncTool();
+    fEditor->Surface()->setFocus();
+  };
+  // A tool button whose arrow opens the tool's choices; a choice also starts the tool.
+  const auto tool = [&](TORVDrawKind kind, const char* name, const QString& label, const QIcon& icon,
+                        const QKeySequence& key, QMenu* menu) {
+    QAction* a = fTools->addAction(icon, label);
+    a->setObjectName(QStringLiteral("tool") + QLatin1String(name));
+    a->setCheckable(true);
+    a->setData(static_cast<int>(kind));
+    a->setShortcut(key);
+    a->setToolTip(QStringLiteral("%1 (%2)").arg(label, key.toString(QKeySequence::NativeText)));
+    fToolGroup->addAction(a);
+    connect(a, &QAction::triggered, this, [start, kind] { start(kind); });
+    if (auto* button = qobject_cast<QToolButton*>(fTools->widgetForAction(a))) {
+      button->setMenu(menu);
+      button->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+    return a;
+  };
+  const auto group = [this](QMenu* menu, const char* prefix, const auto& choices, int checked) {
+    auto* g = new QActionGroup(this);
+    g->setExclusive(true);
+    for (const auto& c : choices) {
+      QAction* a = menu->addAction(tr(c.Label));
+      a->setObjectName(QLatin1String(prefix) + QLatin1String(c.Name));
+      a->setCheckable(true);
+      a->setData(c.Value);
+      a->setChecked(c.Value == checked);
+      g->addAction(a);
+    }
+    return g;
+  };
+
+  auto* shapes = new QMenu(tr("Flow shapes"), this);
+  fFlowShapes = new QActionGroup(this);
+  fFlowShapes->setExclusive(true);
+  for (const TFlowShape& shape : kFlowShapes) {
+    QAction* a = shapes->addAction(FlowIcon(shape.Type), tr(shape.Label));
+    a->setObjectName(QStringLiteral("flow") + QLatin1String(shape.Name));
+    a->setCheckable(true);
+    a->setData(static_cast<int>(shape.Type));
+    a->setChecked(shape.Type == TORVFlowType::Process);
+    fFlowShapes->addAction(a);
+  }
+  QAction* flow = tool(TORVDrawKind::Flow, "Flow", tr("Flow box"), FlowIcon(TORVFlowType::Process),
+                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), shapes);
+  connect(fFlowShapes, &QActionGroup::triggered, this, [flow, start](QAction* shape) {
+    flow->setIcon(shape->icon());
+    start(TORVDrawKind::Flow);
+  });
+
+  auto* choices = new QMenu(tr("Link"), this);
+  fLinkRoute = group(choices->addMenu(tr("Routing")), "linkRoute", kRoutes, 0);
+  // A flow chart's links point at where they go.
+  fLinkStart = group(choices->addMenu(tr("Start")), "linkStart", kTerminators, 0);
+  fLinkEnd = group(choices->addMenu(tr("End")), "linkEnd", kTerminators, 4);
+  tool(TORVDrawKind::Link, "Link", tr("Link"), LinkIcon(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), choices);
+  for (QActionGroup* g : {fLinkRoute, fLinkStart, fLinkEnd})
+    connect(g, &QActionGroup::triggered, this, [start] { start(TORVDrawKind::Link); });
+}
+
+void TMainWindow::ApplyToolStyle() {
+  const auto value = [](const QActionGroup* g, int fallback) {
+    const QAction* a = g ? g->checkedAction() : nullptr;
+    return a ? a->data().toInt() : fallback;
+  };
+  TORVToolStyle& style = fDoc->Act().Style;
+  style.FlowType = static_cast<TORVFlowType>(value(fFlowShapes, static_cast<int>(TORVFlowType::Process)));
+  style.LinkType = static_cast<std::uint8_t>(value(fLinkRoute, 0));
+  style.FromType = static_cast<TORVTermType>(value(fLinkStart, 0));
+  style.ToType = static_cast<TORVTermType>(value(fLinkEnd, 0));
+}
+
+void TMainWindow::UpdateHint() {
+  if (!fHint) return;
+  const TAct& act = fDoc->Act();
+  const TPLNBaseItem* typing = act.IsText() ? fDoc->GetTextObject() : nullptr;
+  QString hint;
+  if (typing && typing->KindCode() == Kind::Flow)
+    hint = tr("Type the box's text: Enter starts a new line; Esc or a click outside ends");
+  else if (act.IsDrawing() && act.Kind == TORVDrawKind::Flow)
+    hint = tr("Drag or click two corners of the box, then type its text");
+  else if (act.IsDrawing() && act.Kind == TORVDrawKind::Link && act.Points.empty())
+    hint = tr("Press on a connector of the first item, release on a connector of the second (or click one, then the other)");
+  else if (act.IsDrawing() && act.Kind == TORVDrawKind::Link)
+    hint = tr("Release on a connector of the second item (or click it); right click or Esc cancels");
+  if (fHint->text() != hint) fHint->setText(hint);
+}
+
+QString TMainWindow::HintText() const { return fHint ? fHint->text() : QString(); }
 
 void TMainWindow::SyncTool() {
   const TAct& act = fDoc->Act();
@@ -447,6 +712,7 @@ void TMainWindow::DocumentChanged(int change) {
   }
   UpdateTitle();
   UpdateEditActions();
+  UpdateHint();
 }
 
 void TMainWindow::UpdateEditActions() {

@@ -50,8 +50,10 @@ class TMainWindow : public QMainWindow {
   bool PasteItems();
   // The action of an edit command ("editUndo", "editRedo", "editCut", "editCopy", "editPaste",
   // "editDuplicate", "editDelete", "editAlignLeft" (Top, Right, Bottom), "editSelectAll",
-  // "editSnap", "editOrto") or of a tool ("toolSelect", "toolLine", ...); null for an unknown
-  // name.
+  // "editSnap", "editOrto"), of a tool ("toolSelect", "toolLine", ..., "toolFlow", "toolLink"),
+  // of a flow shape ("flowProcess", "flowDecision", ...) or of a link choice ("linkRoute" with
+  // "Direct", "LRTB", ...; "linkStart" and "linkEnd" with "None", "Arrow", "FillArrow", ...);
+  // null for an unknown name.
   QAction* Action(const QString& name) const;
   QToolBar* ToolPalette() const { return fTools; }
   // Enables the edit commands after the document, its history and the clipboard.
@@ -61,9 +63,10 @@ class TMainWindow : public QMainWindow {
   Orv::Fmx::TPLNEditor& Editor() { return *fEditor; }
   QString CurrentFile() const { return fFile; }
   QStringList RecentFiles() const;
-  // The texts of the status bar: pointer position, and zoom.
+  // The texts of the status bar: pointer position, zoom, and what the tool expects next.
   QString PositionText() const;
   QString ZoomText() const;
+  QString HintText() const;
 
   static constexpr int kMaxRecent = 8;
 
@@ -75,6 +78,11 @@ class TMainWindow : public QMainWindow {
   void BuildMenus();
   void BuildEditMenu();
   void BuildToolPalette();
+  // The flow tool with its shapes and the link tool with its routing and terminators.
+  void BuildFlowTools();
+  // The shape, routing and terminators chosen in the palette's menus, for the next item.
+  void ApplyToolStyle();
+  void UpdateHint();
   void DocumentChanged(int change);
   // The palette shows the tool of the document's current action.
   void SyncTool();
@@ -116,6 +124,11 @@ class TMainWindow : public QMainWindow {
   bool fCanPaste = false;
   QLabel* fPosition = nullptr;
   QLabel* fZoom = nullptr;
+  QLabel* fHint = nullptr;
+  QActionGroup* fFlowShapes = nullptr;
+  QActionGroup* fLinkRoute = nullptr;
+  QActionGroup* fLinkStart = nullptr;
+  QActionGroup* fLinkEnd = nullptr;
 };
 
 }  // namespace Planora::Studio
