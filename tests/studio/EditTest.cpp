@@ -8,14 +8,17 @@
 #include <QJsonObject>
 #include <QKeyEvent>
 #include <QMap>
+#include <QMenu>
 #include <QMimeData>
 #include <QToolBar>
+#include <QToolButton>
 #include <gtest/gtest.h>
 #include <set>
 
 #include "MainWindow.h"
 #include "ORV.FMX.Editor.h"
 #include "ORV.FMX.h"
+#include "ORV.Flow.h"
 #include "SampleDocument.h"
 
 using namespace Planora::Studio;
@@ -263,7 +266,7 @@ TEST(StudioEdit, PaletteToolsStartTheirDrawingKind) {
   QActionGroup* group = Act(w, "toolSelect")->actionGroup();
   ASSERT_NE(group, nullptr);
   EXPECT_TRUE(group->isExclusive());
-  EXPECT_EQ(group->actions().size(), 19);
+  EXPECT_EQ(group->actions().size(), 21);
   EXPECT_TRUE(Act(w, "toolSelect")->isChecked());
 
   const std::pair<const char*, TORVDrawKind> tools[] = {
@@ -276,6 +279,7 @@ TEST(StudioEdit, PaletteToolsStartTheirDrawingKind) {
       {"toolText", TORVDrawKind::Text},           {"toolParagraph", TORVDrawKind::Paragraph},
       {"toolDim", TORVDrawKind::Dim},             {"toolDimRadial", TORVDrawKind::DimRadial},
       {"toolDimDiameter", TORVDrawKind::DimDiameter}, {"toolDimAngle", TORVDrawKind::DimAngle},
+      {"toolFlow", TORVDrawKind::Flow},           {"toolLink", TORVDrawKind::Link},
   };
   for (auto [name, kind] : tools) {
     SCOPED_TRACE(name);
@@ -292,6 +296,57 @@ TEST(StudioEdit, PaletteToolsStartTheirDrawingKind) {
   ASSERT_TRUE(Trigger(w, "toolLine"));
   ASSERT_TRUE(Trigger(w, "toolSelect"));
   EXPECT_FALSE(doc.Act().IsDrawing());
+}
+
+// The flow tool's menu chooses the shape of the next box and the link tool's menus its routing
+// and terminators; the status bar says what the tool expects next.
+TEST(StudioEdit, FlowAndLinkToolsCarryTheirChoices) {
+  TMainWindow w(std::make_shared<TRecordingServices>());
+  TPlanoraFMX& doc = w.Document();
+  const auto menuOf = [&](const char* tool) -> QMenu* {
+    auto* button = qobject_cast<QToolButton*>(w.ToolPalette()->widgetForAction(Act(w, tool)));
+    return button ? button->menu() : nullptr;
+  };
+  ASSERT_NE(menuOf("toolFlow"), nullptr);
+  EXPECT_EQ(menuOf("toolFlow")->actions().size(), 15);
+  ASSERT_NE(menuOf("toolLink"), nullptr);
+  EXPECT_TRUE(w.HintText().isEmpty());
+
+  ASSERT_TRUE(Trigger(w, "flowDecision"));
+  EXPECT_EQ(doc.Act().Kind, TORVDrawKind::Flow);
+  EXPECT_EQ(doc.Act().Style.FlowType, TORVFlowType::Decision);
+  EXPECT_TRUE(Act(w, "toolFlow")->isChecked());
+  EXPECT_TRUE(w.HintText().contains(QStringLiteral("two corners")));
+  // Another tool and back: the shape chosen stays.
+  ASSERT_TRUE(Trigger(w, "toolRectangle"));
+  EXPECT_TRUE(w.HintText().isEmpty());
+  ASSERT_TRUE(Trigger(w, "toolFlow"));
+  EXPECT_EQ(doc.Act().Style.FlowType, TORVFlowType::Decision);
+
+  ASSERT_TRUE(Trigger(w, "linkRouteStep"));
+  ASSERT_TRUE(Trigger(w, "linkStartCircle"));
+  ASSERT_TRUE(Trigger(w, "linkEndArrow"));
+  EXPECT_EQ(doc.Act().Kind, TORVDrawKind::Link);
+  EXPECT_TRUE(Act(w, "toolLink")->isChecked());
+  EXPECT_TRUE(w.HintText().startsWith(QStringLiteral("Press on a connector of the first item")));
+  TPLNBaseItem* a = TPLNFactory::AddBaseFlow(&doc, 10000, 10000, 20000, 10000, TORVFlowType::Process);
+  TPLNBaseItem* b = TPLNFactory::AddBaseFlow(&doc, 10000, 40000, 20000, 10000, TORVFlowType::Process);
+  ASSERT_TRUE(a && b);
+  doc.PickEditor(20000, 20000, 500, Shift::Left, false);  // bottom centre of a
+  EXPECT_TRUE(w.HintText().startsWith(QStringLiteral("Release on a connector of the second item")));
+  doc.PickEditor(20000, 40000, 500, Shift::Left, false);  // top centre of b
+  ASSERT_EQ(doc.GetItemsCount(), 3);
+  auto* link = dynamic_cast<Orv::F2d::TPLNBaseLink*>(doc.GetItem(3));
+  ASSERT_NE(link, nullptr);
+  EXPECT_EQ(link->GetLinkType(), Orv::F2d::TORVinkType::Step);
+  EXPECT_EQ(link->GetFromType(), 1);
+  EXPECT_EQ(link->GetToType(), 3);
+  EXPECT_EQ(link->GetFromIndex(), 11);
+  EXPECT_EQ(link->GetToIndex(), 3);
+  EXPECT_TRUE(w.HintText().startsWith(QStringLiteral("Press on a connector")));
+
+  EXPECT_EQ(Act(w, "toolFlow")->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+  EXPECT_EQ(Act(w, "toolLink")->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
 }
 
 // The commands answer to the platform's standard keys, no two commands share a key (Qt

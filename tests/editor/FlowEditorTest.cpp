@@ -1,0 +1,306 @@
+// Flow charts drawn with the pointer: flow boxes by two corners and their captions typed in
+// place, links from a connector of one item to a connector of another, links following a
+// dragged box, and the connector marks of the link tool.
+#include <gtest/gtest.h>
+
+#include "EditorFixture.h"
+#include "ORV.Flow.h"
+
+using namespace Orv;
+using namespace Orv::Fmx;
+
+namespace {
+
+// Pixels are about 264.6 base units: a point placed by a click is exact to half of that.
+constexpr std::int64_t kPx = 265;
+
+struct FlowInput : Input {
+  TPLNBaseItem* Flow(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h,
+                     TORVFlowType type = TORVFlowType::Process) {
+    return TPLNFactory::AddBaseFlow(&doc, x, y, w, h, type);
+  }
+  QPointF At(const TORVPto& p) { return Input::At(p.X, p.Y); }
+  using Input::At;
+  std::vector<F2d::TPLNBaseLink*> Links() {
+    std::vector<F2d::TPLNBaseLink*> out;
+    for (int i = 1; i <= doc.GetItemsCount(); ++i)
+      if (auto* l = dynamic_cast<F2d::TPLNBaseLink*>(doc.GetItem(i))) out.push_back(l);
+    return out;
+  }
+};
+
+TORVPto Connector(const TPLNBaseItem* item, int index) {
+  TORVPto p;
+  EXPECT_TRUE(item->LinkPoint(index, {}, p)) << "connector " << index;
+  return p;
+}
+
+TORVBounds Box(const TPLNBaseItem* item) {
+  TORVBounds b;
+  for (int i = 1; i <= item->NumPoints(); ++i) b.Add(item->GetPoint(i));
+  return b;
+}
+
+void ExpectBox(const TPLNBaseItem* item, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) {
+  const TORVBounds b = Box(item);
+  EXPECT_NEAR(b.X1, x1, kPx);
+  EXPECT_NEAR(b.Y1, y1, kPx);
+  EXPECT_NEAR(b.X2, x2, kPx);
+  EXPECT_NEAR(b.Y2, y2, kPx);
+}
+
+// A pixel of `c` within `r` pixels of p.
+bool ColourNear(const QImage& img, QPointF p, const QColor& c, int r) {
+  for (int dy = -r; dy <= r; ++dy)
+    for (int dx = -r; dx <= r; ++dx)
+      if (PlanoraTest::ColorAt(img, QPoint(int(p.x()) + dx, int(p.y()) + dy), c, 40)) return true;
+  return false;
+}
+
+}  // namespace
+
+TEST(FlowEditor, BoxesByClicksOrADragAreTypedIntoAtOnce) {
+  FlowInput v;
+  // The shape is the palette's choice: it outlives the action that starts after it.
+  v.doc.Act().Style.FlowType = TORVFlowType::Decision;
+  v.doc.StartAction(TORVDrawKind::Flow);
+  v.Click(v.At(10000, 10000));
+  v.Click(v.At(40000, 30000));
+  ASSERT_EQ(v.doc.GetItemsCount(), 1);
+  auto* first = dynamic_cast<F2d::TPLNBaseFlow*>(v.doc.GetItem(1));
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->GetFlowType(), TORVFlowType::Decision);
+  ExpectBox(first, 10000, 10000, 40000, 30000);
+  // Typing starts at once; Enter breaks the caption's line instead of ending it.
+  ASSERT_TRUE(v.S().Typing());
+  EXPECT_EQ(v.doc.GetTextObject(), first);
+  v.Type(QStringLiteral("Yes"));
+  v.Key(Qt::Key_Return);
+  v.Type(QStringLiteral("or no"));
+  EXPECT_TRUE(v.S().Typing());
+  EXPECT_EQ(first->GetText(), QStringLiteral("Yes\nor no"));
+  // A click outside ends the typing and places nothing; the tool stays for the next box.
+  v.Click(v.At(90000, 50000));
+  EXPECT_FALSE(v.S().Typing());
+  EXPECT_EQ(v.doc.GetItemsCount(), 1);
+  EXPECT_TRUE(v.doc.Act().IsDrawing());
+  EXPECT_EQ(v.doc.Act().Kind, TORVDrawKind::Flow);
+  EXPECT_TRUE(v.doc.Act().Points.empty());
+  // The box and its caption are one step.
+  v.doc.Undo();
+  EXPECT_EQ(v.doc.GetItemsCount(), 0);
+  v.doc.Redo();
+  ASSERT_EQ(v.doc.GetItemsCount(), 1);
+  first = dynamic_cast<F2d::TPLNBaseFlow*>(v.doc.GetItem(1));
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->GetText(), QStringLiteral("Yes\nor no"));
+
+  // A drag from one corner to the other, up and to the left, with another shape.
+  v.doc.Act().Style.FlowType = TORVFlowType::Terminator;
+  v.Drag(v.At(80000, 45000), v.At(50000, 20000));
+  ASSERT_EQ(v.doc.GetItemsCount(), 2);
+  auto* second = dynamic_cast<F2d::TPLNBaseFlow*>(v.doc.GetItem(2));
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second->GetFlowType(), TORVFlowType::Terminator);
+  ExpectBox(second, 50000, 20000, 80000, 45000);
+  ASSERT_TRUE(v.S().Typing());
+  // Escape ends the typing; a box without a caption is still a box.
+  v.Key(Qt::Key_Escape);
+  EXPECT_FALSE(v.S().Typing());
+  ASSERT_EQ(v.doc.GetItemsCount(), 2);
+  EXPECT_TRUE(second->GetText().isEmpty());
+
+  // A double click on a box edits its caption in place; Ctrl+Enter ends.
+  v.DoubleClick(v.At(25000, 20000));
+  ASSERT_TRUE(v.S().Typing());
+  EXPECT_EQ(v.doc.GetTextObject(), first);
+  EXPECT_EQ(v.S().EditText(), QStringLiteral("Yes\nor no"));
+  v.Key(Qt::Key_End);
+  v.Type(QStringLiteral("?"));
+  v.Key(Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_FALSE(v.S().Typing());
+  EXPECT_EQ(first->GetText(), QStringLiteral("Yes\nor no?"));
+  v.doc.Undo();
+  EXPECT_EQ(first->GetText(), QStringLiteral("Yes\nor no"));
+}
+
+TEST(FlowEditor, LinksJoinAConnectorToAConnectorOfAnotherItem) {
+  FlowInput v;
+  TPLNBaseItem* a = v.Flow(10000, 10000, 20000, 15000);
+  TPLNBaseItem* b = v.Rect(60000, 30000, 25000, 20000);  // any item with an area takes links
+  TORVToolStyle& style = v.doc.Act().Style;
+  style.LinkType = static_cast<std::uint8_t>(F2d::TORVinkType::Step);
+  style.FromType = 1;  // circle
+  style.ToType = 4;    // filled arrow
+  style.FromColor = 0xFFFF0000u;
+  style.ToColor = 0xFF0000FFu;
+  v.doc.StartAction(TORVDrawKind::Link);
+  const TORVPto a7 = Connector(a, 7), b15 = Connector(b, 15);
+  // Pressed and released a little off the connectors: the connectors are taken.
+  v.Drag(v.At(a7) + QPointF(2, 1), v.At(b15) + QPointF(-2, 2));
+  ASSERT_EQ(v.Links().size(), 1u);
+  F2d::TPLNBaseLink* link = v.Links()[0];
+  EXPECT_EQ(link->GetFromID(), a->GetID());
+  EXPECT_EQ(link->GetToID(), b->GetID());
+  EXPECT_EQ(link->GetFromIndex(), 7);
+  EXPECT_EQ(link->GetToIndex(), 15);
+  EXPECT_EQ(link->GetLinkType(), F2d::TORVinkType::Step);
+  EXPECT_EQ(link->GetFromType(), 1);
+  EXPECT_EQ(link->GetToType(), 4);
+  EXPECT_EQ(link->GetFromColor(), 0xFFFF0000u);
+  EXPECT_EQ(link->GetToColor(), 0xFF0000FFu);
+  F2d::TORVLinkGeom g;
+  ASSERT_TRUE(link->Geometry(g));
+  EXPECT_EQ(g.Start, a7);
+  EXPECT_EQ(g.End, b15);
+  // The tool stays for the next link; the link and its settings are one step.
+  EXPECT_TRUE(v.doc.Act().IsDrawing());
+  EXPECT_TRUE(v.doc.Act().Points.empty());
+  v.doc.Undo();
+  EXPECT_TRUE(v.Links().empty());
+  EXPECT_EQ(v.doc.GetItemsCount(), 2);
+  v.doc.Redo();
+  ASSERT_EQ(v.Links().size(), 1u);
+  EXPECT_EQ(v.Links()[0]->GetToType(), 4);
+
+  // Two clicks do the same: bottom of A to top of B.
+  const TORVPto a11 = Connector(a, 11), b3 = Connector(b, 3);
+  v.Click(v.At(a11));
+  EXPECT_EQ(v.doc.Act().State(), 1);
+  v.Move(v.At(40000, 30000));
+  v.Click(v.At(b3));
+  ASSERT_EQ(v.Links().size(), 2u);
+  link = v.Links()[1];
+  EXPECT_EQ(link->GetFromIndex(), 11);
+  EXPECT_EQ(link->GetToIndex(), 3);
+  EXPECT_EQ(link->GetFromID(), a->GetID());
+  EXPECT_EQ(link->GetToID(), b->GetID());
+}
+
+// Away from a connector, onto the item it started from, or cancelled: nothing is made and
+// nothing enters the history.
+TEST(FlowEditor, NoLinkIsHalfMade) {
+  FlowInput v;
+  TPLNBaseItem* a = v.Flow(10000, 10000, 20000, 15000);
+  TPLNBaseItem* b = v.Flow(60000, 30000, 25000, 20000, TORVFlowType::Decision);
+  v.doc.ClearUndo();
+  v.doc.StartAction(TORVDrawKind::Link);
+  const TORVPto a7 = Connector(a, 7), a15 = Connector(a, 15), b15 = Connector(b, 15);
+  const auto nothing = [&](const char* what) {
+    EXPECT_TRUE(v.Links().empty()) << what;
+    EXPECT_EQ(v.doc.GetItemsCount(), 2) << what;
+    EXPECT_FALSE(v.doc.CanUndo()) << what;
+    EXPECT_TRUE(v.doc.Act().Points.empty()) << what;
+  };
+  v.Drag(v.At(45000, 5000), v.At(b15));
+  nothing("press on empty paper");
+  v.Drag(v.At(a7), v.At(45000, 55000));
+  nothing("release on empty paper");
+  v.Drag(v.At(a7), v.At(a15));
+  nothing("release on the start item's own connector");
+  // A decision takes links only at its four points: not at a corner of its box.
+  v.Drag(v.At(a7), v.At(60000, 30000));
+  nothing("release on a corner of a decision");
+  // Right click drops the link begun; the next press starts afresh.
+  v.Click(v.At(a7));
+  EXPECT_EQ(v.doc.Act().State(), 1);
+  v.Press(v.At(50000, 20000), Qt::RightButton);
+  v.Release(v.At(50000, 20000), Qt::RightButton);
+  nothing("right click");
+  EXPECT_TRUE(v.doc.Act().IsDrawing());
+  v.Click(v.At(b15));
+  EXPECT_EQ(v.doc.Act().LinkFromID, b->GetID());
+  v.Key(Qt::Key_Escape);
+  nothing("Escape");
+  EXPECT_FALSE(v.doc.Act().IsDrawing());
+}
+
+TEST(FlowEditor, LinksFollowADraggedBoxAndOutliveItsDeletion) {
+  FlowInput v;
+  TPLNBaseItem* a = v.Flow(10000, 10000, 20000, 15000);
+  TPLNBaseItem* b = v.Flow(60000, 30000, 25000, 20000);
+  auto* link = dynamic_cast<F2d::TPLNBaseLink*>(v.doc.AddBaseLink(a->GetID(), b->GetID(), 7, 15, 0));
+  ASSERT_NE(link, nullptr);
+  v.doc.ClearUndo();
+  const TORVPto before = Connector(a, 7);
+  // Drag A by its face 40 px right and 20 px down.
+  const QPointF grab = v.At(20000, 17500), shift(40, 20);
+  v.Move(grab);
+  v.Press(grab);
+  v.Move(grab + shift / 4, Qt::LeftButton);
+  ASSERT_TRUE(v.S().InDragLayer());
+  // The page kept for the drag is drawn now: the link must not be on it, or it would stay here.
+  F2d::TORVLinkGeom g;
+  ASSERT_TRUE(link->Geometry(g));
+  const QPointF oldMid = (v.At(g.Start) + v.At(g.End)) / 2;
+  QImage img = v.Shot();
+  EXPECT_TRUE(PlanoraTest::DarkNear(img, int(oldMid.x()), int(oldMid.y()), 2));
+  for (int i = 2; i <= 4; ++i) v.Move(grab + shift * i / 4, Qt::LeftButton);
+  // Mid-drag the link already starts at A's connector where A is now, and shows there.
+  ASSERT_TRUE(link->Geometry(g));
+  EXPECT_EQ(g.Start, Connector(a, 7));
+  const QPointF newMid = (v.At(g.Start) + v.At(g.End)) / 2;
+  img = v.Shot();
+  EXPECT_TRUE(PlanoraTest::DarkNear(img, int(newMid.x()), int(newMid.y()), 2));
+  EXPECT_TRUE(PlanoraTest::WhiteNear(img, int(oldMid.x()), int(oldMid.y()), 2));
+  v.Release(grab + shift);
+  EXPECT_FALSE(v.S().InDragLayer());
+  const TORVPto after = Connector(a, 7);
+  EXPECT_NEAR(after.X - before.X, 40 * 264.583, kPx);
+  EXPECT_NEAR(after.Y - before.Y, 20 * 264.583, kPx);
+  ASSERT_TRUE(link->Geometry(g));
+  EXPECT_EQ(g.Start, after);
+  EXPECT_EQ(g.End, Connector(b, 15));
+  // One undo step brings the box and with it the link's start back.
+  v.doc.ClearSelection();
+  v.doc.Undo();
+  EXPECT_EQ(Connector(a, 7), before);
+  ASSERT_TRUE(link->Geometry(g));
+  EXPECT_EQ(g.Start, before);
+  EXPECT_FALSE(v.doc.CanUndo());
+
+  // Deleting a box leaves its links in the drawing, drawing nothing until the box comes back.
+  v.doc.ClearSelection();
+  v.doc.Select(b);
+  v.Key(Qt::Key_Delete);
+  ASSERT_EQ(v.doc.GetItemsCount(), 2);
+  EXPECT_EQ(v.doc.GetItem(2), link);
+  EXPECT_FALSE(link->Geometry(g));
+  img = v.Shot();
+  const QPointF mid = (v.At(before) + v.At(60000, 40000)) / 2;
+  EXPECT_TRUE(PlanoraTest::WhiteNear(img, int(mid.x()), int(mid.y()), 2));
+  v.doc.Undo();
+  ASSERT_TRUE(link->Geometry(g));
+  EXPECT_EQ(g.End, (TORVPto{60000, 40000}));
+  img = v.Shot();
+  EXPECT_TRUE(PlanoraTest::DarkNear(img, int(mid.x()), int(mid.y()), 2));
+}
+
+TEST(FlowEditor, TheLinkToolShowsTheConnectorsUnderThePointer) {
+  FlowInput v;
+  TPLNBaseItem* a = v.Flow(20000, 15000, 30000, 20000);
+  const QColor link = QColor::fromRgba(v.ed.SelectionColors().Link);
+  const QPointF top = v.At(Connector(a, 3)), right = v.At(Connector(a, 7)), inside = v.At(35000, 25000);
+  // Not without the link tool.
+  v.Move(inside);
+  EXPECT_FALSE(ColourNear(v.Shot(), top, link, 4));
+  v.doc.StartAction(TORVDrawKind::Link);
+  v.Move(inside);
+  EXPECT_EQ(v.S().LinkShown(), a->GetID());
+  QImage img = v.Shot();
+  // Every connector is marked, outlined in the link colour and light inside.
+  EXPECT_TRUE(ColourNear(img, top, link, 4));
+  EXPECT_TRUE(ColourNear(img, right, link, 4));
+  EXPECT_TRUE(ColourNear(img, v.At(Connector(a, 1)), link, 4));
+  EXPECT_GT(PlanoraTest::Gray(img, int(top.x()), int(top.y())), 200);
+  // On a connector, that one is filled with the link colour.
+  v.Move(right + QPointF(1, 1));
+  EXPECT_EQ(v.S().LinkRecord().Point, 7);
+  img = v.Shot();
+  EXPECT_TRUE(PlanoraTest::ColorAt(img, right.toPoint(), link, 40));
+  EXPECT_FALSE(PlanoraTest::ColorAt(img, top.toPoint(), link, 40));
+  // Away from the box, no marks.
+  v.Move(v.At(90000, 55000));
+  EXPECT_EQ(v.S().LinkShown(), 0);
+  EXPECT_FALSE(ColourNear(v.Shot(), top, link, 4));
+}
