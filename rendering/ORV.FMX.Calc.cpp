@@ -398,14 +398,16 @@ struct TFlowLayout : TTextWidths {
     }
   }
 
-  bool StepOverflow() const { return H > 0 && Y > Usable - Lh - aPadV; }
-  bool BreakOverflow() const { return H != 0 && Y > Usable - Lh; }
+  // A block placed beforehand ends where its lines are used up; a break after its last line
+  // asks for no line of its own.
+  bool StepOverflow() const { return Limit > 0 ? Out.size() >= Limit : H > 0 && Y > Usable - Lh - aPadV; }
+  bool BreakOverflow() const { return Limit > 0 ? Out.size() >= Limit : H != 0 && Y > Usable - Lh; }
   bool Advance() {
     Y += Lh;
     Available = AvailAt(Y);
-    return EndFits() && (Limit == 0 || Out.size() < Limit);
+    return Limit > 0 || EndFits();
   }
-  bool EndFits() const { return H == 0 || Y <= Usable - Lh - aPadV; }
+  bool EndFits() const { return Limit > 0 ? Out.size() < Limit : H == 0 || Y <= Usable - Lh - aPadV; }
   std::int64_t Avail() const { return Available; }
   // Rounded shapes widen further down: skip lines until the token fits. Without a height to go
   // down through (or lines of no height) that would never end, so those give up like the others.
@@ -442,26 +444,25 @@ struct TLineCount : TTextWidths {
   void Emit(int, int, std::int64_t) { ++Lines; }
 };
 
-// Lays the text out in a round shape as a block centred on the shape's middle: the fewest lines
-// that, placed there, each hold what falls to them. Rounded outlines are narrow near their ends,
-// so a block laid from the top would sit low or high in the shape. False when no such block fits
-// in the height; the lines are then left empty.
-bool CentredRoundBlock(const QString& text, TFlowLayout& l) {
-  const std::int64_t room = l.H - 2 * l.aPadV;
+// Lays the text out as a block centred in the height the shape leaves for text (from `top` down
+// to its usable height, less the padding): the fewest lines that, placed there, each hold what
+// falls to them. Round outlines are narrow near their ends, so their lines cannot be laid from
+// the top and moved afterwards. False when no such block fits; the lines are then left empty.
+bool CentredBlock(const QString& text, TFlowLayout& l, std::int64_t top) {
+  const std::int64_t first = top + l.aPadV, room = l.Usable - l.aPadV - first;
   if (l.H <= 0 || l.Lh <= 0 || room < l.Lh) return false;
   TLineCount count(text);
   count.W = l.AvailAt(l.H / 2 - l.Lh / 2);  // the widest a line gets: across the middle
   if (ScanLines(text, count) != TScanEnd::Done) return false;
   const std::size_t most = std::size_t(room / l.Lh);
   for (std::size_t n = std::max<std::size_t>(count.Lines, 1); n <= most; ++n) {
-    l.Restart(l.aPadV + (room - std::int64_t(n) * l.Lh) / 2, n);
+    l.Restart(first + (room - std::int64_t(n) * l.Lh) / 2, n);
     if (ScanLines(text, l) == TScanEnd::Done) return true;
+    if (l.Fixed()) break;  // the same widths wherever the block sits
   }
   l.Restart(0, 0);
   return false;
 }
-
-
 
 // Print text in device units on the print canvas.
 struct TPrintLayout : TPrintWidths {
@@ -654,7 +655,9 @@ std::int64_t TPLNCalc::CalcFlowTxtPoints(const QString& txt, TPLNDraw* /*drw*/, 
     case 8: top = mHeight / 8; break;   // below the slanted upper edge
     default: break;
   }
-  if (!l.Fixed() && CentredRoundBlock(txt, l)) return mHeight;
+  if (CentredBlock(txt, l, top)) return mHeight;
+
+  // Too much text for the height (or too wide a word): lines from the top, as many as fit.
 
   l.Y = aPadV + top;
   l.Available = l.AvailAt(l.Y);

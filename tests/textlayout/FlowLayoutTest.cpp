@@ -159,6 +159,28 @@ TEST_F(FlowLayoutTest, WavyEdgesLeaveLessHeight) {
   Lay(text, TORVFlowType::MultiDocument, w, h);
   EXPECT_LT(Lines.size(), process);
   EXPECT_LT(Lines[0].X, (w - TPLNCalc::CalcTxtSize(QStringLiteral("x"))) / 2);  // the front sheet sits left
+
+  // Text that fits is centred between the edges that leave room for it: below the stacked
+  // sheets' tops and the slanted top of a manual input, above the wavy foot.
+  const QString three = QStringLiteral("x\rx\rx");
+  struct TSpan {
+    TORVFlowType Type;
+    std::int64_t Top, Bottom;
+  };
+  for (const TSpan& span : {TSpan{TORVFlowType::Document, 0, h - w / 15}, TSpan{TORVFlowType::MultiDocument, w / 15, h - w / 15},
+                            TSpan{TORVFlowType::ManualInput, h / 8, h}}) {
+    SCOPED_TRACE(int(span.Type));
+    EXPECT_EQ(Lay(three, span.Type, w, h, 300), h);
+    ASSERT_EQ(Lines.size(), 3u);
+    const std::int64_t above = Lines.front().Y - span.Top, below = span.Bottom - (Lines.back().Y + 3000);
+    EXPECT_GE(above, 300);
+    EXPECT_LE(std::abs(above - below), 1);
+    // A break after the last line asks for no line of its own.
+    const TxtLines before = Lines;
+    Lay(three + QStringLiteral("\r"), span.Type, w, h, 300);
+    ASSERT_EQ(Lines.size(), 3u);
+    for (std::size_t k = 0; k < 3; ++k) EXPECT_EQ(Lines[k].Y, before[k].Y);
+  }
 }
 
 }  // namespace
