@@ -111,6 +111,11 @@ QJsonValue AsNumber(const QJsonValue& v) {
   return ok ? QJsonValue(d) : v;
 }
 
+// The arguments that name an item by its id (or, for links, by its name).
+bool IsIdKey(const QString& key) {
+  return key == QLatin1String("id") || key == QLatin1String("from_id") || key == QLatin1String("to_id");
+}
+
 }  // namespace
 
 QJsonObject CheckArgs(const QString& tool, const TSchema& schema, const QJsonObject& args) {
@@ -151,7 +156,7 @@ QJsonObject CheckArgs(const QString& tool, const TSchema& schema, const QJsonObj
       case TArgType::String:
         // Item ids look like numbers, and agents send them as numbers: a whole number is taken
         // as its text. Other texts (folders, colours, names) stay texts only.
-        if (key == QLatin1String("id") && v.isDouble() && std::isfinite(v.toDouble()) && v.toDouble() == std::floor(v.toDouble()) &&
+        if (IsIdKey(key) && v.isDouble() && std::isfinite(v.toDouble()) && v.toDouble() == std::floor(v.toDouble()) &&
             std::abs(v.toDouble()) <= kMaxNumber) {
           v = QString::number(std::int64_t(v.toDouble()));
           out.insert(key, v);
@@ -316,6 +321,12 @@ const TName kModes[] = {{"labelling", 0}, {"flowchart", 1}, {"flow", 1}, {"drawi
 const TName kLineTypes[] = {{"solid", 0}, {"dashed", 1}, {"dotted", 2}, {"dashdot", 3}, {"dashdotdot", 5}};
 const TName kTerms[] = {{"none", 0},   {"circle", 1},     {"fillcircle", 2}, {"arrow", 3},       {"fillarrow", 4},
                         {"square", 5}, {"fillsquare", 6}, {"rhombus", 7},    {"fillrhombus", 8}, {"cross", 11}};
+const TName kFlowTypes[] = {{"terminator", 0}, {"process", 1},         {"document", 2},     {"multidocument", 3},
+                            {"decision", 4},   {"data", 5},            {"database", 6},     {"predefined", 7},
+                            {"manualinput", 8}, {"manualoperation", 9}, {"preparation", 10}, {"ellipse", 11},
+                            {"start", 12},     {"step", 13},           {"end", 14},         {"stop", 14}};
+const TName kLinkTypes[] = {{"direct", 0}, {"lrtb", 1},  {"tblr", 2},     {"step", 3},
+                            {"arc", 4},    {"curve", 5}, {"polyline", 6}, {"round", 7}};
 const TName kTextPos[] = {{"above", 0},       {"below", 1},      {"middle", 2},
                           {"middleremove", 3}, {"horizontal", 4}, {"vertical", 5}};
 }  // namespace
@@ -333,6 +344,8 @@ QString EditorModeText(std::uint8_t mode) {
 TORVineType LineTypeOf(const QString& name) { return static_cast<TORVineType>(Lookup(kLineTypes, name, 0)); }
 TORVTermType TermTypeOf(const QString& name) { return static_cast<TORVTermType>(Lookup(kTerms, name, 0)); }
 std::uint8_t TextPosOf(const QString& name) { return static_cast<std::uint8_t>(Lookup(kTextPos, name, 0)); }
+TORVFlowType FlowTypeOf(const QString& name) { return static_cast<TORVFlowType>(Lookup(kFlowTypes, name, 1)); }
+std::uint8_t LinkTypeOf(const QString& name) { return static_cast<std::uint8_t>(Lookup(kLinkTypes, name, 0)); }
 namespace {
 template <std::size_t N>
 QStringList Names(const TName (&table)[N]) {
@@ -343,6 +356,14 @@ QStringList Names(const TName (&table)[N]) {
 }  // namespace
 QStringList TermNames() { return Names(kTerms); }
 QStringList TextPosNames() { return Names(kTextPos); }
+QStringList FlowTypeNames() {
+  // "stop" is accepted as another name of "end", not offered.
+  QStringList names = Names(kFlowTypes);
+  names.removeAll(QStringLiteral("stop"));
+  return names;
+}
+QStringList LinkTypeNames() { return Names(kLinkTypes); }
+QStringList LineTypeNames() { return Names(kLineTypes); }
 
 QString KindText(const TPLNBaseItem* item) {
   switch (item ? item->KindCode() : 0) {

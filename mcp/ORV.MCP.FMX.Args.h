@@ -116,6 +116,12 @@ std::uint8_t EditorModeOf(const QString& name);
 QString EditorModeText(std::uint8_t mode);
 TORVineType LineTypeOf(const QString& name);
 TORVTermType TermTypeOf(const QString& name);
+// Flow-chart shapes ("process" by default, "stop" is "end") and link routings ("direct").
+TORVFlowType FlowTypeOf(const QString& name);
+std::uint8_t LinkTypeOf(const QString& name);
+QStringList FlowTypeNames();
+QStringList LinkTypeNames();
+QStringList LineTypeNames();
 // The names the terminator and text-position arguments accept, for the schemas' enumerations.
 QStringList TermNames();
 QStringList TextPosNames();

@@ -619,5 +619,6 @@ void ORVMCPRegisterDefaultTools(Orv::TPLNMCPServer* server) {
   RegisterShapeTools(server);
   // The barcode, image, table, gauge, flow, link and symbol tools register here, between the
   // shapes and the dimensions, as their items land.
+  RegisterFlowTools(server);
   RegisterDimensionTools(server);
 }

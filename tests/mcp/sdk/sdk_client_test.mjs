@@ -19,7 +19,7 @@ const TOOLS = [
   'set_map_background', 'set_image_folder', 'clear_drawing', 'delete_item', 'modify_item', 'list_layers', 'add_layer',
   'modify_layer', 'set_active_layer', 'add_rectangle', 'add_circle', 'add_ellipse', 'add_sector', 'add_point',
   'add_line', 'add_arrow_line', 'add_polyline', 'add_polygon', 'add_arc', 'add_bezier', 'add_text', 'add_paragraph',
-  'add_dim_linear', 'add_dim_angle', 'add_dim_radial', 'add_dim_diameter',
+  'add_flow', 'add_link', 'add_dim_linear', 'add_dim_angle', 'add_dim_radial', 'add_dim_diameter',
 ];
 
 // Each tool once with arguments it accepts and once with arguments it refuses, in an order that
@@ -79,6 +79,11 @@ const CALLS = [
   ['modify_item', { id: '1', back_color: '#ffcc00', pen_width: 0.5 }, /^Item 1 \(rectangle\) modified: 2 properties changed$/,
     { id: '9999', color: '#000000' }, /^Item "9999" not found$/],
   ['delete_item', { id: '5' }, /^Item "5" deleted$/, {}, /^Provide index or id parameter$/],
+  ['add_flow', { x: 20, y: 160, width: 30, height: 12, flow_type: 'decision', text: 'OK?' },
+    /^Flow element added: id=18 type=decision at \(20\.0, 160\.0\) size 30\.0 x 12\.0$/, { flow_type: 4 }, /"flow_type" must be a string/],
+  ['add_link', { from_id: 1, to_id: '18', to_connector: 3, link_type: 'step', to_type: 'fillarrow' },
+    /^Link added: id=19 from 1\[0\] to 18\[3\] type=step$/, { from_id: '1', to_id: '9999' },
+    /^Failed to add link\. Check that both IDs exist and support connections\.$/],
 ];
 
 async function connect(doc) {
@@ -145,7 +150,7 @@ test('planora mcp serves every tool to the SDK client and saves the drawing', as
   assert.equal(info.structuredContent.editor_mode, 'drawing');
   assert.equal(info.structuredContent.draw_scale, 10);
   const items = await client.callTool({ name: 'list_items', arguments: {} });
-  assert.equal(items.structuredContent.items.length, 16);
+  assert.equal(items.structuredContent.items.length, 18);
   assert.equal(items.structuredContent.items[0].color, '#00ff00');
   assert.equal(items.structuredContent.items[0].layer, 'Parts');
 
@@ -166,10 +171,12 @@ test('planora mcp serves every tool to the SDK client and saves the drawing', as
 
   const saved = JSON.parse(fs.readFileSync(doc, 'utf8'));
   const types = saved.Items.map((it) => it.Type);
-  assert.equal(types.length, 16);
+  assert.equal(types.length, 18);
   // rectangle 6, circle 8, ellipse 9, sector 27, line 2, arrow line 3, polyline 4, polygon 7, arc 5,
-  // bezier 25, text 10, paragraph 11, then four dimensions 26 (the point was deleted).
-  assert.deepEqual(types, [6, 8, 9, 27, 2, 3, 4, 7, 5, 25, 10, 11, 26, 26, 26, 26]);
+  // bezier 25, text 10, paragraph 11, four dimensions 26 (the point was deleted), flow 17, link 18.
+  assert.deepEqual(types, [6, 8, 9, 27, 2, 3, 4, 7, 5, 25, 10, 11, 26, 26, 26, 26, 17, 18]);
+  const link = saved.Items[17];
+  assert.deepEqual([link.FromID, link.ToID, link.ToIndex, link.LinkType, link.ToType], [1, 18, 3, 3, 4]);
   assert.equal(saved.Layers.length, 2);
 });
 
@@ -177,7 +184,7 @@ test('a document that is there is opened, and the server starts from it', async 
   const doc = path.join(tmp, 'drawing.json');
   const { client } = await connect(doc);
   const info = await client.callTool({ name: 'get_drawing_info', arguments: {} });
-  assert.equal(info.structuredContent.items_count, 16);
+  assert.equal(info.structuredContent.items_count, 18);
   assert.equal(info.structuredContent.units, 'mm');
   await client.close();
 });
