@@ -16,10 +16,15 @@ using namespace Orv::Fmx::TextDraw;
 
 namespace {
 
+// A line as drawn: without its breaks, and without the spaces a wrapped word left at its end,
+// which the layout did not count in its width (an underline would run on under them).
 QString LineText(const QString& text, const TORVTxtInf& line) {
   QString s = text.mid(line.Start - 1, line.Count);
   s.remove(QLatin1Char('\r'));
   s.remove(QLatin1Char('\n'));
+  qsizetype n = s.size();
+  while (n > 0 && s.at(n - 1) == QLatin1Char(' ')) --n;
+  s.truncate(n);
   return s;
 }
 

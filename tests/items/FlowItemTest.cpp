@@ -389,6 +389,32 @@ TEST(FlowItem, BreaksNeverReachTheCanvasAndUnderlineAndStrikeoutShow) {
     EXPECT_LT(at.back(), 0.8);
     g->SetStrikeout(false);
   }
+
+  // A wrapped line ends at its last word: neither line runs on under the space it broke at.
+  auto* narrow = MakeItem<TPLNFlow>(doc, {{kL, kT}, {kL + 30000, kB}});
+  narrow->SetText(QStringLiteral("Wide text"));
+  narrow->SetFontHeight(8);
+  narrow->SetPenWidth(0);
+  narrow->SetBackColor(0xFFFFFFFF);
+  ASSERT_EQ(narrow->Lines().size(), 2u);
+  for (bool print : {false, true}) {
+    SCOPED_TRACE(Where(print));
+    // The right-most ink of the first line's rows.
+    auto firstLineEnd = [](const QImage& img) {
+      const auto [top, bottom] = InkRows(img);
+      int right = -1;
+      for (int y = top; y < (top + bottom) / 2; ++y)
+        for (int x = 0; x < img.width(); ++x)
+          if (Gray(img, x, y) < 160) right = std::max(right, x);
+      return right;
+    };
+    narrow->SetUnderline(false);
+    narrow->SetStrikeout(false);
+    const int plain = firstLineEnd(Render(narrow, print));
+    narrow->SetUnderline(true);
+    narrow->SetStrikeout(true);
+    EXPECT_LE(firstLineEnd(Render(narrow, print)), plain + 2);
+  }
 }
 
 // What the screen shows is what prints: the same outlines, and the text in the same places.
