@@ -236,8 +236,10 @@ void TPLNFlow::Print(TPLNBaseDraw* draw) {
   const float strike = GetStrikeout() ? StrikeRise(c.Font, fm) : 0.0f;
   const QPointF origin(box.left() + d->DrawBasePtoX(GetBasePadX()), box.top() + d->DrawBasePtoY(GetBasePadY()));
   TPrintTextFrame frame(d, 1, 0, origin, GetFontColor());
-  // The glyphs and the strikeout are never dashed, whatever the outline was.
+  // The strikeout is a plain solid line, whatever the outline (or an earlier item) left behind.
+  c.Stroke.Kind = TBrushKind::Solid;
   c.Stroke.Dash = TStrokeDash::Solid;
+  c.Stroke.Cap = TStrokeCap::Flat;
   c.Stroke.Thickness = std::max(fm.UnderlineThickness, 0.5f);
   for (const TORVTxtInf& line : fLines) {
     const QString s = LineText(text, line);

@@ -358,6 +358,21 @@ TEST(FlowItem, BreaksNeverReachTheCanvasAndUnderlineAndStrikeoutShow) {
   shown.clear();
   for (const TRecordedOp& op : c.canvas.OpsNamed("P.FillText")) shown.push_back(op.Text);
   EXPECT_EQ(shown, (std::vector<QString>{"one", "two", "three"}));
+  // A strikeout line each, solid even after a dashed outline or an item that left no stroke.
+  f->SetStrikeout(true);
+  f->SetLineType(5);
+  c.Redraw(f, true);
+  EXPECT_EQ(c.canvas.Count("P.DrawPath"), 1);
+  ASSERT_EQ(c.canvas.Count("P.DrawLine"), 3);
+  for (const TRecordedOp& op : c.canvas.OpsNamed("P.DrawLine")) {
+    EXPECT_EQ(op.Stroke.Dash, TStrokeDash::Solid);
+    EXPECT_EQ(op.Stroke.Kind, TBrushKind::Solid);
+  }
+  f->SetPenWidth(0);
+  c.canvas.Stroke.Kind = TBrushKind::None;
+  c.Redraw(f, true);
+  ASSERT_EQ(c.canvas.Count("P.DrawLine"), 3);
+  for (const TRecordedOp& op : c.canvas.OpsNamed("P.DrawLine")) EXPECT_EQ(op.Stroke.Kind, TBrushKind::Solid);
 
   // Underline runs along the foot of the line, strikeout through its middle, on both.
   TPLNBaseLabel doc;
