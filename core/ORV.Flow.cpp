@@ -619,7 +619,9 @@ bool TPLNBaseLink::Polyline(std::vector<TORVPto>& out) const {
     case TORVinkType::Round:
       for (std::size_t i = 0; i + 2 < g.Points.size() + 1; i += 3) {
         const TORVPto& end = i + 2 < g.Points.size() ? g.Points[i + 2] : g.End;
-        FlattenCubic(out.back(), g.Points[i], g.Points[i + 1], end, 6, out);
+        // A copy: the flattening grows `out`, which would leave a reference to its last point dangling.
+        const TORVPto from = out.back();
+        FlattenCubic(from, g.Points[i], g.Points[i + 1], end, 6, out);
       }
       return true;
     case TORVinkType::Arc:

@@ -245,4 +245,12 @@ TEST(FlowFactory, LinksAreRoutedFromTheirConnectorsWhenMade) {
   auto* round = AsLink(TPLNFactory::AddBaseLink(&doc, left->GetID(), right->GetID(), 7, 15, TORVinkType::Round));
   ASSERT_TRUE(round);
   EXPECT_EQ(round->GetNumLinkPoints(), 14);
+  // Its flattened route, which picking and the bounds use, stays between the two boxes.
+  std::vector<TORVPto> flat;
+  ASSERT_TRUE(round->Polyline(flat));
+  for (const TORVPto& p : flat) {
+    EXPECT_TRUE(p.X >= 30000 && p.X <= 60000 && p.Y >= 7500 && p.Y <= 47500) << p.X << ", " << p.Y;
+  }
+  const TORVBounds b = round->GetBounds();
+  EXPECT_TRUE(b.X1 > 20000 && b.X2 < 70000 && b.Y1 > 0 && b.Y2 < 55000);
 }
