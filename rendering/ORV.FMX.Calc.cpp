@@ -658,7 +658,6 @@ std::int64_t TPLNCalc::CalcFlowTxtPoints(const QString& txt, TPLNDraw* /*drw*/, 
   if (CentredBlock(txt, l, top)) return mHeight;
 
   // Too much text for the height (or too wide a word): lines from the top, as many as fit.
-
   l.Y = aPadV + top;
   l.Available = l.AvailAt(l.Y);
   if (ScanLines(txt, l) == TScanEnd::TooWide) return 0;
