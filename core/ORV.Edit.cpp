@@ -499,7 +499,8 @@ bool CompleteDraw(TPLNBaseLabel& doc, bool finish, TPLNBaseItem** madeOut = null
       if (n >= 2 && a.LinkToID != 0) {
         const TORVToolStyle style = a.Style;
         const std::int32_t fromID = a.LinkFromID, toID = a.LinkToID;
-        const auto fromPoint = static_cast<std::int16_t>(a.LinkFromPoint), toPoint = static_cast<std::int16_t>(a.LinkToPoint);
+        const auto fromPoint = static_cast<std::int16_t>(a.LinkFromPoint);
+        const auto toPoint = static_cast<std::int16_t>(a.LinkToPoint);
         create([&] {
           TPLNBaseItem* item = doc.AddBaseLink(fromID, toID, fromPoint, toPoint, style.LinkType);
           if (auto* link = dynamic_cast<F2d::TPLNBaseLink*>(item)) {
@@ -759,7 +760,8 @@ void TPLNBaseLabel::UpEditor(std::int64_t x, std::int64_t y) {
   if (fAct.Action == TORVAction::Draw) {
     // Lines, boxes and links may be drawn by a drag as well as by two clicks: a release away
     // from the first point places the second.
-    if ((IsTwoPoint(fAct.Kind) || fAct.Kind == TORVDrawKind::Link) && fAct.State() == 1 && Dist(fAct.Points[0], TORVPto{x, y}) > double(fAct.PressTolerance))
+    const bool twoPoint = IsTwoPoint(fAct.Kind) || fAct.Kind == TORVDrawKind::Link;
+    if (twoPoint && fAct.State() == 1 && Dist(fAct.Points[0], TORVPto{x, y}) > double(fAct.PressTolerance))
       PickEditor(x, y, fAct.PressTolerance, Shift::None, false);
     return;
   }

@@ -693,23 +693,27 @@ bool TPLNBackEditor::EditTextGeometry(QRectF& box, QString& family) const {
 
 namespace {
 
-// The laid-out lines of a wrapped text box (a paragraph or a flow box), relative to the top-left
-// of its box on paper, and the metrics they were measured with.
+// The laid-out lines of a wrapped text box (a paragraph or a flow box) on paper, the metrics
+// they were measured with, and where their origin lies from the top-left of the box: a
+// paragraph's lines hold its paddings, a flow box's start inside them.
 struct TBoxText {
   const TxtLines* Lines = nullptr;
   const Text::TORVTextMetrics* Metrics = nullptr;
   TORVAngle Angle = TORVAngle::A0;
   QString Text;
   std::int64_t FontHeight = 0;
+  std::int64_t OriginX = 0;
+  std::int64_t OriginY = 0;
 };
 
 bool BoxTextOf(const TPLNBaseItem* item, TBoxText& out) {
   if (const auto* p = dynamic_cast<const Text::TPLNBasePara*>(item)) {
-    out = {&p->Lines(), &p->Metrics(), p->GetAngle(), p->GetText(), p->GetBaseFontHeight()};
+    out = {&p->Lines(), &p->Metrics(), p->GetAngle(), p->GetText(), p->GetBaseFontHeight(), 0, 0};
     return true;
   }
   if (const auto* f = dynamic_cast<const F2d::TPLNBaseFlow*>(item)) {
-    out = {&f->Lines(), &f->Metrics(), f->GetAngle(), f->GetText(), f->GetBaseFontHeight()};
+    out = {&f->Lines(),          &f->Metrics(),     f->GetAngle(),    f->GetText(),
+           f->GetBaseFontHeight(), f->GetBasePadX(), f->GetBasePadY()};
     return true;
   }
   return false;
@@ -755,8 +759,8 @@ std::vector<TPLNBackEditor::TEditLine> TPLNBackEditor::EditLines() const {
       e.Start = std::clamp(l.Start - 1, 0, len);
       e.End = std::clamp(e.Start + l.Count, e.Start, len);
       while (e.End > e.Start && (fEditText[e.End - 1] == QLatin1Char('\n') || fEditText[e.End - 1] == QLatin1Char('\r'))) --e.End;
-      e.Left = corner.x() + double(l.X) * k;
-      e.Top = corner.y() + double(l.Y) * k;
+      e.Left = corner.x() + double(bt.OriginX + l.X) * k;
+      e.Top = corner.y() + double(bt.OriginY + l.Y) * k;
       e.Bottom = e.Top + height;
       e.Scale = height / fontPx;
       lines.push_back(e);

@@ -124,6 +124,29 @@ TEST(FlowEditor, BoxesByClicksOrADragAreTypedIntoAtOnce) {
   EXPECT_EQ(first->GetText(), QStringLiteral("Yes\nor no"));
 }
 
+// The caret goes where the caption's characters are drawn: a flow box lays its lines out inside
+// its paddings, and Up and Down walk them.
+TEST(FlowEditor, TheCaretFollowsTheCaptionsLines) {
+  FlowInput v;
+  auto* flow = dynamic_cast<F2d::TPLNBaseFlow*>(v.Flow(10000, 10000, 70000, 40000));
+  ASSERT_NE(flow, nullptr);
+  flow->SetBasePadX(15000);
+  flow->SetBasePadY(8000);
+  flow->SetText(QStringLiteral("ab\ncd"));
+  v.DoubleClick(v.At(45000, 30000));
+  ASSERT_TRUE(v.S().Typing());
+  ASSERT_EQ(flow->Lines().size(), 2u);
+  const TORVTxtInf second = flow->Lines()[1];
+  // Just left of the second line's first character, half a line down.
+  const QPointF start = v.At(10000 + 15000 + second.X, 10000 + 8000 + second.Y + 2000) - QPointF(1, 0);
+  v.Click(start);
+  EXPECT_EQ(v.S().Caret(), 3);
+  v.Key(Qt::Key_Up);
+  EXPECT_EQ(v.S().Caret(), 0);
+  v.Key(Qt::Key_Down);
+  EXPECT_EQ(v.S().Caret(), 3);
+}
+
 TEST(FlowEditor, LinksJoinAConnectorToAConnectorOfAnotherItem) {
   FlowInput v;
   TPLNBaseItem* a = v.Flow(10000, 10000, 20000, 15000);
