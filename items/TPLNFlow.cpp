@@ -181,10 +181,10 @@ void TPLNFlow::Draw(TPLNBaseDraw* draw) {
         d->kC->DrawLine(float(inner[i].x()), float(inner[i].y()), float(inner[i + 1].x()), float(inner[i + 1].y()), p);
   }
 
+  // Drawing only reads the layout made when the box last changed: bitmap export draws its bands
+  // on several threads at once.
   const QString text = GetText();
-  if (text.isEmpty()) return;
-  if (fMetrics.Ratio <= 0) CalcValues(0);
-  if (fMetrics.Ratio <= 0 || fLines.empty()) return;
+  if (text.isEmpty() || fMetrics.Ratio <= 0 || fLines.empty()) return;
   const TSkFont font = ScreenFont(*d, fMetrics.Family, GetFontHeight(), GetBold(), GetItalic(), fMetrics.Ratio);
   if (!(font.Size > 0)) return;
   const TSkFontMetrics fm = font.Metrics();
@@ -227,9 +227,7 @@ void TPLNFlow::Print(TPLNBaseDraw* draw) {
   }
 
   const QString text = GetText();
-  if (text.isEmpty()) return;
-  if (fMetrics.Ratio <= 0) CalcValues(0);
-  if (fMetrics.Ratio <= 0 || fLines.empty()) return;
+  if (text.isEmpty() || fMetrics.Ratio <= 0 || fLines.empty()) return;
   c.Font = PrintFont(fMetrics.Family, GetFontHeight(), GetBold(), GetItalic(), GetUnderline(), fMetrics.Ratio);
   if (!(c.Font.Size > 0)) return;
   const TSkFontMetrics fm = c.Font.Metrics();
