@@ -153,7 +153,8 @@ void TPLNFlow::CalcValues(int mode) {
     const std::int64_t h = BaseScaleHeight() / mult - 2 * GetBasePadY();
     // A box without area holds no lines (a zero height would ask for an unbounded layout).
     if (!GetText().isEmpty() && w > 0 && h > 0)
-      TPLNCalc::CalcFlowTxtPoints(GetText(), nullptr, lines, w, h, GetBasePadX(), GetBasePadY(), GetFlowType(),
+      // The frame already lies inside the paddings: the layout keeps no second margin of its own.
+      TPLNCalc::CalcFlowTxtPoints(GetText(), nullptr, lines, w, h, 0, 0, GetFlowType(),
                                   static_cast<float>(GetScaleX()));
   } catch (const EPLNError&) {
     // A font that cannot be made leaves the box without text rather than failing the drawing.
