@@ -54,6 +54,8 @@ class TPLNBaseCircle : public TPLNBoxItem {
   void MovePoint(int index, std::int64_t x, std::int64_t y) override;
   void Resize(const TORVBounds& from, const TORVBounds& to) override;
   void Rotate(std::int64_t cx, std::int64_t cy, double angle) override;
+  // Connectors on the circle itself (see TPLNBaseEllipse).
+  bool LinkPoint(int index, const TORVPto& toward, TORVPto& p) const override;
   TORVPto Center() const;
   std::int64_t Radius() const;
 };
@@ -64,6 +66,9 @@ class TPLNBaseEllipse : public TPLNBoxItem {
   std::int32_t KindCode() const override { return Kind::Ellipse; }
   QString KindName() const override { return QStringLiteral("Ellipse"); }
   bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
+  // Connectors where the line from their place on the box into the ellipse meets it: towards
+  // the centre from a corner, square to the side elsewhere.
+  bool LinkPoint(int index, const TORVPto& toward, TORVPto& p) const override;
   void SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const override;
 };
 

@@ -1,7 +1,9 @@
 #include "ORV.Flow.h"
 
+#include <QPolygonF>
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 #include "ORV.Draw2D.h"
 #include "ORV.Json.h"
@@ -23,16 +25,25 @@ TORVBounds PointsBox(const std::vector<TORVPto>& pts) {
 
 TORVPto Centre(const TORVBounds& b) { return {b.X1 + (b.X2 - b.X1) / 2, b.Y1 + (b.Y2 - b.Y1) / 2}; }
 
-// Where the ray from the centre of `box` through the connector's box position meets the ellipse
-// inscribed in the box: round figures take links on their outline, not in the air at a corner.
+// Where a connector's line into the ellipse inscribed in `box` meets it: towards the centre
+// from a corner, square to the side elsewhere.
 TORVPto EllipseConnector(const TORVBounds& box, int index) {
   const TORVPto on = F2d::BoxConnector(box, index);
   const double cx = (box.X1 + box.X2) / 2.0, cy = (box.Y1 + box.Y2) / 2.0;
   const double rx = (box.X2 - box.X1) / 2.0, ry = (box.Y2 - box.Y1) / 2.0;
   const double dx = on.X - cx, dy = on.Y - cy;
   if (rx <= 0 || ry <= 0 || (dx == 0 && dy == 0)) return on;
-  const double t = 1.0 / std::sqrt((dx * dx) / (rx * rx) + (dy * dy) / (ry * ry));
-  return {RoundHalfAway(cx + dx * t), RoundHalfAway(cy + dy * t)};
+  if ((index - 1) % 4 == 0) {
+    const double t = 1.0 / std::sqrt((dx * dx) / (rx * rx) + (dy * dy) / (ry * ry));
+    return {RoundHalfAway(cx + dx * t), RoundHalfAway(cy + dy * t)};
+  }
+  const int side = F2d::ConnectorSide(index);
+  if (side == 0 || side == 2) {
+    const double k = std::sqrt(std::max(0.0, 1 - (dx * dx) / (rx * rx)));
+    return {on.X, RoundHalfAway(cy + (side == 0 ? -ry : ry) * k)};
+  }
+  const double k = std::sqrt(std::max(0.0, 1 - (dy * dy) / (ry * ry)));
+  return {RoundHalfAway(cx + (side == 3 ? -rx : rx) * k), on.Y};
 }
 
 }  // namespace
@@ -48,6 +59,24 @@ bool TPLNBaseItem::LinkPoint(int index, const TORVPto& toward, TORVPto& p) const
   if (index == 0) index = F2d::FacingConnector(box, toward);
   if (!HasLinkPoint(index)) return false;
   p = F2d::BoxConnector(box, index);
+  return true;
+}
+
+bool F2d::TPLNBaseEllipse::LinkPoint(int index, const TORVPto& toward, TORVPto& p) const {
+  const TORVBounds box = LinkBox();
+  if (box.IsEmpty()) return false;
+  if (index == 0) index = FacingConnector(box, toward);
+  if (!HasLinkPoint(index)) return false;
+  p = EllipseConnector(box, index);
+  return true;
+}
+
+bool F2d::TPLNBaseCircle::LinkPoint(int index, const TORVPto& toward, TORVPto& p) const {
+  const TORVBounds box = LinkBox();
+  if (box.IsEmpty()) return false;
+  if (index == 0) index = FacingConnector(box, toward);
+  if (!HasLinkPoint(index)) return false;
+  p = EllipseConnector(box, index);
   return true;
 }
 
@@ -364,6 +393,112 @@ void RoutePoints(TORVinkType type, const TORVPto& start, int fromSide, const TOR
 
 // ---------------------------------------------------------------- flow box
 
+namespace {
+
+// A closed polygon through `pts`.
+void Polygon(QPainterPath& path, std::initializer_list<QPointF> pts) {
+  bool first = true;
+  for (const QPointF& p : pts) {
+    if (first) path.moveTo(p);
+    else path.lineTo(p);
+    first = false;
+  }
+  path.closeSubpath();
+}
+
+// The lower edge of a sheet of paper from (l, b) to (r, b): down and then up, one quadratic
+// curve for each half. The same curves on screen and on paper.
+void WavyEdge(QPainterPath& path, double l, double r, double b, double w, double h) {
+  const double cx = l + (r - l) / 2;
+  path.quadTo(QPointF(l + w / 4, b + h / 6), QPointF(cx, b));
+  path.quadTo(QPointF(r - w / 4, b - h / 6), QPointF(r, b));
+}
+
+}  // namespace
+
+QPainterPath TPLNBaseFlow::Outline(TORVFlowType type, const QRectF& box, std::vector<QPointF>* inner) {
+  QPainterPath path;
+  path.setFillRule(Qt::WindingFill);
+  const QRectF r = box.normalized();
+  const double L = r.left(), T = r.top(), R = r.right(), B = r.bottom();
+  const double w = r.width(), h = r.height(), cx = L + w / 2, cy = T + h / 2;
+  switch (type) {
+    case TORVFlowType::Terminator: {
+      // Ends rounded by half the height; a box taller than wide rounds by half its width.
+      const double rad = std::min(w, h) / 2;
+      path.addRoundedRect(r, rad, rad);
+      break;
+    }
+    case TORVFlowType::Process: path.addRect(r); break;
+    case TORVFlowType::Document:
+      path.moveTo(L, B);
+      WavyEdge(path, L, R, B, w, h);
+      path.lineTo(R, T);
+      path.lineTo(L, T);
+      path.closeSubpath();
+      break;
+    case TORVFlowType::MultiDocument: {
+      const double d = w / 30, e = 2 * d;
+      // The back and middle sheets show only where they stand out above and right of the front.
+      Polygon(path, {{L + e, T}, {R, T}, {R, B - e}, {R - d, B - e}, {R - d, T + d}, {L + e, T + d}});
+      Polygon(path, {{L + d, T + d}, {R - d, T + d}, {R - d, B - d}, {R - e, B - d}, {R - e, T + e}, {L + d, T + e}});
+      path.moveTo(L, B);
+      WavyEdge(path, L, R - e, B, w, h);
+      path.lineTo(R - e, T + e);
+      path.lineTo(L, T + e);
+      path.closeSubpath();
+      break;
+    }
+    case TORVFlowType::Decision: Polygon(path, {{cx, T}, {R, cy}, {cx, B}, {L, cy}}); break;
+    case TORVFlowType::Data: Polygon(path, {{L + w / 8, T}, {R, T}, {R - w / 8, B}, {L, B}}); break;
+    case TORVFlowType::Database: {
+      const double a = h / 20;
+      path.moveTo(L, B - a);
+      path.lineTo(L, T + a);
+      path.quadTo(QPointF(cx, T - a), QPointF(R, T + a));
+      path.lineTo(R, B - a);
+      path.quadTo(QPointF(cx, B + a), QPointF(L, B - a));
+      path.closeSubpath();
+      break;
+    }
+    case TORVFlowType::Predefined:
+      path.addRect(r);
+      if (inner) {
+        const double x1 = L + w / 15, x2 = R - w / 15;
+        inner->insert(inner->end(), {QPointF(x1, T), QPointF(x1, B), QPointF(x2, T), QPointF(x2, B)});
+      }
+      break;
+    case TORVFlowType::ManualInput: Polygon(path, {{L, T + h / 8}, {R, T}, {R, B}, {L, B}}); break;
+    case TORVFlowType::ManualOperation: Polygon(path, {{L, T}, {R, T}, {R - w / 8, B}, {L + w / 8, B}}); break;
+    case TORVFlowType::Preparation:
+      Polygon(path, {{L + w / 4, T}, {R - w / 4, T}, {R, cy}, {R - w / 4, B}, {L + w / 4, B}, {L, cy}});
+      break;
+    case TORVFlowType::Ellipse: path.addEllipse(r); break;
+    case TORVFlowType::Start:
+      path.moveTo(L + w / 8, T);
+      path.lineTo(R - w / 8, T);
+      path.lineTo(R, cy);
+      path.lineTo(R - w / 8, B);
+      path.lineTo(L + w / 8, B);
+      path.cubicTo(QPointF(L, B - h / 4), QPointF(L, T + h / 4), QPointF(L + w / 8, T));
+      path.closeSubpath();
+      break;
+    case TORVFlowType::Step:
+      Polygon(path, {{L, T}, {R - w / 8, T}, {R, cy}, {R - w / 8, B}, {L, B}, {L + w / 8, cy}});
+      break;
+    case TORVFlowType::End:
+      path.moveTo(L, T);
+      path.lineTo(R - w / 8, T);
+      path.cubicTo(QPointF(R, T + h / 4), QPointF(R, B - h / 4), QPointF(R - w / 8, B));
+      path.lineTo(L, B);
+      path.lineTo(L + w / 8, cy);
+      path.closeSubpath();
+      break;
+  }
+  return path;
+}
+
+
 TPLNBaseFlow::TPLNBaseFlow(TPLNBaseLabel* owner, bool preview) : TPLNTextItem(owner, preview) { IniFlow(); }
 TPLNBaseFlow::TPLNBaseFlow(TPLNBaseLabel* owner, TPLNLayer* layer, bool preview)
     : TPLNTextItem(owner, layer, preview) {
@@ -400,13 +535,55 @@ bool TPLNBaseFlow::HasLinkPoint(int index) const {
 }
 
 bool TPLNBaseFlow::LinkPoint(int index, const TORVPto& toward, TORVPto& p) const {
-  if (GetFlowType() != TORVFlowType::Ellipse) return TPLNTextItem::LinkPoint(index, toward, p);
   const TORVBounds box = LinkBox();
   if (box.IsEmpty()) return false;
   if (index == 0) index = FacingConnector(box, toward);
   if (!HasLinkPoint(index)) return false;
-  p = EllipseConnector(box, index);
+  // Drawing threads ask at once; the first after a change finds all sixteen.
+  static std::mutex lock;
+  std::lock_guard guard(lock);
+  const bool same = fConnectorType == fFlowType && fConnectorBox.X1 == box.X1 && fConnectorBox.Y1 == box.Y1 &&
+                    fConnectorBox.X2 == box.X2 && fConnectorBox.Y2 == box.Y2;
+  if (!same) {
+    const QList<QPolygonF> outline =
+        Outline(GetFlowType(), QRectF(QPointF(box.X1, box.Y1), QPointF(box.X2, box.Y2))).toSubpathPolygons();
+    const TORVPto centre = Centre(box);
+    for (int i = 1; i <= kBoxConnectors; ++i) {
+      const TORVPto on = BoxConnector(box, i);
+      TPointD dir;
+      if ((i - 1) % 4 == 0) {
+        dir = {double(centre.X - on.X), double(centre.Y - on.Y)};
+      } else {
+        const TORVPto out = SideDirection(ConnectorSide(i));
+        dir = {-double(out.X), -double(out.Y)};
+      }
+      // The nearest crossing of the outline along the line into the shape.
+      double best = -1;
+      for (const QPolygonF& poly : outline)
+        for (qsizetype k = 0; k + 1 < poly.size(); ++k) {
+          const double ax = poly[k].x() - on.X, ay = poly[k].y() - on.Y;
+          const double ex = poly[k + 1].x() - poly[k].x(), ey = poly[k + 1].y() - poly[k].y();
+          const double den = dir.X * ey - dir.Y * ex;
+          if (den == 0) continue;
+          const double t = (ax * ey - ay * ex) / den, u = (ax * dir.Y - ay * dir.X) / den;
+          if (t >= 0 && u >= 0 && u <= 1 && (best < 0 || t < best)) best = t;
+        }
+      fConnectors[i - 1] = best < 0 ? on
+                                    : TORVPto{on.X + RoundHalfAway(dir.X * best), on.Y + RoundHalfAway(dir.Y * best)};
+    }
+    fConnectorBox = box;
+    fConnectorType = fFlowType;
+  }
+  p = fConnectors[index - 1];
   return true;
+}
+
+TORVBounds TPLNBaseFlow::GetBounds() const {
+  TORVBounds b = TPLNTextItem::GetBounds();
+  const TORVFlowType t = GetFlowType();
+  if (!b.IsEmpty() && (t == TORVFlowType::Document || t == TORVFlowType::MultiDocument))
+    b.Y2 += RoundHalfAway(double(GetHeight()) / 12);  // half the foot's control point depth
+  return b;
 }
 
 void TPLNBaseFlow::WriteOwn(TBinaryWriter& w) const {

@@ -2,7 +2,11 @@
 // Flow charts: the boxes (TPLNBaseFlow), the links between items (TPLNBaseLink) and the
 // connector positions every linkable item offers.
 
+#include <QPainterPath>
+#include <QPointF>
+#include <QRectF>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -66,10 +70,18 @@ class TPLNBaseFlow : public Text::TPLNTextItem<TPLNBoxItem> {
   // The laid-out lines, relative to the top-left of the box.
   const TxtLines& Lines() const { return fLines; }
 
+  // The outline of `type` in `box` (any units: device pixels to draw, base units to find
+  // connectors), the same on screen and on paper; empty for a value beyond the fifteen shapes.
+  // "Predefined" adds its two inner lines to `inner` as pairs of end points: stroked, never filled.
+  static QPainterPath Outline(TORVFlowType type, const QRectF& box, std::vector<QPointF>* inner = nullptr);
+
   // Picked anywhere inside its box: a flow chart's boxes are grabbed by their face.
   bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
-  // Sixteen connectors; a decision only at its four corners (3, 7, 11 and 15); an ellipse's lie
-  // on its outline.
+  // The box, and below it the dip of a document's wavy foot.
+  TORVBounds GetBounds() const override;
+  // Sixteen connectors, a decision only its four corners (3, 7, 11 and 15). Each lies where the
+  // line from its place on the box into the shape meets the outline (towards the centre from a
+  // corner, square to the side elsewhere): links end on the shape, not in the air beside it.
   int LinkPointCount() const override { return kBoxConnectors; }
   bool HasLinkPoint(int index) const override;
   bool LinkPoint(int index, const TORVPto& toward, TORVPto& p) const override;
@@ -85,6 +97,11 @@ class TPLNBaseFlow : public Text::TPLNTextItem<TPLNBoxItem> {
   std::uint8_t fFlowType = static_cast<std::uint8_t>(TORVFlowType::Process);
   double fScaleX = 1.0;
   bool fStrikeout = false;
+  // Connector positions found on the outline, for the box and shape they were found for (found
+  // at the first use after a change; links ask for them at every drawing).
+  mutable std::array<TORVPto, kBoxConnectors> fConnectors{};
+  mutable TORVBounds fConnectorBox;
+  mutable int fConnectorType = -1;
 };
 
 // The geometry of a link as it lies now, from the current positions of its ends (base units).

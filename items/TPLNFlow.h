@@ -22,11 +22,6 @@ class TPLNFlow : public Orv::F2d::TPLNBaseFlow {
   void Draw(TPLNBaseDraw* draw) override;
   void Print(TPLNBaseDraw* draw) override;
 
-  // The outline of `type` in `box` (device units), the same on screen and on paper; empty for a
-  // value beyond the fifteen shapes. "Predefined" adds its two inner lines to `inner` as pairs
-  // of end points: they are stroked, never filled.
-  static QPainterPath Outline(TORVFlowType type, const QRectF& box, std::vector<QPointF>* inner = nullptr);
-
   static TPLNFlow* Read(TPLNBaseLabel* owner, std::int32_t version, TBinaryReader& r, TORVReadType readType);
   static TPLNFlow* ReadFromJson(TPLNBaseLabel* owner, std::int32_t version, const QJsonObject& o);
 };

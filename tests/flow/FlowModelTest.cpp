@@ -97,6 +97,28 @@ TEST(FlowModel, ConnectorsOfBoxesDecisionsEllipsesAndPoints) {
   EXPECT_LT(p.X, 40000);
   EXPECT_GT(p.Y, 0);
 
+  // Slanted and rounded sides take their links on the outline too.
+  TPLNFlow* data = Box(doc, 0, 0, 40000, 20000, TORVFlowType::Data);
+  ASSERT_TRUE(data->LinkPoint(15, {}, p));
+  EXPECT_EQ(p, (TORVPto{2500, 10000}));
+  ASSERT_TRUE(data->LinkPoint(7, {}, p));
+  EXPECT_EQ(p, (TORVPto{37500, 10000}));
+  ASSERT_TRUE(data->LinkPoint(3, {}, p));
+  EXPECT_EQ(p, (TORVPto{20000, 0}));
+  TPLNFlow* pill = Box(doc, 0, 0, 40000, 20000, TORVFlowType::Terminator);
+  ASSERT_TRUE(pill->LinkPoint(16, {}, p));
+  EXPECT_GT(p.X, 500);  // on the round end, right of the box's side
+  EXPECT_LT(p.X, 10000);
+  EXPECT_EQ(p.Y, 5000);
+  // A changed shape moves its connectors at once.
+  data->SetFlowType(TORVFlowType::Process);
+  ASSERT_TRUE(data->LinkPoint(15, {}, p));
+  EXPECT_EQ(p, (TORVPto{0, 10000}));
+  // A document's wavy foot dips below its box: its bounds hold it.
+  TPLNFlow* sheet = Box(doc, 0, 0, 40000, 24000, TORVFlowType::Document);
+  sheet->SetPenWidth(0);
+  EXPECT_EQ(sheet->GetBounds().Y2, 26000);
+
   auto* pt = static_cast<TPLNBaseItem*>(doc.AddBasePoint(5000, 6000));
   if (!pt) {  // the factory hook: make the point directly when it is not wired
     pt = new Fmx::TPLNPoint(&doc, false);
