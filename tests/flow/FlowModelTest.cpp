@@ -250,6 +250,29 @@ TEST(FlowModel, LinksFollowTheirEndsAndSurviveDeletionAndUndo) {
   EXPECT_FALSE(toLink->Geometry(none));
 }
 
+TEST(FlowModel, EveryRoutingCopesWithEndsThatMeetOrOverlap) {
+  TPlanoraFMX doc;
+  TPLNFlow* a = Box(doc, 0, 0, 30000, 15000);
+  TPLNFlow* b = Box(doc, 10000, 5000, 30000, 15000);  // overlapping a
+  auto* p = new Fmx::TPLNPoint(&doc, false);
+  p->AssignPoints({{30000, 7500}});  // on a's right connector
+  for (int t = 0; t < kLinkTypeCount; ++t) {
+    SCOPED_TRACE(t);
+    for (const TPLNBaseItem* other : {static_cast<const TPLNBaseItem*>(b), static_cast<const TPLNBaseItem*>(p)}) {
+      TPLNLink* l = Link(doc, a, other, static_cast<TORVinkType>(t), 7, other == p ? 0 : 15);
+      std::vector<TORVPto> route;
+      ASSERT_TRUE(l->Polyline(route));
+      for (const TORVPto& q : route) {
+        EXPECT_LT(std::abs(q.X), 1000000);
+        EXPECT_LT(std::abs(q.Y), 1000000);
+      }
+      const TORVBounds bounds = l->GetBounds();
+      EXPECT_FALSE(bounds.IsEmpty());
+      EXPECT_TRUE(l->Pick(route.front().X, route.front().Y, 10));
+    }
+  }
+}
+
 TEST(FlowModel, ArcIsTheSameWhicheverEndItStartsFrom) {
   TPlanoraFMX doc;
   TPLNFlow* a = Box(doc, 0, 0, 20000, 10000);
