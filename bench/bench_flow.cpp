@@ -8,12 +8,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMouseEvent>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <stdexcept>
 
 #include "ORV.FMX.Editor.h"
+#include "McpClient.h"
 #include "ORV.FMX.h"
 
 using namespace Orv;
@@ -145,41 +145,9 @@ void BM_FlowDragBox(benchmark::State& st) {
   st.counters["moved"] = moved ? 1 : 0;
 }
 
-class TClient {
- public:
-  explicit TClient(const QString& document) {
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    fProcess.setProcessEnvironment(env);
-    fProcess.start(QCoreApplication::applicationDirPath() + "/../bin/planora", {"mcp", "--document", document});
-    if (!fProcess.waitForStarted()) throw std::runtime_error("planora mcp did not start");
-    Request("initialize", {{"protocolVersion", "2025-06-18"}});
-  }
-  ~TClient() {
-    fProcess.closeWriteChannel();
-    fProcess.waitForFinished(10000);
-  }
-  QByteArray Request(const char* method, const QJsonObject& params) {
-    const QJsonObject msg{{"jsonrpc", "2.0"}, {"id", ++fId}, {"method", method}, {"params", params}};
-    fProcess.write(QJsonDocument(msg).toJson(QJsonDocument::Compact) + '\n');
-    while (!fBuffer.contains('\n')) {
-      if (!fProcess.waitForReadyRead(60000)) throw std::runtime_error("planora mcp stopped answering");
-      fBuffer += fProcess.readAllStandardOutput();
-    }
-    const qsizetype nl = fBuffer.indexOf('\n');
-    QByteArray line = fBuffer.left(nl);
-    fBuffer.remove(0, nl + 1);
-    return line;
-  }
-
- private:
-  QProcess fProcess;
-  QByteArray fBuffer;
-  int fId = 0;
-};
 
 void BM_FlowAddLinkMcp(benchmark::State& st) {
-  TClient c(SavedChart(TORVExt::Json));
+  PlanoraBench::TMcpClient c({"--document", SavedChart(TORVExt::Json)});
   std::vector<double> ms;
   QElapsedTimer t;
   int i = 0;

@@ -7,51 +7,16 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <algorithm>
 #include <memory>
 #include <stdexcept>
 #include <vector>
 
+#include "McpClient.h"
+
 namespace {
 
-class TClient {
- public:
-  TClient() {
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    fProcess.setProcessEnvironment(env);
-    fProcess.start(QCoreApplication::applicationDirPath() + "/../bin/planora", {"mcp"});
-    if (!fProcess.waitForStarted()) throw std::runtime_error("planora mcp did not start");
-    Request("initialize", {{"protocolVersion", "2025-06-18"}});
-  }
-  ~TClient() {
-    fProcess.closeWriteChannel();
-    fProcess.waitForFinished(10000);
-  }
-  QByteArray Request(const char* method, const QJsonObject& params) {
-    const QJsonObject msg{{"jsonrpc", "2.0"}, {"id", ++fId}, {"method", method}, {"params", params}};
-    fProcess.write(QJsonDocument(msg).toJson(QJsonDocument::Compact) + '\n');
-    while (!fBuffer.contains('\n')) {
-      if (!fProcess.waitForReadyRead(30000)) throw std::runtime_error("planora mcp stopped answering");
-      fBuffer += fProcess.readAllStandardOutput();
-    }
-    const qsizetype nl = fBuffer.indexOf('\n');
-    QByteArray line = fBuffer.left(nl);
-    fBuffer.remove(0, nl + 1);
-    return line;
-  }
-  QByteArray Call(const char* tool, const QJsonObject& args) {
-    QByteArray reply = Request("tools/call", {{"name", tool}, {"arguments", args}});
-    if (reply.contains("\"isError\":true")) throw std::runtime_error(reply.toStdString());
-    return reply;
-  }
-
- private:
-  QProcess fProcess;
-  QByteArray fBuffer;
-  int fId = 0;
-};
+using TClient = PlanoraBench::TMcpClient;
 
 QJsonObject Rect(int i) { return {{"x", i % 200}, {"y", (i / 200) % 280}, {"width", 5}, {"height", 3}}; }
 

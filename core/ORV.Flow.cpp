@@ -62,22 +62,26 @@ bool TPLNBaseItem::LinkPoint(int index, const TORVPto& toward, TORVPto& p) const
   return true;
 }
 
-bool F2d::TPLNBaseEllipse::LinkPoint(int index, const TORVPto& toward, TORVPto& p) const {
-  const TORVBounds box = LinkBox();
+namespace {
+
+// Round figures take their links on the outline, not in the air at a corner of the box.
+bool OvalLinkPoint(const TPLNBaseItem& item, int index, const TORVPto& toward, TORVPto& p) {
+  const TORVBounds box = item.LinkBox();
   if (box.IsEmpty()) return false;
-  if (index == 0) index = FacingConnector(box, toward);
-  if (!HasLinkPoint(index)) return false;
+  if (index == 0) index = F2d::FacingConnector(box, toward);
+  if (!item.HasLinkPoint(index)) return false;
   p = EllipseConnector(box, index);
   return true;
 }
 
+}  // namespace
+
+bool F2d::TPLNBaseEllipse::LinkPoint(int index, const TORVPto& toward, TORVPto& p) const {
+  return OvalLinkPoint(*this, index, toward, p);
+}
+
 bool F2d::TPLNBaseCircle::LinkPoint(int index, const TORVPto& toward, TORVPto& p) const {
-  const TORVBounds box = LinkBox();
-  if (box.IsEmpty()) return false;
-  if (index == 0) index = FacingConnector(box, toward);
-  if (!HasLinkPoint(index)) return false;
-  p = EllipseConnector(box, index);
-  return true;
+  return OvalLinkPoint(*this, index, toward, p);
 }
 
 bool Base::TPLNBasePoint::LinkPoint(int /*index*/, const TORVPto& /*toward*/, TORVPto& p) const {

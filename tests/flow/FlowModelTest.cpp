@@ -97,6 +97,11 @@ TEST(FlowModel, ConnectorsOfBoxesDecisionsEllipsesAndPoints) {
   EXPECT_LT(p.X, 40000);
   EXPECT_GT(p.Y, 0);
 
+  // An ellipse item's quarter connector lies on its upper arc, straight below its box place.
+  auto* ell = new Fmx::TPLNEllipse(&doc, false);
+  ell->AssignPoints({{0, 0}, {40000, 20000}});
+  ASSERT_TRUE(ell->LinkPoint(2, {}, p));
+  EXPECT_EQ(p, (TORVPto{10000, 1340}));
   // Slanted and rounded sides take their links on the outline too.
   TPLNFlow* data = Box(doc, 0, 0, 40000, 20000, TORVFlowType::Data);
   ASSERT_TRUE(data->LinkPoint(15, {}, p));

@@ -7,6 +7,7 @@
 
 #include "ORV.FMX.h"
 #include "ORV.MCP.FMX.Tools.h"
+#include "ToolsFixture.h"
 
 using namespace Orv;
 using F2d::TORVinkType;
@@ -15,30 +16,7 @@ using F2d::TPLNBaseLink;
 
 namespace {
 
-struct TTools {
-  Fmx::TPlanoraFMX doc;
-  TPLNMCPServer server{&doc};
-  TTools() { ORVMCPRegisterDefaultTools(&server); }
-
-  QJsonObject Call(const QString& tool, const QJsonObject& args = {}) { return server.CallTool(tool, args); }
-  QString Ok(const QString& tool, const QJsonObject& args = {}) {
-    const QJsonObject r = Call(tool, args);
-    EXPECT_FALSE(r["isError"].toBool()) << tool.toStdString() << ": " << Text(r).toStdString();
-    return Text(r);
-  }
-  // A refused call: an error, the drawing and its history exactly as they were.
-  QString Refused(const QString& tool, const QJsonObject& args) {
-    const QByteArray before = doc.ToJsonText();
-    const int steps = doc.UndoCount();
-    const QJsonObject r = Call(tool, args);
-    EXPECT_TRUE(r["isError"].toBool()) << tool.toStdString() << " accepted "
-                                       << QJsonDocument(args).toJson(QJsonDocument::Compact).toStdString();
-    EXPECT_EQ(doc.ToJsonText(), before) << tool.toStdString() << ": a refused call changed the drawing";
-    EXPECT_EQ(doc.UndoCount(), steps) << tool.toStdString() << ": a refused call left an undo step";
-    return Text(r);
-  }
-  static QString Text(const QJsonObject& r) { return r["content"].toArray()[0].toObject()["text"].toString(); }
-  TPLNBaseItem* Last() const { return doc.GetItem(doc.GetItemsCount()); }
+struct TTools : PlanoraTest::TTools {
   TPLNBaseFlow* LastFlow() const { return dynamic_cast<TPLNBaseFlow*>(Last()); }
   TPLNBaseLink* LastLink() const { return dynamic_cast<TPLNBaseLink*>(Last()); }
 

@@ -20,35 +20,13 @@
 #include "ORV.MCP.FMX.Args.h"
 #include "ORV.MCP.FMX.Tools.h"
 #include "LocalHttpServer.h"
+#include "ToolsFixture.h"
 
 using namespace Orv;
 
 namespace {
 
-struct TTools {
-  Fmx::TPlanoraFMX doc;
-  TPLNMCPServer server{&doc};
-  TTools() { ORVMCPRegisterDefaultTools(&server); }
-
-  QJsonObject Call(const QString& tool, const QJsonObject& args = {}) { return server.CallTool(tool, args); }
-  // The text of a call that must succeed.
-  QString Ok(const QString& tool, const QJsonObject& args = {}) {
-    const QJsonObject r = Call(tool, args);
-    EXPECT_FALSE(r["isError"].toBool()) << tool.toStdString() << ": " << Text(r).toStdString();
-    return Text(r);
-  }
-  // The text of a call that must fail, checking that the drawing did not change.
-  QString Refused(const QString& tool, const QJsonObject& args) {
-    const QByteArray before = doc.ToJsonText();
-    const QJsonObject r = Call(tool, args);
-    EXPECT_TRUE(r["isError"].toBool()) << tool.toStdString() << " accepted "
-                                       << QJsonDocument(args).toJson(QJsonDocument::Compact).left(200).toStdString();
-    EXPECT_EQ(doc.ToJsonText(), before) << tool.toStdString() << ": a refused call changed the drawing";
-    return Text(r);
-  }
-  static QString Text(const QJsonObject& r) { return r["content"].toArray()[0].toObject()["text"].toString(); }
-  TPLNBaseItem* Last() const { return doc.GetItem(doc.GetItemsCount()); }
-};
+using PlanoraTest::TTools;
 
 }  // namespace
 
