@@ -822,10 +822,25 @@ bool TPLNBaseLink::Polyline(std::vector<TORVPto>& out) const {
   }
 }
 
+// Worked out without flattening: the index and fitting ask every link for its bounds.
 TORVBounds TPLNBaseLink::GetBounds() const {
-  std::vector<TORVPto> pts;
-  if (!Polyline(pts)) return {};
-  TORVBounds b = PointsBox(pts);
+  TORVLinkGeom g;
+  if (!Geometry(g)) return {};
+  TORVBounds b;
+  b.Add(g.Start);
+  b.Add(g.End);
+  if (fLinkType == TORVinkType::Arc && g.HasCircle) {
+    // The ends, and each quarter point of the circle the sweep passes.
+    const double from = std::min(g.StartAngle, g.StartAngle + g.Sweep), to = std::max(g.StartAngle, g.StartAngle + g.Sweep);
+    for (double q = std::ceil(from / (kPi / 2)) * (kPi / 2); q <= to; q += kPi / 2)
+      b.Add(RoundHalfAway(g.CX + g.Radius * std::cos(q)), RoundHalfAway(g.CY + g.Radius * std::sin(q)));
+  } else if (fLinkType == TORVinkType::Curve) {
+    // A cubic lies inside the hull of its controls.
+    b.Add(g.C1);
+    b.Add(g.C2);
+  } else {
+    for (const TORVPto& p : g.Points) b.Add(p);
+  }
   const std::int64_t room = RoundHalfAway(GetPenWidth() / 2) + kTermRoom * Multiplier(Owner());
   b.X1 -= room, b.Y1 -= room, b.X2 += room, b.Y2 += room;
   return b;

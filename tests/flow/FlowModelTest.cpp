@@ -255,15 +255,18 @@ TEST(FlowModel, LinksFollowTheirEndsAndSurviveDeletionAndUndo) {
   EXPECT_FALSE(toLink->Geometry(none));
 }
 
-TEST(FlowModel, EveryRoutingCopesWithEndsThatMeetOrOverlap) {
+TEST(FlowModel, EveryRoutingCopesWithEndsThatMeetOrOverlapAndStaysInItsBounds) {
   TPlanoraFMX doc;
   TPLNFlow* a = Box(doc, 0, 0, 30000, 15000);
   TPLNFlow* b = Box(doc, 10000, 5000, 30000, 15000);  // overlapping a
+  TPLNFlow* far = Box(doc, 90000, -60000, 30000, 15000);
+  TPLNFlow* beside = Box(doc, 90000, 0, 30000, 15000);  // an arc to it bows above both
   auto* p = new Fmx::TPLNPoint(&doc, false);
   p->AssignPoints({{30000, 7500}});  // on a's right connector
   for (int t = 0; t < kLinkTypeCount; ++t) {
     SCOPED_TRACE(t);
-    for (const TPLNBaseItem* other : {static_cast<const TPLNBaseItem*>(b), static_cast<const TPLNBaseItem*>(p)}) {
+    for (const TPLNBaseItem* other : {static_cast<const TPLNBaseItem*>(b), static_cast<const TPLNBaseItem*>(p),
+                                      static_cast<const TPLNBaseItem*>(far), static_cast<const TPLNBaseItem*>(beside)}) {
       TPLNLink* l = Link(doc, a, other, static_cast<TORVinkType>(t), 7, other == p ? 0 : 15);
       std::vector<TORVPto> route;
       ASSERT_TRUE(l->Polyline(route));
@@ -273,6 +276,7 @@ TEST(FlowModel, EveryRoutingCopesWithEndsThatMeetOrOverlap) {
       }
       const TORVBounds bounds = l->GetBounds();
       EXPECT_FALSE(bounds.IsEmpty());
+      for (const TORVPto& q : route) EXPECT_TRUE(q.X >= bounds.X1 && q.X <= bounds.X2 && q.Y >= bounds.Y1 && q.Y <= bounds.Y2);
       EXPECT_TRUE(l->Pick(route.front().X, route.front().Y, 10));
     }
   }
