@@ -624,6 +624,9 @@ void TPLNBaseFlow::ReadOwnJson(const QJsonObject& o) {
 
 namespace {
 
+// The highest connector number a link keeps.
+constexpr std::int16_t kMaxConnector = 255;
+
 // A terminator, paper millimetres: the bounds leave room for it.
 constexpr std::int64_t kTermRoom = 3000;
 
@@ -669,8 +672,13 @@ void TPLNBaseLink::SetEnds(std::int32_t fromID, std::int32_t toID) {
   Changed();
 }
 
-void TPLNBaseLink::SetFromIndex(std::int16_t i) { Set(fFromIndex, std::max<std::int16_t>(i, 0)); }
-void TPLNBaseLink::SetToIndex(std::int16_t i) { Set(fToIndex, std::max<std::int16_t>(i, 0)); }
+// Files keep connectors 0 to 255: any other number is no connector and leaves the link as it was.
+void TPLNBaseLink::SetFromIndex(std::int16_t i) {
+  if (i >= 0 && i <= kMaxConnector) Set(fFromIndex, i);
+}
+void TPLNBaseLink::SetToIndex(std::int16_t i) {
+  if (i >= 0 && i <= kMaxConnector) Set(fToIndex, i);
+}
 void TPLNBaseLink::SetLinkType(TORVinkType t) {
   if (static_cast<int>(t) >= kLinkTypeCount) t = TORVinkType::Direct;
   Set(fLinkType, t);
@@ -976,7 +984,7 @@ namespace {
 void CheckLinkValues(std::int64_t linkType, std::int64_t fromIndex, std::int64_t toIndex, double bulge) {
   if (linkType < 0 || linkType >= kLinkTypeCount)
     throw EPLNError(QStringLiteral("Link with the routing %1 (0 to %2)").arg(linkType).arg(kLinkTypeCount - 1));
-  if (fromIndex < 0 || fromIndex > 255 || toIndex < 0 || toIndex > 255)
+  if (fromIndex < 0 || fromIndex > kMaxConnector || toIndex < 0 || toIndex > kMaxConnector)
     throw EPLNError(QStringLiteral("Link with the connectors %1 and %2").arg(fromIndex).arg(toIndex));
   if (!(std::abs(bulge) <= 10)) throw EPLNError(QStringLiteral("Link with an arc bulge of %1").arg(bulge));
 }

@@ -316,6 +316,11 @@ TEST(FlowModel, FilesAndClipboardKeepLinksTiedToTheirEnds) {
   l->SetToType(4);
   l->SetToColor(0xFFFF0000);
   TPLNLink* r = Link(doc, b, a, TORVinkType::Round, 7, 7);
+  // A connector number no file can keep is no connector: the link stays as it was.
+  r->SetToIndex(300);
+  r->SetFromIndex(-2);
+  EXPECT_EQ(r->GetToIndex(), 7);
+  EXPECT_EQ(r->GetFromIndex(), 7);
 
   for (TORVExt ext : {TORVExt::Eti, TORVExt::Json}) {
     SCOPED_TRACE(static_cast<int>(ext));
