@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "ORV.F2d.h"
+#include "ORV.Flow.h"
 #include "ORV.Line.h"
 #include "ORV.Text.h"
 #include "ORV.Utils.h"
@@ -164,13 +165,14 @@ TNumbers ReadNumbers(const TPLNBaseLabel* doc, const TArgs& a) {
   return n;
 }
 
-// Text and paragraph share their style setters.
+// Text, paragraph and flow box share their style setters; a flow box has neither a frame radius
+// nor a turn of its text (`framed` false).
 template <class T>
-int ApplyTextStyle(TPLNBaseLabel* doc, T* t, const TArgs& a, const TNumbers& num) {
+int ApplyTextStyle(TPLNBaseLabel* doc, T* t, const TArgs& a, const TNumbers& num, bool framed = true) {
   int n = 0;
   bool b = false;
   TAlphaColor c = 0;
-  if (num.Radius) {
+  if (num.Radius && framed) {
     t->SetBaseRadio(static_cast<std::int64_t>(*num.Radius));
     ++n;
   }
@@ -226,7 +228,7 @@ int ApplyTextStyle(TPLNBaseLabel* doc, T* t, const TArgs& a, const TNumbers& num
     t->SetText(a.Str("text"));
     ++n;
   }
-  if (a.Has("angle")) {
+  if (a.Has("angle") && framed) {
     const QString s = a.Str("angle").trimmed();
     const int v = s == QLatin1String("0") ? 0 : s == QLatin1String("90") ? 1 : s == QLatin1String("180") ? 2 : s == QLatin1String("270") ? 3 : -1;
     if (v >= 0) {
@@ -380,6 +382,29 @@ QJsonObject ModifyItem(TPLNBaseLabel* doc, const TArgs& a) {
     }
   } else if (auto* para = dynamic_cast<Text::TPLNBasePara*>(item)) {
     n += ApplyTextStyle(doc, para, a, num);
+  } else if (auto* flow = dynamic_cast<F2d::TPLNBaseFlow*>(item)) {
+    n += ApplyTextStyle(doc, flow, a, num, false);
+    if (auto s = a.Num("scale_x", kNoSize); s > 0) {
+      flow->SetScaleX(s);
+      ++n;
+    }
+  } else if (auto* link = dynamic_cast<F2d::TPLNBaseLink*>(item)) {
+    if (a.Has("from_type")) {
+      link->SetFromType(TermTypeOf(a.Str("from_type")));
+      ++n;
+    }
+    if (a.Has("to_type")) {
+      link->SetToType(TermTypeOf(a.Str("to_type")));
+      ++n;
+    }
+    if (Color(a, "from_color", &c)) {
+      link->SetFromColor(c);
+      ++n;
+    }
+    if (Color(a, "to_color", &c)) {
+      link->SetToColor(c);
+      ++n;
+    }
   }
   if (auto* arrow = dynamic_cast<Line::TPLNBaseArrowLine*>(item)) {
     if (!a.Str("font_name").trimmed().isEmpty()) {

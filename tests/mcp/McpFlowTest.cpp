@@ -201,3 +201,28 @@ TEST(McpFlow, EachCallIsOneUndoStepAndALinkFollowsItsBoxes) {
   EXPECT_EQ(g.Points.back().X, 35000);
   EXPECT_LT(g.Points.back().Y, 70000);
 }
+
+TEST(McpFlow, ModifyItemChangesABoxsCaptionAndALinksEnds) {
+  TTools t;
+  t.Ok("add_flow", {{"x", 10}, {"y", 10}, {"text", "Old"}});
+  t.Ok("add_flow", {{"x", 10}, {"y", 50}});
+  t.Ok("add_link", {{"from_id", "1"}, {"to_id", "2"}});
+  EXPECT_EQ(t.Ok("modify_item", {{"id", "1"}, {"text", "New\ncaption"}, {"font_height", 5}, {"bold", 1}, {"angle", "90"}}),
+            "Item 1 (flow) modified: 3 properties changed");
+  auto* flow = dynamic_cast<TPLNBaseFlow*>(t.doc.GetItem(1));
+  ASSERT_TRUE(flow);
+  EXPECT_EQ(flow->GetText(), "New\ncaption");
+  EXPECT_EQ(flow->GetBaseFontHeight(), 5000);
+  EXPECT_TRUE(flow->GetBold());
+  EXPECT_EQ(t.Ok("modify_item", {{"id", "3"}, {"to_type", "fillarrow"}, {"to_color", "#ff0000"}, {"from_type", "circle"}}),
+            "Item 3 (link) modified: 3 properties changed");
+  auto* link = t.LastLink();
+  ASSERT_TRUE(link);
+  EXPECT_EQ(link->GetToType(), 4);
+  EXPECT_EQ(link->GetFromType(), 1);
+  EXPECT_EQ(link->GetToColor(), 0xFFFF0000u);
+  // Undo takes the change back as one step.
+  t.doc.Undo();
+  EXPECT_EQ(link->GetToType(), 0);
+  EXPECT_EQ(link->GetFromType(), 0);
+}
