@@ -408,3 +408,47 @@ TEST(FlowModel, DamagedLinkRecordsAreRefusedAndMissingEndsAreKept) {
   TORVLinkGeom g;
   EXPECT_FALSE(l->Geometry(g));
 }
+
+TEST(FlowModel, PolylineAndArcLinksAreShapedThroughTheirHandles) {
+  TPlanoraFMX doc;
+  TPLNFlow* a = Box(doc, 0, 0, 30000, 15000);
+  TPLNFlow* b = Box(doc, 100000, 0, 30000, 15000);
+  TPLNLink* l = Link(doc, a, b, TORVinkType::PolyLine, 7, 15);
+  auto handle = [&](TORVHandleKind kind, int index) {
+    for (int i = 1; i <= doc.GetSelPointCount(); ++i) {
+      const TORVSelPoint h = doc.GetSelPoint(i);
+      if (h.Kind == kind && h.Index == index) return h;
+    }
+    ADD_FAILURE() << "no handle " << static_cast<int>(kind) << "/" << index;
+    return TORVSelPoint{};
+  };
+  auto drag = [&](const TORVSelPoint& h, TORVPto to) {
+    doc.Act().SetMove(MoveKindOf(h.Kind), h.Index, h.P);
+    doc.MoveEditor(to.X - h.P.X, to.Y - h.P.Y, to.X, to.Y, -1, -1);
+    doc.UpEditor(to.X, to.Y);
+  };
+  doc.ClearSelection();
+  doc.Select(l);
+  doc.ClearUndo();
+  // Dragging the middle of the only segment puts a bend there.
+  drag(handle(TORVHandleKind::InsertPoint, 0), {65000, 40000});
+  ASSERT_EQ(l->GetNumLinkPoints(), 1);
+  EXPECT_EQ(l->GetLinkPoint(1), (TORVPto{65000, 40000}));
+  // The bend moves by its own handle; the ends stay on the boxes.
+  drag(handle(TORVHandleKind::Point, 1), {65000, 60000});
+  EXPECT_EQ(l->GetLinkPoint(1), (TORVPto{65000, 60000}));
+  EXPECT_EQ(Geom(l).Start, (TORVPto{30000, 7500}));
+  doc.Undo();
+  EXPECT_EQ(l->GetLinkPoint(1), (TORVPto{65000, 40000}));
+  doc.Undo();
+  EXPECT_EQ(l->GetNumLinkPoints(), 0);
+
+  // An arc's through point bows it the other way when dragged across the straight line.
+  l->SetLinkType(TORVinkType::Arc);
+  const TORVLinkGeom before = Geom(l);
+  EXPECT_LT(before.Through.Y, 7500);
+  drag(handle(TORVHandleKind::Point, 1), {65000, 30000});
+  const TORVLinkGeom after = Geom(l);
+  EXPECT_GT(after.Through.Y, 7500);
+  EXPECT_NEAR(after.Through.Y, 30000, 2);
+}
