@@ -359,6 +359,17 @@ TEST(FlowModel, FilesAndClipboardKeepLinksTiedToTheirEnds) {
   std::set<std::int32_t> ids;
   for (int i = 1; i <= doc.GetItemsCount(); ++i) ids.insert(doc.GetItem(i)->GetID());
   EXPECT_EQ(ids.size(), 8u);
+  // Through the system clipboard into another window's drawing: the copies are tied together.
+  {
+    TPlanoraFMX other;
+    ASSERT_TRUE(doc.CopyToClipboard());
+    ASSERT_TRUE(other.PasteFromClipboard());
+    ASSERT_EQ(other.GetItemsCount(), 4);
+    auto* ol = dynamic_cast<TPLNLink*>(other.GetItem(3));
+    ASSERT_NE(ol, nullptr);
+    EXPECT_EQ(ol->FromItem(), other.GetItem(1));
+    EXPECT_EQ(ol->ToItem(), other.GetItem(2));
+  }
   // A link pasted without its ends stays tied to the originals.
   doc.ClearSelection();
   doc.Select(l);
