@@ -760,11 +760,19 @@ bool TPLNBaseLink::Geometry(TORVLinkGeom& g) const {
   };
   g.FromSide = sideOf(from, g.FromIndex, g.Start, g.End);
   g.ToSide = sideOf(to, g.ToIndex, g.End, g.Start);
-  const std::int64_t mult = Multiplier(Owner());
-  const std::int64_t margin = kRouteMargin * mult;
+  if (fLinkType == TORVinkType::PolyLine)
+    g.Points = fLinkPts;
+  else
+    Route(Owner(), fLinkType, fBulge, g);
+  return true;
+}
 
-  switch (fLinkType) {
-    case TORVinkType::PolyLine: g.Points = fLinkPts; break;
+void TPLNBaseLink::Route(const TPLNBaseLabel* owner, TORVinkType type, double bulge, TORVLinkGeom& g) {
+  g.Points.clear();
+  g.HasCircle = false;
+  const std::int64_t margin = kRouteMargin * Multiplier(owner);
+  switch (type) {
+    case TORVinkType::PolyLine: break;
     case TORVinkType::Curve: {
       const double reach = std::max(Dist(g.Start, g.End) * 0.4, double(margin));
       const TORVPto ds = SideDirection(g.FromSide), de = SideDirection(g.ToSide);
@@ -776,7 +784,7 @@ bool TPLNBaseLink::Geometry(TORVLinkGeom& g) const {
       const double dx = double(g.End.X - g.Start.X), dy = double(g.End.Y - g.Start.Y);
       const TORVPto mid = Lerp(g.Start, g.End, 0.5);
       // Left of the way from start to end, on a page whose y runs down.
-      g.Through = {mid.X + RoundHalfAway(dy * fBulge), mid.Y + RoundHalfAway(-dx * fBulge)};
+      g.Through = {mid.X + RoundHalfAway(dy * bulge), mid.Y + RoundHalfAway(-dx * bulge)};
       TPointD c;
       double r = 0, a0 = 0, sweep = 0;
       if (TDraw2D::ArcThreePoints({double(g.Start.X), double(g.Start.Y)}, {double(g.Through.X), double(g.Through.Y)},
@@ -793,9 +801,8 @@ bool TPLNBaseLink::Geometry(TORVLinkGeom& g) const {
       }
       break;
     }
-    default: RoutePoints(fLinkType, g.Start, g.FromSide, g.End, g.ToSide, margin, g.Points); break;
+    default: RoutePoints(type, g.Start, g.FromSide, g.End, g.ToSide, margin, g.Points); break;
   }
-  return true;
 }
 
 bool TPLNBaseLink::Polyline(std::vector<TORVPto>& out) const {

@@ -156,6 +156,7 @@ class TPLNBaseLink : public TPLNBaseItem {
   void SetToColor(TAlphaColor c);
   // How far an arc bows out of the straight line between its ends, as a share of that line's
   // length (positive: to the left going from start to end, on the page).
+  static constexpr double kDefaultBulge = 0.25;
   double GetBulge() const { return fBulge; }
   void SetBulge(double b);
 
@@ -177,6 +178,10 @@ class TPLNBaseLink : public TPLNBaseItem {
 
   // The geometry from the ends as they lie now; false while an end is missing.
   bool Geometry(TORVLinkGeom& g) const;
+  // The route of `type` from g.Start (leaving by g.FromSide) to g.End (entered from g.ToSide) as
+  // a link of `owner` lays it out: fills Points (a polyline's are its own: left empty), C1, C2
+  // and an arc's circle. Also what the editor shows while a link is being drawn.
+  static void Route(const TPLNBaseLabel* owner, TORVinkType type, double bulge, TORVLinkGeom& g);
   // The route as straight pieces (curves and arcs flattened), for picking and bounds.
   bool Polyline(std::vector<TORVPto>& out) const;
 
@@ -214,7 +219,7 @@ class TPLNBaseLink : public TPLNBaseItem {
   TORVTermType fToType = 0;
   TAlphaColor fFromColor = kBlack;
   TAlphaColor fToColor = kBlack;
-  double fBulge = 0.25;
+  double fBulge = kDefaultBulge;
 };
 
 // Routing, for the link and for tests: the intermediate points of `type` between start (leaving

@@ -140,9 +140,21 @@ void TPLNBackEditor::DrawRubberBand(ISkCanvas& canvas) {
   switch (a.Kind) {
     case TORVDrawKind::Rectangle:
     case TORVDrawKind::Paragraph:
-    case TORVDrawKind::Flow:
       canvas.DrawRect(QRectF(p0, cur).normalized(), pen);
       break;
+    case TORVDrawKind::Flow: {
+      // The chosen shape, as the box will have it.
+      std::vector<QPointF> inner;
+      canvas.DrawPath(TSkPath(F2d::TPLNBaseFlow::Outline(a.Style.FlowType, QRectF(p0, cur).normalized(), &inner)), pen);
+      for (std::size_t i = 0; i + 1 < inner.size(); i += 2)
+        canvas.DrawLine(float(inner[i].x()), float(inner[i].y()), float(inner[i + 1].x()), float(inner[i + 1].y()), pen);
+      break;
+    }
+    case TORVDrawKind::Link: {
+      F2d::TORVLinkGeom g;
+      if (RubberLink(g)) canvas.DrawPath(LinkPath(static_cast<F2d::TORVinkType>(a.Style.LinkType), g), pen);
+      break;
+    }
     case TORVDrawKind::Ellipse:
       canvas.DrawOval(QRectF(p0, cur).normalized(), pen);
       break;
@@ -178,6 +190,64 @@ void TPLNBackEditor::DrawRubberBand(ISkCanvas& canvas) {
       canvas.DrawPoints(pts, pen);
       break;
   }
+}
+
+bool TPLNBackEditor::RubberLink(F2d::TORVLinkGeom& g) const {
+  const TPlanoraFMX* host = fEditor->GetLabel();
+  if (!host) return false;
+  const TAct& a = host->Act();
+  const TPLNBaseItem* from = a.Points.empty() ? nullptr : host->FindByID(a.LinkFromID);
+  if (!from) return false;
+  const TPLNBaseItem* to = fLink.Item != 0 && fLink.Item <= host->GetItemsCount() ? host->GetItem(fLink.Item) : nullptr;
+  g = F2d::TORVLinkGeom{};
+  g.Start = a.Points.front();
+  g.End = to ? fLink.P : a.Current;
+  g.FromIndex = a.LinkFromPoint;
+  g.ToIndex = to ? fLink.Point : 0;
+  // A box's connector is left or entered square to its side; a point, or the bare pointer,
+  // faces the other end.
+  const auto side = [](const TPLNBaseItem* item, int index, const TORVPto& at, const TORVPto& other) {
+    if (item && item->LinkPointCount() >= F2d::kBoxConnectors) return F2d::ConnectorSide(index);
+    const std::int64_t dx = other.X - at.X, dy = other.Y - at.Y;
+    if (std::abs(dx) >= std::abs(dy)) return dx >= 0 ? 1 : 3;
+    return dy >= 0 ? 2 : 0;
+  };
+  g.FromSide = side(from, g.FromIndex, g.Start, g.End);
+  g.ToSide = side(to, g.ToIndex, g.End, g.Start);
+  F2d::TPLNBaseLink::Route(host, static_cast<F2d::TORVinkType>(a.Style.LinkType), F2d::TPLNBaseLink::kDefaultBulge, g);
+  return true;
+}
+
+TSkPath TPLNBackEditor::LinkPath(F2d::TORVinkType type, const F2d::TORVLinkGeom& g) const {
+  using F2d::TORVinkType;
+  TSkPathBuilder b;
+  const auto at = [this](const TORVPto& p) { return ToScreen(p); };
+  const auto move = [&b](QPointF p) { b.MoveTo(float(p.x()), float(p.y())); };
+  const auto line = [&b](QPointF p) { b.LineTo(float(p.x()), float(p.y())); };
+  const auto cubic = [&b](QPointF c1, QPointF c2, QPointF e) {
+    b.CubicTo(float(c1.x()), float(c1.y()), float(c2.x()), float(c2.y()), float(e.x()), float(e.y()));
+  };
+  const QPointF start = at(g.Start), end = at(g.End);
+  move(start);
+  if (type == TORVinkType::Curve) {
+    cubic(at(g.C1), at(g.C2), end);
+  } else if (type == TORVinkType::Arc && g.HasCircle) {
+    const QPointF c = ToScreen(0, 0), k = ToScreen(1000000, 1000000) - c;
+    const QPointF centre(c.x() + g.CX * k.x() / 1e6, c.y() + g.CY * k.y() / 1e6);
+    const QPointF r(g.Radius * k.x() / 1e6, g.Radius * k.y() / 1e6);
+    constexpr double kDeg = 180.0 / M_PI;
+    b.ArcTo(QRectF(centre - r, centre + r), float(g.StartAngle * kDeg), float(g.Sweep * kDeg), false);
+  } else if (type == TORVinkType::Round && g.Points.size() == 14) {
+    for (std::size_t i = 0; i + 2 < g.Points.size(); i += 3) cubic(at(g.Points[i]), at(g.Points[i + 1]), at(g.Points[i + 2]));
+    cubic(at(g.Points[12]), at(g.Points[13]), end);
+  } else {
+    // Direct, a polyline still without points and a straight arc: one segment; the routed kinds
+    // through their bends.
+    if (type != TORVinkType::PolyLine)
+      for (const TORVPto& p : g.Points) line(at(p));
+    line(end);
+  }
+  return b.Detach();
 }
 
 // Every connector of the item under the pointer as a small square in the link-point colour with

@@ -20,6 +20,11 @@
 
 class QPainter;
 
+namespace Orv::F2d {
+struct TORVLinkGeom;
+enum class TORVinkType : std::uint8_t;
+}  // namespace Orv::F2d
+
 namespace Orv::Fmx {
 
 // A one-pixel line paint, as rulers, grid, handles and bands are drawn.
@@ -283,6 +288,11 @@ class TPLNBackEditor : public QWidget {
   void DrawEditText(Canvas::ISkCanvas& canvas);
   // The connectors of the item under the pointer while the link tool runs.
   void DrawLinkMarks(Canvas::ISkCanvas& canvas);
+  // The route of the link being drawn, from its start connector to the pointer or to the
+  // connector under it, as the link will lie (base units); false before a link is begun.
+  bool RubberLink(F2d::TORVLinkGeom& g) const;
+  // A link's route of `type` in surface pixels.
+  Canvas::TSkPath LinkPath(F2d::TORVinkType type, const F2d::TORVLinkGeom& g) const;
   // Screen position of a base point, unrounded.
   QPointF ToScreen(const TORVPto& p) const;
   QPointF ToScreen(std::int64_t x, std::int64_t y) const { return ToScreen(TORVPto{x, y}); }

@@ -327,3 +327,116 @@ TEST(FlowEditor, TheLinkToolShowsTheConnectorsUnderThePointer) {
   EXPECT_EQ(v.S().LinkShown(), 0);
   EXPECT_FALSE(ColourNear(v.Shot(), top, link, 4));
 }
+
+// While a link is drawn, the rubber line takes the route the link will take once made: bends for
+// the routed kinds, rounded corners for round, a bow for arc and curve, one segment for direct.
+TEST(FlowEditor, TheRubberLineFollowsTheRouting) {
+  using F2d::TORVinkType;
+  FlowInput v;
+  TPLNBaseItem* a = v.Flow(5000, 5000, 20000, 10000);
+  TPLNBaseItem* b = v.Flow(60000, 35000, 25000, 15000);
+  const TORVPto a7 = Connector(a, 7), b3 = Connector(b, 3);
+  // The right centre of A to the top centre of B: a step route runs across, then down.
+  const TORVPto bend{b3.X, a7.Y}, diagonal{(a7.X + b3.X) / 2, (a7.Y + b3.Y) / 2};
+  const auto inked = [&](const QImage& img, const TORVPto& p) { return !PlanoraTest::WhiteNear(img, int(v.At(p).x()), int(v.At(p).y()), 1); };
+  // The rubber line to B's connector, then the link made there.
+  const auto rubber = [&](TORVinkType type, F2d::TPLNBaseLink*& made) {
+    v.doc.Act().Style.LinkType = static_cast<std::uint8_t>(type);
+    v.doc.StartAction(TORVDrawKind::Link);
+    v.Click(v.At(a7));
+    v.Move(v.At(b3) + QPointF(1, -1));
+    EXPECT_EQ(v.S().LinkRecord().Point, 3);
+    const QImage img = v.Shot();
+    v.Click(v.At(b3));
+    made = v.Links().empty() ? nullptr : v.Links().back();
+    return img;
+  };
+  const TORVinkType types[] = {TORVinkType::Direct, TORVinkType::LRTB, TORVinkType::TBLR, TORVinkType::Step,
+                               TORVinkType::Arc,    TORVinkType::Curve, TORVinkType::Round};
+  for (TORVinkType type : types) {
+    SCOPED_TRACE(static_cast<int>(type));
+    F2d::TPLNBaseLink* link = nullptr;
+    const QImage img = rubber(type, link);
+    ASSERT_NE(link, nullptr);
+    // Everywhere along the link as made, the rubber line was there (the ends aside, where the
+    // boxes and the connector marks are).
+    std::vector<TORVPto> route;
+    ASSERT_TRUE(link->Polyline(route));
+    const auto far = [](const TORVPto& p, const TORVPto& q) { return std::hypot(double(p.X - q.X), double(p.Y - q.Y)) > 4000; };
+    int probed = 0;
+    for (std::size_t i = 0; i + 1 < route.size(); ++i)
+      for (int k = 0; k < 8; ++k) {
+        const TORVPto p{route[i].X + (route[i + 1].X - route[i].X) * k / 8, route[i].Y + (route[i + 1].Y - route[i].Y) * k / 8};
+        if (!far(p, a7) || !far(p, b3)) continue;
+        ++probed;
+        EXPECT_TRUE(inked(img, p)) << "(" << p.X << ", " << p.Y << ")";
+      }
+    EXPECT_GE(probed, 4);
+    switch (type) {
+      case TORVinkType::Direct:
+        EXPECT_TRUE(inked(img, diagonal));
+        EXPECT_FALSE(inked(img, bend));
+        break;
+      case TORVinkType::Step:
+      case TORVinkType::LRTB:
+        EXPECT_TRUE(inked(img, bend));
+        EXPECT_FALSE(inked(img, diagonal));
+        break;
+      case TORVinkType::Round:
+        // The corner is rounded off: the curve passes inside it, not through it.
+        EXPECT_FALSE(inked(img, bend));
+        EXPECT_FALSE(inked(img, diagonal));
+        break;
+      default:
+        EXPECT_FALSE(inked(img, diagonal));
+        break;
+    }
+    v.doc.Undo();
+    EXPECT_TRUE(v.Links().empty());
+  }
+
+  // Away from any connector the line runs to the pointer itself.
+  v.doc.Act().Style.LinkType = static_cast<std::uint8_t>(TORVinkType::Direct);
+  v.doc.StartAction(TORVDrawKind::Link);
+  v.Click(v.At(a7));
+  const TORVPto free{45000, 50000};
+  v.Move(v.At(free));
+  EXPECT_EQ(v.S().LinkRecord().Item, 0);
+  QImage img = v.Shot();
+  EXPECT_TRUE(inked(img, {(a7.X + free.X) / 2, (a7.Y + free.Y) / 2}));
+  // Cancelled, nothing is left on screen.
+  v.Key(Qt::Key_Escape);
+  img = v.Shot();
+  EXPECT_FALSE(inked(img, {(a7.X + free.X) / 2, (a7.Y + free.Y) / 2}));
+}
+
+// The rubber band of a flow box is the chosen shape in the rectangle of the two corners.
+TEST(FlowEditor, TheBoxRubberBandShowsTheChosenShape) {
+  FlowInput v;
+  const QPointF c1 = v.At(10000, 10000), c2 = v.At(50000, 40000);
+  const auto shot = [&](TORVFlowType type) {
+    v.doc.Act().Style.FlowType = type;
+    v.doc.StartAction(TORVDrawKind::Flow);
+    v.Click(c1);
+    v.Move(c2);
+    const QImage img = v.Shot();
+    v.Key(Qt::Key_Escape);
+    EXPECT_EQ(v.doc.GetItemsCount(), 0);
+    return img;
+  };
+  const auto inked = [](const QImage& img, QPointF p) { return !PlanoraTest::WhiteNear(img, int(p.x()), int(p.y()), 1); };
+  const QPointF topRight(c2.x() - 3, c1.y() + 3), bottomLeft(c1.x() + 3, c2.y() - 3), bottomRight = c2 - QPointF(3, 3);
+  QImage img = shot(TORVFlowType::Decision);
+  // The diamond's points and the middle of an edge are drawn; the box's corners stay blank.
+  EXPECT_TRUE(inked(img, v.At(30000, 10000)));
+  EXPECT_TRUE(inked(img, v.At(50000, 25000)));
+  EXPECT_TRUE(inked(img, v.At(40000, 17500)));
+  EXPECT_FALSE(inked(img, topRight));
+  EXPECT_FALSE(inked(img, bottomLeft));
+  EXPECT_FALSE(inked(img, bottomRight));
+  // A process box fills the rectangle to its corners.
+  img = shot(TORVFlowType::Process);
+  EXPECT_TRUE(inked(img, QPointF(c2.x(), c1.y())));
+  EXPECT_TRUE(inked(img, QPointF(c1.x(), c2.y())));
+  EXPECT_FALSE(inked(img, v.At(40000, 17500)));
+}
