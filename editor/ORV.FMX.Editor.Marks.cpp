@@ -1,6 +1,7 @@
 // What the editor draws over the page while editing: selection handles and outlines, the
 // rubber band of a selection or of the item being drawn, snap marks, the caret of the text being
-// typed and the in-place coordinate input. All in surface pixels, never into the kept page.
+// typed and the in-place coordinate input. All in surface pixels, never into the kept page; only
+// the connectors shown on request go into it, with the items they belong to.
 #include <cmath>
 
 #include "ORV.FMX.Editor.h"
@@ -32,6 +33,16 @@ void Square(ISkCanvas& canvas, QPointF p, TAlphaColor c) {
   const QRectF r(q.x() - 3, q.y() - 3, 6, 6);
   canvas.DrawRect(r, Fill(0xFFFFFFFFu));
   canvas.DrawRect(r, Hairline(c));
+}
+
+// A connector: a small square in the link-point colour outlined in the link colour (the
+// link-point colour alone is barely seen on white paper); `hot` ones larger and filled in the
+// link colour.
+void ConnectorMark(ISkCanvas& canvas, QPointF p, bool hot, double size, const TPLNSelColors& colors) {
+  const QPointF q = Pixel(p);
+  const QRectF box(q.x() - size, q.y() - size, 2 * size, 2 * size);
+  canvas.DrawRect(box, Fill(hot ? colors.Link : colors.GetLinkPoint()));
+  canvas.DrawRect(box, Hairline(colors.Link));
 }
 
 void Circle(ISkCanvas& canvas, QPointF p, double radius, TAlphaColor c) {
@@ -250,10 +261,25 @@ TSkPath TPLNBackEditor::LinkPath(F2d::TORVinkType type, const F2d::TORVLinkGeom&
   return b.Detach();
 }
 
-// Every connector of the item under the pointer as a small square in the link-point colour with
-// an outline in the link colour (the link-point colour alone is barely seen on white paper); the
-// connector the pointer is on, and the one a link being drawn starts from, filled in the link
-// colour.
+void TPLNBackEditor::DrawConnectors(ISkCanvas& canvas, const std::vector<int>& items) {
+  if (!(fEditor->GetEditorOptions() & eoLinkPoints)) return;
+  const TPlanoraFMX* host = fEditor->GetLabel();
+  const TPLNSelColors& colors = fEditor->SelectionColors();
+  for (int index : items) {
+    // Items drawn as a dot are too small to take a link by the pointer.
+    if (index < 0 || index > host->GetItemsCount()) continue;
+    const TPLNBaseItem* item = host->GetItem(index);
+    const int n = item->LinkPointCount();
+    for (int k = 1; k <= n; ++k) {
+      TORVPto p;
+      // Marks are small enough to stay within the reach the page's strips and bands are drawn with.
+      if (item->HasLinkPoint(k) && item->LinkPoint(k, {}, p)) ConnectorMark(canvas, ToScreen(p), false, 2, colors);
+    }
+  }
+}
+
+// Every connector of the item under the pointer; the connector the pointer is on, and the one a
+// link being drawn starts from, stand out.
 void TPLNBackEditor::DrawLinkMarks(ISkCanvas& canvas) {
   const TPlanoraFMX* host = fEditor->GetLabel();
   if (!host) return;
@@ -261,13 +287,7 @@ void TPLNBackEditor::DrawLinkMarks(ISkCanvas& canvas) {
   if (!a.IsDrawing() || a.Kind != TORVDrawKind::Link) return;
   const TPLNSelColors& colors = fEditor->SelectionColors();
   const TORVPto toward{fBaseX, fBaseY};
-  const auto mark = [&](const TORVPto& at, bool hot) {
-    const QPointF q = Pixel(ToScreen(at));
-    const double r = hot ? 4 : 3;
-    const QRectF box(q.x() - r, q.y() - r, 2 * r, 2 * r);
-    canvas.DrawRect(box, Fill(hot ? colors.Link : colors.GetLinkPoint()));
-    canvas.DrawRect(box, Hairline(colors.Link));
-  };
+  const auto mark = [&](const TORVPto& at, bool hot) { ConnectorMark(canvas, ToScreen(at), hot, hot ? 4 : 3, colors); };
   if (fHover && fLinkShown != 0)
     if (const TPLNBaseItem* item = host->FindByID(fLinkShown)) {
       const int n = item->LinkPointCount();

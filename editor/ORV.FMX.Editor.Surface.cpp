@@ -593,6 +593,7 @@ void TPLNBackEditor::DrawDragLayer(ISkCanvas& canvas, const QRectF& rect) {
   DrawItems(zoomed, fDraw, items, rect);
   canvas.Restore();
   fDraw.kC = &canvas;
+  DrawConnectors(canvas, items);
 }
 
 void TPLNBackEditor::Draw(ISkCanvas& canvas, const QRectF& rect) {
@@ -792,6 +793,7 @@ void TPLNBackEditor::DrawPage(ISkCanvas& canvas, TPLNDraw& draw, const QRectF& r
   DrawItems(zoomed, draw, items, rect);
   canvas.Restore();
   draw.kC = &canvas;
+  DrawConnectors(canvas, items);
 }
 
 void TPLNBackEditor::CollectItems(const QRectF& rect, std::vector<int>& out) const {

@@ -288,6 +288,9 @@ class TPLNBackEditor : public QWidget {
   void DrawEditText(Canvas::ISkCanvas& canvas);
   // The connectors of the item under the pointer while the link tool runs.
   void DrawLinkMarks(Canvas::ISkCanvas& canvas);
+  // With eoLinkPoints on, every connector of `items` (as CollectItems gives them), over the
+  // items: on screen only, exports and print never show them.
+  void DrawConnectors(Canvas::ISkCanvas& canvas, const std::vector<int>& items);
   // The route of the link being drawn, from its start connector to the pointer or to the
   // connector under it, as the link will lie (base units); false before a link is begun.
   bool RubberLink(F2d::TORVLinkGeom& g) const;

@@ -440,3 +440,60 @@ TEST(FlowEditor, TheBoxRubberBandShowsTheChosenShape) {
   EXPECT_TRUE(inked(img, QPointF(c1.x(), c2.y())));
   EXPECT_FALSE(inked(img, v.At(40000, 17500)));
 }
+
+// The connectors view option marks where every item takes links, over the items, while it is
+// on; exports never show the marks.
+TEST(FlowEditor, ConnectorsShowOnlyOnScreenWhileAsked) {
+  FlowInput v;
+  TPLNBaseItem* a = v.Flow(10000, 10000, 30000, 20000);
+  TPLNBaseItem* d = v.Flow(55000, 10000, 30000, 20000, TORVFlowType::Decision);
+  TPLNBaseItem* r = v.Rect(20000, 40000, 20000, 10000);
+  const QColor link = QColor::fromRgba(v.ed.SelectionColors().Link);
+  const auto marked = [&](const QImage& img, const TPLNBaseItem* item, int index) {
+    TORVPto p;
+    EXPECT_TRUE(item->LinkPoint(index, {}, p));
+    return ColourNear(img, v.At(p), link, 2);
+  };
+  const int probes[] = {1, 3, 5, 6, 7, 9, 11, 13, 15, 16};
+  QImage img = v.Shot();
+  for (int k : probes) EXPECT_FALSE(marked(img, a, k)) << k;
+
+  v.ed.SetEditorOptions(v.ed.GetEditorOptions() | eoLinkPoints);
+  img = v.Shot();
+  for (int k : probes) {
+    EXPECT_TRUE(marked(img, a, k)) << k;
+    EXPECT_TRUE(marked(img, r, k)) << k;
+  }
+  // A decision takes links at its four points only: its box's corners stay unmarked.
+  for (int k : {3, 7, 11, 15}) EXPECT_TRUE(marked(img, d, k)) << k;
+  for (const TORVPto& corner : {TORVPto{55000, 10000}, TORVPto{85000, 30000}})
+    EXPECT_FALSE(ColourNear(img, v.At(corner), link, 3));
+  // A box that moves takes its marks along.
+  v.doc.Select(a);
+  const TORVPto before = Connector(a, 7);
+  a->Move(0, 5000);
+  v.doc.ClearSelection();
+  img = v.Shot();
+  EXPECT_TRUE(marked(img, a, 7));
+  EXPECT_FALSE(ColourNear(img, v.At(before), link, 1));
+
+  // Exports draw the items alone.
+  const QString path = PlanoraTest::TmpPath(QStringLiteral("flow-connectors.png"));
+  ASSERT_TRUE(PlanoraTest::Export(v.doc, TORVExport::PNG, path).isEmpty());
+  const QImage out(path);
+  ASSERT_FALSE(out.isNull());
+  int orange = 0, ink = 0;
+  for (int y = 0; y < out.height(); ++y)
+    for (int x = 0; x < out.width(); ++x) {
+      const QColor c = out.pixelColor(x, y);
+      if (std::abs(c.red() - link.red()) < 40 && std::abs(c.green() - link.green()) < 40 && std::abs(c.blue() - link.blue()) < 40) ++orange;
+      if (PlanoraTest::Dark(out, x, y)) ++ink;
+    }
+  EXPECT_GT(ink, 100);  // the boxes are there
+  EXPECT_EQ(orange, 0);
+
+  // Off again, the marks go.
+  v.ed.SetEditorOptions(v.ed.GetEditorOptions() & ~eoLinkPoints);
+  img = v.Shot();
+  for (int k : probes) EXPECT_FALSE(marked(img, a, k)) << k;
+}
