@@ -104,34 +104,36 @@ const TFlowShape kFlowShapes[] = {
     {TORVFlowType::End, "End", "End"},
 };
 
+// Word: how the status bar names the choice once selected links take it.
 struct TChoice {
   int Value;
   const char* Name;
   const char* Label;
+  const char* Word;
 };
 
 const TChoice kRoutes[] = {
-    {0, "Direct", "Direct"},
-    {1, "LRTB", "LRTB: across, then up or down"},
-    {2, "TBLR", "TBLR: up or down, then across"},
-    {3, "Step", "Step"},
-    {4, "Arc", "Arc"},
-    {5, "Curve", "Curve"},
-    {6, "PolyLine", "Polyline"},
-    {7, "Round", "Round"},
+    {0, "Direct", "&Direct", "direct"},
+    {1, "LRTB", "&LRTB: across, then up or down", "LRTB"},
+    {2, "TBLR", "&TBLR: up or down, then across", "TBLR"},
+    {3, "Step", "&Step", "step"},
+    {4, "Arc", "&Arc", "arc"},
+    {5, "Curve", "&Curve", "curve"},
+    {6, "PolyLine", "&Polyline", "polyline"},
+    {7, "Round", "&Round", "round"},
 };
 
 const TChoice kTerminators[] = {
-    {0, "None", "None"},
-    {1, "Circle", "Circle"},
-    {2, "FillCircle", "Filled circle"},
-    {3, "Arrow", "Arrow"},
-    {4, "FillArrow", "Filled arrow"},
-    {5, "Square", "Square"},
-    {6, "FillSquare", "Filled square"},
-    {7, "Rhombus", "Rhombus"},
-    {8, "FillRhombus", "Filled rhombus"},
-    {11, "Cross", "Cross"},
+    {0, "None", "&None", "no terminator"},
+    {1, "Circle", "&Circle", "a circle"},
+    {2, "FillCircle", "&Filled circle", "a filled circle"},
+    {3, "Arrow", "&Arrow", "an arrow"},
+    {4, "FillArrow", "Filled a&rrow", "a filled arrow"},
+    {5, "Square", "&Square", "a square"},
+    {6, "FillSquare", "Filled s&quare", "a filled square"},
+    {7, "Rhombus", "R&hombus", "a rhombus"},
+    {8, "FillRhombus", "Filled rh&ombus", "a filled rhombus"},
+    {11, "Cross", "Cross", "a cross"},
 };
 
 // The outline of a flow shape in `r`, for the palette's pictures: bolder than the item's own
@@ -423,6 +425,7 @@ TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* par
   const int style = s.value(QStringLiteral("view/grid"), 0).toInt();
   if (style >= 0 && style < fGridGroup->actions().size()) fGridGroup->actions()[style]->trigger();
   fRulersAction->setChecked(s.value(QStringLiteral("view/rulers"), true).toBool());
+  fConnectorsAction->setChecked(s.value(QStringLiteral("view/connectors"), false).toBool());
   UpdateRecentMenu();
   UpdateTitle();
   ShowZoom();
@@ -472,6 +475,15 @@ void TMainWindow::BuildMenus() {
   connect(fRulersAction, &QAction::toggled, this, [this](bool on) {
     fEditor->Rulers().SetVisible(on ? std::uint8_t(rvLeft | rvTop) : std::uint8_t(0));
     QSettings().setValue(QStringLiteral("view/rulers"), on);
+  });
+  // The connectors of every item that takes links, as marks over the page; never printed.
+  fConnectorsAction = view->addAction(tr("Show &Connectors"));
+  fConnectorsAction->setObjectName(QStringLiteral("viewConnectors"));
+  fConnectorsAction->setCheckable(true);
+  connect(fConnectorsAction, &QAction::toggled, this, [this](bool on) {
+    const std::uint16_t options = fEditor->GetEditorOptions();
+    fEditor->SetEditorOptions(on ? std::uint16_t(options | eoLinkPoints) : std::uint16_t(options & ~eoLinkPoints));
+    QSettings().setValue(QStringLiteral("view/connectors"), on);
   });
   QMenu* grid = view->addMenu(tr("&Grid"));
   fGridGroup = new QActionGroup(this);
@@ -645,19 +657,81 @@ void TMainWindow::BuildFlowTools() {
   }
   QAction* flow = tool(TORVDrawKind::Flow, "Flow", tr("Flow box"), FlowIcon(TORVFlowType::Process),
                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), shapes);
-  connect(fFlowShapes, &QActionGroup::triggered, this, [flow, start](QAction* shape) {
+  // With flow boxes selected the shape goes to them, and the selection stays for another try;
+  // otherwise the tool starts with it.
+  connect(fFlowShapes, &QActionGroup::triggered, this, [this, flow, start](QAction* shape) {
     flow->setIcon(shape->icon());
-    start(TORVDrawKind::Flow);
+    if (!RestyleSelection(fFlowShapes, shape)) start(TORVDrawKind::Flow);
   });
 
-  auto* choices = new QMenu(tr("Link"), this);
-  fLinkRoute = group(choices->addMenu(tr("Routing")), "linkRoute", kRoutes, 0);
+  auto* choices = new QMenu(tr("&Link"), this);
+  fLinkRoute = group(choices->addMenu(tr("&Routing")), "linkRoute", kRoutes, 0);
   // A flow chart's links point at where they go.
-  fLinkStart = group(choices->addMenu(tr("Start")), "linkStart", kTerminators, 0);
-  fLinkEnd = group(choices->addMenu(tr("End")), "linkEnd", kTerminators, 4);
+  fLinkStart = group(choices->addMenu(tr("&Start")), "linkStart", kTerminators, 0);
+  fLinkEnd = group(choices->addMenu(tr("&End")), "linkEnd", kTerminators, 4);
   tool(TORVDrawKind::Link, "Link", tr("Link"), LinkIcon(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), choices);
   for (QActionGroup* g : {fLinkRoute, fLinkStart, fLinkEnd})
-    connect(g, &QActionGroup::triggered, this, [start] { start(TORVDrawKind::Link); });
+    connect(g, &QActionGroup::triggered, this, [this, g, start](QAction* choice) {
+      if (!RestyleSelection(g, choice)) start(TORVDrawKind::Link);
+    });
+
+  // The same choices from the menu bar, where the keyboard reaches them (a tool button's menu
+  // opens only under the pointer).
+  QMenu* chart = menuBar()->addMenu(tr("&Diagram"));
+  chart->setObjectName(QStringLiteral("diagramMenu"));
+  shapes->setTitle(tr("Flow &Box Shape"));
+  chart->addMenu(shapes);
+  chart->addMenu(choices);
+}
+
+bool TMainWindow::RestyleSelection(const QActionGroup* group, const QAction* choice) {
+  const bool flows = group == fFlowShapes;
+  const std::int32_t kind = flows ? Kind::Flow : Kind::Link;
+  std::vector<TPLNBaseItem*> items;
+  if (!fDoc->Act().IsText())
+    for (int i = 1; i <= fDoc->GetSelectionCount(); ++i)
+      if (TPLNBaseItem* it = fDoc->GetSelection(i); it->KindCode() == kind) items.push_back(it);
+  if (items.empty()) return false;
+  const int value = choice->data().toInt();
+  const bool done = RunEdit(tr("Change"), [&] {
+    for (TPLNBaseItem* it : items) {
+      if (auto* f = dynamic_cast<Orv::F2d::TPLNBaseFlow*>(it)) {
+        f->SetFlowType(static_cast<TORVFlowType>(value));
+      } else if (auto* l = dynamic_cast<Orv::F2d::TPLNBaseLink*>(it)) {
+        if (group == fLinkRoute) l->SetLinkType(static_cast<Orv::F2d::TORVinkType>(value));
+        else if (group == fLinkStart) l->SetFromType(static_cast<TORVTermType>(value));
+        else l->SetToType(static_cast<TORVTermType>(value));
+      }
+    }
+    return true;
+  });
+  if (!done) return true;
+  ApplyToolStyle();
+  const int n = static_cast<int>(items.size());
+  const auto word = [value](const auto& table) {
+    for (const auto& c : table)
+      if (c.Value == value) return QString::fromLatin1(c.Word);
+    return QString();
+  };
+  QString text;
+  if (flows) {
+    QString shape;
+    for (const TFlowShape& f : kFlowShapes)
+      if (static_cast<int>(f.Type) == value) shape = tr(f.Label).toLower();
+    text = n == 1 ? tr("1 flow box now has the %1 shape").arg(shape) : tr("%1 flow boxes now have the %2 shape").arg(n).arg(shape);
+  } else if (group == fLinkRoute) {
+    text = n == 1 ? tr("1 link now uses %1 routing").arg(word(kRoutes))
+                  : tr("%1 links now use %2 routing").arg(n).arg(word(kRoutes));
+  } else {
+    const bool start = group == fLinkStart;
+    const QString end = word(kTerminators);
+    if (n == 1)
+      text = start ? tr("1 link now starts with %1").arg(end) : tr("1 link now ends with %1").arg(end);
+    else
+      text = start ? tr("%1 links now start with %2").arg(n).arg(end) : tr("%1 links now end with %2").arg(n).arg(end);
+  }
+  statusBar()->showMessage(text, 6000);
+  return true;
 }
 
 void TMainWindow::ApplyToolStyle() {

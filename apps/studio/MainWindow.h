@@ -50,7 +50,7 @@ class TMainWindow : public QMainWindow {
   bool PasteItems();
   // The action of an edit command ("editUndo", "editRedo", "editCut", "editCopy", "editPaste",
   // "editDuplicate", "editDelete", "editAlignLeft" (Top, Right, Bottom), "editSelectAll",
-  // "editSnap", "editOrto"), of a tool ("toolSelect", "toolLine", ..., "toolFlow", "toolLink"),
+  // "editSnap", "editOrto"), of a view option ("viewConnectors"), of a tool ("toolSelect", "toolLine", ..., "toolFlow", "toolLink"),
   // of a flow shape ("flowProcess", "flowDecision", ...) or of a link choice ("linkRoute" with
   // "Direct", "LRTB", ...; "linkStart" and "linkEnd" with "None", "Arrow", "FillArrow", ...);
   // null for an unknown name.
@@ -82,6 +82,9 @@ class TMainWindow : public QMainWindow {
   void BuildFlowTools();
   // The shape, routing and terminators chosen in the palette's menus, for the next item.
   void ApplyToolStyle();
+  // A choice of `group` (shapes, routing, start or end terminators) given to the selected flow
+  // boxes or links as one undo step, the status bar saying so; false when none is selected.
+  bool RestyleSelection(const QActionGroup* group, const QAction* choice);
   void UpdateHint();
   void DocumentChanged(int change);
   // The palette shows the tool of the document's current action.
@@ -105,6 +108,7 @@ class TMainWindow : public QMainWindow {
   QString fFile;
   QMenu* fRecentMenu = nullptr;
   QAction* fRulersAction = nullptr;
+  QAction* fConnectorsAction = nullptr;
   QActionGroup* fGridGroup = nullptr;
   QActionGroup* fToolGroup = nullptr;
   QToolBar* fTools = nullptr;

@@ -9,10 +9,15 @@
 #include <QKeyEvent>
 #include <QMap>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QSettings>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <functional>
+#include <memory>
 #include <set>
 
 #include "MainWindow.h"
@@ -347,6 +352,166 @@ TEST(StudioEdit, FlowAndLinkToolsCarryTheirChoices) {
 
   EXPECT_EQ(Act(w, "toolFlow")->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
   EXPECT_EQ(Act(w, "toolLink")->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+}
+
+// With links or flow boxes selected, a choice from the flow or link tool's menus changes them (one
+// undo step, redrawn at once, said in the status bar) and keeps them selected; with none selected
+// it starts the tool. The choices are in the menu bar as well, where the keyboard reaches them.
+TEST(StudioEdit, MenuChoicesRestyleTheSelectedLinksAndBoxes) {
+  using Orv::F2d::TORVinkType;
+  TMainWindow w(std::make_shared<TRecordingServices>());
+  w.resize(900, 700);
+  w.show();
+  TPlanoraFMX& doc = w.Document();
+  TPLNBaseItem* a = TPLNFactory::AddBaseFlow(&doc, 10000, 10000, 20000, 10000, TORVFlowType::Process);
+  TPLNBaseItem* b = TPLNFactory::AddBaseFlow(&doc, 50000, 40000, 20000, 10000, TORVFlowType::Process);
+  TPLNBaseItem* c = TPLNFactory::AddBaseFlow(&doc, 10000, 70000, 20000, 10000, TORVFlowType::Data);
+  ASSERT_TRUE(a && b && c);
+  auto* l1 = dynamic_cast<Orv::F2d::TPLNBaseLink*>(doc.AddBaseLink(a->GetID(), b->GetID(), 7, 3, 0));
+  auto* l2 = dynamic_cast<Orv::F2d::TPLNBaseLink*>(doc.AddBaseLink(b->GetID(), c->GetID(), 11, 7, 0));
+  ASSERT_TRUE(l1 && l2);
+  doc.ClearUndo();
+  Orv::Fmx::TPLNBackEditor& surface = *w.Editor().Surface();
+  const auto shot = [&] {
+    QImage img(surface.size(), QImage::Format_ARGB32_Premultiplied);
+    surface.render(&img);
+    return img;
+  };
+  const auto dark = [&](const QImage& img, std::int64_t x, std::int64_t y) {
+    return DarkNear(img, surface.ScreenMMX(x), surface.ScreenMMY(y), 1);
+  };
+  // From A's right side down into B's top: a step route bends above B, a direct one cuts across.
+  const TORVPto bend{60000, 15000}, diagonal{45000, 27500};
+  QImage img = shot();
+  EXPECT_TRUE(dark(img, diagonal.X, diagonal.Y));
+  EXPECT_FALSE(dark(img, bend.X, bend.Y));
+
+  doc.Select(l1);
+  doc.Select(l2);
+  ASSERT_TRUE(Trigger(w, "linkRouteStep"));
+  EXPECT_EQ(l1->GetLinkType(), TORVinkType::Step);
+  EXPECT_EQ(l2->GetLinkType(), TORVinkType::Step);
+  EXPECT_EQ(w.statusBar()->currentMessage(), QStringLiteral("2 links now use step routing"));
+  EXPECT_EQ(doc.GetSelectionCount(), 2);
+  EXPECT_FALSE(doc.Act().IsDrawing());
+  // It is the link tool's choice too.
+  EXPECT_EQ(doc.Act().Style.LinkType, static_cast<std::uint8_t>(TORVinkType::Step));
+  img = shot();
+  EXPECT_TRUE(dark(img, bend.X, bend.Y));
+  EXPECT_FALSE(dark(img, diagonal.X, diagonal.Y));
+  // One step takes both back.
+  ASSERT_TRUE(Trigger(w, "editUndo"));
+  EXPECT_EQ(l1->GetLinkType(), TORVinkType::Direct);
+  EXPECT_EQ(l2->GetLinkType(), TORVinkType::Direct);
+  EXPECT_FALSE(doc.CanUndo());
+  img = shot();
+  EXPECT_TRUE(dark(img, diagonal.X, diagonal.Y));
+  EXPECT_FALSE(dark(img, bend.X, bend.Y));
+
+  // A terminator for the selected link alone; boxes in the selection are left alone by it.
+  doc.ClearSelection();
+  doc.Select(l2);
+  doc.Select(a);
+  ASSERT_TRUE(Trigger(w, "linkEndFillSquare"));
+  EXPECT_EQ(l2->GetToType(), 6);
+  EXPECT_EQ(l1->GetToType(), 0);
+  EXPECT_EQ(l2->GetFromType(), 0);
+  EXPECT_EQ(w.statusBar()->currentMessage(), QStringLiteral("1 link now ends with a filled square"));
+
+  // A shape for the selected boxes; the link in the selection keeps its routing.
+  doc.ClearSelection();
+  doc.Select(a);
+  doc.Select(c);
+  doc.Select(l1);
+  ASSERT_TRUE(Trigger(w, "flowDecision"));
+  const auto shape = [](const TPLNBaseItem* it) { return dynamic_cast<const Orv::F2d::TPLNBaseFlow*>(it)->GetFlowType(); };
+  EXPECT_EQ(shape(a), TORVFlowType::Decision);
+  EXPECT_EQ(shape(c), TORVFlowType::Decision);
+  EXPECT_EQ(shape(b), TORVFlowType::Process);
+  EXPECT_EQ(l1->GetLinkType(), TORVinkType::Direct);
+  EXPECT_EQ(w.statusBar()->currentMessage(), QStringLiteral("2 flow boxes now have the decision shape"));
+  ASSERT_TRUE(Trigger(w, "editUndo"));
+  EXPECT_EQ(shape(a), TORVFlowType::Process);
+  EXPECT_EQ(shape(c), TORVFlowType::Data);
+  EXPECT_EQ(l2->GetToType(), 6);  // the step before stays
+
+  // Nothing of the kind selected: the choice starts the tool and changes nothing.
+  doc.ClearSelection();
+  doc.Select(a);
+  ASSERT_TRUE(Trigger(w, "linkRouteRound"));
+  EXPECT_EQ(doc.Act().Kind, TORVDrawKind::Link);
+  EXPECT_TRUE(doc.Act().IsDrawing());
+  EXPECT_EQ(l1->GetLinkType(), TORVinkType::Direct);
+  EXPECT_EQ(l2->GetLinkType(), TORVinkType::Direct);
+
+  // The menu bar holds the same choices, each menu with a key of its own.
+  auto* diagram = w.findChild<QMenu*>(QStringLiteral("diagramMenu"));
+  ASSERT_NE(diagram, nullptr);
+  EXPECT_TRUE(w.menuBar()->actions().contains(diagram->menuAction()));
+  std::set<QString> reached;
+  std::function<void(const QMenu*)> walk = [&](const QMenu* m) {
+    EXPECT_TRUE(m->title().contains(QLatin1Char('&'))) << m->title().toStdString();
+    for (const QAction* act : m->actions())
+      act->menu() ? walk(act->menu()) : void(reached.insert(act->objectName()));
+  };
+  walk(diagram);
+  for (const char* name : {"flowDecision", "flowEnd", "linkRouteStep", "linkStartCircle", "linkEndFillArrow"})
+    EXPECT_TRUE(reached.count(QLatin1String(name))) << name;
+  EXPECT_EQ(reached.size(), 15u + 8u + 10u + 10u);
+}
+
+// "Show connectors" marks every connector while it is on, is remembered for the next window, and
+// never reaches an export.
+TEST(StudioEdit, ShowConnectorsIsARememberedViewOption) {
+  QSettings().remove(QStringLiteral("view/connectors"));
+  auto w = std::make_unique<TMainWindow>(std::make_shared<TRecordingServices>());
+  w->resize(900, 700);
+  w->show();
+  TPlanoraFMX& doc = w->Document();
+  TPLNBaseItem* a = TPLNFactory::AddBaseFlow(&doc, 10000, 10000, 30000, 15000, TORVFlowType::Process);
+  ASSERT_NE(a, nullptr);
+  QAction* show = Act(*w, "viewConnectors");
+  ASSERT_NE(show, nullptr);
+  EXPECT_TRUE(show->isCheckable());
+  EXPECT_FALSE(show->isChecked());
+  const QColor link = QColor::fromRgba(w->Editor().SelectionColors().Link);
+  const auto marked = [&](int index) {
+    Orv::Fmx::TPLNBackEditor& surface = *w->Editor().Surface();
+    QImage img(surface.size(), QImage::Format_ARGB32_Premultiplied);
+    surface.render(&img);
+    TORVPto p;
+    EXPECT_TRUE(a->LinkPoint(index, {}, p));
+    const QPoint at(surface.ScreenMMX(p.X), surface.ScreenMMY(p.Y));
+    for (int dy = -2; dy <= 2; ++dy)
+      for (int dx = -2; dx <= 2; ++dx)
+        if (ColorAt(img, at + QPoint(dx, dy), link, 40)) return true;
+    return false;
+  };
+  EXPECT_FALSE(marked(3));
+  show->trigger();
+  EXPECT_TRUE(w->Editor().GetEditorOptions() & Orv::Fmx::eoLinkPoints);
+  for (int k : {1, 3, 7, 10, 15}) EXPECT_TRUE(marked(k)) << k;
+
+  const QString png = TmpPath(QStringLiteral("studio-connectors.png"));
+  QFile::remove(png);
+  ASSERT_TRUE(w->ExportTo(png));
+  const QImage out(png);
+  ASSERT_FALSE(out.isNull());
+  EXPECT_GT(Ink(out), 0.0);
+  int orange = 0;
+  for (int y = 0; y < out.height(); ++y)
+    for (int x = 0; x < out.width(); ++x)
+      if (ColorAt(out, QPoint(x, y), link, 40)) ++orange;
+  EXPECT_EQ(orange, 0);
+
+  // The next window starts with the marks shown; unchecked, they go and stay gone.
+  w = std::make_unique<TMainWindow>(std::make_shared<TRecordingServices>());
+  show = Act(*w, "viewConnectors");
+  EXPECT_TRUE(show->isChecked());
+  EXPECT_TRUE(w->Editor().GetEditorOptions() & Orv::Fmx::eoLinkPoints);
+  show->trigger();
+  EXPECT_FALSE(w->Editor().GetEditorOptions() & Orv::Fmx::eoLinkPoints);
+  EXPECT_FALSE(QSettings().value(QStringLiteral("view/connectors")).toBool());
 }
 
 // The commands answer to the platform's standard keys, no two commands share a key (Qt
