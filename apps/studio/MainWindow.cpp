@@ -512,10 +512,15 @@ void TMainWindow::BuildEditMenu() {
     return a;
   };
   // Undo and redo walk the history themselves: no group around them.
-  fUndo = add("editUndo", tr("&Undo"), Keys(QKeySequence::Undo),
-              [this] { RunEdit(tr("Undo"), [this] { fDoc->Undo(); return true; }, false); });
-  fRedo = add("editRedo", tr("&Redo"), Keys(QKeySequence::Redo, QKeySequence(Qt::CTRL | Qt::Key_Y)),
-              [this] { RunEdit(tr("Redo"), [this] { fDoc->Redo(); return true; }, false); });
+  // Undo and redo also drop a status message about the change they take back or bring again.
+  fUndo = add("editUndo", tr("&Undo"), Keys(QKeySequence::Undo), [this] {
+    statusBar()->clearMessage();
+    RunEdit(tr("Undo"), [this] { fDoc->Undo(); return true; }, false);
+  });
+  fRedo = add("editRedo", tr("&Redo"), Keys(QKeySequence::Redo, QKeySequence(Qt::CTRL | Qt::Key_Y)), [this] {
+    statusBar()->clearMessage();
+    RunEdit(tr("Redo"), [this] { fDoc->Redo(); return true; }, false);
+  });
   edit->addSeparator();
   fCut = add("editCut", tr("Cu&t"), Keys(QKeySequence::Cut), [this] { CutItems(); });
   fCopy = add("editCopy", tr("&Copy"), Keys(QKeySequence::Copy), [this] { CopyItems(); });
@@ -657,8 +662,8 @@ void TMainWindow::BuildFlowTools() {
   }
   QAction* flow = tool(TORVDrawKind::Flow, "Flow", tr("Flow box"), FlowIcon(TORVFlowType::Process),
                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), shapes);
-  // With flow boxes selected the shape goes to them, and the selection stays for another try;
-  // otherwise the tool starts with it.
+  // With flow boxes selected (and no tool drawing) the shape goes to them, and the selection
+  // stays for another try; otherwise the tool starts with it.
   connect(fFlowShapes, &QActionGroup::triggered, this, [this, flow, start](QAction* shape) {
     flow->setIcon(shape->icon());
     if (!RestyleSelection(fFlowShapes, shape)) start(TORVDrawKind::Flow);
@@ -687,8 +692,9 @@ void TMainWindow::BuildFlowTools() {
 bool TMainWindow::RestyleSelection(const QActionGroup* group, const QAction* choice) {
   const bool flows = group == fFlowShapes;
   const std::int32_t kind = flows ? Kind::Flow : Kind::Link;
+  // While a tool draws, its last item may still be selected: the choice is for the next one.
   std::vector<TPLNBaseItem*> items;
-  if (!fDoc->Act().IsText())
+  if (!fDoc->Act().IsText() && !fDoc->Act().IsDrawing())
     for (int i = 1; i <= fDoc->GetSelectionCount(); ++i)
       if (TPLNBaseItem* it = fDoc->GetSelection(i); it->KindCode() == kind) items.push_back(it);
   if (items.empty()) return false;

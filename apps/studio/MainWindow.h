@@ -83,7 +83,8 @@ class TMainWindow : public QMainWindow {
   // The shape, routing and terminators chosen in the palette's menus, for the next item.
   void ApplyToolStyle();
   // A choice of `group` (shapes, routing, start or end terminators) given to the selected flow
-  // boxes or links as one undo step, the status bar saying so; false when none is selected.
+  // boxes or links as one undo step, the status bar saying so; false when none is selected or a
+  // tool is drawing (its choices are for its next item).
   bool RestyleSelection(const QActionGroup* group, const QAction* choice);
   void UpdateHint();
   void DocumentChanged(int change);

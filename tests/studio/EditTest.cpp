@@ -399,8 +399,9 @@ TEST(StudioEdit, MenuChoicesRestyleTheSelectedLinksAndBoxes) {
   img = shot();
   EXPECT_TRUE(dark(img, bend.X, bend.Y));
   EXPECT_FALSE(dark(img, diagonal.X, diagonal.Y));
-  // One step takes both back.
+  // One step takes both back, and the message with it.
   ASSERT_TRUE(Trigger(w, "editUndo"));
+  EXPECT_TRUE(w.statusBar()->currentMessage().isEmpty());
   EXPECT_EQ(l1->GetLinkType(), TORVinkType::Direct);
   EXPECT_EQ(l2->GetLinkType(), TORVinkType::Direct);
   EXPECT_FALSE(doc.CanUndo());
@@ -443,6 +444,13 @@ TEST(StudioEdit, MenuChoicesRestyleTheSelectedLinksAndBoxes) {
   EXPECT_TRUE(doc.Act().IsDrawing());
   EXPECT_EQ(l1->GetLinkType(), TORVinkType::Direct);
   EXPECT_EQ(l2->GetLinkType(), TORVinkType::Direct);
+  // While the tool draws, a link still selected (the one it made last) is left as it is.
+  doc.Select(l1);
+  ASSERT_TRUE(doc.IsSelected(l1));
+  ASSERT_TRUE(Trigger(w, "linkRouteArc"));
+  EXPECT_EQ(l1->GetLinkType(), TORVinkType::Direct);
+  EXPECT_EQ(doc.Act().Style.LinkType, static_cast<std::uint8_t>(TORVinkType::Arc));
+  EXPECT_TRUE(doc.Act().IsDrawing());
 
   // The menu bar holds the same choices, each menu with a key of its own.
   auto* diagram = w.findChild<QMenu*>(QStringLiteral("diagramMenu"));
