@@ -511,8 +511,8 @@ void TMainWindow::BuildEditMenu() {
     connect(a, &QAction::triggered, this, std::move(fn));
     return a;
   };
-  // Undo and redo walk the history themselves: no group around them.
-  // Undo and redo also drop a status message about the change they take back or bring again.
+  // Undo and redo walk the history themselves: no group around them. They drop the status
+  // message about the change they take back or bring again.
   fUndo = add("editUndo", tr("&Undo"), Keys(QKeySequence::Undo), [this] {
     statusBar()->clearMessage();
     RunEdit(tr("Undo"), [this] { fDoc->Undo(); return true; }, false);
