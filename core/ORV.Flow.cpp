@@ -52,29 +52,34 @@ TORVPto EllipseConnector(const TORVBounds& box, int index) {
 
 TORVBounds TPLNBaseItem::LinkBox() const { return PointsBox(fPoints); }
 
-bool TPLNBaseItem::LinkPoint(int index, const TORVPto& toward, TORVPto& p) const {
-  if (LinkPointCount() == 0) return false;
-  const TORVBounds box = LinkBox();
+namespace {
+
+// The item's connector box and the connector asked for, 0 taken as the side centre facing
+// `toward`; false when the item has no such connector.
+bool FindConnector(const TPLNBaseItem& item, int& index, const TORVPto& toward, TORVBounds& box) {
+  if (item.LinkPointCount() == 0) return false;
+  box = item.LinkBox();
   if (box.IsEmpty()) return false;
   if (index == 0) index = F2d::FacingConnector(box, toward);
-  if (!HasLinkPoint(index)) return false;
-  p = F2d::BoxConnector(box, index);
-  return true;
+  return item.HasLinkPoint(index);
 }
-
-namespace {
 
 // Round figures take their links on the outline, not in the air at a corner of the box.
 bool OvalLinkPoint(const TPLNBaseItem& item, int index, const TORVPto& toward, TORVPto& p) {
-  const TORVBounds box = item.LinkBox();
-  if (box.IsEmpty()) return false;
-  if (index == 0) index = F2d::FacingConnector(box, toward);
-  if (!item.HasLinkPoint(index)) return false;
+  TORVBounds box;
+  if (!FindConnector(item, index, toward, box)) return false;
   p = EllipseConnector(box, index);
   return true;
 }
 
 }  // namespace
+
+bool TPLNBaseItem::LinkPoint(int index, const TORVPto& toward, TORVPto& p) const {
+  TORVBounds box;
+  if (!FindConnector(*this, index, toward, box)) return false;
+  p = F2d::BoxConnector(box, index);
+  return true;
+}
 
 bool F2d::TPLNBaseEllipse::LinkPoint(int index, const TORVPto& toward, TORVPto& p) const {
   return OvalLinkPoint(*this, index, toward, p);
@@ -113,12 +118,11 @@ void TPLNBaseLabel::LinksOf(const TPLNBaseItem* item, std::vector<F2d::TPLNBaseL
   if (!item) return;
   std::lock_guard lock(fLookupLock);
   RebuildLookups();
+  // Only the item the identifier stands for: a duplicate identifier holds no links.
+  const auto owner = fByID.find(item->fID);
+  if (owner == fByID.end() || owner->second != item) return;
   const auto [from, to] = fLinksByEnd.equal_range(item->fID);
-  for (auto it = from; it != to; ++it) {
-    // Only the item the identifier stands for: a duplicate identifier holds no links.
-    const auto owner = fByID.find(item->fID);
-    if (owner != fByID.end() && owner->second == item) out.push_back(it->second);
-  }
+  for (auto it = from; it != to; ++it) out.push_back(it->second);
 }
 
 void TPLNBaseLabel::EndMoved(const TPLNBaseItem* item) {
@@ -539,10 +543,8 @@ bool TPLNBaseFlow::HasLinkPoint(int index) const {
 }
 
 bool TPLNBaseFlow::LinkPoint(int index, const TORVPto& toward, TORVPto& p) const {
-  const TORVBounds box = LinkBox();
-  if (box.IsEmpty()) return false;
-  if (index == 0) index = FacingConnector(box, toward);
-  if (!HasLinkPoint(index)) return false;
+  TORVBounds box;
+  if (!FindConnector(*this, index, toward, box)) return false;
   // Drawing threads ask at once; the first after a change finds all sixteen.
   static std::mutex lock;
   std::lock_guard guard(lock);
