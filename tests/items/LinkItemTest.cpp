@@ -109,22 +109,45 @@ QPointF Unit(const QPointF& a, const QPointF& b) {
 
 }  // namespace
 
-TEST(LinkItem, EveryRoutingIsDrawnAlongItsRouteOnScreenAndOnPaper) {
+// Every routing is drawn along its route, the same on screen and on paper, and ends in heads on
+// its ends that point down the route: solid on a dashed line, filled in their colours.
+TEST(LinkItem, EveryRoutingIsDrawnAlongItsRouteWithItsHeadsOnScreenAndOnPaper) {
   Linked k;
+  k.link->SetLineType(3);
+  k.link->SetFromType(4);
+  k.link->SetFromColor(0xFFCC0000);
+  k.link->SetToType(4);
+  k.link->SetToColor(0xFF00AA00);
+  PlanoraTest::RecordingContext c;  // 254 dpi
   const QPointF start = Dev(12000, 6000), end = Dev(35000, 32000);
   // Off every bent route: a quarter of the way along the straight one (the middle is not, since
   // a symmetric route passes through it).
   const QPointF quarter = start + (end - start) / 4;
-  struct Case {
-    TORVinkType type;
-    bool straight;  // the diagonal between the ends is the route
+  // Each head sits on its end and points along the route's first (last) piece: its barbs lie
+  // towards the neighbour the route goes to. 3 mm long: 30 pixels at 254 dpi.
+  const auto expectHeads = [&](const QPointF& from, const QPointF& fromAim, const QPointF& to, const QPointF& toAim) {
+    for (bool paper : {false, true}) {
+      SCOPED_TRACE(paper ? "paper heads" : "screen heads");
+      c.Redraw(k.link, paper);
+      const std::vector<Head> heads = FilledArrows(c.canvas, paper);
+      ASSERT_EQ(heads.size(), 2u);
+      EXPECT_EQ(heads[0].Color, 0xFFCC0000u);
+      EXPECT_EQ(heads[1].Color, 0xFF00AA00u);
+      EXPECT_LT(std::hypot(heads[0].Tip.x() - from.x(), heads[0].Tip.y() - from.y()), 0.01);
+      EXPECT_LT(std::hypot(heads[1].Tip.x() - to.x(), heads[1].Tip.y() - to.y()), 0.01);
+      const QPointF u0 = Unit(heads[0].Tip, heads[0].Back), e0 = Unit(from, fromAim);
+      const QPointF u1 = Unit(heads[1].Tip, heads[1].Back), e1 = Unit(to, toAim);
+      EXPECT_GT(u0.x() * e0.x() + u0.y() * e0.y(), 0.999) << "start head";
+      EXPECT_GT(u1.x() * e1.x() + u1.y() * e1.y(), 0.999) << "end head";
+      EXPECT_NEAR(std::hypot(heads[0].Back.x() - from.x(), heads[0].Back.y() - from.y()), 30, 1.5);
+    }
   };
-  for (const Case& c : {Case{TORVinkType::Direct, true}, {TORVinkType::LRTB, false}, {TORVinkType::TBLR, false},
-                        {TORVinkType::Step, false}, {TORVinkType::PolyLine, false}, {TORVinkType::Arc, false},
-                        {TORVinkType::Curve, false}, {TORVinkType::Round, false}}) {
-    SCOPED_TRACE("routing " + std::to_string(int(c.type)));
-    k.link->SetLinkType(c.type);
-    if (c.type == TORVinkType::PolyLine) {
+  for (TORVinkType type : {TORVinkType::Direct, TORVinkType::LRTB, TORVinkType::TBLR, TORVinkType::Step,
+                           TORVinkType::PolyLine, TORVinkType::Arc, TORVinkType::Curve, TORVinkType::Round}) {
+    SCOPED_TRACE("routing " + std::to_string(int(type)));
+    const bool straight = type == TORVinkType::Direct;  // the diagonal between the ends is the route
+    k.link->SetLinkType(type);
+    if (type == TORVinkType::PolyLine) {
       k.link->ClearLinkPoints();
       k.link->SetBaseLinkPoint(1, 20000, 35000);
       k.link->SetBaseLinkPoint(2, 25000, 5000);
@@ -134,95 +157,87 @@ TEST(LinkItem, EveryRoutingIsDrawnAlongItsRouteOnScreenAndOnPaper) {
     ASSERT_EQ(Dev(g.End), end);
     // Points the route passes through, worked out from the geometry here.
     std::vector<QPointF> on;
-    switch (c.type) {
+    switch (type) {
       case TORVinkType::Arc:
         ASSERT_TRUE(g.HasCircle);
         on = {Dev(g.Through), Dev(g.CX + g.Radius * std::cos(g.StartAngle + g.Sweep / 4),
                                   g.CY + g.Radius * std::sin(g.StartAngle + g.Sweep / 4))};
+        // The arc's heads follow its tangents: square to the radius at each end.
+        EXPECT_NEAR(QPointF::dotProduct(Unit(Dev(g.CX, g.CY), start), Unit(start, Dev(g.C1))), 0, 1e-3);
+        expectHeads(start, Dev(g.C1), end, Dev(g.C2));
         break;
       case TORVinkType::Curve:
         on = {Cubic(start, Dev(g.C1), Dev(g.C2), end, 0.5), Cubic(start, Dev(g.C1), Dev(g.C2), end, 0.2)};
+        expectHeads(start, Dev(g.C1), end, Dev(g.C2));
         break;
       case TORVinkType::Round: {
         ASSERT_EQ(g.Points.size(), 14u);
         const auto p = [&](int i) { return Dev(g.Points[i - 1]); };
         // Both corners and the middle of the straight piece between them.
         on = {Cubic(p(3), p(4), p(5), p(6), 0.5), Cubic(p(9), p(10), p(11), p(12), 0.5), Mid(p(6), p(9))};
+        expectHeads(start, p(1), end, p(14));
         break;
       }
       default: {
         const std::vector<QPointF> route = k.Route();
-        ASSERT_EQ(route.size() > 2, !c.straight);
+        ASSERT_EQ(route.size() > 2, !straight);
         for (std::size_t i = 0; i + 1 < route.size(); ++i) on.push_back(Mid(route[i], route[i + 1]));
         // The bends themselves: the corners are joined, not notched.
         for (std::size_t i = 1; i + 1 < route.size(); ++i) on.push_back(route[i]);
+        expectHeads(start, route[1], end, route[route.size() - 2]);
         break;
       }
     }
+    // Drawn solid for the probes: the dashes would leave gaps.
+    k.link->SetLineType(0);
     const QImage screen = Render(k.link, false), paper = Render(k.link, true);
+    k.link->SetLineType(3);
     for (const QPointF& p : on) {
       EXPECT_TRUE(InkAt(screen, p)) << "screen";
       EXPECT_TRUE(InkAt(paper, p)) << "paper";
     }
     for (const QImage* img : {&screen, &paper})
-      EXPECT_TRUE(c.straight ? InkAt(*img, quarter) : BlankAt(*img, quarter)) << (img == &screen ? "screen" : "paper");
+      EXPECT_TRUE(straight ? InkAt(*img, quarter) : BlankAt(*img, quarter)) << (img == &screen ? "screen" : "paper");
     // Screen and paper draw the same marks.
     EXPECT_TRUE(Covered(screen, paper, 2)) << "screen against paper";
     EXPECT_TRUE(Covered(paper, screen, 2)) << "paper against screen";
   }
 
-  // An arc whose three points lie in a line is drawn straight, on both.
+  // An arc whose three points lie in a line, and a polyline without points, are drawn straight.
+  k.link->SetLineType(0);
   k.link->SetLinkType(TORVinkType::Arc);
   k.link->SetBulge(0);
   ASSERT_FALSE(k.Geom().HasCircle);
   for (bool paper : {false, true}) EXPECT_TRUE(InkAt(Render(k.link, paper), quarter)) << paper;
-  // A polyline without points is one straight line.
   k.link->SetLinkType(TORVinkType::PolyLine);
   k.link->ClearLinkPoints();
   for (bool paper : {false, true}) EXPECT_TRUE(InkAt(Render(k.link, paper), quarter)) << paper;
-}
+  expectHeads(start, end, end, start);
 
-TEST(LinkItem, FollowsItsEndsAndIsGoneWhileOneIsMissing) {
-  Linked k;
-  k.link->SetLinkType(TORVinkType::Direct);
-  const QPointF before = Mid(Dev(12000, 6000), Dev(35000, 32000));
-  ASSERT_TRUE(InkAt(Render(k.link, false), before));
-  k.doc.ClearUndo();
-  {
-    TPLNUndoGroup step(k.doc);
-    k.b->Move(-10000, -20000);  // nothing done to the link
-  }
-  const QPointF after = Mid(Dev(12000, 6000), Dev(25000, 12000));
-  for (bool paper : {false, true}) {
-    const QImage img = Render(k.link, paper);
-    EXPECT_TRUE(InkAt(img, after)) << paper;
-    EXPECT_TRUE(BlankAt(img, before)) << paper;
-  }
+  // A rounded route whose first and last straight pieces shrink to nothing still leaves and
+  // enters square to the sides: the heads point across, not at a point on top of the end.
+  k.link->SetLinkType(TORVinkType::Round);
+  k.b->Move(-20000, 0);  // its left side 3 mm right of the first box: corners of 1.5 mm
+  TORVLinkGeom g = k.Geom();
+  ASSERT_EQ(g.Points.front(), g.Start) << "the case this is about";
+  expectHeads(start, start + QPointF(10, 0), QPointF(150, 320), QPointF(140, 320));
 
+  // While an end is missing nothing at all is drawn, not even a terminator.
   {
     TPLNUndoGroup step(k.doc);
     k.doc.DeleteItem(k.doc.IndexOf(k.b));
   }
-  ASSERT_NE(k.doc.IndexOf(k.link), 0) << "the link stays in the document";
-  for (bool paper : {false, true}) EXPECT_EQ(PlanoraTest::Ink(Render(k.link, paper)), 0) << paper;
-  PlanoraTest::RecordingContext rc;
-  rc.canvas.Clear();
-  k.link->Draw(&rc.d);
-  k.link->Print(&rc.d);
-  EXPECT_TRUE(rc.canvas.Ops.empty()) << "not even a terminator";
-
+  for (bool paper : {false, true}) EXPECT_EQ(c.Redraw(k.link, paper), std::vector<std::string>{}) << paper;
   k.doc.Undo();
-  for (bool paper : {false, true}) EXPECT_TRUE(InkAt(Render(k.link, paper), after)) << paper;
+  c.Redraw(k.link, true);
+  EXPECT_EQ(FilledArrows(c.canvas, true).size(), 2u) << "back with its end";
 }
 
-TEST(LinkItem, TerminatorsAreSolidInTheirColoursAndPointDownTheRoute) {
+// The line dashed, the terminators never: filled in their colours, outlined in the pen's.
+TEST(LinkItem, TerminatorsAreSolidInTheirColoursAndTheSameSizeAtAnyScale) {
+  Linked k;
   PlanoraTest::RecordingContext c;  // 254 dpi
-  auto* a = MakeItem<TPLNRectangle>(c.doc, {{0, 0}, {10000, 10000}});
-  auto* b = MakeItem<TPLNRectangle>(c.doc, {{40000, 30000}, {50000, 40000}});
-  auto* l = new TPLNLink(&c.doc, false);
-  l->SetEnds(a->GetID(), b->GetID());
-  l->SetFromIndex(7);
-  l->SetToIndex(15);
+  TPLNLink* l = k.link;
   l->SetPenWidth(300);
   l->SetColor(0xFF203040);
   l->SetLineType(3);
@@ -230,8 +245,6 @@ TEST(LinkItem, TerminatorsAreSolidInTheirColoursAndPointDownTheRoute) {
   l->SetFromColor(0xFFCC0000);
   l->SetToType(4);
   l->SetToColor(0xFF00AA00);
-
-  // Dashed line, then the terminators with no dash: filled in their colours, outlined in the pen's.
   l->SetLinkType(TORVinkType::Step);
   ASSERT_EQ(c.Redraw(l), (std::vector<std::string>{"DrawPath", "DrawPath", "DrawPath", "DrawPath", "DrawPath"}));
   EXPECT_FALSE(PlanoraTest::Dash(c.Op(0).Paint).empty()) << "the line is dashed";
@@ -244,10 +257,7 @@ TEST(LinkItem, TerminatorsAreSolidInTheirColoursAndPointDownTheRoute) {
     EXPECT_EQ(c.Op(i).Paint.Color, i == 1 ? 0xFFCC0000u : i == 3 ? 0xFF00AA00u : 0xFF203040u);
   }
   c.Redraw(l, true);
-  const auto fills = c.canvas.OpsNamed("P.FillPath");
-  ASSERT_EQ(fills.size(), 2u);
-  EXPECT_EQ(fills[0].Fill.Color, 0xFFCC0000u);
-  EXPECT_EQ(fills[1].Fill.Color, 0xFF00AA00u);
+  ASSERT_EQ(c.canvas.OpsNamed("P.FillPath").size(), 2u);
   const auto strokes = c.canvas.OpsNamed("P.DrawPath");
   ASSERT_EQ(strokes.size(), 3u);
   EXPECT_FALSE(strokes[0].Stroke.EffectiveDashArray().empty());
@@ -256,62 +266,6 @@ TEST(LinkItem, TerminatorsAreSolidInTheirColoursAndPointDownTheRoute) {
     EXPECT_TRUE(strokes[i].Stroke.EffectiveDashArray().empty()) << "a terminator is never dashed on paper";
     EXPECT_EQ(strokes[i].Stroke.Color, 0xFF203040u);
   }
-
-  // Each head sits on its end and points along the route's first (last) piece: its barbs lie
-  // towards the neighbour the route goes to.
-  const auto expectHeads = [&](const QPointF& from, const QPointF& fromAim, const QPointF& to, const QPointF& toAim) {
-    for (bool paper : {false, true}) {
-      SCOPED_TRACE(paper ? "paper" : "screen");
-      c.Redraw(l, paper);
-      const std::vector<Head> heads = FilledArrows(c.canvas, paper);
-      ASSERT_EQ(heads.size(), 2u);
-      EXPECT_EQ(heads[0].Color, 0xFFCC0000u);
-      EXPECT_LT(std::hypot(heads[0].Tip.x() - from.x(), heads[0].Tip.y() - from.y()), 0.01);
-      EXPECT_LT(std::hypot(heads[1].Tip.x() - to.x(), heads[1].Tip.y() - to.y()), 0.01);
-      const QPointF u0 = Unit(heads[0].Tip, heads[0].Back), e0 = Unit(from, fromAim);
-      const QPointF u1 = Unit(heads[1].Tip, heads[1].Back), e1 = Unit(to, toAim);
-      EXPECT_GT(u0.x() * e0.x() + u0.y() * e0.y(), 0.999) << "start head";
-      EXPECT_GT(u1.x() * e1.x() + u1.y() * e1.y(), 0.999) << "end head";
-      // 3 mm long on paper: 30 pixels at 254 dpi.
-      EXPECT_NEAR(std::hypot(heads[0].Back.x() - from.x(), heads[0].Back.y() - from.y()), 30, 1.5);
-    }
-  };
-  const QPointF s(100, 50), e(400, 350);
-  TORVLinkGeom g;
-  for (TORVinkType t : {TORVinkType::Direct, TORVinkType::LRTB, TORVinkType::TBLR, TORVinkType::Step,
-                        TORVinkType::PolyLine, TORVinkType::Curve, TORVinkType::Arc, TORVinkType::Round}) {
-    SCOPED_TRACE("routing " + std::to_string(int(t)));
-    l->SetLinkType(t);
-    ASSERT_TRUE(l->Geometry(g));
-    switch (t) {
-      case TORVinkType::Direct:
-      case TORVinkType::PolyLine:  // no points: the ends point at each other
-        expectHeads(s, e, e, s);
-        break;
-      case TORVinkType::Curve:
-      case TORVinkType::Arc:
-        expectHeads(s, Dev(g.C1), e, Dev(g.C2));
-        break;
-      default:
-        ASSERT_FALSE(g.Points.empty());
-        expectHeads(s, Dev(g.Points.front()), e, Dev(g.Points.back()));
-        break;
-    }
-  }
-  // A rounded route whose first and last straight pieces shrink to nothing still leaves and
-  // enters square to the sides: the heads point across, not at a point on top of the end.
-  l->SetLinkType(TORVinkType::Round);
-  b->Move(-27000, 0);  // its left side 3 mm right of the first box: corners of 1.5 mm
-  ASSERT_TRUE(l->Geometry(g));
-  ASSERT_EQ(g.Points.front(), g.Start) << "the case this is about";
-  expectHeads(s, s + QPointF(10, 0), QPointF(130, 350), QPointF(120, 350));
-  b->Move(27000, 0);
-
-  // The arc's heads follow its tangents: square to the radius at each end.
-  l->SetLinkType(TORVinkType::Arc);
-  ASSERT_TRUE(l->Geometry(g) && g.HasCircle);
-  const QPointF radial = Unit(Dev(g.CX, g.CY), s), tangent = Unit(s, Dev(g.C1));
-  EXPECT_NEAR(radial.x() * tangent.x() + radial.y() * tangent.y(), 0, 1e-3);
 
   // The same 3 mm at a drawing scale of 1:10 and at twice the resolution.
   l->SetLinkType(TORVinkType::Direct);
