@@ -35,14 +35,9 @@ TORVPto Connector(const TPLNBaseItem* item, int index) {
   return p;
 }
 
-TORVBounds Box(const TPLNBaseItem* item) {
+void ExpectBox(const TPLNBaseItem* item, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) {
   TORVBounds b;
   for (int i = 1; i <= item->NumPoints(); ++i) b.Add(item->GetPoint(i));
-  return b;
-}
-
-void ExpectBox(const TPLNBaseItem* item, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) {
-  const TORVBounds b = Box(item);
   EXPECT_NEAR(b.X1, x1, kPx);
   EXPECT_NEAR(b.Y1, y1, kPx);
   EXPECT_NEAR(b.X2, x2, kPx);

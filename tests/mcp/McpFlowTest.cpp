@@ -123,14 +123,6 @@ TEST(McpFlow, AddLinkJoinsTwoItemsByIdOrNameWithItsOptionsApplied) {
     t.Ok("add_link", {{"from_id", "1"}, {"to_id", "2"}, {"link_type", routings[i]}});
     EXPECT_EQ(static_cast<int>(t.LastLink()->GetLinkType()), i) << routings[i].toStdString();
   }
-
-  // A point is an anchor with one connector.
-  t.Ok("add_point", {{"x", 80}, {"y", 10}});
-  const QString point = QString::number(t.Last()->GetID());
-  t.Ok("add_link", {{"from_id", "2"}, {"to_id", point}, {"from_connector", 7}, {"to_connector", 1}, {"link_type", "lrtb"}});
-  F2d::TORVLinkGeom g;
-  ASSERT_TRUE(t.LastLink()->Geometry(g));
-  EXPECT_EQ(g.End, (TORVPto{80000, 10000}));
 }
 
 TEST(McpFlow, RefusedLinksSayWhyAndAddNothing) {
