@@ -101,32 +101,23 @@ TEST(FlowEditor, BoxesByClicksOrADragAreTypedIntoAtOnce) {
   EXPECT_FALSE(v.S().Typing());
   ASSERT_EQ(v.doc.GetItemsCount(), 2);
   EXPECT_TRUE(second->GetText().isEmpty());
-
-  // A double click on a box edits its caption in place; Ctrl+Enter ends.
-  v.DoubleClick(v.At(25000, 20000));
-  ASSERT_TRUE(v.S().Typing());
-  EXPECT_EQ(v.doc.GetTextObject(), first);
-  EXPECT_EQ(v.S().EditText(), QStringLiteral("Yes\nor no"));
-  v.Key(Qt::Key_End);
-  v.Type(QStringLiteral("?"));
-  v.Key(Qt::Key_Return, Qt::ControlModifier);
-  EXPECT_FALSE(v.S().Typing());
-  EXPECT_EQ(first->GetText(), QStringLiteral("Yes\nor no?"));
-  v.doc.Undo();
-  EXPECT_EQ(first->GetText(), QStringLiteral("Yes\nor no"));
 }
 
-// The caret goes where the caption's characters are drawn: a flow box lays its lines out inside
-// its paddings, and Up and Down walk them.
-TEST(FlowEditor, TheCaretFollowsTheCaptionsLines) {
+// A double click edits a box's caption in place, Ctrl+Enter ends it as one undo step; the caret
+// goes where the caption's characters are drawn: inside the box's paddings, Up and Down walk the
+// lines.
+TEST(FlowEditor, CaptionsAreEditedInPlaceWithTheCaretOnTheirLines) {
   FlowInput v;
   auto* flow = dynamic_cast<F2d::TPLNBaseFlow*>(v.Flow(10000, 10000, 70000, 40000));
   ASSERT_NE(flow, nullptr);
   flow->SetBasePadX(15000);
   flow->SetBasePadY(8000);
   flow->SetText(QStringLiteral("ab\ncd"));
+  v.doc.ClearUndo();
   v.DoubleClick(v.At(45000, 30000));
   ASSERT_TRUE(v.S().Typing());
+  EXPECT_EQ(v.doc.GetTextObject(), flow);
+  EXPECT_EQ(v.S().EditText(), QStringLiteral("ab\ncd"));
   ASSERT_EQ(flow->Lines().size(), 2u);
   const TORVTxtInf second = flow->Lines()[1];
   // Just left of the second line's first character, half a line down.
@@ -137,6 +128,13 @@ TEST(FlowEditor, TheCaretFollowsTheCaptionsLines) {
   EXPECT_EQ(v.S().Caret(), 0);
   v.Key(Qt::Key_Down);
   EXPECT_EQ(v.S().Caret(), 3);
+  v.Key(Qt::Key_End);
+  v.Type(QStringLiteral("?"));
+  v.Key(Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_FALSE(v.S().Typing());
+  EXPECT_EQ(flow->GetText(), QStringLiteral("ab\ncd?"));
+  v.doc.Undo();
+  EXPECT_EQ(flow->GetText(), QStringLiteral("ab\ncd"));
 }
 
 TEST(FlowEditor, LinksJoinAConnectorToAConnectorOfAnotherItem) {
