@@ -180,9 +180,11 @@ std::vector<int> Code128Values(const std::vector<int>& data, int set, int* start
     for (int s = 0; s < 3; ++s) {
       cost[i][s] = direct[s];
       how[i][s] = kind[s];
-      // Prefer staying; among latches prefer B, then C, then A.
+      // Prefer staying unless that needs a shift as long as a latch; among latches prefer
+      // B, then C, then A.
       for (int t : {SetB, SetC, SetA}) {
-        if (t != s && direct[t] < kInf && 1 + direct[t] < cost[i][s]) {
+        if (t == s || direct[t] >= kInf) continue;
+        if (1 + direct[t] < cost[i][s] || (1 + direct[t] == cost[i][s] && how[i][s] == 1)) {
           cost[i][s] = 1 + direct[t];
           how[i][s] = 2 + t;
         }
