@@ -416,7 +416,7 @@ bool TBarcode::PrepareBarcode(const QByteArray& code, TORVBarType type, bool che
     }
     case TORVBarType::Code39Ex:
       for (char c : code)
-        if (c <= 0) return false;  // 8-bit characters have no pair
+        if (c < 0) return false;  // 8-bit characters have no pair
       out = "*" + code + "*";
       extra = checkDigit ? 1 : 0;
       break;

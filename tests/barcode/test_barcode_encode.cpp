@@ -155,6 +155,15 @@ TEST(BarcodeEncode, CheckDigitsAlphabetsAndPreparedText) {
     EXPECT_EQ(Prepared(c.code, c.type, c.check, c.flagB), c.prepared);
     EXPECT_EQ(TBarcode::IsValidCode(c.code, c.type, c.check, c.flagB), c.prepared != "<invalid>");
   }
+  // A refused code leaves no stale output behind.
+  QByteArray prepared = "stale";
+  int auto128 = 7;
+  EXPECT_FALSE(TBarcode::PrepareBarcode("12A", TORVBarType::Ean13, false, false, false, prepared,
+                                        auto128));
+  EXPECT_TRUE(prepared.isEmpty());
+  EXPECT_EQ(auto128, 0);
+  EXPECT_TRUE(TBarcode::FillBarPattern("", TORVBarType::Code128, 0, false).isEmpty());
+  EXPECT_TRUE(TBarcode::FillBarPattern("12A", TORVBarType::Ean8, 0, false).isEmpty());
   EXPECT_FALSE(TBarcode::IsValidCode("", TORVBarType::Code128, false, false));
   EXPECT_FALSE(TBarcode::IsValidCode(QByteArray(81, 'A'), TORVBarType::Code128, false, false));
   // UPC-E expansion: every rule of the last digit.
@@ -292,6 +301,8 @@ TEST(BarcodeEncode, ModulesMatchZintForEveryType) {
       {TORVBarType::Code39, "ABC123", true, false, BARCODE_CODE39, "ABC123", 1, 2},
       {TORVBarType::Code39Ex, "Code39 ext!", false, false, BARCODE_EXCODE39, "Code39 ext!", 0, 2},
       {TORVBarType::Code39Ex, "a+b", true, false, BARCODE_EXCODE39, "a+b", 1, 2},
+      {TORVBarType::Code39Ex, QByteArray("a\0b", 3), false, false, BARCODE_EXCODE39,
+       QByteArray("a\0b", 3), 0, 2},
       {TORVBarType::Code93, "TEST93", false, false, BARCODE_CODE93, "TEST93", 0, 2},
       {TORVBarType::Code93, "A-B.C $/+%", false, false, BARCODE_CODE93, "A-B.C $/+%", 0, 2},
       {TORVBarType::Code93Ex, "Code 93!", false, false, BARCODE_CODE93, "Code 93!", 0, 2},
@@ -334,6 +345,32 @@ TEST(BarcodeEncode, ModulesMatchZintForEveryType) {
                                    int(c.zintData.size()));
     ASSERT_LT(rc, ZINT_ERROR) << s->errtxt;
     EXPECT_EQ(Joined(PatternRuns(pattern, c.wide)), Joined(ZintRuns(s, s->rows - 1)));
+    ZBarcode_Delete(s);
+  }
+
+  // POSTNET: zint's lower row holds every bar, its upper row only the tall ones.
+  for (const QByteArray& code : {QByteArray("55555"), QByteArray("555551234"),
+                                QByteArray("12345678901")}) {
+    SCOPED_TRACE(code.constData());
+    const QByteArray pattern = Pattern(code, TORVBarType::Postnet);
+    std::string ours;
+    for (char ch : pattern) {
+      int wk = 0, bk = 0;
+      TBarcode::FillBarData(ch, wk, bk);
+      if (bk <= 2) ours += bk == 0 ? 'T' : 'S';
+    }
+    zint_symbol* s = ZBarcode_Create();
+    s->symbology = BARCODE_POSTNET;
+    ASSERT_LT(ZBarcode_Encode(s, reinterpret_cast<const unsigned char*>(code.constData()),
+                              int(code.size())),
+              ZINT_ERROR);
+    ASSERT_EQ(s->rows, 2);
+    std::string theirs;
+    for (int col = 0; col < s->width; ++col)
+      if (ZintModule(s, 1, col) && (col == 0 || !ZintModule(s, 1, col - 1)))
+        theirs += ZintModule(s, 0, col) ? 'T' : 'S';
+    EXPECT_EQ(ours, theirs);
+    EXPECT_EQ(Joined(PatternRuns(pattern, 2)), Joined(ZintRuns(s, 1)));
     ZBarcode_Delete(s);
   }
 }
