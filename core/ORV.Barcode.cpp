@@ -725,7 +725,7 @@ double TBarcode::BarCodeWidth(const QByteArray& pattern, double factor) {
   return total;
 }
 
-// EAN/UPC layouts are fixed in modules; the pattern only confirms it is one of them.
+// EAN/UPC layouts are fixed in modules, so the pattern itself is not needed.
 void TBarcode::Ean13Pos(const QByteArray& /*pattern*/, double m, double, double& p1, double& p2) {
   p1 = (3 + 21) * m;
   p2 = (3 + 42 + 5 + 21) * m;

@@ -56,7 +56,10 @@ class TBarcode {
                              bool flagB, bool flagC, QByteArray& prepared, int& auto128Type);
 
   // The bar pattern of a prepared code; empty when the prepared code cannot be encoded.
-  // showNumber turns the EAN/UPC guard bars into guard-kind bars.
+  // showNumber turns the EAN/UPC guard bars (and UPC-A's first and last digit bars) into
+  // guard-kind bars. Code 128 recomputes its subsets from the text, so only Code 39 extended
+  // reads auto128Type. Code 128 automatic subsets: the fewest symbols; on a tie a latch
+  // rather than a shift, then subset B, C, A.
   static QByteArray FillBarPattern(const QByteArray& prepared, TORVBarType type, int auto128Type,
                                    bool showNumber);
 
