@@ -333,7 +333,34 @@ TEST(BarcodeEncode, ModulesMatchZintForEveryType) {
       {TORVBarType::Msi, "1234567", false, false, BARCODE_MSI_PLESSEY, "1234567", 0, 2},
       {TORVBarType::Msi, "80523", true, false, BARCODE_MSI_PLESSEY, "80523", 1, 2},
   };
-  for (const ZintCase& c : cases) {
+  // Whole alphabets, so every table entry meets zint once.
+  QByteArray ascii, asciiA;
+  for (int ch = 32; ch < 127; ++ch) ascii.append(char(ch));
+  for (int ch = 0; ch < 96; ++ch) asciiA.append(char(ch));
+  QByteArray pairs;
+  for (int v = 0; v < 100; ++v) pairs += QByteArray::number(v + 100).right(2);
+  const ZintCase alphabets[] = {
+      {TORVBarType::Code39, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%", false, false,
+       BARCODE_CODE39, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%", 0, 2},
+      {TORVBarType::Code93Ex, ascii.left(48), false, false, BARCODE_CODE93, ascii.left(48), 0, 2},
+      {TORVBarType::Code93Ex, ascii.mid(48), false, false, BARCODE_CODE93, ascii.mid(48), 0, 2},
+      {TORVBarType::Code93Ex, asciiA.left(32) + '\x7f', false, false, BARCODE_CODE93,
+       asciiA.left(32) + '\x7f', 0, 2},
+      {TORVBarType::Codabar, "A0123456789-$:/.+B", false, false, BARCODE_CODABAR,
+       "A0123456789-$:/.+B", 0, 2},
+      // zint takes at most 60 Code 128 symbols.
+      {TORVBarType::Code128, ascii.left(50), false, false, BARCODE_CODE128, ascii.left(50), 0, 2},
+      {TORVBarType::Code128, ascii.mid(50), false, false, BARCODE_CODE128, ascii.mid(50), 0, 2},
+      {TORVBarType::Code128, asciiA.left(50), false, false, BARCODE_CODE128, asciiA.left(50), 0, 2},
+      {TORVBarType::Code128, asciiA.mid(50), false, false, BARCODE_CODE128, asciiA.mid(50), 0, 2},
+      {TORVBarType::Code128, pairs.left(80), false, false, BARCODE_CODE128, pairs.left(80), 0, 2},
+      {TORVBarType::Code128, pairs.mid(80, 80), false, false, BARCODE_CODE128, pairs.mid(80, 80),
+       0, 2},
+      {TORVBarType::Code128, pairs.mid(160), false, false, BARCODE_CODE128, pairs.mid(160), 0, 2},
+  };
+  std::vector<ZintCase> all(std::begin(cases), std::end(cases));
+  all.insert(all.end(), std::begin(alphabets), std::end(alphabets));
+  for (const ZintCase& c : all) {
     SCOPED_TRACE(testing::Message() << int(c.type) << " " << c.code.constData());
     const QByteArray pattern = Pattern(c.code, c.type, c.check, c.flagB);
     ASSERT_FALSE(pattern.isEmpty());
