@@ -58,20 +58,11 @@ namespace Orv::Text {
 namespace {
 
 constexpr std::int64_t kMaxFontHeight = 1000000;  // 1 m
-constexpr std::int64_t kMaxLength = 1000000000;   // 1 km: paddings, radii, widths
 constexpr double kMaxScale = 100.0;
 constexpr double kMaxLineSpacing = 10.0;
 
 [[noreturn]] void OutOfRange(const QString& kind, const char* key, const QString& range) {
   throw EPLNError(QStringLiteral("%1: \"%2\" must be %3").arg(kind, QLatin1String(key), range));
-}
-std::int64_t CheckInt(const QString& kind, const char* key, std::int64_t v, std::int64_t lo, std::int64_t hi) {
-  if (v < lo || v > hi) OutOfRange(kind, key, QStringLiteral("between %1 and %2").arg(lo).arg(hi));
-  return v;
-}
-double CheckScale(const QString& kind, const char* key, double v, double hi) {
-  if (!(v > 0) || v > hi) OutOfRange(kind, key, QStringLiteral("above 0 and at most %1").arg(hi));
-  return v;
 }
 
 // Clears the reading mark however the read ends.
@@ -164,6 +155,15 @@ void ReadStyleJson(const QString& kind, TORVTextStyle& s, const QJsonObject& o) 
 
 // ---------------------------------------------------------------- shared style
 
+std::int64_t CheckInt(const QString& kind, const char* key, std::int64_t v, std::int64_t lo, std::int64_t hi) {
+  if (v < lo || v > hi) OutOfRange(kind, key, QStringLiteral("between %1 and %2").arg(lo).arg(hi));
+  return v;
+}
+double CheckScale(const QString& kind, const char* key, double v, double hi) {
+  if (!(v > 0) || v > hi) OutOfRange(kind, key, QStringLiteral("above 0 and at most %1").arg(hi));
+  return v;
+}
+
 template <class TBase>
 void TPLNTextItem<TBase>::SetBaseFontHeight(std::int64_t h) {
   Set(fStyle.FontHeight, std::clamp<std::int64_t>(h, 1, kMaxFontHeight));
@@ -234,15 +234,16 @@ void TPLNBaseText::SetScale(double s) {
 
 void TPLNBaseText::CalcValues(int /*mode*/) { UpdateBounds(); }
 
-void TPLNBaseText::UpdateBounds() {
+void TPLNBaseText::UpdateBounds() { PlaceBox(double(fWidth), double(fMetrics.Asc + fMetrics.Des)); }
+
+void TPLNBaseText::PlaceBox(double w, double h) {
   if (fPoints.size() < 2) fPoints.resize(2);
   const TORVPto a = fPoints[0];
   // Font, paddings and measured width are sizes on paper; at 1:N the box covers N times as much
   // of the drawing's coordinates.
   const double m = Owner() ? double(Owner()->GetCoordMultiplier()) : 1.0;
-  const QRectF r = Utils::AdjustRect(double(a.X), double(a.Y), m * fStyle.PadX, m * fStyle.PadY, m * fWidth,
-                                     m * (fMetrics.Asc + fMetrics.Des), fStyle.HorzAlign, fStyle.VertAlign,
-                                     fStyle.Angle);
+  const QRectF r = Utils::AdjustRect(double(a.X), double(a.Y), m * fStyle.PadX, m * fStyle.PadY, m * w, m * h,
+                                     fStyle.HorzAlign, fStyle.VertAlign, fStyle.Angle);
   const TORVBounds was = fBox;
   fBox = TORVBounds{};
   fBox.Add(Utils::RoundHalfAway(r.left()), Utils::RoundHalfAway(r.top()));

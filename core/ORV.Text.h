@@ -35,6 +35,14 @@ float PrintAngle(TORVAngle angle);
 
 namespace Orv::Text {
 
+// Range checks of values read from files: an out-of-range value raises EPLNError naming the kind
+// and the key.
+std::int64_t CheckInt(const QString& kind, const char* key, std::int64_t v, std::int64_t lo, std::int64_t hi);
+// Above 0 and at most hi.
+double CheckScale(const QString& kind, const char* key, double v, double hi);
+// Largest length a text-like item keeps (1 km): paddings, radii, widths.
+constexpr std::int64_t kMaxLength = 1000000000;
+
 // What both text kinds share: the text, its font, alignment, padding, frame and data binding.
 // Lengths are base units unless a getter says millimetres.
 struct TORVTextStyle {
@@ -181,6 +189,10 @@ class TPLNBaseText : public TPLNTextItem<TPLN2DItem> {
 
   // The box of the text (AdjustRect in base units) from the kept width and metrics; moves point 2.
   virtual void UpdateBounds();
+  // The box of a content `w` x `h` (base units on paper, before padding and turning) placed on
+  // the anchor by the alignments and the angle; moves point 2. Kinds that are not plain text
+  // (codes) size their content their own way and place it with this.
+  void PlaceBox(double w, double h);
   TORVBounds GetBounds() const override;
 
   void CalcValues(int mode) override;

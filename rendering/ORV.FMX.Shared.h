@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "ORV.Base.h"
+#include "ORV.BarcodeItems.h"
 #include "ORV.BinaryIO.h"
 #include "ORV.FMX.Types.h"
 
@@ -56,6 +57,29 @@ void DrawItemTerm(TPLNDraw* draw, TORVTermType term, TAlphaColor penColor, TAlph
 // The same on the printer: fill colour first, nothing for type none.
 void PrintItemTerm(TPLNDraw* draw, TORVTermType term, TAlphaColor termColor, float sizeMM, QPointF end,
                    QPointF neighbour, bool byAngle);
+
+// Codes. `anchor` is the item's point 1 in device pixels (ScreenPos on screen, PrintPos on
+// paper); the symbol's box is placed on it by the code's alignments and turned by its angle, as
+// a text's box is (Utils::AdjustRect, Utils::DrawTxtPos), so the same layout (LinearLayout)
+// serves screen, export and paper. Bars and modules are drawn without anti-aliasing.
+// A linear symbol and, when shown, its human-readable line in `color`; nothing for an invalid
+// code (the item draws its cross).
+void DrawBarcode(TPLNDraw* draw, const Barcode::IORVBarcode& code, const Barcode::TORVLinearCode& encoded,
+                 QPointF anchor, TAlphaColor color);
+void PrintBarcode(TPLNDraw* draw, const Barcode::IORVBarcode& code, const Barcode::TORVLinearCode& encoded,
+                  QPointF anchor, TAlphaColor color);
+// The modules of a 2-D code, each moduleW x moduleH millimetres, inside paddings padX, padY
+// (millimetres), placed and turned like a linear code's box.
+struct TORV2DPlacement {
+  double ModuleW = 0.5, ModuleH = 0.5, PadX = 0, PadY = 0;
+  TORVHorzAlign HorzAlign = TORVHorzAlign::Left;
+  TORVVertAlign VertAlign = TORVVertAlign::Top;
+  TORVAngle Angle = TORVAngle::A0;
+};
+void Draw2DCode(TPLNDraw* draw, const Barcode::TORVModuleMatrix& matrix, const TORV2DPlacement& place,
+                QPointF anchor, TAlphaColor color);
+void Print2DCode(TPLNDraw* draw, const Barcode::TORVModuleMatrix& matrix, const TORV2DPlacement& place,
+                 QPointF anchor, TAlphaColor color);
 
 // Screen and print positions of a point, the cell origin included.
 QPointF ScreenPos(const TPLNBaseDraw& draw, const TORVPto& p);
