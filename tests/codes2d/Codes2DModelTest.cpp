@@ -1,0 +1,131 @@
+// QR code and DataMatrix in the model: matrices against zint's, symbol shapes, options in both
+// file formats, refused data.
+#include <gtest/gtest.h>
+#include <zint.h>
+
+#include <memory>
+
+#include "ORV.Barcode2D.h"
+#include "ORV.FMX.h"
+#include "PlanoraTestSupport.h"
+
+using namespace Orv;
+using namespace Orv::Barcode;
+
+namespace {
+
+// zint's own symbol for the same data and options, row by row ("1" dark).
+std::vector<std::string> ZintRows(int symbology, const QByteArray& data, int inputMode, int eci, int option1,
+                                  int option2, int option3) {
+  std::unique_ptr<zint_symbol, void (*)(zint_symbol*)> s(ZBarcode_Create(), ZBarcode_Delete);
+  s->symbology = symbology;
+  s->input_mode = inputMode;
+  s->eci = eci;
+  s->option_1 = option1;
+  s->option_2 = option2;
+  s->option_3 = option3;
+  const int rc = ZBarcode_Encode(s.get(), reinterpret_cast<const unsigned char*>(data.constData()), data.size());
+  EXPECT_LT(rc, ZINT_ERROR) << s->errtxt;
+  std::vector<std::string> rows;
+  for (int r = 0; r < s->rows; ++r) {
+    std::string row;
+    for (int c = 0; c < s->width; ++c) row += (s->encoded_data[r][c / 8] >> (c % 8)) & 1 ? '1' : '0';
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+std::vector<std::string> Rows(const TORVModuleMatrix& m) {
+  std::vector<std::string> rows;
+  for (int r = 0; r < m.Rows; ++r) {
+    std::string row;
+    for (int c = 0; c < m.Cols; ++c) row += m.At(c, r) ? '1' : '0';
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+}  // namespace
+
+TEST(Codes2DModel, QRMatricesAreZintsForEachLevel) {
+  const QString accents = QStringLiteral("Crème brûlée à Málaga, Ærøskøbing – 東京");
+  for (int level = 0; level < 4; ++level) {
+    TORVModuleMatrix m;
+    QString why;
+    ASSERT_TRUE(TPLNBaseQRCode::EncodeQR(QStringLiteral("HELLO 123"), level, m, &why)) << why.toStdString();
+    EXPECT_EQ(Rows(m), ZintRows(BARCODE_QRCODE, "HELLO 123", UNICODE_MODE, 0, level + 1, 0, 0)) << level;
+    // Text beyond ASCII goes out as UTF-8 with its ECI.
+    ASSERT_TRUE(TPLNBaseQRCode::EncodeQR(accents, level, m, &why)) << why.toStdString();
+    EXPECT_EQ(Rows(m), ZintRows(BARCODE_QRCODE, accents.toUtf8(), UNICODE_MODE, 26, level + 1, 0, 0)) << level;
+    EXPECT_TRUE(why.isEmpty());
+  }
+  // Columns are columns: the three finder patterns sit top-left, top-right and bottom-left,
+  // and the bottom-right corner has none.
+  TORVModuleMatrix m;
+  ASSERT_TRUE(TPLNBaseQRCode::EncodeQR(QStringLiteral("https://example.com/q?x=1"), 1, m, nullptr));
+  ASSERT_EQ(m.Rows, m.Cols);
+  const int n = m.Cols;
+  for (int i = 0; i < 7; ++i) {
+    EXPECT_TRUE(m.At(i, 0) && m.At(0, i) && m.At(n - 1 - i, 0) && m.At(i, n - 1)) << i;
+    // The white ring inside each finder, and the separator beside it.
+    if (i >= 1 && i <= 5) {
+      EXPECT_FALSE(m.At(i, 1) || m.At(n - 1 - i, 1) || m.At(i, n - 2)) << i;
+    }
+    EXPECT_FALSE(m.At(7, i) || m.At(n - 8, i) || m.At(7, n - 1 - i)) << i;
+  }
+}
+
+TEST(Codes2DModel, DataMatrixMatricesAreZintsSquareAndRectangular) {
+  const QByteArray latin = QStringLiteral("Ünïcödé €? no: Latin-1 ÿ").toLatin1();
+  for (const QByteArray& data : {QByteArray("12345678"), QByteArray("DataMatrix 2D code"), latin}) {
+    TORVModuleMatrix m;
+    QString why;
+    ASSERT_TRUE(TPLNBaseDataMatrix::EncodeDataMatrix(data, true, m, &why)) << why.toStdString();
+    EXPECT_EQ(m.Rows, m.Cols);
+    EXPECT_EQ(Rows(m), ZintRows(BARCODE_DATAMATRIX, data, DATA_MODE, 0, 0, 0, DM_SQUARE));
+    // The L finder: the left column and the bottom row dark, the top row alternating.
+    for (int r = 0; r < m.Rows; ++r) EXPECT_TRUE(m.At(0, r)) << r;
+    for (int c = 0; c < m.Cols; ++c) {
+      EXPECT_TRUE(m.At(c, m.Rows - 1)) << c;
+      EXPECT_EQ(m.At(c, 0), c % 2 == 0) << c;
+    }
+
+    ASSERT_TRUE(TPLNBaseDataMatrix::EncodeDataMatrix(data, false, m, &why)) << why.toStdString();
+    EXPECT_LT(m.Rows, m.Cols) << data.constData();
+    std::vector<std::string> best;
+    for (int size = 25; size <= 30 && best.empty(); ++size) {
+      std::unique_ptr<zint_symbol, void (*)(zint_symbol*)> s(ZBarcode_Create(), ZBarcode_Delete);
+      s->symbology = BARCODE_DATAMATRIX;
+      s->option_2 = size;
+      if (ZBarcode_Encode(s.get(), reinterpret_cast<const unsigned char*>(data.constData()), data.size()) < ZINT_ERROR)
+        best = ZintRows(BARCODE_DATAMATRIX, data, DATA_MODE, 0, 0, size, 0);
+    }
+    EXPECT_EQ(Rows(m), best);
+  }
+}
+
+TEST(Codes2DModel, TooLongDataIsRefusedWithItsSizes) {
+  TORVModuleMatrix m;
+  QString why;
+  const QString url = QStringLiteral("https://example.com/") + QString(3000, QLatin1Char('a'));
+  ASSERT_TRUE(TPLNBaseQRCode::EncodeQR(QStringLiteral("seed"), 1, m, nullptr));
+  EXPECT_FALSE(TPLNBaseQRCode::EncodeQR(url, 1, m, &why));
+  EXPECT_TRUE(m.IsEmpty());
+  EXPECT_EQ(why, QStringLiteral("QR code: data too long (3020 bytes; at most 2331 at level M)"));
+  // The limit is the real one: one byte more than it holds is refused, the limit itself is not.
+  EXPECT_TRUE(TPLNBaseQRCode::EncodeQR(QString(2953, QLatin1Char('a')), 0, m, nullptr));
+  EXPECT_FALSE(TPLNBaseQRCode::EncodeQR(QString(2954, QLatin1Char('a')), 0, m, &why));
+  EXPECT_EQ(why, QStringLiteral("QR code: data too long (2954 bytes; at most 2953 at level L)"));
+  EXPECT_FALSE(TPLNBaseQRCode::EncodeQR(QString(), 1, m, &why));
+  EXPECT_EQ(why, QStringLiteral("QR code: no data"));
+
+  ASSERT_TRUE(TPLNBaseDataMatrix::EncodeDataMatrix("seed", true, m, nullptr));
+  EXPECT_FALSE(TPLNBaseDataMatrix::EncodeDataMatrix(QByteArray(1600, '\xe9'), true, m, &why));
+  EXPECT_TRUE(m.IsEmpty());
+  EXPECT_TRUE(why.startsWith(QStringLiteral("DataMatrix: data too long (1600 bytes;"))) << why.toStdString();
+  EXPECT_FALSE(TPLNBaseDataMatrix::EncodeDataMatrix(QByteArray(120, 'A'), false, m, &why));
+  EXPECT_TRUE(why.startsWith(QStringLiteral("DataMatrix: data too long (120 bytes; the largest rectangular")))
+      << why.toStdString();
+  // Fine as a square.
+  EXPECT_TRUE(TPLNBaseDataMatrix::EncodeDataMatrix(QByteArray(120, 'A'), true, m, &why));
+}
