@@ -1,5 +1,7 @@
 #include "ORV.Data.h"
 
+#include <algorithm>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -193,6 +195,16 @@ TPLNDataSource TPLNDataSource::FromJson(const QByteArray& data, const QString& n
     src.fRecords.push_back(std::move(values));
   }
   return src;
+}
+
+TPLNDataSource TPLNDataSource::Slice(int first, int count) const {
+  TPLNDataSource out;
+  out.fFields = fFields;
+  out.fIndex = fIndex;
+  const int from = std::clamp(first, 0, RecordCount());
+  const int to = std::clamp(from + std::max(0, count), from, RecordCount());
+  out.fRecords.assign(fRecords.begin() + from, fRecords.begin() + to);
+  return out;
 }
 
 TPLNDataSource TPLNDataSource::FromFile(const QString& fileName) {

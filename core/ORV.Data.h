@@ -33,6 +33,9 @@ class TPLNDataSource {
   int RecordCount() const { return static_cast<int>(fRecords.size()); }
   // Empty text outside the table.
   QString Value(int record, int field) const;
+  // The same fields with `count` records from `first` on (clipped to the table): one shard of a
+  // large run.
+  TPLNDataSource Slice(int first, int count) const;
 
  private:
   void SetFields(const QStringList& fields, const QString& where);

@@ -31,6 +31,7 @@ const char* kUsage =
     "\n"
     "Commands:\n"
     "  export DOC OUT [--page N] [--scale S] [--fit] [--data FILE] [--all-pages]\n"
+    "        [--records A-B | --pages A-B]\n"
     "        Render a drawing (.eti or .json) to OUT; the format follows OUT's extension\n"
     "        (.pdf, .xps, .png, .jpg/.jpeg, .bmp, .gif). --page N renders the label sheet of page N\n"
     "        (default 1), --fit renders the extent of the drawing instead of the sheet,\n"
@@ -39,10 +40,16 @@ const char* kUsage =
     "        table, one record per label; a PDF then holds every page the records fill\n"
     "        (unless --page picks one). --all-pages writes every page: one PDF, or one\n"
     "        bitmap per page named OUT with -1, -2, ... before the extension.\n"
+    "        --records A-B (records A to B, from 1) or --pages A-B (the pages A to B of\n"
+    "        the whole run) produce one shard of a large run: each record keeps the cell\n"
+    "        it has in the whole run, so shards cut at page boundaries put together give\n"
+    "        the whole run page for page. Both need --data.\n"
     "  print DOC [--printer NAME] [--output FILE.pdf] [--data FILE] [--list-printers]\n"
+    "        [--records A-B | --pages A-B]\n"
     "        Print the label sheet (every page the records fill with --data) on the\n"
     "        first printer, the printer NAME, or into the PDF file FILE.pdf (for machines\n"
     "        without a printer). --list-printers shows the printer names, one a line.\n"
+    "        --records and --pages print one shard, as for export.\n"
     "  map DOC OUT --lat LAT --lon LON [--zoom Z] [--provider NAME] [--layer N]\n"
     "        [--size WxH] [--center] [--scale] [--folder DIR] [--key KEY] [--tiles URL]\n"
     "        [--drop-unknown]\n"
@@ -65,8 +72,9 @@ const char* kUsage =
     "  Commands that save (map, convert, mcp --save-on-exit) refuse a drawing whose file\n"
     "  held items this version cannot read, which the save would lose; --drop-unknown\n"
     "  saves without them.\n"
-    "  info DOC\n"
-    "        Describe a drawing: paper, label grid, layers and items.\n"
+    "  info DOC [--data FILE]\n"
+    "        Describe a drawing: paper, label grid, layers and items; with --data also\n"
+    "        the records and the pages they fill (to plan shards).\n"
     "  --help\n"
     "        Show this text.\n";
 
@@ -119,12 +127,86 @@ void Progress(int page, int pages) {
   if (pages > 1) std::fprintf(stderr, "page %d of %d\n", page, pages);
 }
 
+// ---- shards of a data run
+
+// A slice of the whole run the user asked for: records or pages, 1-based and inclusive.
+struct TShardRange {
+  QString Option;  // "--records" or "--pages"; empty: the whole run
+  int From = 0, To = 0;
+  bool IsSet() const { return !Option.isEmpty(); }
+  QString Text() const { return QStringLiteral("%1 %2-%3").arg(Option).arg(From).arg(To); }
+};
+
+// "A-B" or "A", A from 1 and B not below A.
+TShardRange ParseShard(const char* option, const QString& value) {
+  TShardRange r;
+  r.Option = QLatin1String(option);
+  const QStringList parts = value.split(QLatin1Char('-'));
+  bool ok1 = false, ok2 = false;
+  if (parts.size() == 1) {
+    r.From = r.To = parts[0].toInt(&ok1);
+    ok2 = true;
+  } else if (parts.size() == 2) {
+    r.From = parts[0].toInt(&ok1);
+    r.To = parts[1].toInt(&ok2);
+  }
+  if (!ok1 || !ok2 || r.From < 1 || r.To < r.From)
+    Fail(QStringLiteral("%1 takes a range such as 1-5000 (from 1, the end not before the start), not %2")
+             .arg(r.Option, Utils::QuoteForMessage(value)));
+  return r;
+}
+
+// Loads the data and, for a shard, keeps only its records; each keeps the cell it has in the
+// whole run (the sheet starts on the cell of the shard's first record), so a shard's pages are
+// the whole run's pages. Messages name `dataFile`.
+void LoadData(TPlanoraFMX& doc, const QString& dataFile, const TShardRange& shard) {
+  if (dataFile.isEmpty()) {
+    if (shard.IsSet()) Fail(QStringLiteral("%1 picks records of the data: give the data with --data FILE").arg(shard.Option));
+    return;
+  }
+  auto all = std::make_shared<TPLNDataSource>(TPLNDataSource::FromFile(dataFile));
+  doc.SetDataSource(all);
+  if (!shard.IsSet()) return;
+  const int records = all->RecordCount(), pages = doc.GetDataPages();
+  const QString name = Utils::QuoteForMessage(dataFile);
+  int first = 0, last = 0;  // 0-based, inclusive
+  if (shard.Option == QLatin1String("--pages")) {
+    if (records == 0 || shard.From > pages)
+      throw EPLNError(QStringLiteral("%1: the %2 records of %3 fill %4 pages").arg(shard.Text()).arg(records).arg(name).arg(pages));
+    first = doc.FirstRecordOfPage(shard.From);
+    last = std::min(records, doc.FirstRecordOfPage(shard.To + 1)) - 1;
+  } else {
+    if (shard.From > records)
+      throw EPLNError(QStringLiteral("%1: %2 has %3 records").arg(shard.Text(), name).arg(records));
+    first = shard.From - 1;
+    last = std::min(records, shard.To) - 1;
+  }
+  // The pages of the first and last record in the whole run, and the first one's cell.
+  int page = 1;
+  while (page < pages && doc.FirstRecordOfPage(page + 1) <= first) ++page;
+  int lastPage = page;
+  while (lastPage < pages && doc.FirstRecordOfPage(lastPage + 1) <= last) ++lastPage;
+  const TPLNMeasure& m = doc.Measure();
+  const int columns = std::max(1, m.Columns), perSheet = std::max(1, m.Rows * m.Columns);
+  const int cell = first - doc.FirstRecordOfPage(page) + (page == 1 ? perSheet - doc.LabelsPerPage(1) : 0);
+  std::fprintf(stderr, "planora: %s: records %d-%d of %d, on pages %d-%d of %d\n", qPrintable(shard.Text()), first + 1,
+               last + 1, records, page, lastPage, pages);
+  if (first != doc.FirstRecordOfPage(page))
+    std::fprintf(stderr, "planora: warning: the shard starts inside page %d; the shard before it prints the rest of that page\n", page);
+  if (last + 1 != records && last + 1 != doc.FirstRecordOfPage(lastPage + 1))
+    std::fprintf(stderr, "planora: warning: the shard ends inside page %d; the shard after it prints the rest of that page\n", lastPage);
+  doc.PrintInfo.FirstRow = cell / columns + 1;
+  doc.PrintInfo.FirstColumn = cell % columns + 1;
+  doc.SetDataSource(std::make_shared<TPLNDataSource>(all->Slice(first, last - first + 1)));
+}
+
 int CmdExport(const QStringList& args) {
   QStringList pos;
   int page = -1;
   double scale = 1.0;
   bool fit = false, allPages = false;
   QString dataFile;
+  TShardRange shard;
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     auto value = [&](const char* name) {
@@ -145,6 +227,9 @@ int CmdExport(const QStringList& args) {
       dataFile = value("--data");
     } else if (a == QLatin1String("--all-pages")) {
       allPages = true;
+    } else if (a == QLatin1String("--records") || a == QLatin1String("--pages")) {
+      if (shard.IsSet()) Fail(QStringLiteral("give one of --records and --pages, once"));
+      shard = ParseShard(a == QLatin1String("--records") ? "--records" : "--pages", value(qPrintable(a)));
     } else if (a.startsWith(QLatin1String("--"))) {
       Fail(QStringLiteral("unknown option %1").arg(Utils::QuoteForMessage(a)));
     } else {
@@ -153,6 +238,7 @@ int CmdExport(const QStringList& args) {
   }
   if (pos.size() != 2) Fail(QStringLiteral("export takes a drawing and an output file"));
   if (allPages && (fit || page > 0)) Fail(QStringLiteral("--all-pages cannot go with --fit or --page"));
+  if (shard.IsSet() && (fit || page > 0)) Fail(QStringLiteral("%1 cannot go with --fit or --page").arg(shard.Option));
   TORVExport type;
   if (!ExportTypeOfFile(pos[1], &type))
     Fail(QStringLiteral("%1: unknown output format (use .pdf, .xps, .png, .jpg, .bmp or .gif)")
@@ -161,8 +247,8 @@ int CmdExport(const QStringList& args) {
     std::fprintf(stderr, "planora: warning: scale %g is outside 0.2 to 5 and was limited\n", scale);
   TPlanoraFMX doc;
   Load(doc, pos[0]);
+  LoadData(doc, dataFile, shard);
   if (!dataFile.isEmpty()) {
-    doc.SetDataSource(std::make_shared<TPLNDataSource>(TPLNDataSource::FromFile(dataFile)));
     if (page > doc.GetDataPages())
       Fail(QStringLiteral("--page %1: the %2 records of %3 fill %4 pages")
                .arg(page).arg(doc.GetRecordCount()).arg(Utils::QuoteForMessage(dataFile)).arg(doc.GetDataPages()));
@@ -199,6 +285,7 @@ int CmdExport(const QStringList& args) {
 int CmdPrint(const QStringList& args) {
   QStringList pos;
   QString printer, output, dataFile;
+  TShardRange shard;
   bool list = false;
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
@@ -210,7 +297,10 @@ int CmdPrint(const QStringList& args) {
     else if (a == QLatin1String("--output")) output = value("--output");
     else if (a == QLatin1String("--data")) dataFile = value("--data");
     else if (a == QLatin1String("--list-printers")) list = true;
-    else if (a.startsWith(QLatin1String("--")))
+    else if (a == QLatin1String("--records") || a == QLatin1String("--pages")) {
+      if (shard.IsSet()) Fail(QStringLiteral("give one of --records and --pages, once"));
+      shard = ParseShard(a == QLatin1String("--records") ? "--records" : "--pages", value(qPrintable(a)));
+    } else if (a.startsWith(QLatin1String("--")))
       Fail(QStringLiteral("unknown option %1").arg(Utils::QuoteForMessage(a)));
     else pos << a;
   }
@@ -226,8 +316,7 @@ int CmdPrint(const QStringList& args) {
     Fail(QStringLiteral("%1: --output writes a PDF file (.pdf)").arg(output));
   TPlanoraFMX doc;
   Load(doc, pos[0]);
-  if (!dataFile.isEmpty())
-    doc.SetDataSource(std::make_shared<TPLNDataSource>(TPLNDataSource::FromFile(dataFile)));
+  LoadData(doc, dataFile, shard);
   // Every page the records fill, or the sheet's own pages.
   doc.PrintInfo.CurrentPage = 1;
   doc.PrintInfo.LastPage = dataFile.isEmpty() ? std::max(1, doc.PrintInfo.LastPage) : doc.GetDataPages();
@@ -421,13 +510,26 @@ int CmdMcp(const QStringList& args) {
 QString MM(std::int64_t base) { return Utils::FormatFloat(base / 1000.0, 2) + QStringLiteral(" mm"); }
 
 int CmdInfo(const QStringList& args) {
-  if (args.size() != 1) Fail(QStringLiteral("info takes one drawing"));
+  QStringList pos;
+  QString dataFile;
+  for (int i = 0; i < args.size(); ++i) {
+    if (args[i] == QLatin1String("--data")) {
+      if (i + 1 >= args.size()) Fail(QStringLiteral("--data needs a value"));
+      dataFile = args[++i];
+    } else if (args[i].startsWith(QLatin1String("--"))) {
+      Fail(QStringLiteral("unknown option %1").arg(Utils::QuoteForMessage(args[i])));
+    } else {
+      pos << args[i];
+    }
+  }
+  if (pos.size() != 1) Fail(QStringLiteral("info takes one drawing"));
   TPlanoraFMX doc;
-  Load(doc, args[0]);
+  Load(doc, pos[0]);
+  LoadData(doc, dataFile, {});
   const TPLNMeasure& m = doc.Measure();
   static const char* modes[] = {"labelling", "flowchart", "drawing", "interactive"};
   QTextStream out(stdout);
-  out << "File:        " << QFileInfo(args[0]).fileName() << " (version " << doc.GetFileVersion() << ")\n";
+  out << "File:        " << QFileInfo(pos[0]).fileName() << " (version " << doc.GetFileVersion() << ")\n";
   if (!doc.Title.isEmpty()) out << "Title:       " << doc.Title << "\n";
   out << "Mode:        " << modes[doc.GetEditorMode() & 3] << "\n";
   out << "Units:       " << Utils::UnitName(doc.GetUnits()) << "\n";
@@ -459,6 +561,9 @@ int CmdInfo(const QStringList& args) {
   const TORVBounds b = doc.CheckFit();
   if (!b.IsEmpty())
     out << "Extent:      " << MM(b.X1) << ", " << MM(b.Y1) << " to " << MM(b.X2) << ", " << MM(b.Y2) << "\n";
+  if (!dataFile.isEmpty())
+    out << "Data:        " << doc.GetRecordCount() << " records on " << doc.GetDataPages() << " pages of "
+        << doc.LabelsPerPage(2) << " labels (" << doc.LabelsPerPage(1) << " on page 1)\n";
   return 0;
 }
 

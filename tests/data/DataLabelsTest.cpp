@@ -160,3 +160,96 @@ TEST(DataLabels, CommandLine) {
   EXPECT_EQ(r.code, 2);
   EXPECT_TRUE(r.err.contains("fill 2 pages")) << r.err.toStdString();
 }
+
+namespace {
+
+// Every page of a PDF, rendered at a low resolution for comparison.
+std::vector<QImage> PdfPages(const QString& path) {
+  QPdfDocument pdf;
+  std::vector<QImage> pages;
+  if (pdf.load(path) != QPdfDocument::Error::None) return pages;
+  for (int i = 0; i < pdf.pageCount(); ++i) pages.push_back(pdf.render(i, QSize(210, 297)));
+  return pages;
+}
+
+QString PdfText(const QString& path, int page) {
+  QPdfDocument pdf;
+  if (pdf.load(path) != QPdfDocument::Error::None || page >= pdf.pageCount()) return {};
+  return pdf.getAllText(page).text();
+}
+
+}  // namespace
+
+// A large run split into shards: each record keeps its cell of the whole run, so shards cut at
+// page boundaries put together equal the whole run page for page, whichever way they are cut.
+TEST(DataLabels, ShardsPutTogetherEqualTheWholeRun) {
+  // 100 records on 24-label sheets whose first page starts on row 2 (21 labels on page 1):
+  // pages 1..5 hold records 1-21, 22-45, 46-69, 70-93, 94-100.
+  QByteArray csv = "name,street,city\n";
+  for (int i = 1; i <= 100; ++i) csv += QStringLiteral("Name %1,Street %1,City %1\n").arg(i).toUtf8();
+  const QString data = TmpPath("shards.csv"), sheet = TmpPath("shards.json");
+  WriteAll(data, csv);
+  {
+    TPlanoraFMX doc;
+    doc.LoadFromFile(Sample("address-labels.json"));
+    doc.PrintInfo.FirstRow = 2;
+    doc.SaveToFile(sheet, TORVExt::Json);
+  }
+  auto run = [&](const QString& out, const QStringList& extra) {
+    QFile::remove(out);
+    const TRun r = Planora(QStringList{"export", sheet, out, "--data", data} + extra);
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    return PdfPages(out);
+  };
+  const std::vector<QImage> whole = run(TmpPath("whole.pdf"), {});
+  ASSERT_EQ(whole.size(), 5u);
+  for (const QStringList& cuts : {QStringList{"--pages", "1-2", "--pages", "3-5"},
+                                  QStringList{"--records", "1-45", "--records", "46-100"},
+                                  QStringList{"--records", "1-21", "--pages", "2-9"}}) {
+    SCOPED_TRACE(cuts.join(' ').toStdString());
+    std::vector<QImage> joined = run(TmpPath("shard-a.pdf"), cuts.mid(0, 2));
+    for (const QImage& page : run(TmpPath("shard-b.pdf"), cuts.mid(2, 2))) joined.push_back(page);
+    ASSERT_EQ(joined.size(), whole.size());
+    for (std::size_t i = 0; i < whole.size(); ++i) EXPECT_EQ(joined[i], whole[i]) << "page " << i + 1;
+  }
+
+  // A shard cut inside pages prints its records in their cells and says where it was cut.
+  const QString part = TmpPath("part.pdf");
+  QFile::remove(part);
+  TRun r = Planora({"export", sheet, part, "--data", data, "--records", "40-50"});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("records 40-50 of 100, on pages 2-3 of 5")) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("starts inside page 2") && r.err.contains("ends inside page 3")) << r.err.toStdString();
+  EXPECT_TRUE(PdfText(part, 0).contains("Name 40") && PdfText(part, 0).contains("Name 45"));
+  EXPECT_FALSE(PdfText(part, 0).contains("Name 39"));
+  EXPECT_TRUE(PdfText(part, 1).contains("Name 50"));
+  EXPECT_FALSE(PdfText(part, 1).contains("Name 51"));
+
+  // Printing takes the same slice.
+  const QString printed = TmpPath("printed.pdf");
+  QFile::remove(printed);
+  r = Planora({"print", sheet, "--output", printed, "--data", data, "--pages", "4-5"});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  EXPECT_EQ(PdfPages(printed).size(), 2u);
+  EXPECT_TRUE(PdfText(printed, 0).contains("Name 70") && PdfText(printed, 1).contains("Name 100"));
+  EXPECT_FALSE(PdfText(printed, 0).contains("Name 69"));
+
+  // Ranges past the data, malformed ranges and shards without data: a message, no file.
+  const QString none = TmpPath("none.pdf");
+  QFile::remove(none);
+  r = Planora({"export", sheet, none, "--data", data, "--pages", "6-8"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.err.contains("fill 5 pages")) << r.err.toStdString();
+  r = Planora({"export", sheet, none, "--data", data, "--records", "101-200"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.err.contains("has 100 records")) << r.err.toStdString();
+  for (const QStringList& bad : {QStringList{"--records", "9-3"}, QStringList{"--pages", "0-2"},
+                                 QStringList{"--records", "x"}, QStringList{"--records", "1-2", "--pages", "1"}}) {
+    r = Planora(QStringList{"export", sheet, none, "--data", data} + bad);
+    EXPECT_EQ(r.code, 2) << bad.join(' ').toStdString();
+  }
+  r = Planora({"export", sheet, none, "--records", "1-5"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_TRUE(r.err.contains("--data")) << r.err.toStdString();
+  EXPECT_FALSE(QFile::exists(none));
+}
