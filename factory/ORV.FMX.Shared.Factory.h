@@ -99,6 +99,12 @@ class TPLNFactory {
   static TPLNBaseItem* AddDimAngle(TPLNBaseLabel* doc, const std::vector<float>& values);
   static TPLNBaseItem* AddBaseDimAngle(TPLNBaseLabel* doc, const std::vector<std::int64_t>& values);
 
+  // Nutri-Score labels (ORV.FMX.Shared.Factory.Nutri.cpp) in the box (x, y, w, h), grade A, with
+  // the active layer's pen, pen width and back colour.
+  static TPLNBaseItem* AddNutriScore(TPLNBaseLabel* doc, float x, float y, float w, float h);
+  static TPLNBaseItem* AddBaseNutriScore(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w,
+                                         std::int64_t h);
+
   // Flow charts (ORV.FMX.Shared.Factory.Flow.cpp).
   static TPLNBaseItem* AddFlow(TPLNBaseLabel* doc, float x, float y, float w, float h, TORVFlowType type);
   static TPLNBaseItem* AddBaseFlow(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h,

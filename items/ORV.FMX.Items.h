@@ -16,5 +16,6 @@
 #include "TPLNDim.h"
 #include "TPLNText.h"
 #include "TPLNParagraph.h"
+#include "TPLNNutriScore.h"
 #include "TPLNFlow.h"
 #include "TPLNLink.h"

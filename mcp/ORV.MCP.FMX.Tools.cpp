@@ -619,6 +619,7 @@ void ORVMCPRegisterDefaultTools(Orv::TPLNMCPServer* server) {
   RegisterShapeTools(server);
   // The barcode, image, table, gauge, flow, link and symbol tools register here, between the
   // shapes and the dimensions, as their items land.
+  RegisterNutriTools(server);
   RegisterFlowTools(server);
   RegisterDimensionTools(server);
 }

@@ -17,6 +17,7 @@ TPLNMCPServer* RegisteredServer();
 // The groups ORVMCPRegisterDefaultTools registers, in order.
 void RegisterDrawingTools(TPLNMCPServer* server);    // document, items and layers
 void RegisterShapeTools(TPLNMCPServer* server);      // rectangle ... paragraph
+void RegisterNutriTools(TPLNMCPServer* server);      // the Nutri-Score label
 void RegisterFlowTools(TPLNMCPServer* server);       // flow boxes and links
 void RegisterDimensionTools(TPLNMCPServer* server);  // the four dimensions
 

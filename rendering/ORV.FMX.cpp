@@ -44,7 +44,7 @@ const TPLNKindEntry kKinds[Kind::Count] = {
     Missing("TPLNQRCode"),                 Missing("TPLNImage"),
     Entry<TPLNFlow>("TPLNFlow"),           Entry<TPLNLink>("TPLNLink"),
     Missing("TPLNTable"),                  Missing("TPLNPolyText"),
-    Missing("TPLNRank"),                   Missing("TPLNNutriScore"),
+    Missing("TPLNRank"),                   Entry<TPLNNutriScore>("TPLNNutriScore"),
     Missing("TPLNLevel"),                  Missing("TPLNSymbol"),
     Entry<TPLNBezier>("TPLNBezier"),       Entry<TPLNDim>("TPLNDim"),
     Entry<TPLNSector>("TPLNSector"),       Missing("TPLNPackage"),
