@@ -1,4 +1,5 @@
 // Data-bound labels: per-label copies, data pages in export, and the command line.
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPdfDocument>
@@ -252,4 +253,51 @@ TEST(DataLabels, ShardsPutTogetherEqualTheWholeRun) {
   EXPECT_EQ(r.code, 2);
   EXPECT_TRUE(r.err.contains("--data")) << r.err.toStdString();
   EXPECT_FALSE(QFile::exists(none));
+}
+
+// The batch scripts of deploy/ run as an array job would run them: one process per index, the
+// shards put together in index order equal the whole run.
+TEST(DataLabels, DeployScriptsRunAnArrayOfShards) {
+  QByteArray csv = "name,street,city\n";
+  for (int i = 1; i <= 100; ++i) csv += QStringLiteral("Name %1,Street %1,City %1\n").arg(i).toUtf8();
+  const QString data = TmpPath("array.csv"), outDir = TmpDir("array-out");
+  WriteAll(data, csv);
+  QDir(outDir).removeRecursively();
+  auto script = [&](const char* name, const QStringList& env) {
+    QProcess p;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert("DOC", Sample("address-labels.json"));
+    e.insert("DATA", data);
+    e.insert("PAGES_PER_SHARD", "2");
+    e.insert("OUT_DIR", outDir);
+    e.insert("PLANORA", QStringLiteral(PLANORA_CLI));
+    for (const QString& kv : env) e.insert(kv.section('=', 0, 0), kv.section('=', 1));
+    p.setProcessEnvironment(e);
+    p.start("bash", {QStringLiteral(PLANORA_SOURCE_DIR "/deploy/") + QLatin1String(name)});
+    p.waitForFinished(120000);
+    return std::make_pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()));
+  };
+  // 100 records on 24-label sheets: 5 pages, 3 shards of 2 pages.
+  const auto plan = script("plan.sh", {});
+  ASSERT_EQ(plan.first, 0) << plan.second.toStdString();
+  EXPECT_EQ(plan.second.trimmed(), "3");
+  std::vector<QImage> joined;
+  for (const char* index : {"0", "1", "2"}) {
+    // Kubernetes and Slurm name the index differently; the script takes either.
+    const auto r = script("shard.sh", {QStringLiteral("%1=%2").arg(*index == '1' ? "SLURM_ARRAY_TASK_ID" : "JOB_COMPLETION_INDEX", index)});
+    ASSERT_EQ(r.first, 0) << r.second.toStdString();
+    for (const QImage& page : PdfPages(outDir + QStringLiteral("/shard-0000%1.pdf").arg(index))) joined.push_back(page);
+  }
+  const QString whole = TmpPath("array-whole.pdf");
+  QFile::remove(whole);
+  ASSERT_EQ(Planora({"export", Sample("address-labels.json"), whole, "--data", data}).code, 0);
+  const std::vector<QImage> pages = PdfPages(whole);
+  ASSERT_EQ(pages.size(), 5u);
+  ASSERT_EQ(joined.size(), pages.size());
+  for (std::size_t i = 0; i < pages.size(); ++i) EXPECT_EQ(joined[i], pages[i]) << "page " << i + 1;
+  // A shard past the end fails loudly rather than leaving a silent gap.
+  const auto past = script("shard.sh", {"INDEX=3"});
+  EXPECT_NE(past.first, 0);
+  EXPECT_TRUE(past.second.contains("fill 5 pages")) << past.second.toStdString();
+  EXPECT_NE(script("shard.sh", {"INDEX=x"}).first, 0);
 }
