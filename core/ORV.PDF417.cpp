@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <unordered_map>
 
 #include "ORV.Json.h"
 #include "ORV.PDF417Tables.h"
@@ -23,8 +24,7 @@ const std::uint32_t* Cluster(int cluster) {
   return tables[cluster];
 }
 
-// The 17 modules of a packed symbol character as bits, first module highest. The first module
-// is always dark and the last always light, so the 15 modules between tell characters apart.
+// The 17 modules of a packed symbol character as bits, first module highest.
 std::uint32_t ModuleBits(std::uint32_t packed) {
   std::uint32_t bits = 0;
   for (int i = 0; i < 8; ++i) {
@@ -34,14 +34,12 @@ std::uint32_t ModuleBits(std::uint32_t packed) {
   return bits;
 }
 
-// Codeword by module bits, per cluster (-1: no character of the cluster).
+// Codeword by module bits, per cluster.
 struct TInverse {
-  std::array<std::vector<std::int16_t>, 3> Value;
+  std::array<std::unordered_map<std::uint32_t, std::int16_t>, 3> Value;
   TInverse() {
-    for (int c = 0; c < 3; ++c) {
-      Value[c].assign(std::size_t(1) << kCharModules, -1);
-      for (int v = 0; v < 929; ++v) Value[c][ModuleBits(Cluster(c)[v])] = static_cast<std::int16_t>(v);
-    }
+    for (int c = 0; c < 3; ++c)
+      for (int v = 0; v < 929; ++v) Value[c].emplace(ModuleBits(Cluster(c)[v]), static_cast<std::int16_t>(v));
   }
 };
 
@@ -95,7 +93,9 @@ int DecodeCharacter(const std::vector<bool>& dark, int first, int cluster) {
   if (cluster < 0 || cluster > 2 || first < 0 || std::size_t(first) + kCharModules > dark.size()) return -1;
   std::uint32_t bits = 0;
   for (int i = 0; i < kCharModules; ++i) bits = (bits << 1) | (dark[std::size_t(first + i)] ? 1u : 0u);
-  return Inverse().Value[cluster][bits];
+  const auto& values = Inverse().Value[cluster];
+  const auto it = values.find(bits);
+  return it == values.end() ? -1 : it->second;
 }
 
 bool Encode(const QByteArray& data, int columns, int level, bool truncated, TORVPDF417Grid& out, QString* why) {

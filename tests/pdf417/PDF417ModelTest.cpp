@@ -10,11 +10,9 @@
 #include <set>
 
 #include "ORV.BinaryIO.h"
-#include "ORV.FMX.h"
 #include "ORV.Json.h"
 #include "ORV.PDF417.h"
 #include "ORV.PDF417Tables.h"
-#include "PlanoraTestSupport.h"
 
 using namespace Orv;
 using namespace Orv::Barcode;
