@@ -253,14 +253,14 @@ void TPLNBasePDF417::EncodeOwn() {
 
 void TPLNBasePDF417::WriteCode(TBinaryWriter& w) const {
   w.WriteByte(static_cast<std::uint8_t>(fColumnsOption));
-  w.WriteByte(static_cast<std::uint8_t>(fLevelOption + 1));  // -1 (automatic) is stored as 0
+  w.WriteInt8(static_cast<std::int8_t>(fLevelOption));
   w.WriteBoolean(fTruncatedOption);
 }
 
 void TPLNBasePDF417::ReadCode(TBinaryReader& r) {
   const QString kind = KindName();
   fColumnsOption = int(Text::CheckInt(kind, "Columns", r.ReadByte(), 0, Pdf417::kMaxColumns));
-  fLevelOption = int(Text::CheckInt(kind, "Level", r.ReadByte(), 0, Pdf417::kMaxLevel + 1)) - 1;
+  fLevelOption = int(Text::CheckInt(kind, "Level", r.ReadInt8(), Pdf417::kAutoLevel, Pdf417::kMaxLevel));
   fTruncatedOption = r.ReadBoolean();
 }
 

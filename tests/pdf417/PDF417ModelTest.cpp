@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <set>
+#include <tuple>
 
 #include "ORV.BinaryIO.h"
 #include "ORV.Json.h"
@@ -327,14 +328,21 @@ TEST(PDF417Model, OptionsRoundTripThroughBothFormatsAndBadValuesAreRefused) {
       EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QLatin1String(key))) << e.what();
     }
   }
-  // A binary record whose level byte is out of range (the last three bytes are columns, level + 1
-  // and the truncated flag).
-  QByteArray badBytes = bytes;
-  badBytes[badBytes.size() - 2] = char(10);
-  TPLNBaseLabel other;
-  auto* back = new TPLNBasePDF417(&other, false);
-  QBuffer buf(&badBytes);
-  buf.open(QIODevice::ReadOnly);
-  TBinaryReader r(&buf);
-  EXPECT_THROW(back->ReadData(kFileVersion, r, TORVReadType::File), EPLNError);
+  // Binary records whose columns or level byte is out of range (the last three bytes are the
+  // columns, the level and the truncated flag).
+  for (const auto& [offset, value, key] : {std::tuple{3, 31, "Columns"}, {2, 9, "Level"}, {2, -2, "Level"}}) {
+    QByteArray badBytes = bytes;
+    badBytes[badBytes.size() - offset] = char(value);
+    TPLNBaseLabel other;
+    auto* back = new TPLNBasePDF417(&other, false);
+    QBuffer buf(&badBytes);
+    buf.open(QIODevice::ReadOnly);
+    TBinaryReader r(&buf);
+    try {
+      back->ReadData(kFileVersion, r, TORVReadType::File);
+      ADD_FAILURE() << key << " = " << value << " was accepted";
+    } catch (const EPLNError& e) {
+      EXPECT_TRUE(e.Message().contains(QLatin1String(key))) << e.what();
+    }
+  }
 }
