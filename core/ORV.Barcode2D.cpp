@@ -169,6 +169,12 @@ bool TPLNBaseDataMatrix::EncodeDataMatrix(const QByteArray& data, bool square, T
 }
 
 bool TPLNBaseDataMatrix::EncodeCode(const QString& code, TORVModuleMatrix& out, QString* why) const {
+  // toLatin1 would turn what it cannot hold into '?': a different code, silently.
+  for (const QChar ch : code)
+    if (ch.unicode() > 0xFF) {
+      Fail(out, why, QStringLiteral("DataMatrix: \"%1\" is not an 8-bit (Latin-1) character").arg(ch));
+      return false;
+    }
   return EncodeDataMatrix(code.toLatin1(), fSquare, out, why);
 }
 

@@ -52,7 +52,7 @@ class TPLNBaseDataMatrix : public TPLNBase2DCode {
   // ECC 200 of 8-bit `data`, the smallest symbol of the chosen shape that holds it. False, an
   // empty `out` and the reason in `why` when the largest one cannot.
   static bool EncodeDataMatrix(const QByteArray& data, bool square, TORVModuleMatrix& out, QString* why);
-  // The code as 8 bits (GetAnsiCode's conversion).
+  // The code as 8 bits (Latin-1, as GetAnsiCode); a character beyond Latin-1 is refused.
   bool EncodeCode(const QString& code, TORVModuleMatrix& out, QString* why) const override;
 
  protected:

@@ -128,6 +128,13 @@ class TPLNFactory {
                                        const std::vector<std::int64_t>& values);
   static TPLNBaseItem* AddPolyLink(TPLNBaseLabel* doc, std::int32_t fromID, std::int32_t toID, std::int16_t fromIndex,
                                    std::int16_t toIndex, F2d::TORVinkType linkType, const std::vector<float>& values);
+
+  // QR codes and DataMatrix symbols (ORV.FMX.Shared.Factory.Codes2D.cpp) anchored at (x, y), in
+  // the active layer's pen colour. The QR code takes any text, the DataMatrix 8-bit data.
+  static TPLNBaseItem* AddQRCode(TPLNBaseLabel* doc, float x, float y, const QString& text);
+  static TPLNBaseItem* AddBaseQRCode(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, const QString& text);
+  static TPLNBaseItem* AddDataMatrix(TPLNBaseLabel* doc, float x, float y, const QByteArray& code);
+  static TPLNBaseItem* AddBaseDataMatrix(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, const QByteArray& code);
 };
 
 // The document with the creation hooks routed through the factory.

@@ -17,5 +17,7 @@
 #include "TPLNText.h"
 #include "TPLNParagraph.h"
 #include "TPLNNutriScore.h"
+#include "TPLNQRCode.h"
+#include "TPLNDataMatrix.h"
 #include "TPLNFlow.h"
 #include "TPLNLink.h"

@@ -620,6 +620,7 @@ void ORVMCPRegisterDefaultTools(Orv::TPLNMCPServer* server) {
   // The barcode, image, table, gauge, flow, link and symbol tools register here, between the
   // shapes and the dimensions, as their items land.
   RegisterNutriTools(server);
+  RegisterCodes2DTools(server);
   RegisterFlowTools(server);
   RegisterDimensionTools(server);
 }
