@@ -114,7 +114,10 @@ void TPLNBasePoly::SetModuleDefaults(bool twoD) {
 
 void TPLNBasePoly::SetPolyType(TORVPolyType t) {
   if (static_cast<int>(t) >= kPolyTypeCount || t == fPolyType) return;
-  if (IsTwoD(t) != IsTwoD(fPolyType) && t != TORVPolyType::Runs) SetModuleDefaults(IsTwoD(t));
+  // Bars at least five modules tall suit a linear code and nothing else; modules of another
+  // shape a 2-D code and nothing else.
+  const bool tall = fBarHeight >= 5 * fBarWidth;
+  if ((t == TORVPolyType::Barcode && !tall) || (IsTwoD(t) && tall)) SetModuleDefaults(IsTwoD(t));
   fPolyType = t;
   Relayout();
 }

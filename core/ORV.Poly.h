@@ -79,8 +79,9 @@ class TPLNBasePoly : public TPLNBaseText, public Barcode::IORVBarcode {
   void IniPoly();
 
   TORVPolyType GetPolyType() const { return fPolyType; }
-  // Switching between linear and 2-D content starts from that content's module sizes (long
-  // narrow bars, square modules); out-of-range values are ignored.
+  // Code content whose module sizes do not suit it (bars under five modules tall for a linear
+  // code, taller ones for a 2-D code) starts from that content's defaults: 0.33 mm x 15 mm bars,
+  // 0.5 mm square modules. Out-of-range values are ignored.
   void SetPolyType(TORVPolyType t);
   // Text runs (type 0): the runs get the pieces of `text` split at line feeds, one run per
   // piece (a poly text is one line, so a line feed can only mean "next run"). Existing runs keep
