@@ -329,6 +329,9 @@ const TName kLinkTypes[] = {{"direct", 0}, {"lrtb", 1},  {"tblr", 2},     {"step
                             {"arc", 4},    {"curve", 5}, {"polyline", 6}, {"round", 7}};
 const TName kTextPos[] = {{"above", 0},       {"below", 1},      {"middle", 2},
                           {"middleremove", 3}, {"horizontal", 4}, {"vertical", 5}};
+const TName kBarTypes[] = {{"EAN13", 0},    {"EAN8", 1},     {"UPCA", 2},     {"CODE39", 4},   {"CODE128", 16},
+                           {"CODE128A", 13}, {"CODE128B", 14}, {"CODE128C", 15}, {"CODABAR", 8}, {"CODE93", 6},
+                           {"ITF", 17},     {"POSTNET", 22}, {"MSI", 21}};
 }  // namespace
 
 TORVUnits UnitsOf(const QString& name) { return static_cast<TORVUnits>(Lookup(kUnits, name, 0)); }
@@ -364,6 +367,15 @@ QStringList FlowTypeNames() {
 }
 QStringList LinkTypeNames() { return Names(kLinkTypes); }
 QStringList LineTypeNames() { return Names(kLineTypes); }
+TORVBarType BarTypeOf(const QString& name) { return static_cast<TORVBarType>(Lookup(kBarTypes, name, 16)); }
+QStringList BarTypeNames() { return Names(kBarTypes); }
+QString BarTypeText(int type) {
+  static const char* names[] = {"EAN13",    "EAN8",       "UPCA",     "UPCE0",    "CODE39",   "CODE39EX",
+                                "CODE93",   "CODE93EX",   "CODABAR",  "EAN128A",  "EAN128B",  "EAN128C",
+                                "EAN128AUTO", "CODE128A", "CODE128B", "CODE128C", "CODE128",  "ITF",
+                                "INDUSTRIAL25", "MATRIX25", "CODE11", "MSI",      "POSTNET"};
+  return QLatin1String(type >= 0 && type < 23 ? names[type] : "UNKNOWN");
+}
 
 QString KindText(const TPLNBaseItem* item) {
   switch (item ? item->KindCode() : 0) {

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "ORV.Barcode.h"
 #include "ORV.Base.h"
 #include "ORV.MCP.Server.h"
 
@@ -126,6 +127,11 @@ QStringList LineTypeNames();
 QStringList TermNames();
 QStringList TextPosNames();
 std::uint8_t TextPosOf(const QString& name);
+// Linear barcode types: the names the tools accept ("CODE128" for any other), and the name every
+// type is reported by ("UNKNOWN" beyond them).
+TORVBarType BarTypeOf(const QString& name);
+QStringList BarTypeNames();
+QString BarTypeText(int type);
 // "rectangle", "arrow_line", ... "unknown".
 QString KindText(const TPLNBaseItem* item);
 

@@ -4,9 +4,11 @@
 #include <numbers>
 #include <optional>
 
+#include "ORV.BarcodeItems.h"
 #include "ORV.F2d.h"
 #include "ORV.Flow.h"
 #include "ORV.Line.h"
+#include "ORV.MCP.FMX.Barcode.h"
 #include "ORV.Text.h"
 #include "ORV.Utils.h"
 
@@ -292,6 +294,12 @@ QJsonObject ModifyItem(TPLNBaseLabel* doc, const TArgs& a) {
   // Every value is read and checked before the item changes, so a refusal leaves it whole.
   const TNumbers num = ReadNumbers(doc, a);
   auto* dim = dynamic_cast<Line::TPLNBaseDim*>(item);
+  // A barcode keeps a code its symbology can encode.
+  auto* bar = dynamic_cast<Barcode::TPLNBaseBarcode*>(item);
+  if (bar && (a.Has("barcode_type") || a.Has("text")))
+    CheckBarcode(a.Has("text") ? a.Str("text") : bar->GetCode(),
+                 a.Has("barcode_type") ? BarTypeOf(a.Str("barcode_type")) : bar->GetBarType(), bar->GetCheckSum(),
+                 bar->GetFlagB());
   int styleChanges = 0;
   std::optional<Line::TPLNDimStyle> style;
   if (dim) style = StyleWith(doc, dim, a, &styleChanges);
@@ -338,8 +346,8 @@ QJsonObject ModifyItem(TPLNBaseLabel* doc, const TArgs& a) {
     pointsMoved = true;
     ++n;
   }
-  // A text's second point follows its box; a single point has none.
-  const bool hasSecond = item->NumPoints() >= 2 && item->KindCode() != Kind::Text && !circle;
+  // A text's (or code's) second point follows its box; a single point has none.
+  const bool hasSecond = item->NumPoints() >= 2 && !dynamic_cast<Text::TPLNBaseText*>(item) && !circle;
   if (num.X2 && hasSecond) {
     item->SetPointX(2, *num.X2);
     pointsMoved = true;
@@ -378,6 +386,10 @@ QJsonObject ModifyItem(TPLNBaseLabel* doc, const TArgs& a) {
     n += ApplyTextStyle(doc, text, a, num);
     if (auto s = a.Num("scale_x", kNoSize); s > 0) {
       text->SetScale(s);
+      ++n;
+    }
+    if (bar && a.Has("barcode_type")) {
+      bar->SetBarType(BarTypeOf(a.Str("barcode_type")));
       ++n;
     }
   } else if (auto* para = dynamic_cast<Text::TPLNBasePara*>(item)) {

@@ -82,12 +82,19 @@ class TLayerChange {
 
 const char* kLookupError = "Item not found. Provide index (0-based) or id parameter.";
 
+// A linear barcode says its symbology.
+void AddBarcodeType(QJsonObject& o, const TPLNBaseItem* it) {
+  if (const auto* bar = dynamic_cast<const Barcode::TPLNBaseBarcode*>(it))
+    o.insert(QStringLiteral("barcode_type"), BarTypeText(static_cast<int>(bar->GetBarType())));
+}
+
 QJsonObject ItemSummary(const TPLNBaseLabel* doc, int i) {
   const TPLNBaseItem* it = doc->GetItem(i);
   QJsonObject o{{QStringLiteral("index"), i - 1},
                 {QStringLiteral("id"), QString::number(it->GetID())},
                 {QStringLiteral("type"), KindText(it)},
                 {QStringLiteral("color"), ColorText(it->GetColor())}};
+  AddBarcodeType(o, it);
   if (it->GetLayer()) o.insert(QStringLiteral("layer"), it->GetLayer()->Name);
   return o;
 }
@@ -143,6 +150,7 @@ QJsonObject GetItem(TPLNBaseLabel* doc, const TArgs& a) {
   if (!it) throw EToolError(QLatin1String(kLookupError));
   QJsonObject o = it->ToJson();
   o.insert(QStringLiteral("type"), KindText(it));
+  AddBarcodeType(o, it);
   if (it->GetLayer()) o.insert(QStringLiteral("layer"), it->GetLayer()->Name);
   return DataResult(o, o);
 }
@@ -617,7 +625,8 @@ void ORVMCPRegisterDefaultTools(Orv::TPLNMCPServer* server) {
   gServer = server;
   RegisterDrawingTools(server);
   RegisterShapeTools(server);
-  // The barcode, image, table, gauge, flow, link and symbol tools register here, between the
+  RegisterBarcodeTools(server);
+  // The 2-D code, image, table, gauge, flow, link and symbol tools register here, between the
   // shapes and the dimensions, as their items land.
   RegisterNutriTools(server);
   RegisterCodes2DTools(server);
