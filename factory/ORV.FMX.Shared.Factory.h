@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <vector>
 
+#include <QByteArray>
 #include <QString>
 
+#include "ORV.Barcode.h"
 #include "ORV.Base.h"
 
 namespace Orv::F2d {
@@ -104,6 +106,12 @@ class TPLNFactory {
   static TPLNBaseItem* AddNutriScore(TPLNBaseLabel* doc, float x, float y, float w, float h);
   static TPLNBaseItem* AddBaseNutriScore(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w,
                                          std::int64_t h);
+
+  // Linear barcodes (ORV.FMX.Shared.Factory.Barcode.cpp) anchored at (x, y); the code is 8-bit.
+  // The unit form takes the active layer's pen colour and font, the base form only its pen colour.
+  static TPLNBaseItem* AddBarcode(TPLNBaseLabel* doc, float x, float y, const QByteArray& code, TORVBarType type);
+  static TPLNBaseItem* AddBaseBarcode(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, const QByteArray& code,
+                                      TORVBarType type);
 
   // Flow charts (ORV.FMX.Shared.Factory.Flow.cpp).
   static TPLNBaseItem* AddFlow(TPLNBaseLabel* doc, float x, float y, float w, float h, TORVFlowType type);

@@ -16,6 +16,7 @@
 #include "TPLNDim.h"
 #include "TPLNText.h"
 #include "TPLNParagraph.h"
+#include "TPLNBarcode.h"
 #include "TPLNNutriScore.h"
 #include "TPLNQRCode.h"
 #include "TPLNDataMatrix.h"

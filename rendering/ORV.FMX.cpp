@@ -39,7 +39,7 @@ const TPLNKindEntry kKinds[Kind::Count] = {
     Entry<TPLNArc>("TPLNArc"),             Entry<TPLNRectangle>("TPLNRectangle"),
     Entry<TPLNPolygon>("TPLNPolygon"),     Entry<TPLNCircle>("TPLNCircle"),
     Entry<TPLNEllipse>("TPLNEllipse"),     Entry<TPLNText>("TPLNText"),
-    Entry<TPLNParagraph>("TPLNParagraph"),              Missing("TPLNBarcode"),
+    Entry<TPLNParagraph>("TPLNParagraph"),              Entry<TPLNBarcode>("TPLNBarcode"),
     Missing("TPLNPDF417"),                 Entry<TPLNDataMatrix>("TPLNDataMatrix"),
     Entry<TPLNQRCode>("TPLNQRCode"),                 Missing("TPLNImage"),
     Entry<TPLNFlow>("TPLNFlow"),           Entry<TPLNLink>("TPLNLink"),
