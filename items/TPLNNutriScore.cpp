@@ -67,11 +67,18 @@ QPointF CellRadii(const TPLNBaseDraw& d, const TPLNNutriScore& n, const QRectF& 
           std::min<double>(d.GetDrawY(n.GetBaseInnerRadio()), cell.height() / 2)};
 }
 
-// The outline of the selected cell in black and white: the pen's width, at least a pixel, so the
-// white cell stands out of the black row.
-float OutlineWidth(const TPLNBaseDraw& d, const TPLNNutriScore& n, bool paper) {
-  const float w = paper ? d.DrawBasePtoX(n.GetPenWidth()) : d.DrawBasePtoY(n.GetPenWidth());
-  return std::max(w, 1.0f);
+// The outline of the selected cell. In colour a ring of the label's background (white without a
+// fill) a third of the value gap wide, which sets the grown cell off its neighbours as printed
+// labels do; in black and white a black line of the pen's width, so the white cell stands out of
+// the black row. At least a pixel either way.
+struct TOutline {
+  TAlphaColor Color;
+  float Width;
+};
+TOutline SelectedOutline(const TPLNBaseDraw& d, const TPLNNutriScore& n, const TPLNNutriScore::TLayout& l, bool paper) {
+  if (n.BlackWhite())
+    return {kBlack, std::max(1.0f, paper ? d.DrawBasePtoX(n.GetPenWidth()) : d.DrawBasePtoY(n.GetPenWidth()))};
+  return {ShowsFill(n) ? n.GetBackColor() : kWhite, std::max(1.0f, float(l.Grow / 3))};
 }
 
 // Where a text of w x h starts (its own top-left corner, before the turn) to sit in the title
@@ -116,8 +123,11 @@ TPLNNutriScore::TLayout TPLNNutriScore::Layout(const TPLNBaseDraw& d, const QRec
     F2d::AdjustNutriTitle(rect, angle, type);
     const QSizeF band = F2d::NutriFrameSize(l.TitleBand, angle);
     // A third of the label's thickness in both layouts, less the room the grown cell takes.
-    const double thick = F2d::NutriFrameSize(l.Inner, angle).height() / 3 - vAcross;
-    const double room = band.width() - (type == std::uint8_t(TORVNutriType::Style2) ? l.Grow : 0);
+    // Across the top a third of the label's thickness; beside the cells (style 2) the title has
+    // its own band and takes up to half, less the room the grown cell takes.
+    const bool beside = type == std::uint8_t(TORVNutriType::Style2);
+    const double thick = F2d::NutriFrameSize(l.Inner, angle).height() / (beside ? 2 : 3) - vAcross;
+    const double room = band.width() - (beside ? l.Grow : 0);
     l.TitleHeight = FitHeight({Title()}, thick, room);
   }
 
@@ -129,9 +139,10 @@ TPLNNutriScore::TLayout TPLNNutriScore::Layout(const TPLNBaseDraw& d, const QRec
   QRectF cell;
   F2d::ScoreRect(rect, cell, s, angle, type);
   const double thick = F2d::NutriFrameSize(rect, angle).height();
-  // Letters a little narrower than their cells, the selected one as much larger as its cell.
-  l.LetterHeight = FitHeight(Letters(), thick - 2 * vAcross, s * 0.9);
-  l.ValueHeight = FitHeight(Letters(), thick, (s + 2 * l.Grow) * 0.9);
+  // Letters with some of their cell's colour around them, the selected one as much larger as its
+  // cell.
+  l.LetterHeight = FitHeight(Letters(), thick - 2 * vAcross, s * 0.7);
+  l.ValueHeight = FitHeight(Letters(), thick, (s + 2 * l.Grow) * 0.75);
 
   // A to D unless selected, walking forward; then E; then back to the selected grade, which goes
   // last and grown so it lies over its neighbours.
@@ -204,10 +215,11 @@ void TPLNNutriScore::Draw(TPLNBaseDraw* draw) {
     SetupFill(d, CellColor(*this, c), true);
     p.AntiAlias = true;
     shape(c.Rect, r);
-    if (BlackWhite() && c.Selected) {
+    if (c.Selected) {
+      const TOutline o = SelectedOutline(*d, *this, l, false);
       p.Style = TSkPaintStyle::Stroke;
-      p.Color = kBlack;
-      p.StrokeWidth = OutlineWidth(*d, *this, false);
+      p.Color = o.Color;
+      p.StrokeWidth = o.Width;
       p.StrokeJoin = TSkStrokeJoin::Miter;
       const TFrameStroke f = FrameStroke(c.Rect, float(r.x()), float(r.y()), p.StrokeWidth);
       shape(f.Rect, QPointF(f.Rx, f.Ry));
@@ -281,10 +293,11 @@ void TPLNNutriScore::Print(TPLNBaseDraw* draw) {
     c.Fill.Kind = TBrushKind::Solid;
     c.Fill.Color = CellColor(*this, cell);
     c.FillPath(path(cell.Rect, r), 1);
-    if (BlackWhite() && cell.Selected) {
+    if (cell.Selected) {
+      const TOutline o = SelectedOutline(*d, *this, l, true);
       c.Stroke.Kind = TBrushKind::Solid;
-      c.Stroke.Color = kBlack;
-      c.Stroke.Thickness = OutlineWidth(*d, *this, true);
+      c.Stroke.Color = o.Color;
+      c.Stroke.Thickness = o.Width;
       c.Stroke.Join = TStrokeJoin::Miter;
       const TFrameStroke f = FrameStroke(cell.Rect, float(r.x()), float(r.y()), c.Stroke.Thickness);
       c.DrawPath(path(f.Rect, QPointF(f.Rx, f.Ry)), 1);

@@ -50,9 +50,16 @@ TEST(NutriDraw, OtherGradesFirstThenTheSelectedOneLargerWithItsLetterCentred) {
     SCOPED_TRACE(testing::Message() << "angle " << a);
     n->SetAngle(static_cast<TORVAngle>(a));
     c.Redraw(n);
-    // Frame fill and outline, then the five cells.
+    // Frame fill and outline, then the five cells, the selected one ringed in the label's
+    // background.
     const auto rects = c.canvas.OpsNamed("DrawRoundRect");
-    ASSERT_EQ(rects.size(), 7u);
+    ASSERT_EQ(rects.size(), 8u);
+    EXPECT_EQ(rects[7].Paint.Color, 0xFFFFFF00u);
+    EXPECT_EQ(rects[7].Paint.Style, TSkPaintStyle::Stroke);
+    EXPECT_FLOAT_EQ(rects[7].Paint.StrokeWidth, 10 / 3.0f);
+    const QRectF ring = rects[6].Rect.adjusted(5 / 3.0, 5 / 3.0, -5 / 3.0, -5 / 3.0);
+    EXPECT_NEAR((rects[7].Rect.topLeft() - ring.topLeft()).manhattanLength(), 0, 1e-4);
+    EXPECT_NEAR((rects[7].Rect.bottomRight() - ring.bottomRight()).manhattanLength(), 0, 1e-4);
     EXPECT_EQ(rects[0].Paint.Color, 0xFFFFFF00u);
     EXPECT_EQ(rects[1].Paint.Color, 0xFFFF0000u);
     EXPECT_EQ(rects[1].Paint.Style, TSkPaintStyle::Stroke);
@@ -95,7 +102,7 @@ TEST(NutriDraw, OtherGradesFirstThenTheSelectedOneLargerWithItsLetterCentred) {
   n->SetBaseInnerRadio(0);
   n->SetShowTitle(false);
   c.Redraw(n);
-  EXPECT_EQ(c.canvas.Count("DrawRect"), 5);
+  EXPECT_EQ(c.canvas.Count("DrawRect"), 6);
   EXPECT_EQ(Texts(c.canvas, "DrawSimpleText"), (std::vector<QString>{"A", "B", "D", "E", "C"}));
 }
 
@@ -110,7 +117,10 @@ TEST(NutriDraw, PaperDrawsTheSameCellsInTheSameOrder) {
   EXPECT_EQ(c.canvas.Count("P.DrawRect"), 1);
   const auto cells = c.canvas.OpsNamed("P.FillPath");
   ASSERT_EQ(cells.size(), 5u);
-  ASSERT_EQ(screen.size(), 7u);
+  ASSERT_EQ(screen.size(), 8u);
+  ASSERT_EQ(c.canvas.Count("P.DrawPath"), 1);
+  EXPECT_EQ(c.canvas.OpsNamed("P.DrawPath")[0].Path.boundingRect(), screen[7].Rect);
+  EXPECT_EQ(c.canvas.OpsNamed("P.DrawPath")[0].Stroke.Color, 0xFFFFFF00u);
   for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(cells[i].Fill.Color, n->GradeColor(i)) << i;
     EXPECT_EQ(cells[i].Path.boundingRect(), screen[2 + i].Rect) << i;
@@ -120,6 +130,13 @@ TEST(NutriDraw, PaperDrawsTheSameCellsInTheSameOrder) {
   EXPECT_EQ(texts[5].Fill.Color, n->ValueColor());
   EXPECT_EQ(texts[1].Fill.Color, n->CharColor());
   EXPECT_GT(texts[5].Font.Size, texts[1].Font.Size);
+  // Each letter's box centred in its cell, as on screen.
+  for (int i = 1; i < 6; ++i) {
+    c.canvas.Font = texts[i].Font;
+    const QRectF r = c.canvas.MeasureText(texts[i].Rect, texts[i].Text, false, TTextAlign::Leading, TTextAlign::Leading);
+    const QPointF d = texts[i].Matrix.map(r.center()) - cells[i - 1].Path.boundingRect().center();
+    EXPECT_LT(std::hypot(d.x(), d.y()), 0.5) << texts[i].Text.toStdString();
+  }
 }
 
 TEST(NutriDraw, BlackAndWhiteFillsTheRowBlackAndOutlinesTheSelectedCell) {
@@ -184,9 +201,9 @@ TEST(NutriDraw, ScreenAndPaperPicturesAgree) {
         EXPECT_TRUE(PlanoraTest::ColorAt(img, corner.toPoint(), QColor::fromRgba(n->GradeColor(cell.Grade)), 40))
             << "grade " << cell.Grade;
       }
-      // The grown D covers the end of C and the start of E.
+      // The grown D covers the end of C (past the gap between them, inside its white ring).
       const QRectF d = l.Cells.back().Rect;
-      const QPointF start = a ? QPointF(d.center().x(), d.bottom() - 1.5) : QPointF(d.left() + 1.5, d.center().y() + 8);
+      const QPointF start = a ? QPointF(d.center().x(), d.bottom() - 2) : QPointF(d.left() + 2, d.center().y() + 8);
       EXPECT_TRUE(PlanoraTest::ColorAt(img, start.toPoint(), QColor::fromRgba(n->DColor()), 40));
       // The title above (or left of) the cells.
       EXPECT_TRUE(PlanoraTest::InkInRect(img, l.TitleBand.toRect()));

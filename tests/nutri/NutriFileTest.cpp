@@ -4,6 +4,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QJsonDocument>
+#include <cmath>
 
 #include "ORV.Data.h"
 #include "ORV.FMX.Items.h"
@@ -224,7 +225,7 @@ TEST(NutriFile, ADataBoundLabelShowsEachRecordsGradeOnExport) {
     for (const auto& slot : none.Cells) {
       // Above each slot, in the border the grown cell would take: the grade's colour where it is
       // the record's, the frame's white elsewhere.
-      const QPoint above(int(slot.Rect.center().x()), int(slot.Rect.top() - 2));
+      const QPoint above(int(slot.Rect.center().x()), int(std::floor(slot.Rect.top() - 1.6)));
       if (slot.Grade == grades[cell])
         EXPECT_TRUE(PlanoraTest::ColorAt(img, above, QColor::fromRgba(n->GradeColor(slot.Grade)), 40)) << slot.Grade;
       else
