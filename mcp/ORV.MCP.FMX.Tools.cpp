@@ -628,8 +628,8 @@ void ORVMCPRegisterDefaultTools(Orv::TPLNMCPServer* server) {
   RegisterBarcodeTools(server);
   // The 2-D code, image, table, gauge, flow, link and symbol tools register here, between the
   // shapes and the dimensions, as their items land.
-  RegisterNutriTools(server);
   RegisterCodes2DTools(server);
+  RegisterNutriTools(server);
   RegisterFlowTools(server);
   RegisterDimensionTools(server);
 }
