@@ -78,35 +78,8 @@ TEST(NutriLayout, TitleBandAndCellsShareTheInnerRectangleOnTheSideTheAngleTurnsT
   EXPECT_EQ(F2d::NutriFrameSize(r, TORVAngle::A90), QSizeF(120, 300));
   EXPECT_EQ(F2d::NutriPointToPage(r, TORVAngle::A90, QPointF(0, 0)), QPointF(10, 140));
   EXPECT_EQ(F2d::NutriPointToPage(r, TORVAngle::A270, QPointF(0, 0)), QPointF(310, 20));
-}
-
-TEST(NutriLayout, FiveEqualCellsFillTheRowWithTheirGapsWhateverTheTurn) {
-  const QRectF r(0, 0, 230, 50);
-  for (int a = 0; a < 4; ++a) {
-    SCOPED_TRACE(testing::Message() << "angle " << a);
-    const auto angle = static_cast<TORVAngle>(a);
-    const QRectF row = angle == TORVAngle::A0 || angle == TORVAngle::A180 ? r : QRectF(0, 0, 50, 230);
-    const double total = F2d::SizeScore(row, 5, angle, 0);
-    EXPECT_NEAR(total, 230 - 4 * 5, kEps);
-    double s = total / 5;
-    QRectF cell;
-    F2d::ScoreRect(row, cell, s, angle, 0);
-    EXPECT_NEAR(s, 42, kEps);
-    std::vector<QRectF> cells{cell};
-    for (int i = 1; i < 5; ++i) {
-      F2d::OffsetScoreRect(cell, s + 5, angle, 0, false);
-      cells.push_back(cell);
-    }
-    // Each as long as the step and as thick as the row; A at the start, E at the far end.
-    for (const QRectF& c : cells) EXPECT_NEAR(F2d::NutriFrameSize(c, angle).width(), 42, kEps);
-    for (const QRectF& c : cells) EXPECT_NEAR(F2d::NutriFrameSize(c, angle).height(), 50, kEps);
-    EXPECT_TRUE(Near(cells.front().united(cells.back()), row));
-    for (int i = 1; i < 5; ++i) EXPECT_NEAR(Dot(cells[i].center() - cells[i - 1].center(), Forward(angle)), 47, kEps);
-    // Walking back retraces the steps.
-    F2d::OffsetScoreRect(cell, 4 * (s + 5), angle, 0, true);
-    EXPECT_TRUE(Near(cell, cells.front()));
-  }
-  // Gaps wider than the row leave no room, never a negative length.
+  // The row's length less its four gaps; gaps wider than the row leave no room, never less.
+  EXPECT_EQ(F2d::SizeScore(r, 5, TORVAngle::A90, 0), 120 - 20);
   EXPECT_EQ(F2d::SizeScore(QRectF(0, 0, 10, 10), 5, TORVAngle::A0, 0), 0);
 }
 
@@ -189,4 +162,25 @@ TEST(NutriLayout, ABoxTooSmallForItsMarginsHasNoCells) {
   // A frame is still drawn; nothing else.
   n->SetPenWidth(100);
   EXPECT_EQ(c.Redraw(n), std::vector<std::string>{"DrawRoundRect"});
+}
+
+TEST(NutriLayout, AQuarterTurnTurnsTheReadingWithTheBoxAndTheFaceIsPicked) {
+  TPLNBaseLabel doc;
+  auto* n = MakeItem<TPLNNutriScore>(doc, {{0, 0}, {30000, 10000}});
+  // Clockwise on the page: the label then reads downwards, its top facing right.
+  n->Rotate(15000, 5000, M_PI / 2);
+  EXPECT_EQ(n->GetAngle(), TORVAngle::A270);
+  EXPECT_EQ(n->Points(), (std::vector<TORVPto>{{10000, -10000}, {20000, 20000}}));
+  n->Rotate(15000, 5000, -M_PI / 2);
+  EXPECT_EQ(n->GetAngle(), TORVAngle::A0);
+  n->Rotate(15000, 5000, M_PI);
+  EXPECT_EQ(n->GetAngle(), TORVAngle::A180);
+  n->Rotate(15000, 5000, 0.3);  // no quarter turn: the reading stays
+  EXPECT_EQ(n->GetAngle(), TORVAngle::A180);
+
+  // Grabbed anywhere on its face, filled or not, and not beside it.
+  n->AssignPoints({TORVPto{0, 0}, TORVPto{30000, 10000}});
+  EXPECT_TRUE(n->Pick(15000, 5000, 0));
+  EXPECT_TRUE(n->Pick(30400, 5000, 500));
+  EXPECT_FALSE(n->Pick(31000, 5000, 500));
 }
