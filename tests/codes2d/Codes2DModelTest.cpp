@@ -1,5 +1,5 @@
-// QR code and DataMatrix in the model: matrices against zint's, symbol shapes, options in both
-// file formats, refused data.
+// QR code and DataMatrix encoders: matrices against zint's own for the same data and options,
+// and refused data.
 #include <gtest/gtest.h>
 #include <zint.h>
 
@@ -54,42 +54,24 @@ TEST(Codes2DModel, QRMatricesAreZintsForEachLevel) {
     QString why;
     ASSERT_TRUE(TPLNBaseQRCode::EncodeQR(QStringLiteral("HELLO 123"), level, m, &why)) << why.toStdString();
     EXPECT_EQ(Rows(m), ZintRows(BARCODE_QRCODE, "HELLO 123", UNICODE_MODE, 0, level + 1, 0, 0)) << level;
-    // Text beyond ASCII goes out as UTF-8 with its ECI.
-    ASSERT_TRUE(TPLNBaseQRCode::EncodeQR(accents, level, m, &why)) << why.toStdString();
-    EXPECT_EQ(Rows(m), ZintRows(BARCODE_QRCODE, accents.toUtf8(), UNICODE_MODE, 26, level + 1, 0, 0)) << level;
-    EXPECT_TRUE(why.isEmpty());
-  }
-  // Columns are columns: the three finder patterns sit top-left, top-right and bottom-left,
-  // and the bottom-right corner has none.
-  TORVModuleMatrix m;
-  ASSERT_TRUE(TPLNBaseQRCode::EncodeQR(QStringLiteral("https://example.com/q?x=1"), 1, m, nullptr));
-  ASSERT_EQ(m.Rows, m.Cols);
-  const int n = m.Cols;
-  for (int i = 0; i < 7; ++i) {
-    EXPECT_TRUE(m.At(i, 0) && m.At(0, i) && m.At(n - 1 - i, 0) && m.At(i, n - 1)) << i;
-    // The white ring inside each finder, and the separator beside it.
-    if (i >= 1 && i <= 5) {
-      EXPECT_FALSE(m.At(i, 1) || m.At(n - 1 - i, 1) || m.At(i, n - 2)) << i;
+    // Text beyond ASCII goes out as UTF-8 with its ECI, Latin-1 text too (read without an ECI,
+    // decoders guess its character set).
+    for (const QString& text : {accents, QStringLiteral("Grüße aus Köln")}) {
+      ASSERT_TRUE(TPLNBaseQRCode::EncodeQR(text, level, m, &why)) << why.toStdString();
+      EXPECT_EQ(Rows(m), ZintRows(BARCODE_QRCODE, text.toUtf8(), UNICODE_MODE, 26, level + 1, 0, 0)) << level;
     }
-    EXPECT_FALSE(m.At(7, i) || m.At(n - 8, i) || m.At(7, n - 1 - i)) << i;
+    EXPECT_TRUE(why.isEmpty());
   }
 }
 
 TEST(Codes2DModel, DataMatrixMatricesAreZintsSquareAndRectangular) {
-  const QByteArray latin = QStringLiteral("Ünïcödé €? no: Latin-1 ÿ").toLatin1();
+  const QByteArray latin = QStringLiteral("Ünïcödé ½ Latin-1 ÿ").toLatin1();
   for (const QByteArray& data : {QByteArray("12345678"), QByteArray("DataMatrix 2D code"), latin}) {
     TORVModuleMatrix m;
     QString why;
     ASSERT_TRUE(TPLNBaseDataMatrix::EncodeDataMatrix(data, true, m, &why)) << why.toStdString();
     EXPECT_EQ(m.Rows, m.Cols);
     EXPECT_EQ(Rows(m), ZintRows(BARCODE_DATAMATRIX, data, DATA_MODE, 0, 0, 0, DM_SQUARE));
-    // The L finder: the left column and the bottom row dark, the top row alternating.
-    for (int r = 0; r < m.Rows; ++r) EXPECT_TRUE(m.At(0, r)) << r;
-    for (int c = 0; c < m.Cols; ++c) {
-      EXPECT_TRUE(m.At(c, m.Rows - 1)) << c;
-      EXPECT_EQ(m.At(c, 0), c % 2 == 0) << c;
-    }
-
     ASSERT_TRUE(TPLNBaseDataMatrix::EncodeDataMatrix(data, false, m, &why)) << why.toStdString();
     EXPECT_LT(m.Rows, m.Cols) << data.constData();
     std::vector<std::string> best;

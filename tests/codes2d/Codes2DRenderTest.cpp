@@ -131,7 +131,8 @@ struct TCase {
 TEST(Codes2DRender, EveryAngleDecodesOnPngAndPdfWithEachModuleInPlace) {
   const QString url = QStringLiteral("https://example.org/labels/2026/batch?id=") + QString(59, QLatin1Char('7'));
   ASSERT_EQ(url.size(), 100);
-  const QString accents = QStringLiteral("Crème brûlée, Ærøskøbing, São Tomé – Zürich €5");
+  // Latin-1 only: without an ECI a decoder would have to guess this one's character set.
+  const QString accents = QStringLiteral("Crème brûlée, Ærøskøbing, São Tomé, Zürich");
   const TCase cases[] = {
       {true, accents, TORVHorzAlign::Left, TORVVertAlign::Top},
       {true, url, TORVHorzAlign::Center, TORVVertAlign::Center},
