@@ -136,10 +136,17 @@ TEST(Codes1D, InvalidCodeShowsCrossAndPrintsNothing) {
   EXPECT_EQ(ctx.canvas.OpsNamed("DrawSimpleText").at(1).Text, "006381");
   ctx.Redraw(bar, true);
   EXPECT_EQ(ctx.canvas.OpsNamed("P.FillText").at(2).Text, "333931");
+  const auto marked = [&] {
+    for (const TRecordedOp& op : ctx.canvas.OpsNamed("DrawRect"))
+      if (op.Paint.Color == 0xFF90EE90u) return true;
+    return false;
+  };
+  EXPECT_FALSE(marked()) << "the data mark is the editor's";
   ctx.d.Record = 1;
   ctx.d.DrawState = TORVDrawState::Editor;
   ctx.Redraw(bar);
   EXPECT_EQ(ctx.canvas.OpsNamed("DrawSimpleText").at(1).Text, "901234");
+  EXPECT_TRUE(marked());
 }
 
 TEST(Codes1D, WidthAndBarKindsOfThePattern) {
