@@ -76,6 +76,10 @@ class TPLNFactory {
   static TPLNBaseItem* AddBaseText(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y);
   static TPLNBaseItem* AddParagraph(TPLNBaseLabel* doc, float x, float y, float w, float h);
   static TPLNBaseItem* AddBaseParagraph(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h);
+  // Poly texts (ORV.FMX.Shared.Factory.Poly.cpp) anchored at (x, y), text runs, no runs yet, in
+  // the active layer's pen colour.
+  static TPLNBaseItem* AddPolyText(TPLNBaseLabel* doc, float x, float y);
+  static TPLNBaseItem* AddBasePolyText(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y);
 
   // Arrow lines and dimensions (ORV.FMX.Shared.Factory.Dims.cpp). Angles in radians.
   static TPLNBaseItem* AddArrowLine(TPLNBaseLabel* doc, float x1, float y1, float x2, float y2);

@@ -20,5 +20,6 @@
 #include "TPLNNutriScore.h"
 #include "TPLNQRCode.h"
 #include "TPLNDataMatrix.h"
+#include "TPLNPolyText.h"
 #include "TPLNFlow.h"
 #include "TPLNLink.h"

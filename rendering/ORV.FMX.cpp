@@ -43,7 +43,7 @@ const TPLNKindEntry kKinds[Kind::Count] = {
     Missing("TPLNPDF417"),                 Entry<TPLNDataMatrix>("TPLNDataMatrix"),
     Entry<TPLNQRCode>("TPLNQRCode"),                 Missing("TPLNImage"),
     Entry<TPLNFlow>("TPLNFlow"),           Entry<TPLNLink>("TPLNLink"),
-    Missing("TPLNTable"),                  Missing("TPLNPolyText"),
+    Missing("TPLNTable"),                  Entry<TPLNPolyText>("TPLNPolyText"),
     Missing("TPLNRank"),                   Entry<TPLNNutriScore>("TPLNNutriScore"),
     Missing("TPLNLevel"),                  Missing("TPLNSymbol"),
     Entry<TPLNBezier>("TPLNBezier"),       Entry<TPLNDim>("TPLNDim"),
