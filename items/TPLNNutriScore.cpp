@@ -44,6 +44,17 @@ double FitHeight(const QStringList& texts, double height, double length) {
   return width > length ? height * length / width : height;
 }
 
+// Where a title may break in two: after the hyphen or at the space nearest its middle; -1 when it
+// has neither.
+int TitleBreak(const QString& title) {
+  int best = -1;
+  for (int i = 1; i + 1 < title.size(); ++i) {
+    const int at = title.at(i) == QLatin1Char('-') ? i + 1 : title.at(i) == QLatin1Char(' ') ? i : -1;
+    if (at > 0 && (best < 0 || std::abs(2 * at - int(title.size())) < std::abs(2 * best - int(title.size())))) best = at;
+  }
+  return best;
+}
+
 QString Letter(int grade) { return QString(QChar(char16_t(u'A' + grade))); }
 
 const QStringList& Letters() {
@@ -81,16 +92,17 @@ TOutline SelectedOutline(const TPLNBaseDraw& d, const TPLNNutriScore& n, const T
   return {ShowsFill(n) ? n.GetBackColor() : kWhite, std::max(1.0f, float(l.Grow / 3))};
 }
 
-// Where a text of w x h starts (its own top-left corner, before the turn) to sit in the title
-// band as the title's alignment says, centred across the band.
-QPointF TitleOrigin(const TPLNNutriScore& n, const TPLNNutriScore::TLayout& l, double w, double h) {
+// Where line `line` of the title, w x h, starts (its own top-left corner, before the turn) to sit
+// in the title band as the title's alignment says, the lines together centred across the band.
+QPointF TitleOrigin(const TPLNNutriScore& n, const TPLNNutriScore::TLayout& l, double w, double h, int line) {
   const QSizeF band = F2d::NutriFrameSize(l.TitleBand, n.GetAngle());
   // Beside the cells (style 2) the title keeps the value gap from the grown cell.
   const double room = band.width() - (n.NutriType() == std::uint8_t(TORVNutriType::Style2) ? l.Grow : 0);
   double u = 0;
   if (n.TitleAlign() == TORVHorzAlign::Center) u = (room - w) / 2;
   else if (n.TitleAlign() == TORVHorzAlign::Right) u = room - w;
-  return F2d::NutriPointToPage(l.TitleBand, n.GetAngle(), QPointF(std::max(0.0, u), (band.height() - h) / 2));
+  const double top = (band.height() - h * l.TitleLines.size()) / 2 + h * line;
+  return F2d::NutriPointToPage(l.TitleBand, n.GetAngle(), QPointF(std::max(0.0, u), top));
 }
 
 }  // namespace
@@ -122,13 +134,24 @@ TPLNNutriScore::TLayout TPLNNutriScore::Layout(const TPLNBaseDraw& d, const QRec
     l.TitleBand = F2d::NutriTitleRect(rect, angle, type);
     F2d::AdjustNutriTitle(rect, angle, type);
     const QSizeF band = F2d::NutriFrameSize(l.TitleBand, angle);
-    // A third of the label's thickness in both layouts, less the room the grown cell takes.
     // Across the top a third of the label's thickness; beside the cells (style 2) the title has
     // its own band and takes up to half, less the room the grown cell takes.
     const bool beside = type == std::uint8_t(TORVNutriType::Style2);
     const double thick = F2d::NutriFrameSize(l.Inner, angle).height() / (beside ? 2 : 3) - vAcross;
     const double room = band.width() - (beside ? l.Grow : 0);
-    l.TitleHeight = FitHeight({Title()}, thick, room);
+    l.TitleLines = QStringList{Title()};
+    l.TitleHeight = FitHeight(l.TitleLines, thick, room);
+    // A short band beside the cells shrinks a long title a lot: broken after a hyphen or at a
+    // space near its middle, two lines in the same depth may read larger.
+    const int cut = beside ? TitleBreak(Title()) : -1;
+    if (cut > 0) {
+      const QStringList two{Title().left(cut).trimmed(), Title().mid(cut).trimmed()};
+      const double h = FitHeight(two, thick, room);
+      if (h > l.TitleHeight * 1.15) {
+        l.TitleLines = two;
+        l.TitleHeight = h;
+      }
+    }
   }
 
   // The selected cell grows into this border; the others stay inside it.
@@ -200,8 +223,11 @@ void TPLNNutriScore::Draw(TPLNBaseDraw* draw) {
   if (l.TitleHeight > 0) {
     const TSkFont font = Arial(l.TitleHeight * perHeight);
     const TSkFontMetrics m = font.Metrics();
-    text(Title(), font, TitleOrigin(*this, l, font.MeasureText(Title()), std::abs(m.Ascent) + std::abs(m.Descent)),
-         BlackWhite() ? kBlack : TitleColor());
+    for (int i = 0; i < l.TitleLines.size(); ++i) {
+      const QString& line = l.TitleLines[i];
+      text(line, font, TitleOrigin(*this, l, font.MeasureText(line), std::abs(m.Ascent) + std::abs(m.Descent), i),
+           BlackWhite() ? kBlack : TitleColor());
+    }
   }
 
   for (const TCell& c : l.Cells) {
@@ -276,8 +302,11 @@ void TPLNNutriScore::Print(TPLNBaseDraw* draw) {
 
   if (l.TitleHeight > 0) {
     c.Font = printFont(l.TitleHeight);
-    const QPointF size = GetTextSize(c, Title());
-    text(Title(), TitleOrigin(*this, l, size.x(), size.y()), BlackWhite() ? kBlack : TitleColor());
+    for (int i = 0; i < l.TitleLines.size(); ++i) {
+      const QString& line = l.TitleLines[i];
+      const QPointF size = GetTextSize(c, line);
+      text(line, TitleOrigin(*this, l, size.x(), size.y(), i), BlackWhite() ? kBlack : TitleColor());
+    }
   }
 
   for (const TCell& cell : l.Cells) {

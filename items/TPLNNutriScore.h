@@ -4,6 +4,7 @@
 
 #include <QJsonObject>
 #include <QRectF>
+#include <QStringList>
 #include <cstdint>
 #include <vector>
 
@@ -27,9 +28,11 @@ class TPLNNutriScore : public Orv::F2d::TPLNBaseNutri {
   };
   // Where everything goes for a frame `box` (device pixels) showing `grade` (-1: none). Cells
   // come in drawing order, the selected one last. Sizes are the heights (ascent + descent) the
-  // title and the letters get, already shrunk to fit their band and cells.
+  // title and the letters get, already shrunk to fit their band and cells; the title comes in
+  // one line, or two where a short band beside the cells lets them read larger.
   struct TLayout {
     QRectF Box, Inner, TitleBand;
+    QStringList TitleLines;
     double Gap = 0, Grow = 0;
     double TitleHeight = 0, LetterHeight = 0, ValueHeight = 0;
     std::vector<TCell> Cells;

@@ -210,3 +210,38 @@ TEST(NutriDraw, ScreenAndPaperPicturesAgree) {
     }
   }
 }
+
+// Beside the cells the title's band is short: a long title breaks after its hyphen (or at a
+// space) into two larger lines inside the band; across the top it stays one line.
+TEST(NutriDraw, ATitleBesideTheCellsBreaksInTwoWhenThatReadsLarger) {
+  PlanoraTest::RecordingContext c;
+  auto* n = MakeItem<TPLNNutriScore>(c.doc, {{0, 0}, {30000, 15000}});
+  n->SetNutriType(1);
+  const QRectF box(0, 0, 300, 150);
+  const TPLNNutriScore::TLayout two = n->Layout(c.d, box, 0);
+  EXPECT_EQ(two.TitleLines, (QStringList{"NUTRI-", "SCORE"}));
+  c.Redraw(n);
+  const auto texts = c.canvas.OpsNamed("DrawSimpleText");
+  ASSERT_GE(texts.size(), 2u);
+  EXPECT_EQ(texts[0].Text, "NUTRI-");
+  EXPECT_EQ(texts[1].Text, "SCORE");
+  EXPECT_EQ(texts[0].Font.Size, texts[1].Font.Size);
+  const QPointF first = texts[0].Matrix.map(QPointF(0, 0)), second = texts[1].Matrix.map(QPointF(0, 0));
+  EXPECT_NEAR(second.x(), first.x(), 1e-3);
+  EXPECT_NEAR(second.y() - first.y(), two.TitleHeight, 0.05);
+  for (const auto& t : {texts[0], texts[1]}) {
+    const QPointF at = t.Matrix.map(QPointF(t.Font.MeasureText(t.Text), t.Args[1]));
+    EXPECT_TRUE(two.TitleBand.contains(t.Matrix.map(QPointF(0, 0))) && two.TitleBand.contains(at)) << t.Text.toStdString();
+  }
+
+  // Unbreakable, or across the top, one line; a short title fits one line anyway.
+  n->SetTitle(QStringLiteral("NUTRISCORE"));
+  EXPECT_EQ(n->Layout(c.d, box, 0).TitleLines, QStringList{"NUTRISCORE"});
+  n->SetTitle(QStringLiteral("NUTRI-SCORE"));
+  n->SetNutriType(0);
+  EXPECT_EQ(n->Layout(c.d, box, 0).TitleLines, QStringList{"NUTRI-SCORE"});
+  n->SetNutriType(1);
+  n->AssignPoints({TORVPto{0, 0}, TORVPto{90000, 12000}});
+  n->SetTitle(QStringLiteral("N S"));
+  EXPECT_EQ(n->Layout(c.d, QRectF(0, 0, 900, 120), 0).TitleLines, QStringList{"N S"});
+}
