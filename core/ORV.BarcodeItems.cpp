@@ -18,8 +18,12 @@ constexpr double kMinFactor = 2.0, kMaxFactor = 3.0;
 constexpr int kBarTypeCount = 23;
 
 // EAN-13, UPC-A and UPC-E print their first digit left of the bars, UPC-A and UPC-E their last
-// one right of them: seven modules each, a digit's width in the usual proportions.
+// one right of them: seven modules each, a digit's width in the usual proportions. A font too
+// large for that widens the zone: a digit of the usual faces is at most 0.6 of the font height
+// (ascent + descent) wide, and keeps a module away from the bars. The model cannot measure, so
+// this bounds the digit rather than fitting it.
 constexpr double kDigitZoneModules = 7.0;
+constexpr double kDigitWidthPerHeight = 0.6;
 
 bool HasLeadDigit(TORVBarType t) {
   return t == TORVBarType::Ean13 || t == TORVBarType::UpcA || t == TORVBarType::UpcE0;
@@ -48,8 +52,9 @@ TORVLinearLayout LinearLayout(const IORVBarcode& code, const TORVLinearCode& enc
   // The side digits only exist where the digits are laid out in groups (a code of more than
   // five characters); a short code is printed centred like any other type.
   const bool grouped = text && encoded.Prepared.size() > 5;
-  if (grouped && HasLeadDigit(code.BarKind())) l.LeadWidth = kDigitZoneModules * m;
-  if (grouped && HasTrailDigit(code.BarKind())) l.TrailWidth = kDigitZoneModules * m;
+  const double zone = std::max(kDigitZoneModules * m, m + kDigitWidthPerHeight * code.BarFontHeight());
+  if (grouped && HasLeadDigit(code.BarKind())) l.LeadWidth = zone;
+  if (grouped && HasTrailDigit(code.BarKind())) l.TrailWidth = zone;
   l.BarsWidth = TBarcode::BarCodeWidth(encoded.Pattern, code.BarFactor()) * m;
   l.BarsX = code.BarPaddingX() + l.LeadWidth;
   l.Width = l.BarsX + l.BarsWidth + l.TrailWidth + code.BarPaddingX();

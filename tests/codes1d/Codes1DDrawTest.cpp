@@ -99,6 +99,23 @@ TEST(Codes1D, Ean13DigitsBesideAndUnderTheBars) {
   EXPECT_FALSE(InkInRect(RenderItem(bar, false, TORVDrawState::Export, {700, 500}, 254), lead));
   ctx.Redraw(bar, true);
   EXPECT_EQ(ctx.canvas.Count("P.FillText"), 0);
+
+  // Digits wider than seven modules, without paddings: the side digits still fall inside the box,
+  // for EAN-13 and UPC-A alike.
+  TPLNBarcode* upc = MakeBarcode(ctx.doc, "03600029145", TORVBarType::UpcA);
+  for (TPLNBarcode* b : {bar, upc}) {
+    b->SetShowNumber(true);
+    b->SetBasePadX(0);
+    b->SetBaseFontHeight(4500);
+    ctx.Redraw(b);
+    const auto digits = ctx.canvas.OpsNamed("DrawSimpleText");
+    ASSERT_GE(digits.size(), 3u);
+    for (const TRecordedOp& t : digits) {
+      const TSkFontMetrics fm = t.Font.Metrics();
+      const QRectF g(QPointF(t.Args[0], t.Args[1] + fm.Ascent), QPointF(t.Args[0] + t.Font.MeasureText(t.Text), t.Args[1] + fm.Descent));
+      EXPECT_TRUE(Inside(BoxPx(*b), t.Matrix.mapRect(g), 0.05)) << t.Text.toStdString();
+    }
+  }
 }
 
 TEST(Codes1D, InvalidCodeShowsCrossAndPrintsNothing) {
