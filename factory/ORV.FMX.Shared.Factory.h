@@ -147,6 +147,10 @@ class TPLNFactory {
   static TPLNBaseItem* AddBaseQRCode(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, const QString& text);
   static TPLNBaseItem* AddDataMatrix(TPLNBaseLabel* doc, float x, float y, const QByteArray& code);
   static TPLNBaseItem* AddBaseDataMatrix(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, const QByteArray& code);
+  // PDF417 symbols (ORV.FMX.Shared.Factory.PDF417.cpp) of 8-bit data anchored at (x, y), in the
+  // active layer's pen colour.
+  static TPLNBaseItem* AddPDF417(TPLNBaseLabel* doc, float x, float y, const QByteArray& code);
+  static TPLNBaseItem* AddBasePDF417(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, const QByteArray& code);
 };
 
 // The document with the creation hooks routed through the factory.

@@ -20,6 +20,7 @@
 #include "TPLNNutriScore.h"
 #include "TPLNQRCode.h"
 #include "TPLNDataMatrix.h"
+#include "TPLNPDF417.h"
 #include "TPLNPolyText.h"
 #include "TPLNFlow.h"
 #include "TPLNLink.h"

@@ -40,7 +40,7 @@ const TPLNKindEntry kKinds[Kind::Count] = {
     Entry<TPLNPolygon>("TPLNPolygon"),     Entry<TPLNCircle>("TPLNCircle"),
     Entry<TPLNEllipse>("TPLNEllipse"),     Entry<TPLNText>("TPLNText"),
     Entry<TPLNParagraph>("TPLNParagraph"),              Entry<TPLNBarcode>("TPLNBarcode"),
-    Missing("TPLNPDF417"),                 Entry<TPLNDataMatrix>("TPLNDataMatrix"),
+    Entry<TPLNPDF417>("TPLNPDF417"),       Entry<TPLNDataMatrix>("TPLNDataMatrix"),
     Entry<TPLNQRCode>("TPLNQRCode"),                 Missing("TPLNImage"),
     Entry<TPLNFlow>("TPLNFlow"),           Entry<TPLNLink>("TPLNLink"),
     Missing("TPLNTable"),                  Entry<TPLNPolyText>("TPLNPolyText"),
