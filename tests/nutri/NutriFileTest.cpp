@@ -170,24 +170,6 @@ TEST(NutriFile, OutOfRangeRecordsAreRefusedAndTheLabelKeepsItsValues) {
   EXPECT_EQ(target->Value(), u'B');
 }
 
-TEST(NutriFile, ADocumentWithABadLabelIsNotOpenedAndTheOpenOneStays) {
-  TPlanoraFMX doc;
-  TPLNFactory::AddRectangle(&doc, 0, 0, 10, 10);
-  TPlanoraFMX source;
-  TPLNFactory::AddNutriScore(&source, 0, 0, 30, 15);
-  QByteArray text = source.ToJsonText();
-  ASSERT_TRUE(text.contains("\"Value\":\"A\""));
-  text.replace("\"Value\":\"A\"", "\"Value\":\"Z\"");
-  try {
-    doc.LoadFromJson(text);
-    ADD_FAILURE() << "a grade Z was read";
-  } catch (const EPLNError& e) {
-    EXPECT_TRUE(e.Message().contains("grade")) << e.Message().toStdString();
-  }
-  ASSERT_EQ(doc.GetItemsCount(), 1);
-  EXPECT_EQ(doc.GetItem(1)->KindCode(), Kind::Rectangle);
-}
-
 // Three labels in a row bound to the records "b", " D " and "x": each exported cell shows its
 // record's grade grown over its neighbours, and the unreadable one grows none.
 TEST(NutriFile, ADataBoundLabelShowsEachRecordsGradeOnExport) {
