@@ -566,6 +566,19 @@ void TQPainterCanvas::DrawRect(const QRectF& r, const TSkPaint& paint) {
   SkShape(path, paint, ModeOf(paint));
 }
 
+void TQPainterCanvas::DrawRects(const std::vector<QRectF>& rects, const TSkPaint& paint) {
+  if (rects.empty()) return;
+  if (ModeOf(paint) != Mode::Fill) {
+    ISkCanvas::DrawRects(rects, paint);
+    return;
+  }
+  // One call: a PDF page gets a run of "re" operators and a single fill.
+  P_->setRenderHint(QPainter::Antialiasing, paint.AntiAlias);
+  P_->setPen(Qt::NoPen);
+  P_->setBrush(ToQColor(paint.Color));
+  P_->drawRects(rects.data(), int(rects.size()));
+}
+
 void TQPainterCanvas::DrawRoundRect(const QRectF& rect, float rx, float ry,
                                     const TSkPaint& paint) {
   SkShape(SkRoundRectPath(rect, rx, ry), paint, ModeOf(paint));
@@ -682,6 +695,10 @@ void TQPainterCanvas::DrawRect(const QRectF& r, float xRadius, float yRadius, un
 void TQPainterCanvas::FillRect(const QRectF& r, float xRadius, float yRadius, unsigned corners,
                                float opacity, TCornerType type) {
   if (PrintBrush(opacity)) P_->drawPath(PrintRectPath(r, xRadius, yRadius, corners, type));
+}
+
+void TQPainterCanvas::FillRects(const std::vector<QRectF>& rects, float opacity) {
+  if (!rects.empty() && PrintBrush(opacity)) P_->drawRects(rects.data(), int(rects.size()));
 }
 
 void TQPainterCanvas::DrawEllipse(const QRectF& r, float opacity) {

@@ -146,6 +146,11 @@ class ISkCanvas {  // screen and export drawing
   // Lines and points are always stroked, whatever the paint's style (as in Skia).
   virtual void DrawLine(float x0, float y0, float x1, float y1, const TSkPaint&) = 0;
   virtual void DrawRect(const QRectF&, const TSkPaint&) = 0;
+  // Many rectangles with one paint, as if each were drawn with DrawRect; a canvas may draw them
+  // as one shape (barcode bars and modules: far smaller vector output).
+  virtual void DrawRects(const std::vector<QRectF>& rects, const TSkPaint& paint) {
+    for (const QRectF& r : rects) DrawRect(r, paint);
+  }
   virtual void DrawRoundRect(const QRectF&, float rx, float ry, const TSkPaint&) = 0;
   virtual void DrawOval(const QRectF&, const TSkPaint&) = 0;
   // Skia angles (degrees, clockwise on y-down); useCenter draws a pie; |sweep| >= 360 a full oval.
@@ -223,6 +228,10 @@ class IPrintCanvas {
                         float opacity, TCornerType) = 0;
   virtual void FillRect(const QRectF&, float xRadius, float yRadius, unsigned corners,
                         float opacity, TCornerType) = 0;
+  // Square-cornered rectangles filled as if each were filled with FillRect.
+  virtual void FillRects(const std::vector<QRectF>& rects, float opacity) {
+    for (const QRectF& r : rects) FillRect(r, 0, 0, 0, opacity, TCornerType::Round);
+  }
   virtual void DrawEllipse(const QRectF&, float opacity) = 0;
   virtual void FillEllipse(const QRectF&, float opacity) = 0;
   // Centre, radii, start and sweep in degrees clockwise on y-down. FillArc fills the arc's own
@@ -278,6 +287,7 @@ class TQPainterCanvas : public ISkCanvas, public IPrintCanvas {
   void Clear(TAlphaColor color) override;
   void DrawLine(float x0, float y0, float x1, float y1, const TSkPaint& paint) override;
   void DrawRect(const QRectF& r, const TSkPaint& paint) override;
+  void DrawRects(const std::vector<QRectF>& rects, const TSkPaint& paint) override;
   void DrawRoundRect(const QRectF& r, float rx, float ry, const TSkPaint& paint) override;
   void DrawOval(const QRectF& r, const TSkPaint& paint) override;
   void DrawArc(const QRectF& oval, float startAngle, float sweepAngle, bool useCenter,
@@ -297,6 +307,7 @@ class TQPainterCanvas : public ISkCanvas, public IPrintCanvas {
                 TCornerType type) override;
   void FillRect(const QRectF& r, float xRadius, float yRadius, unsigned corners, float opacity,
                 TCornerType type) override;
+  void FillRects(const std::vector<QRectF>& rects, float opacity) override;
   void DrawEllipse(const QRectF& r, float opacity) override;
   void FillEllipse(const QRectF& r, float opacity) override;
   void DrawArc(QPointF center, QPointF radius, float startAngle, float sweepAngle,

@@ -61,7 +61,10 @@ void Draw2DCode(TPLNDraw* draw, const Barcode::TORVModuleMatrix& matrix, const T
   c.Save();
   c.Translate(float(f.X), float(f.Y));
   if (place.Angle != TORVAngle::A0) c.Rotate(Utils::PrintAngle(place.Angle));
-  ForEachRun(matrix, f.MW, f.MH, [&](const QRectF& r) { c.DrawRect(r, p); });
+  // One call for all the runs: one fill on a vector page.
+  std::vector<QRectF> runs;
+  ForEachRun(matrix, f.MW, f.MH, [&](const QRectF& r) { runs.push_back(r); });
+  c.DrawRects(runs, p);
   c.Restore();
 }
 
@@ -77,7 +80,9 @@ void Print2DCode(TPLNDraw* draw, const Barcode::TORVModuleMatrix& matrix, const 
   QTransform t;
   t.translate(f.X, f.Y);
   t.rotate(Utils::PrintAngle(place.Angle));
-  ForEachRun(matrix, f.MW, f.MH, [&](const QRectF& r) { c.FillRect(t.mapRect(r), 0, 0, 0, 1, TCornerType::Round); });
+  std::vector<QRectF> runs;
+  ForEachRun(matrix, f.MW, f.MH, [&](const QRectF& r) { runs.push_back(t.mapRect(r)); });
+  c.FillRects(runs, 1);
 }
 
 }  // namespace Orv::Fmx

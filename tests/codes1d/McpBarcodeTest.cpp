@@ -43,9 +43,11 @@ TEST(McpBarcode, SchemaListsTheSymbologiesAfterTheParagraph) {
   // Listed right after add_paragraph.
   const QByteArray reply = t.server.HandleMessage(R"({"jsonrpc":"2.0","id":1,"method":"tools/list"})");
   const QJsonArray tools = QJsonDocument::fromJson(reply).object()["result"].toObject()["tools"].toArray();
+  int at = -1;
   for (int i = 1; i < tools.size(); ++i)
-    if (tools[i].toObject()["name"].toString() == "add_barcode")
-      EXPECT_EQ(tools[i - 1].toObject()["name"].toString(), "add_paragraph");
+    if (tools[i].toObject()["name"].toString() == "add_barcode") at = i;
+  ASSERT_GT(at, 0);
+  EXPECT_EQ(tools[at - 1].toObject()["name"].toString(), "add_paragraph");
 }
 
 TEST(McpBarcode, AddBarcodeDefaultsTextsAndOptionalArguments) {
