@@ -635,6 +635,10 @@ class TPLNBaseLabel {
                                     std::int16_t /*toIndex*/, std::uint8_t /*linkType*/) {
     return nullptr;
   }
+  // A code item of kind `kind` (Kind::Barcode, QRCode, DataMatrix, PDF417 or PolyText) anchored
+  // at (x, y) with a sample code, and a Nutri-Score label in a box.
+  virtual TPLNBaseItem* AddBaseCode(std::int64_t, std::int64_t, std::int32_t /*kind*/) { return nullptr; }
+  virtual TPLNBaseItem* AddBaseNutriScore(std::int64_t, std::int64_t, std::int64_t, std::int64_t) { return nullptr; }
   // Angle dimension: lines p1-p2 and p3-p4 and a point on the arc, ten values.
   virtual TPLNBaseItem* AddBaseDimAngle(const std::vector<std::int64_t>&) { return nullptr; }
   // An item from its record (kind code first), entered at the end of the items; null for a kind

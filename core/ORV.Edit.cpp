@@ -237,7 +237,8 @@ bool IsTwoPoint(TORVDrawKind k) {
     case TORVDrawKind::Ellipse:
     case TORVDrawKind::Circle:
     case TORVDrawKind::Paragraph:
-    case TORVDrawKind::Flow: return true;
+    case TORVDrawKind::Flow:
+    case TORVDrawKind::NutriScore: return true;
     default: return false;
   }
 }
@@ -391,6 +392,9 @@ bool CompleteDraw(TPLNBaseLabel& doc, bool finish, TPLNBaseItem** madeOut = null
     case TORVDrawKind::Point:
       if (n >= 1) create([&] { return doc.AddBasePoint(p[0].X, p[0].Y); });
       break;
+    case TORVDrawKind::Code:
+      if (n >= 1) create([&] { return doc.AddBaseCode(p[0].X, p[0].Y, a.Style.CodeKind); });
+      break;
     case TORVDrawKind::Line:
     case TORVDrawKind::ArrowLine:
       if (n >= 2) {
@@ -406,6 +410,7 @@ bool CompleteDraw(TPLNBaseLabel& doc, bool finish, TPLNBaseItem** madeOut = null
     case TORVDrawKind::Ellipse:
     case TORVDrawKind::Paragraph:
     case TORVDrawKind::Flow:
+    case TORVDrawKind::NutriScore:
       if (n >= 2) {
         const TORVBounds b = BoxOf(p[0], p[1]);
         const std::int64_t w = b.X2 - b.X1, h = b.Y2 - b.Y1;
@@ -417,6 +422,7 @@ bool CompleteDraw(TPLNBaseLabel& doc, bool finish, TPLNBaseItem** madeOut = null
         else if (a.Kind == TORVDrawKind::Ellipse)
           create([&] { return doc.AddBaseEllipse(b.X1 + w / 2, b.Y1 + h / 2, w / 2, h / 2); });
         else if (a.Kind == TORVDrawKind::Flow) create([&] { return doc.AddBaseFlow(b.X1, b.Y1, w, h, a.Style.FlowType); });
+        else if (a.Kind == TORVDrawKind::NutriScore) create([&] { return doc.AddBaseNutriScore(b.X1, b.Y1, w, h); });
         else create([&] { return doc.AddBaseParagraph(b.X1, b.Y1, w, h); });
       }
       break;
@@ -713,7 +719,8 @@ void TPLNBaseLabel::PickEditorValue(double value) {
     case TORVDrawKind::Rectangle:
     case TORVDrawKind::Ellipse:
     case TORVDrawKind::Paragraph:
-    case TORVDrawKind::Flow: {
+    case TORVDrawKind::Flow:
+    case TORVDrawKind::NutriScore: {
       // A square of that side, towards the pointer.
       const std::int64_t sx = fAct.Current.X >= p0.X ? 1 : -1, sy = fAct.Current.Y >= p0.Y ? 1 : -1;
       next = {p0.X + sx * len, p0.Y + sy * len};

@@ -72,6 +72,8 @@ enum class TORVDrawKind : std::uint8_t {
   DimAngle,      // vertex, a point on each arm, then the arc's radius
   Flow,          // two corners of a flow-chart box, then typing its text
   Link,          // a press on a connector of one item, a release on a connector of another
+  Code,          // one click places a code (the tool style's CodeKind) with a sample code
+  NutriScore,    // two corners of a Nutri-Score label
   Count
 };
 
@@ -141,6 +143,8 @@ struct TORVToolStyle {
   TORVTermType ToType = 0;
   TAlphaColor FromColor = 0xFF000000u;
   TAlphaColor ToColor = 0xFF000000u;
+  // The code tool's kind: the item kind code of a barcode, QR code, DataMatrix, PDF417 or poly text.
+  std::int32_t CodeKind = Kind::Barcode;
 };
 
 // The current action, its state and the kind being drawn.

@@ -151,6 +151,7 @@ void TPLNBackEditor::DrawRubberBand(ISkCanvas& canvas) {
   switch (a.Kind) {
     case TORVDrawKind::Rectangle:
     case TORVDrawKind::Paragraph:
+    case TORVDrawKind::NutriScore:
       canvas.DrawRect(QRectF(p0, cur).normalized(), pen);
       break;
     case TORVDrawKind::Flow: {

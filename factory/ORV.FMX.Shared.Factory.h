@@ -179,6 +179,8 @@ class TPLNSharedFMX : public TPLNBaseLabel {
   TPLNBaseItem* AddBaseFlow(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h, TORVFlowType type) override;
   TPLNBaseItem* AddBaseLink(std::int32_t fromID, std::int32_t toID, std::int16_t fromIndex, std::int16_t toIndex,
                             std::uint8_t linkType) override;
+  TPLNBaseItem* AddBaseCode(std::int64_t x, std::int64_t y, std::int32_t kind) override;
+  TPLNBaseItem* AddBaseNutriScore(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) override;
 };
 
 }  // namespace Orv::Fmx

@@ -224,6 +224,75 @@ QIcon FlowIcon(TORVFlowType type) {
   return QIcon(pm);
 }
 
+// The code tool's kinds, as item kind codes.
+struct TCodeKind {
+  const char* Name;
+  const char* Label;
+  int Value;
+};
+const TCodeKind kCodeKinds[] = {
+    {"Barcode", "&Barcode", Kind::Barcode},     {"QRCode", "&QR code", Kind::QRCode},
+    {"DataMatrix", "&DataMatrix", Kind::DataMatrix}, {"PDF417", "&PDF417", Kind::PDF417},
+    {"PolyText", "P&oly text", Kind::PolyText},
+};
+
+// Bars for linear codes, a module pattern for the 2-D ones, styled runs for the poly text.
+QIcon CodeIcon(int kind) {
+  QPixmap pm(24, 24);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  const QColor ink(0x20, 0x20, 0x20);
+  if (kind == Kind::Barcode || kind == Kind::PDF417) {
+    static const int widths[] = {2, 1, 1, 2, 3, 1, 1, 1, 2, 1, 3, 1, 1, 2, 1};
+    int x = 2;
+    bool bar = true;
+    for (int w : widths) {
+      if (bar) p.fillRect(QRect(x, kind == Kind::PDF417 ? 6 : 4, w, kind == Kind::PDF417 ? 12 : 16), ink);
+      x += w;
+      bar = !bar;
+    }
+    if (kind == Kind::PDF417) p.fillRect(QRect(2, 11, 20, 1), Qt::white);
+  } else if (kind == Kind::PolyText) {
+    QFont f = p.font();
+    f.setPixelSize(13);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(QColor(0x1E, 0x60, 0xC0));
+    p.drawText(QRect(0, 2, 12, 20), Qt::AlignCenter, QStringLiteral("A"));
+    f.setBold(false);
+    f.setItalic(true);
+    p.setFont(f);
+    p.setPen(QColor(0xC0, 0x30, 0x30));
+    p.drawText(QRect(11, 2, 12, 20), Qt::AlignCenter, QStringLiteral("b"));
+  } else {
+    // A fixed module pattern with finder-like corners.
+    static const char* rows[] = {"1110101", "1010011", "1110100", "0001011", "1101110", "0110001", "1011101"};
+    for (int r = 0; r < 7; ++r)
+      for (int c = 0; c < 7; ++c)
+        if (rows[r][c] == '1') p.fillRect(QRect(2 + c * 3, 2 + r * 3, 3, 3), ink);
+    if (kind == Kind::DataMatrix) {
+      p.fillRect(QRect(2, 2, 1, 21), ink);
+      p.fillRect(QRect(2, 22, 21, 1), ink);
+    }
+  }
+  p.end();
+  return QIcon(pm);
+}
+
+// Five grade cells, the middle one raised.
+QIcon NutriIcon() {
+  QPixmap pm(24, 24);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  static const QRgb colours[] = {0xFF038141, 0xFF85BB2F, 0xFFFECB02, 0xFFEE8100, 0xFFE63E11};
+  for (int i = 0; i < 5; ++i) {
+    const bool raised = i == 2;
+    p.fillRect(QRect(1 + i * 4 + (raised ? -1 : 0), raised ? 6 : 8, raised ? 6 : 4, raised ? 12 : 8), QColor(colours[i]));
+  }
+  p.end();
+  return QIcon(pm);
+}
+
 // Two boxes and a stepped link with its head.
 QIcon LinkIcon() {
   QPixmap pm(24, 24);
@@ -363,6 +432,8 @@ QIcon ToolIcon(TORVDrawKind kind) {
       break;
     case TORVDrawKind::Flow:
     case TORVDrawKind::Link:  // their buttons show the chosen shape and a link of their own
+    case TORVDrawKind::Code:
+    case TORVDrawKind::NutriScore:
     case TORVDrawKind::Count:
       break;
   }
@@ -606,11 +677,11 @@ void TMainWindow::BuildToolPalette() {
       fEditor->Surface()->setFocus();
     });
   }
-  BuildFlowTools();
+  BuildStyledTools();
   fToolGroup->actions().first()->setChecked(true);
 }
 
-void TMainWindow::BuildFlowTools() {
+void TMainWindow::BuildStyledTools() {
   fTools->addSeparator();
   const auto start = [this](TORVDrawKind kind) {
     fDoc->StartAction(kind);
@@ -629,7 +700,7 @@ void TMainWindow::BuildFlowTools() {
     a->setToolTip(QStringLiteral("%1 (%2)").arg(label, key.toString(QKeySequence::NativeText)));
     fToolGroup->addAction(a);
     connect(a, &QAction::triggered, this, [start, kind] { start(kind); });
-    if (auto* button = qobject_cast<QToolButton*>(fTools->widgetForAction(a))) {
+    if (auto* button = menu ? qobject_cast<QToolButton*>(fTools->widgetForAction(a)) : nullptr) {
       button->setMenu(menu);
       button->setPopupMode(QToolButton::MenuButtonPopup);
     }
@@ -680,6 +751,19 @@ void TMainWindow::BuildFlowTools() {
       if (!RestyleSelection(g, choice)) start(TORVDrawKind::Link);
     });
 
+  // Codes: one click places the chosen kind with a sample code to replace.
+  fTools->addSeparator();
+  auto* codes = new QMenu(tr("&Code"), this);
+  fCodeKinds = group(codes, "code", kCodeKinds, Kind::Barcode);
+  QAction* code = tool(TORVDrawKind::Code, "Code", tr("Code"), CodeIcon(Kind::Barcode),
+                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B), codes);
+  connect(fCodeKinds, &QActionGroup::triggered, this, [code, start](QAction* choice) {
+    code->setIcon(CodeIcon(choice->data().toInt()));
+    start(TORVDrawKind::Code);
+  });
+  tool(TORVDrawKind::NutriScore, "NutriScore", tr("Nutri-Score"), NutriIcon(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N),
+       nullptr);
+
   // The same choices from the menu bar, where the keyboard reaches them (a tool button's menu
   // opens only under the pointer).
   QMenu* chart = menuBar()->addMenu(tr("&Diagram"));
@@ -687,6 +771,10 @@ void TMainWindow::BuildFlowTools() {
   shapes->setTitle(tr("Flow &Box Shape"));
   chart->addMenu(shapes);
   chart->addMenu(choices);
+  QMenu* insert = menuBar()->addMenu(tr("&Insert"));
+  insert->setObjectName(QStringLiteral("insertMenu"));
+  insert->addMenu(codes);
+  insert->addAction(NutriIcon(), tr("&Nutri-Score"), this, [start] { start(TORVDrawKind::NutriScore); });
 }
 
 bool TMainWindow::RestyleSelection(const QActionGroup* group, const QAction* choice) {
@@ -750,6 +838,7 @@ void TMainWindow::ApplyToolStyle() {
   style.LinkType = static_cast<std::uint8_t>(value(fLinkRoute, 0));
   style.FromType = static_cast<TORVTermType>(value(fLinkStart, 0));
   style.ToType = static_cast<TORVTermType>(value(fLinkEnd, 0));
+  style.CodeKind = value(fCodeKinds, Kind::Barcode);
 }
 
 void TMainWindow::UpdateHint() {
@@ -761,6 +850,10 @@ void TMainWindow::UpdateHint() {
     hint = tr("Type the box's text: Enter starts a new line; Esc or a click outside ends");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Flow)
     hint = tr("Drag or click two corners of the box, then type its text");
+  else if (act.IsDrawing() && act.Kind == TORVDrawKind::Code)
+    hint = tr("Click where the code goes; it starts with a sample code to replace");
+  else if (act.IsDrawing() && act.Kind == TORVDrawKind::NutriScore)
+    hint = tr("Drag or click two corners of the Nutri-Score label");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Link && act.Points.empty())
     hint = tr("Press on a connector of the first item, release on a connector of the second (or click one, then the other)");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Link)

@@ -79,7 +79,8 @@ class TMainWindow : public QMainWindow {
   void BuildEditMenu();
   void BuildToolPalette();
   // The flow tool with its shapes and the link tool with its routing and terminators.
-  void BuildFlowTools();
+  // The tools with choices: flow boxes, links, codes, and the Nutri-Score label.
+  void BuildStyledTools();
   // The shape, routing and terminators chosen in the palette's menus, for the next item.
   void ApplyToolStyle();
   // A choice of `group` (shapes, routing, start or end terminators) given to the selected flow
@@ -131,6 +132,7 @@ class TMainWindow : public QMainWindow {
   QLabel* fZoom = nullptr;
   QLabel* fHint = nullptr;
   QActionGroup* fFlowShapes = nullptr;
+  QActionGroup* fCodeKinds = nullptr;
   QActionGroup* fLinkRoute = nullptr;
   QActionGroup* fLinkStart = nullptr;
   QActionGroup* fLinkEnd = nullptr;
