@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ORV.Json.h"
+#include "ORV.QRMask.h"
 
 namespace Orv::Barcode {
 
@@ -13,6 +14,7 @@ namespace {
 // Data codewords of a version 40 QR symbol at L, M, Q, H.
 constexpr int kQRMaxCodewords[4] = {2956, 2334, 1666, 1276};
 const char* const kQRLevelNames[4] = {"L", "M", "Q", "H"};
+constexpr int kQRFixedMask = 0;
 constexpr int kUtf8Eci = 26;
 
 // The standard rectangular DataMatrix sizes 8 x 18 .. 16 x 48 are zint's sizes 25 .. 30, in
@@ -76,6 +78,9 @@ bool TPLNBaseQRCode::EncodeQR(const QString& text, int ecLevel, TORVModuleMatrix
   }
   s->symbology = BARCODE_QRCODE;
   s->option_1 = ecLevel + 1;
+  // zint scores the eight masks an order of magnitude slower than it encodes: it masks with
+  // mask 0 and the best mask, by the same rules, is chosen below.
+  s->option_3 = (kQRFixedMask + 1) << 8;
   const bool ascii = IsAscii(utf8);
   // Without an ECI a QR byte segment is read as Latin-1 or guessed at; saying UTF-8 makes any
   // text come back as it was written.
@@ -95,7 +100,12 @@ bool TPLNBaseQRCode::EncodeQR(const QString& text, int ecLevel, TORVModuleMatrix
     }
     return false;
   }
-  ReadModules(*s, out);
+  if (QRMask::Remask(&s->encoded_data[0][0], static_cast<int>(sizeof s->encoded_data[0]), s->rows, ecLevel,
+                     kQRFixedMask, -1, out) < 0 ||
+      s->rows != s->width) {
+    Fail(out, why, QStringLiteral("QR code: unexpected symbol of %1 x %2 modules").arg(s->width).arg(s->rows));
+    return false;
+  }
   return true;
 }
 
