@@ -165,15 +165,29 @@ void PutFormat(TRows& s, int n, int bits) {
 }
 
 // x shifted towards bit 0 by k (1..63) across W words: bit b of the result is bit b + k of x.
-template <int W>
-inline void Down(const std::uint64_t* x, int k, std::uint64_t* out) {
-  for (int w = 0; w < W; ++w) out[w] = (x[w] >> k) | (w + 1 < W ? x[w + 1] << (64 - k) : 0);
+template <int W, int K>
+inline void Down(const std::uint64_t* x, std::uint64_t* out) {
+  for (int w = 0; w < W; ++w) out[w] = (x[w] >> K) | (w + 1 < W ? x[w + 1] << (64 - K) : 0);
+}
+
+// Without a popcount instruction in the target, std::popcount is a library call; most words
+// counted here are zero or sparse.
+inline int Ones(std::uint64_t x) {
+#if defined(__POPCNT__) || !(defined(__x86_64__) || defined(__i386__))
+  return std::popcount(x);
+#else
+  if (x == 0) return 0;
+  x = x - ((x >> 1) & 0x5555555555555555ULL);
+  x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+  x = (x + (x >> 4)) & 0x0f0f0f0f0f0f0f0fULL;
+  return static_cast<int>((x * 0x0101010101010101ULL) >> 56);
+#endif
 }
 
 template <int W>
 inline int Count(const std::uint64_t* x) {
   int c = 0;
-  for (int w = 0; w < W; ++w) c += std::popcount(x[w]);
+  for (int w = 0; w < W; ++w) c += Ones(x[w]);
   return c;
 }
 
@@ -183,19 +197,19 @@ inline int Count(const std::uint64_t* x) {
 template <int W>
 inline int RunPoints(const std::uint64_t* four) {
   std::uint64_t next[W], ends[W];
-  Down<W>(four, 1, next);
+  Down<W, 1>(four, next);
   for (int w = 0; w < W; ++w) ends[w] = four[w] & ~next[w];
   return Count<W>(four) + 2 * Count<W>(ends);
 }
 
-// Finder-like patterns 1011101 with four light modules before, after or both; `core` marks
-// where a pattern starts, `light4` where four light modules start.
+// Finder-like patterns 1011101 with four light modules before, after or both (counted once);
+// `core` marks where a pattern starts, `light4` where four light modules start.
 template <int W>
 inline int FinderPoints(const std::uint64_t* core, const std::uint64_t* light4) {
   std::uint64_t after[W], coreLater[W], before[W], both[W], light4Later[W];
-  Down<W>(light4, 7, after);
-  Down<W>(core, 4, coreLater);
-  Down<W>(light4, 11, light4Later);
+  Down<W, 7>(light4, after);
+  Down<W, 4>(core, coreLater);
+  Down<W, 11>(light4, light4Later);
   for (int w = 0; w < W; ++w) {
     after[w] &= core[w];
     before[w] = light4[w] & coreLater[w];
@@ -223,9 +237,9 @@ int Penalty(const TRows& s, int n) {
 
   for (int i = 0; i < n; ++i) {
     const std::uint64_t* x = s[i + kPad];
-    for (int w = 0; w < W; ++w) dark += std::popcount(x[w]);
+    dark += Count<W>(x);
     std::uint64_t t[W], u[W], v[W], four[W];
-    Down<W>(x, 1, t);
+    Down<W, 1>(x, t);
     for (int w = 0; w < W; ++w) sameRight[i][w] = ~(x[w] ^ t[w]) & pairs[w];
     if (i + 1 < n) {
       const std::uint64_t* y = s[i + kPad + 1];
@@ -233,29 +247,31 @@ int Penalty(const TRows& s, int n) {
     }
     // Runs along the row.
     const std::uint64_t* e = sameRight[i];
-    Down<W>(e, 1, t);
-    Down<W>(e, 2, u);
-    Down<W>(e, 3, v);
+    Down<W, 1>(e, t);
+    Down<W, 2>(e, u);
+    Down<W, 3>(e, v);
     for (int w = 0; w < W; ++w) four[w] = e[w] & t[w] & u[w] & v[w];
     runs += RunPoints<W>(four);
     // Finder-like patterns along the row.
     std::uint64_t l[W], core[W], light4[W];
     for (int w = 0; w < W; ++w) l[w] = ~x[w] & light[w];
-    for (int w = 0; w < W; ++w) core[w] = x[w];
-    static constexpr int kDarkAt[] = {2, 3, 4, 6}, kLightAt[] = {1, 5};
-    for (int k : kDarkAt) {
-      Down<W>(x, k, t);
-      for (int w = 0; w < W; ++w) core[w] &= t[w];
+    {
+      std::uint64_t d2[W], d3[W], d4[W], d6[W], l1[W], l5[W];
+      Down<W, 2>(x, d2);
+      Down<W, 3>(x, d3);
+      Down<W, 4>(x, d4);
+      Down<W, 6>(x, d6);
+      Down<W, 1>(l, l1);
+      Down<W, 5>(l, l5);
+      for (int w = 0; w < W; ++w) core[w] = x[w] & l1[w] & d2[w] & d3[w] & d4[w] & l5[w] & d6[w];
     }
-    for (int k : kLightAt) {
-      Down<W>(l, k, t);
-      for (int w = 0; w < W; ++w) core[w] &= t[w];
-    }
-    for (int w = 0; w < W; ++w) light4[w] = l[w];
-    for (int k = 1; k <= 3; ++k) {
-      Down<W>(l, k, t);
-      for (int w = 0; w < W; ++w) light4[w] &= t[w];
-    }
+    bool any = false;
+    for (int w = 0; w < W; ++w) any |= core[w] != 0;
+    if (!any) continue;
+    Down<W, 1>(l, t);
+    Down<W, 2>(l, u);
+    Down<W, 3>(l, v);
+    for (int w = 0; w < W; ++w) light4[w] = l[w] & t[w] & u[w] & v[w];
     finders += FinderPoints<W>(core, light4);
   }
 
