@@ -443,6 +443,12 @@ class TPLNBaseLabel {
   void BindCopy(const TPLNBaseItem* copy, int column, int row);
   int CopyRecord(const TPLNBaseItem* item) const;
 
+  // An item made and dropped again at once (a refused tool call) gives its identifier back, so a
+  // refusal leaves no gap in the numbering.
+  void ReturnID(std::int32_t id) {
+    if (id > 0 && id == fLastID) --fLastID;
+  }
+
   // Selection.
   int GetSelectionCount() const { return static_cast<int>(fSelection.size()); }
   TPLNBaseItem* GetSelection(int i) const;

@@ -441,8 +441,10 @@ double LengthBase(const TPLNBaseLabel* doc, const char* name, double v) {
 
 TNewItem::~TNewItem() {
   if (!fItem) return;
+  const std::int32_t id = fItem->GetID();
   const int i = fDoc->IndexOf(fItem);
   if (i > 0) fDoc->DeleteItem(i);
+  fDoc->ReturnID(id);
 }
 
 }  // namespace Orv::Mcp

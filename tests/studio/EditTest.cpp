@@ -271,7 +271,7 @@ TEST(StudioEdit, PaletteToolsStartTheirDrawingKind) {
   QActionGroup* group = Act(w, "toolSelect")->actionGroup();
   ASSERT_NE(group, nullptr);
   EXPECT_TRUE(group->isExclusive());
-  EXPECT_EQ(group->actions().size(), 21);
+  EXPECT_EQ(group->actions().size(), 23);
   EXPECT_TRUE(Act(w, "toolSelect")->isChecked());
 
   const std::pair<const char*, TORVDrawKind> tools[] = {
@@ -285,6 +285,7 @@ TEST(StudioEdit, PaletteToolsStartTheirDrawingKind) {
       {"toolDim", TORVDrawKind::Dim},             {"toolDimRadial", TORVDrawKind::DimRadial},
       {"toolDimDiameter", TORVDrawKind::DimDiameter}, {"toolDimAngle", TORVDrawKind::DimAngle},
       {"toolFlow", TORVDrawKind::Flow},           {"toolLink", TORVDrawKind::Link},
+      {"toolCode", TORVDrawKind::Code},           {"toolNutriScore", TORVDrawKind::NutriScore},
   };
   for (auto [name, kind] : tools) {
     SCOPED_TRACE(name);
@@ -294,6 +295,11 @@ TEST(StudioEdit, PaletteToolsStartTheirDrawingKind) {
     EXPECT_TRUE(Act(w, name)->isChecked());
     EXPECT_FALSE(Act(w, name)->icon().isNull());
   }
+  // A kind picked for the Code tool starts it with that kind.
+  ASSERT_TRUE(Trigger(w, "codeQRCode"));
+  EXPECT_EQ(doc.Act().Kind, TORVDrawKind::Code);
+  EXPECT_EQ(doc.Act().Style.CodeKind, Kind::QRCode);
+  EXPECT_TRUE(Act(w, "toolCode")->isChecked());
   doc.ResetAction();
   EXPECT_TRUE(Act(w, "toolSelect")->isChecked());
   EXPECT_FALSE(Act(w, "toolDimAngle")->isChecked());

@@ -19,7 +19,7 @@ const TOOLS = [
   'set_map_background', 'set_image_folder', 'clear_drawing', 'delete_item', 'modify_item', 'list_layers', 'add_layer',
   'modify_layer', 'set_active_layer', 'add_rectangle', 'add_circle', 'add_ellipse', 'add_sector', 'add_point',
   'add_line', 'add_arrow_line', 'add_polyline', 'add_polygon', 'add_arc', 'add_bezier', 'add_text', 'add_paragraph',
-  'add_flow', 'add_link', 'add_dim_linear', 'add_dim_angle', 'add_dim_radial', 'add_dim_diameter',
+  'add_barcode', 'add_qrcode', 'add_datamatrix', 'add_pdf417', 'add_polytext', 'add_nutriscore', 'add_flow', 'add_link', 'add_dim_linear', 'add_dim_angle', 'add_dim_radial', 'add_dim_diameter',
 ];
 
 // Each tool once with arguments it accepts and once with arguments it refuses, in an order that
@@ -84,6 +84,20 @@ const CALLS = [
   ['add_link', { from_id: 1, to_id: '18', to_connector: 3, link_type: 'step', to_type: 'fillarrow' },
     /^Link added: id=19 from 1\[0\] to 18\[3\] type=step$/, { from_id: '1', to_id: '9999' },
     /^Failed to add link\. Check that both IDs exist and support connections\.$/],
+  // Codes: a refused code leaves no item and no gap in the numbering.
+  ['add_barcode', { x: 100, y: 200, code: '4006381333931', barcode_type: 'EAN13' },
+    /^Barcode added: id=20 type=EAN13 code="4006381333931" at \(100\.0, 200\.0\)$/,
+    { code: '12345', barcode_type: 'EAN13' }, /EAN13 needs 12 or 13 digits/],
+  ['add_qrcode', { x: 150, y: 200, code: 'https://example.com' }, /^QR Code added: id=21 code="https:\/\/example\.com" at \(150\.0, 200\.0\)$/,
+    { x: 0, y: 0, code: 'x'.repeat(3000) }, /^QR code: data too long \(3000 bytes; at most 2331 at level M\)$/],
+  ['add_datamatrix', { x: 180, y: 200, code: 'LOT 42' }, /^DataMatrix added: id=22 code="LOT 42" at \(180\.0, 200\.0\)$/,
+    { x: 0, y: 0, code: '\u03a9' }, /8-bit \(Latin-1\) data only/],
+  ['add_pdf417', { x: 100, y: 250, code: 'TICKET 7' }, /^PDF417 added: id=23 code="TICKET 7" at \(100\.0, 250\.0\)$/,
+    { x: 0, y: 0, code: '' }, /^PDF417: there is no data to encode$/],
+  ['add_polytext', { x: 150, y: 250, text: 'Sale', back_color: '#ffee00' }, /^PolyText added: id=24 at \(150\.0, 250\.0\) radius 0\.0 text="Sale"$/,
+    { x: 0, y: 0, text: 'x', angle: 45 }, /^angle must be 0, 90, 180 or 270 degrees, not 45$/],
+  ['add_nutriscore', { x: 180, y: 250, value: 'C' }, /^NutriScore added: id=25 at \(180\.0, 250\.0\) value=C$/,
+    { x: 0, y: 0, value: 'Z' }, /^value "Z" is no Nutri-Score grade: use A, B, C, D or E$/],
 ];
 
 async function connect(doc) {
@@ -150,7 +164,7 @@ test('planora mcp serves every tool to the SDK client and saves the drawing', as
   assert.equal(info.structuredContent.editor_mode, 'drawing');
   assert.equal(info.structuredContent.draw_scale, 10);
   const items = await client.callTool({ name: 'list_items', arguments: {} });
-  assert.equal(items.structuredContent.items.length, 18);
+  assert.equal(items.structuredContent.items.length, 24);
   assert.equal(items.structuredContent.items[0].color, '#00ff00');
   assert.equal(items.structuredContent.items[0].layer, 'Parts');
 
@@ -171,10 +185,11 @@ test('planora mcp serves every tool to the SDK client and saves the drawing', as
 
   const saved = JSON.parse(fs.readFileSync(doc, 'utf8'));
   const types = saved.Items.map((it) => it.Type);
-  assert.equal(types.length, 18);
+  assert.equal(types.length, 24);
   // rectangle 6, circle 8, ellipse 9, sector 27, line 2, arrow line 3, polyline 4, polygon 7, arc 5,
-  // bezier 25, text 10, paragraph 11, four dimensions 26 (the point was deleted), flow 17, link 18.
-  assert.deepEqual(types, [6, 8, 9, 27, 2, 3, 4, 7, 5, 25, 10, 11, 26, 26, 26, 26, 17, 18]);
+  // bezier 25, text 10, paragraph 11, four dimensions 26 (the point was deleted), flow 17, link 18,
+  // barcode 12, QR code 15, DataMatrix 14, PDF417 13, poly text 20, Nutri-Score 22.
+  assert.deepEqual(types, [6, 8, 9, 27, 2, 3, 4, 7, 5, 25, 10, 11, 26, 26, 26, 26, 17, 18, 12, 15, 14, 13, 20, 22]);
   const link = saved.Items[17];
   assert.deepEqual([link.FromID, link.ToID, link.ToIndex, link.LinkType, link.ToType], [1, 18, 3, 3, 4]);
   assert.equal(saved.Layers.length, 2);
@@ -184,7 +199,7 @@ test('a document that is there is opened, and the server starts from it', async 
   const doc = path.join(tmp, 'drawing.json');
   const { client } = await connect(doc);
   const info = await client.callTool({ name: 'get_drawing_info', arguments: {} });
-  assert.equal(info.structuredContent.items_count, 18);
+  assert.equal(info.structuredContent.items_count, 24);
   assert.equal(info.structuredContent.units, 'mm');
   await client.close();
 });
