@@ -18,10 +18,9 @@ TPLNMCPServer* RegisteredServer();
 void RegisterDrawingTools(TPLNMCPServer* server);    // document, items and layers
 void RegisterShapeTools(TPLNMCPServer* server);      // rectangle ... paragraph
 void RegisterBarcodeTools(TPLNMCPServer* server);    // linear barcodes
-void RegisterPDF417Tools(TPLNMCPServer* server);     // PDF417 symbols
 void RegisterPolyTools(TPLNMCPServer* server);       // poly texts
 void RegisterNutriTools(TPLNMCPServer* server);      // the Nutri-Score label
-void RegisterCodes2DTools(TPLNMCPServer* server);    // QR codes and DataMatrix symbols
+void RegisterCodes2DTools(TPLNMCPServer* server);    // QR codes, DataMatrix and PDF417 symbols
 void RegisterFlowTools(TPLNMCPServer* server);       // flow boxes and links
 void RegisterDimensionTools(TPLNMCPServer* server);  // the four dimensions
 

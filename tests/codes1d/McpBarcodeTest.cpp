@@ -16,13 +16,6 @@ namespace {
 
 struct TTools : PlanoraTest::TTools {
   TPLNBarcode* LastBar() const { return dynamic_cast<TPLNBarcode*>(Last()); }
-  QJsonObject Listed(const QString& tool) {
-    const QByteArray reply = server.HandleMessage(R"({"jsonrpc":"2.0","id":1,"method":"tools/list"})");
-    const QJsonArray tools = QJsonDocument::fromJson(reply).object()["result"].toObject()["tools"].toArray();
-    for (int i = 0; i < tools.size(); ++i)
-      if (tools[i].toObject()["name"].toString() == tool) return tools[i].toObject();
-    return {};
-  }
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "ModuleRows.h"
 #include "ORV.Barcode2D.h"
 #include "ORV.FMX.h"
 #include "PlanoraTestSupport.h"
@@ -26,24 +27,10 @@ std::vector<std::string> ZintRows(int symbology, const QByteArray& data, int inp
   s->option_3 = option3;
   const int rc = ZBarcode_Encode(s.get(), reinterpret_cast<const unsigned char*>(data.constData()), data.size());
   EXPECT_LT(rc, ZINT_ERROR) << s->errtxt;
-  std::vector<std::string> rows;
-  for (int r = 0; r < s->rows; ++r) {
-    std::string row;
-    for (int c = 0; c < s->width; ++c) row += (s->encoded_data[r][c / 8] >> (c % 8)) & 1 ? '1' : '0';
-    rows.push_back(row);
-  }
-  return rows;
+  return PlanoraTest::ModuleRows(*s);
 }
 
-std::vector<std::string> Rows(const TORVModuleMatrix& m) {
-  std::vector<std::string> rows;
-  for (int r = 0; r < m.Rows; ++r) {
-    std::string row;
-    for (int c = 0; c < m.Cols; ++c) row += m.At(c, r) ? '1' : '0';
-    rows.push_back(row);
-  }
-  return rows;
-}
+std::vector<std::string> Rows(const TORVModuleMatrix& m) { return PlanoraTest::ModuleRows(m); }
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ModuleRows.h"
 #include "ORV.Barcode2D.h"
 #include "ORV.QRMask.h"
 
@@ -34,25 +35,9 @@ TZint ZintQR(const QByteArray& data, int level, int option3) {
   return s;
 }
 
-std::vector<std::string> Rows(const zint_symbol& s) {
-  std::vector<std::string> rows;
-  for (int r = 0; r < s.rows; ++r) {
-    std::string row;
-    for (int c = 0; c < s.width; ++c) row += (s.encoded_data[r][c / 8] >> (c % 8)) & 1 ? '1' : '0';
-    rows.push_back(row);
-  }
-  return rows;
-}
+std::vector<std::string> Rows(const zint_symbol& s) { return PlanoraTest::ModuleRows(s); }
 
-std::vector<std::string> Rows(const TORVModuleMatrix& m) {
-  std::vector<std::string> rows;
-  for (int r = 0; r < m.Rows; ++r) {
-    std::string row;
-    for (int c = 0; c < m.Cols; ++c) row += m.At(c, r) ? '1' : '0';
-    rows.push_back(row);
-  }
-  return rows;
-}
+std::vector<std::string> Rows(const TORVModuleMatrix& m) { return PlanoraTest::ModuleRows(m); }
 
 int VersionOf(int size) { return (size - 17) / 4; }
 

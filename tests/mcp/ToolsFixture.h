@@ -37,6 +37,13 @@ struct TTools {
   }
   static QString Text(const QJsonObject& r) { return r["content"].toArray()[0].toObject()["text"].toString(); }
   Orv::TPLNBaseItem* Last() const { return doc.GetItem(doc.GetItemsCount()); }
+  // A tool as tools/list gives it to a client (empty when it is not listed).
+  QJsonObject Listed(const QString& tool) {
+    const QByteArray reply = server.HandleMessage(R"({"jsonrpc":"2.0","id":1,"method":"tools/list"})");
+    for (const QJsonValue& t : QJsonDocument::fromJson(reply).object()["result"].toObject()["tools"].toArray())
+      if (t.toObject()["name"].toString() == tool) return t.toObject();
+    return {};
+  }
 };
 
 }  // namespace PlanoraTest

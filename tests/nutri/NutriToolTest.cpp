@@ -14,12 +14,6 @@ namespace {
 
 struct TTools : PlanoraTest::TTools {
   TPLNNutriScore* LastScore() const { return dynamic_cast<TPLNNutriScore*>(Last()); }
-  QJsonObject Listed(const QString& tool) {
-    const QByteArray reply = server.HandleMessage(R"({"jsonrpc":"2.0","id":1,"method":"tools/list"})");
-    for (const QJsonValue& t : QJsonDocument::fromJson(reply).object()["result"].toObject()["tools"].toArray())
-      if (t.toObject()["name"].toString() == tool) return t.toObject();
-    return {};
-  }
 };
 
 }  // namespace

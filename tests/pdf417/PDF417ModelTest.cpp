@@ -10,6 +10,7 @@
 #include <set>
 #include <tuple>
 
+#include "ModuleRows.h"
 #include "ORV.BinaryIO.h"
 #include "ORV.Json.h"
 #include "ORV.PDF417.h"
@@ -34,24 +35,12 @@ TZint ZintSymbol(const QByteArray& data, int columns, int level, bool truncated)
   const int rc = ZBarcode_Encode(s.get(), reinterpret_cast<const unsigned char*>(data.constData()), int(data.size()));
   EXPECT_LT(rc, ZINT_ERROR) << s->errtxt;
   TZint z;
-  for (int r = 0; r < s->rows; ++r) {
-    std::string row;
-    for (int c = 0; c < s->width; ++c) row += (s->encoded_data[r][c / 8] >> (c % 8)) & 1 ? '1' : '0';
-    z.Rows.push_back(row);
-  }
+  z.Rows = PlanoraTest::ModuleRows(*s);
   z.Columns = (s->width - 1) / 17 - (truncated ? 2 : 4);
   return z;
 }
 
-std::vector<std::string> Rows(const TORVModuleMatrix& m) {
-  std::vector<std::string> rows;
-  for (int r = 0; r < m.Rows; ++r) {
-    std::string row;
-    for (int c = 0; c < m.Cols; ++c) row += m.At(c, r) ? '1' : '0';
-    rows.push_back(row);
-  }
-  return rows;
-}
+std::vector<std::string> Rows(const TORVModuleMatrix& m) { return PlanoraTest::ModuleRows(m); }
 
 std::vector<bool> Bits(const std::string& row) {
   std::vector<bool> b;

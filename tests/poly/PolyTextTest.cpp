@@ -145,7 +145,9 @@ TEST(PolyText, RunsFollowEachOtherWithoutGapsEachInItsFontAndColourOnScreenAndPa
       const auto n = ColorsIn(img, int(std::ceil(edges[i])) + 2, int(edges[i + 1]) - 2);
       EXPECT_GT(n[std::size_t(i)], 20);
       for (int k = 0; k < 3; ++k) {
-        if (k != i) EXPECT_EQ(n[std::size_t(k)], 0) << "colour " << k;
+        if (k != i) {
+          EXPECT_EQ(n[std::size_t(k)], 0) << "colour " << k;
+        }
       }
     }
     EXPECT_EQ(ColorsIn(img, 0, int(edges[0]) - 1), (std::array<int, 3>{0, 0, 0})) << "ink before the line";
