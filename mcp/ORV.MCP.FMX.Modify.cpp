@@ -300,6 +300,12 @@ QJsonObject ModifyItem(TPLNBaseLabel* doc, const TArgs& a) {
     CheckBarcode(a.Has("text") ? a.Str("text") : bar->GetCode(),
                  a.Has("barcode_type") ? BarTypeOf(a.Str("barcode_type")) : bar->GetBarType(), bar->GetCheckSum(),
                  bar->GetFlagB());
+  // So does a 2-D code: a text it cannot encode would leave a symbol that draws nothing.
+  if (const auto* code2d = dynamic_cast<const Barcode::TPLNBase2DCode*>(item); code2d && a.Has("text")) {
+    Barcode::TORVModuleMatrix probe;
+    QString why;
+    if (!code2d->EncodeCode(a.Str("text"), probe, &why)) throw EToolError(why);
+  }
   int styleChanges = 0;
   std::optional<Line::TPLNDimStyle> style;
   if (dim) style = StyleWith(doc, dim, a, &styleChanges);

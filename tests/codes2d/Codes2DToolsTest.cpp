@@ -68,6 +68,17 @@ TEST(Codes2DTools, DataThatCannotBeEncodedIsAnErrorAndLeavesNoItem) {
   // A bad size is refused before anything is made.
   t.Refused("add_qrcode", {{"x", 0}, {"y", 0}, {"code", "x"}, {"bar_width", "wide"}});
   EXPECT_EQ(t.doc.GetItemsCount(), 1);
+
+  // A new code that cannot be encoded is refused by modify_item as well; one that can is encoded.
+  t.Ok("add_datamatrix", {{"x", 0}, {"y", 0}, {"code", "abc"}});
+  EXPECT_EQ(t.Refused("modify_item", {{"id", "1"}, {"text", QString(2400, QLatin1Char('z'))}}),
+            QStringLiteral("QR code: data too long (2400 bytes; at most 2331 at level M)"));
+  EXPECT_TRUE(t.Refused("modify_item", {{"id", "2"}, {"text", QStringLiteral("Ωmega")}}).contains("Latin-1"));
+  const auto* qr = dynamic_cast<const TPLNQRCode*>(t.doc.GetItem(1));
+  ASSERT_TRUE(qr);
+  const int cols = qr->Matrix().Cols;
+  t.Ok("modify_item", {{"id", "1"}, {"text", QString(200, QLatin1Char('z'))}});
+  EXPECT_GT(qr->Matrix().Cols, cols);
 }
 
 TEST(Codes2DTools, OptionsAndCodesSurviveBothFileFormats) {
