@@ -9,6 +9,7 @@
 #include "ORV.EditGeom.h"
 #include "ORV.F2d.h"
 #include "ORV.Flow.h"
+#include "ORV.Poly.h"
 #include "ORV.Line.h"
 #include "ORV.Text.h"
 
@@ -210,14 +211,17 @@ bool IsFlow(const TPLNBaseItem* it) { return dynamic_cast<const F2d::TPLNBaseFlo
 bool IsTextKind(const TPLNBaseItem* it) {
   return it && (dynamic_cast<const Text::TPLNBaseText*>(it) || dynamic_cast<const Text::TPLNBasePara*>(it) || IsFlow(it));
 }
+// A poly text is typed as its runs (a line feed between two) or its code.
 QString ItemText(const TPLNBaseItem* it) {
+  if (auto* poly = dynamic_cast<const Text::TPLNBasePoly*>(it)) return poly->GetData();
   if (auto* t = dynamic_cast<const Text::TPLNBaseText*>(it)) return t->GetText();
   if (auto* p = dynamic_cast<const Text::TPLNBasePara*>(it)) return p->GetText();
   if (auto* f = dynamic_cast<const F2d::TPLNBaseFlow*>(it)) return f->GetText();
   return {};
 }
 void SetItemText(TPLNBaseItem* it, const QString& s) {
-  if (auto* t = dynamic_cast<Text::TPLNBaseText*>(it)) t->SetText(s);
+  if (auto* poly = dynamic_cast<Text::TPLNBasePoly*>(it)) poly->SetData(s);
+  else if (auto* t = dynamic_cast<Text::TPLNBaseText*>(it)) t->SetText(s);
   else if (auto* p = dynamic_cast<Text::TPLNBasePara*>(it)) p->SetText(s);
   else if (auto* f = dynamic_cast<F2d::TPLNBaseFlow*>(it)) f->SetText(s);
 }

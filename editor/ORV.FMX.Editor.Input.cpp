@@ -14,6 +14,7 @@
 #include "ORV.FMX.Editor.Surface.h"
 #include "ORV.FMX.h"
 #include "ORV.Flow.h"
+#include "ORV.Poly.h"
 #include "ORV.Text.h"
 #include "ORV.Utils.h"
 
@@ -42,6 +43,12 @@ bool TakesTangents(TORVDrawKind k) {
 
 // Text and font of a plain text item; false for other kinds.
 bool TextOf(const TPLNBaseItem* item, QString* text, QString* family) {
+  // A poly text is typed as its runs, a line feed between two, or as its code.
+  if (const auto* poly = dynamic_cast<const Text::TPLNBasePoly*>(item)) {
+    if (text) *text = poly->GetData();
+    if (family) *family = poly->GetItemCount() > 0 ? poly->GetItem(1).GetFontName() : poly->GetFontName();
+    return true;
+  }
   if (const auto* t = dynamic_cast<const Text::TPLNBaseText*>(item)) {
     if (text) *text = t->GetText();
     if (family) *family = t->GetFontName();

@@ -78,3 +78,35 @@ TEST(CodeTools, NutriScoreByTwoCornersOrADrag) {
   v.doc.ResetAction();
   EXPECT_EQ(v.doc.GetItemsCount(), 2);
 }
+
+TEST(CodeTools, ADoubleClickEditsACodeInPlace) {
+  Input v;
+  auto* bar = dynamic_cast<Barcode::TPLNBaseBarcode*>(
+      TPLNFactory::AddBaseBarcode(&v.doc, 10000, 10000, "123456789", TORVBarType::Code128));
+  ASSERT_NE(bar, nullptr);
+  const TORVBounds b = bar->GetBounds();
+  v.DoubleClick(v.At((b.X1 + b.X2) / 2, (b.Y1 + b.Y2) / 2));
+  ASSERT_TRUE(v.S().Typing());
+  v.Key(Qt::Key_End);
+  v.Type(QStringLiteral("0"));
+  v.Key(Qt::Key_Escape);
+  EXPECT_EQ(bar->GetCode(), QStringLiteral("1234567890"));
+  EXPECT_TRUE(bar->IsValid());
+}
+
+TEST(CodeTools, ADoubleClickEditsAPolyTextsRuns) {
+  Input v;
+  auto* poly = dynamic_cast<Text::TPLNBasePoly*>(TPLNFactory::AddBasePolyText(&v.doc, 10000, 10000));
+  ASSERT_NE(poly, nullptr);
+  poly->SetData(QStringLiteral("Best\nbefore"));
+  const TORVBounds b = poly->GetBounds();
+  v.DoubleClick(v.At((b.X1 + b.X2) / 2, (b.Y1 + b.Y2) / 2));
+  ASSERT_TRUE(v.S().Typing());
+  v.Key(Qt::Key_End);
+  v.Type(QStringLiteral(":"));
+  v.Key(Qt::Key_Escape);
+  // The runs changed, the first kept its text.
+  ASSERT_EQ(poly->GetItemCount(), 2);
+  EXPECT_EQ(poly->GetItem(1).GetText(), QStringLiteral("Best"));
+  EXPECT_EQ(poly->GetItem(2).GetText(), QStringLiteral("before:"));
+}
