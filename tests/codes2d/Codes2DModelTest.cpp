@@ -77,7 +77,7 @@ TEST(Codes2DModel, TooLongDataIsRefusedWithItsSizes) {
   TORVModuleMatrix m;
   QString why;
   const QString url = QStringLiteral("https://example.com/") + QString(3000, QLatin1Char('a'));
-  ASSERT_TRUE(TPLNBaseQRCode::EncodeQR(QStringLiteral("seed"), 1, m, nullptr));
+  ASSERT_TRUE(TPLNBaseQRCode::EncodeQR(QStringLiteral("filled before"), 1, m, nullptr));
   EXPECT_FALSE(TPLNBaseQRCode::EncodeQR(url, 1, m, &why));
   EXPECT_TRUE(m.IsEmpty());
   EXPECT_EQ(why, QStringLiteral("QR code: data too long (3020 bytes; at most 2331 at level M)"));
@@ -88,7 +88,7 @@ TEST(Codes2DModel, TooLongDataIsRefusedWithItsSizes) {
   EXPECT_FALSE(TPLNBaseQRCode::EncodeQR(QString(), 1, m, &why));
   EXPECT_EQ(why, QStringLiteral("QR code: no data"));
 
-  ASSERT_TRUE(TPLNBaseDataMatrix::EncodeDataMatrix("seed", true, m, nullptr));
+  ASSERT_TRUE(TPLNBaseDataMatrix::EncodeDataMatrix("filled before", true, m, nullptr));
   EXPECT_FALSE(TPLNBaseDataMatrix::EncodeDataMatrix(QByteArray(1600, '\xe9'), true, m, &why));
   EXPECT_TRUE(m.IsEmpty());
   EXPECT_TRUE(why.startsWith(QStringLiteral("DataMatrix: data too long (1600 bytes;"))) << why.toStdString();
