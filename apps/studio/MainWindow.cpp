@@ -18,6 +18,7 @@
 #include <QPixmap>
 #include <QSettings>
 #include <QStatusBar>
+#include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -491,7 +492,13 @@ TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* par
   fCanPaste = fDoc->CanPasteFromClipboard();
 
   QSettings s;
-  if (!restoreGeometry(s.value(QStringLiteral("window/geometry")).toByteArray())) resize(1100, 780);
+  if (!restoreGeometry(s.value(QStringLiteral("window/geometry")).toByteArray())) {
+    // Tall enough for the whole palette where the screen allows it.
+    QSize size(1280, 900);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+      size = size.boundedTo(screen->availableGeometry().size() * 0.92);
+    resize(size);
+  }
   restoreState(s.value(QStringLiteral("window/state")).toByteArray());
   const int style = s.value(QStringLiteral("view/grid"), 0).toInt();
   if (style >= 0 && style < fGridGroup->actions().size()) fGridGroup->actions()[style]->trigger();
