@@ -9,6 +9,7 @@
 #include "ORV.Flow.h"
 #include "ORV.Line.h"
 #include "ORV.MCP.FMX.Barcode.h"
+#include "ORV.Nutri.h"
 #include "ORV.Text.h"
 #include "ORV.Utils.h"
 
@@ -167,6 +168,16 @@ TNumbers ReadNumbers(const TPLNBaseLabel* doc, const TArgs& a) {
   return n;
 }
 
+// A quarter-turn angle ("0", "90", "180", "270"); false for anything else.
+template <class T>
+bool ApplyAngle(T* item, const TArgs& a) {
+  const QString s = a.Str("angle").trimmed();
+  const int v = s == QLatin1String("0") ? 0 : s == QLatin1String("90") ? 1 : s == QLatin1String("180") ? 2 : s == QLatin1String("270") ? 3 : -1;
+  if (v < 0) return false;
+  item->SetAngle(static_cast<TORVAngle>(v));
+  return true;
+}
+
 // Text, paragraph and flow box share their style setters; a flow box has neither a frame radius
 // nor a turn of its text (`framed` false).
 template <class T>
@@ -230,14 +241,7 @@ int ApplyTextStyle(TPLNBaseLabel* doc, T* t, const TArgs& a, const TNumbers& num
     t->SetText(a.Str("text"));
     ++n;
   }
-  if (a.Has("angle") && framed) {
-    const QString s = a.Str("angle").trimmed();
-    const int v = s == QLatin1String("0") ? 0 : s == QLatin1String("90") ? 1 : s == QLatin1String("180") ? 2 : s == QLatin1String("270") ? 3 : -1;
-    if (v >= 0) {
-      t->SetAngle(static_cast<TORVAngle>(v));
-      ++n;
-    }
-  }
+  if (a.Has("angle") && framed && ApplyAngle(t, a)) ++n;
   (void)doc;
   return n;
 }
@@ -398,6 +402,9 @@ QJsonObject ModifyItem(TPLNBaseLabel* doc, const TArgs& a) {
       bar->SetBarType(BarTypeOf(a.Str("barcode_type")));
       ++n;
     }
+  } else if (auto* nutri = dynamic_cast<F2d::TPLNBaseNutri*>(item)) {
+    // A Nutri-Score turns by quarter turns like a text.
+    if (a.Has("angle") && ApplyAngle(nutri, a)) ++n;
   } else if (auto* para = dynamic_cast<Text::TPLNBasePara*>(item)) {
     n += ApplyTextStyle(doc, para, a, num);
   } else if (auto* flow = dynamic_cast<F2d::TPLNBaseFlow*>(item)) {

@@ -76,6 +76,12 @@ TEST(NutriTool, AddsTheLabelWithItsDefaultsAndOptions) {
   const int items = t.doc.GetItemsCount();
   t.doc.Undo();
   EXPECT_EQ(t.doc.GetItemsCount(), items - 1);
+
+  // modify_item turns it by quarter turns; other angles change nothing.
+  EXPECT_EQ(t.Ok("modify_item", {{"id", "1"}, {"angle", "90"}}), "Item 1 (unknown) modified: 1 properties changed");
+  EXPECT_EQ(t.doc.GetItem(1)->KindCode(), Kind::NutriScore);
+  EXPECT_EQ(dynamic_cast<TPLNNutriScore*>(t.doc.GetItem(1))->GetAngle(), TORVAngle::A90);
+  EXPECT_TRUE(t.Ok("modify_item", {{"id", "1"}, {"angle", "45"}}).contains("no properties changed"));
 }
 
 TEST(NutriTool, AMissingOrWrongGradeIsRefusedAndAddsNothing) {
