@@ -21,6 +21,12 @@ void Draw(TPlanoraFMX& doc, TORVDrawKind kind, std::initializer_list<TORVPto> pt
   for (const TORVPto& p : pts) doc.PickEditor(p.X, p.Y, kTol, Shift::None, false);
 }
 
+// Presses and releases at one spot.
+void Click(TPlanoraFMX& doc, std::int64_t x, std::int64_t y, TShiftState shift = Shift::None) {
+  doc.PickEditor(x, y, kTol, shift, false);
+  doc.UpEditor(x, y);
+}
+
 // Presses at `from`, drags to `to` and releases.
 void Drag(TPlanoraFMX& doc, TORVPto from, TORVPto to, TShiftState shift = Shift::None) {
   doc.PickEditor(from.X, from.Y, kTol, shift, false);
@@ -238,22 +244,17 @@ TEST(EditSelect, ClickShiftAndRubberBand) {
   TPLNBaseItem* b = TPLNFactory::AddBaseLine(&doc, 20000, 0, 30000, 0);
   TPLNBaseItem* c = TPLNFactory::AddBaseCircle(&doc, 50000, 50000, 5000);
 
-  doc.PickEditor(0, 5000, kTol, Shift::None, false);
-  doc.UpEditor(0, 5000);
+  Click(doc, 0, 5000);
   EXPECT_EQ(doc.GetSelectionCount(), 1);
   EXPECT_TRUE(doc.IsSelected(a));
   // An unfilled rectangle is not hit in its middle: that press clears the selection.
-  doc.PickEditor(5000, 5000, kTol, Shift::None, false);
-  doc.UpEditor(5000, 5000);
+  Click(doc, 5000, 5000);
   EXPECT_EQ(doc.GetSelectionCount(), 0);
 
-  doc.PickEditor(0, 5000, kTol, Shift::None, false);
-  doc.UpEditor(0, 5000);
-  doc.PickEditor(25000, 100, kTol, Shift::Shift, false);
-  doc.UpEditor(25000, 100);
+  Click(doc, 0, 5000);
+  Click(doc, 25000, 100, Shift::Shift);
   EXPECT_EQ(doc.GetSelectionCount(), 2);
-  doc.PickEditor(0, 5000, kTol, Shift::Shift, false);
-  doc.UpEditor(0, 5000);
+  Click(doc, 0, 5000, Shift::Shift);
   EXPECT_EQ(doc.GetSelectionCount(), 1);
   EXPECT_TRUE(doc.IsSelected(b));
 
@@ -277,27 +278,23 @@ TEST(EditSelect, ClickShiftAndRubberBand) {
 
   // A line is hit along itself and within the tolerance round its ends, never further along
   // its extension.
-  const auto clickAt = [&](std::int64_t x, std::int64_t y) {
-    doc.PickEditor(x, y, kTol, Shift::None, false);
-    doc.UpEditor(x, y);
-  };
-  clickAt(30000 + 3 * kTol, 0);
+  Click(doc, 30000 + 3 * kTol, 0);
   EXPECT_EQ(doc.GetSelectionCount(), 0);
-  clickAt(20000 - 3 * kTol, 0);
+  Click(doc, 20000 - 3 * kTol, 0);
   EXPECT_EQ(doc.GetSelectionCount(), 0);
-  clickAt(30000 + kTol / 2, 0);
+  Click(doc, 30000 + kTol / 2, 0);
   EXPECT_TRUE(doc.IsSelected(b));
-  clickAt(25000, kTol / 2);
+  Click(doc, 25000, kTol / 2);
   EXPECT_TRUE(doc.IsSelected(b));
 
   // Where two items overlap, the one drawn last (on top) is picked, whichever is larger.
   TPLNBaseItem* lower = TPLNFactory::AddBaseRectangle(&doc, 60000, 0, 30000, 10000);
   TPLNBaseItem* upper = TPLNFactory::AddBaseRectangle(&doc, 60000, 0, 10000, 10000);
-  clickAt(60000, 5000);
+  Click(doc, 60000, 5000);
   EXPECT_EQ(doc.GetSelectionCount(), 1);
   EXPECT_TRUE(doc.IsSelected(upper));
   EXPECT_FALSE(doc.IsSelected(lower));
-  clickAt(90000, 5000);  // only the lower one reaches here
+  Click(doc, 90000, 5000);  // only the lower one reaches here
   EXPECT_TRUE(doc.IsSelected(lower));
 }
 
@@ -577,7 +574,6 @@ TEST(EditCommands, MoveSizeNextDeleteDuplicate) {
   doc.DuplicateSelection(1000);
   ASSERT_EQ(doc.GetItemsCount(), 4);
   TPLNBaseItem* copy = doc.GetSelection(1);
-  EXPECT_NE(copy, c);
   EXPECT_EQ(copy->GetPoint(1), (TORVPto{1000, 21000}));
   EXPECT_EQ(c->GetPoint(1), (TORVPto{0, 20000}));
 
@@ -684,8 +680,7 @@ TEST(EditText, ClickTypesAndDoubleClickEditsAgain) {
   // A double click on the text (after its press and release) starts editing it.
   const TORVBounds b = t->GetBounds();
   const std::int64_t x = (b.X1 + b.X2) / 2, y = (b.Y1 + b.Y2) / 2;
-  doc.PickEditor(x, y, kTol, Shift::None, false);
-  doc.UpEditor(x, y);
+  Click(doc, x, y);
   ASSERT_TRUE(doc.DoDblClick());
   EXPECT_EQ(doc.GetTextObject(), t);
   EXPECT_EQ(doc.Act().Text, QStringLiteral("Hello"));
@@ -806,8 +801,7 @@ TEST(EditUndo, ADragAndATypedTextAreOneStepEach) {
 
   // A click without motion leaves no step behind.
   doc.ClearUndo();
-  doc.PickEditor(0, 5000, kTol, Shift::None, false);
-  doc.UpEditor(0, 5000);
+  Click(doc, 0, 5000);
   EXPECT_EQ(doc.UndoCount(), 0);
 
   doc.StartAction(TORVDrawKind::Text);
