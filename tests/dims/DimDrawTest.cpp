@@ -4,7 +4,6 @@
 #include <QBuffer>
 #include <QJsonArray>
 #include <QLocale>
-#include <QPainter>
 #include <cmath>
 #include <numbers>
 #include <set>
@@ -147,16 +146,7 @@ TEST(ArrowLine, BoundsHoldTheCaptionWhereverItSits) {
     for (int pos = 0; pos < 6; ++pos) {
       SCOPED_TRACE(testing::Message() << "end " << end.X << " position " << pos);
       a->SetTextPos(TORVTextPos(pos));
-      QImage img(800, 600, QImage::Format_ARGB32);
-      img.fill(Qt::white);
-      QPainter painter(&img);
-      TQPainterCanvas canvas(&painter);
-      TPLNDraw d;
-      d.SetResolution(254, 254);
-      d.SetStandardWidths();
-      d.kC = &canvas;
-      a->Draw(&d);
-      painter.end();
+      const QImage img = PlanoraTest::RenderItem(a, false, TORVDrawState::Editor, {800, 600}, 254);
       TORVBounds b;
       a->CheckFit(b);
       const auto rows = PlanoraTest::InkRows(img), cols = PlanoraTest::InkColumns(img);

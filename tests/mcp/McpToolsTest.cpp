@@ -455,17 +455,11 @@ TEST(McpTools, DrawingInfoGivesLabelSizesInTheDrawingsUnit) {
                      {"rows", 3}, {"columns", 2}, {"gap_rows", 2.54}, {"gap_columns", 5.08}});
   t.Ok("setup_drawing", {{"units", "inch"}});
   const QJsonObject paper = t.Call("get_drawing_info")["structuredContent"].toObject()["paper"].toObject();
-  EXPECT_DOUBLE_EQ(paper["label_width"].toDouble(), 2.0);
-  EXPECT_DOUBLE_EQ(paper["label_height"].toDouble(), 1.0);
-  EXPECT_DOUBLE_EQ(paper["margin_left"].toDouble(), 0.5);
-  EXPECT_DOUBLE_EQ(paper["margin_top"].toDouble(), 0.25);
-  EXPECT_DOUBLE_EQ(paper["gap_rows"].toDouble(), 0.1);
-  EXPECT_DOUBLE_EQ(paper["gap_columns"].toDouble(), 0.2);
-  EXPECT_EQ(paper["rows"].toInt(), 3);
-  EXPECT_EQ(paper["columns"].toInt(), 2);
   // The paper names its unit in its keys and keeps it.
-  EXPECT_DOUBLE_EQ(paper["paper_width_mm"].toDouble(), 210.0);
-  EXPECT_DOUBLE_EQ(paper["paper_height_mm"].toDouble(), 297.0);
+  for (const auto& [key, value] : {std::pair{"label_width", 2.0}, {"label_height", 1.0}, {"margin_left", 0.5}, {"margin_top", 0.25},
+                                   {"gap_rows", 0.1}, {"gap_columns", 0.2}, {"rows", 3.0}, {"columns", 2.0},
+                                   {"paper_width_mm", 210.0}, {"paper_height_mm", 297.0}})
+    EXPECT_DOUBLE_EQ(paper[QLatin1String(key)].toDouble(), value) << key;
 
   // What it reports goes back in as it came: the label sizes round-trip through setup_drawing,
   // which takes the current unit.
