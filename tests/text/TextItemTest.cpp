@@ -8,6 +8,7 @@
 
 #include "ORV.FMX.Calc.h"
 #include "PlanoraTestSupport.h"
+#include "SampleDocument.h"
 
 using namespace Orv;
 using namespace Orv::Fmx;
@@ -426,22 +427,10 @@ TEST(TextItem, ANewDrawingScaleLaysTextsOutAsReadingWould) {
   const TORVBounds after = t->GetBounds();
   // The frame follows the scale at once, not only after a save and a load.
   EXPECT_NEAR(double(after.X2 - after.X1), 10.0 * double(before.X2 - before.X1), 0.02 * double(after.X2 - after.X1));
-  QByteArray saved, again;
-  {
-    QBuffer b(&saved);
-    b.open(QIODevice::WriteOnly);
-    doc.SaveToStream(&b);
-  }
+  QByteArray saved = PlanoraTest::EtiBytes(doc);
   TPlanoraFMX read;
-  {
-    QBuffer b(&saved);
-    b.open(QIODevice::ReadOnly);
-    read.LoadFromStream(&b);
-  }
-  {
-    QBuffer b(&again);
-    b.open(QIODevice::WriteOnly);
-    read.SaveToStream(&b);
-  }
-  EXPECT_EQ(saved, again);
+  QBuffer in(&saved);
+  in.open(QIODevice::ReadOnly);
+  read.LoadFromStream(&in);
+  EXPECT_EQ(PlanoraTest::EtiBytes(read), saved);
 }
