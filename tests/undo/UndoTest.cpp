@@ -276,7 +276,6 @@ TEST(Undo, GroupsEmptyStepsEventsAndLimit) {
 
   // The limit keeps the newest steps.
   doc.SetUndoLimit(3);
-  EXPECT_EQ(doc.GetUndoLimit(), 3);
   std::vector<QByteArray> states{Bytes(doc)};
   for (int i = 0; i < 5; ++i) {
     doc.GetItem(1)->Move(1000, 0);
