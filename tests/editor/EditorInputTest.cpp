@@ -21,6 +21,9 @@ TORVBounds Box(const TPLNBaseItem* item) {
   return b;
 }
 
+// Bounds as (x1, y1, x2, y2), to compare in one go.
+std::tuple<std::int64_t, std::int64_t, std::int64_t, std::int64_t> Corners(const TORVBounds& b) { return {b.X1, b.Y1, b.X2, b.Y2}; }
+
 // A black hairline drawn with anti-aliasing: grey darker than the selection outline (192)
 // within a pixel of (x, y).
 bool InkNear(const QImage& img, QPointF p) {
@@ -65,12 +68,9 @@ TEST(EditorInput, RectangleByTwoClicksWithAndWithoutGrid) {
   v.Click(a);
   v.Click(b);
   ASSERT_EQ(v.doc.GetItemsCount(), 1);
-  TORVBounds r = Box(v.doc.GetItem(1));
-  EXPECT_EQ(r.X1, v.S().BaseMMX(a.x()));
-  EXPECT_EQ(r.Y1, v.S().BaseMMY(a.y()));
-  EXPECT_EQ(r.X2, v.S().BaseMMX(b.x()));
-  EXPECT_EQ(r.Y2, v.S().BaseMMY(b.y()));
-  EXPECT_NEAR(r.X1, 20300, kPx);
+  EXPECT_EQ(Corners(Box(v.doc.GetItem(1))),
+            std::tuple(v.S().BaseMMX(a.x()), v.S().BaseMMY(a.y()), v.S().BaseMMX(b.x()), v.S().BaseMMY(b.y())));
+  EXPECT_NEAR(Box(v.doc.GetItem(1)).X1, 20300, kPx);
 
   // With grid snapping both corners land on the 10 mm grid.
   v.ed.SetSnap(snGrid);
@@ -78,11 +78,7 @@ TEST(EditorInput, RectangleByTwoClicksWithAndWithoutGrid) {
   v.Click(v.At(21400, 9000));
   v.Click(v.At(44000, 36000));
   ASSERT_EQ(v.doc.GetItemsCount(), 2);
-  r = Box(v.doc.GetItem(2));
-  EXPECT_EQ(r.X1, 20000);
-  EXPECT_EQ(r.Y1, 10000);
-  EXPECT_EQ(r.X2, 40000);
-  EXPECT_EQ(r.Y2, 40000);
+  EXPECT_EQ(Corners(Box(v.doc.GetItem(2))), std::tuple(20000, 10000, 40000, 40000));
 
   // The keyboard undoes and redoes without any menu.
   v.Key(Qt::Key_Z, Qt::ControlModifier);
@@ -98,11 +94,7 @@ TEST(EditorInput, RectangleByTwoClicksWithAndWithoutGrid) {
   v.doc.StartAction(TORVDrawKind::Rectangle);
   v.Drag(v.At(61000, 9000), v.At(78600, 31000));
   ASSERT_EQ(v.doc.GetItemsCount(), 3);
-  r = Box(v.doc.GetItem(3));
-  EXPECT_EQ(r.X1, 60000);
-  EXPECT_EQ(r.Y1, 10000);
-  EXPECT_EQ(r.X2, 80000);
-  EXPECT_EQ(r.Y2, 30000);
+  EXPECT_EQ(Corners(Box(v.doc.GetItem(3))), std::tuple(60000, 10000, 80000, 30000));
   v.Click(v.At(70000, 50000));
   EXPECT_EQ(v.doc.GetItemsCount(), 3);
   EXPECT_EQ(v.doc.Act().State(), 1);
