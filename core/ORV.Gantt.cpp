@@ -1,0 +1,711 @@
+#include "ORV.Gantt.h"
+
+#include <QColor>
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace Orv::Diagram {
+
+namespace {
+
+// Order of the three numbers in a date.
+enum class DateOrder { YMD, DMY, MDY };
+
+// Strict integer: digits only (an optional sign), no overflow.
+bool ToInt(const QString& s, qint64& out) {
+  bool ok = false;
+  const qint64 v = s.trimmed().toLongLong(&ok);
+  if (!ok) return false;
+  out = v;
+  return true;
+}
+
+// Reads "a-b-c" (or with "/") in the given order; invalid when any part is not a number or the
+// day does not exist.
+QDate ReadDate(const QString& text, DateOrder order) {
+  QString t = text.trimmed();
+  t.replace(QLatin1Char('/'), QLatin1Char('-'));
+  const QStringList parts = t.split(QLatin1Char('-'));
+  if (parts.size() != 3) return {};
+  qint64 n[3];
+  for (int i = 0; i < 3; ++i) {
+    if (parts[i].isEmpty() || !ToInt(parts[i], n[i]) || n[i] < 0 || n[i] > 99999) return {};
+  }
+  qint64 y = n[0], m = n[1], d = n[2];
+  if (order == DateOrder::DMY) { d = n[0]; m = n[1]; y = n[2]; }
+  if (order == DateOrder::MDY) { m = n[0]; d = n[1]; y = n[2]; }
+  if (y < 1 || y > 9999) return {};
+  return QDate(int(y), int(m), int(d));  // invalid when the day does not exist
+}
+
+bool LooksLikeDate(const QString& text) {
+  static const QRegularExpression re(QStringLiteral("^\\s*\\d+[-/]\\d+[-/]\\d+\\s*$"));
+  return re.match(text).hasMatch();
+}
+
+// A colour name or "#" hex (#RGB, #RRGGBB, #AARRGGBB); "#Name" is read as the name too.
+std::uint32_t ReadColor(const QString& name, bool& ok) {
+  const QString t = name.trimmed();
+  QColor c(t);
+  if (!c.isValid() && t.startsWith(QLatin1Char('#'))) c = QColor(t.mid(1));
+  ok = c.isValid();
+  return ok ? std::uint32_t(c.rgba()) : 0u;
+}
+
+// "12", "-3.5", "0,25" -> value x 10000; false when not such a number.
+bool ReadCurrency(const QString& text, qint64& out) {
+  static const QRegularExpression re(QStringLiteral("^([+-]?)(\\d{1,14})(?:[.,](\\d{1,4}))?$"));
+  const auto m = re.match(text.trimmed());
+  if (!m.hasMatch()) return false;
+  qint64 v = m.captured(2).toLongLong() * 10000;
+  QString frac = m.captured(3);
+  while (frac.size() < 4) frac += QLatin1Char('0');
+  v += frac.toLongLong();
+  out = m.captured(1) == QLatin1String("-") ? -v : v;
+  return true;
+}
+
+QString Lower(const QString& s) { return s.toLower(); }
+
+}  // namespace
+
+qint64 TGanttElement::GetTotalCost() const {
+  // Iterative: a deep native tree must not exhaust the stack.
+  qint64 total = 0;
+  std::vector<const TGanttElement*> stack{this};
+  while (!stack.empty()) {
+    const TGanttElement* e = stack.back();
+    stack.pop_back();
+    total += e->Cost;
+    for (const auto& c : e->Children) stack.push_back(c.get());
+  }
+  return total;
+}
+
+QStringList GanttLines(const QString& text) {
+  QString t = text;
+  t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return t.split(QLatin1Char('\n'));
+}
+
+TGanttParser::TGanttParser(QDate reference) : ReferenceDate(reference) {}
+
+void TGanttParser::Clear() {
+  Title.clear();
+  Elements.clear();
+  fDiagnostics.clear();
+  fDependencies.clear();
+  fByKind.clear();
+  fByName.clear();
+}
+
+void TGanttParser::Report(int line, TGanttSeverity severity, const QString& message) {
+  if (int(fDiagnostics.size()) > kMaxDiagnostics) return;
+  if (int(fDiagnostics.size()) == kMaxDiagnostics) {
+    fDiagnostics.push_back({line, TGanttSeverity::Warning,
+                            QStringLiteral("too many problems; the rest are not listed")});
+    return;
+  }
+  fDiagnostics.push_back({line, severity, message});
+}
+
+TGanttElement* TGanttParser::Append(std::unique_ptr<TGanttElement> element) {
+  const int index = int(Elements.size());
+  // The first element with a key keeps it (QHash::insert would replace).
+  const QString kind = Lower(element->Kind), name = Lower(element->Name);
+  if (!kind.isEmpty() && !fByKind.contains(kind)) fByKind.insert(kind, index);
+  if (!name.isEmpty() && !fByName.contains(name)) fByName.insert(name, index);
+  Elements.push_back(std::move(element));
+  return Elements.back().get();
+}
+
+TGanttElement* TGanttParser::Lookup(const QString& key) const {
+  QString k = key.trimmed();
+  if (k.startsWith(QLatin1Char('[')) && k.endsWith(QLatin1Char(']')) && k.size() >= 2)
+    k = k.mid(1, k.size() - 2).trimmed();
+  k = Lower(k);
+  const int a = fByKind.value(k, -1);
+  const int b = fByName.value(k, -1);
+  int i = a < 0 ? b : (b < 0 ? a : std::min(a, b));
+  return i < 0 ? nullptr : Elements[size_t(i)].get();
+}
+
+TGanttElement* TGanttParser::FindElement(const QString& name) const {
+  QString k = name.trimmed();
+  if (k.startsWith(QLatin1Char('[')) && k.endsWith(QLatin1Char(']')) && k.size() >= 2)
+    k = k.mid(1, k.size() - 2).trimmed();
+  for (const auto& e : Elements) {
+    if (e->Kind.compare(k, Qt::CaseInsensitive) == 0 || e->Name.compare(k, Qt::CaseInsensitive) == 0)
+      return e.get();
+  }
+  return nullptr;
+}
+
+qint64 TGanttParser::GetTotalDuration() const {
+  qint64 total = 0;
+  for (const auto& e : Elements) total += e->Duration;
+  return total;
+}
+
+qint64 TGanttParser::GetTotalCost() const {
+  qint64 total = 0;
+  for (const auto& e : Elements) total += e->GetTotalCost();
+  return total;
+}
+
+QDate TGanttParser::GetMinStartDate() const {
+  QDate best;
+  for (const auto& e : Elements)
+    if (e->StartDate.isValid() && (!best.isValid() || e->StartDate < best)) best = e->StartDate;
+  return best;
+}
+
+QDate TGanttParser::GetMaxEndDate() const {
+  QDate best;
+  for (const auto& e : Elements)
+    if (e->EndDate.isValid() && (!best.isValid() || e->EndDate > best)) best = e->EndDate;
+  return best;
+}
+
+bool TGanttParser::Parse(const QString& text) {
+  Clear();
+  if (text.contains(QLatin1String("@startgantt"))) {
+    ParsePlantUML(text);
+    return !Elements.empty();
+  }
+  // Mermaid when the first line that is neither blank nor a %% comment is "gantt". Scanning
+  // stops at that line, so a huge text costs one short walk.
+  static const QRegularExpression gantt(QStringLiteral("^gantt\\b"));
+  qsizetype pos = 0;
+  bool mermaid = false;
+  while (pos < text.size()) {
+    qsizetype end = text.indexOf(QLatin1Char('\n'), pos);
+    if (end < 0) end = text.size();
+    const QString line = text.mid(pos, std::min<qsizetype>(end - pos, 256)).trimmed();
+    pos = end + 1;
+    if (line.isEmpty() || line.startsWith(QLatin1String("%%"))) continue;
+    mermaid = gantt.match(line).hasMatch();
+    break;
+  }
+  if (mermaid) {
+    ParseMermaid(text);
+  } else {
+    Parse(GanttLines(text));
+  }
+  return !Elements.empty();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mermaid
+
+void TGanttParser::ParseMermaid(const QString& text) {
+  Clear();
+  static const QRegularExpression durationRe(
+      QStringLiteral("^(\\d+)\\s*([dw]?)$"), QRegularExpression::CaseInsensitiveOption);
+  static const QStringList skipped = {QStringLiteral("gantt"),       QStringLiteral("dateformat"),
+                                      QStringLiteral("axisformat"),  QStringLiteral("excludes"),
+                                      QStringLiteral("todaymarker"), QStringLiteral("includes"),
+                                      QStringLiteral("weekday"),     QStringLiteral("tickinterval"),
+                                      QStringLiteral("displaymode"), QStringLiteral("acctitle"),
+                                      QStringLiteral("accdescr"),    QStringLiteral("inclusiveenddates"),
+                                      QStringLiteral("topaxis")};
+  static const QStringList tags = {QStringLiteral("crit"), QStringLiteral("done"),
+                                   QStringLiteral("active"), QStringLiteral("milestone")};
+  DateOrder order = DateOrder::YMD;
+  QString section;
+  QHash<QString, TGanttElement*> byId;
+  const TGanttElement* previous = nullptr;
+  const QStringList lines = GanttLines(text);
+  for (int i = 0; i < lines.size(); ++i) {
+    const int lineNo = i + 1;
+    if (lines[i].size() > kMaxLineLength) {
+      Report(lineNo, TGanttSeverity::Error, QStringLiteral("line too long; skipped"));
+      continue;
+    }
+    const QString line = lines[i].trimmed();
+    if (line.isEmpty() || line.startsWith(QLatin1String("%%"))) continue;
+    if (line.startsWith(QLatin1String("title "))) {
+      Title = line.mid(6).trimmed();
+      continue;
+    }
+    if (line.startsWith(QLatin1String("section "))) {
+      section = line.mid(8).trimmed();
+      continue;
+    }
+    const QString lower = Lower(line);
+    if (lower.startsWith(QLatin1String("dateformat"))) {
+      const QString f = line.mid(10).trimmed().toUpper();
+      if (f == QLatin1String("YYYY-MM-DD") || f == QLatin1String("YYYY/MM/DD"))
+        order = DateOrder::YMD;
+      else if (f == QLatin1String("DD-MM-YYYY") || f == QLatin1String("DD/MM/YYYY"))
+        order = DateOrder::DMY;
+      else if (f == QLatin1String("MM/DD/YYYY") || f == QLatin1String("MM-DD-YYYY"))
+        order = DateOrder::MDY;
+      else
+        Report(lineNo, TGanttSeverity::Warning,
+               QStringLiteral("date format \"%1\" not supported; YYYY-MM-DD used").arg(f));
+      continue;
+    }
+    if (std::any_of(skipped.begin(), skipped.end(),
+                    [&](const QString& k) { return lower.startsWith(k); }))
+      continue;
+    const qsizetype colon = line.indexOf(QLatin1Char(':'));
+    if (colon < 0) {
+      Report(lineNo, TGanttSeverity::Warning, QStringLiteral("not a task line; ignored"));
+      continue;
+    }
+    auto e = std::make_unique<TGanttElement>();
+    e->Name = line.left(colon).trimmed();
+    e->Section = section;
+    QStringList items = line.mid(colon + 1).split(QLatin1Char(','));
+    for (QString& s : items) s = s.trimmed();
+    e->Kind = items.value(0);
+    // Leading tags, then [id,] [start,] end-or-duration.
+    while (!items.isEmpty() && tags.contains(Lower(items.first()))) {
+      e->Tags << Lower(items.first());
+      items.removeFirst();
+    }
+    e->Milestone = e->Tags.contains(QStringLiteral("milestone"));
+    QString startSpec, endSpec;
+    if (items.size() >= 3) {
+      e->Id = items[items.size() - 3];
+      startSpec = items[items.size() - 2];
+      endSpec = items.last();
+    } else if (items.size() == 2) {
+      const QString& first = items[0];
+      if (LooksLikeDate(first) || Lower(first).startsWith(QLatin1String("after ")))
+        startSpec = first;
+      else
+        e->Id = first;
+      endSpec = items[1];
+    } else if (items.size() == 1) {
+      endSpec = items[0];
+    }
+
+    QDate start;
+    const size_t firstNewDep = fDependencies.size();
+    if (!startSpec.isEmpty()) {
+      if (Lower(startSpec).startsWith(QLatin1String("after "))) {
+        const QStringList refs =
+            startSpec.mid(6).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (const QString& ref : refs) {
+          if (!e->Id.isEmpty() && ref == e->Id) {
+            Report(lineNo, TGanttSeverity::Error,
+                   QStringLiteral("task \"%1\" cannot start after itself").arg(ref));
+            continue;
+          }
+          const TGanttElement* dep = byId.value(ref, nullptr);
+          if (!dep) {
+            Report(lineNo, TGanttSeverity::Error,
+                   QStringLiteral("\"after %1\": no earlier task has that id").arg(ref));
+            continue;
+          }
+          if (!start.isValid() || dep->EndDate > start) start = dep->EndDate;
+          fDependencies.push_back({dep, nullptr});  // To set once appended
+        }
+      } else {
+        start = ReadDate(startSpec, order);
+        if (!start.isValid())
+          Report(lineNo, TGanttSeverity::Error,
+                 QStringLiteral("\"%1\" is not a valid date").arg(startSpec));
+      }
+    }
+    if (!start.isValid()) {
+      if (previous) {
+        start = previous->EndDate;
+      } else {
+        start = ReferenceDate;
+        Report(lineNo, TGanttSeverity::Warning,
+                 QStringLiteral("first task has no start date; %1 used")
+                     .arg(ReferenceDate.toString(Qt::ISODate)));
+      }
+    }
+    e->StartDate = start;
+
+    qint64 duration = 0;
+    if (LooksLikeDate(endSpec)) {
+      const QDate end = ReadDate(endSpec, order);
+      if (!end.isValid()) {
+        Report(lineNo, TGanttSeverity::Error,
+               QStringLiteral("\"%1\" is not a valid date").arg(endSpec));
+      } else if (end <= start) {
+        Report(lineNo, TGanttSeverity::Error,
+               QStringLiteral("end date %1 is not after the start").arg(endSpec));
+      } else {
+        duration = start.daysTo(end);
+      }
+    } else if (!endSpec.isEmpty()) {
+      const auto m = durationRe.match(endSpec);
+      if (m.hasMatch()) {
+        ToInt(m.captured(1), duration);
+        if (Lower(m.captured(2)) == QLatin1String("w")) duration *= 7;
+      } else {
+        Report(lineNo, TGanttSeverity::Warning,
+               QStringLiteral("\"%1\" is not a duration; one day used").arg(endSpec));
+      }
+    }
+    if (duration > kMaxDuration) {
+      Report(lineNo, TGanttSeverity::Error, QStringLiteral("duration too long; one day used"));
+      duration = 0;
+    }
+    e->Duration = int(std::max<qint64>(1, duration));
+    e->EndDate = start.addDays(e->Duration);
+
+    TGanttElement* added = Append(std::move(e));
+    for (size_t k = firstNewDep; k < fDependencies.size(); ++k) fDependencies[k].To = added;
+    if (!added->Id.isEmpty()) {
+      if (byId.contains(added->Id))
+        Report(lineNo, TGanttSeverity::Warning,
+               QStringLiteral("id \"%1\" used twice; the first task keeps it").arg(added->Id));
+      else
+        byId.insert(added->Id, added);
+    }
+    previous = added;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// PlantUML
+
+void TGanttParser::ParsePlantUML(const QString& text) {
+  Clear();
+  using RE = QRegularExpression;
+  const auto ci = RE::CaseInsensitiveOption;
+  static const RE titleRe(QStringLiteral("^title\\s+(.*)$"), ci);
+  static const RE projectRe(QStringLiteral("^Project\\s+starts(?:\\s+the)?\\s+(.+)$"), ci);
+  static const RE dependRe(QStringLiteral("^\\[([^\\]]+)\\]\\s*->\\s*\\[([^\\]]+)\\]$"));
+  static const RE taskRe(QStringLiteral("^\\[([^\\]]+)\\](?:\\s+as\\s+\\[([^\\]]+)\\])?\\s+(.*)$"));
+  static const RE weeksRe(QStringLiteral("\\b(?:requires|lasts)\\s+(\\d+)\\s+weeks?"), ci);
+  static const RE daysRe(QStringLiteral("\\b(?:requires|lasts)\\s+(\\d+)\\s+days?"), ci);
+  static const RE startsRe(
+      QStringLiteral("\\bstarts(?:\\s+at)?\\s+(\\d{4}[-/]\\d{2}[-/]\\d{2}|D\\+\\d+)"), ci);
+  static const RE endsRe(
+      QStringLiteral("\\bends(?:\\s+at)?\\s+(\\d{4}[-/]\\d{2}[-/]\\d{2}|D\\+\\d+)"), ci);
+  static const RE startsAtTaskRe(
+      QStringLiteral("\\bstarts\\s+at\\s+\\[([^\\]]+)\\]'s\\s+(start|end)"), ci);
+  static const RE happensRe(QStringLiteral("\\bhappens(?:\\s+at)?\\s+(.+)$"), ci);
+  static const RE taskPointRe(QStringLiteral("^\\[([^\\]]+)\\]'s\\s+(start|end)$"), ci);
+  static const RE completeRe(QStringLiteral("\\bis\\s+(\\d+)%\\s+complete(?:d)?"), ci);
+  static const RE colorRe(QStringLiteral("\\bis\\s+colored\\s+in\\s+([#\\w]+)"), ci);
+  static const RE dayOffsetRe(QStringLiteral("^D\\+(\\d+)$"), ci);
+  static const QStringList skipped = {QStringLiteral("printscale"), QStringLiteral("projectscale"),
+                                      QStringLiteral("ganttscale"), QStringLiteral("saturday"),
+                                      QStringLiteral("sunday")};
+
+  QDate projectStart;
+  bool warnedNoStart = false;
+  auto project = [&](int lineNo) {
+    if (projectStart.isValid()) return projectStart;
+    if (!warnedNoStart)
+      Report(lineNo, TGanttSeverity::Warning,
+             QStringLiteral("no project start; %1 used").arg(ReferenceDate.toString(Qt::ISODate)));
+    warnedNoStart = true;
+    return ReferenceDate;
+  };
+  auto readDate = [&](int lineNo, const QString& s) -> QDate {
+    const auto m = dayOffsetRe.match(s.trimmed());
+    if (m.hasMatch()) {
+      qint64 n = 0;
+      if (!ToInt(m.captured(1), n) || n > kMaxDuration) {
+        Report(lineNo, TGanttSeverity::Error, QStringLiteral("day offset too large"));
+        return {};
+      }
+      return project(lineNo).addDays(n);
+    }
+    const QDate d = ReadDate(s, DateOrder::YMD);
+    if (!d.isValid())
+      Report(lineNo, TGanttSeverity::Error, QStringLiteral("\"%1\" is not a valid date").arg(s));
+    return d;
+  };
+  auto readCount = [&](int lineNo, const QString& s, qint64 factor) -> int {
+    qint64 n = 0;
+    if (!ToInt(s, n) || n > kMaxDuration / factor) {
+      Report(lineNo, TGanttSeverity::Error, QStringLiteral("duration too long; ignored"));
+      return -1;
+    }
+    return int(n * factor);
+  };
+
+  const QStringList lines = GanttLines(text);
+  for (int i = 0; i < lines.size(); ++i) {
+    const int lineNo = i + 1;
+    if (lines[i].size() > kMaxLineLength) {
+      Report(lineNo, TGanttSeverity::Error, QStringLiteral("line too long; skipped"));
+      continue;
+    }
+    const QString line = lines[i].trimmed();
+    if (line.isEmpty() || line.startsWith(QLatin1Char('\'')) || line.startsWith(QLatin1Char('@')))
+      continue;
+    const QString lower = Lower(line);
+    if (std::any_of(skipped.begin(), skipped.end(),
+                    [&](const QString& k) { return lower.startsWith(k); }))
+      continue;
+
+    if (auto m = titleRe.match(line); m.hasMatch()) {
+      Title = m.captured(1).trimmed();
+      continue;
+    }
+    if (auto m = projectRe.match(line); m.hasMatch()) {
+      const QDate d = ReadDate(m.captured(1), DateOrder::YMD);
+      if (d.isValid())
+        projectStart = d;
+      else
+        Report(lineNo, TGanttSeverity::Error,
+               QStringLiteral("project start \"%1\" is not a valid date").arg(m.captured(1)));
+      continue;
+    }
+    // Tested before the task statement, which would otherwise swallow "[A] -> [B]".
+    if (auto m = dependRe.match(line); m.hasMatch()) {
+      TGanttElement* from = Lookup(m.captured(1));
+      TGanttElement* to = Lookup(m.captured(2));
+      if (!from || !to) {
+        Report(lineNo, TGanttSeverity::Warning,
+               QStringLiteral("dependency names a task not yet defined; ignored"));
+        continue;
+      }
+      if (from == to) {
+        Report(lineNo, TGanttSeverity::Error, QStringLiteral("a task cannot follow itself"));
+        continue;
+      }
+      to->StartDate = from->EndDate;
+      to->EndDate = to->StartDate.addDays(to->Duration);
+      fDependencies.push_back({from, to});
+      continue;
+    }
+    if (auto m = taskRe.match(line); m.hasMatch()) {
+      const QString name = m.captured(1).trimmed();
+      QString alias = m.captured(2).trimmed();
+      if (alias.isEmpty()) alias = name;
+      TGanttElement* e = Lookup(alias);
+      if (!e) e = Lookup(name);
+      if (!e) {
+        auto fresh = std::make_unique<TGanttElement>();
+        fresh->Name = name;
+        fresh->Kind = alias;
+        fresh->Color = 0xFF87CEEBu;
+        e = Append(std::move(fresh));
+      }
+      const QString rest = m.captured(3);
+      bool durationSet = false, startSet = false, endSet = false;
+      if (auto w = weeksRe.match(rest); w.hasMatch()) {
+        if (int n = readCount(lineNo, w.captured(1), 7); n >= 0) { e->Duration = n; durationSet = true; }
+      }
+      if (auto d = daysRe.match(rest); d.hasMatch()) {
+        if (int n = readCount(lineNo, d.captured(1), 1); n >= 0) { e->Duration = n; durationSet = true; }
+      }
+      if (auto s = startsRe.match(rest); s.hasMatch()) {
+        if (QDate d = readDate(lineNo, s.captured(1)); d.isValid()) { e->StartDate = d; startSet = true; }
+      }
+      if (auto s = endsRe.match(rest); s.hasMatch()) {
+        if (QDate d = readDate(lineNo, s.captured(1)); d.isValid()) { e->EndDate = d; endSet = true; }
+      }
+      if (auto s = startsAtTaskRe.match(rest); s.hasMatch()) {
+        const TGanttElement* other = Lookup(s.captured(1));
+        if (other == e) {
+          Report(lineNo, TGanttSeverity::Error, QStringLiteral("a task cannot start at itself"));
+        } else if (other) {
+          e->StartDate = Lower(s.captured(2)) == QLatin1String("start") ? other->StartDate
+                                                                         : other->EndDate;
+          e->EndDate = e->StartDate.addDays(e->Duration);
+          startSet = true;
+          fDependencies.push_back({other, e});
+        } else {
+          Report(lineNo, TGanttSeverity::Warning,
+                 QStringLiteral("task [%1] not yet defined; start unchanged").arg(s.captured(1)));
+        }
+      }
+      if (auto h = happensRe.match(rest); h.hasMatch()) {
+        e->Milestone = true;
+        e->Duration = 0;
+        const QString where = h.captured(1).trimmed();
+        QDate d;
+        if (auto t = taskPointRe.match(where); t.hasMatch()) {
+          const TGanttElement* other = Lookup(t.captured(1));
+          if (other && other != e) {
+            d = Lower(t.captured(2)) == QLatin1String("start") ? other->StartDate : other->EndDate;
+          } else {
+            Report(lineNo, TGanttSeverity::Warning,
+                   QStringLiteral("task [%1] not yet defined; milestone date unknown")
+                       .arg(t.captured(1)));
+          }
+        } else {
+          d = readDate(lineNo, where);
+        }
+        if (d.isValid()) {
+          e->StartDate = d;
+          startSet = true;
+        }
+        e->EndDate = e->StartDate;
+        endSet = true;
+      }
+      if (auto c = completeRe.match(rest); c.hasMatch()) {
+        qint64 n = 0;
+        ToInt(c.captured(1), n);
+        if (c.captured(1).size() > 9) n = 100;
+        e->Completion = int(std::clamp<qint64>(n, 0, 100));
+      }
+      if (auto c = colorRe.match(rest); c.hasMatch()) {
+        bool ok = false;
+        const std::uint32_t color = ReadColor(c.captured(1), ok);
+        if (ok)
+          e->Color = color;
+        else
+          Report(lineNo, TGanttSeverity::Warning,
+                 QStringLiteral("unknown colour \"%1\"").arg(c.captured(1)));
+      }
+      if (!e->StartDate.isValid()) e->StartDate = project(lineNo);
+      // A new start or length moves the end unless this statement names the end itself.
+      if (!e->EndDate.isValid() || ((durationSet || startSet) && !endSet && !e->Milestone))
+        e->EndDate = e->StartDate.addDays(e->Duration);
+      if (e->Duration == 0 && !e->Milestone) {
+        const qint64 days = e->StartDate.daysTo(e->EndDate);
+        if (days < 0) {
+          Report(lineNo, TGanttSeverity::Error, QStringLiteral("task ends before it starts"));
+          e->EndDate = e->StartDate;
+        } else {
+          e->Duration = int(std::min<qint64>(days, kMaxDuration));
+        }
+      }
+      continue;
+    }
+    Report(lineNo, TGanttSeverity::Warning, QStringLiteral("statement not understood; ignored"));
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Native form
+
+void TGanttParser::Parse(const QStringList& lines) {
+  Clear();
+  TGanttElement* last = nullptr;
+  int lastDepth = 0;
+  for (int i = 0; i < lines.size(); ++i) ParseNativeLine(i + 1, lines[i], last, lastDepth);
+}
+
+void TGanttParser::ParseNativeLine(int lineNo, const QString& raw, TGanttElement*& last,
+                                   int& lastDepth) {
+  if (raw.size() > kMaxLineLength) {
+    Report(lineNo, TGanttSeverity::Error, QStringLiteral("line too long; skipped"));
+    return;
+  }
+  const QString line = raw.trimmed();
+  if (line.isEmpty()) return;
+  static const QLatin1String titleTag("Tessaline:Gantt:");
+  if (line.startsWith(titleTag)) {
+    Title = line.mid(titleTag.size()).trimmed();
+    return;
+  }
+  int dashes = 0;
+  while (dashes < line.size() && line[dashes] == QLatin1Char('-')) ++dashes;
+  if (dashes == 0 || dashes > 4 || dashes >= line.size() || line[dashes] != QLatin1Char('>')) {
+    Report(lineNo, TGanttSeverity::Warning, QStringLiteral("not a task line; ignored"));
+    return;
+  }
+  TGanttElement* parent = nullptr;
+  int depth = 0;
+  if (dashes == 2) {
+    if (Elements.empty()) {
+      Report(lineNo, TGanttSeverity::Warning, QStringLiteral("sub-task without a task; dropped"));
+      return;
+    }
+    parent = Elements.back().get();
+    depth = 1;
+  } else if (dashes >= 3) {
+    if (!last) {
+      Report(lineNo, TGanttSeverity::Warning, QStringLiteral("sub-task without a task; dropped"));
+      return;
+    }
+    if (lastDepth + 1 > kMaxDepth) {
+      Report(lineNo, TGanttSeverity::Error, QStringLiteral("tasks nested too deeply; dropped"));
+      return;
+    }
+    parent = last;
+    depth = lastDepth + 1;
+  }
+  const QStringList parts = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  auto e = std::make_unique<TGanttElement>();
+  e->Kind = parts.value(0);
+  e->Name = parts.value(1);
+  ParseElementProperties(lineNo, parts, *e);
+  if (parent) {
+    parent->Children.push_back(std::move(e));
+    last = parent->Children.back().get();
+  } else {
+    last = Append(std::move(e));
+  }
+  lastDepth = depth;
+}
+
+void TGanttParser::ParseElementProperties(int lineNo, const QStringList& parts,
+                                          TGanttElement& e) {
+  auto value = [](const QString& part) {
+    const qsizetype colon = part.indexOf(QLatin1Char(':'));
+    const qsizetype close = part.indexOf(QLatin1Char(']'));
+    if (colon < 0) return QString();
+    return close > colon ? part.mid(colon + 1, close - colon - 1) : part.mid(colon + 1);
+  };
+  auto date = [&](const QString& part) {
+    const QString v = value(part);
+    const QDate d = ReadDate(v.contains(QLatin1Char('/')) ? QString() : v, DateOrder::DMY);
+    if (!d.isValid())
+      Report(lineNo, TGanttSeverity::Error,
+             QStringLiteral("\"%1\" is not a valid dd-mm-yyyy date").arg(v));
+    return d;
+  };
+  bool durationStated = false;
+  for (int i = 3; i < parts.size(); ++i) {
+    const QString& p = parts[i];
+    if (p.startsWith(QLatin1String("[StartDate:"))) {
+      e.StartDate = date(p);
+    } else if (p.startsWith(QLatin1String("[EndDate:"))) {
+      e.EndDate = date(p);
+    } else if (p.startsWith(QLatin1Char('#'))) {
+      bool ok = false;
+      const std::uint32_t c = ReadColor(p, ok);
+      if (ok)
+        e.Color = c;
+      else
+        Report(lineNo, TGanttSeverity::Warning, QStringLiteral("unknown colour \"%1\"").arg(p));
+    } else if (p.startsWith(QLatin1String("[Duration:"))) {
+      qint64 n = 0;
+      if (ToInt(value(p), n) && n >= 0 && n <= kMaxDuration) {
+        e.Duration = int(n);
+        durationStated = true;
+      } else {
+        Report(lineNo, TGanttSeverity::Error,
+               QStringLiteral("\"%1\" is not a duration in days").arg(value(p)));
+      }
+    } else if (p.startsWith(QLatin1String("[Priority:"))) {
+      e.Priority = value(p);
+    } else if (p.startsWith(QLatin1String("[Risk:"))) {
+      e.Risk = value(p);
+    } else if (p.startsWith(QLatin1String("[Critical"))) {
+      e.Critical = true;
+    } else if (p.startsWith(QLatin1String("[Cost:"))) {
+      qint64 c = 0;
+      if (!ReadCurrency(value(p), c)) {
+        Report(lineNo, TGanttSeverity::Warning,
+               QStringLiteral("\"%1\" is not an amount; 0 used").arg(value(p)));
+        c = 0;
+      }
+      e.Cost = c;
+    }
+  }
+  // The dates decide the length; a missing end comes from the stated length instead.
+  if (e.StartDate.isValid() && e.EndDate.isValid()) {
+    const qint64 days = e.StartDate.daysTo(e.EndDate);
+    if (days < 0) {
+      Report(lineNo, TGanttSeverity::Error, QStringLiteral("task ends before it starts"));
+      e.EndDate = e.StartDate.addDays(e.Duration);
+    } else {
+      e.Duration = int(std::min<qint64>(days, kMaxDuration));
+    }
+  } else if (e.StartDate.isValid()) {
+    e.EndDate = e.StartDate.addDays(e.Duration);
+  } else if (e.EndDate.isValid() && durationStated) {
+    e.StartDate = e.EndDate.addDays(-e.Duration);
+  }
+}
+
+}  // namespace Orv::Diagram
