@@ -1,6 +1,8 @@
 // Mermaid Gantt text: dates, durations, ids and "after", end dates, sections, tags.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "GanttTestSupport.h"
 
 using namespace Orv::Diagram;
@@ -136,6 +138,10 @@ TEST(GanttMermaid, BadReferencesAndDates) {
   ASSERT_EQ(p.Elements.size(), 5u);
   for (int line = 2; line <= 4; ++line)
     EXPECT_TRUE(HasDiagnostic(p, line, TGanttSeverity::Error)) << line;
+  const auto self = std::find_if(p.Diagnostics().begin(), p.Diagnostics().end(),
+                                 [](const TGanttDiagnostic& d) { return d.Line == 3; });
+  ASSERT_NE(self, p.Diagnostics().end());
+  EXPECT_TRUE(self->Message.contains("itself")) << self->Message.toStdString();
   EXPECT_FALSE(HasDiagnostic(p, 5, TGanttSeverity::Error));
   EXPECT_TRUE(HasDiagnostic(p, 6, TGanttSeverity::Error));
   EXPECT_EQ(p.Elements[0]->StartDate, TGanttParser::DefaultReferenceDate());
