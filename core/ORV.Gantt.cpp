@@ -338,7 +338,7 @@ void TGanttParser::ParseMermaid(const QString& text) {
     } else if (!endSpec.isEmpty()) {
       const auto m = durationRe.match(endSpec);
       if (m.hasMatch()) {
-        ToInt(m.captured(1), duration);
+        if (!ToInt(m.captured(1), duration)) duration = qint64(kMaxDuration) + 1;  // overflow
         if (Lower(m.captured(2)) == QLatin1String("w")) duration *= 7;
       } else {
         Report(lineNo, TGanttSeverity::Warning,

@@ -134,8 +134,11 @@ TEST(GanttMermaid, BadReferencesAndDates) {
       "  B :b, after b, 2d\n"     // after itself
       "  C :c, after z, 2d\n"     // unknown (also how a cycle shows: z comes later)
       "  Z :z, after c, 2d\n"
-      "  E :e, 2024-01-10, 2024-01-01\n");  // ends before it starts
-  ASSERT_EQ(p.Elements.size(), 5u);
+      "  E :e, 2024-01-10, 2024-01-01\n"  // ends before it starts
+      "  F :99999999999999999999999d\n");  // too long to hold
+  ASSERT_EQ(p.Elements.size(), 6u);
+  EXPECT_TRUE(HasDiagnostic(p, 7, TGanttSeverity::Error));
+  EXPECT_EQ(p.Elements[5]->Duration, 1);
   for (int line = 2; line <= 4; ++line)
     EXPECT_TRUE(HasDiagnostic(p, line, TGanttSeverity::Error)) << line;
   const auto self = std::find_if(p.Diagnostics().begin(), p.Diagnostics().end(),
