@@ -213,16 +213,24 @@ QPainterPath FlowOutline(TORVFlowType type, const QRectF& r) {
   return p;
 }
 
-QIcon FlowIcon(TORVFlowType type) {
+// A 24 x 24 icon that `paint` draws on a transparent pixmap.
+template <class F>
+QIcon PaintedIcon(F paint) {
   QPixmap pm(24, 24);
   pm.fill(Qt::transparent);
   QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  p.setBrush(QColor(0xE8, 0xF0, 0xFF));
-  p.drawPath(FlowOutline(type, QRectF(2.5, 5.5, 19, 13)));
+  paint(p);
   p.end();
   return QIcon(pm);
+}
+
+QIcon FlowIcon(TORVFlowType type) {
+  return PaintedIcon([&](QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(QColor(0xE8, 0xF0, 0xFF));
+    p.drawPath(FlowOutline(type, QRectF(2.5, 5.5, 19, 13)));
+  });
 }
 
 // The code tool's kinds, as item kind codes.
@@ -239,77 +247,68 @@ const TCodeKind kCodeKinds[] = {
 
 // Bars for linear codes, a module pattern for the 2-D ones, styled runs for the poly text.
 QIcon CodeIcon(int kind) {
-  QPixmap pm(24, 24);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  const QColor ink(0x20, 0x20, 0x20);
-  if (kind == Kind::Barcode || kind == Kind::PDF417) {
-    static const int widths[] = {2, 1, 1, 2, 3, 1, 1, 1, 2, 1, 3, 1, 1, 2, 1};
-    int x = 2;
-    bool bar = true;
-    for (int w : widths) {
-      if (bar) p.fillRect(QRect(x, kind == Kind::PDF417 ? 6 : 4, w, kind == Kind::PDF417 ? 12 : 16), ink);
-      x += w;
-      bar = !bar;
+  return PaintedIcon([&](QPainter& p) {
+    const QColor ink(0x20, 0x20, 0x20);
+    if (kind == Kind::Barcode || kind == Kind::PDF417) {
+      static const int widths[] = {2, 1, 1, 2, 3, 1, 1, 1, 2, 1, 3, 1, 1, 2, 1};
+      int x = 2;
+      bool bar = true;
+      for (int w : widths) {
+        if (bar) p.fillRect(QRect(x, kind == Kind::PDF417 ? 6 : 4, w, kind == Kind::PDF417 ? 12 : 16), ink);
+        x += w;
+        bar = !bar;
+      }
+      if (kind == Kind::PDF417) p.fillRect(QRect(2, 11, 20, 1), Qt::white);
+    } else if (kind == Kind::PolyText) {
+      QFont f = p.font();
+      f.setPixelSize(13);
+      f.setBold(true);
+      p.setFont(f);
+      p.setPen(QColor(0x1E, 0x60, 0xC0));
+      p.drawText(QRect(0, 2, 12, 20), Qt::AlignCenter, QStringLiteral("A"));
+      f.setBold(false);
+      f.setItalic(true);
+      p.setFont(f);
+      p.setPen(QColor(0xC0, 0x30, 0x30));
+      p.drawText(QRect(11, 2, 12, 20), Qt::AlignCenter, QStringLiteral("b"));
+    } else {
+      // A fixed module pattern with finder-like corners.
+      static const char* rows[] = {"1110101", "1010011", "1110100", "0001011", "1101110", "0110001", "1011101"};
+      for (int r = 0; r < 7; ++r)
+        for (int c = 0; c < 7; ++c)
+          if (rows[r][c] == '1') p.fillRect(QRect(2 + c * 3, 2 + r * 3, 3, 3), ink);
+      if (kind == Kind::DataMatrix) {
+        p.fillRect(QRect(2, 2, 1, 21), ink);
+        p.fillRect(QRect(2, 22, 21, 1), ink);
+      }
     }
-    if (kind == Kind::PDF417) p.fillRect(QRect(2, 11, 20, 1), Qt::white);
-  } else if (kind == Kind::PolyText) {
-    QFont f = p.font();
-    f.setPixelSize(13);
-    f.setBold(true);
-    p.setFont(f);
-    p.setPen(QColor(0x1E, 0x60, 0xC0));
-    p.drawText(QRect(0, 2, 12, 20), Qt::AlignCenter, QStringLiteral("A"));
-    f.setBold(false);
-    f.setItalic(true);
-    p.setFont(f);
-    p.setPen(QColor(0xC0, 0x30, 0x30));
-    p.drawText(QRect(11, 2, 12, 20), Qt::AlignCenter, QStringLiteral("b"));
-  } else {
-    // A fixed module pattern with finder-like corners.
-    static const char* rows[] = {"1110101", "1010011", "1110100", "0001011", "1101110", "0110001", "1011101"};
-    for (int r = 0; r < 7; ++r)
-      for (int c = 0; c < 7; ++c)
-        if (rows[r][c] == '1') p.fillRect(QRect(2 + c * 3, 2 + r * 3, 3, 3), ink);
-    if (kind == Kind::DataMatrix) {
-      p.fillRect(QRect(2, 2, 1, 21), ink);
-      p.fillRect(QRect(2, 22, 21, 1), ink);
-    }
-  }
-  p.end();
-  return QIcon(pm);
+  });
 }
 
 // Five grade cells, the middle one raised.
 QIcon NutriIcon() {
-  QPixmap pm(24, 24);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  static const QRgb colours[] = {0xFF038141, 0xFF85BB2F, 0xFFFECB02, 0xFFEE8100, 0xFFE63E11};
-  for (int i = 0; i < 5; ++i) {
-    const bool raised = i == 2;
-    p.fillRect(QRect(1 + i * 4 + (raised ? -1 : 0), raised ? 6 : 8, raised ? 6 : 4, raised ? 12 : 8), QColor(colours[i]));
-  }
-  p.end();
-  return QIcon(pm);
+  return PaintedIcon([&](QPainter& p) {
+    static const QRgb colours[] = {0xFF038141, 0xFF85BB2F, 0xFFFECB02, 0xFFEE8100, 0xFFE63E11};
+    for (int i = 0; i < 5; ++i) {
+      const bool raised = i == 2;
+      p.fillRect(QRect(1 + i * 4 + (raised ? -1 : 0), raised ? 6 : 8, raised ? 6 : 4, raised ? 12 : 8), QColor(colours[i]));
+    }
+  });
 }
 
 // Two boxes and a stepped link with its head.
 QIcon LinkIcon() {
-  QPixmap pm(24, 24);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.4));
-  p.setBrush(QColor(0xE8, 0xF0, 0xFF));
-  p.drawRect(QRectF(1.5, 2.5, 9, 6));
-  p.drawRect(QRectF(13.5, 15.5, 9, 6));
-  p.setBrush(Qt::NoBrush);
-  p.drawPolyline(QPolygonF{{6, 8.5}, {6, 12}, {18, 12}, {18, 14.5}});
-  p.setBrush(QColor(0x20, 0x20, 0x20));
-  p.drawPolygon(QPolygonF{{18, 15.5}, {15.5, 12.5}, {20.5, 12.5}});
-  p.end();
-  return QIcon(pm);
+  return PaintedIcon([&](QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.4));
+    p.setBrush(QColor(0xE8, 0xF0, 0xFF));
+    p.drawRect(QRectF(1.5, 2.5, 9, 6));
+    p.drawRect(QRectF(13.5, 15.5, 9, 6));
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(QPolygonF{{6, 8.5}, {6, 12}, {18, 12}, {18, 14.5}});
+    p.setBrush(QColor(0x20, 0x20, 0x20));
+    p.drawPolygon(QPolygonF{{18, 15.5}, {15.5, 12.5}, {20.5, 12.5}});
+  });
 }
 
 void ArrowHead(QPainter& p, QPointF tip, QPointF from) {
@@ -325,121 +324,117 @@ void ArrowHead(QPainter& p, QPointF tip, QPointF from) {
 
 // The palette's pictures, drawn rather than shipped: sharp at any scale and in any theme.
 QIcon ToolIcon(TORVDrawKind kind) {
-  constexpr int kSize = 24;
-  QPixmap pm(kSize, kSize);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  const QPointF c(12, 12);
-  auto dot = [&](QPointF at) {
-    p.save();
-    p.setBrush(p.pen().color());
-    p.drawEllipse(at, 1.8, 1.8);
-    p.restore();
-  };
-  switch (kind) {
-    case TORVDrawKind::None: {
-      const QPolygonF arrow{{7, 3}, {7, 19}, {11, 15}, {14, 21}, {16, 20}, {13, 14}, {18, 14}};
-      p.setBrush(QColor(0x20, 0x20, 0x20));
-      p.drawPolygon(arrow);
-      break;
-    }
-    case TORVDrawKind::Point:
-      p.drawLine(QPointF(6, 12), QPointF(18, 12));
-      p.drawLine(QPointF(12, 6), QPointF(12, 18));
-      dot(c);
-      break;
-    case TORVDrawKind::Line:
-      p.drawLine(QPointF(4, 20), QPointF(20, 4));
-      break;
-    case TORVDrawKind::ArrowLine:
-      p.drawLine(QPointF(4, 20), QPointF(20, 4));
-      ArrowHead(p, QPointF(20, 4), QPointF(4, 20));
-      break;
-    case TORVDrawKind::PolyLine:
-      p.drawPolyline(QPolygonF{{3, 18}, {9, 6}, {14, 16}, {21, 5}});
-      break;
-    case TORVDrawKind::Polygon:
-      p.drawPolygon(QPolygonF{{12, 3}, {21, 10}, {17, 20}, {7, 20}, {3, 10}});
-      break;
-    case TORVDrawKind::Bezier: {
-      QPainterPath path(QPointF(3, 19));
-      path.cubicTo(QPointF(6, 2), QPointF(18, 22), QPointF(21, 5));
-      p.drawPath(path);
-      dot(QPointF(3, 19));
-      dot(QPointF(21, 5));
-      break;
-    }
-    case TORVDrawKind::Rectangle:
-      p.drawRect(QRectF(4, 6, 16, 12));
-      break;
-    case TORVDrawKind::Ellipse:
-      p.drawEllipse(QRectF(3, 7, 18, 10));
-      break;
-    case TORVDrawKind::Circle:
-      p.drawEllipse(c, 8, 8);
-      dot(c);
-      break;
-    case TORVDrawKind::Circle3P:
-      p.drawEllipse(c, 8, 8);
-      dot(QPointF(4, 12));
-      dot(QPointF(17.7, 6.3));
-      dot(QPointF(17.7, 17.7));
-      break;
-    case TORVDrawKind::Arc:
-      p.drawArc(QRectF(4, 6, 16, 16), 0, 180 * 16);
-      break;
-    case TORVDrawKind::Sector:
-      p.drawPie(QRectF(4, 4, 16, 16), 30 * 16, 240 * 16);
-      break;
-    case TORVDrawKind::Text:
-    case TORVDrawKind::Paragraph: {
-      if (kind == TORVDrawKind::Paragraph) {
-        p.drawRect(QRectF(3, 3, 18, 18));
-        for (double y : {8.0, 12.0, 16.0}) p.drawLine(QPointF(6, y), QPointF(y == 16.0 ? 13 : 18, y));
+  return PaintedIcon([&](QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const QPointF c(12, 12);
+    auto dot = [&](QPointF at) {
+      p.save();
+      p.setBrush(p.pen().color());
+      p.drawEllipse(at, 1.8, 1.8);
+      p.restore();
+    };
+    switch (kind) {
+      case TORVDrawKind::None: {
+        const QPolygonF arrow{{7, 3}, {7, 19}, {11, 15}, {14, 21}, {16, 20}, {13, 14}, {18, 14}};
+        p.setBrush(QColor(0x20, 0x20, 0x20));
+        p.drawPolygon(arrow);
         break;
       }
-      QFont f = p.font();
-      f.setPixelSize(18);
-      f.setBold(true);
-      p.setFont(f);
-      p.drawText(QRectF(0, 0, kSize, kSize), Qt::AlignCenter, QStringLiteral("A"));
-      break;
+      case TORVDrawKind::Point:
+        p.drawLine(QPointF(6, 12), QPointF(18, 12));
+        p.drawLine(QPointF(12, 6), QPointF(12, 18));
+        dot(c);
+        break;
+      case TORVDrawKind::Line:
+        p.drawLine(QPointF(4, 20), QPointF(20, 4));
+        break;
+      case TORVDrawKind::ArrowLine:
+        p.drawLine(QPointF(4, 20), QPointF(20, 4));
+        ArrowHead(p, QPointF(20, 4), QPointF(4, 20));
+        break;
+      case TORVDrawKind::PolyLine:
+        p.drawPolyline(QPolygonF{{3, 18}, {9, 6}, {14, 16}, {21, 5}});
+        break;
+      case TORVDrawKind::Polygon:
+        p.drawPolygon(QPolygonF{{12, 3}, {21, 10}, {17, 20}, {7, 20}, {3, 10}});
+        break;
+      case TORVDrawKind::Bezier: {
+        QPainterPath path(QPointF(3, 19));
+        path.cubicTo(QPointF(6, 2), QPointF(18, 22), QPointF(21, 5));
+        p.drawPath(path);
+        dot(QPointF(3, 19));
+        dot(QPointF(21, 5));
+        break;
+      }
+      case TORVDrawKind::Rectangle:
+        p.drawRect(QRectF(4, 6, 16, 12));
+        break;
+      case TORVDrawKind::Ellipse:
+        p.drawEllipse(QRectF(3, 7, 18, 10));
+        break;
+      case TORVDrawKind::Circle:
+        p.drawEllipse(c, 8, 8);
+        dot(c);
+        break;
+      case TORVDrawKind::Circle3P:
+        p.drawEllipse(c, 8, 8);
+        dot(QPointF(4, 12));
+        dot(QPointF(17.7, 6.3));
+        dot(QPointF(17.7, 17.7));
+        break;
+      case TORVDrawKind::Arc:
+        p.drawArc(QRectF(4, 6, 16, 16), 0, 180 * 16);
+        break;
+      case TORVDrawKind::Sector:
+        p.drawPie(QRectF(4, 4, 16, 16), 30 * 16, 240 * 16);
+        break;
+      case TORVDrawKind::Text:
+      case TORVDrawKind::Paragraph: {
+        if (kind == TORVDrawKind::Paragraph) {
+          p.drawRect(QRectF(3, 3, 18, 18));
+          for (double y : {8.0, 12.0, 16.0}) p.drawLine(QPointF(6, y), QPointF(y == 16.0 ? 13 : 18, y));
+          break;
+        }
+        QFont f = p.font();
+        f.setPixelSize(18);
+        f.setBold(true);
+        p.setFont(f);
+        p.drawText(QRectF(0, 0, 24, 24), Qt::AlignCenter, QStringLiteral("A"));
+        break;
+      }
+      case TORVDrawKind::Dim:
+        p.drawLine(QPointF(4, 6), QPointF(4, 20));
+        p.drawLine(QPointF(20, 6), QPointF(20, 20));
+        p.drawLine(QPointF(4, 10), QPointF(20, 10));
+        ArrowHead(p, QPointF(4, 10), QPointF(20, 10));
+        ArrowHead(p, QPointF(20, 10), QPointF(4, 10));
+        break;
+      case TORVDrawKind::DimRadial:
+        p.drawEllipse(c, 9, 9);
+        p.drawLine(c, QPointF(18.4, 5.6));
+        ArrowHead(p, QPointF(18.4, 5.6), c);
+        dot(c);
+        break;
+      case TORVDrawKind::DimDiameter:
+        p.drawEllipse(c, 9, 9);
+        p.drawLine(QPointF(5.6, 18.4), QPointF(18.4, 5.6));
+        ArrowHead(p, QPointF(18.4, 5.6), QPointF(5.6, 18.4));
+        ArrowHead(p, QPointF(5.6, 18.4), QPointF(18.4, 5.6));
+        break;
+      case TORVDrawKind::DimAngle:
+        p.drawLine(QPointF(3, 20), QPointF(21, 20));
+        p.drawLine(QPointF(3, 20), QPointF(16, 5));
+        p.drawArc(QRectF(-9, 8, 24, 24), 0, 49 * 16);
+        break;
+      case TORVDrawKind::Flow:
+      case TORVDrawKind::Link:  // their buttons show the chosen shape and a link of their own
+      case TORVDrawKind::Code:
+      case TORVDrawKind::NutriScore:
+      case TORVDrawKind::Count:
+        break;
     }
-    case TORVDrawKind::Dim:
-      p.drawLine(QPointF(4, 6), QPointF(4, 20));
-      p.drawLine(QPointF(20, 6), QPointF(20, 20));
-      p.drawLine(QPointF(4, 10), QPointF(20, 10));
-      ArrowHead(p, QPointF(4, 10), QPointF(20, 10));
-      ArrowHead(p, QPointF(20, 10), QPointF(4, 10));
-      break;
-    case TORVDrawKind::DimRadial:
-      p.drawEllipse(c, 9, 9);
-      p.drawLine(c, QPointF(18.4, 5.6));
-      ArrowHead(p, QPointF(18.4, 5.6), c);
-      dot(c);
-      break;
-    case TORVDrawKind::DimDiameter:
-      p.drawEllipse(c, 9, 9);
-      p.drawLine(QPointF(5.6, 18.4), QPointF(18.4, 5.6));
-      ArrowHead(p, QPointF(18.4, 5.6), QPointF(5.6, 18.4));
-      ArrowHead(p, QPointF(5.6, 18.4), QPointF(18.4, 5.6));
-      break;
-    case TORVDrawKind::DimAngle:
-      p.drawLine(QPointF(3, 20), QPointF(21, 20));
-      p.drawLine(QPointF(3, 20), QPointF(16, 5));
-      p.drawArc(QRectF(-9, 8, 24, 24), 0, 49 * 16);
-      break;
-    case TORVDrawKind::Flow:
-    case TORVDrawKind::Link:  // their buttons show the chosen shape and a link of their own
-    case TORVDrawKind::Code:
-    case TORVDrawKind::NutriScore:
-    case TORVDrawKind::Count:
-      break;
-  }
-  p.end();
-  return QIcon(pm);
+  });
 }
 
 // The key sequences of a standard command, plus `extra` where the platform lacks it.
