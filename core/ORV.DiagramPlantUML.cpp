@@ -385,7 +385,7 @@ void ReadTree(TReader& R, const TBody& body, bool mindmap) {
     text.remove(stereotypeRe);
     e.Text = PlantText(text);
     if (!colour.isEmpty()) {
-      const QString value = colour.mid(2, colour.size() - 3);
+      const QString value = colour.mid(1, colour.size() - 2);  // "#name" or "#rrggbb"
       std::uint32_t argb = 0;
       if (ReadColor(value, argb)) {
         e.HasFill = true;
