@@ -36,12 +36,13 @@ QStringList SplitStatements(const QString& line) {
   if (!line.contains(QLatin1Char(';'))) return {line};
   QStringList out;
   int depth = 0;
-  bool quoted = false;
+  bool quoted = false, piped = false;
   qsizetype start = 0;
   for (qsizetype i = 0; i < line.size(); ++i) {
     const QChar c = line[i];
     if (c == QLatin1Char('"')) quoted = !quoted;
-    if (quoted) continue;
+    if (c == QLatin1Char('|') && depth == 0) piped = !piped;  // an edge label "|a; b|"
+    if (quoted || piped) continue;
     if (c == QLatin1Char('[') || c == QLatin1Char('(') || c == QLatin1Char('{')) ++depth;
     else if ((c == QLatin1Char(']') || c == QLatin1Char(')') || c == QLatin1Char('}')) && depth > 0) --depth;
     else if (c == QLatin1Char(';') && depth == 0) {

@@ -67,9 +67,9 @@ TEST(DiagramFlowchart, EdgeKindsAndArrows) {
 TEST(DiagramFlowchart, LabelsInBothSyntaxes) {
   const auto m = Parse(
       "flowchart TD\nA -->|pipe| B\nA -- text form --> C\nA -. dotted words .-> D\nA == thick one ==> E\n"
-      "A ---|  padded  | F\nA -- plain --- G\nA -->|| H\n");
+      "A ---|  padded  | F\nA -- plain --- G\nA -->|| H\nA -->|a; b| I; I --> J\n");
   EXPECT_EQ(EdgeList(*m), QStringList({"A>B|pipe", "A>C|text form", "A>D|dotted words", "A>E|thick one",
-                                       "A>F|padded", "A>G|plain", "A>H"}))
+                                       "A>F|padded", "A>G|plain", "A>H", "A>I|a; b", "I>J"}))
       << qPrintable(Describe(*m));
   EXPECT_TRUE(m->Edges[2].Dashed);
   EXPECT_EQ(m->Edges[2].ToArrow, kArrowFill);

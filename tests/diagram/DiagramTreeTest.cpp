@@ -47,10 +47,14 @@ TEST(DiagramTree, MermaidMindmapShapesSidesAndIds) {
   for (const auto& e : m->Edges) EXPECT_EQ(e.ToArrow, kArrowNone);
   EXPECT_TRUE(m->Diagnostics.empty()) << qPrintable(Describe(*m));
 
-  // An odd count puts the extra branch on the right; a second root is reported.
-  const auto odd = Parse("mindmap\nR\n  a\n  b\n  c\nX\n");
-  EXPECT_EQ(Sides(*odd), QStringList({"R:0", "a:1", "b:1", "c:-1", "X:-1"}));
-  EXPECT_TRUE(Has(*odd, TORVDiagSeverity::Warning, 6, "multiple-roots"));
+  // An odd count puts the extra branch on the right.
+  const auto odd = Parse("mindmap\nR\n  a\n  b\n  c\n");
+  EXPECT_EQ(Sides(*odd), QStringList({"R:0", "a:1", "b:1", "c:-1"}));
+  // Every further root is reported and hangs below the first.
+  const auto roots = Parse("mindmap\nR\n  a\nX\nY\n");
+  EXPECT_EQ(TextEdges(*roots), QStringList({"R>a", "R>X", "R>Y"}));
+  EXPECT_TRUE(Has(*roots, TORVDiagSeverity::Warning, 4, "multiple-roots"));
+  EXPECT_TRUE(Has(*roots, TORVDiagSeverity::Warning, 5, "multiple-roots"));
 }
 
 TEST(DiagramTree, FishboneSidesAndEdges) {
