@@ -149,6 +149,7 @@ public:
     for (;;) {
       SkipSpaces();
       if (p >= s.size()) return true;
+      SkipEdgeId();
       TLink link;
       if (!ParseLink(link)) return false;
       Links.push_back(std::move(link));
@@ -167,6 +168,13 @@ private:
     while (p < s.size() && s[p].isSpace()) ++p;
   }
   static bool IdChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+
+  // "A e1@--> B": the edge's own id names it for styling only.
+  void SkipEdgeId() {
+    qsizetype q = p;
+    while (q < s.size() && IdChar(s[q])) ++q;
+    if (q > p && At(q) == QLatin1Char('@') && At(q + 1) != QLatin1Char('{')) p = q + 1;
+  }
 
   bool ParseGroup() {
     std::vector<TNodeRef> group;

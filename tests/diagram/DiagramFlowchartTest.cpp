@@ -78,8 +78,8 @@ TEST(DiagramFlowchart, LabelsInBothSyntaxes) {
 }
 
 TEST(DiagramFlowchart, ChainsGroupsAndStatements) {
-  const auto m = Parse("graph TD; A --> B --> C; X & Y --> P & Q\nmy-node --> A\n");
-  EXPECT_EQ(EdgeList(*m), QStringList({"A>B", "B>C", "X>P", "X>Q", "Y>P", "Y>Q", "my-node>A"}))
+  const auto m = Parse("graph TD; A --> B --> C; X & Y --> P & Q\nmy-node --> A\nA e1@--> Q\n");
+  EXPECT_EQ(EdgeList(*m), QStringList({"A>B", "B>C", "X>P", "X>Q", "Y>P", "Y>Q", "my-node>A", "A>Q"}))
       << qPrintable(Describe(*m));
   // A chain mixing labels and kinds keeps each link's own.
   const auto c = Parse("graph TD\nA -->|one| B -.-> C == two ==> D\n");
