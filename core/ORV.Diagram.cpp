@@ -419,7 +419,9 @@ bool IsGanttText(const QString& text) {
   const QString line = FirstMeaningfulLine(text);
   static const QRegularExpression re(QStringLiteral("^(@startgantt\\b|gantt\\b)"),
                                      QRegularExpression::CaseInsensitiveOption);
-  return re.match(line).hasMatch();
+  // The native form opens with its title line or straight away with a top-level task.
+  return re.match(line).hasMatch() || line.startsWith(QLatin1String("Tessaline:Gantt:")) ||
+         line.startsWith(QLatin1String("->"));
 }
 
 std::unique_ptr<TPLNDiagramModel> ORVParseDiagram(const QString& text, TORVDiagramFormat format,

@@ -132,8 +132,8 @@ private:
 std::unique_ptr<TPLNDiagramModel> ORVParseDiagram(const QString& text, TORVDiagramFormat format,
                                                   bool strict = false);
 
-// True when the text is a Gantt chart in either grammar ("@startgantt", or a first statement
-// "gantt").
+// True when the text is a Gantt chart: its first statement is "@startgantt", "gantt", or opens
+// the native form (its title line, or a top-level task "->").
 bool IsGanttText(const QString& text);
 
 // The application's diagram loader: builds a drawing from diagram text into a document. The

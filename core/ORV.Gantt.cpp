@@ -67,6 +67,16 @@ bool ReadCurrency(const QString& text, qint64& out) {
 
 QString Lower(const QString& s) { return s.toLower(); }
 
+// Mermaid shows a task's state by its colour: critical red, done grey, active a stronger blue
+// than the plain tasks. Critical wins when tags combine.
+std::uint32_t MermaidTaskColor(const QStringList& tags) {
+  if (tags.contains(QStringLiteral("crit"))) return 0xFFF4A6A6u;
+  if (tags.contains(QStringLiteral("done"))) return 0xFFD3D3D3u;
+  if (tags.contains(QStringLiteral("active"))) return 0xFF8FB8E8u;
+  if (tags.contains(QStringLiteral("milestone"))) return 0xFFFFD54Fu;
+  return 0xFFC6D9F1u;
+}
+
 }  // namespace
 
 qint64 TGanttElement::GetTotalCost() const {
@@ -351,6 +361,7 @@ void TGanttParser::ParseMermaid(const QString& text) {
     }
     e->Duration = int(std::max<qint64>(1, duration));
     e->EndDate = start.addDays(e->Duration);
+    e->Color = MermaidTaskColor(e->Tags);
 
     TGanttElement* added = Append(std::move(e));
     for (size_t k = firstNewDep; k < fDependencies.size(); ++k) fDependencies[k].To = added;

@@ -36,6 +36,20 @@ class TPLNMeasure {
     if (kind >= 0 && kind < 8) Sizes[kind] = value;
   }
   bool IsLandscape() const { return Sizes[PaperHeight] < Sizes[PaperWidth]; }
+  // A single label that filled its page keeps filling it when the paper changes.
+  void SetPaperSize(std::int64_t w, std::int64_t h) {
+    const bool follows = Rows == 1 && Columns == 1 && Sizes[LabelWidth] == Sizes[PaperWidth] &&
+                         Sizes[LabelHeight] == Sizes[PaperHeight];
+    Sizes[PaperWidth] = w;
+    Sizes[PaperHeight] = h;
+    if (follows) {
+      Sizes[LabelWidth] = w;
+      Sizes[LabelHeight] = h;
+    }
+  }
+  void SetPaperSizeMM(double w, double h) {
+    SetPaperSize(static_cast<std::int64_t>(w * 1000.0 + 0.5), static_cast<std::int64_t>(h * 1000.0 + 0.5));
+  }
   // Top-left corner of a label cell (1-based row and column) in base units.
   std::int64_t CellX(int column) const {
     return Sizes[LeftMargin] + (column - 1) * (Sizes[LabelWidth] + Sizes[HorzGap]);

@@ -10,6 +10,7 @@
 
 #include "ORV.Barcode.h"
 #include "ORV.Base.h"
+#include "ORV.Diagram.h"
 
 namespace Orv::F2d {
 enum class TORVinkType : std::uint8_t;
@@ -151,6 +152,24 @@ class TPLNFactory {
   // active layer's pen colour.
   static TPLNBaseItem* AddPDF417(TPLNBaseLabel* doc, float x, float y, const QByteArray& code);
   static TPLNBaseItem* AddBasePDF417(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, const QByteArray& code);
+
+  // Gantt charts and diagrams from text (ORV.FMX.Diagrams.cpp). Each replaces the drawing, as
+  // one undo step, and only once the text gave something to draw: otherwise the document is
+  // left as it was and the result is false. `arrows` draws Gantt dependencies as links.
+  // Diagnostics, when asked for, are appended whatever the result. Strict refuses a diagram text
+  // with anything the parser could not read.
+  static bool LoadGantt(TPLNBaseLabel* doc, const QString& text, bool arrows = false,
+                        std::vector<Diagram::TORVDiagDiagnostic>* diagnostics = nullptr);
+  static bool LoadDiagram(TPLNBaseLabel* doc, const QString& text, Diagram::TORVDiagramFormat format,
+                          bool arrows = false, std::vector<Diagram::TORVDiagDiagnostic>* diagnostics = nullptr,
+                          bool strict = false);
+  static bool LoadMermaid(TPLNBaseLabel* doc, const QString& text);
+  // The layouts, on a cleared document; each records the item made for every node in the model.
+  static void DrawFlowDiagram(TPLNBaseLabel* doc, Diagram::TPLNDiagramModel& model);
+  static void DrawSequenceDiagram(TPLNBaseLabel* doc, Diagram::TPLNDiagramModel& model);
+  static void DrawIshikawaDiagram(TPLNBaseLabel* doc, Diagram::TPLNDiagramModel& model);
+  // The largest font height (base units, 1500 to 4000) at which a node's text fits its box.
+  static std::int64_t NodeFontHeight(const QString& text, TORVFlowType shape);
 };
 
 // The document with the creation hooks routed through the factory.

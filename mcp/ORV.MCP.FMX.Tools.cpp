@@ -53,18 +53,6 @@ QString PaperNameOf(double wMM, double hMM) {
   return id == QPageSize::Custom ? QStringLiteral("Custom") : QPageSize::key(id);
 }
 
-// A single label that filled its page keeps filling it when the paper changes.
-void SetPaperSize(TPLNMeasure& m, std::int64_t w, std::int64_t h) {
-  const bool follows = m.Rows == 1 && m.Columns == 1 && m.Sizes[TPLNMeasure::LabelWidth] == m.Sizes[TPLNMeasure::PaperWidth] &&
-                       m.Sizes[TPLNMeasure::LabelHeight] == m.Sizes[TPLNMeasure::PaperHeight];
-  m.Sizes[TPLNMeasure::PaperWidth] = w;
-  m.Sizes[TPLNMeasure::PaperHeight] = h;
-  if (follows) {
-    m.Sizes[TPLNMeasure::LabelWidth] = w;
-    m.Sizes[TPLNMeasure::LabelHeight] = h;
-  }
-}
-
 // Layer fields are plain values: the views hear of them once the call has set them all.
 class TLayerChange {
  public:
@@ -201,12 +189,12 @@ QJsonObject SetPaper(TPLNBaseLabel* doc, const TArgs& a) {
       throw EToolError(QStringLiteral("Unknown paper name \"%1\". Use a standard name such as A3, A4, A5, B5, Letter, "
                                       "Legal or Tabloid, or give paper_width and paper_height in mm")
                            .arg(Utils::QuoteForMessage(name, 80)));
-    SetPaperSize(m, FromMM(size.width()), FromMM(size.height()));
+    m.SetPaperSize(FromMM(size.width()), FromMM(size.height()));
     m.LabelName = canonical;
   }
   const double pw = a.Num("paper_width", kNoSize), ph = a.Num("paper_height", kNoSize);
   if (pw > 0 || ph > 0) {
-    SetPaperSize(m, pw > 0 ? FromMM(pw) : m.Sizes[TPLNMeasure::PaperWidth], ph > 0 ? FromMM(ph) : m.Sizes[TPLNMeasure::PaperHeight]);
+    m.SetPaperSize(pw > 0 ? FromMM(pw) : m.Sizes[TPLNMeasure::PaperWidth], ph > 0 ? FromMM(ph) : m.Sizes[TPLNMeasure::PaperHeight]);
     if (name.isEmpty()) m.LabelName = PaperNameOf(MM(m.Sizes[TPLNMeasure::PaperWidth]), MM(m.Sizes[TPLNMeasure::PaperHeight]));
   }
   auto size = [&](const char* key, int slot, bool zeroOk) {
@@ -633,4 +621,5 @@ void ORVMCPRegisterDefaultTools(Orv::TPLNMCPServer* server) {
   RegisterNutriTools(server);
   RegisterFlowTools(server);
   RegisterDimensionTools(server);
+  RegisterDiagramTools(server);
 }

@@ -23,5 +23,6 @@ void RegisterNutriTools(TPLNMCPServer* server);      // the Nutri-Score label
 void RegisterCodes2DTools(TPLNMCPServer* server);    // QR codes, DataMatrix and PDF417 symbols
 void RegisterFlowTools(TPLNMCPServer* server);       // flow boxes and links
 void RegisterDimensionTools(TPLNMCPServer* server);  // the four dimensions
+void RegisterDiagramTools(TPLNMCPServer* server);    // Gantt charts and diagrams from text
 
 }  // namespace Orv::Mcp

@@ -68,6 +68,8 @@ QString ResolveFamily(const QString& name) {
         {"arial", "Liberation Sans"},        {"helvetica", "Liberation Sans"},
         {"times new roman", "Liberation Serif"}, {"times", "Liberation Serif"},
         {"courier new", "Liberation Mono"},  {"courier", "Liberation Mono"},
+        // DejaVu Sans comes from the same wide, open design as Verdana: the closest fit installed.
+        {"verdana", "DejaVu Sans"},
     };
     struct TGeneric {
       const char* Name;

@@ -1,7 +1,8 @@
-// planora: headless work on drawings — export, print, map backgrounds, convert, info, and the
-// drawing tools served to AI agents (mcp).
+// planora: headless work on drawings — export, print, map backgrounds, convert, info, import of
+// diagram text, and the drawing tools served to AI agents (mcp).
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMap>
@@ -14,6 +15,7 @@
 #include <unistd.h>
 
 #include "ORV.Data.h"
+#include "ORV.Diagram.h"
 #include "ORV.FMX.Export.h"
 #include "ORV.FMX.Print.h"
 #include "ORV.FMX.h"
@@ -72,6 +74,15 @@ const char* kUsage =
     "  Commands that save (map, convert, mcp --save-on-exit) refuse a drawing whose file\n"
     "  held items this version cannot read, which the save would lose; --drop-unknown\n"
     "  saves without them.\n"
+    "  import IN OUT [--format auto|mermaid|plantuml] [--no-arrows] [--strict]\n"
+    "        Lay out a Gantt chart, flowchart, sequence diagram, mind map, WBS or fishbone\n"
+    "        written as Mermaid, PlantUML or the native Gantt form (IN, or - for standard\n"
+    "        input) and save the drawing as OUT (.eti or .json) or export it (.pdf, .xps,\n"
+    "        .png, .jpg, .bmp, .gif). --format picks the language (default: auto, which\n"
+    "        takes @start... for PlantUML); --no-arrows leaves out a Gantt chart's\n"
+    "        dependency arrows; --strict refuses a text with anything it cannot read.\n"
+    "        Diagnostics go to standard error as FILE:LINE: warning|error: MESSAGE; a\n"
+    "        text that gives no drawing exits 1 and writes nothing.\n"
     "  info DOC [--data FILE]\n"
     "        Describe a drawing: paper, label grid, layers and items; with --data also\n"
     "        the records and the pages they fill (to plan shards).\n"
@@ -454,6 +465,80 @@ int CmdConvert(const QStringList& all) {
   return 0;
 }
 
+// ---- diagrams from text
+
+// The text of IN, or of standard input for "-"; refuses what is too large to be a diagram.
+QString ReadDiagramText(const QString& in) {
+  constexpr qint64 kMaxText = 64 * 1024 * 1024;
+  QFile f;
+  if (in == QLatin1String("-")) {
+    if (!f.open(stdin, QIODevice::ReadOnly)) throw EPLNError(QStringLiteral("cannot read standard input"));
+  } else {
+    f.setFileName(in);
+    if (!QFileInfo::exists(in)) Fail(QStringLiteral("%1: no such file").arg(Utils::QuoteForMessage(in)));
+    if (!f.open(QIODevice::ReadOnly))
+      throw EPLNError(QStringLiteral("%1: cannot be read: %2").arg(Utils::QuoteForMessage(in), f.errorString()));
+  }
+  const QByteArray bytes = f.read(kMaxText + 1);
+  if (bytes.size() > kMaxText)
+    throw EPLNError(QStringLiteral("%1: larger than 64 MB; not a diagram text").arg(Utils::QuoteForMessage(in)));
+  return QString::fromUtf8(bytes);
+}
+
+int CmdImport(const QStringList& args) {
+  QStringList pos;
+  Diagram::TORVDiagramFormat format = Diagram::TORVDiagramFormat::Auto;
+  bool arrows = true, strict = false;
+  for (int i = 0; i < args.size(); ++i) {
+    const QString& a = args[i];
+    if (a == QLatin1String("--format")) {
+      if (i + 1 >= args.size()) Fail(QStringLiteral("--format needs a value"));
+      const QString f = args[++i].toLower();
+      if (f == QLatin1String("mermaid")) format = Diagram::TORVDiagramFormat::Mermaid;
+      else if (f == QLatin1String("plantuml")) format = Diagram::TORVDiagramFormat::PlantUML;
+      else if (f != QLatin1String("auto"))
+        Fail(QStringLiteral("--format takes auto, mermaid or plantuml, not %1").arg(Utils::QuoteForMessage(args[i])));
+    } else if (a == QLatin1String("--no-arrows")) {
+      arrows = false;
+    } else if (a == QLatin1String("--strict")) {
+      strict = true;
+    } else if (a.startsWith(QLatin1String("--"))) {
+      Fail(QStringLiteral("unknown option %1").arg(Utils::QuoteForMessage(a)));
+    } else {
+      pos << a;
+    }
+  }
+  if (pos.size() != 2) Fail(QStringLiteral("import takes a text file (or -) and an output file"));
+  const QString out = pos[1], ext = Ext(out);
+  TORVExport type{};
+  const bool drawing = ext == QLatin1String("eti") || ext == QLatin1String("json");
+  if (!drawing && !ExportTypeOfFile(out, &type))
+    Fail(QStringLiteral("%1: unknown output format (use .eti, .json, .pdf, .xps, .png, .jpg, .bmp or .gif)")
+             .arg(Utils::QuoteForMessage(out)));
+
+  const QString text = ReadDiagramText(pos[0]);
+  const QString name = pos[0] == QLatin1String("-") ? QStringLiteral("<stdin>") : pos[0];
+  TPlanoraFMX doc;
+  std::vector<Diagram::TORVDiagDiagnostic> diagnostics;
+  const bool loaded = TPLNFactory::LoadDiagram(&doc, text, format, arrows, &diagnostics, strict);
+  for (const auto& d : diagnostics)
+    std::fprintf(stderr, "%s:%d: %s: %s\n", qPrintable(name), d.Line, qPrintable(Diagram::SeverityName(d.Severity)),
+                 qPrintable(d.Message));
+  if (!loaded) {
+    std::fprintf(stderr, "%s: error: no diagram could be read; nothing written\n", qPrintable(name));
+    return 1;
+  }
+  if (drawing) {
+    doc.SaveToFile(out, ext == QLatin1String("eti") ? TORVExt::Eti : TORVExt::Json);
+  } else {
+    doc.ExportDoc(type, out, 1, 1.0f, -1, false, false, false);
+    QString error;
+    if (!doc.WaitForExport(&error)) throw EPLNError(error);
+  }
+  std::printf("%s\n", qPrintable(QFileInfo(out).absoluteFilePath()));
+  return 0;
+}
+
 // SIGTERM and SIGINT end the mcp command through the event loop, so the drawing is still saved.
 int gStopPipe[2] = {-1, -1};
 void OnStopSignal(int) {
@@ -596,6 +681,7 @@ int main(int argc, char** argv) {
     if (cmd == QLatin1String("convert")) return CmdConvert(args);
     if (cmd == QLatin1String("map")) return CmdMap(args);
     if (cmd == QLatin1String("info")) return CmdInfo(args);
+    if (cmd == QLatin1String("import")) return CmdImport(args);
     if (cmd == QLatin1String("mcp")) return CmdMcp(args);
     Fail(QStringLiteral("unknown command %1 (see planora --help)").arg(Utils::QuoteForMessage(cmd)));
   } catch (const EUsage& e) {

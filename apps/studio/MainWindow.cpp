@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -22,6 +23,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "ImportDialog.h"
 #include "ORV.FMX.Editor.h"
 #include "ORV.FMX.Export.h"
 #include "ORV.FMX.Print.h"
@@ -36,6 +38,8 @@ namespace Planora::Studio {
 namespace {
 
 const char* kDrawingFilter = "Drawings (*.json *.eti);;All files (*)";
+const char* kImportFilter =
+    "Diagram and Gantt texts (*.mmd *.mermaid *.puml *.plantuml *.pu *.uml *.txt *.gantt);;All files (*)";
 const char* kExportFilter =
     "PDF (*.pdf);;XPS (*.xps);;PNG image (*.png);;JPEG image (*.jpg *.jpeg);;BMP image (*.bmp);;GIF image (*.gif)";
 
@@ -521,6 +525,13 @@ void TMainWindow::BuildMenus() {
     if (!f.isEmpty()) OpenFile(f);
   });
   fRecentMenu = file->addMenu(tr("Open &Recent"));
+  QAction* import = file->addAction(tr("&Import Diagram…"), this, [this] {
+    if (!MaybeSave()) return;
+    const QString f = fServices->OpenFileName(this, tr("Import diagram or Gantt text"), QString::fromLatin1(kImportFilter));
+    if (!f.isEmpty()) ImportFile(f);
+  });
+  import->setObjectName(QStringLiteral("fileImport"));
+  import->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
   file->addSeparator();
   file->addAction(tr("&Save"), QKeySequence::Save, this, [this] { Save(); });
   // Not every platform theme binds Save As; Ctrl+Shift+S is what users try.
@@ -1098,6 +1109,36 @@ bool TMainWindow::NewDrawing() {
   fFile.clear();
   fEditor->SetZoom(TORVZoom::zmFitAll);
   UpdateTitle();
+  return true;
+}
+
+TImportDialog* TMainWindow::ImportFile(const QString& path) {
+  constexpr qint64 kMaxText = 64 * 1024 * 1024;
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) {
+    fServices->Error(this, tr("Import"), tr("%1: cannot be read: %2").arg(QFileInfo(path).fileName(), f.errorString()));
+    return nullptr;
+  }
+  if (f.size() > kMaxText) {
+    fServices->Error(this, tr("Import"), tr("%1: larger than 64 MB; not a diagram text").arg(QFileInfo(path).fileName()));
+    return nullptr;
+  }
+  auto* dialog = new TImportDialog(QFileInfo(path).fileName(), QString::fromUtf8(f.readAll()), this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  connect(dialog, &QDialog::accepted, this, [this, dialog] { AdoptImport(*dialog); });
+  dialog->open();
+  return dialog;
+}
+
+bool TMainWindow::AdoptImport(TImportDialog& dialog) {
+  std::unique_ptr<TPlanoraFMX> drawing = dialog.TakeDrawing();
+  if (!drawing) return false;
+  fDoc->TakeOver(*drawing);
+  fDoc->ClearUndo();
+  fFile.clear();
+  fEditor->SetZoom(TORVZoom::zmFitAll);
+  UpdateTitle();
+  statusBar()->showMessage(tr("Imported %n item(s)", nullptr, fDoc->GetItemsCount()), 4000);
   return true;
 }
 

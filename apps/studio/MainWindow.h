@@ -26,6 +26,8 @@ class TPLNEditor;
 
 namespace Planora::Studio {
 
+class TImportDialog;
+
 class TMainWindow : public QMainWindow {
   Q_OBJECT
  public:
@@ -40,6 +42,11 @@ class TMainWindow : public QMainWindow {
   bool SaveAs();
   // An empty drawing, after asking about unsaved changes; false when the user stayed.
   bool NewDrawing();
+  // Reads diagram or Gantt text and shows it in the import dialog (null, the user told why,
+  // when the file cannot be read); the drawing it gives replaces the current one, untitled, when
+  // the user imports. Ask about unsaved changes first.
+  TImportDialog* ImportFile(const QString& path);
+  bool AdoptImport(TImportDialog& dialog);
   // Renders the current page in the format of the file's extension.
   bool ExportTo(const QString& path);
 

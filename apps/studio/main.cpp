@@ -36,12 +36,17 @@ int main(int argc, char** argv) {
                                QStringLiteral("Serve the drawing tools over the Model Context Protocol on stdin/stdout, "
                                               "working on the drawing in the window."));
   cli.addOption(mcp);
+  const QCommandLineOption import(QStringLiteral("import"),
+                                  QStringLiteral("Show FILE, a diagram or Gantt text, in the import dialog."),
+                                  QStringLiteral("FILE"));
+  cli.addOption(import);
   cli.process(app);
 
   Planora::Studio::TMainWindow window;
   const QStringList files = cli.positionalArguments();
   if (!files.isEmpty()) window.OpenFile(files.first());
   window.show();
+  if (cli.isSet(import)) window.ImportFile(cli.value(import));
   if (cli.isSet(mcp)) {
     auto* server = new Orv::TPLNMCPServer(&window.Document(), &window);
     ORVMCPRegisterDefaultTools(server);

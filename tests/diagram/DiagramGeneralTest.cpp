@@ -124,8 +124,11 @@ TEST(DiagramGeneral, DiagnosticLinesAndSources) {
   const auto m = Parse("flowchart TD\r\n\r\n%% c\r\nA-->B\r\n  bad ]] line  \r\nsubgraph open\r\nC\r\n");
   EXPECT_TRUE(Has(*m, TORVDiagSeverity::Warning, 5, "unknown-statement")) << qPrintable(Describe(*m));
   EXPECT_TRUE(Has(*m, TORVDiagSeverity::Warning, 6, "unclosed"));
-  for (const auto& d : m->Diagnostics)
-    if (d.Code == "unknown-statement") EXPECT_EQ(d.Source, "bad ]] line");
+  for (const auto& d : m->Diagnostics) {
+    if (d.Code == "unknown-statement") {
+      EXPECT_EQ(d.Source, "bad ]] line");
+    }
+  }
   // A lone CR ends a line too.
   EXPECT_TRUE(Has(*Parse("flowchart TD\rA-->B\r]]\r"), TORVDiagSeverity::Warning, 3, "unknown-statement"));
   // Unclosed subgraph, end without a block.

@@ -15,7 +15,7 @@ constexpr qsizetype kFiveMB = 5 * 1024 * 1024;
 TEST(DiagramRobustness, HugeTextsStopAtTheLimits) {
   QString flow = "flowchart TD\n";
   int n = 0;
-  while (flow.size() < kFiveMB) flow += QString("N%1[Node %1] -->|l| N%2\n").arg(n++).arg(n);
+  for (; flow.size() < kFiveMB; ++n) flow += QString("N%1[Node %1] -->|l| N%2\n").arg(n).arg(n + 1);
   const auto f = Parse(flow);
   EXPECT_EQ(f->Nodes.size(), 100000u);
   EXPECT_EQ(f->Edges.size(), 99999u);  // edges to dropped nodes go too
@@ -26,7 +26,7 @@ TEST(DiagramRobustness, HugeTextsStopAtTheLimits) {
 
   QString seq = "sequenceDiagram\n";
   n = 0;
-  while (seq.size() < kFiveMB) seq += QString("P%1->>P%2: message %3\n").arg(n % 50).arg((n + 1) % 50).arg(n++);
+  for (; seq.size() < kFiveMB; ++n) seq += QString("P%1->>P%2: message %3\n").arg(n % 50).arg((n + 1) % 50).arg(n);
   const auto s = Parse(seq);
   EXPECT_EQ(s->Participants.size(), 50u);
   EXPECT_EQ(s->Events.size(), 200000u);

@@ -13,11 +13,17 @@ struct TRun {
   QString out, err;
 };
 
+// `input`, when given, is written to the program's standard input, which is then closed.
 inline TRun RunProgram(const QString& program, const QStringList& args, int timeoutMs = 120000,
-                       const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+                       const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
+                       const QByteArray* input = nullptr) {
   QProcess p;
   p.setProcessEnvironment(env);
   p.start(program, args);
+  if (input) {
+    p.write(*input);
+    p.closeWriteChannel();
+  }
   TRun r;
   if (!p.waitForFinished(timeoutMs) || p.exitStatus() != QProcess::NormalExit) {
     ADD_FAILURE() << program.toStdString() << " " << args.join(' ').toStdString() << " did not finish normally";

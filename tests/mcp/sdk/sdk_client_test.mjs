@@ -20,7 +20,10 @@ const TOOLS = [
   'modify_layer', 'set_active_layer', 'add_rectangle', 'add_circle', 'add_ellipse', 'add_sector', 'add_point',
   'add_line', 'add_arrow_line', 'add_polyline', 'add_polygon', 'add_arc', 'add_bezier', 'add_text', 'add_paragraph',
   'add_barcode', 'add_qrcode', 'add_datamatrix', 'add_pdf417', 'add_polytext', 'add_nutriscore', 'add_flow', 'add_link', 'add_dim_linear', 'add_dim_angle', 'add_dim_radial', 'add_dim_diameter',
+  'load_gantt', 'load_diagram',
 ];
+// Tools that replace the whole drawing, called in a test of their own.
+const REPLACING = ['load_gantt', 'load_diagram'];
 
 // Each tool once with arguments it accepts and once with arguments it refuses, in an order that
 // builds a drawing: [tool, good arguments, expected text, bad arguments, expected error].
@@ -156,7 +159,7 @@ test('planora mcp serves every tool to the SDK client and saves the drawing', as
     assert.equal(after, before, `${name}: a refused call changed the drawing`);
     called.add(name);
   }
-  assert.deepEqual([...called].sort(), [...TOOLS].sort(), 'every tool was called');
+  assert.deepEqual([...called].sort(), TOOLS.filter((t) => !REPLACING.includes(t)).sort(), 'every tool was called');
 
   // Data tools carry their data as structured content too.
   const info = await client.callTool({ name: 'get_drawing_info', arguments: {} });
@@ -193,6 +196,36 @@ test('planora mcp serves every tool to the SDK client and saves the drawing', as
   const link = saved.Items[17];
   assert.deepEqual([link.FromID, link.ToID, link.ToIndex, link.LinkType, link.ToType], [1, 18, 3, 3, 4]);
   assert.equal(saved.Layers.length, 2);
+});
+
+test('diagrams and Gantt charts from text replace the drawing', async () => {
+  const doc = path.join(tmp, 'diagram.json');
+  const { client, problems } = await connect(doc);
+  const gantt = await client.callTool({ name: 'load_gantt', arguments: { code: '@startgantt\n[A] lasts 2 days\n[B] lasts 1 day\n[A] -> [B]\n@endgantt' } });
+  assert.ok(!gantt.isError, text(gantt));
+  assert.equal(text(gantt), 'Gantt chart loaded. 3 items created.');
+  const bad = await client.callTool({ name: 'load_gantt', arguments: { code: '' } });
+  assert.equal(bad.isError, true);
+  assert.equal(text(bad), 'code parameter is required with Gantt chart data');
+
+  const seq = await client.callTool({ name: 'load_diagram',
+    arguments: { code: '@startuml\nAlice -> Bob : hello\nBob --> Alice : hi\n@enduml', format: 'plantuml' } });
+  assert.ok(!seq.isError, text(seq));
+  assert.match(text(seq), /^Diagram loaded\. \d+ items created; 0 diagnostics\.$/);
+  assert.equal(seq.structuredContent.loaded, true);
+  assert.deepEqual(seq.structuredContent.diagnostics, []);
+  const items = (await client.callTool({ name: 'get_drawing_info', arguments: {} })).structuredContent.items_count;
+  assert.equal(seq.structuredContent.items_created, items);
+
+  const junk = await client.callTool({ name: 'load_diagram', arguments: { code: 'pie title Pets\n"Dogs" : 3' } });
+  assert.equal(junk.isError, true);
+  assert.equal(text(junk), 'Could not parse the diagram text');
+  assert.equal(junk.structuredContent.loaded, false);
+  assert.ok(junk.structuredContent.diagnostics.some((d) => d.severity === 'error' && d.line >= 0));
+  assert.equal((await client.callTool({ name: 'get_drawing_info', arguments: {} })).structuredContent.items_count, items,
+    'a text that gives no diagram leaves the drawing as it was');
+  assert.deepEqual(problems, []);
+  await client.close();
 });
 
 test('a document that is there is opened, and the server starts from it', async () => {
