@@ -108,6 +108,8 @@ void TGanttParser::Clear() {
   fDependencies.clear();
   fByKind.clear();
   fByName.clear();
+  fConstraints.clear();
+  fFixedEnds.clear();
 }
 
 void TGanttParser::Report(int line, TGanttSeverity severity, const QString& message) {
@@ -131,14 +133,18 @@ TGanttElement* TGanttParser::Append(std::unique_ptr<TGanttElement> element) {
 }
 
 TGanttElement* TGanttParser::Lookup(const QString& key) const {
+  const int i = LookupIndex(key);
+  return i < 0 ? nullptr : Elements[size_t(i)].get();
+}
+
+int TGanttParser::LookupIndex(const QString& key) const {
   QString k = key.trimmed();
   if (k.startsWith(QLatin1Char('[')) && k.endsWith(QLatin1Char(']')) && k.size() >= 2)
     k = k.mid(1, k.size() - 2).trimmed();
   k = Lower(k);
   const int a = fByKind.value(k, -1);
   const int b = fByName.value(k, -1);
-  int i = a < 0 ? b : (b < 0 ? a : std::min(a, b));
-  return i < 0 ? nullptr : Elements[size_t(i)].get();
+  return a < 0 ? b : (b < 0 ? a : std::min(a, b));
 }
 
 TGanttElement* TGanttParser::FindElement(const QString& name) const {
@@ -176,6 +182,146 @@ QDate TGanttParser::GetMaxEndDate() const {
   for (const auto& e : Elements)
     if (e->EndDate.isValid() && (!best.isValid() || e->EndDate > best)) best = e->EndDate;
   return best;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tied starts
+
+void TGanttParser::ResolveConstraints() {
+  const int n = int(Elements.size());
+  const int m = int(fConstraints.size());
+  // Incoming and outgoing constraints per task, as offsets into two flat lists.
+  std::vector<int> inStart(size_t(n) + 1, 0), outStart(size_t(n) + 1, 0);
+  for (const TConstraint& c : fConstraints) {
+    ++inStart[size_t(c.To) + 1];
+    ++outStart[size_t(c.From) + 1];
+  }
+  for (int i = 0; i < n; ++i) {
+    inStart[size_t(i) + 1] += inStart[size_t(i)];
+    outStart[size_t(i) + 1] += outStart[size_t(i)];
+  }
+  std::vector<int> inList(static_cast<size_t>(m)), outList(static_cast<size_t>(m));
+  {
+    std::vector<int> inFill(inStart.begin(), inStart.end() - 1);
+    std::vector<int> outFill(outStart.begin(), outStart.end() - 1);
+    for (int k = 0; k < m; ++k) {
+      inList[size_t(inFill[size_t(fConstraints[size_t(k)].To)]++)] = k;
+      outList[size_t(outFill[size_t(fConstraints[size_t(k)].From)]++)] = k;
+    }
+  }
+  std::vector<int> fixedEnd(size_t(n), -1);
+  for (int k = 0; k < int(fFixedEnds.size()); ++k) fixedEnd[size_t(fFixedEnds[size_t(k)].Task)] = k;
+
+  // Kahn's order: a task is settled once every task it is tied to is settled, so one walk
+  // does it whatever the text order was.
+  std::vector<int> waiting(static_cast<size_t>(n));
+  std::vector<int> queue;
+  queue.reserve(size_t(n));
+  for (int i = 0; i < n; ++i) {
+    waiting[size_t(i)] = inStart[size_t(i) + 1] - inStart[size_t(i)];
+    if (waiting[size_t(i)] == 0) queue.push_back(i);
+  }
+  std::vector<char> settled(size_t(n), 0);
+  for (size_t head = 0; head < queue.size(); ++head) {
+    const int u = queue[head];
+    settled[size_t(u)] = 1;
+    TGanttElement& e = *Elements[size_t(u)];
+    if (inStart[size_t(u)] != inStart[size_t(u) + 1]) {
+      // The latest of the points it is tied to.
+      QDate start;
+      for (int j = inStart[size_t(u)]; j < inStart[size_t(u) + 1]; ++j) {
+        const TConstraint& c = fConstraints[size_t(inList[size_t(j)])];
+        const TGanttElement& from = *Elements[size_t(c.From)];
+        const QDate point = c.FromEnd ? from.EndDate : from.StartDate;
+        if (point.isValid() && (!start.isValid() || point > start)) start = point;
+      }
+      if (start.isValid()) {
+        e.StartDate = start;
+        if (const int f = fixedEnd[size_t(u)]; f >= 0) {
+          const TFixedEnd& fe = fFixedEnds[size_t(f)];
+          const qint64 days = start.daysTo(fe.End);
+          if (days <= 0) {
+            Report(fe.Line, TGanttSeverity::Error,
+                   QStringLiteral("end date %1 is not after the start").arg(fe.Text));
+            e.Duration = 1;
+          } else if (days > kMaxDuration) {
+            Report(fe.Line, TGanttSeverity::Error,
+                   QStringLiteral("duration too long; one day used"));
+            e.Duration = 1;
+          } else {
+            e.Duration = int(days);
+          }
+        }
+        e.EndDate = start.addDays(e.Duration);
+      }
+    }
+    for (int j = outStart[size_t(u)]; j < outStart[size_t(u) + 1]; ++j) {
+      const int to = fConstraints[size_t(outList[size_t(j)])].To;
+      if (--waiting[size_t(to)] == 0) queue.push_back(to);
+    }
+  }
+  if (int(queue.size()) < n) ReportCycles(inStart, inList, settled);
+
+  fDependencies.clear();
+  for (const TConstraint& c : fConstraints)
+    if (c.Listed) fDependencies.push_back({Elements[size_t(c.From)].get(), Elements[size_t(c.To)].get()});
+}
+
+void TGanttParser::ReportCycles(const std::vector<int>& inStart, const std::vector<int>& inList,
+                                const std::vector<char>& settled) {
+  // Every task left unsettled waits for another unsettled task. Walking those back from any of
+  // them must come round to a task already on the walk: a cycle. Tasks that merely wait on a
+  // cycle lead to one already reported. Each task is walked once.
+  const int n = int(Elements.size());
+  std::vector<char> state(size_t(n), 0);  // 0 not walked, 1 on this walk, 2 done
+  std::vector<int> path, via;
+  for (int v = 0; v < n; ++v) {
+    if (settled[size_t(v)] || state[size_t(v)]) continue;
+    path.clear();
+    via.clear();
+    int x = v;
+    while (state[size_t(x)] == 0) {
+      state[size_t(x)] = 1;
+      int pick = -1;
+      for (int j = inStart[size_t(x)]; j < inStart[size_t(x) + 1]; ++j) {
+        if (!settled[size_t(fConstraints[size_t(inList[size_t(j)])].From)]) {
+          pick = inList[size_t(j)];
+          break;
+        }
+      }
+      path.push_back(x);
+      via.push_back(pick);
+      if (pick < 0) break;  // cannot happen: an unsettled task waits for something
+      x = fConstraints[size_t(pick)].From;
+    }
+    if (state[size_t(x)] == 1 && via.back() >= 0) {
+      // path[pos] <- path[pos+1] <- ... <- path.back() <- path[pos]; via[i] ties path[i] to the
+      // task before it. Name the tasks in the forward direction, starting from the constraint
+      // written first.
+      const size_t pos = size_t(std::find(path.begin(), path.end(), x) - path.begin());
+      std::vector<int> cycle;   // forward order
+      std::vector<int> edges;   // edges[i] ties cycle[i + 1] (wrapping) to cycle[i]
+      for (size_t i = path.size(); i-- > pos;) {
+        cycle.push_back(path[i]);
+        edges.push_back(via[i == pos ? path.size() - 1 : i - 1]);
+      }
+      size_t first = 0;
+      for (size_t i = 1; i < edges.size(); ++i)
+        if (fConstraints[size_t(edges[i])].Line < fConstraints[size_t(edges[first])].Line) first = i;
+      constexpr size_t kShown = 12;
+      QStringList names;
+      for (size_t i = 0; i < cycle.size() && i < kShown; ++i)
+        names << Elements[size_t(cycle[(first + i) % cycle.size()])]->Name;
+      if (cycle.size() > kShown)
+        names << QStringLiteral("… (%1 tasks)").arg(cycle.size());
+      else
+        names << names.first();
+      Report(fConstraints[size_t(edges[first])].Line, TGanttSeverity::Error,
+             QStringLiteral("dependency cycle: %1; those tasks keep their first dates")
+                 .arg(names.join(QStringLiteral(" -> "))));
+    }
+    for (int p : path) state[size_t(p)] = 2;
+  }
 }
 
 bool TGanttParser::Parse(const QString& text) {
@@ -224,7 +370,14 @@ void TGanttParser::ParseMermaid(const QString& text) {
                                    QStringLiteral("active"), QStringLiteral("milestone")};
   DateOrder order = DateOrder::YMD;
   QString section;
-  QHash<QString, TGanttElement*> byId;
+  QHash<QString, int> byId;  // id -> top-level index
+  // "after" lists, matched against the ids once every task is read: an id may come later.
+  struct After {
+    int Task;
+    int Line;
+    QStringList Refs;
+  };
+  std::vector<After> afters;
   const TGanttElement* previous = nullptr;
   const QStringList lines = GanttLines(text);
   for (int i = 0; i < lines.size(); ++i) {
@@ -293,10 +446,12 @@ void TGanttParser::ParseMermaid(const QString& text) {
       endSpec = items[0];
     }
 
+    const int index = int(Elements.size());
     QDate start;
-    const size_t firstNewDep = fDependencies.size();
+    bool tied = false;  // the start depends on other tasks and is settled after the last line
     if (!startSpec.isEmpty()) {
       if (Lower(startSpec).startsWith(QLatin1String("after "))) {
+        After after{index, lineNo, {}};
         const QStringList refs =
             startSpec.mid(6).split(QLatin1Char(' '), Qt::SkipEmptyParts);
         for (const QString& ref : refs) {
@@ -305,15 +460,15 @@ void TGanttParser::ParseMermaid(const QString& text) {
                    QStringLiteral("task \"%1\" cannot start after itself").arg(ref));
             continue;
           }
-          const TGanttElement* dep = byId.value(ref, nullptr);
-          if (!dep) {
-            Report(lineNo, TGanttSeverity::Error,
-                   QStringLiteral("\"after %1\": no earlier task has that id").arg(ref));
-            continue;
+          after.Refs << ref;
+          // A first guess from the tasks already read; settled later.
+          if (const int dep = byId.value(ref, -1); dep >= 0) {
+            const QDate end = Elements[size_t(dep)]->EndDate;
+            if (!start.isValid() || end > start) start = end;
           }
-          if (!start.isValid() || dep->EndDate > start) start = dep->EndDate;
-          fDependencies.push_back({dep, nullptr});  // To set once appended
         }
+        afters.push_back(std::move(after));
+        tied = true;
       } else {
         start = ReadDate(startSpec, order);
         if (!start.isValid())
@@ -324,6 +479,13 @@ void TGanttParser::ParseMermaid(const QString& text) {
     if (!start.isValid()) {
       if (previous) {
         start = previous->EndDate;
+        if (!tied) {
+          // No start of its own: it follows the task above, wherever that one ends up.
+          fConstraints.push_back({index - 1, index, true, false, lineNo});
+          tied = true;
+        }
+      } else if (tied) {
+        start = ReferenceDate;  // a guess until the ids are matched
       } else {
         start = ReferenceDate;
         Report(lineNo, TGanttSeverity::Warning,
@@ -339,6 +501,11 @@ void TGanttParser::ParseMermaid(const QString& text) {
       if (!end.isValid()) {
         Report(lineNo, TGanttSeverity::Error,
                QStringLiteral("\"%1\" is not a valid date").arg(endSpec));
+      } else if (tied) {
+        // Checked once the start is settled; until then a quiet guess.
+        fFixedEnds.push_back({index, end, endSpec, lineNo});
+        const qint64 days = start.daysTo(end);
+        duration = days > 0 && days <= kMaxDuration ? days : 0;
       } else if (end <= start) {
         Report(lineNo, TGanttSeverity::Error,
                QStringLiteral("end date %1 is not after the start").arg(endSpec));
@@ -364,16 +531,38 @@ void TGanttParser::ParseMermaid(const QString& text) {
     e->Color = MermaidTaskColor(e->Tags);
 
     TGanttElement* added = Append(std::move(e));
-    for (size_t k = firstNewDep; k < fDependencies.size(); ++k) fDependencies[k].To = added;
     if (!added->Id.isEmpty()) {
       if (byId.contains(added->Id))
         Report(lineNo, TGanttSeverity::Warning,
                QStringLiteral("id \"%1\" used twice; the first task keeps it").arg(added->Id));
       else
-        byId.insert(added->Id, added);
+        byId.insert(added->Id, index);
     }
     previous = added;
   }
+
+  for (const After& after : afters) {
+    bool any = false;
+    for (const QString& ref : after.Refs) {
+      const int dep = byId.value(ref, -1);
+      if (dep < 0) {
+        Report(after.Line, TGanttSeverity::Error,
+               QStringLiteral("\"after %1\": no task has that id").arg(ref));
+        continue;
+      }
+      fConstraints.push_back({dep, after.Task, true, true, after.Line});
+      any = true;
+    }
+    if (any) continue;
+    // Nothing usable after "after": like a task without a start.
+    if (after.Task > 0)
+      fConstraints.push_back({after.Task - 1, after.Task, true, false, after.Line});
+    else
+      Report(after.Line, TGanttSeverity::Warning,
+             QStringLiteral("first task has no start date; %1 used")
+                 .arg(ReferenceDate.toString(Qt::ISODate)));
+  }
+  ResolveConstraints();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -468,35 +657,40 @@ void TGanttParser::ParsePlantUML(const QString& text) {
     }
     // Tested before the task statement, which would otherwise swallow "[A] -> [B]".
     if (auto m = dependRe.match(line); m.hasMatch()) {
-      TGanttElement* from = Lookup(m.captured(1));
-      TGanttElement* to = Lookup(m.captured(2));
-      if (!from || !to) {
+      const int fromIndex = LookupIndex(m.captured(1));
+      const int toIndex = LookupIndex(m.captured(2));
+      if (fromIndex < 0 || toIndex < 0) {
         Report(lineNo, TGanttSeverity::Warning,
                QStringLiteral("dependency names a task not yet defined; ignored"));
         continue;
       }
-      if (from == to) {
+      if (fromIndex == toIndex) {
         Report(lineNo, TGanttSeverity::Error, QStringLiteral("a task cannot follow itself"));
         continue;
       }
+      // Applied now as a first guess, settled again after the last line.
+      TGanttElement* from = Elements[size_t(fromIndex)].get();
+      TGanttElement* to = Elements[size_t(toIndex)].get();
       to->StartDate = from->EndDate;
       to->EndDate = to->StartDate.addDays(to->Duration);
-      fDependencies.push_back({from, to});
+      fConstraints.push_back({fromIndex, toIndex, true, true, lineNo});
       continue;
     }
     if (auto m = taskRe.match(line); m.hasMatch()) {
       const QString name = m.captured(1).trimmed();
       QString alias = m.captured(2).trimmed();
       if (alias.isEmpty()) alias = name;
-      TGanttElement* e = Lookup(alias);
-      if (!e) e = Lookup(name);
-      if (!e) {
+      int index = LookupIndex(alias);
+      if (index < 0) index = LookupIndex(name);
+      if (index < 0) {
         auto fresh = std::make_unique<TGanttElement>();
         fresh->Name = name;
         fresh->Kind = alias;
         fresh->Color = 0xFF87CEEBu;
-        e = Append(std::move(fresh));
+        index = int(Elements.size());
+        Append(std::move(fresh));
       }
+      TGanttElement* e = Elements[size_t(index)].get();
       const QString rest = m.captured(3);
       bool durationSet = false, startSet = false, endSet = false;
       if (auto w = weeksRe.match(rest); w.hasMatch()) {
@@ -512,15 +706,16 @@ void TGanttParser::ParsePlantUML(const QString& text) {
         if (QDate d = readDate(lineNo, s.captured(1)); d.isValid()) { e->EndDate = d; endSet = true; }
       }
       if (auto s = startsAtTaskRe.match(rest); s.hasMatch()) {
-        const TGanttElement* other = Lookup(s.captured(1));
-        if (other == e) {
+        const int otherIndex = LookupIndex(s.captured(1));
+        if (otherIndex == index) {
           Report(lineNo, TGanttSeverity::Error, QStringLiteral("a task cannot start at itself"));
-        } else if (other) {
-          e->StartDate = Lower(s.captured(2)) == QLatin1String("start") ? other->StartDate
-                                                                         : other->EndDate;
+        } else if (otherIndex >= 0) {
+          const TGanttElement* other = Elements[size_t(otherIndex)].get();
+          const bool atEnd = Lower(s.captured(2)) != QLatin1String("start");
+          e->StartDate = atEnd ? other->EndDate : other->StartDate;
           e->EndDate = e->StartDate.addDays(e->Duration);
           startSet = true;
-          fDependencies.push_back({other, e});
+          fConstraints.push_back({otherIndex, index, atEnd, true, lineNo});
         } else {
           Report(lineNo, TGanttSeverity::Warning,
                  QStringLiteral("task [%1] not yet defined; start unchanged").arg(s.captured(1)));
@@ -532,9 +727,12 @@ void TGanttParser::ParsePlantUML(const QString& text) {
         const QString where = h.captured(1).trimmed();
         QDate d;
         if (auto t = taskPointRe.match(where); t.hasMatch()) {
-          const TGanttElement* other = Lookup(t.captured(1));
-          if (other && other != e) {
-            d = Lower(t.captured(2)) == QLatin1String("start") ? other->StartDate : other->EndDate;
+          const int otherIndex = LookupIndex(t.captured(1));
+          if (otherIndex >= 0 && otherIndex != index) {
+            const TGanttElement* other = Elements[size_t(otherIndex)].get();
+            const bool atEnd = Lower(t.captured(2)) != QLatin1String("start");
+            d = atEnd ? other->EndDate : other->StartDate;
+            fConstraints.push_back({otherIndex, index, atEnd, false, lineNo});
           } else {
             Report(lineNo, TGanttSeverity::Warning,
                    QStringLiteral("task [%1] not yet defined; milestone date unknown")
@@ -582,6 +780,7 @@ void TGanttParser::ParsePlantUML(const QString& text) {
     }
     Report(lineNo, TGanttSeverity::Warning, QStringLiteral("statement not understood; ignored"));
   }
+  ResolveConstraints();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -94,9 +94,35 @@ private:
   void Report(int line, TGanttSeverity severity, const QString& message);
   TGanttElement* Append(std::unique_ptr<TGanttElement> element);
   TGanttElement* Lookup(const QString& key) const;
+  int LookupIndex(const QString& key) const;  // top-level index, -1 when none
   void ParseNativeLine(int lineNo, const QString& line, TGanttElement*& last, int& lastDepth);
   void ParseElementProperties(int lineNo, const QStringList& parts, TGanttElement& element);
 
+  // A start tied to another task's start or end. Recorded while reading and settled after the
+  // last line, so the statements may come in any order.
+  struct TConstraint {
+    int From = -1;         // top-level index of the task referred to
+    int To = -1;           // top-level index of the task that moves
+    bool FromEnd = true;   // tied to From's end, else to its start
+    bool Listed = true;    // shown in Dependencies(); a Mermaid task simply following the one
+                           // above it is not
+    int Line = 0;
+  };
+  // A Mermaid end date on a tied task: its length is known only once its start is settled.
+  struct TFixedEnd {
+    int Task = -1;
+    QDate End;
+    QString Text;
+    int Line = 0;
+  };
+  // Settles every tied task in dependency order (each task starts at the latest point it is
+  // tied to, ends Duration days later), reports cycles, and lists the dependencies.
+  void ResolveConstraints();
+  void ReportCycles(const std::vector<int>& inStart, const std::vector<int>& inList,
+                    const std::vector<char>& settled);
+
+  std::vector<TConstraint> fConstraints;
+  std::vector<TFixedEnd> fFixedEnds;
   std::vector<TGanttDiagnostic> fDiagnostics;
   std::vector<TGanttDependency> fDependencies;
   QHash<QString, int> fByKind;  // lower-case Kind -> first top-level index

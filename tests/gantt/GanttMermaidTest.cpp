@@ -132,7 +132,7 @@ TEST(GanttMermaid, BadReferencesAndDates) {
       "gantt\n"
       "  A :a, 2023-02-29, 2d\n"  // no such day
       "  B :b, after b, 2d\n"     // after itself
-      "  C :c, after z, 2d\n"     // unknown (also how a cycle shows: z comes later)
+      "  C :c, after z, 2d\n"     // z comes later and is after c: a cycle
       "  Z :z, after c, 2d\n"
       "  E :e, 2024-01-10, 2024-01-01\n"  // ends before it starts
       "  F :99999999999999999999999d\n");  // too long to hold
@@ -145,6 +145,10 @@ TEST(GanttMermaid, BadReferencesAndDates) {
                                  [](const TGanttDiagnostic& d) { return d.Line == 3; });
   ASSERT_NE(self, p.Diagnostics().end());
   EXPECT_TRUE(self->Message.contains("itself")) << self->Message.toStdString();
+  const auto cycle = std::find_if(p.Diagnostics().begin(), p.Diagnostics().end(),
+                                  [](const TGanttDiagnostic& d) { return d.Line == 4; });
+  ASSERT_NE(cycle, p.Diagnostics().end());
+  EXPECT_TRUE(cycle->Message.contains("Z -> C -> Z")) << cycle->Message.toStdString();
   EXPECT_FALSE(HasDiagnostic(p, 5, TGanttSeverity::Error));
   EXPECT_TRUE(HasDiagnostic(p, 6, TGanttSeverity::Error));
   EXPECT_EQ(p.Elements[0]->StartDate, TGanttParser::DefaultReferenceDate());
@@ -152,4 +156,51 @@ TEST(GanttMermaid, BadReferencesAndDates) {
   EXPECT_EQ(p.Elements[3]->StartDate, p.Elements[2]->EndDate);
   EXPECT_EQ(p.Elements[4]->Duration, 1);
   EXPECT_EQ(p.Elements[4]->EndDate, D(2024, 1, 11));
+}
+
+TEST(GanttMermaid, AfterMayNameLaterTasks) {
+  TGanttParser p;
+  p.Parse(
+      "gantt\n"
+      "  A :a, after b, 2d\n"               // b comes later
+      "  C :c, 3d\n"                        // no start: follows A wherever A lands
+      "  B :b, 2024-01-01, 5d\n"
+      "  E :e, after b c, 2024-01-20\n"     // the later of b and c; an end date, not a length
+      "  F :f, after b, 2024-01-03\n"       // ends before b ends
+      "  X :x, after nope, 1d\n");          // no task has that id
+  ASSERT_EQ(p.Elements.size(), 6u);
+  const auto& e = p.Elements;
+  EXPECT_EQ(e[2]->StartDate, D(2024, 1, 1));
+  EXPECT_EQ(e[0]->StartDate, D(2024, 1, 6));
+  EXPECT_EQ(e[0]->EndDate, D(2024, 1, 8));
+  EXPECT_EQ(e[1]->StartDate, D(2024, 1, 8));
+  EXPECT_EQ(e[1]->EndDate, D(2024, 1, 11));
+  EXPECT_EQ(e[3]->StartDate, D(2024, 1, 11));
+  EXPECT_EQ(e[3]->EndDate, D(2024, 1, 20));
+  EXPECT_EQ(e[3]->Duration, 9);
+  EXPECT_EQ(e[4]->StartDate, D(2024, 1, 6));
+  EXPECT_EQ(e[4]->Duration, 1);
+  EXPECT_EQ(e[5]->StartDate, e[4]->EndDate);  // unknown id: follows the task above
+  // Only the bad end and the unknown id are errors; later ids are not.
+  for (int line = 2; line <= 5; ++line)
+    EXPECT_FALSE(HasDiagnostic(p, line, TGanttSeverity::Error)) << line;
+  EXPECT_TRUE(HasDiagnostic(p, 6, TGanttSeverity::Error));
+  EXPECT_TRUE(HasDiagnostic(p, 7, TGanttSeverity::Error));
+  EXPECT_EQ(p.Diagnostics().size(), 2u);
+  // Forward ids are arrows too, listed in text order; following the task above is not.
+  ASSERT_EQ(p.Dependencies().size(), 4u);
+  EXPECT_EQ(p.Dependencies()[0].From, e[2].get());
+  EXPECT_EQ(p.Dependencies()[0].To, e[0].get());
+  EXPECT_EQ(p.Dependencies()[1].From, e[2].get());
+  EXPECT_EQ(p.Dependencies()[1].To, e[3].get());
+  EXPECT_EQ(p.Dependencies()[2].From, e[1].get());
+  EXPECT_EQ(p.Dependencies()[2].To, e[3].get());
+  EXPECT_EQ(p.Dependencies()[3].To, e[4].get());
+
+  // A first task tied only to an unknown id starts on the reference date, with a warning.
+  TGanttParser q(D(2030, 1, 1));
+  q.Parse("gantt\n  A :a, after zz, 2d\n  B :b, 2024-01-01, 1d\n");
+  EXPECT_EQ(q.Elements[0]->StartDate, D(2030, 1, 1));
+  EXPECT_TRUE(HasDiagnostic(q, 2, TGanttSeverity::Error));
+  EXPECT_TRUE(HasDiagnostic(q, 2, TGanttSeverity::Warning));
 }

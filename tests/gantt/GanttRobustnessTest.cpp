@@ -69,3 +69,30 @@ TEST(GanttRobustness, GarbageAndDeepNesting) {
   EXPECT_TRUE(p.Elements.empty());
   EXPECT_FALSE(p.GetMinStartDate().isValid());
 }
+
+TEST(GanttRobustness, HugeChainsWrittenBackwardsAndHugeCycles) {
+  // 5 MB of Mermaid tasks, each after the one on the next line: every id is a forward one.
+  const int n = 150000;
+  auto chain = [&](const QString& lastStart) {
+    QString text = "gantt\n";
+    text.reserve(36 * n);
+    for (int i = 0; i < n - 1; ++i) text += QString("T%1 :t%1, after t%2, 1d\n").arg(i).arg(i + 1);
+    return text + QString("T%1 :t%1, %2, 1d\n").arg(n - 1).arg(lastStart);
+  };
+  TGanttParser p;
+  ASSERT_TRUE(p.Parse(chain("2024-01-01")));
+  ASSERT_EQ(int(p.Elements.size()), n);
+  EXPECT_EQ(p.Elements.front()->StartDate, QDate(2024, 1, 1).addDays(n - 1));
+  EXPECT_TRUE(p.Diagnostics().empty());
+  EXPECT_EQ(int(p.Dependencies().size()), n - 1);
+
+  // The last task after the first closes one cycle through all of them: one error, a short
+  // message, and the parse returns.
+  ASSERT_TRUE(p.Parse(chain("after t0")));
+  ASSERT_EQ(p.Diagnostics().size(), 1u);
+  const auto& d = p.Diagnostics().front();
+  EXPECT_EQ(d.Severity, TGanttSeverity::Error);
+  EXPECT_EQ(d.Line, 2);
+  EXPECT_TRUE(d.Message.contains(QString("(%1 tasks)").arg(n))) << d.Message.left(200).toStdString();
+  EXPECT_LT(d.Message.size(), 400);
+}
