@@ -48,6 +48,17 @@ void SetPage(TPLNBaseLabel* doc, std::int64_t w, std::int64_t h) {
   doc->SetMeasure(m);
 }
 
+// The largest paper a document holds, either way: 100 m.
+constexpr std::int64_t kMaxPage = 100000000;
+
+bool FitsPage(std::int64_t w, std::int64_t h) { return w <= kMaxPage && h <= kMaxPage; }
+
+TORVDiagDiagnostic TooLarge() {
+  return {TORVDiagSeverity::Error, 0, QStringLiteral("too-large"),
+          QStringLiteral("the drawing would be larger than the largest page (100 m either way); nothing was laid out"),
+          {}};
+}
+
 void StartDrawing(TPLNBaseLabel* doc) {
   // Item by item rather than ClearItems, which forgets the history: the import stays undoable.
   doc->ClearSelection();
@@ -157,6 +168,24 @@ bool TPLNFactory::LoadGantt(TPLNBaseLabel* doc, const QString& text, bool arrows
     return false;
   }
 
+  // Every bar is placed before anything changes, so a chart too large for a page is refused whole.
+  const QDate first = parser.GetMinStartDate();
+  std::vector<TBox> boxes;
+  boxes.reserve(parser.Elements.size());
+  std::int64_t y = 4000 + 8000, right = 0;
+  for (const auto& e : parser.Elements) {
+    const std::int64_t left = first.daysTo(e->StartDate) * 10000 + 4000;
+    const std::int64_t width = e->Milestone ? 4000 : std::max(1, e->Duration) * std::int64_t(10000);
+    right = std::max(right, left + width);
+    boxes.push_back({left, y, width, 5000});
+    y += 5000;
+  }
+  const std::int64_t pageW = std::max<std::int64_t>(120000, right + 4000), pageH = y + 5000;
+  if (!FitsPage(pageW, pageH)) {
+    if (diagnostics) diagnostics->push_back(TooLarge());
+    return false;
+  }
+
   TUpdate update(doc);
   TPLNLayer* layer = doc->GetActiveLayer();
   layer->PenColor = kBlack;
@@ -165,24 +194,19 @@ bool TPLNFactory::LoadGantt(TPLNBaseLabel* doc, const QString& text, bool arrows
   layer->FontColor = kBlack;
   StartDrawing(doc);
 
-  const std::int64_t x = 4000;
-  std::int64_t y = 4000, right = 0;
-  auto* title = AddCaption(doc, x, y, parser.Title, 8000, false);
+  auto* title = AddCaption(doc, 4000, 4000, parser.Title, 8000, false);
   title->SetFontName(layer->FontName);
   layer->FontHeight = 4.0f;
-  y += 8000;
 
-  const QDate first = parser.GetMinStartDate();
   struct TBar {
     const TPLNBaseItem* Item = nullptr;
     TBox Box;
   };
   QHash<const TGanttElement*, TBar> bars;
-  for (const auto& e : parser.Elements) {
-    const std::int64_t left = first.daysTo(e->StartDate) * 10000 + 4000;
-    const std::int64_t width = e->Milestone ? 4000 : std::max(1, e->Duration) * std::int64_t(10000);
-    right = std::max(right, left + width);
-    auto* bar = AddBox(doc, left, y, width, 5000, e->Name, TORVHorzAlign::Left, TORVVertAlign::Center);
+  for (std::size_t i = 0; i < parser.Elements.size(); ++i) {
+    const TGanttElement* e = parser.Elements[i].get();
+    const TBox& box = boxes[i];
+    auto* bar = AddBox(doc, box.X, box.Y, box.W, box.H, e->Name, TORVHorzAlign::Left, TORVVertAlign::Center);
     // The name keeps off the bar's edge; a milestone's 4 mm have no room to spare.
     if (!e->Milestone) bar->SetBasePadX(1000);
     if (e->Color != 0) {
@@ -190,8 +214,7 @@ bool TPLNFactory::LoadGantt(TPLNBaseLabel* doc, const QString& text, bool arrows
       bar->SetFilled(true);
     }
     if (e->Completion > 0) bar->SetText(QStringLiteral("%1 (%2%)").arg(e->Name).arg(e->Completion));
-    bars.insert(e.get(), TBar{bar, TBox{left, y, width, 5000}});
-    y += 5000;
+    bars.insert(e, TBar{bar, box});
   }
 
   if (arrows) {
@@ -208,8 +231,7 @@ bool TPLNFactory::LoadGantt(TPLNBaseLabel* doc, const QString& text, bool arrows
     }
   }
 
-  y += 5000;
-  SetPage(doc, std::max<std::int64_t>(120000, right + 4000), y);
+  SetPage(doc, pageW, pageH);
   return true;
 }
 
@@ -283,23 +305,24 @@ bool TPLNFactory::LoadDiagram(TPLNBaseLabel* doc, const QString& text, TORVDiagr
     return false;
   }
 
+  bool drawn = false;
   {
     TUpdate update(doc);
-    StartDrawing(doc);
     if (sequence)
-      DrawSequenceDiagram(doc, *model);
+      drawn = DrawSequenceDiagram(doc, *model);
     else if (model->Kind == std::uint8_t(TORVDiagramKind::Ishikawa))
-      DrawIshikawaDiagram(doc, *model);
+      drawn = DrawIshikawaDiagram(doc, *model);
     else
-      DrawFlowDiagram(doc, *model);
+      drawn = DrawFlowDiagram(doc, *model);
   }
+  if (!drawn) model->Diagnostics.push_back(TooLarge());
   if (diagnostics) diagnostics->insert(diagnostics->end(), model->Diagnostics.begin(), model->Diagnostics.end());
-  return doc->GetItemsCount() > 0;
+  return drawn && doc->GetItemsCount() > 0;
 }
 
-void TPLNFactory::DrawFlowDiagram(TPLNBaseLabel* doc, TPLNDiagramModel& model) {
+bool TPLNFactory::DrawFlowDiagram(TPLNBaseLabel* doc, TPLNDiagramModel& model) {
   const int n = static_cast<int>(model.Nodes.size());
-  if (n == 0) return;
+  if (n == 0) return false;
   const bool twoSided = model.Kind == std::uint8_t(TORVDiagramKind::TwoSidedTree);
   const bool leftToRight = model.Direction == 1;
 
@@ -340,15 +363,8 @@ void TPLNFactory::DrawFlowDiagram(TPLNBaseLabel* doc, TPLNDiagramModel& model) {
   for (int i = 0; i < n; ++i) position[i] = count[level[i]]++;
   const int widest = *std::max_element(count.begin(), count.end());
 
-  std::int64_t top = 10000;
-  if (!model.Title.isEmpty()) {
-    AddCaption(doc, 10000, 10000, model.Title, 6000, true);
-    top = 20000;
-  }
-
+  const std::int64_t top = model.Title.isEmpty() ? 10000 : 20000;
   std::vector<TBox> boxes(n);
-  std::vector<std::int64_t> fonts(n, 4000);
-  std::vector<const TPLNBaseItem*> items(n, nullptr);
   std::int64_t maxRight = 0, maxBottom = 0;
   for (int i = 0; i < n; ++i) {
     const TORVDiagNode& node = model.Nodes[i];
@@ -365,12 +381,21 @@ void TPLNFactory::DrawFlowDiagram(TPLNBaseLabel* doc, TPLNDiagramModel& model) {
     }
     b.W = kNodeW;
     b.H = kNodeH;
-    fonts[i] = NodeFontHeight(node.Text, node.Shape);
-    const TPLNBaseItem* item = AddNode(doc, node, b.X, b.Y, b.W, b.H, fonts[i]);
-    items[i] = item;
-    model.SetNodeInId(node.ID, item->GetID());
     maxRight = std::max(maxRight, b.X + b.W);
     maxBottom = std::max(maxBottom, b.Y + b.H);
+  }
+  if (!FitsPage(maxRight + 10000, maxBottom + 10000)) return false;
+
+  StartDrawing(doc);
+  if (!model.Title.isEmpty()) AddCaption(doc, 10000, 10000, model.Title, 6000, true);
+  std::vector<std::int64_t> fonts(n, 4000);
+  std::vector<const TPLNBaseItem*> items(n, nullptr);
+  for (int i = 0; i < n; ++i) {
+    const TORVDiagNode& node = model.Nodes[i];
+    const TBox& b = boxes[i];
+    fonts[i] = NodeFontHeight(node.Text, node.Shape);
+    items[i] = AddNode(doc, node, b.X, b.Y, b.W, b.H, fonts[i]);
+    model.SetNodeInId(node.ID, items[i]->GetID());
   }
 
   const TORVinkType routing = twoSided ? TORVinkType::Curve : TORVinkType::Direct;
@@ -419,22 +444,26 @@ void TPLNFactory::DrawFlowDiagram(TPLNBaseLabel* doc, TPLNDiagramModel& model) {
     }
   }
   SetPage(doc, maxRight + 10000, maxBottom + 10000);
+  return true;
 }
 
-void TPLNFactory::DrawSequenceDiagram(TPLNBaseLabel* doc, TPLNDiagramModel& model) {
+bool TPLNFactory::DrawSequenceDiagram(TPLNBaseLabel* doc, TPLNDiagramModel& model) {
   const int p = static_cast<int>(model.Participants.size());
   const int e = static_cast<int>(model.Events.size());
-  if (p == 0) return;
-  TPLNLayer* layer = doc->GetActiveLayer();
-  layer->FontName = QStringLiteral("Arial");
-  layer->FontHeight = 3.5f;
-  layer->FontColor = kBlack;
-  layer->PenWidth = 200;
+  if (p == 0) return false;
 
   // Up to five participants share 155 mm; more keep boxes apart and widen the page.
   const std::int64_t step = p > 1 ? std::max<std::int64_t>(155000 / (p - 1), 38750) : 0;
   const std::int64_t width = std::max<std::int64_t>(190000, (p - 1) * step + 35000);
   const std::int64_t bottom = std::int64_t(e) * 15000 + 42500;
+  if (!FitsPage(width + 20000, bottom + 10000)) return false;
+
+  StartDrawing(doc);
+  TPLNLayer* layer = doc->GetActiveLayer();
+  layer->FontName = QStringLiteral("Arial");
+  layer->FontHeight = 3.5f;
+  layer->FontColor = kBlack;
+  layer->PenWidth = 200;
   QHash<QString, std::int64_t> xs;
   for (int i = 0; i < p; ++i) xs.insert(model.Participants[i].Name, i * step + 27500);
 
@@ -495,11 +524,12 @@ void TPLNFactory::DrawSequenceDiagram(TPLNBaseLabel* doc, TPLNDiagramModel& mode
     y += 15000;
   }
   SetPage(doc, width + 20000, bottom + 10000);
+  return true;
 }
 
-void TPLNFactory::DrawIshikawaDiagram(TPLNBaseLabel* doc, TPLNDiagramModel& model) {
+bool TPLNFactory::DrawIshikawaDiagram(TPLNBaseLabel* doc, TPLNDiagramModel& model) {
   const int n = static_cast<int>(model.Nodes.size());
-  if (n == 0) return;
+  if (n == 0) return false;
   // Parent = the effect of the last edge naming the node as its cause.
   std::vector<int> parent(n, -1);
   for (const auto& e : model.Edges) {
@@ -538,11 +568,7 @@ void TPLNFactory::DrawIshikawaDiagram(TPLNBaseLabel* doc, TPLNDiagramModel& mode
   auto countOf = [&](int b, int d) { return seen.value(key(b, d)); };
 
   const std::int64_t s = std::int64_t(rows + 2) * 50000;
-  std::int64_t top = 10000;
-  if (!model.Title.isEmpty()) {
-    AddCaption(doc, 10000, 10000, model.Title, 6000, true);
-    top = 20000;
-  }
+  const std::int64_t top = model.Title.isEmpty() ? 10000 : 20000;
   const std::int64_t spineY = top + std::int64_t(maxDepth + rows + 1) * 26000;
   std::int64_t headX = std::int64_t((bones + 1) / 2) * s + 10000;
 
@@ -577,15 +603,21 @@ void TPLNFactory::DrawIshikawaDiagram(TPLNBaseLabel* doc, TPLNDiagramModel& mode
   xs[head] = headX;
   ys[head] = spineY - 8000;
 
+  std::int64_t maxRight = headX + 38000, maxBottom = spineY + 16000;
+  for (int i = 0; i < n; ++i) {
+    maxRight = std::max(maxRight, xs[i] + 38000);
+    maxBottom = std::max(maxBottom, ys[i] + 16000);
+  }
+  if (!FitsPage(maxRight + 10000, maxBottom + 10000)) return false;
+
+  StartDrawing(doc);
+  if (!model.Title.isEmpty()) AddCaption(doc, 10000, 10000, model.Title, 6000, true);
   TPLNBaseItem* spine = AddBaseArrowLine(doc, 10000, spineY, headX, spineY);
   static_cast<TPLNArrowLine*>(spine)->ToType = kTermFillArrow;
   std::vector<const TPLNBaseItem*> items(n, nullptr);
-  std::int64_t maxRight = headX + 38000, maxBottom = spineY + 16000;
   for (int i = 0; i < n; ++i) {
     items[i] = AddNode(doc, model.Nodes[i], xs[i], ys[i], 38000, 16000, 3000);
     model.SetNodeInId(model.Nodes[i].ID, items[i]->GetID());
-    maxRight = std::max(maxRight, xs[i] + 38000);
-    maxBottom = std::max(maxBottom, ys[i] + 16000);
   }
   for (const auto& e : model.Edges) {
     const int effect = model.NodeIndexOf(e.From), cause = model.NodeIndexOf(e.To);
@@ -606,6 +638,7 @@ void TPLNFactory::DrawIshikawaDiagram(TPLNBaseLabel* doc, TPLNDiagramModel& mode
     if (link) SetLinkEnds(link, kTermNone, kTermNone, e.Dashed);
   }
   SetPage(doc, maxRight + 10000, maxBottom + 10000);
+  return true;
 }
 
 }  // namespace Orv::Fmx

@@ -164,10 +164,12 @@ class TPLNFactory {
                           bool arrows = false, std::vector<Diagram::TORVDiagDiagnostic>* diagnostics = nullptr,
                           bool strict = false);
   static bool LoadMermaid(TPLNBaseLabel* doc, const QString& text);
-  // The layouts, on a cleared document; each records the item made for every node in the model.
-  static void DrawFlowDiagram(TPLNBaseLabel* doc, Diagram::TPLNDiagramModel& model);
-  static void DrawSequenceDiagram(TPLNBaseLabel* doc, Diagram::TPLNDiagramModel& model);
-  static void DrawIshikawaDiagram(TPLNBaseLabel* doc, Diagram::TPLNDiagramModel& model);
+  // The layouts: each clears the document and records the item made for every node in the
+  // model, or, when the model has nothing to draw or would not fit the largest page, returns
+  // false and changes nothing.
+  static bool DrawFlowDiagram(TPLNBaseLabel* doc, Diagram::TPLNDiagramModel& model);
+  static bool DrawSequenceDiagram(TPLNBaseLabel* doc, Diagram::TPLNDiagramModel& model);
+  static bool DrawIshikawaDiagram(TPLNBaseLabel* doc, Diagram::TPLNDiagramModel& model);
   // The largest font height (base units, 1500 to 4000) at which a node's text fits its box.
   static std::int64_t NodeFontHeight(const QString& text, TORVFlowType shape);
 };

@@ -291,3 +291,38 @@ TEST(DiagramLayout, NodeFontFitsItsBox) {
   // A word that fits no line even at the smallest size gets the floor.
   EXPECT_EQ(TPLNFactory::NodeFontHeight(QString(60, QLatin1Char('w')), TORVFlowType::Process), 1500);
 }
+
+TEST(DiagramLayout, TooLargeForAPageChangesNothing) {
+  TPlanoraFMX doc;
+  ASSERT_TRUE(TPLNFactory::LoadMermaid(&doc, "flowchart TD\nA --> B\n"));
+  const QByteArray before = doc.ToJsonText();
+
+  // 2,000 boxes side by side make a row 110 m long.
+  QString wide = "flowchart TD\n";
+  for (int i = 0; i < 2000; ++i) wide += QStringLiteral("R --> C%1\n").arg(i);
+  std::vector<TORVDiagDiagnostic> diagnostics;
+  EXPECT_FALSE(TPLNFactory::LoadDiagram(&doc, wide, TORVDiagramFormat::Auto, false, &diagnostics));
+  ASSERT_FALSE(diagnostics.empty());
+  EXPECT_EQ(diagnostics.back().Code, "too-large");
+  EXPECT_EQ(doc.ToJsonText(), before);
+
+  // A Gantt task of 20,000 days is 200 m of bar.
+  diagnostics.clear();
+  EXPECT_FALSE(TPLNFactory::LoadGantt(&doc, "gantt\nLong :a, 2024-01-01, 20000d\n", true, &diagnostics));
+  ASSERT_FALSE(diagnostics.empty());
+  EXPECT_EQ(diagnostics.back().Code, "too-large");
+  EXPECT_EQ(doc.ToJsonText(), before);
+
+  // 10,000 messages run 150 m down the page.
+  TPLNDiagramModel seq;
+  seq.Kind = std::uint8_t(TORVDiagramKind::Sequence);
+  seq.EnsureParticipant("A");
+  seq.Events.resize(10000);
+  EXPECT_FALSE(TPLNFactory::DrawSequenceDiagram(&doc, seq));
+  EXPECT_EQ(doc.ToJsonText(), before);
+
+  // The core reaches the layouts through the loader the factory registers.
+  ASSERT_NE(DiagramLoader(), nullptr);
+  EXPECT_TRUE(DiagramLoader()(&doc, "sequenceDiagram\nA->>B: hi\n", TORVDiagramFormat::Auto));
+  EXPECT_EQ(ItemsOf<TPLNArrowLine>(doc).size(), 1u);
+}
