@@ -12,19 +12,8 @@ namespace {
 
 using QL1 = QLatin1String;
 
-// First blank-separated word.
-QString FirstWord(const QString& s) {
-  qsizetype i = 0;
-  while (i < s.size() && !s[i].isSpace()) ++i;
-  return s.left(i);
-}
-
 // Everything after the first word, trimmed.
-QString AfterFirstWord(const QString& s) {
-  qsizetype i = 0;
-  while (i < s.size() && !s[i].isSpace()) ++i;
-  return s.mid(i).trimmed();
-}
+QString AfterFirstWord(const QString& s) { return s.mid(FirstWord(s).size()).trimmed(); }
 
 bool IsWord(const QString& s, QL1 word) {
   return s.size() >= word.size() && s.startsWith(word, Qt::CaseInsensitive) &&

@@ -36,6 +36,13 @@ std::vector<TLine> SplitLines(const QString& text, TPLNDiagramModel& model);
 // made a line feed and the common character references decoded.
 QString CleanText(const QString& text);
 
+// The first blank-separated word of a statement.
+inline QString FirstWord(const QString& s) {
+  qsizetype i = 0;
+  while (i < s.size() && !s[i].isSpace()) ++i;
+  return s.left(i);
+}
+
 // "#rgb", "#rrggbb", "#aarrggbb" or a colour name; "#Name" is read as the name too.
 bool ReadColor(const QString& text, std::uint32_t& argb);
 

@@ -11,11 +11,6 @@ namespace {
 
 using QL1 = QLatin1String;
 
-QString FirstWord(const QString& s) {
-  qsizetype i = 0;
-  while (i < s.size() && !s[i].isSpace()) ++i;
-  return s.left(i);
-}
 
 bool IsWord(const QString& s, QL1 word) {
   return s.size() >= word.size() && s.startsWith(word, Qt::CaseInsensitive) &&

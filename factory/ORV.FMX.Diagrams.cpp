@@ -14,6 +14,7 @@ namespace Orv::Fmx {
 
 using namespace Diagram;
 using F2d::TORVinkType;
+using FactorySupport::TBatch;
 
 namespace {
 
@@ -27,18 +28,6 @@ constexpr TORVTermType kTermNone = 0, kTermFillCircle = 2, kTermArrow = 3, kTerm
                        kTermFillRhombus = 8, kTermCross = 11;
 
 double MM(std::int64_t base) { return static_cast<double>(base) / 1000.0; }
-
-// Observers hear of the layout once, as one undo step.
-class TUpdate {
- public:
-  explicit TUpdate(TPLNBaseLabel* doc) : fDoc(doc) { fDoc->BeginUpdate(true); }
-  ~TUpdate() { fDoc->EndUpdate(); }
-  TUpdate(const TUpdate&) = delete;
-  TUpdate& operator=(const TUpdate&) = delete;
-
- private:
-  TPLNBaseLabel* fDoc;
-};
 
 // A drawing made from text is one page of its own size, whatever label grid came before.
 void SetPage(TPLNBaseLabel* doc, std::int64_t w, std::int64_t h) {
@@ -186,7 +175,7 @@ bool TPLNFactory::LoadGantt(TPLNBaseLabel* doc, const QString& text, bool arrows
     return false;
   }
 
-  TUpdate update(doc);
+  TBatch update(doc);  // one undo step, one notification
   TPLNLayer* layer = doc->GetActiveLayer();
   layer->PenColor = kBlack;
   layer->PenWidth = 100;
@@ -307,7 +296,7 @@ bool TPLNFactory::LoadDiagram(TPLNBaseLabel* doc, const QString& text, TORVDiagr
 
   bool drawn = false;
   {
-    TUpdate update(doc);
+    TBatch update(doc);  // one undo step, one notification
     if (sequence)
       drawn = DrawSequenceDiagram(doc, *model);
     else if (model->Kind == std::uint8_t(TORVDiagramKind::Ishikawa))

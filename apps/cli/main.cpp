@@ -521,11 +521,14 @@ int CmdImport(const QStringList& args) {
   TPlanoraFMX doc;
   std::vector<Diagram::TORVDiagDiagnostic> diagnostics;
   const bool loaded = TPLNFactory::LoadDiagram(&doc, text, format, arrows, &diagnostics, strict);
-  for (const auto& d : diagnostics)
-    std::fprintf(stderr, "%s:%d: %s: %s\n", qPrintable(name), d.Line, qPrintable(Diagram::SeverityName(d.Severity)),
+  for (const auto& d : diagnostics) {
+    // Line 0 is about the text as a whole.
+    const QString where = d.Line > 0 ? QStringLiteral("%1:%2").arg(name).arg(d.Line) : name;
+    std::fprintf(stderr, "%s: %s: %s\n", qPrintable(where), qPrintable(Diagram::SeverityName(d.Severity)),
                  qPrintable(d.Message));
+  }
   if (!loaded) {
-    std::fprintf(stderr, "%s: error: no diagram could be read; nothing written\n", qPrintable(name));
+    std::fprintf(stderr, "%s: error: no drawing made; nothing written\n", qPrintable(name));
     return 1;
   }
   if (drawing) {

@@ -112,7 +112,7 @@ TEST(CliImport, StdinFormatsOutputsAndFailures) {
   WriteAll(bad, "flowchart TD\n");
   r = Planora({"import", bad, kept});
   EXPECT_EQ(r.code, 1);
-  EXPECT_TRUE(r.err.contains(QStringLiteral("error: no diagram could be read; nothing written"))) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains(QStringLiteral("error: no drawing made; nothing written"))) << r.err.toStdString();
   EXPECT_EQ(ReadAll(kept), "{}");
   const QByteArray junk("\x00\xff\xfe garbage \x01\x02", 16);
   r = Planora({"import", "-", kept}, &junk);

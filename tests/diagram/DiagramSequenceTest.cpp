@@ -11,31 +11,44 @@ QStringList Names(const TPLNDiagramModel& m) {
   for (const auto& p : m.Participants) out << p.Name;
   return out;
 }
+
+struct TMessage {
+  const char* from;
+  const char* to;
+  const char* text;
+  int arrow;
+  bool dashed;
+};
+
+// The model's events are exactly these messages, in order.
+void ExpectMessages(const TPLNDiagramModel& m, std::initializer_list<TMessage> rows) {
+  ASSERT_EQ(m.Events.size(), rows.size()) << qPrintable(Describe(m));
+  size_t i = 0;
+  for (const TMessage& row : rows) {
+    const auto& e = m.Events[i];
+    EXPECT_EQ(e.Kind, 0) << i;
+    EXPECT_EQ(e.From, row.from) << i;
+    EXPECT_EQ(e.To, row.to) << i;
+    EXPECT_EQ(e.Text, row.text) << i;
+    EXPECT_EQ(e.Arrow, row.arrow) << i;
+    EXPECT_EQ(e.Dashed, row.dashed) << i;
+    ++i;
+  }
+}
 }  // namespace
 
 TEST(DiagramSequence, MermaidMessages) {
   const auto m = Parse(
       "sequenceDiagram\nA->>B: fill\nA-->>B: fill dashed\nA->B: none\nA-->B: none dashed\nA-xB: cross\n"
       "A--xB: cross dashed\nA-)B: open\nA--)B: open dashed\nA->>+B: activate\nB-->>-A: back\nA->>B\n");
-  struct Row { const char* from; const char* to; const char* text; int arrow; bool dashed; };
-  const Row rows[] = {
+  ExpectMessages(*m, {
       {"A", "B", "fill", kSeqFill, false},  {"A", "B", "fill dashed", kSeqFill, true},
       {"A", "B", "none", kSeqNone, false},  {"A", "B", "none dashed", kSeqNone, true},
       {"A", "B", "cross", kSeqCross, false}, {"A", "B", "cross dashed", kSeqCross, true},
       {"A", "B", "open", kSeqOpen, false},  {"A", "B", "open dashed", kSeqOpen, true},
       {"A", "B", "activate", kSeqFill, false}, {"B", "A", "back", kSeqFill, true},
       {"A", "B", "", kSeqFill, false},
-  };
-  ASSERT_EQ(m->Events.size(), std::size(rows)) << qPrintable(Describe(*m));
-  for (size_t i = 0; i < std::size(rows); ++i) {
-    const auto& e = m->Events[i];
-    EXPECT_EQ(e.Kind, 0) << i;
-    EXPECT_EQ(e.From, rows[i].from) << i;
-    EXPECT_EQ(e.To, rows[i].to) << i;
-    EXPECT_EQ(e.Text, rows[i].text) << i;
-    EXPECT_EQ(e.Arrow, rows[i].arrow) << i;
-    EXPECT_EQ(e.Dashed, rows[i].dashed) << i;
-  }
+  });
   EXPECT_EQ(m->Kind, std::uint8_t(TORVDiagramKind::Sequence));
   EXPECT_TRUE(m->Diagnostics.empty()) << qPrintable(Describe(*m));
 }
@@ -89,23 +102,13 @@ TEST(DiagramSequence, PlantUmlParticipantsAndMessages) {
   EXPECT_TRUE(m->Participants[1].Actor);
   EXPECT_FALSE(m->Participants[2].Actor);
   EXPECT_EQ(m->Participants[8].Label, "Display");
-  struct Row { const char* from; const char* to; const char* text; int arrow; bool dashed; };
-  const Row rows[] = {
+  ExpectMessages(*m, {
       {"B", "L", "hello\nworld", kSeqFill, false}, {"L", "B", "back", kSeqFill, true},
       {"B", "Db", "open", kSeqOpen, false},        {"Db", "Qu", "lost", kSeqCross, false},
       {"Qu", "B", "reversed", kSeqFill, false},    {"B", "L", "both", kSeqFill, false},
       {"B", "L", "coloured", kSeqFill, false},     {"B", "Co", "", kSeqFill, false},
       {"B", "L", "in alt", kSeqFill, false},
-  };
-  ASSERT_EQ(m->Events.size(), std::size(rows)) << qPrintable(Describe(*m));
-  for (size_t i = 0; i < std::size(rows); ++i) {
-    const auto& e = m->Events[i];
-    EXPECT_EQ(e.From, rows[i].from) << i;
-    EXPECT_EQ(e.To, rows[i].to) << i;
-    EXPECT_EQ(e.Text, rows[i].text) << i;
-    EXPECT_EQ(e.Arrow, rows[i].arrow) << i;
-    EXPECT_EQ(e.Dashed, rows[i].dashed) << i;
-  }
+  });
   EXPECT_TRUE(m->Diagnostics.empty()) << qPrintable(Describe(*m));
 }
 
