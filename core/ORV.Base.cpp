@@ -1,4 +1,5 @@
 #include "ORV.Base.h"
+#include "ORV.Symbol.h"
 #include "ORV.Undo.h"
 
 #include <QBuffer>

@@ -31,6 +31,9 @@ class TPLNBaseDim;
 namespace Orv::F2d {
 class TPLNBaseLink;
 }
+namespace Orv::Symbol {
+class TPLNBaseLibSymbol;
+}
 
 namespace Orv {
 
@@ -506,6 +509,20 @@ class TPLNBaseLabel {
   // Takes over the content of `other` (a freshly read document); `other` is left empty.
   void TakeOver(TPLNBaseLabel& other);
 
+  // ---- library symbols the document carries (ORV.Symbol.h), counted from 1
+  int GetSymbolsCount() const { return static_cast<int>(fSymbols.size()); }
+  Symbol::TPLNBaseLibSymbol* GetSymbol(int i) const;
+  // Takes the symbol; one already held with the same GUID is replaced in place. `current` makes
+  // it the symbol that new symbol items show.
+  Symbol::TPLNBaseLibSymbol* AddSymbol(std::unique_ptr<Symbol::TPLNBaseLibSymbol> symbol, bool current);
+  Symbol::TPLNBaseLibSymbol* FindSymbol(const QString& guid) const;
+  Symbol::TPLNBaseLibSymbol* GetCurrentSymbol() const { return fCurrentSymbol; }
+  void SetCurrentSymbol(Symbol::TPLNBaseLibSymbol* symbol);
+  // Copies one symbol of a library file into the document and makes it current. False when the
+  // file holds no such symbol; EPLNError when the file cannot be read (the document unchanged).
+  bool LoadSymbolByName(const QString& file, const QString& name);
+  bool LoadSymbolByGuid(const QString& file, const QString& guid);
+
   // ---- interactive editing (base units; `tolerance` is the pick distance in base units)
   TAct& Act() { return fAct; }
   const TAct& Act() const { return fAct; }
@@ -679,6 +696,8 @@ class TPLNBaseLabel {
   void ResetDimStyles();
 
   std::vector<std::unique_ptr<TPLNBaseItem>> fItems;
+  std::vector<std::unique_ptr<Symbol::TPLNBaseLibSymbol>> fSymbols;
+  Symbol::TPLNBaseLibSymbol* fCurrentSymbol = nullptr;
   std::vector<std::unique_ptr<TPLNLayer>> fLayers;
   std::vector<std::unique_ptr<Line::TPLNDimStyle>> fDimStyles;
   int fActiveDimStyle = 0;
