@@ -3,6 +3,7 @@
 #include "ORV.Undo.h"
 
 #include <QBuffer>
+#include <QUuid>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <algorithm>
@@ -866,6 +867,19 @@ void TPLNBaseLabel::ReadJson(const QJsonObject& o) {
   }
   const auto activeStyle = Json::Int(o, "ActiveDimStyle", 1);
   fActiveDimStyle = (activeStyle >= 1 && activeStyle <= GetDimStylesCount()) ? static_cast<int>(activeStyle) - 1 : 0;
+  // Library symbols: before the items, which find them by GUID. Drawings without any have no key.
+  if (o.contains(QStringLiteral("Symbols"))) {
+    const QJsonValue sv = o.value(QStringLiteral("Symbols"));
+    if (!sv.isArray()) throw EPLNError(QStringLiteral("\"Symbols\" must be an array"));
+    const QJsonArray symbols = sv.toArray();
+    for (qsizetype i = 0; i < symbols.size(); ++i) {
+      if (!symbols[i].isObject()) throw EPLNError(QStringLiteral("symbol %1 is not an object").arg(i + 1));
+      auto sym = std::make_unique<Symbol::TPLNLibSymbol>();
+      const QString why = sym->ReadJson(symbols[i].toObject());
+      if (!why.isEmpty()) throw EPLNError(QStringLiteral("symbol %1: %2").arg(i + 1).arg(why));
+      AddSymbol(std::move(sym), false);
+    }
+  }
 }
 
 QJsonObject TPLNBaseLabel::GetJson() const {
@@ -920,8 +934,26 @@ QJsonObject TPLNBaseLabel::GetDocumentJson() const {
   for (const auto& s : fDimStyles) styles.append(s->ToJson());
   o.insert(QStringLiteral("DimStyles"), styles);
   o.insert(QStringLiteral("ActiveDimStyle"), fActiveDimStyle + 1);
+  if (!fSymbols.empty()) {
+    QJsonArray symbols;
+    for (const auto& sym : fSymbols) symbols.append(sym->ToJson());
+    o.insert(QStringLiteral("Symbols"), symbols);
+  }
   return o;
 }
+
+namespace {
+// The library symbols `items` show, each once, in the order they are first met.
+std::vector<const Symbol::TPLNBaseLibSymbol*> SymbolsShownBy(const std::vector<TPLNBaseItem*>& items) {
+  std::vector<const Symbol::TPLNBaseLibSymbol*> used;
+  for (const TPLNBaseItem* it : items) {
+    if (!it || it->KindCode() != Kind::Symbol) continue;
+    const Symbol::TPLNBaseLibSymbol* sym = static_cast<const Symbol::TPLNBaseSymbol*>(it)->GetSymbol();
+    if (sym && std::find(used.begin(), used.end(), sym) == used.end()) used.push_back(sym);
+  }
+  return used;
+}
+}  // namespace
 
 void TPLNBaseLabel::CopySelection() {
   fClipboard.clear();
@@ -930,7 +962,14 @@ void TPLNBaseLabel::CopySelection() {
   TBinaryWriter w(&buf);
   w.WriteInt32(GetSelectionCount());
   for (TPLNBaseItem* it : fSelection) it->Write(w);
+  // The library symbols the copied symbol items show travel with them, so that a paste into
+  // another document shows them too. A copy without any ends with the items.
+  const std::vector<const Symbol::TPLNBaseLibSymbol*> used = SymbolsShownBy(fSelection);
+  if (used.empty()) return;
+  w.WriteInt32(static_cast<std::int32_t>(used.size()));
+  for (const Symbol::TPLNBaseLibSymbol* sym : used) sym->Write(w);
 }
+
 
 void TPLNBaseLabel::SortItemsZLayer() {
   if (!fLayerZOrder) return;
@@ -980,6 +1019,22 @@ void TPLNBaseLabel::TakeOver(TPLNBaseLabel& other) {
   other.ResetLayers();
   other.ResetDimStyles();
   for (auto& it : fItems) it->fOwner = this;
+  // The other document's symbols come over (a definition of the same GUID replaces ours, which
+  // the items read now show); ours stay, so a new drawing can still place what was loaded.
+  const QString otherCurrent = other.fCurrentSymbol ? other.fCurrentSymbol->Guid : QString();
+  std::vector<std::unique_ptr<Symbol::TPLNBaseLibSymbol>> incoming;
+  incoming.swap(other.fSymbols);
+  other.fCurrentSymbol = nullptr;
+  {
+    // Silently: the whole document is announced below.
+    ++fReadCount;
+    struct TDone {
+      int& count;
+      ~TDone() { --count; }
+    } done{fReadCount};
+    for (auto& sym : incoming) AddSymbol(std::move(sym), false);
+  }
+  if (!otherCurrent.isEmpty()) fCurrentSymbol = FindSymbol(otherCurrent);
   fMeasure = other.fMeasure;
   fUnits = other.fUnits;
   fEditorMode = other.fEditorMode;
@@ -1083,6 +1138,98 @@ int TPLNBaseLabel::CopyRecord(const TPLNBaseItem* item) const {
   if (it == fCopyCells.end()) return -2;
   const int columns = std::max(1, fMeasure.Columns);
   return RecordOfCell(PrintInfo.CurrentPage, it->second % columns + 1, it->second / columns + 1);
+}
+
+// ---------------------------------------------------------------- library symbols
+
+Symbol::TPLNBaseLibSymbol* TPLNBaseLabel::GetSymbol(int i) const {
+  if (i < 1 || i > GetSymbolsCount()) return nullptr;
+  return fSymbols[static_cast<std::size_t>(i - 1)].get();
+}
+
+Symbol::TPLNBaseLibSymbol* TPLNBaseLabel::FindSymbol(const QString& guid) const {
+  if (guid.isEmpty()) return nullptr;
+  // Held GUIDs are normalised on entry, and so are the items' references: mostly a plain match.
+  for (const auto& sym : fSymbols)
+    if (sym->Guid == guid) return sym.get();
+  const QString g = Symbol::NormalizeGuid(guid);
+  if (g.isEmpty()) return nullptr;
+  for (const auto& sym : fSymbols)
+    if (Symbol::NormalizeGuid(sym->Guid) == g) return sym.get();
+  return nullptr;
+}
+
+Symbol::TPLNBaseLibSymbol* TPLNBaseLabel::AddSymbol(std::unique_ptr<Symbol::TPLNBaseLibSymbol> symbol, bool current) {
+  if (!symbol) return nullptr;
+  QString guid = Symbol::NormalizeGuid(symbol->Guid);
+  if (guid.isEmpty()) guid = QUuid::createUuid().toString(QUuid::WithBraces).toLower();
+  symbol->Guid = guid;
+  Symbol::TPLNBaseLibSymbol* held = FindSymbol(guid);
+  if (held == symbol.get()) {
+    (void)symbol.release();  // already ours
+  } else if (held) {
+    // In place: whoever holds the symbol (the current symbol, a view) keeps a valid pointer.
+    *held = *symbol;
+  } else {
+    fSymbols.push_back(std::move(symbol));
+    held = fSymbols.back().get();
+  }
+  // Items showing the symbol may have changed their extent: the index and the links look again.
+  for (const auto& it : fItems) {
+    if (it->KindCode() != Kind::Symbol) continue;
+    if (static_cast<const Symbol::TPLNBaseSymbol*>(it.get())->GetSymbolGuid() != guid) continue;
+    fIndex.Changed(it.get());
+    EndMoved(it.get());
+  }
+  if (current) fCurrentSymbol = held;
+  if (!IsReading()) {
+    fModified = true;
+    NotifyChange(TORChange::Items);
+  }
+  return held;
+}
+
+void TPLNBaseLabel::SetCurrentSymbol(Symbol::TPLNBaseLibSymbol* symbol) {
+  if (!symbol) {
+    fCurrentSymbol = nullptr;
+    return;
+  }
+  for (const auto& sym : fSymbols)
+    if (sym.get() == symbol) {
+      fCurrentSymbol = symbol;
+      return;
+    }
+  // A symbol from elsewhere: the document's own of that GUID, or a copy of it.
+  if (Symbol::TPLNBaseLibSymbol* held = FindSymbol(symbol->Guid)) {
+    fCurrentSymbol = held;
+    return;
+  }
+  auto copy = std::make_unique<Symbol::TPLNLibSymbol>();
+  static_cast<Symbol::TPLNBaseLibSymbol&>(*copy) = *symbol;
+  AddSymbol(std::move(copy), true);
+}
+
+namespace {
+// Reads the library file (EPLNError when it cannot) and copies the symbol found into `doc`.
+template <class Find>
+bool LoadLibrarySymbol(TPLNBaseLabel& doc, const QString& file, Find find) {
+  Symbol::TPLNLibrary lib;
+  lib.LoadFromFile(file);
+  const Symbol::TPLNLibSymbol* found = find(lib);
+  if (!found) return false;
+  auto copy = std::make_unique<Symbol::TPLNLibSymbol>();
+  static_cast<Symbol::TPLNBaseLibSymbol&>(*copy) = *found;
+  doc.AddSymbol(std::move(copy), true);
+  return true;
+}
+}  // namespace
+
+bool TPLNBaseLabel::LoadSymbolByName(const QString& file, const QString& name) {
+  return LoadLibrarySymbol(*this, file, [&](const Symbol::TPLNLibrary& lib) { return lib.FindByName(name); });
+}
+
+bool TPLNBaseLabel::LoadSymbolByGuid(const QString& file, const QString& guid) {
+  return LoadLibrarySymbol(*this, file, [&](const Symbol::TPLNLibrary& lib) { return lib.FindByGuid(guid); });
 }
 
 }  // namespace Orv

@@ -203,6 +203,9 @@ class TPLNBaseSymbol : public TPLNBaseItem {
 
   // Symbol coordinates (base units from the insertion point) to the page: scaled, turned, moved.
   TORVPto ToPage(const TORVPto& p) const;
+  // The factor ToPage scales by: the scale, times the drawing's coordinate multiplier for a
+  // symbol that keeps its paper size (NotDrawScale).
+  double PageScale() const;
 
   TORVBounds GetBounds() const override;
   bool Pick(std::int64_t x, std::int64_t y, std::int64_t tolerance) const override;
@@ -214,6 +217,10 @@ class TPLNBaseSymbol : public TPLNBaseItem {
   int LinkPointCount() const override;
   bool HasLinkPoint(int index) const override;
   bool LinkPoint(int index, const TORVPto& toward, TORVPto& p) const override;
+  // The symbol's extent without the pen, so links aim at its middle.
+  TORVBounds LinkBox() const override;
+  // snRefSymbol (and snPoint): the insertion point.
+  void SnapPoints(TORVSnap kind, std::vector<TORVPto>& out) const override;
 
   void WriteData(TBinaryWriter& w) const override;
   void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) override;
