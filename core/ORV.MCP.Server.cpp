@@ -12,7 +12,6 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include "ORV.AIClient.h"
 #include "ORV.Utils.h"
 
 namespace Orv {
@@ -66,11 +65,6 @@ TPLNMCPServer::TPLNMCPServer(TPLNBaseLabel* doc, QObject* parent) : QObject(pare
 TPLNMCPServer::~TPLNMCPServer() {
   Stop();
   if (fOwnedOutFd >= 0) ::close(fOwnedOutFd);
-}
-
-TMCPAIClient& TPLNMCPServer::AIClient() {
-  if (!fAIClient) fAIClient = std::make_unique<TMCPAIClient>(TMCPAIClient::LoadConfig());
-  return *fAIClient;
 }
 
 void TPLNMCPServer::RegisterTool(const QString& name, const QString& description, const QJsonObject& inputSchema,

@@ -45,6 +45,12 @@ TPLNBaseItem* MakeLink(TPLNBaseLabel* doc, const TPLNBaseItem* from, const TPLNB
 
 void NoPoints(TPLNLink*) {}
 
+// A symbol's link point k is stored as k plus the offset; 0 (the link chooses) stays 0.
+std::int16_t SymbolEndIndex(const TPLNBaseItem* item, std::int16_t index) {
+  if (!item || item->KindCode() != Kind::Symbol || index <= 0 || index > item->LinkPointCount()) return index;
+  return static_cast<std::int16_t>(index + Symbol::kSymbolLinkOffset);
+}
+
 void CheckEven(std::size_t n) {
   if (n % 2 != 0) throw EPLNError(TPLNMsg::GetErrorValue("EventNumber"));
 }
@@ -80,7 +86,11 @@ bool TPLNFactory::IsLinkEnd(const TPLNBaseItem* item) {
 
 bool TPLNFactory::HasConnector(const TPLNBaseItem* item, int index) {
   // Numbered within the item's count, so a point takes 1 only and every index fits a file.
-  return index == 0 || (index >= 1 && index <= item->LinkPointCount() && item->HasLinkPoint(index));
+  if (index == 0 || (index >= 1 && index <= item->LinkPointCount() && item->HasLinkPoint(index))) return true;
+  // A symbol's link points are also stored past the offset (what AddLink writes).
+  const int n = item->LinkPointCount();
+  return item->KindCode() == Kind::Symbol && index > Symbol::kSymbolLinkOffset &&
+         index <= Symbol::kSymbolLinkOffset + n && item->HasLinkPoint(index);
 }
 
 TPLNBaseItem* TPLNFactory::AddBaseLink(TPLNBaseLabel* doc, std::int32_t fromID, std::int32_t toID,
@@ -95,6 +105,8 @@ TPLNBaseItem* TPLNFactory::AddLink(TPLNBaseLabel* doc, const QString& fromName, 
                                    std::int16_t fromIndex, std::int16_t toIndex, TORVinkType linkType) {
   const TPLNBaseItem* from = doc->SearchItem(fromName, false);
   const TPLNBaseItem* to = doc->SearchItem(toName, false);
+  fromIndex = SymbolEndIndex(from, fromIndex);
+  toIndex = SymbolEndIndex(to, toIndex);
   if (!Linkable(from, to, fromIndex, toIndex)) return nullptr;
   return MakeLink(doc, from, to, fromIndex, toIndex, linkType, NoPoints);
 }

@@ -122,6 +122,14 @@ class TPLNFactory {
   static TPLNBaseItem* AddFlow(TPLNBaseLabel* doc, float x, float y, float w, float h, TORVFlowType type);
   static TPLNBaseItem* AddBaseFlow(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h,
                                    TORVFlowType type);
+  // Library symbols (ORV.FMX.Shared.Factory.Symbol.cpp) inserted at (x, y), showing the
+  // document's current symbol; no item when there is none. The form with a library file loads
+  // the named symbol into the document first (it becomes current); no item, and nothing raised,
+  // when the file holds no such symbol or cannot be read.
+  static TPLNBaseItem* AddSymbol(TPLNBaseLabel* doc, float x, float y);
+  static TPLNBaseItem* AddBaseSymbol(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y);
+  static TPLNBaseItem* AddSymbol(TPLNBaseLabel* doc, float x, float y, const QString& file, const QString& name);
+
   // Whether `item` can be an end of a link: it offers connectors and has an identifier.
   static bool IsLinkEnd(const TPLNBaseItem* item);
   // Whether a link may ask `item` for connector `index`: 0 (the link chooses) or one it has.
@@ -131,7 +139,8 @@ class TPLNFactory {
   // or when a connector is not one its item has.
   static TPLNBaseItem* AddBaseLink(TPLNBaseLabel* doc, std::int32_t fromID, std::int32_t toID, std::int16_t fromIndex,
                                    std::int16_t toIndex, F2d::TORVinkType linkType);
-  // The same with each end found by name, or by identifier written as a number.
+  // The same with each end found by name, or by identifier written as a number. A symbol's link
+  // point k is stored as k + kSymbolLinkOffset.
   static TPLNBaseItem* AddLink(TPLNBaseLabel* doc, const QString& fromName, const QString& toName, std::int16_t fromIndex,
                                std::int16_t toIndex, F2d::TORVinkType linkType);
   // With link points x1, y1, x2, y2, ...: the route of a polyline link (the routed types make

@@ -24,3 +24,4 @@
 #include "TPLNPolyText.h"
 #include "TPLNFlow.h"
 #include "TPLNLink.h"
+#include "TPLNSymbol.h"

@@ -45,7 +45,7 @@ const TPLNKindEntry kKinds[Kind::Count] = {
     Entry<TPLNFlow>("TPLNFlow"),           Entry<TPLNLink>("TPLNLink"),
     Missing("TPLNTable"),                  Entry<TPLNPolyText>("TPLNPolyText"),
     Missing("TPLNRank"),                   Entry<TPLNNutriScore>("TPLNNutriScore"),
-    Missing("TPLNLevel"),                  Missing("TPLNSymbol"),
+    Missing("TPLNLevel"),                  Entry<TPLNSymbol>("TPLNSymbol"),
     Entry<TPLNBezier>("TPLNBezier"),       Entry<TPLNDim>("TPLNDim"),
     Entry<TPLNSector>("TPLNSector"),       Missing("TPLNPackage"),
     Missing("TPLNRichText"),
