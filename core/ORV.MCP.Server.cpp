@@ -12,6 +12,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include "ORV.AIClient.h"
 #include "ORV.Utils.h"
 
 namespace Orv {
@@ -65,6 +66,11 @@ TPLNMCPServer::TPLNMCPServer(TPLNBaseLabel* doc, QObject* parent) : QObject(pare
 TPLNMCPServer::~TPLNMCPServer() {
   Stop();
   if (fOwnedOutFd >= 0) ::close(fOwnedOutFd);
+}
+
+TMCPAIClient& TPLNMCPServer::AIClient() {
+  if (!fAIClient) fAIClient = std::make_unique<TMCPAIClient>(TMCPAIClient::LoadConfig());
+  return *fAIClient;
 }
 
 void TPLNMCPServer::RegisterTool(const QString& name, const QString& description, const QJsonObject& inputSchema,

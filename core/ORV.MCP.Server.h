@@ -22,6 +22,7 @@
 namespace Orv {
 
 class TPLNBaseLabel;
+class TMCPAIClient;
 
 // A tool's handler: the document and the call's arguments in, a tool result out
 // ({"content": [...]}, with "isError": true on failure). What it raises becomes an error result.
@@ -48,6 +49,9 @@ class TPLNMCPServer : public QObject {
   void RegisterTool(const QString& name, const QString& description, const QJsonObject& inputSchema,
                     TPLNMCPToolHandler handler);
   int ToolCount() const { return static_cast<int>(fTools.size()); }
+  // The AI provider the tools may ask (images to symbols), configured from the environment and
+  // the settings file when first asked for.
+  TMCPAIClient& AIClient();
   QStringList ToolNames() const;
   bool HasTool(const QString& name) const { return fIndex.contains(name); }
   // Runs a tool as tools/call does: a handler that raises gives an error result.
@@ -93,6 +97,7 @@ class TPLNMCPServer : public QObject {
   void Write(const QByteArray& line);
 
   TPLNBaseLabel* fDoc;
+  std::unique_ptr<TMCPAIClient> fAIClient;
   std::vector<TTool> fTools;
   QHash<QString, std::size_t> fIndex;
   QJsonArray fToolList;

@@ -33,6 +33,9 @@ TSchema& TSchema::Int(const char* name, const QString& description, bool require
 TSchema& TSchema::Str(const char* name, const QString& description, bool required) {
   return Add(name, TArgType::String, Prop("string", description), required);
 }
+TSchema& TSchema::Data(const char* name, const QString& description, bool required) {
+  return Add(name, TArgType::Data, Prop("string", description), required);
+}
 TSchema& TSchema::Bool(const char* name, const QString& description, bool required) {
   return Add(name, TArgType::Boolean, Prop("boolean", description), required);
 }
@@ -45,6 +48,11 @@ TSchema& TSchema::NumArray(const char* name, const QString& description, bool re
   QJsonObject p = Prop("array", description);
   p.insert(QStringLiteral("items"), QJsonObject{{QStringLiteral("type"), QStringLiteral("number")}});
   return Add(name, TArgType::NumberArray, p, required);
+}
+TSchema& TSchema::ObjArray(const char* name, const QString& description, bool required) {
+  QJsonObject p = Prop("array", description);
+  p.insert(QStringLiteral("items"), QJsonObject{{QStringLiteral("type"), QStringLiteral("object")}});
+  return Add(name, TArgType::ObjectArray, p, required);
 }
 
 QJsonObject TSchema::Json() const {
@@ -167,6 +175,9 @@ QJsonObject CheckArgs(const QString& tool, const TSchema& schema, const QJsonObj
                                .arg(arg)
                                .arg(v.toString().size())
                                .arg(kMaxStringLength));
+        break;
+      case TArgType::Data:
+        if (!v.isString()) throw EToolError(QStringLiteral("%1 must be a string, not %2").arg(arg, Describe(v)));
         break;
       case TArgType::Boolean:
         // The other way round from the integer flags: a switch may come as 0 or 1.

@@ -40,7 +40,7 @@ constexpr double kMaxLengthBase = 1e9;
 constexpr int kMaxStringLength = 100000;
 constexpr int kMaxArrayValues = 200000;
 
-enum class TArgType { Number, Integer, String, Boolean, NumberArray, ObjectArray };
+enum class TArgType { Number, Integer, String, Boolean, NumberArray, ObjectArray, Data };
 
 // An input schema: {"type": "object", "additionalProperties": false, "properties", "required"}.
 class TSchema {
@@ -52,9 +52,14 @@ class TSchema {
   TSchema& Num(const char* name, const QString& description, bool required = false);
   TSchema& Int(const char* name, const QString& description, bool required = false);
   TSchema& Str(const char* name, const QString& description, bool required = false);
+  // A string without the length limit of texts (encoded file contents); the handler checks its
+  // size.
+  TSchema& Data(const char* name, const QString& description, bool required = false);
   TSchema& Bool(const char* name, const QString& description, bool required = false);
   TSchema& Enum(const char* name, const QStringList& values, const QString& description, bool required = false);
   TSchema& NumArray(const char* name, const QString& description, bool required = false);
+  // An array of objects; a value that is no array reaches the handler as it came.
+  TSchema& ObjArray(const char* name, const QString& description, bool required = false);
   QJsonObject Json() const;
   const std::vector<TParam>& Params() const { return fParams; }
   const TParam* Find(const QString& name) const;

@@ -620,6 +620,7 @@ void ORVMCPRegisterDefaultTools(Orv::TPLNMCPServer* server) {
   RegisterPolyTools(server);
   RegisterNutriTools(server);
   RegisterFlowTools(server);
+  RegisterSymbolTools(server);
   RegisterDimensionTools(server);
   RegisterDiagramTools(server);
 }

@@ -22,6 +22,7 @@ void RegisterPolyTools(TPLNMCPServer* server);       // poly texts
 void RegisterNutriTools(TPLNMCPServer* server);      // the Nutri-Score label
 void RegisterCodes2DTools(TPLNMCPServer* server);    // QR codes, DataMatrix and PDF417 symbols
 void RegisterFlowTools(TPLNMCPServer* server);       // flow boxes and links
+void RegisterSymbolTools(TPLNMCPServer* server);     // library symbols: load, place, create, save, from images
 void RegisterDimensionTools(TPLNMCPServer* server);  // the four dimensions
 void RegisterDiagramTools(TPLNMCPServer* server);    // Gantt charts and diagrams from text
 

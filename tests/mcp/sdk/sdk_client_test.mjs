@@ -19,7 +19,8 @@ const TOOLS = [
   'set_map_background', 'set_image_folder', 'clear_drawing', 'delete_item', 'modify_item', 'list_layers', 'add_layer',
   'modify_layer', 'set_active_layer', 'add_rectangle', 'add_circle', 'add_ellipse', 'add_sector', 'add_point',
   'add_line', 'add_arrow_line', 'add_polyline', 'add_polygon', 'add_arc', 'add_bezier', 'add_text', 'add_paragraph',
-  'add_barcode', 'add_qrcode', 'add_datamatrix', 'add_pdf417', 'add_polytext', 'add_nutriscore', 'add_flow', 'add_link', 'add_dim_linear', 'add_dim_angle', 'add_dim_radial', 'add_dim_diameter',
+  'add_barcode', 'add_qrcode', 'add_datamatrix', 'add_pdf417', 'add_polytext', 'add_nutriscore', 'add_flow', 'add_link',
+  'load_symbol_library', 'add_symbol', 'create_symbol', 'save_symbol_library', 'create_symbol_library_from_image', 'add_dim_linear', 'add_dim_angle', 'add_dim_radial', 'add_dim_diameter',
   'load_gantt', 'load_diagram',
 ];
 // Tools that replace the whole drawing, called in a test of their own.
@@ -101,13 +102,29 @@ const CALLS = [
     { x: 0, y: 0, text: 'x', angle: 45 }, /^angle must be 0, 90, 180 or 270 degrees, not 45$/],
   ['add_nutriscore', { x: 180, y: 250, value: 'C' }, /^NutriScore added: id=25 at \(180\.0, 250\.0\) value=C$/,
     { x: 0, y: 0, value: 'Z' }, /^value "Z" is no Nutri-Score grade: use A, B, C, D or E$/],
+  // Symbols: built from commands, saved as a library, loaded back and placed.
+  ['create_symbol', { name: 'Valve', category: 'HVAC', commands: [{ type: 'line', x1: -5, y1: 0, x2: 5, y2: 0 },
+    { type: 'circle', r: 3 }, { type: 'link_point', x: -5, y: 0 }] },
+    /^Symbol "Valve" created \(3 commands applied\) and set as current\. Use add_symbol to place it at a position\.$/,
+    { name: 'X', commands: [{ type: 'blob' }] }, /^No valid symbol commands recognized \(1 items received\)\. First command type="blob"\./],
+  ['save_symbol_library', { filename: path.join(tmp, 'symbols.lyp') }, /^Symbol library saved to symbols\.lyp$/,
+    { category: 'HVAC' }, /^filename is required$/],
+  ['load_symbol_library', { filename: path.join(tmp, 'symbols.lyp'), name: 'Valve' },
+    /^Symbol loaded: "Valve" from symbols\.lyp\. Use add_symbol to place it\.$/, { filename: path.join(tmp, 'none.lyp') },
+    /^File not found: .*none\.lyp$/],
+  ['add_symbol', { x: 60, y: 200, angle: 90, scale: 2 }, /^Symbol added: id=26 at \(60\.0, 200\.0\) angle=90\.0 scale=2\.00$/,
+    { x: 0, y: 0, filename: path.join(tmp, 'symbols.lyp'), name: 'Nope' }, /^Symbol "Nope" not found in symbols\.lyp$/],
+  // No AI provider is configured for the test server.
+  ['create_symbol_library_from_image', null, null, { image_filename: path.join(tmp, 'none.png'), output_filename: path.join(tmp, 'ai.lyp') },
+    /^AI API key is not configured on the MCP server\.$/],
 ];
 
 async function connect(doc) {
   const transport = new StdioClientTransport({
     command: cli,
     args: ['mcp', '--document', doc, '--save-on-exit'],
-    env: { ...process.env, QT_QPA_PLATFORM: 'offscreen' },
+    // No AI provider from the environment or the user's settings.
+    env: { ...process.env, QT_QPA_PLATFORM: 'offscreen', PLANORA_AI_KEY: '', XDG_CONFIG_HOME: path.join(tmp, 'config') },
     stderr: 'pipe',
   });
   const client = new Client({ name: 'planora-sdk-test', version: '1.0.0' });
@@ -167,7 +184,7 @@ test('planora mcp serves every tool to the SDK client and saves the drawing', as
   assert.equal(info.structuredContent.editor_mode, 'drawing');
   assert.equal(info.structuredContent.draw_scale, 10);
   const items = await client.callTool({ name: 'list_items', arguments: {} });
-  assert.equal(items.structuredContent.items.length, 24);
+  assert.equal(items.structuredContent.items.length, 25);
   assert.equal(items.structuredContent.items[0].color, '#00ff00');
   assert.equal(items.structuredContent.items[0].layer, 'Parts');
 
@@ -188,11 +205,11 @@ test('planora mcp serves every tool to the SDK client and saves the drawing', as
 
   const saved = JSON.parse(fs.readFileSync(doc, 'utf8'));
   const types = saved.Items.map((it) => it.Type);
-  assert.equal(types.length, 24);
+  assert.equal(types.length, 25);
   // rectangle 6, circle 8, ellipse 9, sector 27, line 2, arrow line 3, polyline 4, polygon 7, arc 5,
   // bezier 25, text 10, paragraph 11, four dimensions 26 (the point was deleted), flow 17, link 18,
-  // barcode 12, QR code 15, DataMatrix 14, PDF417 13, poly text 20, Nutri-Score 22.
-  assert.deepEqual(types, [6, 8, 9, 27, 2, 3, 4, 7, 5, 25, 10, 11, 26, 26, 26, 26, 17, 18, 12, 15, 14, 13, 20, 22]);
+  // barcode 12, QR code 15, DataMatrix 14, PDF417 13, poly text 20, Nutri-Score 22, symbol 24.
+  assert.deepEqual(types, [6, 8, 9, 27, 2, 3, 4, 7, 5, 25, 10, 11, 26, 26, 26, 26, 17, 18, 12, 15, 14, 13, 20, 22, 24]);
   const link = saved.Items[17];
   assert.deepEqual([link.FromID, link.ToID, link.ToIndex, link.LinkType, link.ToType], [1, 18, 3, 3, 4]);
   assert.equal(saved.Layers.length, 2);
@@ -232,7 +249,7 @@ test('a document that is there is opened, and the server starts from it', async 
   const doc = path.join(tmp, 'drawing.json');
   const { client } = await connect(doc);
   const info = await client.callTool({ name: 'get_drawing_info', arguments: {} });
-  assert.equal(info.structuredContent.items_count, 24);
+  assert.equal(info.structuredContent.items_count, 25);
   assert.equal(info.structuredContent.units, 'mm');
   await client.close();
 });
