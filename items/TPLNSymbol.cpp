@@ -189,7 +189,9 @@ class TPaperSurface : public TSurface {
 class TInterpreter {
  public:
   TInterpreter(const TPLNBaseDraw& d, TSurface& s, float scale, TORVDrawConf& conf)
-      : fD(d), fS(s), fScale(scale > 0 ? scale : 1), fConf(conf) {}
+      : fD(d), fS(s), fScale(scale > 0 ? scale : 1), fConf(conf) {
+    fPath.setFillRule(Qt::WindingFill);
+  }
 
   void Run(const TPLNBaseLibSymbol& symbol, bool linkPoints, TAlphaColor linkColor) {
     for (const TPLNSymItem& item : symbol.Items()) Command(item);
@@ -503,6 +505,11 @@ void TPLNSymbol::DrawSymbol(TPLNDraw* draw, const TPLNBaseLibSymbol* symbol, flo
   if (!draw || !draw->kC || !symbol) return;
   TScreenSurface surface(draw, state);
   TInterpreter(*draw, surface, scale, conf).Run(*symbol, draw->aDrawLinkPto, draw->aLinkPoint);
+}
+
+void TPLNSymbol::DrawSymbol(TPLNDraw* draw, const TPLNBaseLibSymbol* symbol, float scale) {
+  TORVDrawConf conf = TORVDrawConf::FromLayer(nullptr);
+  DrawSymbol(draw, symbol, scale, conf);
 }
 
 void TPLNSymbol::PrintSymbol(TPLNDraw* draw, const TPLNBaseLibSymbol* symbol, float scale, TORVDrawConf& conf) {

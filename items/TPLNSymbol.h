@@ -57,6 +57,9 @@ class TPLNSymbol : public Orv::Symbol::TPLNBaseSymbol {
                          TORVDrawConf& conf, TORVItemState state = 0);
   static void PrintSymbol(TPLNDraw* draw, const Orv::Symbol::TPLNBaseLibSymbol* symbol, float scale,
                           TORVDrawConf& conf);
+  // The same starting from a fresh configuration (a default layer's pen, fill and font), for
+  // views that show a library symbol outside any document.
+  static void DrawSymbol(TPLNDraw* draw, const Orv::Symbol::TPLNBaseLibSymbol* symbol, float scale);
 
   // Outlines of single commands in the symbol's frame (device pixels before the frame's
   // scale): an open or closed polyline, a Bezier run (start, then three points per segment;

@@ -264,6 +264,17 @@ TEST(SymbolPlace, LinksByNameEndOnTheSymbolsLinkPoints) {
   ASSERT_TRUE(link->Geometry(g));
   EXPECT_EQ(g.End, (TORVPto{53000, 39000}));
 
+  // The editor's link tool: the pointer near a link point finds it by its own number, and the
+  // document's creation hook links to it.
+  TORVink hit;
+  ASSERT_TRUE(doc.SearchLink(53100, 38900, 500, hit, nullptr));
+  EXPECT_EQ(doc.GetItem(hit.Item), sym);
+  EXPECT_EQ(hit.Point, 2);
+  auto* drawn = dynamic_cast<F2d::TPLNBaseLink*>(doc.AddBaseLink(box->GetID(), sym->GetID(), 0, hit.Point, 0));
+  ASSERT_NE(drawn, nullptr);
+  ASSERT_TRUE(drawn->Geometry(g));
+  EXPECT_EQ(g.End, (TORVPto{53000, 39000}));
+
   // Both ends on symbols, the link choosing one end itself.
   auto* other = static_cast<TPLNSymbol*>(TPLNFactory::AddBaseSymbol(&doc, 90000, 30000));
   auto* both = dynamic_cast<F2d::TPLNBaseLink*>(
