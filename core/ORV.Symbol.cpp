@@ -765,9 +765,11 @@ void TPLNLibrary::SaveToStream(QIODevice* device) const {
 
 void TPLNLibrary::LoadFromStream(QIODevice* device) {
   TBinaryReader r(device);
-  if (r.Remaining() < qint64(sizeof kLibraryMagic) + 8 ||
-      r.ReadBytes(sizeof kLibraryMagic) != QByteArray(kLibraryMagic, sizeof kLibraryMagic))
-    throw EPLNError(QStringLiteral("not a symbol library"));
+  const QByteArray magic(kLibraryMagic, sizeof kLibraryMagic);
+  const QByteArray head = r.ReadBytes(std::min<qint64>(r.Remaining(), magic.size()));
+  if (head.isEmpty() || !magic.startsWith(head)) throw EPLNError(QStringLiteral("not a symbol library"));
+  if (head.size() < magic.size() || r.Remaining() < 8)
+    throw EPLNError(QStringLiteral("damaged symbol library: it ends after %1 bytes").arg(r.Position()));
   const std::int32_t version = r.ReadInt32();
   if (version < 1) throw EPLNError(QStringLiteral("damaged symbol library (version %1)").arg(version));
   if (version > kVersion)
@@ -800,6 +802,12 @@ void TPLNLibrary::SaveToFile(const QString& path) const {
   } catch (const EPLNError& e) {
     f.cancelWriting();
     throw EPLNError(QStringLiteral("%1: cannot be written: %2").arg(name, e.Message()));
+  }
+  // A full disk shows on the flush of the last buffered bytes, which commit would not report.
+  if (!f.flush()) {
+    const QString why = f.errorString();
+    f.cancelWriting();
+    throw EPLNError(QStringLiteral("%1: cannot be written: %2").arg(name, why));
   }
   if (!f.commit()) throw EPLNError(QStringLiteral("%1: cannot be written: %2").arg(name, f.errorString()));
 }

@@ -9,9 +9,11 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QMimeData>
+#include <algorithm>
 #include <cmath>
 
 #include "ORV.FMX.h"
+#include "ORV.Symbol.h"
 
 namespace Orv::Fmx {
 
@@ -68,17 +70,27 @@ class TLentClipboard {
 }  // namespace
 
 QByteArray TPlanoraFMX::SelectionClipboardText() const {
-  QJsonArray items;
+  QJsonArray items, symbols;
+  std::vector<const Symbol::TPLNBaseLibSymbol*> used;
   // Drawing order rather than the order of selecting, so the copies stack like the originals.
   for (int i = 1; i <= GetItemsCount(); ++i) {
     const TPLNBaseItem* it = GetItem(i);
-    if (!it->IsPreview() && IsSelected(it)) items.append(it->ToJson());
+    if (it->IsPreview() || !IsSelected(it)) continue;
+    items.append(it->ToJson());
+    // The library symbols the items show go with them, so another document can show them too.
+    if (it->KindCode() != Kind::Symbol) continue;
+    const Symbol::TPLNBaseLibSymbol* sym = static_cast<const Symbol::TPLNBaseSymbol*>(it)->GetSymbol();
+    if (sym && std::find(used.begin(), used.end(), sym) == used.end()) {
+      used.push_back(sym);
+      symbols.append(sym->ToJson());
+    }
   }
   // Written by hand so the marker comes first (QJsonObject sorts its keys): even a text cut off
   // part-way is then recognised as damaged items rather than as foreign text.
   QByteArray text = QByteArray("{\"") + kClipboardMarker + "\":" + QByteArray::number(kClipboardFormat) +
                     ",\"Version\":" + QByteArray::number(kFileVersion) + ",\"Items\":";
   text += QJsonDocument(items).toJson(QJsonDocument::Compact);
+  if (!symbols.isEmpty()) text += ",\"Symbols\":" + QJsonDocument(symbols).toJson(QJsonDocument::Compact);
   text += '}';
   return text;
 }
@@ -146,6 +158,9 @@ bool TPlanoraFMX::PasteClipboardText(const QByteArray& text) {
     throw EPLNError(QStringLiteral("The drawing items on the clipboard are damaged (no \"Items\" list)."));
   const QJsonArray items = itemsValue.toArray();
   if (items.isEmpty()) return false;
+  const QJsonValue symbolsValue = root.value(QStringLiteral("Symbols"));
+  if (!symbolsValue.isUndefined() && !symbolsValue.isArray())
+    throw EPLNError(QStringLiteral("The drawing items on the clipboard are damaged (\"Symbols\" is no list)."));
 
   // The records are read into a scratch document shaped like this one (its layers, dimension
   // styles, scale and unit), so a bad record is found before anything is added here.
@@ -155,6 +170,17 @@ bool TPlanoraFMX::PasteClipboardText(const QByteArray& text) {
   for (int i = 2; i <= GetLayersCount(); ++i) scratch.AddLayer(GetLayer(i)->Name);
   for (int i = 2; i <= GetDimStylesCount(); ++i) scratch.AddDimStyle(GetDimStyle(i)->Name);
   scratch.BeginRead(false);
+  const QJsonArray symbols = symbolsValue.toArray();
+  for (qsizetype i = 0; i < symbols.size(); ++i) {
+    auto sym = std::make_unique<Symbol::TPLNLibSymbol>();
+    const QString why = symbols[i].isObject() ? sym->ReadJson(symbols[i].toObject()) : QStringLiteral("no object");
+    if (!why.isEmpty())
+      throw EPLNError(QStringLiteral("The drawing items on the clipboard are damaged (symbol %1 of %2: %3).")
+                          .arg(i + 1)
+                          .arg(symbols.size())
+                          .arg(why));
+    scratch.AddSymbol(std::move(sym), false);
+  }
   for (qsizetype i = 0; i < items.size(); ++i) {
     const QString where = QStringLiteral("item %1 of %2 on the clipboard").arg(i + 1).arg(items.size());
     if (!items[i].isObject()) throw EPLNError(QStringLiteral("The drawing items on the clipboard are damaged (%1 is no object).").arg(where));
@@ -219,6 +245,11 @@ bool TPlanoraFMX::PasteClipboardText(const QByteArray& text) {
       TPLNBaseItem* s = scratch.GetItem(i);
       if (offset != 0) s->Move(offset, offset);
       s->Write(w);
+    }
+    // The symbols travel after the items, as a copy within the program writes them.
+    if (scratch.GetSymbolsCount() > 0) {
+      w.WriteInt32(scratch.GetSymbolsCount());
+      for (int i = 1; i <= scratch.GetSymbolsCount(); ++i) scratch.GetSymbol(i)->Write(w);
     }
   }
   // The internal paste gives the copies new identifiers, selects them and is one undo step.

@@ -14,6 +14,7 @@
 #include "ORV.FMX.Map.h"
 #include "ORV.FMX.Print.h"
 #include "ORV.Msg.h"
+#include "ORV.Symbol.h"
 
 namespace Orv::Fmx {
 
@@ -98,8 +99,15 @@ void TPlanoraFMX::ReadStream(QIODevice* stream) {
   BeginRead(false);
   ReadBaseData(r);
   ReadData(r);
+  // Library symbols come before the items, which find them by GUID.
   const std::int32_t symbols = r.ReadCount(1, "symbol");
-  if (symbols > 0) throw EPLNError(QStringLiteral("the drawing holds %1 library symbols, which this version cannot read").arg(symbols));
+  for (std::int32_t i = 1; i <= symbols; ++i) {
+    try {
+      AddSymbol(Symbol::TPLNBaseLibSymbol::Read(r, GetFileVersion()), false);
+    } catch (const EPLNError& e) {
+      throw EPLNError(QStringLiteral("library symbol %1 of %2: %3").arg(i).arg(symbols).arg(e.Message()));
+    }
+  }
   const std::int32_t n = r.ReadCount(4 + kMinItemBytes, "item");
   for (std::int32_t i = 1; i <= n; ++i) {
     const qint64 at = r.Position();
@@ -210,7 +218,8 @@ void TPlanoraFMX::SaveToStream(QIODevice* stream) const {
   TBinaryWriter w(stream);
   WriteBaseData(w);
   WriteData(w);
-  w.WriteInt32(0);  // library symbols
+  w.WriteInt32(GetSymbolsCount());
+  for (int i = 1; i <= GetSymbolsCount(); ++i) GetSymbol(i)->Write(w);
   std::int32_t n = 0;
   for (int i = 1; i <= GetItemsCount(); ++i)
     if (!GetItem(i)->IsPreview()) ++n;
@@ -283,6 +292,7 @@ void TPlanoraFMX::PasteSelection() {
   TBinaryReader r(&buf);
   const std::size_t before = static_cast<std::size_t>(GetItemsCount());
   std::vector<TPLNBaseItem*> pasted;
+  std::vector<std::unique_ptr<Symbol::TPLNBaseLibSymbol>> symbols;
   BeginRead(true);
   try {
     const std::int32_t n = r.ReadCount(4 + kMinItemBytes, "item");
@@ -290,6 +300,11 @@ void TPlanoraFMX::PasteSelection() {
       TPLNBaseItem* item = CreateFromStream(r, kClipboardVersion, TORVReadType::Paste);
       if (!item) throw EPLNError(QStringLiteral("the clipboard holds an item this version cannot read"));
       pasted.push_back(item);
+    }
+    // After the items: the library symbols they show, when they show any.
+    if (r.Remaining() > 0) {
+      const std::int32_t count = r.ReadCount(1, "symbol");
+      for (std::int32_t i = 0; i < count; ++i) symbols.push_back(Symbol::TPLNBaseLibSymbol::Read(r, kClipboardVersion));
     }
   } catch (...) {
     // A damaged stream pastes nothing at all, and the selection stays as it was.
@@ -308,6 +323,9 @@ void TPlanoraFMX::PasteSelection() {
   }
   // A link pasted with its ends joins the copies, not the originals.
   RelinkPasted(pasted, oldIDs);
+  // A symbol this document holds already stays as it is: same GUID, same symbol.
+  for (auto& sym : symbols)
+    if (!FindSymbol(sym->Guid)) AddSymbol(std::move(sym), false);
   EndRead(false);
   SetModified(true);
   // The layer z-order may have moved the copies among the other items: select them by identity.
