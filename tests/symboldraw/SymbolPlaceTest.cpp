@@ -283,3 +283,44 @@ TEST(SymbolPlace, LinksByNameEndOnTheSymbolsLinkPoints) {
   EXPECT_EQ(both->GetFromIndex(), 53);
   EXPECT_EQ(both->GetToIndex(), 0);
 }
+
+TEST(SymbolPlace, ReadBackSymbolsDrawAsBefore) {
+  TPlanoraFMX doc;
+  NewSymbol(doc, Bar);
+  auto* placed = static_cast<TPLNSymbol*>(TPLNFactory::AddSymbol(&doc, 20, 10));
+  ASSERT_NE(placed, nullptr);
+  placed->SetScale(1.5f);
+  placed->SetAngleRad(0.7);
+  const auto marks = [](TPLNBaseItem* item) {
+    PlanoraTest::RecordingContext c;
+    c.Redraw(item);
+    std::vector<QPainterPath> out;
+    for (const auto& op : c.canvas.Ops)
+      if (op.Name == "DrawPath") out.push_back(op.Matrix.map(op.Path));
+    return out;
+  };
+  const auto before = marks(placed);
+  ASSERT_EQ(before.size(), 2u);
+  const auto expectSame = [&](TPLNBaseItem* item) {
+    ASSERT_NE(dynamic_cast<TPLNSymbol*>(item), nullptr);
+    const auto after = marks(item);
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].boundingRect(), before[i].boundingRect());
+  };
+
+  const QString file = PlanoraTest::TmpPath(QStringLiteral("symbols.json"));
+  doc.SaveToFile(file, TORVExt::Json);
+  TPlanoraFMX loaded;
+  ASSERT_TRUE(loaded.LoadFromFile(file));
+  ASSERT_EQ(loaded.GetItemsCount(), 1);
+  expectSame(loaded.GetItem(1));
+
+  // Undo brings a deleted symbol back from its record.
+  doc.ClearUndo();
+  doc.Select(placed);
+  doc.DeleteSelection();
+  ASSERT_EQ(doc.GetItemsCount(), 0);
+  doc.Undo();
+  ASSERT_EQ(doc.GetItemsCount(), 1);
+  expectSame(doc.GetItem(1));
+}
