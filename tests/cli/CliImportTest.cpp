@@ -114,7 +114,8 @@ TEST(CliImport, StdinFormatsOutputsAndFailures) {
   EXPECT_EQ(r.code, 1);
   EXPECT_TRUE(r.err.contains(QStringLiteral("error: no drawing made; nothing written"))) << r.err.toStdString();
   EXPECT_EQ(ReadAll(kept), "{}");
-  const QByteArray junk("\x00\xff\xfe garbage \x01\x02", 16);
+  static const char kJunk[] = "\x00\xff\xfe garbage \x01\x02";
+  const QByteArray junk(kJunk, sizeof kJunk - 1);
   r = Planora({"import", "-", kept}, &junk);
   EXPECT_EQ(r.code, 1);
   EXPECT_TRUE(r.err.contains(QStringLiteral("<stdin>:"))) << r.err.toStdString();
