@@ -1019,22 +1019,12 @@ void TPLNBaseLabel::TakeOver(TPLNBaseLabel& other) {
   other.ResetLayers();
   other.ResetDimStyles();
   for (auto& it : fItems) it->fOwner = this;
-  // The other document's symbols come over (a definition of the same GUID replaces ours, which
-  // the items read now show); ours stay, so a new drawing can still place what was loaded.
-  const QString otherCurrent = other.fCurrentSymbol ? other.fCurrentSymbol->Guid : QString();
-  std::vector<std::unique_ptr<Symbol::TPLNBaseLibSymbol>> incoming;
-  incoming.swap(other.fSymbols);
+  // The symbols go with the drawing, as its items do: a file opened or a new drawing does not
+  // carry the last one's definitions (a save would write them into the wrong file).
+  fSymbols = std::move(other.fSymbols);
+  other.fSymbols.clear();
+  fCurrentSymbol = other.fCurrentSymbol;
   other.fCurrentSymbol = nullptr;
-  {
-    // Silently: the whole document is announced below.
-    ++fReadCount;
-    struct TDone {
-      int& count;
-      ~TDone() { --count; }
-    } done{fReadCount};
-    for (auto& sym : incoming) AddSymbol(std::move(sym), false);
-  }
-  if (!otherCurrent.isEmpty()) fCurrentSymbol = FindSymbol(otherCurrent);
   fMeasure = other.fMeasure;
   fUnits = other.fUnits;
   fEditorMode = other.fEditorMode;

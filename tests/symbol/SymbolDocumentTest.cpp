@@ -170,33 +170,32 @@ TEST(SymbolFiles, DrawingsWithoutSymbolsAndDamagedSymbolBlocks) {
   EXPECT_EQ(Eti(target), before);
 }
 
-TEST(SymbolFiles, LoadingKeepsTheDocumentsOwnSymbols) {
+TEST(SymbolFiles, OpeningADrawingReplacesTheSymbols) {
   TPlanoraFMX doc;
   Build(doc);
-  const QString path = PlanoraTest::TmpPath("keep.eti");
+  const QString path = PlanoraTest::TmpPath("replace.eti");
   doc.SaveToFile(path, TORVExt::Eti);
 
-  // A symbol loaded before opening a drawing can still be placed afterwards; the drawing's own
-  // definition wins where both have one GUID.
+  // The symbols of the drawing before do not travel into the one opened (a save would write
+  // them into its file); where both had one GUID, the file's definition is the one shown.
   TPlanoraFMX target;
-  TPLNBaseLibSymbol* mine = Define(target, QStringLiteral("mine"), 3, true);
+  Define(target, QStringLiteral("mine"), 3, true);
   auto stale = std::make_unique<TPLNLibSymbol>();
   stale->Guid = doc.GetSymbol(2)->Guid;
   stale->Name = QStringLiteral("stale");
   target.AddSymbol(std::move(stale), false);
   ASSERT_TRUE(target.LoadFromFile(path));
-  EXPECT_EQ(target.GetSymbolsCount(), 3);
-  EXPECT_EQ(target.GetCurrentSymbol(), mine);
+  EXPECT_EQ(target.GetSymbolsCount(), 2);
+  EXPECT_EQ(target.GetCurrentSymbol(), nullptr);
   EXPECT_EQ(target.FindSymbol(doc.GetSymbol(2)->Guid)->Name, "beta");
   EXPECT_EQ(target.GetItemsCount(), 3);
   EXPECT_FALSE(target.GetModified());
 
-  // An empty drawing taken over (a new drawing) keeps them too.
+  // A new drawing starts without symbols.
   TPlanoraFMX empty;
   target.TakeOver(empty);
   EXPECT_EQ(target.GetItemsCount(), 0);
-  EXPECT_EQ(target.GetSymbolsCount(), 3);
-  EXPECT_EQ(target.GetCurrentSymbol(), mine);
+  EXPECT_EQ(target.GetSymbolsCount(), 0);
   EXPECT_EQ(empty.GetSymbolsCount(), 0);
 }
 
