@@ -478,6 +478,7 @@ TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* par
   connect(fEditor, &TPLNBaseEditor::ZoomChanged, this, &TMainWindow::ShowZoom);
 
   BuildMenus();
+  BuildAnimationMenu();
   BuildToolPalette();
   fWatch = std::make_unique<TDocWatch>([this](TORChange change) { DocumentChanged(static_cast<int>(change)); });
   fDoc->AddObserver(fWatch.get());

@@ -22,6 +22,7 @@ class IORObserver;
 namespace Orv::Fmx {
 class TPlanoraFMX;
 class TPLNEditor;
+class TAnimationController;
 }  // namespace Orv::Fmx
 
 namespace Planora::Studio {
@@ -74,6 +75,14 @@ class TMainWindow : public QMainWindow {
   QString PositionText() const;
   QString ZoomText() const;
   QString HintText() const;
+
+  // ---- symbol animation (MainWindowAnimation.cpp)
+  void BuildAnimationMenu();
+  // Sends the selected symbol along the other selected item; false (the user told why) unless the
+  // selection is one symbol and one item that can be a path.
+  bool AnimateSelection();
+  Orv::Fmx::TAnimationController* Animation() const { return fAnimation; }
+  Orv::Fmx::TAnimationController* fAnimation = nullptr;
 
   static constexpr int kMaxRecent = 8;
 
