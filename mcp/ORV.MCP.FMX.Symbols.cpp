@@ -15,6 +15,7 @@
 #include "ORV.AIClient.h"
 #include "ORV.FMX.h"
 #include "ORV.MCP.FMX.Args.h"
+#include "ORV.MCP.FMX.SymbolCommands.h"
 #include "ORV.MCP.FMX.Tools.h"
 #include "ORV.Symbol.h"
 #include "ORV.Utils.h"
@@ -332,8 +333,8 @@ void Apply(TPLNLibSymbol& s, TCmd cmd, const TCommand& c) {
   }
 }
 
-// Runs the commands on the symbol in order; returns how many were recognised and applied.
-// Unknown types and commands whose values cannot be used add nothing.
+}  // namespace
+
 int RunCommands(TPLNLibSymbol& symbol, const QJsonArray& commands) {
   int applied = 0;
   for (const QJsonValue& v : commands) {
@@ -353,6 +354,8 @@ int RunCommands(TPLNLibSymbol& symbol, const QJsonArray& commands) {
   }
   return applied;
 }
+
+namespace {
 
 // The command list of an argument or a model's symbol: an array, or a text holding one.
 bool CommandList(const QJsonValue& v, QJsonArray* out) {

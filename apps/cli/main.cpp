@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMap>
 #include <QSocketNotifier>
 #include <QTextStream>
@@ -19,8 +22,11 @@
 #include "ORV.FMX.Export.h"
 #include "ORV.FMX.Print.h"
 #include "ORV.FMX.h"
+#include "ORV.MCP.FMX.Args.h"
+#include "ORV.MCP.FMX.SymbolCommands.h"
 #include "ORV.MCP.FMX.Tools.h"
 #include "ORV.Msg.h"
+#include "ORV.Symbol.h"
 #include "ORV.Utils.h"
 
 using namespace Orv;
@@ -83,6 +89,15 @@ const char* kUsage =
     "        dependency arrows; --strict refuses a text with anything it cannot read.\n"
     "        Diagnostics go to standard error as FILE:LINE: warning|error: MESSAGE; a\n"
     "        text that gives no drawing exits 1 and writes nothing.\n"
+    "  library build IN.json OUT.lyp\n"
+    "        Build a symbol library file from symbol definitions: {\"symbols\": [{\"name\",\n"
+    "        \"category\", \"note\", \"units\", \"insert_x\", \"insert_y\", \"commands\": [...]}]},\n"
+    "        the drawing commands of the create_symbol tool. A symbol without a usable\n"
+    "        command, a repeated name or an unknown unit exits 1 and writes nothing;\n"
+    "        commands that cannot be used are named on standard error.\n"
+    "  library list FILE.lyp\n"
+    "        One line per symbol: name, category, size and link points (mm from the\n"
+    "        insertion point).\n"
     "  info DOC [--data FILE]\n"
     "        Describe a drawing: paper, label grid, layers and items; with --data also\n"
     "        the records and the pages they fill (to plan shards).\n"
@@ -595,6 +610,106 @@ int CmdMcp(const QStringList& args) {
   return 0;
 }
 
+// ---- symbol libraries
+
+// The definitions of IN as a library; every problem is collected so one run names them all.
+int CmdLibraryBuild(const QString& in, const QString& out) {
+  if (Ext(out) != QLatin1String("lyp"))
+    Fail(QStringLiteral("%1: a symbol library is a .lyp file").arg(Utils::QuoteForMessage(out)));
+  QFile f(in);
+  if (!QFileInfo::exists(in)) Fail(QStringLiteral("%1: no such file").arg(Utils::QuoteForMessage(in)));
+  if (!f.open(QIODevice::ReadOnly))
+    throw EPLNError(QStringLiteral("%1: cannot be read: %2").arg(Utils::QuoteForMessage(in), f.errorString()));
+  QJsonParseError perr{};
+  const QJsonDocument json = QJsonDocument::fromJson(f.readAll(), &perr);
+  const QString file = Utils::QuoteForMessage(in);
+  if (perr.error != QJsonParseError::NoError)
+    throw EPLNError(QStringLiteral("%1: not JSON: %2 at byte %3").arg(file, perr.errorString()).arg(perr.offset));
+  const QJsonValue list = json.object().value(QLatin1String("symbols"));
+  if (!json.isObject() || !list.isArray() || list.toArray().isEmpty())
+    throw EPLNError(QStringLiteral("%1: expected {\"symbols\": [...]} with at least one symbol").arg(file));
+
+  Symbol::TPLNLibrary lib;
+  QStringList errors;
+  int n = 0;
+  for (const QJsonValue& v : list.toArray()) {
+    ++n;
+    const QJsonObject o = v.toObject();
+    const QString name = o.value(QLatin1String("name")).toString().trimmed();
+    const QString what = name.isEmpty() ? QStringLiteral("symbol %1").arg(n)
+                                        : QStringLiteral("symbol %1 (\"%2\")").arg(n).arg(Utils::QuoteForMessage(name));
+    if (!v.isObject() || name.isEmpty()) {
+      errors << QStringLiteral("%1: not an object with a name").arg(what);
+      continue;
+    }
+    if (lib.FindByName(name)) errors << QStringLiteral("%1: the name is taken by an earlier symbol").arg(what);
+    const QString units = o.value(QLatin1String("units")).toString(QStringLiteral("mm")).trimmed().toLower();
+    if (Mcp::UnitsText(Mcp::UnitsOf(units)) != units)
+      errors << QStringLiteral("%1: unknown units \"%2\"").arg(what, Utils::QuoteForMessage(units));
+    const QJsonArray commands = o.value(QLatin1String("commands")).toArray();
+    Symbol::TPLNLibSymbol* s =
+        lib.AddSymbol(name, o.value(QLatin1String("category")).toString(), o.value(QLatin1String("note")).toString(),
+                      Mcp::UnitsOf(units), o.value(QLatin1String("insert_x")).toDouble(0),
+                      o.value(QLatin1String("insert_y")).toDouble(0));
+    // One command at a time, so the ones that add nothing can be named.
+    int applied = 0;
+    for (int i = 0; i < commands.size(); ++i) {
+      if (Mcp::RunCommands(*s, QJsonArray{commands[i]}) > 0) {
+        ++applied;
+        continue;
+      }
+      const QString type = commands[i].toObject().value(QLatin1String("type")).toString();
+      std::fprintf(stderr, "planora: warning: %s: %s, command %d%s was not applied\n", qPrintable(file), qPrintable(what),
+                   i + 1, type.isEmpty() ? "" : qPrintable(QStringLiteral(" (\"%1\")").arg(Utils::QuoteForMessage(type))));
+    }
+    if (applied == 0) errors << QStringLiteral("%1: no usable drawing command").arg(what);
+  }
+  if (!errors.isEmpty()) {
+    for (const QString& e : errors) std::fprintf(stderr, "planora: %s: %s\n", qPrintable(file), qPrintable(e));
+    std::fprintf(stderr, "planora: %s: nothing written\n", qPrintable(Utils::QuoteForMessage(out)));
+    return 1;
+  }
+  lib.SaveToFile(out);
+  std::printf("%s: %d symbols in %d categories\n", qPrintable(QFileInfo(out).absoluteFilePath()),
+              static_cast<int>(lib.Symbols.size()), static_cast<int>(lib.Categories().size()));
+  return 0;
+}
+
+QString Millimetres(std::int64_t base) { return Utils::FormatFloat(base / 1000.0, 2); }
+
+int CmdLibraryList(const QString& in) {
+  if (!QFileInfo::exists(in)) Fail(QStringLiteral("%1: no such file").arg(Utils::QuoteForMessage(in)));
+  Symbol::TPLNLibrary lib;
+  lib.LoadFromFile(in);
+  QTextStream out(stdout);
+  for (const auto& s : lib.Symbols) {
+    const TORVBounds b = s->Bounds();
+    const QString size = b.IsEmpty() ? QStringLiteral("empty")
+                                     : QStringLiteral("%1 x %2 mm").arg(Millimetres(b.X2 - b.X1), Millimetres(b.Y2 - b.Y1));
+    QStringList links;
+    for (const TORVPto& p : s->Links()) links << QStringLiteral("(%1, %2)").arg(Millimetres(p.X), Millimetres(p.Y));
+    out << s->Name << '\t' << s->Category << '\t' << size << '\t' << links.size() << (links.size() == 1 ? " link point" : " link points")
+        << (links.isEmpty() ? QString() : QStringLiteral(": ") + links.join(QLatin1Char(' '))) << '\n';
+  }
+  out.flush();
+  std::fprintf(stderr, "%d symbols\n", static_cast<int>(lib.Symbols.size()));
+  return 0;
+}
+
+int CmdLibrary(const QStringList& args) {
+  const QString sub = args.value(0);
+  if (sub == QLatin1String("build")) {
+    if (args.size() != 3) Fail(QStringLiteral("library build takes a definitions file (.json) and a library file (.lyp)"));
+    return CmdLibraryBuild(args[1], args[2]);
+  }
+  if (sub == QLatin1String("list")) {
+    if (args.size() != 2) Fail(QStringLiteral("library list takes one library file (.lyp)"));
+    return CmdLibraryList(args[1]);
+  }
+  Fail(QStringLiteral("library takes build or list (see planora --help)"));
+  return 2;
+}
+
 QString MM(std::int64_t base) { return Utils::FormatFloat(base / 1000.0, 2) + QStringLiteral(" mm"); }
 
 int CmdInfo(const QStringList& args) {
@@ -686,6 +801,7 @@ int main(int argc, char** argv) {
     if (cmd == QLatin1String("info")) return CmdInfo(args);
     if (cmd == QLatin1String("import")) return CmdImport(args);
     if (cmd == QLatin1String("mcp")) return CmdMcp(args);
+    if (cmd == QLatin1String("library")) return CmdLibrary(args);
     Fail(QStringLiteral("unknown command %1 (see planora --help)").arg(Utils::QuoteForMessage(cmd)));
   } catch (const EUsage& e) {
     std::fprintf(stderr, "planora: %s\n", e.what());
