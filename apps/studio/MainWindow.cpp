@@ -480,6 +480,7 @@ TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* par
   BuildMenus();
   BuildAnimationMenu();
   BuildToolPalette();
+  BuildLibraryDock();
   fWatch = std::make_unique<TDocWatch>([this](TORChange change) { DocumentChanged(static_cast<int>(change)); });
   fDoc->AddObserver(fWatch.get());
   fDoc->OnUndoRedoEvent = [this] { UpdateEditActions(); };

@@ -3,7 +3,9 @@
 // output commands around it and a palette of drawing tools.
 
 #include <QMainWindow>
+#include <QPointF>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -12,17 +14,21 @@
 
 class QAction;
 class QActionGroup;
+class QComboBox;
 class QLabel;
 class QMenu;
+class QMimeData;
 class QToolBar;
 
 namespace Orv {
 class IORObserver;
+class TPLNBaseItem;
 }
 namespace Orv::Fmx {
 class TPlanoraFMX;
 class TPLNEditor;
 class TAnimationController;
+class TPLNViewLibrary;
 }  // namespace Orv::Fmx
 
 namespace Planora::Studio {
@@ -86,6 +92,23 @@ class TMainWindow : public QMainWindow {
 
   static constexpr int kMaxRecent = 8;
 
+  // ---- the symbol library dock and symbol commands (MainWindowLibrary.cpp)
+  // Shows a ".lyp" library in the dock and remembers it for the next start; false (the user
+  // told why) when it cannot be read, and then nothing changes.
+  bool OpenSymbolLibrary(const QString& path);
+  Orv::Fmx::TPLNViewLibrary* LibraryView() const { return fLibraryView; }
+  // Copies symbol k shown in the dock into the drawing as its current symbol and arms the place
+  // tool; false when there is no such symbol.
+  bool PickLibrarySymbol(int k);
+  // The current symbol placed at a page point (base units) as one undo step; null when the
+  // drawing has no current symbol.
+  Orv::TPLNBaseItem* PlaceSymbolAt(std::int64_t x, std::int64_t y);
+  bool PlacingSymbol() const;
+  // A quarter turn, or a new scale, for the selected symbols as one undo step; false when no
+  // symbol is selected.
+  bool RotateSelectedSymbols(bool left);
+  bool ScaleSelectedSymbols(double scale);
+
  protected:
   void closeEvent(QCloseEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -97,6 +120,11 @@ class TMainWindow : public QMainWindow {
   // The flow tool with its shapes and the link tool with its routing and terminators.
   // The tools with choices: flow boxes, links, codes, and the Nutri-Score label.
   void BuildStyledTools();
+  void BuildLibraryDock();
+  // Clicks of the place tool and drops of dragged symbols on the editor's surface.
+  bool LibraryEvent(QObject* watched, QEvent* event);
+  bool DropSymbol(const QMimeData* mime, QPointF at);
+  void FillLibraryCategories();
   // The shape, routing and terminators chosen in the palette's menus, for the next item.
   void ApplyToolStyle();
   // A choice of `group` (shapes, routing, start or end terminators) given to the selected flow
@@ -152,6 +180,9 @@ class TMainWindow : public QMainWindow {
   QActionGroup* fLinkRoute = nullptr;
   QActionGroup* fLinkStart = nullptr;
   QActionGroup* fLinkEnd = nullptr;
+  Orv::Fmx::TPLNViewLibrary* fLibraryView = nullptr;
+  QAction* fSymbolTool = nullptr;
+  QComboBox* fLibraryCategory = nullptr;
 };
 
 }  // namespace Planora::Studio

@@ -1,0 +1,304 @@
+// The studio's symbol library: a dock listing a ".lyp" library, the tool that places the picked
+// symbol with a click or where it is dropped, and the quarter turns and scale of placed symbols.
+#include <QAction>
+#include <QActionGroup>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QSettings>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <functional>
+
+#include "MainWindow.h"
+#include "ORV.FMX.Editor.Surface.h"
+#include "ORV.FMX.Editor.h"
+#include "ORV.FMX.SelSymbol.h"
+#include "ORV.FMX.Shared.Factory.h"
+#include "ORV.FMX.ViewLibrary.h"
+#include "ORV.FMX.h"
+#include "ORV.Symbol.h"
+
+using namespace Orv;
+using namespace Orv::Fmx;
+
+namespace Planora::Studio {
+
+namespace {
+
+const char* kLibraryFilter = "Symbol libraries (*.lyp);;All files (*)";
+const QString kLastLibraryKey = QStringLiteral("symbols/lastLibrary");
+
+// Hands the events of a watched object to a function; true from it swallows the event.
+class TEventHook : public QObject {
+ public:
+  TEventHook(QObject* parent, std::function<bool(QObject*, QEvent*)> fn) : QObject(parent), fFn(std::move(fn)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override { return fFn(watched, event) || QObject::eventFilter(watched, event); }
+
+ private:
+  std::function<bool(QObject*, QEvent*)> fFn;
+};
+
+std::vector<Symbol::TPLNBaseSymbol*> SelectedSymbols(TPlanoraFMX& doc) {
+  std::vector<Symbol::TPLNBaseSymbol*> out;
+  for (int i = 1; i <= doc.GetSelectionCount(); ++i)
+    if (auto* s = dynamic_cast<Symbol::TPLNBaseSymbol*>(doc.GetSelection(i))) out.push_back(s);
+  return out;
+}
+
+}  // namespace
+
+void TMainWindow::BuildLibraryDock() {
+  auto* dock = new QDockWidget(tr("Symbol Library"), this);
+  dock->setObjectName(QStringLiteral("libraryDock"));
+  auto* panel = new QWidget(dock);
+  auto* box = new QVBoxLayout(panel);
+  box->setContentsMargins(4, 4, 4, 4);
+  auto* category = new QComboBox(panel);
+  category->setObjectName(QStringLiteral("libraryCategory"));
+  auto* search = new QLineEdit(panel);
+  search->setObjectName(QStringLiteral("librarySearch"));
+  search->setPlaceholderText(tr("Search by name"));
+  search->setClearButtonEnabled(true);
+  fLibraryView = new TPLNViewLibrary(panel);
+  fLibraryView->setObjectName(QStringLiteral("libraryView"));
+  fLibraryView->SetLabel(fDoc.get());
+  fLibraryView->setMinimumSize(200, 200);
+  box->addWidget(category);
+  box->addWidget(search);
+  box->addWidget(fLibraryView, 1);
+  dock->setWidget(panel);
+  addDockWidget(Qt::RightDockWidgetArea, dock);
+
+  // The category list follows the library shown; the first entry shows them all.
+  connect(category, &QComboBox::currentIndexChanged, this, [this, category](int i) {
+    fLibraryView->SetCategory(i <= 0 ? QStringLiteral("*") : category->itemText(i));
+  });
+  connect(search, &QLineEdit::textChanged, fLibraryView, &TPLNBaseViewLib::SetSearchText);
+  connect(fLibraryView, &TPLNBaseViewLib::SymbolClicked, this, [this](int k) { PickLibrarySymbol(k); });
+  connect(fLibraryView, &TPLNBaseViewLib::ChangePos, this, [this](const QString& name, const QString&, const QString&) {
+    if (!name.isEmpty()) statusBar()->showMessage(name, 3000);
+  });
+
+  // File menu: next to the import, where opening things lives.
+  QMenu* file = nullptr;
+  for (QAction* a : menuBar()->actions())
+    if (a->menu() && a->menu()->title() == tr("&File")) file = a->menu();
+  QAction* open = new QAction(tr("Open S&ymbol Library…"), this);
+  open->setObjectName(QStringLiteral("fileOpenLibrary"));
+  connect(open, &QAction::triggered, this, [this] {
+    const QString f = fServices->OpenFileName(this, tr("Open symbol library"), QString::fromLatin1(kLibraryFilter));
+    if (!f.isEmpty()) OpenSymbolLibrary(f);
+  });
+  if (file) {
+    const QList<QAction*> items = file->actions();
+    QAction* before = nullptr;
+    for (int i = 0; i + 1 < items.size(); ++i)
+      if (items[i]->objectName() == QLatin1String("fileImport")) before = items[i + 1];
+    file->insertAction(before, open);
+  }
+
+  QMenu* menu = menuBar()->addMenu(tr("S&ymbols"));
+  menu->setObjectName(QStringLiteral("symbolMenu"));
+  menu->addAction(open);
+  QAction* choose = menu->addAction(tr("&Choose Symbol…"), this, [this] {
+    // The window lists every library beside the last one opened.
+    const QString last = QSettings().value(kLastLibraryKey).toString();
+    TfSelSymbol dialog(this);
+    dialog.Ini(fDoc.get(), last.isEmpty() ? QString() : QFileInfo(last).absolutePath());
+    if (dialog.Execute() && fDoc->GetCurrentSymbol()) {
+      fDoc->ResetAction();
+      fSymbolTool->setChecked(true);
+    }
+  });
+  choose->setObjectName(QStringLiteral("symbolChoose"));
+  fSymbolTool = menu->addAction(tr("&Place Symbol"));
+  fSymbolTool->setObjectName(QStringLiteral("toolSymbol"));
+  fSymbolTool->setCheckable(true);
+  connect(fSymbolTool, &QAction::toggled, this, [this](bool on) {
+    if (!on) return;
+    if (!fDoc->GetCurrentSymbol()) {
+      fSymbolTool->setChecked(false);
+      statusBar()->showMessage(tr("Pick a symbol in the Symbol Library first"), 4000);
+      return;
+    }
+    // The editor must not draw or select while the clicks place symbols.
+    fDoc->ResetAction();
+    statusBar()->showMessage(tr("Click where the symbol goes; Esc ends"));
+  });
+  // Any palette tool ends the placing.
+  connect(fToolGroup, &QActionGroup::triggered, this, [this] { fSymbolTool->setChecked(false); });
+  menu->addSeparator();
+  QAction* left = menu->addAction(tr("Rotate &Left"), this, [this] { RotateSelectedSymbols(true); });
+  left->setObjectName(QStringLiteral("symbolRotateLeft"));
+  left->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_BracketLeft));
+  QAction* right = menu->addAction(tr("Rotate &Right"), this, [this] { RotateSelectedSymbols(false); });
+  right->setObjectName(QStringLiteral("symbolRotateRight"));
+  right->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_BracketRight));
+  QAction* scale = menu->addAction(tr("&Scale…"), this, [this] {
+    static const double kScales[] = {0.25, 0.5, 0.75, 1, 1.5, 2, 3, 4};
+    QStringList names;
+    for (double s : kScales) names << QStringLiteral("%1 %").arg(s * 100);
+    const int i = fServices->Choose(this, tr("Scale"), tr("Scale of the selected symbols"), names);
+    if (i >= 0 && i < int(std::size(kScales))) ScaleSelectedSymbols(kScales[i]);
+  });
+  scale->setObjectName(QStringLiteral("symbolScale"));
+  menu->addSeparator();
+  menu->addAction(dock->toggleViewAction());
+
+  fEditor->Surface()->setAcceptDrops(true);
+  fEditor->Surface()->installEventFilter(
+      new TEventHook(this, [this](QObject* watched, QEvent* event) { return LibraryEvent(watched, event); }));
+
+  // The last library opened comes back; one gone or damaged since is left out quietly.
+  fLibraryCategory = category;
+  const QString last = QSettings().value(kLastLibraryKey).toString();
+  if (!last.isEmpty() && QFileInfo::exists(last) && fLibraryView->LoadSymbols(last).isEmpty()) FillLibraryCategories();
+}
+
+void TMainWindow::FillLibraryCategories() {
+  const QSignalBlocker block(fLibraryCategory);
+  fLibraryCategory->clear();
+  fLibraryCategory->addItem(tr("All categories"));
+  fLibraryCategory->addItems(fLibraryView->Categories());
+}
+
+bool TMainWindow::OpenSymbolLibrary(const QString& path) {
+  const QString error = fLibraryView->LoadSymbols(path);
+  if (!error.isEmpty()) {
+    fServices->Error(this, tr("Open symbol library"), error);
+    return false;
+  }
+  FillLibraryCategories();
+  if (auto* search = findChild<QLineEdit*>(QStringLiteral("librarySearch"))) {
+    const QSignalBlocker block(search);
+    search->clear();
+  }
+  QSettings().setValue(kLastLibraryKey, fLibraryView->LibraryName());
+  statusBar()->showMessage(tr("%1: %2 symbols").arg(QFileInfo(path).fileName()).arg(fLibraryView->SymbolCount()), 5000);
+  return true;
+}
+
+bool TMainWindow::PickLibrarySymbol(int k) {
+  const Symbol::TPLNLibSymbol* symbol = fLibraryView->ShownSymbol(k);
+  if (!symbol) return false;
+  fLibraryView->SetSelected(k);
+  // The drawing keeps its own copy: it must draw the same when the library changes or is gone.
+  fDoc->AddSymbol(std::make_unique<Symbol::TPLNLibSymbol>(*symbol), true);
+  fDoc->ResetAction();
+  fSymbolTool->setChecked(true);
+  fEditor->Surface()->setFocus();
+  return true;
+}
+
+bool TMainWindow::PlacingSymbol() const { return fSymbolTool && fSymbolTool->isChecked(); }
+
+TPLNBaseItem* TMainWindow::PlaceSymbolAt(std::int64_t x, std::int64_t y) {
+  if (!fDoc->GetCurrentSymbol()) return nullptr;
+  TPLNBaseItem* made = nullptr;
+  RunEdit(tr("Place symbol"), [&] {
+    made = TPLNFactory::AddBaseSymbol(fDoc.get(), x, y);
+    return made != nullptr;
+  });
+  return made;
+}
+
+bool TMainWindow::RotateSelectedSymbols(bool left) {
+  const std::vector<Symbol::TPLNBaseSymbol*> symbols = SelectedSymbols(*fDoc);
+  if (symbols.empty()) return false;
+  return RunEdit(left ? tr("Rotate left") : tr("Rotate right"), [&] {
+    for (Symbol::TPLNBaseSymbol* s : symbols) left ? s->RotateLeft() : s->RotateRight();
+    return true;
+  });
+}
+
+bool TMainWindow::ScaleSelectedSymbols(double scale) {
+  const std::vector<Symbol::TPLNBaseSymbol*> symbols = SelectedSymbols(*fDoc);
+  if (symbols.empty() || !(scale > 0)) return false;
+  return RunEdit(tr("Scale"), [&] {
+    for (Symbol::TPLNBaseSymbol* s : symbols) s->SetScale(float(scale));
+    return true;
+  });
+}
+
+bool TMainWindow::DropSymbol(const QMimeData* mime, QPointF at) {
+  QString guid, file;
+  if (!TPLNBaseViewLib::ReadSymbolMime(mime, guid, file)) return false;
+  const TPLNBackEditor* surface = fEditor->Surface();
+  const std::int64_t x = surface->BaseMMX(at.x()), y = surface->BaseMMY(at.y());
+  // From the dock's own library when it is the one named; otherwise read from the file.
+  const Symbol::TPLNLibSymbol* shown =
+      (file.isEmpty() || QFileInfo(file).absoluteFilePath() == fLibraryView->LibraryName() ||
+       file == TPLNBaseViewLib::kCurDrawing)
+          ? fLibraryView->Library().FindByGuid(guid)
+          : nullptr;
+  try {
+    if (shown) {
+      fDoc->AddSymbol(std::make_unique<Symbol::TPLNLibSymbol>(*shown), true);
+    } else if (file.isEmpty() || !fDoc->LoadSymbolByGuid(file, guid)) {
+      fServices->Error(this, tr("Place symbol"), tr("The symbol is not in %1.").arg(QFileInfo(file).fileName()));
+      return false;
+    }
+  } catch (const std::exception& e) {
+    fServices->Error(this, tr("Place symbol"), QString::fromUtf8(e.what()));
+    return false;
+  }
+  return PlaceSymbolAt(x, y) != nullptr;
+}
+
+bool TMainWindow::LibraryEvent(QObject* watched, QEvent* event) {
+  if (watched != fEditor->Surface()) return false;
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      auto* e = static_cast<QDragMoveEvent*>(event);
+      if (!e->mimeData()->hasFormat(TPLNBaseViewLib::kMimeType)) return false;
+      e->acceptProposedAction();
+      return true;
+    }
+    case QEvent::Drop: {
+      auto* e = static_cast<QDropEvent*>(event);
+      if (!e->mimeData()->hasFormat(TPLNBaseViewLib::kMimeType)) return false;
+      if (DropSymbol(e->mimeData(), e->position())) e->acceptProposedAction();
+      else e->ignore();
+      return true;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick: {
+      if (!PlacingSymbol()) return false;
+      auto* e = static_cast<QMouseEvent*>(event);
+      if (e->button() == Qt::RightButton) {
+        if (event->type() == QEvent::MouseButtonPress) fSymbolTool->setChecked(false);
+        return true;
+      }
+      if (e->button() != Qt::LeftButton) return false;
+      if (event->type() == QEvent::MouseButtonPress) {
+        const TPLNBackEditor* surface = fEditor->Surface();
+        PlaceSymbolAt(surface->BaseMMX(e->position().x()), surface->BaseMMY(e->position().y()));
+      }
+      return true;
+    }
+    case QEvent::KeyPress:
+      if (PlacingSymbol() && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        fSymbolTool->setChecked(false);
+        statusBar()->clearMessage();
+        return true;
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+}  // namespace Planora::Studio
