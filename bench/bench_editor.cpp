@@ -10,6 +10,7 @@
 
 #include "ORV.FMX.Editor.h"
 #include "BenchDrawing.h"
+#include "BenchEditor.h"
 #include "ORV.FMX.h"
 
 using namespace Orv;
@@ -19,25 +20,6 @@ using namespace PlanoraBench;
 namespace {
 
 
-// A 1280 x 800 editor showing `doc`; the surface renders into `img` like a repaint of the window.
-// Redraw draws page and items again (what a change of the document costs); Repaint keeps them
-// and draws what lies over them (what moving a selection mark or a ruler costs).
-struct View {
-  TPLNEditor editor;
-  QImage img;
-  explicit View(TPlanoraFMX* doc, TORVZoom zoom) {
-    editor.resize(1280, 800);
-    editor.show();
-    editor.SetLabel(doc);
-    editor.SetZoom(zoom);
-    img = QImage(editor.Surface()->size(), QImage::Format_ARGB32_Premultiplied);
-  }
-  void Redraw() {
-    editor.DrawEditor();
-    editor.Surface()->render(&img);
-  }
-  void Repaint() { editor.Surface()->render(&img); }
-};
 
 void BM_EditorFitAll(benchmark::State& st) {
   TPlanoraFMX doc;

@@ -14,11 +14,13 @@
 
 #include "ORV.FMX.Editor.h"
 #include "McpClient.h"
+#include "BenchEditor.h"
 #include "ORV.FMX.h"
 
 using namespace Orv;
 using namespace Orv::Fmx;
 using Orv::F2d::TORVinkType;
+using PlanoraBench::View;
 
 namespace {
 
@@ -84,22 +86,6 @@ void BM_FlowLoad(benchmark::State& st) {
   }
 }
 
-struct View {
-  TPLNEditor editor;
-  QImage img;
-  explicit View(TPlanoraFMX* doc) {
-    editor.resize(1280, 800);
-    editor.show();
-    editor.SetLabel(doc);
-    editor.SetZoom(zmFitAll);
-    img = QImage(editor.Surface()->size(), QImage::Format_ARGB32_Premultiplied);
-  }
-  void Redraw() {
-    editor.DrawEditor();
-    editor.Surface()->render(&img);
-  }
-  void Repaint() { editor.Surface()->render(&img); }
-};
 
 void BM_FlowFitAll(benchmark::State& st) {
   TPlanoraFMX doc;

@@ -66,8 +66,9 @@ TEST(CliLibrary, StarterLibraryBuildsWithGeometryCategoriesAndLinkPoints) {
     EXPECT_LE(std::max(b.X2 - b.X1, b.Y2 - b.Y1), 22000);
     EXPECT_GE(std::max(b.X2 - b.X1, b.Y2 - b.Y1), 8000);
     EXPECT_TRUE(b.X1 <= 0 && b.X2 >= 0 && b.Y1 <= 0 && b.Y2 >= 0) << "insertion point outside the drawing";
-    if (s->Category == QLatin1String("Electrical") || s->Category == QLatin1String("Network"))
+    if (s->Category == QLatin1String("Electrical") || s->Category == QLatin1String("Network")) {
       EXPECT_GT(s->GetNumLinks(), 0) << "nothing for a line to attach to";
+    }
     // Two-terminal electrical parts: the terminals are drawn ends, not points in the air.
     for (const TORVPto& p : s->Links()) EXPECT_TRUE(p.X >= b.X1 && p.X <= b.X2 && p.Y >= b.Y1 && p.Y <= b.Y2);
   }
