@@ -329,6 +329,7 @@ void TPLNBaseLibSymbol::AddItem(TPLNSymItem item) {
   if (static_cast<int>(item.Kind) >= kSymKindCount) throw EPLNError(QStringLiteral("unknown symbol command kind"));
   if (const QString e = CheckItem(item); !e.isEmpty()) throw EPLNError(e);
   fItems.push_back(std::move(item));
+  fBoundsValid = false;
 }
 
 TORVPto TPLNBaseLibSymbol::GetLink(int i) const {
@@ -339,9 +340,11 @@ TORVPto TPLNBaseLibSymbol::GetLink(int i) const {
 void TPLNBaseLibSymbol::AddLink(TORVPto p) {
   if (!InRange(p.X) || !InRange(p.Y)) throw EPLNError(QStringLiteral("a link point lies beyond the drawing's range"));
   fLinks.push_back(p);
+  fBoundsValid = false;
 }
 
 TORVBounds TPLNBaseLibSymbol::Bounds() const {
+  if (fBoundsValid) return fBounds;
   TORVBounds b;
   double fontHeight = kDefaultFontHeight, fontScale = 1;
   for (const TPLNSymItem& it : fItems) {
@@ -372,6 +375,8 @@ TORVBounds TPLNBaseLibSymbol::Bounds() const {
     }
   }
   for (const TORVPto& p : fLinks) b.Add(p);
+  fBounds = b;
+  fBoundsValid = true;
   return b;
 }
 
@@ -878,11 +883,22 @@ double TPLNBaseSymbol::PageScale() const {
   return double(fScale) * m;
 }
 
+namespace {
+
+// Scale, turn and move of a placed symbol, with the turn's sine and cosine worked out once.
+struct TPageMap {
+  double K, C, S;
+  TORVPto O;
+  TORVPto operator()(const TORVPto& p) const {
+    const double x = double(p.X) * K, y = double(p.Y) * K;
+    return {O.X + RoundHalfAway(x * C - y * S), O.Y + RoundHalfAway(x * S + y * C)};
+  }
+};
+
+}  // namespace
+
 TORVPto TPLNBaseSymbol::ToPage(const TORVPto& p) const {
-  const double k = PageScale(), c = std::cos(fAngle), s = std::sin(fAngle);
-  const double x = double(p.X) * k, y = double(p.Y) * k;
-  const TORVPto o = GetPoint(1);
-  return {o.X + RoundHalfAway(x * c - y * s), o.Y + RoundHalfAway(x * s + y * c)};
+  return TPageMap{PageScale(), std::cos(fAngle), std::sin(fAngle), GetPoint(1)}(p);
 }
 
 TORVBounds TPLNBaseSymbol::LinkBox() const {
@@ -894,8 +910,9 @@ TORVBounds TPLNBaseSymbol::LinkBox() const {
     b.Add(fPoints[0]);
     return b;
   }
+  const TPageMap map{PageScale(), std::cos(fAngle), std::sin(fAngle), fPoints[0]};
   for (const TORVPto& corner : {TORVPto{sb.X1, sb.Y1}, TORVPto{sb.X2, sb.Y1}, TORVPto{sb.X1, sb.Y2}, TORVPto{sb.X2, sb.Y2}})
-    b.Add(ToPage(corner));
+    b.Add(map(corner));
   return b;
 }
 

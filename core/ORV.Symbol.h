@@ -110,6 +110,11 @@ class TPLNBaseLibSymbol {
  protected:
   std::vector<TPLNSymItem> fItems;
   std::vector<TORVPto> fLinks;
+
+ private:
+  // Bounds, worked out once per content: every placed symbol asks for them at each repaint.
+  mutable TORVBounds fBounds;
+  mutable bool fBoundsValid = false;
 };
 
 // A symbol being built: every operation appends one command. Coordinates and lengths are in the

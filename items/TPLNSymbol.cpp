@@ -51,6 +51,9 @@ TORVDrawConf TORVDrawConf::FromLayer(const TPLNLayer* layer) {
 
 namespace {
 
+// Device height (pixels) below which a symbol's text is not drawn.
+constexpr float kSmallestText = 1.5f;
+
 // ---------------------------------------------------------------- the two canvases
 
 // How one stroke looks. Width is in the symbol's frame (already divided by the frame's scale
@@ -382,6 +385,9 @@ class TInterpreter {
     // The height is a symbol length: the text keeps its proportion to the geometry.
     font.Size = float(LY(fConf.FontHeight));
     if (!(font.Size > 0)) return;
+    // Under about a pixel and a half a text is a smudge nobody can read, and shaping it is most of
+    // the cost of a page of small symbols: leave it out at that size.
+    if (font.Size * fScale < kSmallestText) return;
     const TSkFontMetrics m = font.Metrics();
     const float asc = std::abs(m.Ascent), des = std::abs(m.Descent);
     const float width = font.MeasureText(it.Text);
