@@ -942,6 +942,7 @@ bool TMainWindow::RunEdit(const QString& title, const std::function<bool()>& fn,
 }
 
 bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (LibraryEvent(watched, event)) return true;
   // Menu shortcuts come before the focused widget's keys. While text or a coordinate is typed,
   // or a handle point is chosen for Delete, the editor's surface must get the key instead.
   if (watched == fEditor->Surface() && event->type() == QEvent::ShortcutOverride) {

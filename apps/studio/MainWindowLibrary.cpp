@@ -37,18 +37,6 @@ namespace {
 const char* kLibraryFilter = "Symbol libraries (*.lyp);;All files (*)";
 const QString kLastLibraryKey = QStringLiteral("symbols/lastLibrary");
 
-// Hands the events of a watched object to a function; true from it swallows the event.
-class TEventHook : public QObject {
- public:
-  TEventHook(QObject* parent, std::function<bool(QObject*, QEvent*)> fn) : QObject(parent), fFn(std::move(fn)) {}
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override { return fFn(watched, event) || QObject::eventFilter(watched, event); }
-
- private:
-  std::function<bool(QObject*, QEvent*)> fFn;
-};
-
 std::vector<Symbol::TPLNBaseSymbol*> SelectedSymbols(TPlanoraFMX& doc) {
   std::vector<Symbol::TPLNBaseSymbol*> out;
   for (int i = 1; i <= doc.GetSelectionCount(); ++i)
@@ -156,9 +144,9 @@ void TMainWindow::BuildLibraryDock() {
   menu->addSeparator();
   menu->addAction(dock->toggleViewAction());
 
+  // Drops and placing clicks reach LibraryEvent through the window's event filter on the surface
+  // (a separate filter object would outlive the window's own members while it is destroyed).
   fEditor->Surface()->setAcceptDrops(true);
-  fEditor->Surface()->installEventFilter(
-      new TEventHook(this, [this](QObject* watched, QEvent* event) { return LibraryEvent(watched, event); }));
 
   // The last library opened comes back; one gone or damaged since is left out quietly.
   fLibraryCategory = category;
