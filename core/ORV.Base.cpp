@@ -1149,6 +1149,14 @@ Symbol::TPLNBaseLibSymbol* TPLNBaseLabel::FindSymbol(const QString& guid) const 
   return nullptr;
 }
 
+void TPLNBaseLabel::ClearSymbols() {
+  if (fSymbols.empty()) return;
+  fCurrentSymbol = nullptr;
+  fSymbols.clear();
+  fModified = true;
+  NotifyChange(TORChange::Items);
+}
+
 Symbol::TPLNBaseLibSymbol* TPLNBaseLabel::AddSymbol(std::unique_ptr<Symbol::TPLNBaseLibSymbol> symbol, bool current) {
   if (!symbol) return nullptr;
   QString guid = Symbol::NormalizeGuid(symbol->Guid);

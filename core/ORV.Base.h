@@ -518,6 +518,8 @@ class TPLNBaseLabel {
   Symbol::TPLNBaseLibSymbol* FindSymbol(const QString& guid) const;
   Symbol::TPLNBaseLibSymbol* GetCurrentSymbol() const { return fCurrentSymbol; }
   void SetCurrentSymbol(Symbol::TPLNBaseLibSymbol* symbol);
+  // Forgets every symbol definition (symbol items still placed then show nothing).
+  void ClearSymbols();
   // Copies one symbol of a library file into the document and makes it current. False when the
   // file holds no such symbol; EPLNError when the file cannot be read (the document unchanged).
   bool LoadSymbolByName(const QString& file, const QString& name);

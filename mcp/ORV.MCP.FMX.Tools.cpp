@@ -282,6 +282,7 @@ QJsonObject ClearDrawing(TPLNBaseLabel* doc, const TArgs& a) {
   TUpdate batch(doc);
   doc->ClearItems();
   if (a.Bool("all", false)) {
+    doc->ClearSymbols();
     doc->SetBackLayer(0);
     doc->SetImageRotation(0);
     while (doc->GetLayersCount() > 1) doc->DeleteLayer(doc->GetLayersCount());

@@ -437,6 +437,13 @@ TEST(McpSymbol, AddSymbolPlacesTheCurrentSymbolOrOneItLoadsByNameOrGuid) {
             "Symbol added: id=3 at (0.0, 0.0) angle=90.0 scale=1.00");
   EXPECT_EQ(t.doc.GetItemsCount(), 3);
 
+  // Clearing everything forgets the definitions too; clearing the items keeps them.
+  t.Ok("clear_drawing", {});
+  EXPECT_EQ(t.Ok("add_symbol", {{"x", 0}, {"y", 0}}), "Symbol added: id=1 at (0.0, 0.0) angle=0.0 scale=1.00");
+  t.Ok("clear_drawing", {{"all", true}});
+  EXPECT_EQ(t.doc.GetSymbolsCount(), 0);
+  EXPECT_EQ(t.Refused("add_symbol", {{"x", 1}, {"y", 1}}), none);
+
   // By guid into another drawing, braces and case as the agent wrote them.
   TTools other;
   QString bare = guid.toUpper();
