@@ -523,20 +523,43 @@ QPen TQPainterCanvas::SkPen(const TSkPaint& paint) const {
   return pen;
 }
 
+const QPen& TQPainterCanvas::ShapePen(const TSkPaint& paint) {
+  // Dashed hairlines depend on the matrix: those are built afresh every time.
+  const bool dashed = paint.PathEffect && paint.PathEffect->IsDash();
+  if (dashed || LastPenWidth_ < 0 || paint.Color != LastPenColor_ || paint.StrokeWidth != LastPenWidth_ ||
+      paint.StrokeCap != LastPenCap_ || paint.StrokeJoin != LastPenJoin_) {
+    LastPen_ = SkPen(paint);
+    LastPenColor_ = paint.Color;
+    LastPenWidth_ = dashed ? -1 : std::max(0.0f, paint.StrokeWidth);
+    LastPenCap_ = paint.StrokeCap;
+    LastPenJoin_ = paint.StrokeJoin;
+  }
+  return LastPen_;
+}
+
+const QBrush& TQPainterCanvas::ShapeBrush(TAlphaColor color) {
+  if (!HasLastBrush_ || color != LastBrushColor_) {
+    LastBrush_ = QBrush(ToQColor(color));
+    LastBrushColor_ = color;
+    HasLastBrush_ = true;
+  }
+  return LastBrush_;
+}
+
 void TQPainterCanvas::SkShape(const QPainterPath& path, const TSkPaint& paint, Mode mode) {
   P_->setRenderHint(QPainter::Antialiasing, paint.AntiAlias);
-  const QColor color = ToQColor(paint.Color);
   switch (mode) {
     case Mode::Fill:
-      P_->setPen(Qt::NoPen);
-      P_->setBrush(color);
+      P_->setPen(NoPen_);
+      P_->setBrush(ShapeBrush(paint.Color));
       break;
     case Mode::Stroke:
-      P_->setPen(SkPen(paint));
-      P_->setBrush(Qt::NoBrush);
+      P_->setPen(ShapePen(paint));
+      P_->setBrush(NoBrush_);
       break;
     case Mode::Both:
-      if (color.alpha() < 255) {
+      if ((paint.Color >> 24) < 255) {
+        const QColor color = ToQColor(paint.Color);
         // Skia covers outline and interior in one pass; drawing both would darken the overlap.
         QPainterPathStroker stroker(SkPen(paint));
         QPainterPath whole = path.united(stroker.createStroke(path));
@@ -546,8 +569,8 @@ void TQPainterCanvas::SkShape(const QPainterPath& path, const TSkPaint& paint, M
         P_->drawPath(whole);
         return;
       }
-      P_->setPen(SkPen(paint));
-      P_->setBrush(color);
+      P_->setPen(ShapePen(paint));
+      P_->setBrush(ShapeBrush(paint.Color));
       break;
   }
   P_->drawPath(path);

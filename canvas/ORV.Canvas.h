@@ -3,9 +3,11 @@
 // and one QPainter implementation of both.
 #pragma once
 
+#include <QBrush>
 #include <QFont>
 #include <QImage>
 #include <QPainterPath>
+#include <QPen>
 #include <QPointF>
 #include <QPolygonF>
 #include <QRawFont>
@@ -157,6 +159,13 @@ class ISkCanvas {  // screen and export drawing
   virtual void DrawArc(const QRectF& oval, float startAngle, float sweepAngle, bool useCenter,
                        const TSkPaint&) = 0;
   virtual void DrawPath(const TSkPath&, const TSkPaint&) = 0;
+  // The canvas underneath a wrapper that scales geometry on its way through, and that scale.
+  // A caller that sets up a scaled frame of its own anyway (a placed symbol) draws there, with
+  // the scale joined to its frame, rather than have every outline copied. Plain canvases: this.
+  virtual ISkCanvas& Unscaled(float& scale) {
+    scale = 1;
+    return *this;
+  }
   virtual void DrawPoints(const std::vector<QPointF>&, const TSkPaint&) = 0;  // open polyline
   // The paint's alpha is the image's opacity; AntiAlias asks for smooth scaling.
   virtual void DrawImageRect(const QImage&, const QRectF& src, const QRectF& dst,
@@ -329,6 +338,10 @@ class TQPainterCanvas : public ISkCanvas, public IPrintCanvas {
   enum class Mode { Fill, Stroke, Both };
   static Mode ModeOf(const TSkPaint& paint);
   QPen SkPen(const TSkPaint& paint) const;
+  // The pen and brush of the last shape, kept so that runs of shapes drawn alike (a page of
+  // placed symbols) neither build nor compare new ones.
+  const QPen& ShapePen(const TSkPaint& paint);
+  const QBrush& ShapeBrush(TAlphaColor color);
   void SkShape(const QPainterPath& path, const TSkPaint& paint, Mode mode);
   bool PrintPen(float opacity);
   bool PrintBrush(float opacity);
@@ -336,6 +349,16 @@ class TQPainterCanvas : public ISkCanvas, public IPrintCanvas {
 
   QPainter* P_;
   int SaveDepth_ = 0;
+  QPen LastPen_;
+  TAlphaColor LastPenColor_ = 0;
+  float LastPenWidth_ = -1;  // none kept yet
+  TSkStrokeCap LastPenCap_ = TSkStrokeCap::Butt;
+  TSkStrokeJoin LastPenJoin_ = TSkStrokeJoin::Miter;
+  QBrush LastBrush_;
+  TAlphaColor LastBrushColor_ = 0;
+  bool HasLastBrush_ = false;
+  const QBrush NoBrush_{Qt::NoBrush};
+  const QPen NoPen_{Qt::NoPen};
 };
 
 }  // namespace Orv::Canvas

@@ -329,7 +329,7 @@ void TPLNBaseLibSymbol::AddItem(TPLNSymItem item) {
   if (static_cast<int>(item.Kind) >= kSymKindCount) throw EPLNError(QStringLiteral("unknown symbol command kind"));
   if (const QString e = CheckItem(item); !e.isEmpty()) throw EPLNError(e);
   fItems.push_back(std::move(item));
-  fBoundsValid = false;
+  fDerived.Changed();
 }
 
 TORVPto TPLNBaseLibSymbol::GetLink(int i) const {
@@ -340,11 +340,23 @@ TORVPto TPLNBaseLibSymbol::GetLink(int i) const {
 void TPLNBaseLibSymbol::AddLink(TORVPto p) {
   if (!InRange(p.X) || !InRange(p.Y)) throw EPLNError(QStringLiteral("a link point lies beyond the drawing's range"));
   fLinks.push_back(p);
-  fBoundsValid = false;
+  fDerived.Changed();
+}
+
+std::shared_ptr<const void> TPLNBaseLibSymbol::DrawCache() const {
+  const std::lock_guard<std::mutex> lock(fDerived.Lock);
+  return fDerived.Draw;
+}
+
+void TPLNBaseLibSymbol::SetDrawCache(std::shared_ptr<const void> cache) const {
+  const std::lock_guard<std::mutex> lock(fDerived.Lock);
+  fDerived.Draw = std::move(cache);
 }
 
 TORVBounds TPLNBaseLibSymbol::Bounds() const {
-  if (fBoundsValid) return fBounds;
+  if (fDerived.BoundsValid.load(std::memory_order_acquire)) return fDerived.Bounds;
+  const std::lock_guard<std::mutex> lock(fDerived.Lock);
+  if (fDerived.BoundsValid.load(std::memory_order_relaxed)) return fDerived.Bounds;
   TORVBounds b;
   double fontHeight = kDefaultFontHeight, fontScale = 1;
   for (const TPLNSymItem& it : fItems) {
@@ -375,8 +387,8 @@ TORVBounds TPLNBaseLibSymbol::Bounds() const {
     }
   }
   for (const TORVPto& p : fLinks) b.Add(p);
-  fBounds = b;
-  fBoundsValid = true;
+  fDerived.Bounds = b;
+  fDerived.BoundsValid.store(true, std::memory_order_release);
   return b;
 }
 

@@ -6,8 +6,10 @@
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "ORV.Base.h"
@@ -95,6 +97,12 @@ class TPLNBaseLibSymbol {
   // when the symbol draws nothing.
   TORVBounds Bounds() const;
 
+  // What the drawing code builds from the commands (outlines at some resolution), kept with the
+  // definition so that every placement reuses it; any change of content drops it. Safe to call
+  // from drawing threads that share the symbol.
+  std::shared_ptr<const void> DrawCache() const;
+  void SetDrawCache(std::shared_ptr<const void> cache) const;
+
   // Binary record (document symbol blocks and library files).
   void Write(TBinaryWriter& w) const;
   // Raises EPLNError on a damaged record; never returns a half-read symbol.
@@ -112,9 +120,26 @@ class TPLNBaseLibSymbol {
   std::vector<TORVPto> fLinks;
 
  private:
-  // Bounds, worked out once per content: every placed symbol asks for them at each repaint.
-  mutable TORVBounds fBounds;
-  mutable bool fBoundsValid = false;
+  // Worked out once per content: every placed symbol asks for them at each repaint, from both
+  // halves of a page drawn at once. A copy works its own out again.
+  struct TDerived {
+    std::mutex Lock;
+    std::atomic<bool> BoundsValid{false};
+    TORVBounds Bounds;
+    std::shared_ptr<const void> Draw;
+    TDerived() = default;
+    TDerived(const TDerived&) {}
+    TDerived& operator=(const TDerived&) {
+      Changed();
+      return *this;
+    }
+    // Content changes never race with drawing: no lock needed here.
+    void Changed() {
+      BoundsValid.store(false, std::memory_order_relaxed);
+      Draw.reset();
+    }
+  };
+  mutable TDerived fDerived;
 };
 
 // A symbol being built: every operation appends one command. Coordinates and lengths are in the

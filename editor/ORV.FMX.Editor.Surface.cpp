@@ -63,6 +63,11 @@ class TZoomCanvas final : public ISkCanvas {
     T.DrawArc(R(oval), start, sweep, useCenter, Paint(p));
   }
   void DrawPath(const TSkPath& path, const TSkPaint& p) override { T.DrawPath(P(path), Paint(p)); }
+  ISkCanvas& Unscaled(float& scale) override {
+    ISkCanvas& under = T.Unscaled(scale);
+    scale *= Z;
+    return under;
+  }
   void DrawPoints(const std::vector<QPointF>& points, const TSkPaint& p) override {
     std::vector<QPointF> scaled(points);
     for (QPointF& q : scaled) q *= Z;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "ORV.FMX.Calc.h"
@@ -189,18 +190,37 @@ class TPaperSurface : public TSurface {
 
 // ---------------------------------------------------------------- the interpreter
 
-class TInterpreter {
- public:
-  TInterpreter(const TPLNBaseDraw& d, TSurface& s, float scale, TORVDrawConf& conf)
-      : fD(d), fS(s), fScale(scale > 0 ? scale : 1), fConf(conf) {
-    fPath.setFillRule(Qt::WindingFill);
-  }
+// The outlines of one symbol's commands at one resolution. They depend on the commands alone,
+// so they are built once and drawn by every placement; the pens, fills and texts depend on the
+// state the commands set up from the layer's, and are applied at each drawing.
+struct TGeometry {
+  double PixX = 0, PixY = 0;
+  struct TShape {
+    std::size_t After;  // drawn once the command of this index has run (the count: at the end)
+    bool Area;          // a closed figure: filled, then outlined when there is a pen
+    QPainterPath Path;
+  };
+  std::vector<TShape> Shapes;
+  QPainterPath Links;  // a cross at every link point
+};
 
-  void Run(const TPLNBaseLibSymbol& symbol, bool linkPoints, TAlphaColor linkColor) {
-    for (const TPLNSymItem& item : symbol.Items()) Command(item);
+class TGeometryBuilder {
+ public:
+  TGeometryBuilder(const TPLNBaseDraw& d, TGeometry& g) : fD(d), fG(g) {}
+
+  void Run(const TPLNBaseLibSymbol& symbol) {
+    const std::vector<TPLNSymItem>& items = symbol.Items();
+    for (fIndex = 0; fIndex < items.size(); ++fIndex) Command(items[fIndex]);
     // A path left open by the definition is drawn as if it had been closed.
-    if (fConf.PathMode) EndPath();
-    if (linkPoints && symbol.GetNumLinks() > 0) LinkCrosses(symbol, linkColor);
+    if (fPathMode) EndPath();
+    const double hx = LX(1000), hy = LY(1000);
+    for (const TORVPto& l : symbol.Links()) {
+      const QPointF c = P(l);
+      fG.Links.moveTo(c.x() - hx, c.y());
+      fG.Links.lineTo(c.x() + hx, c.y());
+      fG.Links.moveTo(c.x(), c.y() - hy);
+      fG.Links.lineTo(c.x(), c.y() + hy);
+    }
   }
 
  private:
@@ -208,26 +228,8 @@ class TInterpreter {
   double LX(double v) const { return v * fD.PixPerBaseX; }
   double LY(double v) const { return v * fD.PixPerBaseY; }
 
-  TPen Pen() const {
-    TPen pen;
-    pen.Color = fConf.ForeColor;
-    const float device = fD.DrawBasePtoX(std::max(0.0, fConf.PenWidth));
-    // The frame is already scaled: a pen that keeps its device size gives the scale back.
-    pen.Width = fConf.ScalePen ? device : device / fScale;
-    pen.DashScale = fConf.ScalePen ? 1.0f : 1.0f / fScale;
-    pen.RoundCap = fConf.RoundCap;
-    pen.LineType = fConf.LineType;
-    return pen;
-  }
-
-  // Closed figures: the fill pass (with fill on), then the outline when there is a pen.
-  void Area(const QPainterPath& path) {
-    if (path.isEmpty()) return;
-    if (fConf.Fill) fS.Fill(path, fConf.BackColor);
-    if (fConf.PenWidth > 0) fS.Stroke(path, Pen());
-  }
-  void Open(const QPainterPath& path) {
-    if (!path.isEmpty()) fS.Stroke(path, Pen());
+  void Add(QPainterPath path, bool area) {
+    if (!path.isEmpty()) fG.Shapes.push_back({fIndex, area, std::move(path)});
   }
 
   // Path mode: the first geometry moves to its start, the others continue the outline.
@@ -249,19 +251,187 @@ class TInterpreter {
     fPath = QPainterPath();
     fPath.setFillRule(Qt::WindingFill);
     fStarted = false;
-    fConf.PathMode = true;
+    fPathMode = true;
   }
   void EndPath() {
-    fConf.PathMode = false;
+    fPathMode = false;
     if (!fStarted) return;
     fPath.closeSubpath();
-    Area(fPath);
+    Add(std::move(fPath), true);
     fPath = QPainterPath();
     fStarted = false;
   }
 
   void Command(const TPLNSymItem& it) {
     const std::size_t n = it.Points.size();
+    switch (it.Kind) {
+      case TSymKind::Path:
+        // Switching on again closes what was collected so far rather than dropping it.
+        if (fPathMode) EndPath();
+        if (it.Flag) BeginPath();
+        break;
+      case TSymKind::Line:
+        if (n < 2) break;
+        if (fPathMode) {
+          Continue(P(it.Points[0]));
+          fPath.lineTo(P(it.Points[1]));
+        } else {
+          QPainterPath line(P(it.Points[0]));
+          line.lineTo(P(it.Points[1]));
+          Add(std::move(line), false);
+        }
+        break;
+      case TSymKind::Polyline:
+        if (n < 2) break;
+        if (fPathMode) {
+          Join(P(it.Points[0]));
+          for (std::size_t i = 1; i < n; ++i) fPath.lineTo(P(it.Points[i]));
+        } else {
+          Add(TPLNSymbol::GetPathPolyline(fD, it), it.Flag);
+        }
+        break;
+      case TSymKind::Bezier:
+        if (n < 4) break;
+        if (fPathMode) {
+          Continue(P(it.Points[0]));
+          for (std::size_t i = 1; i + 2 < n; i += 3)
+            fPath.cubicTo(P(it.Points[i]), P(it.Points[i + 1]), P(it.Points[i + 2]));
+        } else {
+          Add(TPLNSymbol::GetPathBezier(fD, it), it.Flag);
+        }
+        break;
+      case TSymKind::Arc: {
+        if (n < 2 || it.Points[1].X <= 0 || it.Sweep == 0) break;
+        const QRectF oval = Oval(it.Points[0], double(it.Points[1].X), double(it.Points[1].X));
+        if (fPathMode) {
+          if (!fStarted) {
+            fPath.arcMoveTo(oval, it.Start);
+            fStarted = true;
+          }
+          // Qt's angles turn counter-clockwise on the page, as the commands' do.
+          fPath.arcTo(oval, it.Start, it.Sweep);
+        } else {
+          QPainterPath arc;
+          arc.arcMoveTo(oval, it.Start);
+          arc.arcTo(oval, it.Start, it.Sweep);
+          Add(std::move(arc), false);
+        }
+        break;
+      }
+      case TSymKind::Circle:
+        if (n < 2 || it.Points[1].X <= 0) break;
+        Add(Ellipse(it.Points[0], double(it.Points[1].X), double(it.Points[1].X)), true);
+        break;
+      case TSymKind::Ellipse:
+        if (n < 2 || it.Points[1].X <= 0 || it.Points[1].Y <= 0) break;
+        Add(Ellipse(it.Points[0], double(it.Points[1].X), double(it.Points[1].Y)), true);
+        break;
+      case TSymKind::Rectangle: {
+        if (n < 2) break;
+        const QRectF r = QRectF(P(it.Points[0]), P(it.Points[1])).normalized();
+        if (r.isEmpty()) break;
+        QPainterPath path;
+        path.setFillRule(Qt::WindingFill);
+        if (it.Value > 0)
+          path.addRoundedRect(r, LX(it.Value), LY(it.Value));
+        else
+          path.addRect(r);
+        Add(std::move(path), true);
+        break;
+      }
+      case TSymKind::Sector:
+        if (n < 2 || it.Points[1].X <= 0 || it.Sweep == 0) break;
+        Add(TPLNSymbol::GetPathSector(fD, it), true);
+        break;
+      default:
+        break;  // state commands and texts: the painter's
+    }
+  }
+
+  QRectF Oval(const TORVPto& c, double rx, double ry) const {
+    const QPointF centre = P(c);
+    return QRectF(centre.x() - LX(rx), centre.y() - LY(ry), 2 * LX(rx), 2 * LY(ry));
+  }
+  QPainterPath Ellipse(const TORVPto& c, double rx, double ry) const {
+    QPainterPath path;
+    path.setFillRule(Qt::WindingFill);
+    path.addEllipse(Oval(c, rx, ry));
+    return path;
+  }
+
+  const TPLNBaseDraw& fD;
+  TGeometry& fG;
+  std::size_t fIndex = 0;
+  bool fPathMode = false;
+  QPainterPath fPath;
+  bool fStarted = false;
+};
+
+// The outlines of `symbol` at the resolution of `d`, from the symbol's cache when they were
+// built at that resolution before.
+std::shared_ptr<const TGeometry> GeometryOf(const TPLNBaseDraw& d, const TPLNBaseLibSymbol& symbol) {
+  auto cached = std::static_pointer_cast<const TGeometry>(symbol.DrawCache());
+  if (cached && cached->PixX == d.PixPerBaseX && cached->PixY == d.PixPerBaseY) return cached;
+  auto g = std::make_shared<TGeometry>();
+  g->PixX = d.PixPerBaseX;
+  g->PixY = d.PixPerBaseY;
+  TGeometryBuilder(d, *g).Run(symbol);
+  symbol.SetDrawCache(g);
+  return g;
+}
+
+class TInterpreter {
+ public:
+  TInterpreter(const TPLNBaseDraw& d, TSurface& s, float scale, TORVDrawConf& conf)
+      : fD(d), fS(s), fScale(scale > 0 ? scale : 1), fConf(conf) {}
+
+  void Run(const TPLNBaseLibSymbol& symbol, bool linkPoints, TAlphaColor linkColor) {
+    const std::shared_ptr<const TGeometry> g = GeometryOf(fD, symbol);
+    const std::vector<TPLNSymItem>& items = symbol.Items();
+    std::size_t s = 0;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      Command(items[i]);
+      for (; s < g->Shapes.size() && g->Shapes[s].After == i; ++s) Shape(g->Shapes[s]);
+    }
+    for (; s < g->Shapes.size(); ++s) Shape(g->Shapes[s]);  // the path the definition left open
+    fConf.PathMode = false;
+    if (linkPoints && !g->Links.isEmpty()) {
+      TPen pen;
+      pen.Color = linkColor;
+      pen.Width = 1.0f / fScale;  // one device pixel
+      pen.Plain = true;
+      fS.Stroke(g->Links, pen);
+    }
+  }
+
+ private:
+  QPointF P(const TORVPto& p) const { return QPointF(p.X * fD.PixPerBaseX, p.Y * fD.PixPerBaseY); }
+  double LY(double v) const { return v * fD.PixPerBaseY; }
+
+  TPen Pen() const {
+    TPen pen;
+    pen.Color = fConf.ForeColor;
+    const float device = fD.DrawBasePtoX(std::max(0.0, fConf.PenWidth));
+    // The frame is already scaled: a pen that keeps its device size gives the scale back.
+    pen.Width = fConf.ScalePen ? device : device / fScale;
+    pen.DashScale = fConf.ScalePen ? 1.0f : 1.0f / fScale;
+    pen.RoundCap = fConf.RoundCap;
+    pen.LineType = fConf.LineType;
+    return pen;
+  }
+
+  // Closed figures: the fill pass (with fill on), then the outline when there is a pen. Open
+  // ones always take the pen, a hairline at width 0.
+  void Shape(const TGeometry::TShape& shape) {
+    if (!shape.Area) {
+      fS.Stroke(shape.Path, Pen());
+      return;
+    }
+    if (fConf.Fill) fS.Fill(shape.Path, fConf.BackColor);
+    if (fConf.PenWidth > 0) fS.Stroke(shape.Path, Pen());
+  }
+
+  void Command(const TPLNSymItem& it) {
     switch (it.Kind) {
       case TSymKind::PenWidth: fConf.PenWidth = std::max(0.0, it.Value); break;
       case TSymKind::Fill: fConf.Fill = it.Flag; break;
@@ -279,101 +449,13 @@ class TInterpreter {
       case TSymKind::FontScale:
         if (it.Value > 0) fConf.FontScale = it.Value;
         break;
-      case TSymKind::Path:
-        // Switching on again closes what was collected so far rather than dropping it.
-        if (fConf.PathMode) EndPath();
-        if (it.Flag) BeginPath();
-        break;
-      case TSymKind::Line:
-        if (n < 2) break;
-        if (fConf.PathMode) {
-          Continue(P(it.Points[0]));
-          fPath.lineTo(P(it.Points[1]));
-        } else {
-          QPainterPath line(P(it.Points[0]));
-          line.lineTo(P(it.Points[1]));
-          Open(line);
-        }
-        break;
-      case TSymKind::Polyline:
-        if (n < 2) break;
-        if (fConf.PathMode) {
-          Join(P(it.Points[0]));
-          for (std::size_t i = 1; i < n; ++i) fPath.lineTo(P(it.Points[i]));
-        } else {
-          const QPainterPath path = TPLNSymbol::GetPathPolyline(fD, it);
-          it.Flag ? Area(path) : Open(path);
-        }
-        break;
-      case TSymKind::Bezier:
-        if (n < 4) break;
-        if (fConf.PathMode) {
-          Continue(P(it.Points[0]));
-          for (std::size_t i = 1; i + 2 < n; i += 3)
-            fPath.cubicTo(P(it.Points[i]), P(it.Points[i + 1]), P(it.Points[i + 2]));
-        } else {
-          const QPainterPath path = TPLNSymbol::GetPathBezier(fD, it);
-          it.Flag ? Area(path) : Open(path);
-        }
-        break;
-      case TSymKind::Arc: {
-        if (n < 2 || it.Points[1].X <= 0 || it.Sweep == 0) break;
-        const QRectF oval = Oval(it.Points[0], double(it.Points[1].X), double(it.Points[1].X));
-        if (fConf.PathMode) {
-          if (!fStarted) {
-            fPath.arcMoveTo(oval, it.Start);
-            fStarted = true;
-          }
-          // Qt's angles turn counter-clockwise on the page, as the commands' do.
-          fPath.arcTo(oval, it.Start, it.Sweep);
-        } else {
-          QPainterPath arc;
-          arc.arcMoveTo(oval, it.Start);
-          arc.arcTo(oval, it.Start, it.Sweep);
-          Open(arc);
-        }
-        break;
-      }
-      case TSymKind::Circle:
-        if (n < 2 || it.Points[1].X <= 0) break;
-        Area(Ellipse(it.Points[0], double(it.Points[1].X), double(it.Points[1].X)));
-        break;
-      case TSymKind::Ellipse:
-        if (n < 2 || it.Points[1].X <= 0 || it.Points[1].Y <= 0) break;
-        Area(Ellipse(it.Points[0], double(it.Points[1].X), double(it.Points[1].Y)));
-        break;
-      case TSymKind::Rectangle: {
-        if (n < 2) break;
-        const QRectF r = QRectF(P(it.Points[0]), P(it.Points[1])).normalized();
-        if (r.isEmpty()) break;
-        QPainterPath path;
-        path.setFillRule(Qt::WindingFill);
-        if (it.Value > 0)
-          path.addRoundedRect(r, LX(it.Value), LY(it.Value));
-        else
-          path.addRect(r);
-        Area(path);
-        break;
-      }
-      case TSymKind::Sector:
-        if (n < 2 || it.Points[1].X <= 0 || it.Sweep == 0) break;
-        Area(TPLNSymbol::GetPathSector(fD, it));
-        break;
+      case TSymKind::Path: fConf.PathMode = it.Flag; break;
       case TSymKind::Text:
-        if (n >= 1) Text(it);
+        if (!it.Points.empty()) Text(it);
         break;
+      default:
+        break;  // geometry: drawn from the built outlines
     }
-  }
-
-  QRectF Oval(const TORVPto& c, double rx, double ry) const {
-    const QPointF centre = P(c);
-    return QRectF(centre.x() - LX(rx), centre.y() - LY(ry), 2 * LX(rx), 2 * LY(ry));
-  }
-  QPainterPath Ellipse(const TORVPto& c, double rx, double ry) const {
-    QPainterPath path;
-    path.setFillRule(Qt::WindingFill);
-    path.addEllipse(Oval(c, rx, ry));
-    return path;
   }
 
   void Text(const TPLNSymItem& it) {
@@ -417,29 +499,10 @@ class TInterpreter {
     }
   }
 
-  void LinkCrosses(const TPLNBaseLibSymbol& symbol, TAlphaColor color) {
-    QPainterPath cross;
-    const double hx = LX(1000), hy = LY(1000);
-    for (const TORVPto& l : symbol.Links()) {
-      const QPointF c = P(l);
-      cross.moveTo(c.x() - hx, c.y());
-      cross.lineTo(c.x() + hx, c.y());
-      cross.moveTo(c.x(), c.y() - hy);
-      cross.lineTo(c.x(), c.y() + hy);
-    }
-    TPen pen;
-    pen.Color = color;
-    pen.Width = 1.0f / fScale;  // one device pixel
-    pen.Plain = true;
-    fS.Stroke(cross, pen);
-  }
-
   const TPLNBaseDraw& fD;
   TSurface& fS;
   float fScale;
   TORVDrawConf& fConf;
-  QPainterPath fPath;
-  bool fStarted = false;
 };
 
 QPointF SymPoint(const TPLNBaseDraw& d, const TORVPto& p) { return QPointF(p.X * d.PixPerBaseX, p.Y * d.PixPerBaseY); }
@@ -530,12 +593,25 @@ void TPLNSymbol::Draw(TPLNBaseDraw* draw) {
   // Every drawing starts from the layer's settings: nothing of an earlier symbol carries over.
   TORVDrawConf conf = TORVDrawConf::FromLayer(GetLayer());
   const TFrame f = FrameOn(*d, false);
-  d->kC->Save();
-  d->kC->Translate(float(f.At.x()), float(f.At.y()));
-  d->kC->Scale(f.Scale, f.Scale);
-  d->kC->Rotate(f.AngleDeg);
-  if (const TPLNBaseLibSymbol* symbol = GetSymbol()) DrawSymbol(d, symbol, f.Scale, conf, GetState());
-  d->kC->Restore();
+  // The symbol draws under a scaled frame anyway: a canvas that would scale every outline on its
+  // way through gives its scale to the frame instead.
+  ISkCanvas* const canvas = d->kC;
+  float zoom = 1;
+  ISkCanvas& c = canvas->Unscaled(zoom);
+  c.Save();
+  c.Translate(float(f.At.x()) * zoom, float(f.At.y()) * zoom);
+  c.Scale(f.Scale * zoom, f.Scale * zoom);
+  c.Rotate(f.AngleDeg);
+  d->kC = &c;
+  try {
+    if (const TPLNBaseLibSymbol* symbol = GetSymbol()) DrawSymbol(d, symbol, f.Scale, conf, GetState());
+  } catch (...) {
+    d->kC = canvas;
+    c.Restore();
+    throw;
+  }
+  d->kC = canvas;
+  c.Restore();
 }
 
 void TPLNSymbol::Print(TPLNBaseDraw* draw) {

@@ -129,6 +129,28 @@ TEST(SymbolDraw, PenKeepsItsDeviceWidthUnlessTheSymbolScalesIt) {
   }
 }
 
+// Outlines are built once per symbol and reused: a change of commands or of resolution must
+// never draw the old ones.
+TEST(SymbolDraw, ReusedOutlinesFollowTheCommandsAndTheResolution) {
+  PlanoraTest::RecordingContext c;  // 10 pixels a millimetre
+  TPLNLibSymbol* s = NewSymbol(c.doc, [](TPLNLibSymbol& b) { b.Line(0, 0, 10, 0); });
+  TPLNSymbol* item = Place(c.doc, s, {5000, 5000});
+  auto widths = [&] {
+    c.Redraw(item);
+    std::vector<double> out;
+    for (const TRecordedOp& op : Marks(c.canvas)) out.push_back(op.Matrix.map(op.Path).boundingRect().width());
+    return out;
+  };
+  EXPECT_EQ(widths(), std::vector<double>({100}));
+  EXPECT_EQ(widths(), std::vector<double>({100}));
+  c.d.SetResolution(508, 508);
+  EXPECT_EQ(widths(), std::vector<double>({200}));
+  s->Line(0, 0, 5, 0);
+  EXPECT_EQ(widths(), std::vector<double>({200, 100}));
+  c.d.SetResolution(254, 254);
+  EXPECT_EQ(widths(), std::vector<double>({100, 50}));
+}
+
 TEST(SymbolDraw, ClosedShapesFillInTheBackColourAndOpenOnesOnlyStroke) {
   PlanoraTest::RecordingContext c;
   struct Case {
