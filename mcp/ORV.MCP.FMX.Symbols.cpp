@@ -626,6 +626,11 @@ QJsonObject SymbolsFromImage(TPLNMCPServer* server, const TArgs& a) {
   TPLNLibrary lib;
   int skipped = 0;
   for (int i = 0; i < list.size(); ++i) {
+    // The model is asked for at most this many; what it gives beyond them is left out.
+    if (static_cast<int>(lib.Symbols.size()) >= maxSymbols) {
+      skipped += static_cast<int>(list.size()) - i;
+      break;
+    }
     const QJsonObject o = list.at(i).toObject();
     QJsonArray commands;
     if (!CommandList(o.value(QLatin1String("commands")), &commands) || commands.isEmpty()) {

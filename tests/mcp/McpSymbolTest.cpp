@@ -549,6 +549,16 @@ TEST(McpSymbol, ImageToolTakesBase64AndRefusesBadImagesBeforeAskingTheProvider) 
   EXPECT_EQ(t.Refused(tool, {{"image_base64", data}, {"output_filename", out}}),
             "image_media_type is required when using image_base64.");
   EXPECT_EQ(t.provider.Requests().size(), 2u);
+
+  // A model that gives more than it was asked for keeps only the first ones.
+  t.provider.Reply(R"({"symbols":[{"name":"A","commands":[{"type":"circle","r":1}]},)"
+                   R"({"name":"B","commands":[{"type":"circle","r":2}]},{"name":"C","commands":[{"type":"circle","r":3}]}]})");
+  EXPECT_EQ(t.Ok(tool, {{"image_base64", data}, {"image_media_type", "image/gif"}, {"output_filename", out}, {"max_symbols", 2}}),
+            QStringLiteral("Symbol library created from image: 2 symbols saved to %1 (1 skipped)").arg(out));
+  TPLNLibrary lib;
+  lib.LoadFromFile(out);
+  ASSERT_EQ(lib.Symbols.size(), 2u);
+  EXPECT_EQ(lib.Symbols[1]->Name, "B");
 }
 
 TEST(McpSymbol, ImageToolReportsWhatTheProviderGotWrongAndWritesNoFile) {
