@@ -119,6 +119,15 @@ std::int64_t TPLNBackEditor::GridY(std::int64_t v) const {
   return (fEditor->GetSnap() & snGrid) ? RoundToStep(v, fEditor->Grid().BaseIncY()) : -1;
 }
 
+TORVPto TPLNBackEditor::GridPoint(QPointF pos) const {
+  TORVPto p{BaseMMX(pos.x()), BaseMMY(pos.y())};
+  if (fEditor->GetSnap() & snGrid) {
+    p.X = RoundToStep(p.X, fEditor->Grid().BaseIncX());
+    p.Y = RoundToStep(p.Y, fEditor->Grid().BaseIncY());
+  }
+  return p;
+}
+
 void TPLNBackEditor::AdjustGrid(bool keepX, bool keepY) {
   if (!keepX) fBaseX = RoundToStep(fBaseX, fEditor->Grid().BaseIncX());
   if (!keepY) fBaseY = RoundToStep(fBaseY, fEditor->Grid().BaseIncY());

@@ -168,6 +168,8 @@ class TPLNBackEditor : public QWidget {
   std::int64_t GridX(std::int64_t v) const;
   std::int64_t GridY(std::int64_t v) const;
   static std::int64_t RoundToStep(std::int64_t v, std::int64_t step);
+  // The drawing point under a widget position, on the nearest grid point while grid snapping is on.
+  TORVPto GridPoint(QPointF pos) const;
   // Rounds the current base point to the grid and places the current screen point on it; with
   // `keepX` (`keepY`) that coordinate stays as it is (it was fixed by an orthogonal projection).
   void AdjustGrid(bool keepX = false, bool keepY = false);

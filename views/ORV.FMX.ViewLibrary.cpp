@@ -159,6 +159,19 @@ void TPLNBaseViewLib::SetCellSize(int width, int height) {
   Layout();
 }
 
+void TPLNBaseViewLib::SetShowNames(bool on) {
+  if (on == fShowNames) return;
+  fShowNames = on;
+  fPreviews.assign(fLibrary->Symbols.size(), QImage());
+  update();
+}
+
+QRect TPLNBaseViewLib::PreviewRect() const {
+  // A caption line, but never more than half the cell.
+  const int caption = fShowNames ? std::min(fontMetrics().height() + 2, fCellH / 2) : 0;
+  return QRect(0, 0, fCellW, fCellH - caption);
+}
+
 void TPLNBaseViewLib::SetVisibleRows(int rows) {
   fVisibleRows = std::max(1, rows);
   Layout();
@@ -252,8 +265,9 @@ QImage TPLNBaseViewLib::Preview(int k) {
   if (fPreviews.size() != fLibrary->Symbols.size()) fPreviews.assign(fLibrary->Symbols.size(), QImage());
   const qreal dpr = devicePixelRatioF();
   QImage& img = fPreviews[li];
-  if (img.isNull() || img.devicePixelRatio() != dpr) {
-    img = QImage(qRound(fCellW * dpr), qRound(fCellH * dpr), QImage::Format_ARGB32_Premultiplied);
+  const QSize size = PreviewRect().size();
+  if (img.isNull() || img.devicePixelRatio() != dpr || img.size() != (QSizeF(size) * dpr).toSize()) {
+    img = QImage((QSizeF(size) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::white);
     DrawPreview(img, *s, dpr);
     img.setDevicePixelRatio(dpr);
@@ -323,6 +337,12 @@ void TPLNBaseViewLib::paintEvent(QPaintEvent* event) {
       p.setRenderHint(QPainter::Antialiasing, false);
       p.fillRect(cell, Qt::white);
       p.drawImage(cell.topLeft(), Preview(k));
+      if (fShowNames) {
+        const QRect preview = PreviewRect();
+        const QRect caption(cell.left() + 3, cell.top() + preview.height(), cell.width() - 6, cell.height() - preview.height());
+        p.setPen(QColor::fromRgba(NameColor));
+        p.drawText(caption, Qt::AlignCenter, p.fontMetrics().elidedText(ShownSymbol(k)->Name, Qt::ElideRight, caption.width()));
+      }
       if (k == fSelected) {
         p.setPen(QPen(QColor::fromRgba(SelColor), 2));
         p.drawRect(cell.adjusted(1, 1, -1, -1));

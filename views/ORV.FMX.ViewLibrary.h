@@ -95,9 +95,15 @@ class TPLNBaseViewLib : public QWidget {
   void SetVisibleRows(int rows);
   bool ShowHints() const { return fShowHints; }
   void SetShowHints(bool on) { fShowHints = on; }
+  // Each cell's name under its drawing (the drawing keeps the rest of the cell).
+  bool ShowNames() const { return fShowNames; }
+  void SetShowNames(bool on);
+  // The part of a cell the drawing fills, relative to the cell.
+  QRect PreviewRect() const;
   TAlphaColor BackColor = 0xFFFFFFFFu;
   TAlphaColor FrameColor = 0xFF808080u;
   TAlphaColor SelColor = 0xFFFF0000u;
+  TAlphaColor NameColor = 0xFF303030u;
 
   // What a drag of a symbol carries, and reading it back.
   static const QString kMimeType;
@@ -141,6 +147,7 @@ class TPLNBaseViewLib : public QWidget {
   std::vector<QImage> fPreviews;  // by library index; null until drawn
   int fPreviewsDrawn = 0;
   bool fShowHints = true;
+  bool fShowNames = true;
   int fGap = 10;
   int fVisibleRows = 4;
   int fCellW = 80, fCellH = 80;

@@ -61,7 +61,8 @@ void TMainWindow::BuildLibraryDock() {
   fLibraryView = new TPLNViewLibrary(panel);
   fLibraryView->setObjectName(QStringLiteral("libraryView"));
   fLibraryView->SetLabel(fDoc.get());
-  fLibraryView->setMinimumSize(200, 200);
+  // Two columns of thumbnails and the scroll bar.
+  fLibraryView->setMinimumSize(2 * fLibraryView->CellWidth() + 3 * fLibraryView->Gap() + 24, 200);
   box->addWidget(category);
   box->addWidget(search);
   box->addWidget(fLibraryView, 1);
@@ -148,9 +149,11 @@ void TMainWindow::BuildLibraryDock() {
   // (a separate filter object would outlive the window's own members while it is destroyed).
   fEditor->Surface()->setAcceptDrops(true);
 
-  // The last library opened comes back; one gone or damaged since is left out quietly.
+  // The last library opened comes back, and before any was opened the starter library shipped
+  // with the studio; one gone or damaged since is left out quietly.
   fLibraryCategory = category;
-  const QString last = QSettings().value(kLastLibraryKey).toString();
+  QString last = QSettings().value(kLastLibraryKey).toString();
+  if (last.isEmpty()) last = fServices->BundledFile(QStringLiteral("symbols/starter.lyp"));
   if (!last.isEmpty() && QFileInfo::exists(last) && fLibraryView->LoadSymbols(last).isEmpty()) FillLibraryCategories();
 }
 
@@ -222,8 +225,8 @@ bool TMainWindow::ScaleSelectedSymbols(double scale) {
 bool TMainWindow::DropSymbol(const QMimeData* mime, QPointF at) {
   QString guid, file;
   if (!TPLNBaseViewLib::ReadSymbolMime(mime, guid, file)) return false;
-  const TPLNBackEditor* surface = fEditor->Surface();
-  const std::int64_t x = surface->BaseMMX(at.x()), y = surface->BaseMMY(at.y());
+  // Placed on the grid as anything drawn there would be.
+  const TORVPto point = fEditor->Surface()->GridPoint(at);
   // From the dock's own library when it is the one named; otherwise read from the file.
   const Symbol::TPLNLibSymbol* shown =
       (file.isEmpty() || QFileInfo(file).absoluteFilePath() == fLibraryView->LibraryName() ||
@@ -241,7 +244,7 @@ bool TMainWindow::DropSymbol(const QMimeData* mime, QPointF at) {
     fServices->Error(this, tr("Place symbol"), QString::fromUtf8(e.what()));
     return false;
   }
-  return PlaceSymbolAt(x, y) != nullptr;
+  return PlaceSymbolAt(point.X, point.Y) != nullptr;
 }
 
 bool TMainWindow::LibraryEvent(QObject* watched, QEvent* event) {
@@ -272,8 +275,8 @@ bool TMainWindow::LibraryEvent(QObject* watched, QEvent* event) {
       }
       if (e->button() != Qt::LeftButton) return false;
       if (event->type() == QEvent::MouseButtonPress) {
-        const TPLNBackEditor* surface = fEditor->Surface();
-        PlaceSymbolAt(surface->BaseMMX(e->position().x()), surface->BaseMMY(e->position().y()));
+        const TORVPto point = fEditor->Surface()->GridPoint(e->position());
+        PlaceSymbolAt(point.X, point.Y);
       }
       return true;
     }

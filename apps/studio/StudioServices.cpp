@@ -1,6 +1,9 @@
 #include "StudioServices.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -32,6 +35,15 @@ int TStudioServices::Choose(QWidget* parent, const QString& title, const QString
   bool ok = false;
   const QString pick = QInputDialog::getItem(parent, title, label, items, 0, false, &ok);
   return ok ? static_cast<int>(items.indexOf(pick)) : -1;
+}
+
+QString TStudioServices::BundledFile(const QString& relative) {
+  const QDir bin(QCoreApplication::applicationDirPath());
+  for (const QString& base : {QStringLiteral("../share/planora"), QStringLiteral("../resources")}) {
+    const QFileInfo f(bin.filePath(base + QLatin1Char('/') + relative));
+    if (f.isFile()) return f.canonicalFilePath();
+  }
+  return {};
 }
 
 }  // namespace Planora::Studio

@@ -21,6 +21,9 @@ class TStudioServices {
   virtual TSaveAnswer AskSave(QWidget* parent, const QString& name);
   // One of `items` (index), or -1 when the user cancelled.
   virtual int Choose(QWidget* parent, const QString& title, const QString& label, const QStringList& items);
+  // A file shipped with the studio (`relative` to its data folder: installed, or the build's
+  // resources), empty when there is none.
+  virtual QString BundledFile(const QString& relative);
 };
 
 }  // namespace Planora::Studio

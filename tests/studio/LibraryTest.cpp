@@ -39,6 +39,8 @@ struct TLibServices : TStudioServices {
   void Error(QWidget*, const QString&, const QString& text) override { errors << text; }
   TSaveAnswer AskSave(QWidget*, const QString&) override { return TSaveAnswer::Discard; }
   int Choose(QWidget*, const QString&, const QString&, const QStringList&) override { return choice; }
+  QString bundled;
+  QString BundledFile(const QString&) override { return bundled; }
 };
 
 QAction* Act(const TMainWindow& w, const char* name) {
@@ -125,6 +127,19 @@ TEST(StudioLibrary, OpenPickAndPlaceByClickAndByDrop) {
   doc.Undo();
   EXPECT_EQ(doc.GetItemsCount(), before);
 
+  // With grid snapping on, the symbol lands on the grid point nearest the click.
+  w.Editor().SetSnap(snGrid);
+  const QPointF offGrid = at + QPointF(3.3, 2.7);
+  Click(surface, offGrid);
+  ASSERT_EQ(doc.GetItemsCount(), before + 1);
+  const TORVPto snapped = SymbolItem(doc, doc.GetItemsCount())->GetPoint(1);
+  EXPECT_EQ(snapped, surface->GridPoint(offGrid));
+  EXPECT_EQ(snapped.X % w.Editor().Grid().BaseIncX(), 0);
+  EXPECT_EQ(snapped.Y % w.Editor().Grid().BaseIncY(), 0);
+  EXPECT_NE(snapped, (TORVPto{surface->BaseMMX(offGrid.x()), surface->BaseMMY(offGrid.y())}));
+  doc.Undo();
+  w.Editor().SetSnap(0);
+
   // Esc ends placing: a click is the editor's again and places nothing.
   QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
   QCoreApplication::sendEvent(surface, &esc);
@@ -169,10 +184,16 @@ TEST(StudioLibrary, OpenPickAndPlaceByClickAndByDrop) {
   ASSERT_EQ(doc.GetItemsCount(), before + 1) << services->errors.join(QLatin1Char('\n')).toStdString();
   EXPECT_EQ(SymbolItem(doc, doc.GetItemsCount())->GetSymbolGuid(), Symbol::NormalizeGuid(otherLib.Symbols[0]->Guid));
 
-  // The next window opens the same library at start.
-  TMainWindow next(std::make_shared<TLibServices>());
+  // The next window opens the same library at start; before any was opened, the bundled one.
+  auto shipped = std::make_shared<TLibServices>();
+  shipped->bundled = WriteLibrary(QStringLiteral("bundled.lyp"));
+  TMainWindow next(shipped);
   EXPECT_EQ(next.LibraryView()->LibraryName(), QFileInfo(file).absoluteFilePath());
   EXPECT_EQ(next.LibraryView()->SymbolCount(), 3);
+  QSettings().clear();
+  TMainWindow first(shipped);
+  EXPECT_EQ(first.LibraryView()->LibraryName(), QFileInfo(shipped->bundled).absoluteFilePath());
+  EXPECT_EQ(first.findChild<QComboBox*>(QStringLiteral("libraryCategory"))->count(), 3);
 }
 
 TEST(StudioLibrary, DamagedLibraryIsRefusedAndNothingChanges) {

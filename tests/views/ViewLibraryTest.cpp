@@ -150,19 +150,27 @@ TEST(ViewLibrary, PreviewsShowTheSymbolFittedAndOnlyVisibleCellsAreDrawn) {
   view.resize(300, 300);
   ASSERT_EQ(view.LoadSymbols(file), QString());
 
-  const QImage tall = view.Preview(1);
-  ASSERT_EQ(tall.size(), QSize(80, 80));
-  const QRect t = DarkBox(tall);
-  ASSERT_FALSE(t.isEmpty()) << "blank preview";
-  EXPECT_NEAR(t.top(), 5, 1);
-  EXPECT_NEAR(t.bottom(), 74, 1);
-  EXPECT_NEAR(t.width(), 70 / 4, 2);
-  EXPECT_NEAR(t.center().x(), 40, 1.5);
-  const QRect w = DarkBox(view.Preview(2));
-  ASSERT_FALSE(w.isEmpty()) << "blank preview";
-  EXPECT_NEAR(w.left(), 5, 1);
-  EXPECT_NEAR(w.right(), 74, 1);
-  EXPECT_NEAR(w.center().y(), 40, 1.5);
+  // Names take a caption line under the drawing; without them the drawing has the whole cell.
+  for (bool names : {true, false}) {
+    SCOPED_TRACE(names ? "with names" : "without names");
+    view.SetShowNames(names);
+    const int h = view.PreviewRect().height();
+    EXPECT_EQ(h == 80, !names) << h;
+    EXPECT_GE(h, 40);
+    const QImage tall = view.Preview(1);
+    ASSERT_EQ(tall.size(), QSize(80, h));
+    const QRect t = DarkBox(tall);
+    ASSERT_FALSE(t.isEmpty()) << "blank preview";
+    EXPECT_NEAR(t.top(), 5, 1);
+    EXPECT_NEAR(t.bottom(), h - 6, 1);
+    EXPECT_NEAR(t.width(), (h - 10) / 4.0, 2);
+    EXPECT_NEAR(t.center().x(), 40, 1.5);
+    const QRect w = DarkBox(view.Preview(2));
+    ASSERT_FALSE(w.isEmpty()) << "blank preview";
+    EXPECT_NEAR(w.left(), 5, 1);
+    EXPECT_NEAR(w.right(), 74, 1);
+    EXPECT_NEAR(w.center().y(), h / 2.0, 1.5);
+  }
 
   // Kept once drawn.
   const int drawn = view.PreviewsDrawn();
