@@ -474,20 +474,19 @@ void TAnimationController::UpdateSymbol(TSymbolData& d, double delta, std::vecto
     return;
   }
   const double s = d.Path->GetTimeScale();
-  if (d.RemainingDelay > 0) {
-    d.State = TSymbolMotionState::msScheduled;
-    d.RemainingDelay -= delta * s;
-    if (d.RemainingDelay > 0) return;
-    delta = -d.RemainingDelay / s;
-    d.RemainingDelay = 0;
-  }
-  if (d.RemainingWait > 0) {
-    d.State = TSymbolMotionState::msWaiting;
-    d.RemainingWait -= delta * s;
-    if (d.RemainingWait > 0) return;
-    delta = -d.RemainingWait / s;
-    d.RemainingWait = 0;
-  }
+  // A start delay, then a wait between runs: each uses up the frame's time first, and what is
+  // left of the frame moves the symbol.
+  const auto pause = [&](double& left, TSymbolMotionState state) {
+    if (left <= 0) return true;
+    d.State = state;
+    left -= delta * s;
+    if (left > 0) return false;
+    delta = -left / s;
+    left = 0;
+    return true;
+  };
+  if (!pause(d.RemainingDelay, TSymbolMotionState::msScheduled) || !pause(d.RemainingWait, TSymbolMotionState::msWaiting))
+    return;
   d.State = TSymbolMotionState::msMoving;
   const std::int32_t id = d.ID;
   for (int cycles = 0;; ++cycles) {
