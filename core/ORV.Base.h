@@ -664,6 +664,13 @@ class TPLNBaseLabel {
   // at (x, y) with a sample code, and a Nutri-Score label in a box.
   virtual TPLNBaseItem* AddBaseCode(std::int64_t, std::int64_t, std::int32_t /*kind*/) { return nullptr; }
   virtual TPLNBaseItem* AddBaseNutriScore(std::int64_t, std::int64_t, std::int64_t, std::int64_t) { return nullptr; }
+  virtual TPLNBaseItem* AddBasePackage(std::int64_t, std::int64_t, std::int64_t, std::int64_t) { return nullptr; }
+  virtual TPLNBaseItem* AddBaseLevel(std::int64_t /*cx*/, std::int64_t /*cy*/, std::int64_t /*r*/) { return nullptr; }
+  virtual TPLNBaseItem* AddBaseRank(std::int64_t, std::int64_t, std::int64_t, std::int64_t) { return nullptr; }
+  virtual TPLNBaseItem* AddBaseImage(std::int64_t, std::int64_t, std::int64_t, std::int64_t, const QString& /*fileName*/) {
+    return nullptr;
+  }
+  virtual TPLNBaseItem* AddBaseTable(std::int64_t, std::int64_t, std::int64_t, std::int64_t) { return nullptr; }
   // Angle dimension: lines p1-p2 and p3-p4 and a point on the arc, ten values.
   virtual TPLNBaseItem* AddBaseDimAngle(const std::vector<std::int64_t>&) { return nullptr; }
   // An item from its record (kind code first), entered at the end of the items; null for a kind

@@ -242,7 +242,12 @@ bool IsTwoPoint(TORVDrawKind k) {
     case TORVDrawKind::Circle:
     case TORVDrawKind::Paragraph:
     case TORVDrawKind::Flow:
-    case TORVDrawKind::NutriScore: return true;
+    case TORVDrawKind::NutriScore:
+    case TORVDrawKind::Package:
+    case TORVDrawKind::Level:
+    case TORVDrawKind::Rank:
+    case TORVDrawKind::Image:
+    case TORVDrawKind::Table: return true;
     default: return false;
   }
 }
@@ -415,6 +420,11 @@ bool CompleteDraw(TPLNBaseLabel& doc, bool finish, TPLNBaseItem** madeOut = null
     case TORVDrawKind::Paragraph:
     case TORVDrawKind::Flow:
     case TORVDrawKind::NutriScore:
+    case TORVDrawKind::Package:
+    case TORVDrawKind::Level:
+    case TORVDrawKind::Rank:
+    case TORVDrawKind::Image:
+    case TORVDrawKind::Table:
       if (n >= 2) {
         const TORVBounds b = BoxOf(p[0], p[1]);
         const std::int64_t w = b.X2 - b.X1, h = b.Y2 - b.Y1;
@@ -427,6 +437,13 @@ bool CompleteDraw(TPLNBaseLabel& doc, bool finish, TPLNBaseItem** madeOut = null
           create([&] { return doc.AddBaseEllipse(b.X1 + w / 2, b.Y1 + h / 2, w / 2, h / 2); });
         else if (a.Kind == TORVDrawKind::Flow) create([&] { return doc.AddBaseFlow(b.X1, b.Y1, w, h, a.Style.FlowType); });
         else if (a.Kind == TORVDrawKind::NutriScore) create([&] { return doc.AddBaseNutriScore(b.X1, b.Y1, w, h); });
+        else if (a.Kind == TORVDrawKind::Package) create([&] { return doc.AddBasePackage(b.X1, b.Y1, w, h); });
+        else if (a.Kind == TORVDrawKind::Level)
+          create([&] { return doc.AddBaseLevel(b.X1 + w / 2, b.Y1 + h / 2, std::min(w, h) / 2); });
+        else if (a.Kind == TORVDrawKind::Rank) create([&] { return doc.AddBaseRank(b.X1, b.Y1, w, h); });
+        else if (a.Kind == TORVDrawKind::Image)
+          create([&] { return doc.AddBaseImage(b.X1, b.Y1, w, h, a.Style.ImageFile); });
+        else if (a.Kind == TORVDrawKind::Table) create([&] { return doc.AddBaseTable(b.X1, b.Y1, w, h); });
         else create([&] { return doc.AddBaseParagraph(b.X1, b.Y1, w, h); });
       }
       break;
@@ -724,7 +741,12 @@ void TPLNBaseLabel::PickEditorValue(double value) {
     case TORVDrawKind::Ellipse:
     case TORVDrawKind::Paragraph:
     case TORVDrawKind::Flow:
-    case TORVDrawKind::NutriScore: {
+    case TORVDrawKind::NutriScore:
+    case TORVDrawKind::Package:
+    case TORVDrawKind::Level:
+    case TORVDrawKind::Rank:
+    case TORVDrawKind::Image:
+    case TORVDrawKind::Table: {
       // A square of that side, towards the pointer.
       const std::int64_t sx = fAct.Current.X >= p0.X ? 1 : -1, sy = fAct.Current.Y >= p0.Y ? 1 : -1;
       next = {p0.X + sx * len, p0.Y + sy * len};

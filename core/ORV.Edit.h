@@ -74,6 +74,11 @@ enum class TORVDrawKind : std::uint8_t {
   Link,          // a press on a connector of one item, a release on a connector of another
   Code,          // one click places a code (the tool style's CodeKind) with a sample code
   NutriScore,    // two corners of a Nutri-Score label
+  Package,       // two corners of a package drawing's frame
+  Level,         // two corners of the box round a level gauge's disc
+  Rank,          // two corners of a rank rating
+  Image,         // two corners of a picture's frame (the file: the tool style's ImageFile)
+  Table,         // two corners of a table
   Count
 };
 
@@ -145,6 +150,8 @@ struct TORVToolStyle {
   TAlphaColor ToColor = 0xFF000000u;
   // The code tool's kind: the item kind code of a barcode, QR code, DataMatrix, PDF417 or poly text.
   std::int32_t CodeKind = Kind::Barcode;
+  // The picture the image tool places.
+  QString ImageFile;
 };
 
 // The current action, its state and the kind being drawn.

@@ -152,8 +152,20 @@ void TPLNBackEditor::DrawRubberBand(ISkCanvas& canvas) {
     case TORVDrawKind::Rectangle:
     case TORVDrawKind::Paragraph:
     case TORVDrawKind::NutriScore:
+    case TORVDrawKind::Package:
+    case TORVDrawKind::Rank:
+    case TORVDrawKind::Image:
+    case TORVDrawKind::Table:
       canvas.DrawRect(QRectF(p0, cur).normalized(), pen);
       break;
+    case TORVDrawKind::Level: {
+      // The disc the gauge gets: the largest in the box, at its centre.
+      const QRectF box = QRectF(p0, cur).normalized();
+      const double r = std::min(box.width(), box.height()) / 2;
+      canvas.DrawOval(QRectF(box.center() - QPointF(r, r), QSizeF(2 * r, 2 * r)), pen);
+      canvas.DrawRect(box, pen);
+      break;
+    }
     case TORVDrawKind::Flow: {
       // The chosen shape, as the box will have it.
       std::vector<QPointF> inner;

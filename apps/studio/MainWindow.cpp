@@ -435,6 +435,11 @@ QIcon ToolIcon(TORVDrawKind kind) {
       case TORVDrawKind::Link:  // their buttons show the chosen shape and a link of their own
       case TORVDrawKind::Code:
       case TORVDrawKind::NutriScore:
+      case TORVDrawKind::Package:
+      case TORVDrawKind::Level:
+      case TORVDrawKind::Rank:
+      case TORVDrawKind::Image:
+      case TORVDrawKind::Table:
       case TORVDrawKind::Count:
         break;
     }
