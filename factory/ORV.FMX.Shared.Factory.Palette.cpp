@@ -24,4 +24,12 @@ TPLNBaseItem* TPLNSharedFMX::AddBaseNutriScore(std::int64_t x, std::int64_t y, s
   return TPLNFactory::AddBaseNutriScore(this, x, y, w, h);
 }
 
+TPLNBaseItem* TPLNSharedFMX::AddBaseLevel(std::int64_t cx, std::int64_t cy, std::int64_t r) {
+  return TPLNFactory::AddBaseLevel(this, cx, cy, r);
+}
+
+TPLNBaseItem* TPLNSharedFMX::AddBaseRank(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) {
+  return TPLNFactory::AddBaseRank(this, x, y, w, h);
+}
+
 }  // namespace Orv::Fmx

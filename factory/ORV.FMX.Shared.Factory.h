@@ -112,6 +112,14 @@ class TPLNFactory {
   static TPLNBaseItem* AddBaseNutriScore(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w,
                                          std::int64_t h);
 
+  // Level gauges (ORV.FMX.Shared.Factory.Gauges.cpp) on the disc of centre (cx, cy) and radius
+  // r, and rank ratings in the box (x, y, w, h), with the active layer's pen, pen width and back
+  // colour.
+  static TPLNBaseItem* AddLevel(TPLNBaseLabel* doc, float cx, float cy, float r);
+  static TPLNBaseItem* AddBaseLevel(TPLNBaseLabel* doc, std::int64_t cx, std::int64_t cy, std::int64_t r);
+  static TPLNBaseItem* AddRank(TPLNBaseLabel* doc, float x, float y, float w, float h);
+  static TPLNBaseItem* AddBaseRank(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h);
+
   // Linear barcodes (ORV.FMX.Shared.Factory.Barcode.cpp) anchored at (x, y); the code is 8-bit.
   // The unit form takes the active layer's pen colour and font, the base form only its pen colour.
   static TPLNBaseItem* AddBarcode(TPLNBaseLabel* doc, float x, float y, const QByteArray& code, TORVBarType type);
@@ -211,6 +219,8 @@ class TPLNSharedFMX : public TPLNBaseLabel {
                             std::uint8_t linkType) override;
   TPLNBaseItem* AddBaseCode(std::int64_t x, std::int64_t y, std::int32_t kind) override;
   TPLNBaseItem* AddBaseNutriScore(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) override;
+  TPLNBaseItem* AddBaseLevel(std::int64_t cx, std::int64_t cy, std::int64_t r) override;
+  TPLNBaseItem* AddBaseRank(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) override;
 };
 
 }  // namespace Orv::Fmx

@@ -17,6 +17,7 @@
 #include "TPLNText.h"
 #include "TPLNParagraph.h"
 #include "TPLNBarcode.h"
+#include "TPLNGauges.h"
 #include "TPLNNutriScore.h"
 #include "TPLNQRCode.h"
 #include "TPLNDataMatrix.h"

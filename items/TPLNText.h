@@ -39,13 +39,17 @@ inline bool ShowsData(const TPLNBaseDraw& draw) {
 // The text shown off the editor: for a data field the value of its record (a per-label copy:
 // its cell's record on the current page; an original: the record the sheet loop put in the
 // context, else the document's current one), the item's own text otherwise.
-template <class T>
-QString PrintedText(const T& item, const TPLNBaseDraw* draw) {
-  if (item.FillType() == 0 || !item.Owner()) return item.GetText();
+inline QString DataText(const TPLNBaseItem& item, const TPLNBaseDraw* draw, std::uint8_t fillType,
+                        const QString& fillName, const QString& format, const QString& own) {
+  if (fillType == 0 || !item.Owner()) return own;
   const TPLNBaseLabel& doc = *item.Owner();
   int record = doc.CopyRecord(&item);
   if (record == -2) record = draw && draw->Record >= 0 ? draw->Record : doc.GetCurrentRecord();
-  return doc.DataValueAt(record, item.FillName(), item.GetFormat(), item.FillType(), item.GetText());
+  return doc.DataValueAt(record, fillName, format, fillType, own);
+}
+template <class T>
+QString PrintedText(const T& item, const TPLNBaseDraw* draw) {
+  return DataText(item, draw, item.FillType(), item.FillName(), item.GetFormat(), item.GetText());
 }
 
 // While alive, the print canvas draws in a text's own frame: scaled by sx along the line, turned

@@ -619,6 +619,7 @@ void ORVMCPRegisterDefaultTools(Orv::TPLNMCPServer* server) {
   // shapes and the dimensions, as their items land.
   RegisterCodes2DTools(server);
   RegisterPolyTools(server);
+  RegisterGaugeTools(server);
   RegisterNutriTools(server);
   RegisterFlowTools(server);
   RegisterSymbolTools(server);

@@ -19,6 +19,7 @@ void RegisterDrawingTools(TPLNMCPServer* server);    // document, items and laye
 void RegisterShapeTools(TPLNMCPServer* server);      // rectangle ... paragraph
 void RegisterBarcodeTools(TPLNMCPServer* server);    // linear barcodes
 void RegisterPolyTools(TPLNMCPServer* server);       // poly texts
+void RegisterGaugeTools(TPLNMCPServer* server);      // level gauges and rank ratings
 void RegisterNutriTools(TPLNMCPServer* server);      // the Nutri-Score label
 void RegisterCodes2DTools(TPLNMCPServer* server);    // QR codes, DataMatrix and PDF417 symbols
 void RegisterFlowTools(TPLNMCPServer* server);       // flow boxes and links

@@ -300,6 +300,33 @@ QIcon NutriIcon() {
   });
 }
 
+// A disc half full.
+QIcon LevelIcon() {
+  return PaintedIcon([&](QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath lower;
+    lower.moveTo(2.5, 12);
+    lower.arcTo(QRectF(2.5, 2.5, 19, 19), 180, 180);
+    lower.closeSubpath();
+    p.fillPath(lower, QColor(0x2E, 0x86, 0xDE));
+    p.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.4));
+    p.drawEllipse(QRectF(2.5, 2.5, 19, 19));
+  });
+}
+
+// Three stars of five filled.
+QIcon RankIcon() {
+  return PaintedIcon([&](QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x60, 0x60, 0x60), 0.8));
+    for (int i = 0; i < 3; ++i) {
+      const QRectF cell(0.5 + i * 8, 8, 7, 7);
+      p.setBrush(i < 2 ? QColor(0xF5, 0xB3, 0x01) : QColor(0xD9, 0xD9, 0xD9));
+      p.drawPath(Orv::Fmx::TPLNRank::GetPathStar(cell));
+    }
+  });
+}
+
 // Two boxes and a stepped link with its head.
 QIcon LinkIcon() {
   return PaintedIcon([&](QPainter& p) {
@@ -783,6 +810,8 @@ void TMainWindow::BuildStyledTools() {
   });
   tool(TORVDrawKind::NutriScore, "NutriScore", tr("Nutri-Score"), NutriIcon(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N),
        nullptr);
+  tool(TORVDrawKind::Level, "Level", tr("Level gauge"), LevelIcon(), QKeySequence(), nullptr);
+  tool(TORVDrawKind::Rank, "Rank", tr("Rank rating"), RankIcon(), QKeySequence(), nullptr);
 
   // The same choices from the menu bar, where the keyboard reaches them (a tool button's menu
   // opens only under the pointer).
@@ -795,6 +824,8 @@ void TMainWindow::BuildStyledTools() {
   insert->setObjectName(QStringLiteral("insertMenu"));
   insert->addMenu(codes);
   insert->addAction(NutriIcon(), tr("&Nutri-Score"), this, [start] { start(TORVDrawKind::NutriScore); });
+  insert->addAction(LevelIcon(), tr("&Level Gauge"), this, [start] { start(TORVDrawKind::Level); });
+  insert->addAction(RankIcon(), tr("&Rank Rating"), this, [start] { start(TORVDrawKind::Rank); });
 }
 
 bool TMainWindow::RestyleSelection(const QActionGroup* group, const QAction* choice) {
@@ -874,6 +905,10 @@ void TMainWindow::UpdateHint() {
     hint = tr("Click where the code goes; it starts with a sample code to replace");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::NutriScore)
     hint = tr("Drag or click two corners of the Nutri-Score label");
+  else if (act.IsDrawing() && act.Kind == TORVDrawKind::Level)
+    hint = tr("Drag or click two corners of the box round the gauge's disc");
+  else if (act.IsDrawing() && act.Kind == TORVDrawKind::Rank)
+    hint = tr("Drag or click two corners of the rating's row");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Link && act.Points.empty())
     hint = tr("Press on a connector of the first item, release on a connector of the second (or click one, then the other)");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Link)
