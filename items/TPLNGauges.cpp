@@ -7,6 +7,7 @@
 #include "ORV.FMX.Shared.h"
 #include "ORV.Text.h"
 #include "TPLNText.h"
+#include "TPLNSurface.h"
 
 namespace Orv::Fmx {
 
@@ -16,134 +17,6 @@ using F2d::TORVLevelType;
 using F2d::TORVRankType;
 
 namespace {
-
-// What the gauges paint with: the screen's Skia-shaped canvas or the print canvas. Both take
-// outlines in device pixels, so one construction serves the editor, exports and paper.
-class TSurface {
- public:
-  virtual ~TSurface() = default;
-  virtual void Fill(const QPainterPath& path, TAlphaColor color) = 0;
-  // A solid stroke; `width` 0 is a hairline.
-  virtual void Stroke(const QPainterPath& path, TAlphaColor color, double width, bool roundCap = false) = 0;
-  // The item's own pen: its colour, width and dash.
-  virtual void Outline(const QPainterPath& path, const TPLNBaseItem& item) = 0;
-  // `text` centred on `centre`, turned by `angle` degrees; `height` is the text's height in
-  // millimetres.
-  virtual void Text(const QString& text, QPointF centre, float angle, const QString& family, bool bold, bool italic,
-                    double heightMM, TAlphaColor color) = 0;
-};
-
-// Font size per unit of ascent + descent: the caption's height is the height of its line.
-double SizePerHeight(const TSkFont& font) {
-  TSkFont f = font;
-  f.Size = 100;
-  const TSkFontMetrics m = f.Metrics();
-  const double h = std::abs(m.Ascent) + std::abs(m.Descent);
-  return h > 0 ? 100.0 / h : 0.0;
-}
-
-TSkFont Font(const QString& family, bool bold, bool italic) {
-  TSkFont f;
-  f.Family = family.isEmpty() ? QStringLiteral("Arial") : family;
-  f.Bold = bold;
-  f.Italic = italic;
-  return f;
-}
-
-class TScreen : public TSurface {
- public:
-  explicit TScreen(TPLNDraw* d) : fD(d), fC(*d->kC), fP(*d->kP) {}
-
-  void Fill(const QPainterPath& path, TAlphaColor color) override {
-    fP.PathEffect.reset();
-    fP.Style = TSkPaintStyle::Fill;
-    fP.AntiAlias = true;
-    fP.Color = color;
-    fC.DrawPath(TSkPath(path), fP);
-  }
-  void Stroke(const QPainterPath& path, TAlphaColor color, double width, bool roundCap) override {
-    fP.PathEffect.reset();
-    fP.Style = TSkPaintStyle::Stroke;
-    fP.AntiAlias = true;
-    fP.Color = color;
-    fP.StrokeWidth = float(width);
-    fP.StrokeCap = roundCap ? TSkStrokeCap::Round : TSkStrokeCap::Butt;
-    fP.StrokeJoin = TSkStrokeJoin::Miter;
-    fC.DrawPath(TSkPath(path), fP);
-  }
-  void Outline(const QPainterPath& path, const TPLNBaseItem& item) override {
-    fP.PathEffect.reset();
-    SetupPen(fD, item);
-    fP.Style = TSkPaintStyle::Stroke;
-    fP.AntiAlias = true;
-    fC.DrawPath(TSkPath(path), fP);
-  }
-  void Text(const QString& text, QPointF centre, float angle, const QString& family, bool bold, bool italic,
-            double heightMM, TAlphaColor color) override {
-    TSkFont font = Font(family, bold, italic);
-    font.Size = float(fD->GetDrawY(std::int64_t(std::llround(heightMM * 1000))) * SizePerHeight(font));
-    if (!(font.Size > 0)) return;
-    const TSkFontMetrics m = font.Metrics();
-    const float w = font.MeasureText(text), h = std::abs(m.Ascent) + std::abs(m.Descent);
-    fC.Save();
-    fC.Translate(float(centre.x()), float(centre.y()));
-    if (angle != 0) fC.Rotate(angle);
-    SetupTextPaint(fD, color);
-    fC.DrawSimpleText(text, -w / 2, -h / 2 + std::abs(m.Ascent), font, fP);
-    fC.Restore();
-  }
-
- private:
-  TPLNDraw* fD;
-  ISkCanvas& fC;
-  TSkPaint& fP;
-};
-
-class TPaper : public TSurface {
- public:
-  explicit TPaper(TPLNDraw* d) : fD(d), fC(*d->pC) {}
-
-  void Fill(const QPainterPath& path, TAlphaColor color) override {
-    fC.Fill.Kind = TBrushKind::Solid;
-    fC.Fill.Color = color;
-    TPathData data;
-    data.Path = path;
-    fC.FillPath(data, 1);
-  }
-  void Stroke(const QPainterPath& path, TAlphaColor color, double width, bool roundCap) override {
-    TStrokeBrush& s = fC.Stroke;
-    s.Kind = TBrushKind::Solid;
-    s.Color = color;
-    s.Dash = TStrokeDash::Solid;
-    s.Thickness = float(width);
-    s.Cap = roundCap ? TStrokeCap::Round : TStrokeCap::Flat;
-    s.Join = TStrokeJoin::Miter;
-    TPathData data;
-    data.Path = path;
-    fC.DrawPath(data, 1);
-  }
-  void Outline(const QPainterPath& path, const TPLNBaseItem& item) override {
-    SetupPrintPen(fD, item);
-    TPathData data;
-    data.Path = path;
-    fC.DrawPath(data, 1);
-  }
-  void Text(const QString& text, QPointF centre, float angle, const QString& family, bool bold, bool italic,
-            double heightMM, TAlphaColor color) override {
-    TSkFont font = Font(family, bold, italic);
-    font.Size = float(FontPrintSize(float(heightMM)) * SizePerHeight(font));
-    if (!(font.Size > 0)) return;
-    fC.Font = font;
-    const QPointF size = GetTextSize(fC, text), offset = GetInternalTextOffset(fC, text);
-    TPrintTextFrame turned(fD, 1, angle, centre, color);
-    fC.FillText(QRectF(-size.x() / 2 + offset.x(), -size.y() / 2 + offset.y(), 50000, 20000), text, false, 1,
-                TTextAlign::Leading, TTextAlign::Leading);
-  }
-
- private:
-  TPLNDraw* fD;
-  IPrintCanvas& fC;
-};
 
 QPainterPath Oval(const QRectF& r) {
   QPainterPath p;
@@ -166,7 +39,7 @@ QPainterPath ArcPath(const QRectF& oval, double start, double sweep, bool closed
   return p;
 }
 
-void PaintLevel(const TPLNLevel& level, TSurface& s, const QRectF& box, double value, double penPixels) {
+void PaintLevel(const TPLNLevel& level, TItemSurface& s, const QRectF& box, double value, double penPixels) {
   const QRectF disc = Disc(box);
   if (!(disc.width() > 0)) return;
   const QPainterPath whole = Oval(disc);
@@ -196,7 +69,7 @@ void PaintLevel(const TPLNLevel& level, TSurface& s, const QRectF& box, double v
            level.Italic(), level.GetFontHeight(), level.GetFontColor());
 }
 
-void PaintRank(const TPLNRank& rank, TSurface& s, const QRectF& box, double gap, int position) {
+void PaintRank(const TPLNRank& rank, TItemSurface& s, const QRectF& box, double gap, int position) {
   const std::vector<QRectF> cells = rank.Cells(box, gap);
   const bool filled = ShowsFill(rank), pen = rank.GetPenWidth() > 0;
   for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -246,7 +119,7 @@ void TPLNLevel::Draw(TPLNBaseDraw* draw) {
   TPLNDraw* d = ToDraw(draw);
   if (!d || !d->kC || NumPoints() < 2) return;
   const QRectF box = QRectF(ScreenPos(*d, GetPoint(1)), ScreenPos(*d, GetPoint(2))).normalized();
-  TScreen s(d);
+  TScreenSurface s(d);
   PaintLevel(*this, s, box, ShownValue(*d), Utils::BasePtoY(GetPenWidth(), *d));
   if (GetIsData() && d->DrawState == TORVDrawState::Editor)
     DrawData(d, float(box.center().x()), float(box.center().y()));
@@ -256,7 +129,7 @@ void TPLNLevel::Print(TPLNBaseDraw* draw) {
   TPLNDraw* d = ToDraw(draw);
   if (!d || !d->pC || NumPoints() < 2) return;
   const QRectF box = QRectF(PrintPos(*d, GetPoint(1)), PrintPos(*d, GetPoint(2))).normalized();
-  TPaper s(d);
+  TPaperSurface s(d);
   PaintLevel(*this, s, box, ShownValue(*d), Utils::BasePtoY(GetPenWidth(), *d));
 }
 
@@ -302,7 +175,7 @@ void TPLNRank::Draw(TPLNBaseDraw* draw) {
   TPLNDraw* d = ToDraw(draw);
   if (!d || !d->kC || NumPoints() < 2) return;
   const QRectF box = QRectF(ScreenPos(*d, GetPoint(1)), ScreenPos(*d, GetPoint(2))).normalized();
-  TScreen s(d);
+  TScreenSurface s(d);
   PaintRank(*this, s, box, d->GetDrawY(GetBaseGap()), ShownPosition(*d));
   if (GetIsData() && d->DrawState == TORVDrawState::Editor) DrawData(d, float(box.left()), float(box.top()));
 }
@@ -311,7 +184,7 @@ void TPLNRank::Print(TPLNBaseDraw* draw) {
   TPLNDraw* d = ToDraw(draw);
   if (!d || !d->pC || NumPoints() < 2) return;
   const QRectF box = QRectF(PrintPos(*d, GetPoint(1)), PrintPos(*d, GetPoint(2))).normalized();
-  TPaper s(d);
+  TPaperSurface s(d);
   PaintRank(*this, s, box, d->GetDrawY(GetBaseGap()), ShownPosition(*d));
 }
 
