@@ -1,4 +1,4 @@
-// Level gauges and rank ratings.
+// Level gauges, rank ratings and package drawings.
 #include "ORV.FMX.Items.h"
 #include "ORV.FMX.Shared.Factory.h"
 #include "ORV.FMX.Shared.Factory.Support.h"
@@ -48,6 +48,21 @@ TPLNBaseItem* TPLNFactory::AddBaseRank(TPLNBaseLabel* doc, std::int64_t x, std::
     item->SetBackColor(0xFFF5B301u);
     item->SetFilled(true);
   }
+  doc->SortItemsZLayer();
+  return item;
+}
+
+TPLNBaseItem* TPLNFactory::AddPackage(TPLNBaseLabel* doc, float x, float y, float w, float h) {
+  return AddBasePackage(doc, Base(doc, x), Base(doc, y), Base(doc, w), Base(doc, h));
+}
+
+TPLNBaseItem* TPLNFactory::AddBasePackage(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w,
+                                          std::int64_t h) {
+  TBatch batch(doc);
+  auto* item = new TPLNPackage(doc, false);
+  item->AssignPoints({TORVPto{x, y}, TORVPto{x + w, y + h}});
+  BoxDefaults(doc, item);
+  item->SetFontColor(doc->GetActiveLayer()->FontColor);
   doc->SortItemsZLayer();
   return item;
 }

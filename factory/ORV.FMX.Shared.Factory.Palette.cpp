@@ -32,4 +32,8 @@ TPLNBaseItem* TPLNSharedFMX::AddBaseRank(std::int64_t x, std::int64_t y, std::in
   return TPLNFactory::AddBaseRank(this, x, y, w, h);
 }
 
+TPLNBaseItem* TPLNSharedFMX::AddBasePackage(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) {
+  return TPLNFactory::AddBasePackage(this, x, y, w, h);
+}
+
 }  // namespace Orv::Fmx

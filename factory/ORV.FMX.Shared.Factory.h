@@ -120,6 +120,12 @@ class TPLNFactory {
   static TPLNBaseItem* AddRank(TPLNBaseLabel* doc, float x, float y, float w, float h);
   static TPLNBaseItem* AddBaseRank(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h);
 
+  // Package drawings (ORV.FMX.Shared.Factory.Gauges.cpp) in the frame (x, y, w, h), a carton with
+  // its sizes beside, with the active layer's pen, pen width, back colour and font colour.
+  static TPLNBaseItem* AddPackage(TPLNBaseLabel* doc, float x, float y, float w, float h);
+  static TPLNBaseItem* AddBasePackage(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w,
+                                      std::int64_t h);
+
   // Linear barcodes (ORV.FMX.Shared.Factory.Barcode.cpp) anchored at (x, y); the code is 8-bit.
   // The unit form takes the active layer's pen colour and font, the base form only its pen colour.
   static TPLNBaseItem* AddBarcode(TPLNBaseLabel* doc, float x, float y, const QByteArray& code, TORVBarType type);
@@ -221,6 +227,7 @@ class TPLNSharedFMX : public TPLNBaseLabel {
   TPLNBaseItem* AddBaseNutriScore(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) override;
   TPLNBaseItem* AddBaseLevel(std::int64_t cx, std::int64_t cy, std::int64_t r) override;
   TPLNBaseItem* AddBaseRank(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) override;
+  TPLNBaseItem* AddBasePackage(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) override;
 };
 
 }  // namespace Orv::Fmx

@@ -19,6 +19,7 @@
 #include "TPLNBarcode.h"
 #include "TPLNGauges.h"
 #include "TPLNNutriScore.h"
+#include "TPLNPackage.h"
 #include "TPLNQRCode.h"
 #include "TPLNDataMatrix.h"
 #include "TPLNPDF417.h"

@@ -1,4 +1,4 @@
-// The level gauge and rank rating tools.
+// The level gauge, rank rating and package tools.
 #include "ORV.FMX.h"
 #include "ORV.MCP.FMX.Args.h"
 #include "ORV.MCP.FMX.Tools.h"
@@ -90,7 +90,67 @@ QJsonObject AddRank(TPLNBaseLabel* doc, const TArgs& a) {
                              QString::number(rank->Maximum())));
 }
 
+const QStringList& PackageStyleNames() {
+  static const QStringList names = {QStringLiteral("wireframe"), QStringLiteral("wireframe_dim"),
+                                    QStringLiteral("solid"),     QStringLiteral("solid_dim"),
+                                    QStringLiteral("part_drill"), QStringLiteral("part_drill_dim")};
+  return names;
+}
+
+QJsonObject AddPackage(TPLNBaseLabel* doc, const TArgs& a) {
+  const double x = a.Num("x", 0), y = a.Num("y", 0), w = a.Num("width", 40), h = a.Num("height", 30);
+  for (const auto& [name, v] : {std::pair{"x", x}, {"y", y}, {"width", w}, {"height", h}}) CheckCoord(doc, name, v);
+  if (!(w > 0) || !(h > 0)) throw EToolError(QStringLiteral("width and height must be greater than 0"));
+  const double radius = a.Num("radio", kNoSize);
+  const double radiusBase = radius >= 0 ? LengthBase(doc, "radio", radius) : -1;
+
+  TUpdate batch(doc);
+  TNewItem made(doc, TPLNFactory::AddPackage(doc, float(x), float(y), float(w), float(h)));
+  auto* pack = static_cast<F2d::TPLNBasePackage*>(made.Get());
+  // Sizes of 0 or less keep the default carton's; a height of 0 given asks for a flat part.
+  const double sw = a.Num("size_width", 0), sl = a.Num("size_length", 0), sh = a.Num("size_height", -1);
+  try {
+    pack->SetSizes(sw > 0 ? float(sw) : pack->SizeWidth(), sl > 0 ? float(sl) : pack->SizeLength(),
+                   sh >= 0 ? float(sh) : pack->SizeHeight());
+    if (a.Has("style")) pack->SetStyle(IndexOf(PackageStyleNames(), a.Str("style")));
+    if (!a.Str("data").trimmed().isEmpty()) pack->SetData(a.Str("data"));
+  } catch (const EPLNError& e) {
+    throw EToolError(e.Message());
+  }
+  if (radiusBase >= 0) pack->SetBaseRadio(std::int64_t(std::llround(radiusBase)));
+  pack->SetColor(ColorArg(a, "color", pack->GetColor()));
+  pack->SetBoxColor(ColorArg(a, "box_color", pack->BoxColor()));
+  pack->SetFontColor(ColorArg(a, "font_color", pack->GetFontColor()));
+  made.Keep();
+  return TextResult(QStringLiteral("Package added: id=%1 at (%2, %3) box %4 x %5 x %6")
+                        .arg(QString::number(pack->GetID()), Fmt(x), Fmt(y), Fmt(pack->SizeWidth()),
+                             Fmt(pack->SizeLength()), Fmt(pack->SizeHeight())));
+}
+
 }  // namespace
+
+void RegisterPackageTools(TPLNMCPServer* s) {
+  AddTool(s, "add_package",
+          "Add a package/box element (wireframe or solid, with optional dimension texts, or a flat part with "
+          "drills/slots) for packaging and technical drawings.",
+          TSchema()
+              .Num("x", "X position in current units", true)
+              .Num("y", "Y position in current units", true)
+              .Num("width", "Drawing width in current units", true)
+              .Num("height", "Drawing height in current units", true)
+              .Num("size_width", "Real package width shown as dimension text")
+              .Num("size_length", "Real package length shown as dimension text")
+              .Num("size_height", "Real package height shown as dimension text")
+              .Enum("style", PackageStyleNames(),
+                    "Rendering style: wireframe or solid box, with or without dimension texts, or flat part with "
+                    "drills/slots")
+              .Str("data", "Text notation describing width, height, drills and slots (for part_drill styles)")
+              .Num("radio", "Corner radius")
+              .Str("color", "Line color as #RRGGBB")
+              .Str("box_color", "Box fill color as #RRGGBB")
+              .Str("font_color", "Dimension text color as #RRGGBB"),
+          AddPackage);
+}
 
 void RegisterGaugeTools(TPLNMCPServer* s) {
   AddTool(s, "add_level",

@@ -621,6 +621,7 @@ void ORVMCPRegisterDefaultTools(Orv::TPLNMCPServer* server) {
   RegisterPolyTools(server);
   RegisterGaugeTools(server);
   RegisterNutriTools(server);
+  RegisterPackageTools(server);
   RegisterFlowTools(server);
   RegisterSymbolTools(server);
   RegisterDimensionTools(server);

@@ -21,6 +21,7 @@ void RegisterBarcodeTools(TPLNMCPServer* server);    // linear barcodes
 void RegisterPolyTools(TPLNMCPServer* server);       // poly texts
 void RegisterGaugeTools(TPLNMCPServer* server);      // level gauges and rank ratings
 void RegisterNutriTools(TPLNMCPServer* server);      // the Nutri-Score label
+void RegisterPackageTools(TPLNMCPServer* server);    // package drawings
 void RegisterCodes2DTools(TPLNMCPServer* server);    // QR codes, DataMatrix and PDF417 symbols
 void RegisterFlowTools(TPLNMCPServer* server);       // flow boxes and links
 void RegisterSymbolTools(TPLNMCPServer* server);     // library symbols: load, place, create, save, from images

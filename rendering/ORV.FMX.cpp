@@ -48,7 +48,7 @@ const TPLNKindEntry kKinds[Kind::Count] = {
     Entry<TPLNRank>("TPLNRank"),           Entry<TPLNNutriScore>("TPLNNutriScore"),
     Entry<TPLNLevel>("TPLNLevel"),         Entry<TPLNSymbol>("TPLNSymbol"),
     Entry<TPLNBezier>("TPLNBezier"),       Entry<TPLNDim>("TPLNDim"),
-    Entry<TPLNSector>("TPLNSector"),       Missing("TPLNPackage"),
+    Entry<TPLNSector>("TPLNSector"),       Entry<TPLNPackage>("TPLNPackage"),
     Missing("TPLNRichText"),
 };
 

@@ -314,6 +314,20 @@ QIcon LevelIcon() {
   });
 }
 
+// A carton in isometric view.
+QIcon PackageIcon() {
+  return PaintedIcon([&](QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x50, 0x3A, 0x1E), 1.1));
+    p.setBrush(QColor(0xC8, 0xA1, 0x65));
+    p.drawPolygon(QPolygonF{{12, 3}, {21, 7.5}, {12, 12}, {3, 7.5}});
+    p.setBrush(QColor(0xB0, 0x88, 0x4E));
+    p.drawPolygon(QPolygonF{{3, 7.5}, {12, 12}, {12, 21.5}, {3, 17}});
+    p.setBrush(QColor(0xDA, 0xB8, 0x82));
+    p.drawPolygon(QPolygonF{{12, 12}, {21, 7.5}, {21, 17}, {12, 21.5}});
+  });
+}
+
 // Three stars of five filled.
 QIcon RankIcon() {
   return PaintedIcon([&](QPainter& p) {
@@ -812,6 +826,7 @@ void TMainWindow::BuildStyledTools() {
        nullptr);
   tool(TORVDrawKind::Level, "Level", tr("Level gauge"), LevelIcon(), QKeySequence(), nullptr);
   tool(TORVDrawKind::Rank, "Rank", tr("Rank rating"), RankIcon(), QKeySequence(), nullptr);
+  tool(TORVDrawKind::Package, "Package", tr("Package"), PackageIcon(), QKeySequence(), nullptr);
 
   // The same choices from the menu bar, where the keyboard reaches them (a tool button's menu
   // opens only under the pointer).
@@ -826,6 +841,7 @@ void TMainWindow::BuildStyledTools() {
   insert->addAction(NutriIcon(), tr("&Nutri-Score"), this, [start] { start(TORVDrawKind::NutriScore); });
   insert->addAction(LevelIcon(), tr("&Level Gauge"), this, [start] { start(TORVDrawKind::Level); });
   insert->addAction(RankIcon(), tr("&Rank Rating"), this, [start] { start(TORVDrawKind::Rank); });
+  insert->addAction(PackageIcon(), tr("&Package"), this, [start] { start(TORVDrawKind::Package); });
 }
 
 bool TMainWindow::RestyleSelection(const QActionGroup* group, const QAction* choice) {
@@ -909,6 +925,8 @@ void TMainWindow::UpdateHint() {
     hint = tr("Drag or click two corners of the box round the gauge's disc");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Rank)
     hint = tr("Drag or click two corners of the rating's row");
+  else if (act.IsDrawing() && act.Kind == TORVDrawKind::Package)
+    hint = tr("Drag or click two corners of the package drawing's frame");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Link && act.Points.empty())
     hint = tr("Press on a connector of the first item, release on a connector of the second (or click one, then the other)");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Link)

@@ -270,7 +270,7 @@ TEST(StudioEdit, PaletteToolsStartTheirDrawingKind) {
   QActionGroup* group = Act(w, "toolSelect")->actionGroup();
   ASSERT_NE(group, nullptr);
   EXPECT_TRUE(group->isExclusive());
-  EXPECT_EQ(group->actions().size(), 25);
+  EXPECT_EQ(group->actions().size(), 26);
   EXPECT_TRUE(Act(w, "toolSelect")->isChecked());
 
   const std::pair<const char*, TORVDrawKind> tools[] = {
@@ -286,6 +286,7 @@ TEST(StudioEdit, PaletteToolsStartTheirDrawingKind) {
       {"toolFlow", TORVDrawKind::Flow},           {"toolLink", TORVDrawKind::Link},
       {"toolCode", TORVDrawKind::Code},           {"toolNutriScore", TORVDrawKind::NutriScore},
       {"toolLevel", TORVDrawKind::Level},         {"toolRank", TORVDrawKind::Rank},
+      {"toolPackage", TORVDrawKind::Package},
   };
   for (auto [name, kind] : tools) {
     SCOPED_TRACE(name);
