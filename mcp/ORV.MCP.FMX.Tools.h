@@ -21,6 +21,7 @@ void RegisterBarcodeTools(TPLNMCPServer* server);    // linear barcodes
 void RegisterPolyTools(TPLNMCPServer* server);       // poly texts
 void RegisterNutriTools(TPLNMCPServer* server);      // the Nutri-Score label
 void RegisterCodes2DTools(TPLNMCPServer* server);    // QR codes, DataMatrix and PDF417 symbols
+void RegisterImageTools(TPLNMCPServer* server);      // pictures
 void RegisterFlowTools(TPLNMCPServer* server);       // flow boxes and links
 void RegisterSymbolTools(TPLNMCPServer* server);     // library symbols: load, place, create, save, from images
 void RegisterDimensionTools(TPLNMCPServer* server);  // the four dimensions
