@@ -356,6 +356,19 @@ bool TPLNBaseImage::EmbedNow() {
   return true;
 }
 
+QString TPLNBaseImage::PictureProblem() const {
+  if (GetIsData()) return {};
+  QSizeF want;
+  if (fPoints.size() >= 2) {
+    const double k = 96.0 / 25400.0;
+    want = QSizeF(std::max(1.0, std::abs(double(fPoints[1].X - fPoints[0].X)) * k),
+                  std::max(1.0, std::abs(double(fPoints[1].Y - fPoints[0].Y)) * k));
+  }
+  const QByteArray bytes = Bytes();
+  if (bytes.isEmpty() && fFileName.isEmpty()) return QStringLiteral("Image without a file name");
+  return DecodeImage(ResolvedPath(), bytes, TORVImageFilter::None, want)->Error;
+}
+
 void TPLNBaseImage::SetAlign(TORVImageAlign a) {
   if (int(a) > 2) throw EPLNError(QStringLiteral("Image alignment %1 does not exist (0 to 2)").arg(int(a)));
   Set(fStyle.Align, a);

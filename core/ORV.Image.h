@@ -124,6 +124,9 @@ class TPLNBaseImage : public TPLNBoxItem {
   // Takes the file's bytes into the item when embedding and none are kept yet. Thread-safe (a draw
   // may call it). False when the file cannot be read.
   bool EmbedNow();
+  // Why the item's own picture cannot be shown (missing, damaged, too large); empty when it can,
+  // and for a picture named by a data field. Decodes at about the size shown on screen.
+  QString PictureProblem() const;
   bool Reload() const { return fReload; }
   void SetReload(bool b) { fReload = b; }
   // Reads and clears the reload flag (the draw that decodes again).
