@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDir>
 #include <QJsonDocument>
 
 #include "ImageTestSupport.h"
@@ -210,4 +211,28 @@ TEST(ImageFile, DamagedRecordsAreRefusedAndTheItemKeepsWhatItHad) {
   EXPECT_EQ(target->FileName(), "kept.png");
   EXPECT_EQ(ReadJsonInto(*target, o), "");
   EXPECT_EQ(target->Bytes(), good->Bytes());
+}
+
+TEST(ImageFactory, TheEditorsBoxMakesAPictureWithTheLayersPenAndAFolderRelativeName) {
+  TPlanoraFMX doc;
+  doc.ImageFolder = QDir::cleanPath(PlanoraTest::TmpDir("factory"));
+  TPLNLayer* layer = doc.GetActiveLayer();
+  layer->PenWidth = 420;
+  layer->PenColor = 0xFF123456u;
+  // Through the document, as the editor's picture tool asks for it.
+  TPLNBaseItem* item = doc.AddBaseImage(1000, 2000, 30000, 15000, doc.ImageFolder + "/sub/logo.png");
+  auto* img = dynamic_cast<TPLNImage*>(item);
+  ASSERT_TRUE(img);
+  EXPECT_EQ(doc.GetItemsCount(), 1);
+  EXPECT_EQ(img->Points(), (std::vector<TORVPto>{{1000, 2000}, {31000, 17000}}));
+  EXPECT_EQ(img->FileName(), "sub/logo.png");
+  EXPECT_EQ(img->ResolvedPath(), doc.ImageFolder + "/sub/logo.png");
+  EXPECT_EQ(img->GetPenWidth(), 420);
+  EXPECT_EQ(img->GetColor(), 0xFF123456u);
+  // Outside the folder the full name stays; in the unit the document uses (cm here).
+  doc.SetUnits(TORVUnits::cm);
+  img = static_cast<TPLNImage*>(TPLNFactory::AddImage(&doc, 1, 2, 3, 4, QStringLiteral("/elsewhere/pic.jpg")));
+  EXPECT_EQ(img->FileName(), "/elsewhere/pic.jpg");
+  EXPECT_EQ(img->Points(), (std::vector<TORVPto>{{10000, 20000}, {40000, 60000}}));
+  EXPECT_TRUE(img->PictureProblem().contains("not found"));
 }
