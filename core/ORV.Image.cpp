@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <thread>
 
 #include "ORV.EditGeom.h"
 #include "ORV.Json.h"
@@ -45,6 +46,54 @@ QImage ApplyColorMatrix(const QImage& image, const std::array<float, 20>& m) {
   }
   return out;
 }
+
+namespace {
+
+// The filter on premultiplied pixels, where it is linear in them: no offsets, alpha kept and not
+// mixed into the colours, as every filter of the table is. Saturating at 255 before
+// premultiplying is saturating at alpha after it. Fixed-point weights, rows split over two
+// threads for large pictures: a photo filters in a few tens of milliseconds.
+bool LinearInPremultiplied(const std::array<float, 20>& m) {
+  for (int i = 0; i < 3; ++i)
+    if (m[i * 5 + 3] != 0 || m[i * 5 + 4] != 0) return false;
+  return m[15] == 0 && m[16] == 0 && m[17] == 0 && m[18] == 1 && m[19] == 0;
+}
+
+void FilterRows(QImage& img, const std::array<float, 20>& m, int from, int to) {
+  std::int32_t w[9];
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) w[i * 3 + j] = std::int32_t(std::lround(m[i * 5 + j] * 65536.0f));
+  for (int y = from; y < to; ++y) {
+    auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+    for (int x = 0, n = img.width(); x < n; ++x) {
+      const QRgb p = row[x];
+      const std::int32_t r = qRed(p), g = qGreen(p), b = qBlue(p), a = qAlpha(p);
+      const auto ch = [&](int i) {
+        const std::int32_t v = (w[i * 3] * r + w[i * 3 + 1] * g + w[i * 3 + 2] * b + 32768) >> 16;
+        return std::clamp(v, 0, a);
+      };
+      row[x] = qRgba(ch(0), ch(1), ch(2), a);
+    }
+  }
+}
+
+QImage FilterPremultiplied(const QImage& image, const std::array<float, 20>& m) {
+  if (!LinearInPremultiplied(m))
+    return ApplyColorMatrix(image.convertToFormat(QImage::Format_ARGB32), m).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  QImage out = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  out.bits();  // one copy of our own before two threads write into it
+  const int h = out.height();
+  if (std::int64_t(out.width()) * h < 1'000'000) {
+    FilterRows(out, m, 0, h);
+  } else {
+    std::thread half([&] { FilterRows(out, m, h / 2, h); });
+    FilterRows(out, m, 0, h / 2);
+    half.join();
+  }
+  return out;
+}
+
+}  // namespace
 
 // ---------------------------------------------------------------- geometry
 
@@ -272,8 +321,7 @@ TORVDecodedPtr DecodeImage(const QString& path, const QByteArray& bytes, TORVIma
     std::lock_guard<std::mutex> g(slot->Lock);
     if (!slot->Done) {
       auto d = std::make_shared<TORVDecodedImage>(*plain);
-      d->Image = ApplyColorMatrix(plain->Image.convertToFormat(QImage::Format_ARGB32), FiltersSkia[int(filter)].M)
-                     .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+      d->Image = FilterPremultiplied(plain->Image, FiltersSkia[int(filter)].M);
       cache.Filtered++;
       slot->Value = d;
       slot->Done = true;

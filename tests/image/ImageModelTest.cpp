@@ -99,6 +99,22 @@ TEST(ImageFilter, GreyWeightsAndBlackAndWhiteSaturateKeepingAlpha) {
   EXPECT_EQ(qRed(plain->Image.pixel(1, 1)), 200);
   EXPECT_EQ(qRed(filtered->Image.pixel(1, 1)), 124);
   EXPECT_EQ(qBlue(filtered->Image.pixel(1, 1)), 124);
+
+  // Half-transparent pixels keep their alpha and come out as the unpremultiplied colours would,
+  // black and white saturating at full brightness.
+  QImage glass(2, 1, QImage::Format_ARGB32);
+  glass.setPixel(0, 0, qRgba(10, 20, 30, 128));
+  glass.setPixel(1, 0, qRgba(200, 200, 200, 128));
+  const QString glassPath = PlanoraTest::TmpPath("glass.png");
+  ASSERT_TRUE(glass.save(glassPath));
+  const QImage g = DecodeImage(glassPath, {}, TORVImageFilter::Grayscale, {})->Image.convertToFormat(QImage::Format_ARGB32);
+  const QImage b = DecodeImage(glassPath, {}, TORVImageFilter::BlackWhite, {})->Image.convertToFormat(QImage::Format_ARGB32);
+  ASSERT_FALSE(g.isNull());
+  EXPECT_EQ(qAlpha(g.pixel(0, 0)), 128);
+  EXPECT_NEAR(qRed(g.pixel(0, 0)), 18, 2);
+  EXPECT_NEAR(qRed(b.pixel(0, 0)), 90, 2);
+  EXPECT_EQ(qAlpha(b.pixel(1, 0)), 128);
+  EXPECT_EQ(qRed(b.pixel(1, 0)), 255);
 }
 
 TEST(ImageGeometry, KeepAspectAlignsTheSpareRoomAndCirclesHoldTheirSquare) {
