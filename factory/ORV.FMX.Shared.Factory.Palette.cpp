@@ -1,4 +1,4 @@
-// The editor's code and Nutri-Score tools: what one click (or a box) of the palette makes.
+// The editor's code, Nutri-Score and picture tools: what one click (or a box) of the palette makes.
 #include "ORV.FMX.Shared.Factory.h"
 #include "ORV.Poly.h"
 
@@ -34,6 +34,12 @@ TPLNBaseItem* TPLNSharedFMX::AddBaseRank(std::int64_t x, std::int64_t y, std::in
 
 TPLNBaseItem* TPLNSharedFMX::AddBasePackage(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) {
   return TPLNFactory::AddBasePackage(this, x, y, w, h);
+}
+
+TPLNBaseItem* TPLNSharedFMX::AddBaseImage(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h,
+                                          const QString& fileName) {
+  // Without a file the picture shows its placeholder until one is chosen.
+  return TPLNFactory::AddBaseImage(this, x, y, w, h, fileName);
 }
 
 }  // namespace Orv::Fmx

@@ -126,6 +126,12 @@ class TPLNFactory {
   static TPLNBaseItem* AddBasePackage(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w,
                                       std::int64_t h);
 
+  // Pictures (ORV.FMX.Shared.Factory.Image.cpp) in the box (x, y, w, h) with the active layer's pen
+  // and pen width. A file inside the document's image folder is stored relative to it.
+  static TPLNBaseItem* AddImage(TPLNBaseLabel* doc, float x, float y, float w, float h, const QString& fileName);
+  static TPLNBaseItem* AddBaseImage(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h,
+                                    const QString& fileName);
+
   // Linear barcodes (ORV.FMX.Shared.Factory.Barcode.cpp) anchored at (x, y); the code is 8-bit.
   // The unit form takes the active layer's pen colour and font, the base form only its pen colour.
   static TPLNBaseItem* AddBarcode(TPLNBaseLabel* doc, float x, float y, const QByteArray& code, TORVBarType type);
@@ -228,6 +234,8 @@ class TPLNSharedFMX : public TPLNBaseLabel {
   TPLNBaseItem* AddBaseLevel(std::int64_t cx, std::int64_t cy, std::int64_t r) override;
   TPLNBaseItem* AddBaseRank(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) override;
   TPLNBaseItem* AddBasePackage(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) override;
+  TPLNBaseItem* AddBaseImage(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h,
+                             const QString& fileName) override;
 };
 
 }  // namespace Orv::Fmx

@@ -20,6 +20,7 @@
 #include "TPLNGauges.h"
 #include "TPLNNutriScore.h"
 #include "TPLNPackage.h"
+#include "TPLNImage.h"
 #include "TPLNQRCode.h"
 #include "TPLNDataMatrix.h"
 #include "TPLNPDF417.h"

@@ -23,6 +23,7 @@ void RegisterGaugeTools(TPLNMCPServer* server);      // level gauges and rank ra
 void RegisterNutriTools(TPLNMCPServer* server);      // the Nutri-Score label
 void RegisterPackageTools(TPLNMCPServer* server);    // package drawings
 void RegisterCodes2DTools(TPLNMCPServer* server);    // QR codes, DataMatrix and PDF417 symbols
+void RegisterImageTools(TPLNMCPServer* server);      // pictures
 void RegisterFlowTools(TPLNMCPServer* server);       // flow boxes and links
 void RegisterSymbolTools(TPLNMCPServer* server);     // library symbols: load, place, create, save, from images
 void RegisterDimensionTools(TPLNMCPServer* server);  // the four dimensions

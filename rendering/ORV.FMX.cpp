@@ -42,7 +42,7 @@ const TPLNKindEntry kKinds[Kind::Count] = {
     Entry<TPLNEllipse>("TPLNEllipse"),     Entry<TPLNText>("TPLNText"),
     Entry<TPLNParagraph>("TPLNParagraph"),              Entry<TPLNBarcode>("TPLNBarcode"),
     Entry<TPLNPDF417>("TPLNPDF417"),       Entry<TPLNDataMatrix>("TPLNDataMatrix"),
-    Entry<TPLNQRCode>("TPLNQRCode"),                 Missing("TPLNImage"),
+    Entry<TPLNQRCode>("TPLNQRCode"),                 Entry<TPLNImage>("TPLNImage"),
     Entry<TPLNFlow>("TPLNFlow"),           Entry<TPLNLink>("TPLNLink"),
     Missing("TPLNTable"),                  Entry<TPLNPolyText>("TPLNPolyText"),
     Entry<TPLNRank>("TPLNRank"),           Entry<TPLNNutriScore>("TPLNNutriScore"),

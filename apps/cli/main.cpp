@@ -22,6 +22,7 @@
 #include "ORV.FMX.Export.h"
 #include "ORV.FMX.Print.h"
 #include "ORV.FMX.h"
+#include "ORV.Image.h"
 #include "ORV.MCP.FMX.Args.h"
 #include "ORV.MCP.FMX.SymbolCommands.h"
 #include "ORV.MCP.FMX.Tools.h"
@@ -125,6 +126,15 @@ void Load(TPlanoraFMX& doc, const QString& file, bool warn = true) {
   if (warn && doc.SkippedItems() > 0)
     std::fprintf(stderr, "planora: warning: %s: %s this version cannot read were skipped\n",
                  qPrintable(Utils::QuoteForMessage(file)), qPrintable(Items(doc.SkippedItems())));
+  // Pictures that will show as placeholders: said once here rather than found on the page.
+  if (!warn) return;
+  for (int i = 1; i <= doc.GetItemsCount(); ++i)
+    if (const auto* img = dynamic_cast<const F2d::TPLNBaseImage*>(doc.GetItem(i))) {
+      const QString problem = img->PictureProblem();
+      if (!problem.isEmpty())
+        std::fprintf(stderr, "planora: warning: %s: item %d: %s\n", qPrintable(Utils::QuoteForMessage(file)), i,
+                     qPrintable(problem));
+    }
 }
 
 // A drawing that lost items on reading is saved only when the user said so; checked before any

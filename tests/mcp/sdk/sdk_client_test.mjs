@@ -19,7 +19,7 @@ const TOOLS = [
   'set_map_background', 'set_image_folder', 'clear_drawing', 'delete_item', 'modify_item', 'list_layers', 'add_layer',
   'modify_layer', 'set_active_layer', 'add_rectangle', 'add_circle', 'add_ellipse', 'add_sector', 'add_point',
   'add_line', 'add_arrow_line', 'add_polyline', 'add_polygon', 'add_arc', 'add_bezier', 'add_text', 'add_paragraph',
-  'add_barcode', 'add_qrcode', 'add_datamatrix', 'add_pdf417', 'add_polytext', 'add_level', 'add_rank', 'add_nutriscore', 'add_package', 'add_flow', 'add_link',
+  'add_barcode', 'add_qrcode', 'add_datamatrix', 'add_pdf417', 'add_image', 'add_polytext', 'add_level', 'add_rank', 'add_nutriscore', 'add_package', 'add_flow', 'add_link',
   'load_symbol_library', 'add_symbol', 'create_symbol', 'save_symbol_library', 'create_symbol_library_from_image', 'add_dim_linear', 'add_dim_angle', 'add_dim_radial', 'add_dim_diameter',
   'load_gantt', 'load_diagram',
 ];
