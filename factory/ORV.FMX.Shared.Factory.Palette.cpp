@@ -1,4 +1,4 @@
-// The editor's code and Nutri-Score tools: what one click (or a box) of the palette makes.
+// The editor's code, Nutri-Score and table tools: what one click (or a box) of the palette makes.
 #include "ORV.FMX.Shared.Factory.h"
 #include "ORV.Poly.h"
 
@@ -22,6 +22,10 @@ TPLNBaseItem* TPLNSharedFMX::AddBaseCode(std::int64_t x, std::int64_t y, std::in
 
 TPLNBaseItem* TPLNSharedFMX::AddBaseNutriScore(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) {
   return TPLNFactory::AddBaseNutriScore(this, x, y, w, h);
+}
+
+TPLNBaseItem* TPLNSharedFMX::AddBaseTable(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) {
+  return TPLNFactory::AddBaseTable(this, x, y, w, h);
 }
 
 }  // namespace Orv::Fmx

@@ -18,6 +18,7 @@
 #include "TPLNParagraph.h"
 #include "TPLNBarcode.h"
 #include "TPLNNutriScore.h"
+#include "TPLNTable.h"
 #include "TPLNQRCode.h"
 #include "TPLNDataMatrix.h"
 #include "TPLNPDF417.h"

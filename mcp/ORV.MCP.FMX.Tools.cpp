@@ -618,6 +618,7 @@ void ORVMCPRegisterDefaultTools(Orv::TPLNMCPServer* server) {
   // The 2-D code, image, table, gauge, flow, link and symbol tools register here, between the
   // shapes and the dimensions, as their items land.
   RegisterCodes2DTools(server);
+  RegisterTableTools(server);
   RegisterPolyTools(server);
   RegisterNutriTools(server);
   RegisterFlowTools(server);
