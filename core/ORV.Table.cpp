@@ -28,7 +28,9 @@ std::optional<double> ParseNumber(const QString& text) {
   // "3,5" as written in much of Europe; "1,234.5" keeps its point and is no number here.
   if (!s.contains(QLatin1Char('.'))) s.replace(QLatin1Char(','), QLatin1Char('.'));
   bool ok = false;
-  const double v = QLocale::c().toDouble(s, &ok);
+  QLocale c = QLocale::c();
+  c.setNumberOptions(QLocale::RejectGroupSeparator);
+  const double v = c.toDouble(s, &ok);
   if (!ok || !std::isfinite(v)) return std::nullopt;
   return v;
 }
@@ -175,6 +177,14 @@ void TPLNBaseTable::DeleteColumn(int i) {
   GetColumn(i);
   fStyle.Columns.erase(fStyle.Columns.begin() + (i - 1));
   Changed();
+}
+
+double TPLNBaseTable::ColumnShare(int i) const {
+  double total = 0;
+  for (const TPLNColumn& c : fStyle.Columns) total += c.Percent;
+  const double p = GetColumn(i).Percent / 100.0;
+  // Columns that ask for more than the whole width share it in their proportions.
+  return total > 100.0 ? p * 100.0 / total : p;
 }
 
 std::int64_t TPLNBaseTable::CoordMultiplier() const { return Owner() ? Owner()->GetCoordMultiplier() : 1; }
@@ -390,21 +400,16 @@ void TPLNBaseTable::CheckStyle(const TORVTableStyle& s) const {
   if (!(s.GridWidth >= 0 && s.GridWidth <= 1000))
     throw EPLNError(QStringLiteral("%1: GridWidth %2 is outside 0 to 1000 mm").arg(kind).arg(s.GridWidth));
   CheckInt(kind, "Columns", qint64(s.Columns.size()), 0, kMaxColumns);
-  double total = 0;
   for (std::size_t i = 0; i < s.Columns.size(); ++i) {
     const TPLNColumn& c = s.Columns[i];
     const QString where = QStringLiteral("%1 column %2").arg(kind).arg(i + 1);
     if (!(c.Percent >= 0 && c.Percent <= 100))
       throw EPLNError(QStringLiteral("%1: Percent %2 is outside 0 to 100").arg(where).arg(c.Percent));
-    total += c.Percent;
     CheckCell(where + QStringLiteral(" header"), c.Header);
     CheckCell(where + QStringLiteral(" body"), c.Body);
     CheckCell(where + QStringLiteral(" footer"), c.Footer);
     CheckInt(where, "Footer", static_cast<int>(c.Footer.Footer), 0, kFooterKinds - 1);
   }
-  // A little over 100 % is rounding of hand-made percentages; more would draw past the box.
-  if (total > 100.5)
-    throw EPLNError(QStringLiteral("%1: the columns take %2 % of the width, more than 100 %").arg(kind).arg(total));
 }
 
 void TPLNBaseTable::WriteData(TBinaryWriter& w) const {

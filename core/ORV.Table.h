@@ -144,6 +144,12 @@ class TPLNColumn {
   QString Format;  // FormatDataValue's format for the body's values
   bool Fixed = false;  // the body shows its own text for every record instead of the field
 
+  // What is saved; the layout is not.
+  bool operator==(const TPLNColumn& o) const {
+    return Percent == o.Percent && Field == o.Field && Header == o.Header && Body == o.Body && Footer == o.Footer &&
+           Format == o.Format && Fixed == o.Fixed;
+  }
+
  private:
   struct TFontMetrics {
     std::int64_t Asc = 0, Des = 0, Und = 0;
@@ -173,6 +179,11 @@ class TPLNBaseTitle : public TPLNTableCell {
   std::int64_t Asc = 0, Des = 0, Und = 0;
   double Ratio = 0;
 
+  // What is saved; the layout is not.
+  bool operator==(const TPLNBaseTitle& o) const {
+    return TPLNTableCell::operator==(o) && BaseHeight == o.BaseHeight;
+  }
+
  private:
   TxtLines fLines;
 };
@@ -189,6 +200,8 @@ struct TORVTableStyle {
   double GridWidth = 0.2;  // millimetres
   bool FitToBox = false;
   std::vector<TPLNColumn> Columns;
+
+  bool operator==(const TORVTableStyle&) const = default;
 };
 
 class TPLNBaseTable : public TPLNBoxItem {
@@ -230,6 +243,9 @@ class TPLNBaseTable : public TPLNBoxItem {
   const TPLNColumn& GetColumn(int i) const;
   TPLNColumn& AddColumn(const QString& header, const QString& field, float percent);
   void DeleteColumn(int i);
+  // The part of the width column i takes: its percentage, scaled down with the others when
+  // together they ask for more than the whole width.
+  double ColumnShare(int i) const;
   // After changing a column's cells through GetColumn: lay out again and tell the document.
   void ColumnsChanged() { Changed(); }
 

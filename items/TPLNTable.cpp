@@ -26,10 +26,6 @@ QString LineText(const QString& text, const TORVTxtInf& line) {
   return s;
 }
 
-// Column widths in base units: each its share of the width, rounded.
-std::int64_t ColumnWidth(std::int64_t width, const TPLNColumn& c) {
-  return std::llround(double(width) * c.Percent / 100.0);
-}
 
 }  // namespace
 
@@ -70,11 +66,12 @@ std::int32_t TPLNTable::LayRow(int r, int slot) {
   const std::int64_t width = BaseScaleWidth();
   std::int32_t rowHeight = GetRowHeight();
   TCellMetrics m;
-  for (TPLNColumn& c : fStyle.Columns) {
+  for (int i = 1; i <= GetColumnCount(); ++i) {
+    TPLNColumn& c = GetColumn(i);
     TORVRowCol rec;
     rec.Kind = 1;
     rec.Text = c.GetLineTxt(slot);
-    rec.Height = LayCell(c.Body, rec.Text, ColumnWidth(width, c), GetRowHeight(), true, c.Body.WrapText, rec.Lines, m);
+    rec.Height = LayCell(c.Body, rec.Text, std::llround(double(width) * ColumnShare(i)), GetRowHeight(), true, c.Body.WrapText, rec.Lines, m);
     if (c.Body.WrapText) rowHeight = std::max(rowHeight, rec.Height);
     if (r <= 1) c.FontSettings(2, m.Asc, m.Des, m.Und, m.Ratio);
     c.SetData(slot, std::move(rec));
@@ -124,7 +121,7 @@ void TPLNTable::CalcValues(std::int16_t mode) {
   for (int i = 1; i <= GetColumnCount(); ++i) {
     if (recalc != -1 && recalc != i) continue;
     TPLNColumn& c = GetColumn(i);
-    const std::int64_t cw = ColumnWidth(width, c);
+    const std::int64_t cw = std::llround(double(width) * ColumnShare(i));
     if (c.Header.Shown) {
       TORVRowCol rec;
       rec.Kind = 0;
@@ -221,6 +218,8 @@ int TPLNTable::DataPages() {
   const TPLNBaseLabel* doc = Owner();
   if (!doc || !doc->GetDataSource() || !GetIsData()) return 0;
   const int records = doc->GetRecordCount();
+  // Counted afresh: the table may have changed since the pages were last walked.
+  fPageStarts.clear();
   int pages = 1;
   while (FirstRecordOfTablePage(pages + 1) < records) ++pages;
   return pages;
@@ -287,7 +286,7 @@ std::vector<TPLNTable::TStep> TPLNTable::Steps(TPLNDraw* d) {
     double x = 0;
     for (int i = 1; i <= GetColumnCount(); ++i) {
       const TPLNColumn& c = GetColumn(i);
-      const double cw = W * c.Percent / 100.0;
+      const double cw = W * ColumnShare(i);
       if (c.Header.Shown) {
         fill(c.Header, QRectF(x, top, cw, h));
         const TORVRowCol& rec = c.GetData(0);
@@ -305,7 +304,7 @@ std::vector<TPLNTable::TStep> TPLNTable::Steps(TPLNDraw* d) {
     double x = 0;
     for (int i = 1; i <= GetColumnCount(); ++i) {
       const TPLNColumn& c = GetColumn(i);
-      const double cw = W * c.Percent / 100.0;
+      const double cw = W * ColumnShare(i);
       fill(c.Body, QRectF(x, top, cw, bodyBottom - top));
       double y = top;
       for (int r = 1; r <= rows; ++r) {
@@ -324,7 +323,7 @@ std::vector<TPLNTable::TStep> TPLNTable::Steps(TPLNDraw* d) {
     double x = 0;
     for (int i = 1; i <= GetColumnCount(); ++i) {
       const TPLNColumn& c = GetColumn(i);
-      const double cw = W * c.Percent / 100.0;
+      const double cw = W * ColumnShare(i);
       fill(c.Footer, QRectF(x, footerTop, cw, h));
       if (c.Footer.Footer != TORVFooter::None) {
         const TORVRowCol& rec = c.GetData(2);
@@ -340,7 +339,7 @@ std::vector<TPLNTable::TStep> TPLNTable::Steps(TPLNDraw* d) {
   if (grid == TPLNGrid::Vertical || grid == TPLNGrid::Both) {
     double x = 0;
     for (int i = 1; i < GetColumnCount(); ++i) {
-      x += W * GetColumn(i).Percent / 100.0;
+      x += W * ColumnShare(i);
       out.push_back({TStep::Line, {}, QLineF(x, headerTop, x, T), {}, nullptr, 1, 0, GetGridColor(), gw});
     }
   }
