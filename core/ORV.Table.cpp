@@ -248,8 +248,10 @@ void TPLNBaseTable::FillTable(bool reset, bool dataMode) {
   }
   const TPLNBaseLabel* doc = Owner();
   // Without a data source the table prints its body texts once, as a table of fixed texts.
-  const int records = doc && doc->GetDataSource() ? std::max(0, doc->GetRecordCount() - fFirstRecord) : 1;
+  int records = doc && doc->GetDataSource() ? std::max(0, doc->GetRecordCount() - fFirstRecord) : 1;
+  if (fFillLimit >= 0) records = std::min(records, fFillLimit);
   fRowCount = records;
+  fRaw.assign(GetColumnCount(), {});
   for (int i = 1; i <= GetColumnCount(); ++i) {
     TPLNColumn& c = fStyle.Columns[i - 1];
     const bool bound = !c.Fixed && !c.Field.isEmpty();
@@ -268,6 +270,19 @@ void TPLNBaseTable::FillData(int i, const QStringList& values) {
   const int n = int(values.size());
   c.ResizeSlots(n + 3);
   for (int r = 1; r <= n; ++r) c.SetLineTxt(r + 2, FormatDataValue(values[r - 1], c.Format));
+  if (int(fRaw.size()) < GetColumnCount()) fRaw.resize(GetColumnCount());
+  fRaw[i - 1] = values;
+  FooterOf(i, values);
+}
+
+void TPLNBaseTable::FillFooters(int rows) {
+  fWarnings.clear();
+  for (int i = 1; i <= GetColumnCount() && i <= int(fRaw.size()); ++i)
+    FooterOf(i, fRaw[i - 1].mid(0, std::max(0, rows)));
+}
+
+void TPLNBaseTable::FooterOf(int i, const QStringList& values) {
+  TPLNColumn& c = GetColumn(i);
   const TORVFooter kind = c.Footer.Footer;
   if (kind == TORVFooter::None) {
     c.SetLineTxt(2, c.Footer.Text);

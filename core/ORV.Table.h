@@ -269,6 +269,11 @@ class TPLNBaseTable : public TPLNBoxItem {
   void FillTable(bool reset, bool dataMode);
   // The data rows of column `i` (from 1) and its footer, from `values` (one per record).
   void FillData(int i, const QStringList& values);
+  // At most this many data rows per fill (-1: every record): a page shows no more than its room
+  // holds, and filling a long table page by page must not read every later record each time.
+  void SetFillLimit(int rows) { fFillLimit = rows; }
+  // The footers again, over the first `rows` data rows of the last fill: what one page shows.
+  void FillFooters(int rows);
   // Why the last fill left values out of an aggregate (one line per column), empty when none.
   const QStringList& Warnings() const { return fWarnings; }
   // A column's values for the records of the last data fill, formatted as shown.
@@ -305,9 +310,14 @@ class TPLNBaseTable : public TPLNBoxItem {
   std::int32_t fFirstRecord = 0;
   std::vector<std::int64_t> fLinePos;
   QStringList fWarnings;
+  int fFillLimit = -1;
+  // The values of the last data fill as read, before the columns' formats, by column.
+  std::vector<QStringList> fRaw;
 
  private:
   void CheckStyle(const TORVTableStyle& s) const;
+  // Column i's footer text over `values`, with a warning for values that are no numbers.
+  void FooterOf(int i, const QStringList& values);
 };
 
 }  // namespace Orv::F2d

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "ORV.FMX.Calc.h"
 #include "ORV.FMX.Shared.h"
@@ -99,6 +100,19 @@ void TPLNTable::AppendFooter(std::int64_t last, bool atBoxBottom) {
   if (footer > 0) SetLinePos(after + 1, last + footer);
 }
 
+std::int64_t TPLNTable::RowRoom() const {
+  const std::int64_t headerFooter = GetHeaderHeight() + GetFooterHeight();
+  std::int64_t A = 0;
+  if (GetFitToBox()) {
+    A = BaseScaleHeight() - headerFooter;
+  } else {
+    const std::int64_t top = NumPoints() >= 2 ? std::min(GetPoint(1).Y, GetPoint(2).Y) : 0;
+    const std::int64_t page = Owner() ? Owner()->Measure().GetSize(3, true) : 0;
+    A = page - top / CoordMultiplier() - headerFooter;
+  }
+  return Title().Shown ? A - Title().BaseHeight : A;
+}
+
 void TPLNTable::CalcValues(std::int16_t mode) {
   const bool data = mode == kDataMode;
   if (!data) {
@@ -115,30 +129,26 @@ void TPLNTable::CalcValues(std::int16_t mode) {
     title.Und = m.Und;
     title.SetLines(std::move(lines));
   }
+  // Every row is at least the minimum row height: no more rows than that fit need reading.
+  const std::int64_t A = RowRoom();
+  const std::int64_t most = GetRowHeight() > 0 ? std::max<std::int64_t>(0, A) / GetRowHeight() + 1 : -1;
+  SetFillLimit(data && most >= 0 ? int(std::min<std::int64_t>(most, 1 << 30)) : -1);
   FillTable(true, data);
 
   const int recalc = GetRecalcColumn();
-  for (int i = 1; i <= GetColumnCount(); ++i) {
-    if (recalc != -1 && recalc != i) continue;
-    TPLNColumn& c = GetColumn(i);
-    const std::int64_t cw = std::llround(double(width) * ColumnShare(i));
-    if (c.Header.Shown) {
-      TORVRowCol rec;
-      rec.Kind = 0;
-      rec.Text = c.GetLineTxt(0);
-      rec.Height = LayCell(c.Header, rec.Text, cw, GetHeaderHeight(), true, false, rec.Lines, m);
-      c.SetData(0, std::move(rec));
-      c.FontSettings(1, m.Asc, m.Des, m.Und, m.Ratio);
-    }
-    if (c.Footer.Footer != TORVFooter::None) {
-      TORVRowCol rec;
-      rec.Kind = 2;
-      rec.Text = c.GetLineTxt(2);
-      rec.Height = LayCell(c.Footer, rec.Text, cw, GetFooterHeight(), true, false, rec.Lines, m);
-      c.SetData(2, std::move(rec));
-      c.FontSettings(3, m.Asc, m.Des, m.Und, m.Ratio);
-    }
-  }
+  const auto columns = [&](const std::function<void(int, TPLNColumn&, std::int64_t)>& f) {
+    for (int i = 1; i <= GetColumnCount(); ++i)
+      if (recalc == -1 || recalc == i) f(i, GetColumn(i), std::llround(double(width) * ColumnShare(i)));
+  };
+  columns([&](int, TPLNColumn& c, std::int64_t cw) {
+    if (!c.Header.Shown) return;
+    TORVRowCol rec;
+    rec.Kind = 0;
+    rec.Text = c.GetLineTxt(0);
+    rec.Height = LayCell(c.Header, rec.Text, cw, GetHeaderHeight(), true, false, rec.Lines, m);
+    c.SetData(0, std::move(rec));
+    c.FontSettings(1, m.Asc, m.Des, m.Und, m.Ratio);
+  });
 
   // Bands: title, header, rows, footer.
   SetLineCount(0);
@@ -158,36 +168,35 @@ void TPLNTable::CalcValues(std::int16_t mode) {
     H += h;
     SetLinePos(++band, H);
     fShownRows = 1;
-    AppendFooter(H, true);
-    return;
-  }
-  // Room for the rows: the box, or the label below the table's top.
-  const std::int64_t headerFooter = GetHeaderHeight() + GetFooterHeight();
-  std::int64_t A = 0;
-  if (GetFitToBox()) {
-    A = BaseScaleHeight() - headerFooter;
   } else {
-    const std::int64_t top = NumPoints() >= 1 ? std::min(GetPoint(1).Y, NumPoints() >= 2 ? GetPoint(2).Y : GetPoint(1).Y) : 0;
-    const std::int64_t page = Owner() ? Owner()->Measure().GetSize(3, true) : 0;
-    A = page - top / CoordMultiplier() - headerFooter;
-  }
-  // H counts the title and header; the room is taken net of the title, as the header is.
-  if (title.Shown) A -= title.BaseHeight;
-  std::int64_t rowsH = H - (title.Shown ? title.BaseHeight : 0) - GetHeaderHeight();
-  const int n = GetDataRowCount();
-  for (int r = 1; r <= n; ++r) {
-    const std::int32_t h = LayRow(r, r + 2);
-    if (rowsH + h > A) {
-      SetLinePos(++band, -1);
-      break;
+    std::int64_t rowsH = 0;
+    for (int r = 1; r <= GetDataRowCount(); ++r) {
+      const std::int32_t h = LayRow(r, r + 2);
+      if (rowsH + h > A) {
+        SetLinePos(++band, -1);
+        break;
+      }
+      rowsH += h;
+      H += h;
+      SetLinePos(++band, H);
+      ++fShownRows;
     }
-    rowsH += h;
-    H += h;
-    SetLinePos(++band, H);
-    ++fShownRows;
+    // The footer sums up what this page shows.
+    FillFooters(fShownRows);
   }
-  // The footer follows the last row shown; a row that did not fit keeps its -1 band before it.
-  AppendFooter(H, GetFitToBox());
+
+  columns([&](int, TPLNColumn& c, std::int64_t cw) {
+    if (c.Footer.Footer == TORVFooter::None) return;
+    TORVRowCol rec;
+    rec.Kind = 2;
+    rec.Text = c.GetLineTxt(2);
+    rec.Height = LayCell(c.Footer, rec.Text, cw, GetFooterHeight(), true, false, rec.Lines, m);
+    c.SetData(2, std::move(rec));
+    c.FontSettings(3, m.Asc, m.Des, m.Und, m.Ratio);
+  });
+  // The footer follows the last row shown (a row that did not fit keeps its -1 band before it),
+  // or sits on the box's bottom edge.
+  AppendFooter(H, !data || GetFitToBox());
 }
 
 // ---------------------------------------------------------------- paging

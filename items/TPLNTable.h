@@ -68,6 +68,9 @@ class TPLNTable : public Orv::F2d::TPLNBaseTable {
                        std::int64_t height, bool pad, bool wrap, TxtLines& lines, TCellMetrics& m);
   // Lays slot `slot` of every column out as data row r; returns the row's height.
   std::int32_t LayRow(int r, int slot);
+  // The height the data rows may take: the box's, or the label's below the table's top, less
+  // the title, header and footer bands.
+  std::int64_t RowRoom() const;
   // The footer's bands after the last one: below `last`, or on the box's bottom edge.
   void AppendFooter(std::int64_t last, bool atBoxBottom);
 

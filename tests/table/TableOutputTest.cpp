@@ -22,7 +22,7 @@ namespace {
 PlanoraTest::TRun Planora(const QStringList& args) { return PlanoraTest::RunProgram(QStringLiteral(PLANORA_CLI), args); }
 
 // A 100 x 60 mm label with a table at (5, 5) mm, 90 x 50 mm: header 6 mm, rows 5 mm, the
-// columns bound to "item" and "qty", a sum under the quantities.
+// footer 5 mm, the columns bound to "item" and "qty", a sum under the quantities.
 QString TableDocument(const QString& name) {
   TPlanoraFMX doc;
   doc.SetMeasure(PlanoraTest::Paper(100000, 60000));
@@ -31,7 +31,7 @@ QString TableDocument(const QString& name) {
   t->AddColumn(QStringLiteral("Item"), QStringLiteral("item"), 60);
   F2d::TPLNColumn& qty = t->AddColumn(QStringLiteral("Qty"), QStringLiteral("qty"), 40);
   qty.Footer.Footer = F2d::TORVFooter::Sum;
-  t->SetFooterHeight(0);
+  t->SetFooterHeight(5000);
   t->SetPenWidth(300);
   const QString path = PlanoraTest::TmpPath(name);
   doc.SaveToFile(path, TORVExt::Json);
@@ -84,8 +84,8 @@ TEST(TableTool, IsListedAndAddsAUsableTable) {
 
 TEST(TableExport, OneRowPerRecordOverAsManyPagesAsTheRowsNeed) {
   const QString doc = TableDocument(QStringLiteral("stock.json"));
-  // The label's 60 mm less the table's top (5 mm) and its header (6 mm) leave room for 9 rows of
-  // 5 mm: 20 records take pages of 9, 9 and 2.
+  // The label's 60 mm less the table's top (5 mm), its header (6 mm) and footer (5 mm) leave room
+  // for 8 rows of 5 mm: 20 records take pages of 8, 8 and 4, each summed up in its footer.
   const QString data = Records(20);
   const QString pdf = PlanoraTest::TmpPath(QStringLiteral("stock.pdf"));
   const PlanoraTest::TRun r = Planora({"export", doc, pdf, "--data", data});
@@ -94,15 +94,15 @@ TEST(TableExport, OneRowPerRecordOverAsManyPagesAsTheRowsNeed) {
   ASSERT_EQ(out.load(pdf), QPdfDocument::Error::None);
   ASSERT_EQ(out.pageCount(), 3);
   const QString page1 = out.getAllText(0).text(), page2 = out.getAllText(1).text(), page3 = out.getAllText(2).text();
-  EXPECT_TRUE(page1.contains("Item1") && page1.contains("Item9")) << page1.toStdString();
-  EXPECT_FALSE(page1.contains("Item10"));
-  EXPECT_TRUE(page2.contains("Item10") && page2.contains("Item18")) << page2.toStdString();
-  EXPECT_FALSE(page2.contains("Item19"));
-  EXPECT_TRUE(page3.contains("Item19") && page3.contains("Item20")) << page3.toStdString();
+  EXPECT_TRUE(page1.contains("Item1") && page1.contains("Item8") && page1.contains("36")) << page1.toStdString();
+  EXPECT_FALSE(page1.contains("Item9"));
+  EXPECT_TRUE(page2.contains("Item9") && page2.contains("Item16") && page2.contains("100")) << page2.toStdString();
+  EXPECT_FALSE(page2.contains("Item17"));
+  EXPECT_TRUE(page3.contains("Item17") && page3.contains("Item20") && page3.contains("74")) << page3.toStdString();
   // Every page has its header.
   for (const QString& p : {page1, page2, page3}) EXPECT_TRUE(p.contains("Qty"));
 
-  // One page as a picture: ink in the first and the ninth row, none below the table.
+  // One page as a picture: ink in the first and the eighth row and the footer, none below.
   const QString png = PlanoraTest::TmpPath(QStringLiteral("stock.png"));
   const PlanoraTest::TRun one = Planora({"export", doc, png, "--data", data});
   ASSERT_EQ(one.code, 0) << one.err.toStdString();
@@ -111,6 +111,7 @@ TEST(TableExport, OneRowPerRecordOverAsManyPagesAsTheRowsNeed) {
   const double k = img.width() / 100.0;  // pixels per millimetre
   const auto at = [&](double x, double y) { return QPoint(int(x * k), int(y * k)); };
   EXPECT_TRUE(PlanoraTest::InkInRect(img, QRect(at(7, 12), at(30, 15.5))));   // row 1: 11 .. 16 mm
-  EXPECT_TRUE(PlanoraTest::InkInRect(img, QRect(at(7, 52), at(30, 55.5))));   // row 9: 51 .. 56 mm
+  EXPECT_TRUE(PlanoraTest::InkInRect(img, QRect(at(7, 47), at(30, 50.5))));   // row 8: 46 .. 51 mm
+  EXPECT_TRUE(PlanoraTest::InkInRect(img, QRect(at(60, 52), at(90, 55.5))));  // the sum: 51 .. 56 mm
   EXPECT_FALSE(PlanoraTest::InkInRect(img, QRect(at(10, 57), at(90, 59.5))));  // below the last row
 }
