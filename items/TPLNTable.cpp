@@ -242,7 +242,9 @@ std::vector<TPLNTable::TStep> TPLNTable::Steps(TPLNDraw* d) {
   const bool data = ShowsData(*d);
   if (data) {
     const TPLNBaseLabel* doc = Owner();
-    SetFirstRecord(doc ? FirstRecordOfTablePage(doc->PrintInfo.CurrentPage) : 0);
+    // The page a print loop is on, else the one the export or preview shows.
+    const int page = d->Page > 0 ? d->Page : doc ? doc->PrintInfo.CurrentPage : 1;
+    SetFirstRecord(doc ? FirstRecordOfTablePage(page) : 0);
   }
   CalcValues(data ? kDataMode : 0);
   if (GetLineCount() == 0) return out;

@@ -203,6 +203,23 @@ TEST(TableDraw, FitToBoxPutsTheFooterOnTheBoxBottomWhateverTheRows) {
   }
 }
 
+TEST(TableDraw, EachPageDrawsItsOwnRows) {
+  PlanoraTest::RecordingContext c;
+  Data(c.doc, Numbers(11));
+  TPLNTable* t = Plain(c.doc, 20000);
+  t->SetFitToBox(true);
+  // A print loop says which page it prints; export and preview show the current page.
+  c.d.DrawState = TORVDrawState::Printing;
+  c.d.Page = 3;
+  c.Redraw(t, true);
+  EXPECT_EQ(Texts(c.canvas, "P.FillText"), (QStringList{"n9", "n10", "n11"}));
+  c.d.DrawState = TORVDrawState::Preview;
+  c.d.Page = 0;
+  c.doc.PrintInfo.CurrentPage = 2;
+  c.Redraw(t);
+  EXPECT_EQ(Texts(c.canvas), (QStringList{"n5", "n6", "n7", "n8"}));
+}
+
 TEST(TableDraw, GridTypesHiddenHeadersAndEmptyFooters) {
   PlanoraTest::RecordingContext c;
   c.d.DrawState = TORVDrawState::Export;
