@@ -101,6 +101,19 @@ TEST(TableExport, OneRowPerRecordOverAsManyPagesAsTheRowsNeed) {
   EXPECT_TRUE(page3.contains("Item17") && page3.contains("Item20") && page3.contains("74")) << page3.toStdString();
   // Every page has its header.
   for (const QString& p : {page1, page2, page3}) EXPECT_TRUE(p.contains("Qty"));
+  EXPECT_FALSE(r.err.contains("warning")) << r.err.toStdString();
+
+  // A quantity that is no number is left out of the sum, and the user is told.
+  QByteArray csv = PlanoraTest::ReadAll(data);
+  csv.replace("\nItem3,3\n", "\nItem3,three\n");
+  const QString odd = PlanoraTest::TmpPath(QStringLiteral("odd.csv"));
+  PlanoraTest::WriteAll(odd, csv);
+  const PlanoraTest::TRun w = Planora({"export", doc, pdf, "--data", odd});
+  ASSERT_EQ(w.code, 0) << w.err.toStdString();
+  EXPECT_TRUE(w.err.contains("planora: warning: Table column \"qty\": 1 of 20 values are not numbers and were left out of "
+                             "the sum")) << w.err.toStdString();
+  ASSERT_EQ(out.load(pdf), QPdfDocument::Error::None);
+  EXPECT_TRUE(out.getAllText(0).text().contains("33")) << "36 less the 3 left out";
 
   // One page as a picture: ink in the first and the eighth row and the footer, none below.
   const QString png = PlanoraTest::TmpPath(QStringLiteral("stock.png"));
