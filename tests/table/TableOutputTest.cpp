@@ -77,6 +77,14 @@ TEST(TableTool, IsListedAndAddsAUsableTable) {
   t.doc.Undo();
   EXPECT_EQ(t.doc.GetItemsCount(), 1);
 
+  // The editor's table tool asks the document for the item by its two corners.
+  TPLNBaseLabel& asDocument = t.doc;
+  auto* drawn = dynamic_cast<TPLNTable*>(asDocument.AddBaseTable(0, 0, 50000, 30000));
+  ASSERT_TRUE(drawn);
+  EXPECT_EQ(drawn->GetColumnCount(), 3);
+  EXPECT_EQ(drawn->Points(), (std::vector<TORVPto>{{0, 0}, {50000, 30000}}));
+  t.doc.Undo();
+
   EXPECT_TRUE(t.Refused("add_table", {{"x", 0}, {"colour", "#ff0000"}}).contains("colour"));
   EXPECT_TRUE(t.Refused("add_table", {{"x", "wide"}}).contains("x"));
   EXPECT_EQ(t.doc.GetItemsCount(), 1);
