@@ -1105,6 +1105,15 @@ int TPLNBaseLabel::RecordOfCell(int page, int column, int row) const {
 
 int TPLNBaseLabel::GetDataPages() const {
   const int records = GetRecordCount();
+  // A table shows many records on one label: when one is bound, its rows decide the pages.
+  if (fDataSource) {
+    int own = 0;
+    for (int i = 1; i <= GetItemsCount(); ++i) {
+      TPLNBaseItem* item = GetItem(i);
+      if (!item->IsPreview() && item->GetIsData()) own = std::max(own, item->DataPages());
+    }
+    if (own > 0) return own;
+  }
   const int first = LabelsPerPage(1);
   if (records <= first) return 1;
   const int rest = LabelsPerPage(2);

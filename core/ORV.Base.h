@@ -101,6 +101,9 @@ class TPLNBaseItem {
   virtual TORVBounds GetBounds() const;
   virtual void CheckFit(TORVBounds& b) const { b.Add(GetBounds()); }
   virtual bool GetIsData() const { return false; }
+  // Pages the item needs of its own to show every data record (a table whose rows run on over
+  // pages); 0 for items that show one record per label.
+  virtual int DataPages() { return 0; }
   virtual void Move(std::int64_t dx, std::int64_t dy);
 
   // ---- editing geometry (base units)

@@ -32,6 +32,8 @@ class TPLNBaseDraw {
   // The data record of the current label cell, set by the sheet loops; -1 leaves data-bound
   // items on the document's current record.
   std::int32_t Record = -1;
+  // The sheet page a print loop is on; 0 leaves items on the print settings' current page.
+  std::int32_t Page = 0;
   float PageWidth = 0.0f;
   float PageHeight = 0.0f;
   float PixPerMM = 96.0f / 25.4f;

@@ -1,5 +1,6 @@
 #include "ORV.Json.h"
 
+#include <QJsonDocument>
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
@@ -116,6 +117,7 @@ void TJsonObjectSink::Color(const char* key, TAlphaColor c) { fObject.insert(QLa
 void TJsonObjectSink::Points(const char* key, const std::vector<TORVPto>& pts) {
   fObject.insert(QLatin1String(key), PointsValue(pts));
 }
+void TJsonObjectSink::Value(const char* key, const QJsonValue& v) { fObject.insert(QLatin1String(key), v); }
 
 void TJsonTextSink::Begin() {
   fOut.append('{');
@@ -167,6 +169,17 @@ void TJsonTextSink::Points(const char* key, const std::vector<TORVPto>& pts) {
     fOut.append(QByteArray::number(static_cast<qlonglong>(pts[i].Y))).append(']');
   }
   fOut.append(']');
+}
+
+void TJsonTextSink::Value(const char* key, const QJsonValue& v) {
+  Key(key);
+  if (v.isObject()) fOut.append(QJsonDocument(v.toObject()).toJson(QJsonDocument::Compact));
+  else if (v.isArray()) fOut.append(QJsonDocument(v.toArray()).toJson(QJsonDocument::Compact));
+  else {
+    // A lone value: wrapped in an array to serialise, the brackets taken off again.
+    const QByteArray a = QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact);
+    fOut.append(a.mid(1, a.size() - 2));
+  }
 }
 
 void AppendQuoted(QByteArray& out, const QString& s) {

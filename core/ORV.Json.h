@@ -35,6 +35,8 @@ class TJsonSink {
   virtual void Str(const char* key, const QString& v) = 0;
   virtual void Color(const char* key, TAlphaColor c) = 0;
   virtual void Points(const char* key, const std::vector<TORVPto>& pts) = 0;
+  // Nested records (a table's columns).
+  virtual void Value(const char* key, const QJsonValue& v) = 0;
 };
 
 class TJsonObjectSink : public TJsonSink {
@@ -46,6 +48,7 @@ class TJsonObjectSink : public TJsonSink {
   void Str(const char* key, const QString& v) override;
   void Color(const char* key, TAlphaColor c) override;
   void Points(const char* key, const std::vector<TORVPto>& pts) override;
+  void Value(const char* key, const QJsonValue& v) override;
 
  private:
   QJsonObject& fObject;
@@ -63,6 +66,7 @@ class TJsonTextSink : public TJsonSink {
   void Str(const char* key, const QString& v) override;
   void Color(const char* key, TAlphaColor c) override;
   void Points(const char* key, const std::vector<TORVPto>& pts) override;
+  void Value(const char* key, const QJsonValue& v) override;
 
  private:
   void Key(const char* key);

@@ -1,4 +1,5 @@
-// The editor's code, Nutri-Score and picture tools: what one click (or a box) of the palette makes.
+// The editor's code, Nutri-Score, gauge, package, picture and table tools: what one click (or a box)
+// of the palette makes.
 #include "ORV.FMX.Shared.Factory.h"
 #include "ORV.Poly.h"
 
@@ -40,6 +41,10 @@ TPLNBaseItem* TPLNSharedFMX::AddBaseImage(std::int64_t x, std::int64_t y, std::i
                                           const QString& fileName) {
   // Without a file the picture shows its placeholder until one is chosen.
   return TPLNFactory::AddBaseImage(this, x, y, w, h, fileName);
+}
+
+TPLNBaseItem* TPLNSharedFMX::AddBaseTable(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) {
+  return TPLNFactory::AddBaseTable(this, x, y, w, h);
 }
 
 }  // namespace Orv::Fmx

@@ -132,6 +132,12 @@ class TPLNFactory {
   static TPLNBaseItem* AddBaseImage(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h,
                                     const QString& fileName);
 
+  // Tables (ORV.FMX.Shared.Factory.Table.cpp) in the box (x, y, w, h): three columns with their
+  // headers and a design row, a full grid, the active layer's pen, pen width and back colour.
+  static TPLNBaseItem* AddTable(TPLNBaseLabel* doc, float x, float y, float w, float h);
+  static TPLNBaseItem* AddBaseTable(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w,
+                                    std::int64_t h);
+
   // Linear barcodes (ORV.FMX.Shared.Factory.Barcode.cpp) anchored at (x, y); the code is 8-bit.
   // The unit form takes the active layer's pen colour and font, the base form only its pen colour.
   static TPLNBaseItem* AddBarcode(TPLNBaseLabel* doc, float x, float y, const QByteArray& code, TORVBarType type);
@@ -236,6 +242,7 @@ class TPLNSharedFMX : public TPLNBaseLabel {
   TPLNBaseItem* AddBasePackage(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) override;
   TPLNBaseItem* AddBaseImage(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h,
                              const QString& fileName) override;
+  TPLNBaseItem* AddBaseTable(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) override;
 };
 
 }  // namespace Orv::Fmx

@@ -21,6 +21,7 @@
 #include "TPLNNutriScore.h"
 #include "TPLNPackage.h"
 #include "TPLNImage.h"
+#include "TPLNTable.h"
 #include "TPLNQRCode.h"
 #include "TPLNDataMatrix.h"
 #include "TPLNPDF417.h"

@@ -615,10 +615,10 @@ void ORVMCPRegisterDefaultTools(Orv::TPLNMCPServer* server) {
   RegisterDrawingTools(server);
   RegisterShapeTools(server);
   RegisterBarcodeTools(server);
-  // The 2-D code, image, table, gauge, flow, link and symbol tools register here, between the
-  // shapes and the dimensions, as their items land.
+  // The item tools, between the shapes and the dimensions.
   RegisterCodes2DTools(server);
   RegisterImageTools(server);
+  RegisterTableTools(server);
   RegisterPolyTools(server);
   RegisterGaugeTools(server);
   RegisterNutriTools(server);

@@ -18,6 +18,7 @@ TPLNMCPServer* RegisteredServer();
 void RegisterDrawingTools(TPLNMCPServer* server);    // document, items and layers
 void RegisterShapeTools(TPLNMCPServer* server);      // rectangle ... paragraph
 void RegisterBarcodeTools(TPLNMCPServer* server);    // linear barcodes
+void RegisterTableTools(TPLNMCPServer* server);      // data tables
 void RegisterPolyTools(TPLNMCPServer* server);       // poly texts
 void RegisterGaugeTools(TPLNMCPServer* server);      // level gauges and rank ratings
 void RegisterNutriTools(TPLNMCPServer* server);      // the Nutri-Score label

@@ -134,6 +134,7 @@ void TPrintThread::Execute() {
           draw.IOriginX = static_cast<std::int32_t>(std::lround(m.CellX(column) * double(dpiX) / 25400.0));
           draw.OriginX = static_cast<float>(draw.IOriginX);
           draw.Record = data ? doc.GetCurrentRecord() : -1;
+          draw.Page = page;
           doc.PrintBackImage(draw);
           for (int i = 1; i <= items; ++i) {
             TPLNBaseItem* item = doc.GetItem(i);

@@ -44,7 +44,7 @@ const TPLNKindEntry kKinds[Kind::Count] = {
     Entry<TPLNPDF417>("TPLNPDF417"),       Entry<TPLNDataMatrix>("TPLNDataMatrix"),
     Entry<TPLNQRCode>("TPLNQRCode"),                 Entry<TPLNImage>("TPLNImage"),
     Entry<TPLNFlow>("TPLNFlow"),           Entry<TPLNLink>("TPLNLink"),
-    Missing("TPLNTable"),                  Entry<TPLNPolyText>("TPLNPolyText"),
+    Entry<TPLNTable>("TPLNTable"),         Entry<TPLNPolyText>("TPLNPolyText"),
     Entry<TPLNRank>("TPLNRank"),           Entry<TPLNNutriScore>("TPLNNutriScore"),
     Entry<TPLNLevel>("TPLNLevel"),         Entry<TPLNSymbol>("TPLNSymbol"),
     Entry<TPLNBezier>("TPLNBezier"),       Entry<TPLNDim>("TPLNDim"),

@@ -192,6 +192,20 @@ TShardRange ParseShard(const char* option, const QString& value) {
   return r;
 }
 
+// Tables whose footers sum up values that are no numbers say so once, over all the records.
+void WarnTables(TPlanoraFMX& doc) {
+  for (int i = 1; i <= doc.GetItemsCount(); ++i) {
+    auto* table = dynamic_cast<F2d::TPLNBaseTable*>(doc.GetItem(i));
+    if (!table || table->IsPreview() || !table->GetIsData()) continue;
+    const int first = table->GetFirstRecord();
+    table->SetFirstRecord(0);
+    table->SetFillLimit(-1);
+    table->FillTable(true, true);
+    for (const QString& w : table->Warnings()) std::fprintf(stderr, "planora: warning: %s\n", qPrintable(w));
+    table->SetFirstRecord(first);
+  }
+}
+
 // Loads the data and, for a shard, keeps only its records; each keeps the cell it has in the
 // whole run (the sheet starts on the cell of the shard's first record), so a shard's pages are
 // the whole run's pages. Messages name `dataFile`.
@@ -202,6 +216,7 @@ void LoadData(TPlanoraFMX& doc, const QString& dataFile, const TShardRange& shar
   }
   auto all = std::make_shared<TPLNDataSource>(TPLNDataSource::FromFile(dataFile));
   doc.SetDataSource(all);
+  WarnTables(doc);
   if (!shard.IsSet()) return;
   const int records = all->RecordCount(), pages = doc.GetDataPages();
   const QString name = Utils::QuoteForMessage(dataFile);
