@@ -328,6 +328,33 @@ QIcon PackageIcon() {
   });
 }
 
+// A framed landscape: sky, a hill and the sun.
+QIcon ImageIcon() {
+  return PaintedIcon([&](QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillRect(QRectF(2.5, 4.5, 19, 15), QColor(0xCF, 0xE6, 0xFA));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x4C, 0xA3, 0x4C));
+    p.drawPolygon(QPolygonF{{2.5, 19.5}, {9, 11}, {14, 16}, {17, 13}, {21.5, 19.5}});
+    p.setBrush(QColor(0xF5, 0xB3, 0x01));
+    p.drawEllipse(QPointF(16.5, 8.5), 2, 2);
+    p.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(2.5, 4.5, 19, 15));
+  });
+}
+
+// A grid of three columns with a dark header row.
+QIcon TableIcon() {
+  return PaintedIcon([&](QPainter& p) {
+    p.fillRect(QRectF(2.5, 4.5, 19, 4), QColor(0x40, 0x50, 0x60));
+    p.setPen(QPen(QColor(0x20, 0x20, 0x20), 1));
+    p.drawRect(QRectF(2.5, 4.5, 19, 15));
+    for (double x : {8.8, 15.2}) p.drawLine(QPointF(x, 4.5), QPointF(x, 19.5));
+    for (double y : {8.5, 12.2, 15.8}) p.drawLine(QPointF(2.5, y), QPointF(21.5, y));
+  });
+}
+
 // Three stars of five filled.
 QIcon RankIcon() {
   return PaintedIcon([&](QPainter& p) {
@@ -745,6 +772,16 @@ void TMainWindow::BuildToolPalette() {
 void TMainWindow::BuildStyledTools() {
   fTools->addSeparator();
   const auto start = [this](TORVDrawKind kind) {
+    if (kind == TORVDrawKind::Image) {
+      // The picture first; without one the tool does not start.
+      const QString file = fServices->OpenFileName(
+          this, tr("Place picture"), tr("Images (*.png *.jpg *.jpeg *.bmp *.gif *.webp);;All files (*)"));
+      if (file.isEmpty()) {
+        SyncTool();
+        return;
+      }
+      fImageFile = file;
+    }
     fDoc->StartAction(kind);
     ApplyToolStyle();
     SyncTool();
@@ -827,6 +864,8 @@ void TMainWindow::BuildStyledTools() {
   tool(TORVDrawKind::Level, "Level", tr("Level gauge"), LevelIcon(), QKeySequence(), nullptr);
   tool(TORVDrawKind::Rank, "Rank", tr("Rank rating"), RankIcon(), QKeySequence(), nullptr);
   tool(TORVDrawKind::Package, "Package", tr("Package"), PackageIcon(), QKeySequence(), nullptr);
+  tool(TORVDrawKind::Image, "Image", tr("Picture"), ImageIcon(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), nullptr);
+  tool(TORVDrawKind::Table, "Table", tr("Table"), TableIcon(), QKeySequence(), nullptr);
 
   // The same choices from the menu bar, where the keyboard reaches them (a tool button's menu
   // opens only under the pointer).
@@ -842,6 +881,8 @@ void TMainWindow::BuildStyledTools() {
   insert->addAction(LevelIcon(), tr("&Level Gauge"), this, [start] { start(TORVDrawKind::Level); });
   insert->addAction(RankIcon(), tr("&Rank Rating"), this, [start] { start(TORVDrawKind::Rank); });
   insert->addAction(PackageIcon(), tr("&Package"), this, [start] { start(TORVDrawKind::Package); });
+  insert->addAction(ImageIcon(), tr("P&icture…"), this, [start] { start(TORVDrawKind::Image); });
+  insert->addAction(TableIcon(), tr("&Table"), this, [start] { start(TORVDrawKind::Table); });
 }
 
 bool TMainWindow::RestyleSelection(const QActionGroup* group, const QAction* choice) {
@@ -906,6 +947,7 @@ void TMainWindow::ApplyToolStyle() {
   style.FromType = static_cast<TORVTermType>(value(fLinkStart, 0));
   style.ToType = static_cast<TORVTermType>(value(fLinkEnd, 0));
   style.CodeKind = value(fCodeKinds, Kind::Barcode);
+  style.ImageFile = fImageFile;
 }
 
 void TMainWindow::UpdateHint() {
@@ -927,6 +969,10 @@ void TMainWindow::UpdateHint() {
     hint = tr("Drag or click two corners of the rating's row");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Package)
     hint = tr("Drag or click two corners of the package drawing's frame");
+  else if (act.IsDrawing() && act.Kind == TORVDrawKind::Image)
+    hint = tr("Drag or click two corners of the picture");
+  else if (act.IsDrawing() && act.Kind == TORVDrawKind::Table)
+    hint = tr("Drag or click two corners of the table; its columns show one row per data record when printed");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Link && act.Points.empty())
     hint = tr("Press on a connector of the first item, release on a connector of the second (or click one, then the other)");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Link)

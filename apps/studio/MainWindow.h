@@ -152,6 +152,8 @@ class TMainWindow : public QMainWindow {
   std::unique_ptr<Orv::IORObserver> fWatch;
   Orv::Fmx::TPLNEditor* fEditor = nullptr;
   QString fFile;
+  // The picture the image tool places next.
+  QString fImageFile;
   QMenu* fRecentMenu = nullptr;
   QAction* fRulersAction = nullptr;
   QAction* fConnectorsAction = nullptr;

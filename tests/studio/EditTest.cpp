@@ -33,7 +33,9 @@ namespace {
 
 struct TRecordingServices : TStudioServices {
   QStringList errors;
+  QString nextFile;
   void Error(QWidget*, const QString&, const QString& text) override { errors << text; }
+  QString OpenFileName(QWidget*, const QString&, const QString&) override { return nextFile; }
 };
 
 QAction* Act(const TMainWindow& w, const char* name) {
@@ -270,7 +272,7 @@ TEST(StudioEdit, PaletteToolsStartTheirDrawingKind) {
   QActionGroup* group = Act(w, "toolSelect")->actionGroup();
   ASSERT_NE(group, nullptr);
   EXPECT_TRUE(group->isExclusive());
-  EXPECT_EQ(group->actions().size(), 26);
+  EXPECT_EQ(group->actions().size(), 28);
   EXPECT_TRUE(Act(w, "toolSelect")->isChecked());
 
   const std::pair<const char*, TORVDrawKind> tools[] = {
@@ -286,7 +288,7 @@ TEST(StudioEdit, PaletteToolsStartTheirDrawingKind) {
       {"toolFlow", TORVDrawKind::Flow},           {"toolLink", TORVDrawKind::Link},
       {"toolCode", TORVDrawKind::Code},           {"toolNutriScore", TORVDrawKind::NutriScore},
       {"toolLevel", TORVDrawKind::Level},         {"toolRank", TORVDrawKind::Rank},
-      {"toolPackage", TORVDrawKind::Package},
+      {"toolPackage", TORVDrawKind::Package},     {"toolTable", TORVDrawKind::Table},
   };
   for (auto [name, kind] : tools) {
     SCOPED_TRACE(name);
@@ -308,6 +310,19 @@ TEST(StudioEdit, PaletteToolsStartTheirDrawingKind) {
   ASSERT_TRUE(Trigger(w, "toolLine"));
   ASSERT_TRUE(Trigger(w, "toolSelect"));
   EXPECT_FALSE(doc.Act().IsDrawing());
+
+  // The picture tool asks for its file first: cancelled, nothing starts; chosen, the box the user
+  // draws gets that picture.
+  auto services = std::make_shared<TRecordingServices>();
+  TMainWindow pictures(services);
+  ASSERT_TRUE(Trigger(pictures, "toolImage"));
+  EXPECT_FALSE(pictures.Document().Act().IsDrawing());
+  EXPECT_TRUE(Act(pictures, "toolSelect")->isChecked());
+  services->nextFile = QStringLiteral("/tmp/photo.png");
+  ASSERT_TRUE(Trigger(pictures, "toolImage"));
+  EXPECT_EQ(pictures.Document().Act().Kind, TORVDrawKind::Image);
+  EXPECT_EQ(pictures.Document().Act().Style.ImageFile, "/tmp/photo.png");
+  EXPECT_TRUE(Act(pictures, "toolImage")->isChecked());
 }
 
 // The flow tool's menu chooses the shape of the next box and the link tool's menus its routing
