@@ -7,6 +7,7 @@
 #include "ORV.Data.h"
 #include "ORV.Json.h"
 #include "ORV.Text.h"
+#include "ORV.Utils.h"
 
 namespace Orv::F2d {
 
@@ -262,6 +263,16 @@ void TPLNBaseTable::FillTable(bool reset, bool dataMode) {
       values << (bound && doc ? doc->DataValueAt(record, c.Field, QString(), 1, c.Body.Text) : c.Body.Text);
     }
     FillData(i, values);
+  }
+  // A field the data does not hold is most likely a typing mistake: say so rather than print a
+  // column of blanks without a word.
+  const TPLNDataSource* data = doc ? doc->GetDataSource() : nullptr;
+  for (int i = 1; data && i <= GetColumnCount(); ++i) {
+    const TPLNColumn& c = fStyle.Columns[i - 1];
+    if (!c.Fixed && !c.Field.isEmpty() && data->FieldIndex(c.Field) < 0)
+      fWarnings << QStringLiteral("Table column %1: the data has no field \"%2\" (its fields: %3)")
+                       .arg(i)
+                       .arg(Utils::QuoteForMessage(c.Field, 40), data->Fields().join(QStringLiteral(", ")).left(200));
   }
 }
 

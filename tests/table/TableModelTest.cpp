@@ -144,6 +144,12 @@ TEST(TableModel, DataFillShowsEveryRecordWithFormatsFootersAndWarnings) {
   EXPECT_EQ(t->GetColumn(1).GetLineTxt(2), "n=4");
   ASSERT_EQ(t->Warnings().size(), 1);
   EXPECT_EQ(t->Warnings()[0], "Table column \"PRICE\": 1 of 4 values are not numbers and were left out of the sum");
+  // A field the data lacks is named, with the fields it has.
+  t->GetColumn(1).Field = QStringLiteral("title");
+  t->FillTable(true, true);
+  EXPECT_TRUE(t->Warnings().contains("Table column 1: the data has no field \"title\" (its fields: name, price)"))
+      << t->Warnings().join(QLatin1Char('\n')).toStdString();
+  t->GetColumn(1).Field = QStringLiteral("name");
 
   // From a later record on (the next page of a long table).
   t->SetFirstRecord(2);
