@@ -17,40 +17,17 @@ using namespace Orv::Fmx;
 using F2d::TORVLevelStyle;
 using F2d::TORVRankStyle;
 
+using PlanoraTest::ReadInto;
+using PlanoraTest::ReadJsonInto;
+using PlanoraTest::Record;
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 const QColor kValue(0x2E, 0x86, 0xDE), kGold(0xF5, 0xB3, 0x01), kGrey(0xD9, 0xD9, 0xD9);
 
-QByteArray Record(const TPLNBaseItem& item) {
-  QByteArray bytes;
-  QBuffer b(&bytes);
-  b.open(QIODevice::WriteOnly);
-  TBinaryWriter w(&b);
-  item.WriteData(w);
-  return bytes;
-}
 
-QString ReadInto(TPLNBaseItem& item, QByteArray bytes) {
-  QBuffer b(&bytes);
-  b.open(QIODevice::ReadOnly);
-  TBinaryReader r(&b);
-  try {
-    item.ReadData(kFileVersion, r, TORVReadType::File);
-  } catch (const EPLNError& e) {
-    return e.Message();
-  }
-  return {};
-}
 
-QString ReadJsonInto(TPLNBaseItem& item, const QJsonObject& o) {
-  try {
-    item.ReadJson(kFileVersion, o);
-  } catch (const EPLNError& e) {
-    return e.Message();
-  }
-  return {};
-}
 
 }  // namespace
 

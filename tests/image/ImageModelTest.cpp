@@ -15,37 +15,14 @@ using namespace Orv;
 using namespace Orv::Fmx;
 using namespace Orv::F2d;
 
+using PlanoraTest::ReadInto;
+using PlanoraTest::ReadJsonInto;
+using PlanoraTest::Record;
+
 namespace {
 
-QByteArray Record(const TPLNBaseItem& item) {
-  QByteArray bytes;
-  QBuffer b(&bytes);
-  b.open(QIODevice::WriteOnly);
-  TBinaryWriter w(&b);
-  item.WriteData(w);
-  return bytes;
-}
 
-QString ReadInto(TPLNBaseItem& item, QByteArray bytes) {
-  QBuffer b(&bytes);
-  b.open(QIODevice::ReadOnly);
-  TBinaryReader r(&b);
-  try {
-    item.ReadData(kFileVersion, r, TORVReadType::File);
-  } catch (const EPLNError& e) {
-    return e.Message();
-  }
-  return {};
-}
 
-QString ReadJsonInto(TPLNBaseItem& item, const QJsonObject& o) {
-  try {
-    item.ReadJson(kFileVersion, o);
-  } catch (const EPLNError& e) {
-    return e.Message();
-  }
-  return {};
-}
 
 void SetEverything(TPLNImage& i) {
   i.SetFileName(QStringLiteral("logo ✓.png"));

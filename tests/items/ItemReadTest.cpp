@@ -6,16 +6,12 @@
 using namespace Orv;
 using namespace Orv::Fmx;
 
+using PlanoraTest::ReadInto;
+using PlanoraTest::ReadJsonInto;
+using PlanoraTest::Record;
+
 namespace {
 
-QByteArray Record(const TPLNBaseItem& item) {
-  QByteArray bytes;
-  QBuffer buf(&bytes);
-  buf.open(QIODevice::WriteOnly);
-  TBinaryWriter w(&buf);
-  item.WriteData(w);
-  return bytes;
-}
 
 QJsonObject JsonRecord(const TPLNBaseItem& item) {
   QJsonObject o = item.ToJson();

@@ -17,6 +17,10 @@ using namespace Orv;
 using namespace Orv::Fmx;
 using F2d::TORVNutriStyle;
 
+using PlanoraTest::ReadInto;
+using PlanoraTest::ReadJsonInto;
+using PlanoraTest::Record;
+
 namespace {
 
 // Every value away from its default.
@@ -42,36 +46,8 @@ void SetEverything(TPLNNutriScore& n) {
   n.SetFormat(QStringLiteral("%s"));
 }
 
-QByteArray Record(const TPLNBaseItem& item) {
-  QByteArray bytes;
-  QBuffer b(&bytes);
-  b.open(QIODevice::WriteOnly);
-  TBinaryWriter w(&b);
-  item.WriteData(w);
-  return bytes;
-}
 
-// Reads `bytes` into `item`; the error text, empty when it read.
-QString ReadInto(TPLNBaseItem& item, QByteArray bytes) {
-  QBuffer b(&bytes);
-  b.open(QIODevice::ReadOnly);
-  TBinaryReader r(&b);
-  try {
-    item.ReadData(kFileVersion, r, TORVReadType::File);
-  } catch (const EPLNError& e) {
-    return e.Message();
-  }
-  return {};
-}
 
-QString ReadJsonInto(TPLNBaseItem& item, const QJsonObject& o) {
-  try {
-    item.ReadJson(kFileVersion, o);
-  } catch (const EPLNError& e) {
-    return e.Message();
-  }
-  return {};
-}
 
 }  // namespace
 

@@ -127,6 +127,7 @@ inline std::vector<float> Dash(const Orv::Canvas::TSkPaint& p) {
 #endif
 
 #if __has_include("ORV.FMX.h")
+#include <QBuffer>
 #include <QPainter>
 
 #include "ORV.Canvas.Recording.h"
@@ -150,6 +151,35 @@ inline QString Export(Orv::Fmx::TPlanoraFMX& doc, Orv::TORVExport type, const QS
   const bool ok = doc.WaitForExport(&error);
   EXPECT_EQ(ok, error.isEmpty());
   return error;
+}
+
+// An item's binary record, and reading one back into an item: the error text, empty when it read.
+inline QByteArray Record(const Orv::TPLNBaseItem& item) {
+  QByteArray bytes;
+  QBuffer b(&bytes);
+  b.open(QIODevice::WriteOnly);
+  Orv::TBinaryWriter w(&b);
+  item.WriteData(w);
+  return bytes;
+}
+inline QString ReadInto(Orv::TPLNBaseItem& item, QByteArray bytes) {
+  QBuffer b(&bytes);
+  b.open(QIODevice::ReadOnly);
+  Orv::TBinaryReader r(&b);
+  try {
+    item.ReadData(Orv::kFileVersion, r, Orv::TORVReadType::File);
+  } catch (const Orv::EPLNError& e) {
+    return e.Message();
+  }
+  return {};
+}
+inline QString ReadJsonInto(Orv::TPLNBaseItem& item, const QJsonObject& o) {
+  try {
+    item.ReadJson(Orv::kFileVersion, o);
+  } catch (const Orv::EPLNError& e) {
+    return e.Message();
+  }
+  return {};
 }
 
 // An item of kind T on `doc` through the given points, not yet entered into the document.

@@ -17,37 +17,14 @@ using namespace Orv::Fmx;
 using F2d::TORVFooter;
 using F2d::TORVTableStyle;
 
+using PlanoraTest::ReadInto;
+using PlanoraTest::ReadJsonInto;
+using PlanoraTest::Record;
+
 namespace {
 
-QByteArray Record(const TPLNBaseItem& item) {
-  QByteArray bytes;
-  QBuffer b(&bytes);
-  b.open(QIODevice::WriteOnly);
-  TBinaryWriter w(&b);
-  item.WriteData(w);
-  return bytes;
-}
 
-QString ReadInto(TPLNBaseItem& item, QByteArray bytes) {
-  QBuffer b(&bytes);
-  b.open(QIODevice::ReadOnly);
-  TBinaryReader r(&b);
-  try {
-    item.ReadData(kFileVersion, r, TORVReadType::File);
-  } catch (const EPLNError& e) {
-    return e.Message();
-  }
-  return {};
-}
 
-QString ReadJsonInto(TPLNBaseItem& item, const QJsonObject& o) {
-  try {
-    item.ReadJson(kFileVersion, o);
-  } catch (const EPLNError& e) {
-    return e.Message();
-  }
-  return {};
-}
 
 // Every saved value away from its default.
 void SetEverything(TPLNTable& t) {
