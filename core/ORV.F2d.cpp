@@ -5,6 +5,7 @@
 
 #include "ORV.EditGeom.h"
 #include "ORV.Json.h"
+#include "ORV.Text.h"
 
 namespace Orv::F2d {
 
@@ -482,6 +483,32 @@ bool TPLNBaseBezier::InsertPoint(int after, std::int64_t x, std::int64_t y) {
   fPoints.insert(fPoints.begin() + std::ptrdiff_t(s) + 3, {mid[1], mid[2], mid[3]});
   Update();
   return true;
+}
+
+void WriteDataField(TBinaryWriter& w, std::uint8_t fillType, const QString& fillName, const QString& format) {
+  w.WriteByte(fillType);
+  w.WriteString(fillName);
+  w.WriteString(format);
+}
+
+void ReadDataField(TBinaryReader& r, std::uint8_t& fillType, QString& fillName, QString& format) {
+  fillType = r.ReadByte();
+  fillName = r.ReadString();
+  format = r.ReadString();
+}
+
+void WriteDataFieldJson(Json::TJsonSink& o, std::uint8_t fillType, const QString& fillName, const QString& format) {
+  if (fillType == 0) return;
+  o.Int("FillType", fillType);
+  o.Str("FillName", fillName);
+  o.Str("Format", format);
+}
+
+void ReadDataFieldJson(const QString& kind, const QJsonObject& o, std::uint8_t& fillType, QString& fillName,
+                       QString& format) {
+  fillType = static_cast<std::uint8_t>(Text::CheckInt(kind, "FillType", Json::Int(o, "FillType", 0), 0, 255));
+  fillName = Json::Str(o, "FillName");
+  format = Json::Str(o, "Format");
 }
 
 }  // namespace Orv::F2d

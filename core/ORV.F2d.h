@@ -5,6 +5,16 @@
 
 namespace Orv::F2d {
 
+// The data field a box item may show instead of its own value off the editor: the kind of field
+// (0: none, the item's own value), its name and the format of its value. One record layout for
+// every kind that has one; the JSON keys are written only for a bound item.
+void WriteDataField(TBinaryWriter& w, std::uint8_t fillType, const QString& fillName, const QString& format);
+void ReadDataField(TBinaryReader& r, std::uint8_t& fillType, QString& fillName, QString& format);
+void WriteDataFieldJson(Json::TJsonSink& o, std::uint8_t fillType, const QString& fillName, const QString& format);
+// Raises EPLNError naming the item's kind for a kind of field beyond 255.
+void ReadDataFieldJson(const QString& kind, const QJsonObject& o, std::uint8_t& fillType, QString& fillName,
+                       QString& format);
+
 // Shapes defined by the box between two opposite corners.
 class TPLNBoxItem : public TPLN2DItem {
  public:

@@ -134,9 +134,7 @@ void TPLNBaseLevel::WriteData(TBinaryWriter& w) const {
   w.WriteBoolean(s.Bold);
   w.WriteBoolean(s.Italic);
   w.WriteByte(static_cast<std::uint8_t>(s.Angle));
-  w.WriteByte(s.FillType);
-  w.WriteString(s.FillName);
-  w.WriteString(s.Format);
+  WriteDataField(w, s.FillType, s.FillName, s.Format);
 }
 
 void TPLNBaseLevel::ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) {
@@ -155,9 +153,7 @@ void TPLNBaseLevel::ReadData(std::int32_t version, TBinaryReader& r, TORVReadTyp
   s.Bold = r.ReadBoolean();
   s.Italic = r.ReadBoolean();
   s.Angle = static_cast<TORVAngle>(r.ReadByte());
-  s.FillType = r.ReadByte();
-  s.FillName = r.ReadString();
-  s.Format = r.ReadString();
+  ReadDataField(r, s.FillType, s.FillName, s.Format);
   CheckStyle(s);
   fStyle = std::move(s);
 }
@@ -177,11 +173,7 @@ void TPLNBaseLevel::WriteJson(Json::TJsonSink& o) const {
   o.Bool("Bold", s.Bold);
   o.Bool("Italic", s.Italic);
   o.Int("Angle", static_cast<int>(s.Angle));
-  if (s.FillType != 0) {
-    o.Int("FillType", s.FillType);
-    o.Str("FillName", s.FillName);
-    o.Str("Format", s.Format);
-  }
+  WriteDataFieldJson(o, s.FillType, s.FillName, s.Format);
 }
 
 void TPLNBaseLevel::ReadJson(std::int32_t version, const QJsonObject& o) {
@@ -200,9 +192,7 @@ void TPLNBaseLevel::ReadJson(std::int32_t version, const QJsonObject& o) {
   s.Bold = Json::Bool(o, "Bold", s.Bold);
   s.Italic = Json::Bool(o, "Italic", s.Italic);
   s.Angle = static_cast<TORVAngle>(CheckInt(kind, "Angle", Json::Int(o, "Angle", static_cast<int>(s.Angle)), 0, 3));
-  s.FillType = static_cast<std::uint8_t>(CheckInt(kind, "FillType", Json::Int(o, "FillType", 0), 0, 255));
-  s.FillName = Json::Str(o, "FillName");
-  s.Format = Json::Str(o, "Format");
+  ReadDataFieldJson(kind, o, s.FillType, s.FillName, s.Format);
   CheckStyle(s);
   fStyle = std::move(s);
 }
@@ -312,9 +302,7 @@ void TPLNBaseRank::WriteData(TBinaryWriter& w) const {
   w.WriteInt64(s.Gap);
   w.WriteBoolean(s.DrawEmpty);
   w.WriteUInt32(s.EmptyColor);
-  w.WriteByte(s.FillType);
-  w.WriteString(s.FillName);
-  w.WriteString(s.Format);
+  WriteDataField(w, s.FillType, s.FillName, s.Format);
 }
 
 void TPLNBaseRank::ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) {
@@ -327,9 +315,7 @@ void TPLNBaseRank::ReadData(std::int32_t version, TBinaryReader& r, TORVReadType
   s.Gap = r.ReadInt64();
   s.DrawEmpty = r.ReadBoolean();
   s.EmptyColor = r.ReadUInt32();
-  s.FillType = r.ReadByte();
-  s.FillName = r.ReadString();
-  s.Format = r.ReadString();
+  ReadDataField(r, s.FillType, s.FillName, s.Format);
   CheckStyle(s);
   fStyle = std::move(s);
 }
@@ -344,11 +330,7 @@ void TPLNBaseRank::WriteJson(Json::TJsonSink& o) const {
   o.Int("Gap", s.Gap);
   o.Bool("DrawEmpty", s.DrawEmpty);
   o.Color("EmptyColor", s.EmptyColor);
-  if (s.FillType != 0) {
-    o.Int("FillType", s.FillType);
-    o.Str("FillName", s.FillName);
-    o.Str("Format", s.Format);
-  }
+  WriteDataFieldJson(o, s.FillType, s.FillName, s.Format);
 }
 
 void TPLNBaseRank::ReadJson(std::int32_t version, const QJsonObject& o) {
@@ -362,9 +344,7 @@ void TPLNBaseRank::ReadJson(std::int32_t version, const QJsonObject& o) {
   s.Gap = Json::Int(o, "Gap", s.Gap);
   s.DrawEmpty = Json::Bool(o, "DrawEmpty", s.DrawEmpty);
   s.EmptyColor = Json::Color(o, "EmptyColor", s.EmptyColor);
-  s.FillType = static_cast<std::uint8_t>(CheckInt(kind, "FillType", Json::Int(o, "FillType", 0), 0, 255));
-  s.FillName = Json::Str(o, "FillName");
-  s.Format = Json::Str(o, "Format");
+  ReadDataFieldJson(kind, o, s.FillType, s.FillName, s.Format);
   CheckStyle(s);
   fStyle = std::move(s);
 }

@@ -481,9 +481,7 @@ void TPLNBaseImage::WriteData(TBinaryWriter& w) const {
   w.WriteInt64(s.Radius);
   w.WriteInt64(s.Padding);
   w.WriteByte(std::uint8_t(s.Angle));
-  w.WriteByte(s.FillType);
-  w.WriteString(s.FillName);
-  w.WriteString(s.Format);
+  WriteDataField(w, s.FillType, s.FillName, s.Format);
 }
 
 void TPLNBaseImage::ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) {
@@ -506,9 +504,7 @@ void TPLNBaseImage::ReadData(std::int32_t version, TBinaryReader& r, TORVReadTyp
   s.Radius = r.ReadInt64();
   s.Padding = r.ReadInt64();
   s.Angle = TORVAngle(r.ReadByte());
-  s.FillType = r.ReadByte();
-  s.FillName = r.ReadString();
-  s.Format = r.ReadString();
+  ReadDataField(r, s.FillType, s.FillName, s.Format);
   CheckStyle(s);
   fFileName = name;
   {
@@ -534,11 +530,7 @@ void TPLNBaseImage::WriteJson(Json::TJsonSink& o) const {
   o.Int("Radius", s.Radius);
   o.Int("Padding", s.Padding);
   o.Int("Angle", int(s.Angle));
-  if (s.FillType != 0) {
-    o.Int("FillType", s.FillType);
-    o.Str("FillName", s.FillName);
-    o.Str("Format", s.Format);
-  }
+  WriteDataFieldJson(o, s.FillType, s.FillName, s.Format);
 }
 
 void TPLNBaseImage::ReadJson(std::int32_t version, const QJsonObject& o) {
@@ -566,9 +558,7 @@ void TPLNBaseImage::ReadJson(std::int32_t version, const QJsonObject& o) {
   s.Radius = Json::Int(o, "Radius", s.Radius);
   s.Padding = Json::Int(o, "Padding", s.Padding);
   s.Angle = TORVAngle(CheckInt(kind, "Angle", Json::Int(o, "Angle", int(s.Angle)), 0, 3));
-  s.FillType = std::uint8_t(CheckInt(kind, "FillType", Json::Int(o, "FillType", 0), 0, 255));
-  s.FillName = Json::Str(o, "FillName");
-  s.Format = Json::Str(o, "Format");
+  ReadDataFieldJson(kind, o, s.FillType, s.FillName, s.Format);
   CheckStyle(s);
   fFileName = name;
   {

@@ -180,9 +180,7 @@ void TPLNBaseNutri::WriteData(TBinaryWriter& w) const {
   w.WriteInt64(s.Margin);
   w.WriteInt64(s.Gap);
   w.WriteInt64(s.GapValue);
-  w.WriteByte(s.FillType);
-  w.WriteString(s.FillName);
-  w.WriteString(s.Format);
+  WriteDataField(w, s.FillType, s.FillName, s.Format);
 }
 
 void TPLNBaseNutri::ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) {
@@ -205,9 +203,7 @@ void TPLNBaseNutri::ReadData(std::int32_t version, TBinaryReader& r, TORVReadTyp
   s.Margin = r.ReadInt64();
   s.Gap = r.ReadInt64();
   s.GapValue = r.ReadInt64();
-  s.FillType = r.ReadByte();
-  s.FillName = r.ReadString();
-  s.Format = r.ReadString();
+  ReadDataField(r, s.FillType, s.FillName, s.Format);
   CheckStyle(s);
   fStyle = std::move(s);
 }
@@ -231,11 +227,7 @@ void TPLNBaseNutri::WriteJson(Json::TJsonSink& o) const {
   o.Int("Margin", s.Margin);
   o.Int("Gap", s.Gap);
   o.Int("GapValue", s.GapValue);
-  if (s.FillType != 0) {
-    o.Int("FillType", s.FillType);
-    o.Str("FillName", s.FillName);
-    o.Str("Format", s.Format);
-  }
+  WriteDataFieldJson(o, s.FillType, s.FillName, s.Format);
 }
 
 void TPLNBaseNutri::ReadJson(std::int32_t version, const QJsonObject& o) {
@@ -263,9 +255,7 @@ void TPLNBaseNutri::ReadJson(std::int32_t version, const QJsonObject& o) {
   s.Margin = Json::Int(o, "Margin", s.Margin);
   s.Gap = Json::Int(o, "Gap", s.Gap);
   s.GapValue = Json::Int(o, "GapValue", s.GapValue);
-  s.FillType = static_cast<std::uint8_t>(CheckInt(kind, "FillType", Json::Int(o, "FillType", 0), 0, 255));
-  s.FillName = Json::Str(o, "FillName");
-  s.Format = Json::Str(o, "Format");
+  ReadDataFieldJson(kind, o, s.FillType, s.FillName, s.Format);
   CheckStyle(s);
   fStyle = std::move(s);
 }
