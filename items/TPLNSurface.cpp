@@ -88,9 +88,6 @@ void TScreenSurface::Text(const QString& text, QPointF centre, float angle, cons
   c.Restore();
 }
 
-double TScreenSurface::TextWidth(const QString& text, const QString& family, double heightMM) {
-  return ScreenFont(*fD, family, false, false, heightMM).MeasureText(text);
-}
 
 // ---------------------------------------------------------------- paper
 
@@ -139,9 +136,5 @@ void TPaperSurface::Text(const QString& text, QPointF centre, float angle, const
              TTextAlign::Leading, TTextAlign::Leading);
 }
 
-double TPaperSurface::TextWidth(const QString& text, const QString& family, double heightMM) {
-  // Print fonts are sized at the font resolution; the context's pixels follow its own.
-  return ScreenFont(*fD, family, false, false, heightMM).MeasureText(text);
-}
 
 }  // namespace Orv::Fmx

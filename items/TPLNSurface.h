@@ -25,8 +25,6 @@ class TItemSurface {
   // `heightMM` millimetres high (ascent and descent).
   virtual void Text(const QString& text, QPointF centre, float angle, const QString& family, bool bold, bool italic,
                     double heightMM, TAlphaColor color) = 0;
-  // The width a text of that height takes, in device pixels.
-  virtual double TextWidth(const QString& text, const QString& family, double heightMM) = 0;
 };
 
 class TScreenSurface : public TItemSurface {
@@ -37,7 +35,6 @@ class TScreenSurface : public TItemSurface {
   void Outline(const QPainterPath& path, const TPLNBaseItem& item) override;
   void Text(const QString& text, QPointF centre, float angle, const QString& family, bool bold, bool italic,
             double heightMM, TAlphaColor color) override;
-  double TextWidth(const QString& text, const QString& family, double heightMM) override;
 
  private:
   TPLNDraw* fD;
@@ -51,7 +48,6 @@ class TPaperSurface : public TItemSurface {
   void Outline(const QPainterPath& path, const TPLNBaseItem& item) override;
   void Text(const QString& text, QPointF centre, float angle, const QString& family, bool bold, bool italic,
             double heightMM, TAlphaColor color) override;
-  double TextWidth(const QString& text, const QString& family, double heightMM) override;
 
  private:
   TPLNDraw* fD;
