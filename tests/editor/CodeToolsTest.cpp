@@ -1,4 +1,4 @@
-// The palette's code and Nutri-Score tools: a click places the chosen code kind with a sample
+// The palette's code, Nutri-Score and box tools: a click places the chosen code kind with a sample
 // code that encodes, two corners make a Nutri-Score label; each is one undo step.
 #include <gtest/gtest.h>
 
@@ -109,4 +109,39 @@ TEST(CodeTools, ADoubleClickEditsAPolyTextsRuns) {
   ASSERT_EQ(poly->GetItemCount(), 2);
   EXPECT_EQ(poly->GetItem(1).GetText(), QStringLiteral("Best"));
   EXPECT_EQ(poly->GetItem(2).GetText(), QStringLiteral("before:"));
+}
+
+// The gauge, rating, package, picture and table tools make their item from the box the user
+// draws; the gauge takes the largest disc in it.
+TEST(CodeTools, BoxToolsMakeTheirItemFromTwoCorners) {
+  Input v;
+  const std::pair<TORVDrawKind, std::int32_t> tools[] = {{TORVDrawKind::Level, Kind::Level},
+                                                         {TORVDrawKind::Rank, Kind::Rank},
+                                                         {TORVDrawKind::Package, Kind::Package},
+                                                         {TORVDrawKind::Image, Kind::Image},
+                                                         {TORVDrawKind::Table, Kind::Table}};
+  int n = 0;
+  for (const auto& [tool, kind] : tools) {
+    SCOPED_TRACE(kind);
+    v.doc.Act().Style.ImageFile = QStringLiteral("/nowhere/photo.png");  // shows its placeholder
+    v.doc.StartAction(tool);
+    v.Click(v.At(10000, 10000));
+    v.Click(v.At(50000, 30000));
+    ASSERT_EQ(v.doc.GetItemsCount(), ++n);
+    const TPLNBaseItem* item = v.doc.GetItem(n);
+    EXPECT_EQ(item->KindCode(), kind);
+    const TORVPto a = item->GetPoint(1), b = item->GetPoint(2);
+    if (kind == Kind::Level) {
+      // A 20 mm disc centred in the 40 x 20 mm box.
+      EXPECT_NEAR(a.X, 20000, 265);
+      EXPECT_NEAR(b.X, 40000, 265);
+      EXPECT_NEAR(a.Y, 10000, 265);
+      EXPECT_NEAR(b.Y, 30000, 265);
+    } else {
+      EXPECT_NEAR(a.X, 10000, 265);
+      EXPECT_NEAR(b.Y, 30000, 265);
+    }
+    v.doc.Undo();
+    EXPECT_EQ(v.doc.GetItemsCount(), --n);
+  }
 }
