@@ -18,13 +18,13 @@ using namespace Orv::Fmx;
 namespace {
 
 // A picture with some texture, so encoders and decoders do real work.
-QImage Photo(int w, int h, std::uint32_t seed) {
+QImage Photo(int w, int h, std::uint32_t variant) {
   QImage img(w, h, QImage::Format_RGB32);
-  QRandomGenerator rnd(seed);
+  QRandomGenerator noise(variant);
   for (int y = 0; y < h; ++y) {
     auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
     for (int x = 0; x < w; ++x)
-      row[x] = qRgb((x * 255 / w + int(rnd.bounded(16))) & 255, (y * 255 / h) & 255, int((seed * 40 + rnd.bounded(32)) & 255));
+      row[x] = qRgb((x * 255 / w + int(noise.bounded(16))) & 255, (y * 255 / h) & 255, int((variant * 40 + noise.bounded(32)) & 255));
   }
   return img;
 }
