@@ -64,6 +64,9 @@ struct TRichParse {
   std::vector<std::int32_t> CharEnd;
   // What the lenient reading did not take as written, in user words (at most 20).
   std::vector<QString> Warnings;
+  // For every paragraph (one more than there are line breaks): where text typed into it goes while
+  // it is empty, at its end but before the closing tags there.
+  std::vector<std::int32_t> ParaInsertPos;
 };
 
 // Font sizes of <FS:size> are points; sizes outside 1 … kMaxPoints are not usable (the size
@@ -96,8 +99,9 @@ void SelectionToRich(const TRichParse& p, int start, int end, int& richStart, in
 // Toggles the format of `openTag`/`closeTag` (e.g. "<B>"/"</B>", "<FN:Arial>"/"</FN>") on the
 // plain characters [start, end): removes it where the selection is exactly a span of it, splits a
 // span the selection lies inside, makes the whole selection formatted where it is partly
-// formatted, and wraps it otherwise. Afterwards pairs that enclose nothing (and <B>, <I>, <U>, <S>
-// pairs that enclose only white space) are removed. Nothing when start == end.
+// formatted, and wraps it otherwise. Afterwards pairs that enclose nothing are removed, and so are
+// pairs of the toggled <B>, <I>, <U> or <S> left around nothing but white space next to the
+// selection. Nothing when start == end (line breaks do not count as formatted or not).
 std::optional<QString> ToggleFormat(const QString& markup, int start, int end, const QString& openTag,
                                     const QString& closeTag);
 // Colours [start, end) with "<tag:RRGGBB>" … "</tag>" (upper-case hexadecimal, alpha dropped).
@@ -112,7 +116,9 @@ std::optional<QString> ApplyAlignment(const QString& markup, int caret, TRichAli
 // are written as entities, a line feed as "<BR>" ("\r\n" and "\r" too), a tab as a space; other
 // control characters are dropped. `inserted` receives the number of plain characters added.
 QString InsertText(const QString& markup, int pos, const QString& text, int* inserted = nullptr);
-// Inserts a markup fragment (from Fragment) at plain position `pos`.
+// Inserts a markup fragment (from Fragment) at plain position `pos`. The fragment keeps its own
+// formats: those open at `pos` are closed before it and reopened after it (alignment stays). Stray
+// closing tags in it are dropped and what it leaves open is closed.
 QString InsertMarkup(const QString& markup, int pos, const QString& fragment);
 // Removes the plain characters [start, end) (a line break removes its "<BR>"); the tags between
 // them stay, then pairs left enclosing nothing are removed (alignment pairs stay: an emptied
