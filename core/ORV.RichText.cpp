@@ -433,6 +433,7 @@ TRichParse Parse(const QString& markup, const TRichTextFormat& base, TRichAlign 
   std::vector<std::pair<int, std::int32_t>> sizes;
   std::vector<std::pair<int, TAlphaColor>> colors, backs;
   std::vector<std::pair<int, TTag>> aligns;
+  int alignCount[kTagCount] = {};  // open entries per alignment tag: a closing one without any skips the search
 
   int format = 0;
   bool dirty = false;
@@ -553,7 +554,10 @@ TRichParse Parse(const QString& markup, const TRichTextFormat& base, TRichAlign 
           stack.emplace_back(p.Start, c);
           break;
         }
-        default: aligns.emplace_back(p.Start, p.Tag); break;
+        default:
+          aligns.emplace_back(p.Start, p.Tag);
+          ++alignCount[static_cast<int>(p.Tag)];
+          break;
       }
       continue;
     }
@@ -576,11 +580,13 @@ TRichParse Parse(const QString& markup, const TRichTextFormat& base, TRichAlign 
       case TTag::BC: pop(backs); break;
       case TTag::BR: matched = false; break;
       default: {
-        auto it = std::find_if(aligns.rbegin(), aligns.rend(), [&p](const auto& e) { return e.second == p.Tag; });
-        if (it == aligns.rend())
+        if (alignCount[static_cast<int>(p.Tag)] == 0) {
           matched = false;
-        else
-          aligns.erase(std::next(it).base());
+          break;
+        }
+        auto it = std::find_if(aligns.rbegin(), aligns.rend(), [&p](const auto& e) { return e.second == p.Tag; });
+        aligns.erase(std::next(it).base());
+        --alignCount[static_cast<int>(p.Tag)];
       }
     }
     if (matched)
