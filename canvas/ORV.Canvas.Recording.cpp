@@ -169,6 +169,14 @@ void TRecordingCanvas::DrawSimpleText(const QString& text, float x, float y, con
   op.Font = font;
 }
 
+void TRecordingCanvas::DrawShapedText(const QString& text, float x, float y, const TSkFont& font,
+                                      const TSkPaint& paint) {
+  TRecordedOp& op = Sk("DrawShapedText", &paint);
+  op.Args = {x, y};
+  op.Text = text;
+  op.Font = font;
+}
+
 // ---- Print ----
 
 void TRecordingCanvas::SetMatrix(const QTransform& m) {

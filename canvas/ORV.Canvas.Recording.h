@@ -30,6 +30,7 @@ namespace Orv::Canvas {
 //   "DrawPoints"            x0, y0, x1, y1, ...; Path = the polyline
 //   "DrawImageRect"         src x, y, width, height, image width, image height; Rect = dst
 //   "DrawSimpleText"        x, y (baseline); Text; Font
+//   "DrawShapedText"        x, y (baseline); Text; Font
 // Print operations (IPrintCanvas), with Opacity set; Fill, Stroke and Font copied:
 //   "P.SetMatrix"           Matrix = the new matrix
 //   "P.DrawLine"            ax, ay, bx, by; Path = the line
@@ -89,6 +90,7 @@ class TRecordingCanvas : public ISkCanvas, public IPrintCanvas {
                      const TSkPaint& paint) override;
   void DrawSimpleText(const QString& text, float x, float y, const TSkFont& font,
                       const TSkPaint& paint) override;
+  void DrawShapedText(const QString& text, float x, float y, const TSkFont& font, const TSkPaint& paint) override;
 
   // IPrintCanvas
   void SetMatrix(const QTransform& m) override;

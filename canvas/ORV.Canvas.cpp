@@ -290,6 +290,73 @@ float TSkFont::MeasureText(const QString& text) const {
   return float(LayOutGlyphs(*this, text).Advance * ScaleX);
 }
 
+namespace {
+// Shaped text is laid out at a whole pixel size and scaled: Qt rounds fractional font sizes.
+constexpr double kShapeRefPx = 256;
+QFont ShapeFont(const TSkFont& font) {
+  QFont f;
+  if (!font.Family.isEmpty()) f.setFamilies({font.Family});
+  f.setPixelSize(int(kShapeRefPx));
+  f.setBold(font.Bold);
+  f.setItalic(font.Italic);
+  f.setHintingPreference(QFont::PreferNoHinting);
+  f.setKerning(false);
+  return f;
+}
+
+bool JoinedOrRightToLeft(QChar::Script s) {
+  switch (s) {
+    case QChar::Script_Common:
+    case QChar::Script_Inherited:
+    case QChar::Script_Latin:
+    case QChar::Script_Greek:
+    case QChar::Script_Cyrillic:
+    case QChar::Script_Armenian:
+    case QChar::Script_Georgian:
+    case QChar::Script_Han:
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+    case QChar::Script_Hangul:
+    case QChar::Script_Bopomofo: return false;
+    default: return true;
+  }
+}
+}  // namespace
+
+bool TSkFont::NeedsShaping(const QString& text) const {
+  const QRawFont raw = ToRawFont();
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    char32_t c = text[i].unicode();
+    if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+      ++i;
+    }
+    if (c < 0x250) continue;  // Latin with its accents: every face here has them
+    if (JoinedOrRightToLeft(QChar::script(c)) || !raw.isValid() || !raw.supportsCharacter(c)) return true;
+  }
+  return false;
+}
+
+float TSkFont::MeasureShaped(const QString& text) const {
+  if (text.isEmpty()) return 0;
+  const QFontMetricsF fm(ShapeFont(*this));
+  return float(fm.horizontalAdvance(text) * (Size > 0 ? Size : 1) / kShapeRefPx * ScaleX);
+}
+
+void TQPainterCanvas::DrawShapedText(const QString& text, float x, float y, const TSkFont& font,
+                                     const TSkPaint& paint) {
+  if (text.isEmpty()) return;
+  const double k = (font.Size > 0 ? font.Size : 1) / kShapeRefPx;
+  P_->save();
+  P_->translate(x, y);
+  P_->setWorldTransform(QTransform(font.ScaleX * k, 0, font.SkewX * k, k, 0, 0), true);
+  P_->setRenderHint(QPainter::TextAntialiasing, paint.AntiAlias);
+  P_->setFont(ShapeFont(font));
+  P_->setPen(ToQColor(paint.Color));
+  P_->drawText(QPointF(0, 0), text);
+  P_->restore();
+}
+
 QRectF MeasurePrintText(const TSkFont& font, const QPaintDevice* device, const QRectF& bounds,
                         const QString& text, int flags) {
   const double dpi =

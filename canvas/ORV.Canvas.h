@@ -130,6 +130,11 @@ struct TSkFont {
   // Advance width in pixels, ScaleX applied: glyph by glyph with the font's own advances, no
   // kerning or shaping, as DrawSimpleText places them.
   float MeasureText(const QString& text) const;
+  // Whether `text` needs Qt's text layout to show right: characters the face lacks (drawn from
+  // a fallback font) or scripts whose letters join or run right to left.
+  bool NeedsShaping(const QString& text) const;
+  // Advance width in pixels as DrawShapedText lays the text out.
+  float MeasureShaped(const QString& text) const;
 };
 
 class ISkCanvas {  // screen and export drawing
@@ -173,6 +178,12 @@ class ISkCanvas {  // screen and export drawing
   // Glyph by glyph from the font's face, without fallback fonts, kerning or shaping.
   virtual void DrawSimpleText(const QString&, float x, float y /*baseline*/, const TSkFont&,
                               const TSkPaint&) = 0;
+  // Through Qt's text layout: fallback fonts, joined scripts, right-to-left runs; filled in the
+  // paint's colour. Canvases without a text layout draw it glyph by glyph.
+  virtual void DrawShapedText(const QString& text, float x, float y /*baseline*/, const TSkFont& font,
+                              const TSkPaint& paint) {
+    DrawSimpleText(text, x, y, font, paint);
+  }
 };
 
 // ---- Print canvas (FireMonkey TCanvas shape) ----
@@ -307,6 +318,7 @@ class TQPainterCanvas : public ISkCanvas, public IPrintCanvas {
                      const TSkPaint& paint) override;
   void DrawSimpleText(const QString& text, float x, float y, const TSkFont& font,
                       const TSkPaint& paint) override;
+  void DrawShapedText(const QString& text, float x, float y, const TSkFont& font, const TSkPaint& paint) override;
 
   // IPrintCanvas
   void SetMatrix(const QTransform& m) override;

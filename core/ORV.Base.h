@@ -549,6 +549,8 @@ class TPLNBaseLabel {
   void MoveGridEditor(std::int64_t x, std::int64_t y, std::int64_t px, std::int64_t py, bool flag);
   // Double click: starts editing the text of the item under the last press.
   bool DoDblClick();
+  // Starts typing into a text item of this document (ends any other typing first).
+  bool EditItemText(TPLNBaseItem* item);
   // The nearest point of `kind` within `tolerance`; tangents and perpendiculars are taken from
   // ref.RefPoint when ref.RefFound.
   bool SearchPoint(std::int64_t x, std::int64_t y, std::int64_t tolerance, TORVSnap kind, TORVRef& ref, bool flag);
@@ -592,6 +594,9 @@ class TPLNBaseLabel {
   // The text item being typed into (null when none) and its text.
   TPLNBaseItem* GetTextObject() const { return fTextObject; }
   void SetTextObjectText(const QString& text);
+  // Replaces the markup of the rich text being typed into as one undo step; false when the text
+  // object is no rich text or nothing changes.
+  bool SetRichTextObjectValue(const QString& markup);
   // Tells the observers that the text being typed or its caret changed.
   void UpdateEditing(bool flag);
   // Ends typing: the text goes to the item (an empty new text item is removed).
@@ -674,6 +679,7 @@ class TPLNBaseLabel {
     return nullptr;
   }
   virtual TPLNBaseItem* AddBaseTable(std::int64_t, std::int64_t, std::int64_t, std::int64_t) { return nullptr; }
+  virtual TPLNBaseItem* AddBaseRichText(std::int64_t, std::int64_t, std::int64_t, std::int64_t) { return nullptr; }
   // Angle dimension: lines p1-p2 and p3-p4 and a point on the arc, ten values.
   virtual TPLNBaseItem* AddBaseDimAngle(const std::vector<std::int64_t>&) { return nullptr; }
   // An item from its record (kind code first), entered at the end of the items; null for a kind

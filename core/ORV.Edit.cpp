@@ -12,6 +12,7 @@
 #include "ORV.Poly.h"
 #include "ORV.Line.h"
 #include "ORV.Text.h"
+#include "ORV.RichTextItem.h"
 
 namespace Orv {
 
@@ -227,7 +228,9 @@ void SetItemText(TPLNBaseItem* it, const QString& s) {
 }
 
 // Kinds whose box is typed into as soon as it is drawn.
-bool TypedBox(TORVDrawKind k) { return k == TORVDrawKind::Paragraph || k == TORVDrawKind::Flow; }
+bool TypedBox(TORVDrawKind k) {
+  return k == TORVDrawKind::Paragraph || k == TORVDrawKind::Flow || k == TORVDrawKind::RichText;
+}
 
 bool IsMultiClick(TORVDrawKind k) {
   return k == TORVDrawKind::PolyLine || k == TORVDrawKind::Polygon || k == TORVDrawKind::Bezier;
@@ -247,7 +250,8 @@ bool IsTwoPoint(TORVDrawKind k) {
     case TORVDrawKind::Level:
     case TORVDrawKind::Rank:
     case TORVDrawKind::Image:
-    case TORVDrawKind::Table: return true;
+    case TORVDrawKind::Table:
+    case TORVDrawKind::RichText: return true;
     default: return false;
   }
 }
@@ -425,6 +429,7 @@ bool CompleteDraw(TPLNBaseLabel& doc, bool finish, TPLNBaseItem** madeOut = null
     case TORVDrawKind::Rank:
     case TORVDrawKind::Image:
     case TORVDrawKind::Table:
+    case TORVDrawKind::RichText:
       if (n >= 2) {
         const TORVBounds b = BoxOf(p[0], p[1]);
         const std::int64_t w = b.X2 - b.X1, h = b.Y2 - b.Y1;
@@ -444,6 +449,7 @@ bool CompleteDraw(TPLNBaseLabel& doc, bool finish, TPLNBaseItem** madeOut = null
         else if (a.Kind == TORVDrawKind::Image)
           create([&] { return doc.AddBaseImage(b.X1, b.Y1, w, h, a.Style.ImageFile); });
         else if (a.Kind == TORVDrawKind::Table) create([&] { return doc.AddBaseTable(b.X1, b.Y1, w, h); });
+        else if (a.Kind == TORVDrawKind::RichText) create([&] { return doc.AddBaseRichText(b.X1, b.Y1, w, h); });
         else create([&] { return doc.AddBaseParagraph(b.X1, b.Y1, w, h); });
       }
       break;
@@ -746,7 +752,8 @@ void TPLNBaseLabel::PickEditorValue(double value) {
     case TORVDrawKind::Level:
     case TORVDrawKind::Rank:
     case TORVDrawKind::Image:
-    case TORVDrawKind::Table: {
+    case TORVDrawKind::Table:
+    case TORVDrawKind::RichText: {
       // A square of that side, towards the pointer.
       const std::int64_t sx = fAct.Current.X >= p0.X ? 1 : -1, sy = fAct.Current.Y >= p0.Y ? 1 : -1;
       next = {p0.X + sx * len, p0.Y + sy * len};
@@ -954,10 +961,16 @@ bool TPLNBaseLabel::DoDblClick() {
     return done;
   }
   if (fAct.IsText() || !fAct.HasPress || !fEditable) return false;
-  TPLNBaseItem* item = PickItemAt(fAct.Press.X, fAct.Press.Y, fAct.PressTolerance);
-  if (!IsTextKind(item)) return false;
+  return EditItemText(PickItemAt(fAct.Press.X, fAct.Press.Y, fAct.PressTolerance));
+}
+
+bool TPLNBaseLabel::EditItemText(TPLNBaseItem* item) {
+  if (!fEditable || !IsTextKind(item) || IndexOf(item) == 0) return false;
+  if (fTextObject) Clear(true, true);
   EndDrag(*this);
-  OpenGroup(*this);
+  // A plain text's typing is one undo step; a rich text's changes are steps of their own, so
+  // undo takes back one format or one word at a time.
+  if (!dynamic_cast<const Text::TPLNBaseRichText*>(item)) OpenGroup(*this);
   ClearSelection();
   Select(item);
   fTextObject = item;
@@ -1195,6 +1208,20 @@ void TPLNBaseLabel::SetTextObjectText(const QString& text) {
   if (!fTextObject || !fEditable) return;
   fAct.Text = text;
   if (ItemText(fTextObject) != text) SetItemText(fTextObject, text);
+}
+
+bool TPLNBaseLabel::SetRichTextObjectValue(const QString& markup) {
+  auto* rich = dynamic_cast<Text::TPLNBaseRichText*>(fTextObject);
+  if (!rich || !fEditable || IndexOf(rich) == 0) return false;
+  if (rich->GetRichText() == markup) return false;
+  // A new rich text's creation closes with its first change; every change after it is a step.
+  CloseGroups(*this);
+  {
+    TStep step(*this);
+    rich->SetRichTextValue(markup);
+  }
+  fAct.Text = markup;
+  return true;
 }
 
 void TPLNBaseLabel::UpdateEditing(bool /*flag*/) {

@@ -79,6 +79,7 @@ enum class TORVDrawKind : std::uint8_t {
   Rank,          // two corners of a rank rating
   Image,         // two corners of a picture's frame (the file: the tool style's ImageFile)
   Table,         // two corners of a table
+  RichText,      // two corners of a rich text, then typing
   Count
 };
 

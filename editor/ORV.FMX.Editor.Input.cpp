@@ -43,6 +43,12 @@ bool TakesTangents(TORVDrawKind k) {
 
 // Text and font of a plain text item; false for other kinds.
 bool TextOf(const TPLNBaseItem* item, QString* text, QString* family) {
+  // A rich text is typed as its plain text; its markup changes through the rich-text edits.
+  if (const auto* r = dynamic_cast<const Text::TPLNBaseRichText*>(item)) {
+    if (text) *text = r->GetPlainText();
+    if (family) *family = r->GetFontName();
+    return true;
+  }
   // A poly text is typed as its runs, a line feed between two, or as its code.
   if (const auto* poly = dynamic_cast<const Text::TPLNBasePoly*>(item)) {
     if (text) *text = poly->GetData();
@@ -295,6 +301,7 @@ void TPLNBackEditor::mousePressEvent(QMouseEvent* event) {
     return;
   }
   if (button != Qt::LeftButton) return;
+  if (HandleToolbarClick(x, y)) return;
   // A drag whose release never came ends before anything new starts.
   if (CoreDragging()) host->UpEditor(fLastX, fLastY);
   fPressed = true;
@@ -319,8 +326,9 @@ void TPLNBackEditor::mousePressEvent(QMouseEvent* event) {
       a.Action = TORVAction::TextSelect;
       return;
     }
-    // Outside: the typed text goes to the item and the press ends the typing.
-    if (fTyping) {
+    // Outside: the typed text goes to the item and the press ends the typing (a rich text has
+    // taken every change already).
+    if (fTyping && !RichItem()) {
       a.Text = fEditText;
       host->SetTextObjectText(fEditText);
     }
@@ -572,7 +580,10 @@ void TPLNBackEditor::mouseDoubleClickEvent(QMouseEvent* event) {
 void TPLNBackEditor::DoubleClick() {
   TPlanoraFMX* host = fEditor->GetLabel();
   if (!host || !host->GetEditable() || CoreDragging()) return;
-  host->DoDblClick();
+  // In a rich text a double click selects the word under it, starting the typing if need be.
+  const bool words = (fEditor->GetEditorOptions() & eoRichTextToolbar) != 0;
+  if (!(words && RichItem())) host->DoDblClick();
+  if (words && RichItem()) SelectRichWordAt(fPressPos);
   UpdateOverlay();
 }
 
@@ -823,6 +834,12 @@ double TPLNBackEditor::EditCharX(int pos) const {
 }
 
 int TPLNBackEditor::CalcCursorPosFromClick(double x) const {
+  if (const TPLNRichText* rich = RichItem()) {
+    // On the caret's line.
+    const RichText::TRichCaret c = RichText::CaretAt(rich->Segments(), fCaret, rich->Measure());
+    const QPointF mid = RichTransform(rich).map(QPointF(double(c.X), double(c.Top + c.Bottom) / 2));
+    return CalcRichTextCursorPosFromClick(x, mid.y());
+  }
   const std::vector<TEditLine> lines = EditLines();
   if (!fTyping || lines.empty()) return fCaret;
   const TEditLine& l = LineOf(lines, fCaret);
@@ -830,6 +847,7 @@ int TPLNBackEditor::CalcCursorPosFromClick(double x) const {
 }
 
 int TPLNBackEditor::CalcCursorPosFromClick(double x, double y) const {
+  if (RichItem()) return CalcRichTextCursorPosFromClick(x, y);
   const std::vector<TEditLine> lines = EditLines();
   if (!fTyping || lines.empty()) return fCaret;
   // The line under y, or the nearest one above or below.
@@ -855,6 +873,7 @@ int TPLNBackEditor::CalcCursorPosFromClick(double x, double y) const {
 }
 
 int TPLNBackEditor::CaretLineMove(int direction) const {
+  if (RichItem()) return CalcRichTextLineMove(fCaret, direction > 0);
   const std::vector<TEditLine> lines = EditLines();
   if (lines.empty()) return fCaret;
   const std::size_t at = LineIndexOf(lines, fCaret);
@@ -894,6 +913,19 @@ void TPLNBackEditor::MoveCaret(int to, bool extend) {
 
 void TPLNBackEditor::InsertEditText(const QString& s) {
   if (!fTyping) return;
+  if (TPLNRichText* rich = RichItem()) {
+    // The selection goes first; the text takes the format of the character before it.
+    QString markup = rich->GetRichText();
+    int at = std::clamp(fCaret, 0, static_cast<int>(fEditText.size()));
+    if (fSelEnd > fSelStart) {
+      markup = RichText::DeleteRange(markup, fSelStart, fSelEnd);
+      at = fSelStart;
+    }
+    int added = 0;
+    markup = RichText::InsertText(markup, at, s, &added);
+    RichMarkupChanged(markup, at + added, at + added, at + added);
+    return;
+  }
   const int len = static_cast<int>(fEditText.size());
   int at = std::clamp(fCaret, 0, len);
   if (fSelEnd > fSelStart) {
@@ -908,6 +940,20 @@ void TPLNBackEditor::InsertEditText(const QString& s) {
 
 void TPLNBackEditor::DeleteEditChar(int kind) {
   if (!fTyping) return;
+  if (TPLNRichText* rich = RichItem()) {
+    const int len = static_cast<int>(fEditText.size());
+    int from = fSelStart, to = fSelEnd;
+    if (from == to) {
+      from = kind == 0 ? fCaret - 1 : fCaret;
+      to = from + 1;
+      // A character outside the basic plane is two units: both go.
+      if (kind == 0 && from > 0 && fEditText[from].isLowSurrogate() && fEditText[from - 1].isHighSurrogate()) --from;
+      if (kind != 0 && to < len && fEditText[from].isHighSurrogate() && fEditText[to].isLowSurrogate()) ++to;
+    }
+    if (from < 0 || to > len || from >= to) return;
+    RichMarkupChanged(RichText::DeleteRange(rich->GetRichText(), from, to), from, from, from);
+    return;
+  }
   if (fSelEnd > fSelStart) {
     const int len = static_cast<int>(fEditText.size());
     const int from = std::clamp(fSelStart, 0, len), to = std::clamp(fSelEnd, from, len);
@@ -923,6 +969,10 @@ void TPLNBackEditor::DeleteEditChar(int kind) {
 
 void TPLNBackEditor::PasteFromClipBoard() {
   if (!fTyping) return;
+  if (RichItem()) {
+    PasteRichText();
+    return;
+  }
   const QString text = QGuiApplication::clipboard()->text();
   if (!text.isEmpty()) InsertEditText(text);
 }
@@ -930,7 +980,8 @@ void TPLNBackEditor::PasteFromClipBoard() {
 void TPLNBackEditor::ValidateImputText(bool finish) {
   TPlanoraFMX* host = fEditor->GetLabel();
   if (finish && host) {
-    host->Act().Text = fEditText;
+    const TPLNRichText* rich = RichItem();
+    host->Act().Text = rich ? rich->GetRichText() : fEditText;
     host->Clear(true, true);
     setCursor(Qt::ArrowCursor);
     host->Act().Reset();
@@ -1088,7 +1139,15 @@ void TPLNBackEditor::keyPressEvent(QKeyEvent* event) {
     event->accept();
     TPlanoraFMX* host = fEditor->GetLabel();
     if (!host || !host->GetEditable() || (fPressed && CoreDragging())) return;
+    // A rich text's changes are steps of their own: undo takes one back and the typing goes on.
+    TPLNRichText* rich = RichItem();
+    const int caret = fCaret;
     if (undo ? host->CanUndo() : host->CanRedo()) undo ? host->Undo() : host->Redo();
+    if (rich && host->IndexOf(rich) > 0 && host->EditItemText(rich)) {
+      const int len = static_cast<int>(fEditText.size());
+      fCaret = fSelStart = fSelEnd = std::clamp(caret, 0, len);
+      fSelAnchor = -1;
+    }
     UpdateOverlay();
     return;
   }
@@ -1180,10 +1239,33 @@ bool TPLNBaseEditor::InputKeyDown(int key, Qt::KeyboardModifiers modifiers) {
         return true;
       }
       case Qt::Key_Home:
-        s->MoveCaret(0, extend);
+      case Qt::Key_End: {
+        const bool home = key == Qt::Key_Home;
+        // In a rich text Home and End go to the ends of the caret's line, with Ctrl to the text's.
+        if (const TPLNRichText* rich = s->RichItem(); rich && !word) {
+          const RichText::TRichCaret c = RichText::CaretAt(rich->Segments(), s->Caret(), rich->Measure());
+          const std::int64_t far = home ? std::numeric_limits<std::int32_t>::min() : std::numeric_limits<std::int32_t>::max();
+          s->MoveCaret(c.Line < 0 ? s->Caret() : RichText::PosAt(rich->Segments(), far, (c.Top + c.Bottom) / 2, rich->Measure()),
+                       extend);
+          return true;
+        }
+        s->MoveCaret(home ? 0 : static_cast<int>(text.size()), extend);
         return true;
-      case Qt::Key_End:
-        s->MoveCaret(static_cast<int>(text.size()), extend);
+      }
+      case Qt::Key_A:
+        if (!ctrl) return false;
+        s->MoveCaret(0, false);
+        s->MoveCaret(static_cast<int>(text.size()), true);
+        return true;
+      case Qt::Key_B:
+      case Qt::Key_I:
+      case Qt::Key_U:
+        if (!ctrl || !s->RichItem() || !(fOptions & eoRichTextToolbar)) return false;
+        s->ToggleRichFormat(QStringLiteral("<%1>").arg(QChar(key)), QStringLiteral("</%1>").arg(QChar(key)));
+        return true;
+      case Qt::Key_X:
+        if (!ctrl || !s->RichItem()) return false;
+        s->CopyRichSelection(true);
         return true;
       case Qt::Key_Backspace:
         s->DeleteEditChar(0);
@@ -1193,6 +1275,10 @@ bool TPLNBaseEditor::InputKeyDown(int key, Qt::KeyboardModifiers modifiers) {
         return true;
       case Qt::Key_Return:
       case Qt::Key_Enter:
+        if (s->RichItem()) {
+          s->InsertLineBreak();
+          return true;
+        }
         // A flow box's caption is a few short lines: Enter breaks the line, Ctrl+Enter, Escape or
         // a click outside ends the typing.
         if (!ctrl && dynamic_cast<const F2d::TPLNBaseFlow*>(fLabel->GetTextObject())) {
@@ -1207,7 +1293,8 @@ bool TPLNBaseEditor::InputKeyDown(int key, Qt::KeyboardModifiers modifiers) {
         return true;
       case Qt::Key_C:
         if (!ctrl) return false;
-        if (s->SelEnd() > s->SelStart())
+        if (s->RichItem()) s->CopyRichSelection(false);
+        else if (s->SelEnd() > s->SelStart())
           QGuiApplication::clipboard()->setText(text.mid(s->SelStart(), s->SelEnd() - s->SelStart()));
         return true;
       case Qt::Key_Up:

@@ -156,6 +156,7 @@ void TPLNBackEditor::DrawRubberBand(ISkCanvas& canvas) {
     case TORVDrawKind::Rank:
     case TORVDrawKind::Image:
     case TORVDrawKind::Table:
+    case TORVDrawKind::RichText:
       canvas.DrawRect(QRectF(p0, cur).normalized(), pen);
       break;
     case TORVDrawKind::Level: {
@@ -320,6 +321,10 @@ void TPLNBackEditor::DrawLinkMarks(ISkCanvas& canvas) {
 
 void TPLNBackEditor::DrawEditText(ISkCanvas& canvas) {
   if (!fTyping) return;
+  if (const TPLNRichText* rich = RichItem()) {
+    DrawRichEditText(canvas, *rich);
+    return;
+  }
   const std::vector<TEditLine> lines = EditLines();
   if (lines.empty()) return;
   if (fSelEnd > fSelStart) {

@@ -81,6 +81,11 @@ class TZoomCanvas final : public ISkCanvas {
     f.Size *= Z;
     T.DrawSimpleText(text, x * Z, y * Z, f, Paint(p));
   }
+  void DrawShapedText(const QString& text, float x, float y, const TSkFont& font, const TSkPaint& p) override {
+    TSkFont f = font;
+    f.Size *= Z;
+    T.DrawShapedText(text, x * Z, y * Z, f, Paint(p));
+  }
 
  private:
   QRectF R(const QRectF& r) const { return {r.x() * Z, r.y() * Z, r.width() * Z, r.height() * Z}; }

@@ -8,6 +8,7 @@
 #include <QRectF>
 #include <QThreadPool>
 #include <QTimer>
+#include <QTransform>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "ORV.Canvas.h"
 #include "ORV.FMX.Editor.Settings.h"
 #include "ORV.FMX.Types.h"
+#include "ORV.RichText.h"
 
 class QPainter;
 
@@ -38,6 +40,7 @@ inline Canvas::TSkPaint Hairline(TAlphaColor color, bool antiAlias = false) {
 }
 
 class TPLNBaseEditor;
+class TPLNRichText;
 
 class TPLNBackEditor : public QWidget {
   Q_OBJECT
@@ -245,6 +248,44 @@ class TPLNBackEditor : public QWidget {
   // Printable characters; true when used.
   bool KeyChar(const QString& text);
 
+  // ---- rich text (ORV.FMX.Editor.RichText.cpp): the toolbar over the rich text being typed
+  // into, and the edits it and the keys make on the markup. Each change is one undo step.
+  // The rich text being typed into, or null.
+  TPLNRichText* RichItem() const;
+  // Where the toolbar stands (surface pixels; empty while it is not shown) and its buttons.
+  QRectF ToolbarRect() const;
+  QRectF ToolbarButton(int index) const;
+  // A left press on a toolbar button runs it; true when the press hit one.
+  bool HandleToolbarClick(double x, double y);
+  bool ApplyRichTextFormat(TPLNRichText* item, int selStart, int selEnd, const QString& openTag,
+                           const QString& closeTag);
+  bool ApplyRichTextColorFormat(TPLNRichText* item, int selStart, int selEnd, const QString& tag, TAlphaColor color);
+  bool ApplyRichTextAlignment(TPLNRichText* item, int caret, RichText::TRichAlign alignment);
+  void InsertLineBreak();
+  void ApplyFontNameToSelection(const QString& name);
+  void ApplySizeToSelection(int size);
+  void NormalizeRichTextSelectionPositions(const TPLNRichText* item, int& start, int& end) const;
+  // The plain position under a surface point, and whether the point lies on a line of the text.
+  bool CalcRichTextHitTestFromClick(double x, double y, int& pos) const;
+  int CalcRichTextCursorPosFromClick(double x, double y) const;
+  int CalcRichTextLineMove(int caret, bool down) const;
+  // Toolbar pickers: a font list and a size list under their buttons, the colour form, and the
+  // form that edits the markup itself. They are non-modal; choosing applies to the selection.
+  void ShowFontCombo();
+  void ShowSizePopup();
+  void ShowColorForm();
+  void ShowRichTextEditor();
+  // Ctrl+B, Ctrl+I, Ctrl+U and the buttons: toggles a format on the selection.
+  void ToggleRichFormat(const QString& openTag, const QString& closeTag);
+  // Selects the word under a surface point (double click).
+  void SelectRichWordAt(QPointF pos);
+  // The clipboard: plain text for other programs, the markup of the selection for this one.
+  void CopyRichSelection(bool cut);
+  void PasteRichText();
+  // Text-area base units of `item` to surface pixels.
+  QTransform RichTransform(const TPLNRichText* item) const;
+  static constexpr const char* kRichMime = "application/x-planora-richtext";
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -284,7 +325,10 @@ class TPLNBackEditor : public QWidget {
   // selection points, the rich-text toolbar, the in-place input and the rubber band.
   void DrawRefLines(Canvas::ISkCanvas& canvas);
   void DrawSelPoints(Canvas::ISkCanvas& canvas);
-  void DrawRichTextToolbar(Canvas::ISkCanvas&) {}
+  void DrawRichTextToolbar(Canvas::ISkCanvas& canvas);
+  void DrawRichEditText(Canvas::ISkCanvas& canvas, const TPLNRichText& item);
+  // Applies new markup to the rich text being typed into and places caret and selection.
+  void RichMarkupChanged(const QString& markup, int caret, int selStart, int selEnd);
   void DrawInput(Canvas::ISkCanvas& canvas);
   void DrawRubberBand(Canvas::ISkCanvas& canvas);
   void DrawEditText(Canvas::ISkCanvas& canvas);

@@ -38,10 +38,10 @@ TPLNBaseItem* TPLNFactory::AddParagraph(TPLNBaseLabel* doc, float x, float y, fl
   return AddBaseParagraph(doc, Base(doc, x), Base(doc, y), Base(doc, w), Base(doc, h));
 }
 
-TPLNBaseItem* TPLNFactory::AddBaseParagraph(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w,
-                                            std::int64_t h) {
+template <class T>
+TPLNBaseItem* AddBox(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) {
   TBatch batch(doc);
-  auto* item = new TPLNParagraph(doc, false);
+  auto* item = new T(doc, false);
   item->AssignPoints({TORVPto{x, y}, TORVPto{x + w, y + h}});
   const TPLNLayer* layer = doc->GetActiveLayer();
   FontDefaults(item, layer);
@@ -49,6 +49,20 @@ TPLNBaseItem* TPLNFactory::AddBaseParagraph(TPLNBaseLabel* doc, std::int64_t x, 
   item->SetBackColor(layer->GetBackColor());
   doc->SortItemsZLayer();
   return item;
+}
+
+TPLNBaseItem* TPLNFactory::AddBaseParagraph(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w,
+                                            std::int64_t h) {
+  return AddBox<TPLNParagraph>(doc, x, y, w, h);
+}
+
+TPLNBaseItem* TPLNFactory::AddRichText(TPLNBaseLabel* doc, float x, float y, float w, float h) {
+  return AddBaseRichText(doc, Base(doc, x), Base(doc, y), Base(doc, w), Base(doc, h));
+}
+
+TPLNBaseItem* TPLNFactory::AddBaseRichText(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w,
+                                           std::int64_t h) {
+  return AddBox<TPLNRichText>(doc, x, y, w, h);
 }
 
 }  // namespace Orv::Fmx

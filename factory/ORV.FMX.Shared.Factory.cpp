@@ -277,6 +277,9 @@ TPLNBaseItem* TPLNSharedFMX::AddBaseText(std::int64_t x, std::int64_t y) { retur
 TPLNBaseItem* TPLNSharedFMX::AddBaseParagraph(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) {
   return TPLNFactory::AddBaseParagraph(this, x, y, w, h);
 }
+TPLNBaseItem* TPLNSharedFMX::AddBaseRichText(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) {
+  return TPLNFactory::AddBaseRichText(this, x, y, w, h);
+}
 TPLNBaseItem* TPLNSharedFMX::AddBaseArrowLine(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) {
   return TPLNFactory::AddBaseArrowLine(this, x1, y1, x2, y2);
 }

@@ -77,6 +77,9 @@ class TPLNFactory {
   static TPLNBaseItem* AddBaseText(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y);
   static TPLNBaseItem* AddParagraph(TPLNBaseLabel* doc, float x, float y, float w, float h);
   static TPLNBaseItem* AddBaseParagraph(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h);
+  // A rich text in the box, empty, in the active layer's font, colour and pen.
+  static TPLNBaseItem* AddRichText(TPLNBaseLabel* doc, float x, float y, float w, float h);
+  static TPLNBaseItem* AddBaseRichText(TPLNBaseLabel* doc, std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h);
   // Poly texts (ORV.FMX.Shared.Factory.Poly.cpp) anchored at (x, y), text runs, no runs yet, in
   // the active layer's pen colour.
   static TPLNBaseItem* AddPolyText(TPLNBaseLabel* doc, float x, float y);
@@ -243,6 +246,7 @@ class TPLNSharedFMX : public TPLNBaseLabel {
   TPLNBaseItem* AddBaseImage(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h,
                              const QString& fileName) override;
   TPLNBaseItem* AddBaseTable(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) override;
+  TPLNBaseItem* AddBaseRichText(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) override;
 };
 
 }  // namespace Orv::Fmx

@@ -16,6 +16,7 @@
 #include "TPLNDim.h"
 #include "TPLNText.h"
 #include "TPLNParagraph.h"
+#include "TPLNRichText.h"
 #include "TPLNBarcode.h"
 #include "TPLNGauges.h"
 #include "TPLNNutriScore.h"

@@ -21,19 +21,6 @@ QString TrimmedEnd(const QString& s) {
   return s.left(n);
 }
 
-bool Upright(TORVAngle a) { return a == TORVAngle::A0 || a == TORVAngle::A180; }
-
-// The corner of the box where the turned text's own top-left lies.
-QPointF FrameCorner(const QRectF& box, TORVAngle angle) {
-  switch (angle) {
-    case TORVAngle::A0: return box.topLeft();
-    case TORVAngle::A90: return box.bottomLeft();
-    case TORVAngle::A180: return box.bottomRight();
-    case TORVAngle::A270: return box.topRight();
-  }
-  return box.topLeft();
-}
-
 QString LineText(const QString& text, const TORVTxtInf& line) {
   QString s = text.mid(line.Start - 1, line.Count);
   s.remove(QLatin1Char('\r'));

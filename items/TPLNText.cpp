@@ -89,6 +89,16 @@ void SetupTextPaint(TPLNDraw* d, TAlphaColor color) {
   p.Color = color;
 }
 
+QPointF FrameCorner(const QRectF& box, TORVAngle angle) {
+  switch (angle) {
+    case TORVAngle::A0: return box.topLeft();
+    case TORVAngle::A90: return box.bottomLeft();
+    case TORVAngle::A180: return box.bottomRight();
+    case TORVAngle::A270: return box.topRight();
+  }
+  return box.topLeft();
+}
+
 TPrintTextFrame::TPrintTextFrame(TPLNDraw* d, float sx, float angle, QPointF origin, TAlphaColor color)
     : fDraw(d), fSaved(d->pC->GetMatrix()) {
   IPrintCanvas& c = *d->pC;

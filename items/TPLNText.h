@@ -52,6 +52,10 @@ QString PrintedText(const T& item, const TPLNBaseDraw* draw) {
   return DataText(item, draw, item.FillType(), item.FillName(), item.GetFormat(), item.GetText());
 }
 
+inline bool Upright(TORVAngle a) { return a == TORVAngle::A0 || a == TORVAngle::A180; }
+// The corner of a box where a text turned by `angle` has its own top-left.
+QPointF FrameCorner(const QRectF& box, TORVAngle angle);
+
 // While alive, the print canvas draws in a text's own frame: scaled by sx along the line, turned
 // by `angle` degrees and moved to `origin`, on top of the matrix it had; fill and stroke in the
 // text colour.

@@ -249,6 +249,26 @@ QJsonObject AddParagraph(TPLNBaseLabel* doc, const TArgs& a) {
   return TextResult(QStringLiteral("Paragraph added: id=%1 at (%2, %3) size %4 x %5").arg(Id(item), Fmt(x), Fmt(y), Fmt(w), Fmt(h)));
 }
 
+QJsonObject AddRichText(TPLNBaseLabel* doc, const TArgs& a) {
+  const double x = a.Num("x", 0), y = a.Num("y", 0), w = a.Num("width", 50), h = a.Num("height", 20);
+  Coords(doc, {{"x", x}, {"y", y}, {"width", w}, {"height", h}});
+  const QString markup = a.Str("richtext");
+  if (markup.isEmpty()) throw EToolError(QStringLiteral("richtext must not be empty"));
+  TUpdate batch(doc);
+  TNewItem made(doc, TPLNFactory::AddRichText(doc, float(x), float(y), float(w), float(h)));
+  auto* item = static_cast<Fmx::TPLNRichText*>(made.Get());
+  // The default colour is the colour of text outside every colour tag.
+  const TAlphaColor c = ColorArg(a, "color", item->GetFontColor());
+  item->SetFontColor(c);
+  if (a.Has("color")) item->SetColor(c);
+  item->SetRichText(markup);
+  made.Keep();
+  QString text = QStringLiteral("RichText added: id=%1 at (%2, %3) size %4 x %5").arg(Id(item), Fmt(x), Fmt(y), Fmt(w), Fmt(h));
+  // What the markup reading left as text or replaced: the agent can correct it.
+  for (const QString& w : item->Warnings()) text += QStringLiteral("\nWarning: ") + w;
+  return TextResult(text);
+}
+
 // ---------------------------------------------------------------- dimensions
 
 // A new dimension with the common arguments applied, removed again if they are refused.
@@ -440,7 +460,16 @@ void RegisterShapeTools(TPLNMCPServer* s) {
               .Num("font_size", "Font size in current units")
               .Str("color", "Text color as #RRGGBB hex string"),
           AddText);
-  // add_richtext registers here once rich text items land.
+  const char* tags = "<B>, <I>, <U>, <S>, <FN:name>, <FS:size>, <FC:#color>, <BC:#color>, <BR>, <L>, <C>, <R>";
+  AddTool(s, "add_richtext", QStringLiteral("Add a rich text element with formatting tags. Supports: %1.").arg(QLatin1String(tags)),
+          TSchema()
+              .Num("x", "X position in current units", true)
+              .Num("y", "Y position in current units", true)
+              .Num("width", "Width in current units", true)
+              .Num("height", "Height in current units", true)
+              .Str("richtext", QStringLiteral("Rich text with tags: %1").arg(QLatin1String(tags)), true)
+              .Str("color", "Default color as #RRGGBB"),
+          AddRichText);
   AddTool(s, "add_paragraph", "Add a paragraph text block at (x,y) with given width and height.",
           TSchema()
               .Num("x", "X position in current units", true)

@@ -584,6 +584,10 @@ void TPLNCalc::FontSettings(const QString& aTxt, const QString& aFont, std::int6
 
 std::int64_t TPLNCalc::CalcTxtSize(const QString& aTxt) { return PxToBase(State().Font.MeasureText(aTxt)); }
 
+std::int64_t TPLNCalc::TxtWidth(const Canvas::TSkFont& font, const QString& aTxt) {
+  return PxToBase(font.NeedsShaping(aTxt) ? font.MeasureShaped(aTxt) : font.MeasureText(aTxt));
+}
+
 void TPLNCalc::Reset() {
   TCalcState& st = State();
   st.Valid = false;

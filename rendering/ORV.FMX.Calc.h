@@ -24,6 +24,9 @@ class TPLNCalc {
                            std::int64_t& oAsc, std::int64_t& oDes, std::int64_t& oWid, double& oRatio);
   // Width of `aTxt` with the font of the last FontSettings, in base units.
   static std::int64_t CalcTxtSize(const QString& aTxt);
+  // Width of `aTxt` in `font` (made by FontSettings) as it is drawn: glyph by glyph, or through
+  // the text layout where the text needs shaping (TSkFont::NeedsShaping). Base units.
+  static std::int64_t TxtWidth(const Canvas::TSkFont& font, const QString& aTxt);
   static void Reset();
   // Breaks `txt` into lines inside a box; returns the height used (base units). Justified, every
   // line of a paragraph but its last comes as one entry per word, spread over the width.

@@ -49,7 +49,7 @@ const TPLNKindEntry kKinds[Kind::Count] = {
     Entry<TPLNLevel>("TPLNLevel"),         Entry<TPLNSymbol>("TPLNSymbol"),
     Entry<TPLNBezier>("TPLNBezier"),       Entry<TPLNDim>("TPLNDim"),
     Entry<TPLNSector>("TPLNSector"),       Entry<TPLNPackage>("TPLNPackage"),
-    Missing("TPLNRichText"),
+    Entry<TPLNRichText>("TPLNRichText"),
 };
 
 // Smallest record any item writes after its kind code: ID, empty name, layer, colour, pen

@@ -77,6 +77,7 @@ const TTool kTools[] = {
     {TORVDrawKind::Sector, "Sector", "Sector"},
     {TORVDrawKind::Text, "Text", "Text"},
     {TORVDrawKind::Paragraph, "Paragraph", "Paragraph"},
+    {TORVDrawKind::RichText, "RichText", "Rich text"},
     {TORVDrawKind::Dim, "Dim", "Dimension"},
     {TORVDrawKind::DimRadial, "DimRadial", "Radial dim."},
     {TORVDrawKind::DimDiameter, "DimDiameter", "Diameter dim."},
@@ -461,6 +462,20 @@ QIcon ToolIcon(TORVDrawKind kind) {
       case TORVDrawKind::Sector:
         p.drawPie(QRectF(4, 4, 16, 16), 30 * 16, 240 * 16);
         break;
+      case TORVDrawKind::RichText: {
+        // A bold capital and an italic small letter in two colours.
+        QFont f = p.font();
+        f.setPixelSize(15);
+        f.setBold(true);
+        p.setFont(f);
+        p.drawText(QRectF(1, 2, 12, 20), Qt::AlignCenter, QStringLiteral("A"));
+        f.setBold(false);
+        f.setItalic(true);
+        p.setFont(f);
+        p.setPen(QColor(0xC0, 0x30, 0x30));
+        p.drawText(QRectF(11, 4, 12, 20), Qt::AlignCenter, QStringLiteral("b"));
+        break;
+      }
       case TORVDrawKind::Text:
       case TORVDrawKind::Paragraph: {
         if (kind == TORVDrawKind::Paragraph) {
@@ -533,8 +548,9 @@ TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* par
   setObjectName(QStringLiteral("PlanoraStudio"));
   fEditor = new TPLNEditor(this);
   fEditor->setObjectName(QStringLiteral("editor"));
-  // Double click re-edits a text and ends a polyline, polygon or Bezier curve.
-  fEditor->SetEditorOptions(fEditor->GetEditorOptions() | eoDblClick);
+  // Double click re-edits a text and ends a polyline, polygon or Bezier curve; a rich text
+  // being typed into shows its formatting toolbar.
+  fEditor->SetEditorOptions(fEditor->GetEditorOptions() | eoDblClick | eoRichTextToolbar);
   fEditor->SetLabel(fDoc.get());
   setCentralWidget(fEditor);
 
@@ -883,6 +899,10 @@ void TMainWindow::BuildStyledTools() {
   insert->addAction(PackageIcon(), tr("&Package"), this, [start] { start(TORVDrawKind::Package); });
   insert->addAction(ImageIcon(), tr("P&icture…"), this, [start] { start(TORVDrawKind::Image); });
   insert->addAction(TableIcon(), tr("&Table"), this, [start] { start(TORVDrawKind::Table); });
+  insert->addAction(tr("Rich Te&xt"), this, [this] {
+    for (QAction* a : fToolGroup->actions())
+      if (a->data().toInt() == static_cast<int>(TORVDrawKind::RichText)) a->trigger();
+  });
 }
 
 bool TMainWindow::RestyleSelection(const QActionGroup* group, const QAction* choice) {
@@ -971,6 +991,8 @@ void TMainWindow::UpdateHint() {
     hint = tr("Drag or click two corners of the package drawing's frame");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Image)
     hint = tr("Drag or click two corners of the picture");
+  else if (act.IsDrawing() && act.Kind == TORVDrawKind::RichText)
+    hint = tr("Drag or click two corners of the box, then type; select words and use the toolbar or Ctrl+B, Ctrl+I, Ctrl+U");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Table)
     hint = tr("Drag or click two corners of the table; its columns show one row per data record when printed");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Link && act.Points.empty())

@@ -174,7 +174,7 @@ TEST(DamagedFiles, UnknownKindsAreSkippedInJsonAndRefusedInBinary) {
   TPLNFactory::AddBaseRectangle(&one, 0, 0, 1000, 1000);
   const QByteArray good = EtiBytes(one);
   const QString eti = TmpPath("kind.eti");
-  for (const std::int32_t code : {0, 29, 30, 99, -1}) {
+  for (const std::int32_t code : {0, 30, 99, -1}) {
     SCOPED_TRACE(code);
     QByteArray bytes = good;
     PutInt32(bytes, header, code);
@@ -245,7 +245,7 @@ TEST(DamagedFiles, BadValuesAreQuotedShortInMessages) {
 TEST(SaveFile, ADrawingThatSkippedItemsIsSavedOnlyWhenAskedTo) {
   const QString json = TmpPath("skipping.json");
   WriteAll(json, R"({"Items": [{"Type": 6, "Name": "kept", "Points": [[0,0],[1,1]]}, {"Type": "abc"}, 7,
-                               {"Type": 29, "Text": "a kind this build lacks"}]})");
+                               {"Type": 30, "Text": "a kind this build lacks"}]})");
   TPlanoraFMX doc;
   ASSERT_TRUE(doc.LoadFromFile(json));
   ASSERT_EQ(doc.SkippedItems(), 3);

@@ -119,7 +119,9 @@ TEST(Package, ScreenAndPaperDrawTheSameShapes) {
         for (int x = 0; x < img.width(); ++x)
           if (const QRgb v = img.pixel(x, y); qRed(v) - qBlue(v) > 20) ++tan;  // warm: carton, faint or full
       EXPECT_GT(tan, style == 0 ? 50 : 10000) << (paper ? "paper" : "screen");
-      if (style == 0) EXPECT_LT(tan, 3000);
+      if (style == 0) {
+        EXPECT_LT(tan, 3000);
+      }
       // Solid faces show the carton colour in the box's middle; a wire frame leaves it white.
       const QPointF mid = style == 3 ? QPointF(35 + 65 * 0.5, 30) : QPointF(50, 30);
       const bool solid = style != 0;

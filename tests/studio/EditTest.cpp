@@ -272,7 +272,7 @@ TEST(StudioEdit, PaletteToolsStartTheirDrawingKind) {
   QActionGroup* group = Act(w, "toolSelect")->actionGroup();
   ASSERT_NE(group, nullptr);
   EXPECT_TRUE(group->isExclusive());
-  EXPECT_EQ(group->actions().size(), 28);
+  EXPECT_EQ(group->actions().size(), 29);
   EXPECT_TRUE(Act(w, "toolSelect")->isChecked());
 
   const std::pair<const char*, TORVDrawKind> tools[] = {
@@ -283,6 +283,7 @@ TEST(StudioEdit, PaletteToolsStartTheirDrawingKind) {
       {"toolCircle", TORVDrawKind::Circle},       {"toolCircle3P", TORVDrawKind::Circle3P},
       {"toolArc", TORVDrawKind::Arc},             {"toolSector", TORVDrawKind::Sector},
       {"toolText", TORVDrawKind::Text},           {"toolParagraph", TORVDrawKind::Paragraph},
+      {"toolRichText", TORVDrawKind::RichText},
       {"toolDim", TORVDrawKind::Dim},             {"toolDimRadial", TORVDrawKind::DimRadial},
       {"toolDimDiameter", TORVDrawKind::DimDiameter}, {"toolDimAngle", TORVDrawKind::DimAngle},
       {"toolFlow", TORVDrawKind::Flow},           {"toolLink", TORVDrawKind::Link},

@@ -21,7 +21,7 @@ const TOOLS = [
   'begin_update', 'end_update', 'get_drawing_info', 'list_items', 'get_item', 'setup_drawing', 'set_paper',
   'set_map_background', 'set_image_folder', 'clear_drawing', 'delete_item', 'modify_item', 'list_layers', 'add_layer',
   'modify_layer', 'set_active_layer', 'add_rectangle', 'add_circle', 'add_ellipse', 'add_sector', 'add_point',
-  'add_line', 'add_arrow_line', 'add_polyline', 'add_polygon', 'add_arc', 'add_bezier', 'add_text', 'add_paragraph',
+  'add_line', 'add_arrow_line', 'add_polyline', 'add_polygon', 'add_arc', 'add_bezier', 'add_text', 'add_richtext', 'add_paragraph',
   'add_barcode', 'add_qrcode', 'add_datamatrix', 'add_pdf417', 'add_image', 'add_table', 'add_polytext', 'add_level', 'add_rank', 'add_nutriscore', 'add_package', 'add_flow', 'add_link',
   'load_symbol_library', 'add_symbol', 'create_symbol', 'save_symbol_library', 'create_symbol_library_from_image', 'add_dim_linear', 'add_dim_angle', 'add_dim_radial', 'add_dim_diameter',
   'load_gantt', 'load_diagram',
@@ -133,6 +133,8 @@ const CALLS = [
     { x: 0, y: 0, maximum: 0 }, /^maximum must be from 1 to 100$/],
   ['add_package', { x: 175, y: 280 }, /^Package added: id=31 at \(175\.0, 280\.0\) box 300\.0 x 200\.0 x 150\.0$/,
     { x: 0, y: 0, data: 'Q=1' }, /^package data: unknown entry/],
+  ['add_richtext', { x: 10, y: 300, richtext: '<C><B>Rich</B> <FC:#FF0000>text</FC></C>' },
+    /^RichText added: id=32 at \(10\.0, 300\.0\) size 50\.0 x 20\.0$/, { x: 0, y: 0, richtext: '' }, /^richtext must not be empty$/],
 ];
 
 async function connect(doc) {
@@ -200,7 +202,7 @@ test('planora mcp serves every tool to the SDK client and saves the drawing', as
   assert.equal(info.structuredContent.editor_mode, 'drawing');
   assert.equal(info.structuredContent.draw_scale, 10);
   const items = await client.callTool({ name: 'list_items', arguments: {} });
-  assert.equal(items.structuredContent.items.length, 30);
+  assert.equal(items.structuredContent.items.length, 31);
   assert.equal(items.structuredContent.items[0].color, '#00ff00');
   assert.equal(items.structuredContent.items[0].layer, 'Parts');
 
@@ -221,13 +223,13 @@ test('planora mcp serves every tool to the SDK client and saves the drawing', as
 
   const saved = JSON.parse(fs.readFileSync(doc, 'utf8'));
   const types = saved.Items.map((it) => it.Type);
-  assert.equal(types.length, 30);
+  assert.equal(types.length, 31);
   // rectangle 6, circle 8, ellipse 9, sector 27, line 2, arrow line 3, polyline 4, polygon 7, arc 5,
   // bezier 25, text 10, paragraph 11, four dimensions 26 (the point was deleted), flow 17, link 18,
   // barcode 12, QR code 15, DataMatrix 14, PDF417 13, poly text 20, Nutri-Score 22, symbol 24,
-  // picture 16, table 19, level 23, rank 21, package 28.
+  // picture 16, table 19, level 23, rank 21, package 28, rich text 29.
   assert.deepEqual(types, [6, 8, 9, 27, 2, 3, 4, 7, 5, 25, 10, 11, 26, 26, 26, 26, 17, 18, 12, 15, 14, 13, 20, 22, 24,
-    16, 19, 23, 21, 28]);
+    16, 19, 23, 21, 28, 29]);
   const link = saved.Items[17];
   assert.deepEqual([link.FromID, link.ToID, link.ToIndex, link.LinkType, link.ToType], [1, 18, 3, 3, 4]);
   assert.equal(saved.Layers.length, 2);
@@ -267,7 +269,7 @@ test('a document that is there is opened, and the server starts from it', async 
   const doc = path.join(tmp, 'drawing.json');
   const { client } = await connect(doc);
   const info = await client.callTool({ name: 'get_drawing_info', arguments: {} });
-  assert.equal(info.structuredContent.items_count, 30);
+  assert.equal(info.structuredContent.items_count, 31);
   assert.equal(info.structuredContent.units, 'mm');
   await client.close();
 });
