@@ -346,12 +346,18 @@ float TSkFont::MeasureShaped(const QString& text) const {
 void TQPainterCanvas::DrawShapedText(const QString& text, float x, float y, const TSkFont& font,
                                      const TSkPaint& paint) {
   if (text.isEmpty()) return;
-  const double k = (font.Size > 0 ? font.Size : 1) / kShapeRefPx;
+  // Drawn at the nearest whole size, where the glyph cache (and a bold made up for a face without
+  // one) applies; the small rest of the size is a scale.
+  const double size = font.Size > 0 ? font.Size : 1;
+  const int whole = std::max(1, int(std::lround(size)));
+  const double k = size / whole;
+  QFont f = ShapeFont(font);
+  f.setPixelSize(whole);
   P_->save();
   P_->translate(x, y);
   P_->setWorldTransform(QTransform(font.ScaleX * k, 0, font.SkewX * k, k, 0, 0), true);
   P_->setRenderHint(QPainter::TextAntialiasing, paint.AntiAlias);
-  P_->setFont(ShapeFont(font));
+  P_->setFont(f);
   P_->setPen(ToQColor(paint.Color));
   P_->drawText(QPointF(0, 0), text);
   P_->restore();

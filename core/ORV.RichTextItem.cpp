@@ -274,15 +274,21 @@ std::vector<TRichBox> SelectionBoxes(const TRichSegments& segs, int start, int e
   for (std::size_t i = 0; i < segs.size();) {
     const TLineSpan l = LineSpan(segs, i);
     i = l.Last + 1;
-    const int from = std::max(start, segs[l.First].PlainStart);
-    const int to = std::min(end, SegEnd(segs[l.Last]) + (segs[l.Last].ParaEnd ? 1 : 0));
-    if (from > to || (from == to && !(segs[l.Last].ParaEnd && to == SegEnd(segs[l.Last]) + 1))) continue;
+    const int textEnd = SegEnd(segs[l.Last]);
+    const bool breaks = segs[l.Last].ParaEnd;
+    const int from = std::max(start, segs[l.First].PlainStart), to = std::min(end, textEnd + (breaks ? 1 : 0));
+    if (from >= to) continue;
+    // Positions on this line only: the next line may begin at this line's end.
+    auto xAt = [&](int pos) {
+      std::size_t k = l.First;
+      while (k < l.Last && segs[k + 1].PlainStart <= pos) ++k;
+      return XIn(segs[k], pos, measure);
+    };
     TRichBox b;
-    b.X1 = XIn(segs[SegmentOf(segs, from)], from, measure);
-    const std::size_t last = SegmentOf(segs, std::min(to, SegEnd(segs[l.Last])));
-    b.X2 = XIn(segs[last], std::min(to, SegEnd(segs[l.Last])), measure);
+    b.X1 = xAt(std::min(from, textEnd));
+    b.X2 = xAt(std::min(to, textEnd));
     // A selected line break shows as a little room after the line's end.
-    if (segs[l.Last].ParaEnd && to > SegEnd(segs[l.Last])) b.X2 += std::max<std::int64_t>((l.Bottom - l.Top) / 4, 1);
+    if (breaks && to > textEnd) b.X2 += std::max<std::int64_t>((l.Bottom - l.Top) / 4, 1);
     b.Y1 = l.Top;
     b.Y2 = l.Bottom;
     if (b.X2 > b.X1) out.push_back(b);

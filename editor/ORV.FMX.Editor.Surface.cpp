@@ -79,17 +79,23 @@ class TZoomCanvas final : public ISkCanvas {
   void DrawSimpleText(const QString& text, float x, float y, const TSkFont& font, const TSkPaint& p) override {
     TSkFont f = font;
     f.Size *= Z;
-    T.DrawSimpleText(text, x * Z, y * Z, f, Paint(p));
+    T.DrawSimpleText(text, x * Z, y * Z, f, TextPaint(p));
   }
   void DrawShapedText(const QString& text, float x, float y, const TSkFont& font, const TSkPaint& p) override {
     TSkFont f = font;
     f.Size *= Z;
-    T.DrawShapedText(text, x * Z, y * Z, f, Paint(p));
+    T.DrawShapedText(text, x * Z, y * Z, f, TextPaint(p));
   }
 
  private:
   QRectF R(const QRectF& r) const { return {r.x() * Z, r.y() * Z, r.width() * Z, r.height() * Z}; }
   TSkPath P(const TSkPath& path) const { return TSkPath(QTransform::fromScale(Z, Z).map(path.Path)); }
+  // Glyphs filled with a stroke of a pixel or less keep that pixel: scaled with the zoom it would
+  // make every text on the surface heavier than on paper and in exports.
+  const TSkPaint& TextPaint(const TSkPaint& p) {
+    if (p.PathEffect && p.PathEffect->IsStrokeAndFill() && p.StrokeWidth <= 1) return p;
+    return Paint(p);
+  }
   const TSkPaint& Paint(const TSkPaint& p) {
     Scaled = p;
     Scaled.StrokeWidth = p.StrokeWidth * Z;  // a hairline (0) stays one device pixel

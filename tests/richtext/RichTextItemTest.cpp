@@ -144,6 +144,13 @@ TEST(RichTextLayout, CaretClicksLineMovesAndWordsFollowTheSegments) {
   EXPECT_EQ(boxes[1].X1, 0);
   EXPECT_EQ(boxes[1].X2, 2000);
   EXPECT_EQ(boxes[1].Y1, 4000);
+  // A selection starting a line after a break marks nothing on the line before.
+  const TRichParse two = Read(QStringLiteral("ab<BR>cd"));
+  TFixedMeasure m2(two);
+  const std::vector<TRichBox> second = SelectionBoxes(LayoutRuns(two, 8000, 0, 0, m2), 3, 5, m2);
+  ASSERT_EQ(second.size(), 1u);
+  EXPECT_EQ(second[0].Y1, 4000);
+  EXPECT_EQ(second[0].X2, 2000);
 }
 
 TEST(RichTextItem, DrawsEachFormatOnOneBaselineOnScreenAndPaper) {
