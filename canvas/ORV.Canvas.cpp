@@ -256,11 +256,9 @@ QFont TSkFont::ToQFont(double logicalDpi) const {
 
 QRawFont TSkFont::ToRawFont() const {
   const double px = Size > 0 ? Size : 1;
-  const QString key = QStringLiteral("%1|%2|%3|%4")
-                          .arg(Family)
-                          .arg(int(Bold))
-                          .arg(int(Italic))
-                          .arg(px, 0, 'g', 9);
+  // Asked for every piece of text drawn: the key is joined, not formatted.
+  const QString key = Family + QLatin1Char(Bold ? '1' : '0') + QLatin1Char(Italic ? '1' : '0') + QLatin1Char('|') +
+                      QString::number(px, 'g', 9);
   thread_local TRawFontCache cache;
   if (auto it = cache.Map->constFind(key); it != cache.Map->constEnd()) return *it;
   QFont query = ToQFont();
@@ -324,7 +322,8 @@ bool JoinedOrRightToLeft(QChar::Script s) {
 }  // namespace
 
 bool TSkFont::NeedsShaping(const QString& text) const {
-  const QRawFont raw = ToRawFont();
+  QRawFont raw;
+  bool made = false;
   for (qsizetype i = 0; i < text.size(); ++i) {
     char32_t c = text[i].unicode();
     if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
@@ -332,7 +331,12 @@ bool TSkFont::NeedsShaping(const QString& text) const {
       ++i;
     }
     if (c < 0x250) continue;  // Latin with its accents: every face here has them
-    if (JoinedOrRightToLeft(QChar::script(c)) || !raw.isValid() || !raw.supportsCharacter(c)) return true;
+    if (JoinedOrRightToLeft(QChar::script(c))) return true;
+    if (!made) {
+      raw = ToRawFont();
+      made = true;
+    }
+    if (!raw.isValid() || !raw.supportsCharacter(c)) return true;
   }
   return false;
 }

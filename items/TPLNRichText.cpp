@@ -221,15 +221,15 @@ void TPLNRichText::Draw(TPLNBaseDraw* draw) {
   if (GetAngle() != TORVAngle::A0) c.Rotate(Utils::PrintAngle(GetAngle()));
   c.Translate(padX, padY);
   c.ClipRect(QRectF(0, 0, w, h));
+  std::vector<TSkFontMetrics> metrics(formats.size());
+  for (std::size_t i = 0; i < formats.size(); ++i)
+    if (fonts[i].Size > 0) metrics[i] = fonts[i].Metrics();
   ForEachLine(segs, [&](std::size_t first, std::size_t last) {
     float asc = 0, des = 0;
-    std::vector<TSkFontMetrics> metrics(last - first + 1);
     for (std::size_t i = first; i <= last; ++i) {
-      const TSkFont& f = fonts[std::size_t(segs[i].Format)];
-      if (!(f.Size > 0)) continue;
-      metrics[i - first] = f.Metrics();
-      asc = std::max(asc, std::abs(metrics[i - first].Ascent));
-      des = std::max(des, std::abs(metrics[i - first].Descent));
+      const TSkFontMetrics& m = metrics[std::size_t(segs[i].Format)];
+      asc = std::max(asc, std::abs(m.Ascent));
+      des = std::max(des, std::abs(m.Descent));
     }
     const float top = d->DrawBasePtoY(double(segs[first].Y)), baseline = top + asc;
     for (std::size_t i = first; i <= last; ++i) {
@@ -245,7 +245,7 @@ void TPLNRichText::Draw(TPLNBaseDraw* draw) {
       if (!(font.Size > 0)) continue;
       const float x1 = d->DrawBasePtoX(double(s.X));
       const float x2 = d->DrawBasePtoX(double(segs[g.Last].X + segs[g.Last].Width));
-      const TSkFontMetrics& m = metrics[g.First - first];
+      const TSkFontMetrics& m = metrics[std::size_t(s.Format)];
       if (f.Underline) DrawUnderline(d, f.Color, x1, x2, baseline + m.UnderlinePosition);
       if (f.Strike) DrawUnderline(d, f.Color, x1, x2, baseline - kStrikeRise * std::abs(m.Ascent));
       SetupTextPaint(d, f.Color);
@@ -282,12 +282,13 @@ void TPLNRichText::Print(TPLNBaseDraw* draw) {
   const float padX = d->DrawBasePtoX(GetBasePadX()), padY = d->DrawBasePtoY(GetBasePadY());
   const QPointF corner = FrameCorner(box, GetAngle());
   TPrintTextFrame turned(d, 1, Utils::PrintAngle(GetAngle()), corner, kBlack);
+  std::vector<TSkFontMetrics> metrics(formats.size());
+  for (std::size_t i = 0; i < formats.size(); ++i)
+    if (fonts[i].Size > 0) metrics[i] = fonts[i].Metrics();
   ForEachLine(segs, [&](std::size_t first, std::size_t last) {
     float asc = 0, des = 0;
     for (std::size_t i = first; i <= last; ++i) {
-      const TSkFont& f = fonts[std::size_t(segs[i].Format)];
-      if (!(f.Size > 0)) continue;
-      const TSkFontMetrics m = f.Metrics();
+      const TSkFontMetrics& m = metrics[std::size_t(segs[i].Format)];
       asc = std::max(asc, std::abs(m.Ascent));
       des = std::max(des, std::abs(m.Descent));
     }
@@ -305,7 +306,7 @@ void TPLNRichText::Print(TPLNBaseDraw* draw) {
       const TRichTextFormat& f = formats[std::size_t(s.Format)];
       if (!(fonts[std::size_t(s.Format)].Size > 0)) continue;
       c.Font = fonts[std::size_t(s.Format)];
-      const TSkFontMetrics m = c.Font.Metrics();
+      const TSkFontMetrics& m = metrics[std::size_t(s.Format)];
       const float x1 = padX + d->DrawBasePtoX(double(s.X));
       c.Fill.Kind = TBrushKind::Solid;
       c.Fill.Color = f.Color;
