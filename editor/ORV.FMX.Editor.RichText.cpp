@@ -63,6 +63,13 @@ class TPickList : public QListWidget {
     connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) { Choose(item); });
     connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { Choose(item); });
   }
+  // Shows the list `width` pixels wide under `button` (surface pixels), with the keyboard.
+  void PopUnder(const QRectF& button, int width) {
+    resize(width, 260);
+    move(parentWidget()->mapToGlobal(QPoint(int(button.left()), int(button.bottom()))));
+    show();
+    setFocus();
+  }
 
  private:
   void Choose(QListWidgetItem* item) {
@@ -351,11 +358,7 @@ void TPLNBackEditor::ShowFontCombo() {
   else CollectFonts(fonts);
   auto* list = new TPickList(this, fonts, RichItem()->GetFontName(),
                              [this](const QString& name) { ApplyFontNameToSelection(name); });
-  const QRectF button = ToolbarButton(4);
-  list->resize(220, 260);
-  list->move(mapToGlobal(QPoint(int(button.left()), int(button.bottom()))));
-  list->show();
-  list->setFocus();
+  list->PopUnder(ToolbarButton(4), 220);
 }
 
 void TPLNBackEditor::ShowSizePopup() {
@@ -363,11 +366,7 @@ void TPLNBackEditor::ShowSizePopup() {
   QStringList sizes;
   for (int s : {6, 7, 8, 9, 10, 11, 12, 14, 16, 18, 20, 24, 28, 32, 36, 48, 60, 72, 96}) sizes << QString::number(s);
   auto* list = new TPickList(this, sizes, QString(), [this](const QString& size) { ApplySizeToSelection(size.toInt()); });
-  const QRectF button = ToolbarButton(5);
-  list->resize(70, 260);
-  list->move(mapToGlobal(QPoint(int(button.left()), int(button.bottom()))));
-  list->show();
-  list->setFocus();
+  list->PopUnder(ToolbarButton(5), 70);
 }
 
 void TPLNBackEditor::ShowColorForm() {

@@ -69,14 +69,8 @@ void TPLNParagraph::ReadData(std::int32_t version, TBinaryReader& r, TORVReadTyp
 void TPLNParagraph::Draw(TPLNBaseDraw* draw) {
   TPLNDraw* d = ToDraw(draw);
   if (!d || !d->kC || NumPoints() < 2) return;
+  const QRectF box = BeginBoxText(d, *this, GetBaseRadio());
   TSkPaint& p = *d->kP;
-  p.PathEffect.reset();
-  p.Style = TSkPaintStyle::Fill;
-  p.AntiAlias = true;
-  p.StrokeWidth = 1;
-  const QRectF box = QRectF(ScreenPos(*d, GetPoint(1)), ScreenPos(*d, GetPoint(2))).normalized();
-  DrawTextFrame(d, *this, box, GetBaseRadio());
-  if (GetIsData() && d->DrawState == TORVDrawState::Editor) DrawData(d, float(box.left()), float(box.top()));
 
   const bool data = GetIsData() && ShowsData(*d);
   const QString text = data ? PrintedText(*this, d) : GetText();

@@ -181,34 +181,53 @@ std::vector<TGroup> Groups(const TRichSegments& segs, std::size_t first, std::si
 // A strike-out line sits about a third of the ascent above the baseline.
 constexpr float kStrikeRise = 0.3f;
 
+// The shown formats' fonts on one device (screen or paper, made by `make`) and their metrics; a
+// format without a font gets size 0 and is not drawn.
+struct TDeviceFonts {
+  std::vector<TSkFont> Fonts;
+  std::vector<TSkFontMetrics> Metrics;
+
+  template <class Make>
+  TDeviceFonts(const std::vector<TRichTextFormat>& formats, const TRichFonts& measured, Make&& make)
+      : Fonts(formats.size()), Metrics(formats.size()) {
+    for (std::size_t i = 0; i < formats.size(); ++i) {
+      const TRichFonts::TFont& f = measured.FontOf(int(i));
+      if (f.Ratio > 0) {
+        Fonts[i] = make(formats[i], f);
+        Metrics[i] = Fonts[i].Metrics();
+      } else {
+        Fonts[i].Size = 0;
+      }
+    }
+  }
+  // The greatest ascent and descent among a line's segments: its common baseline.
+  void Line(const TRichSegments& segs, std::size_t first, std::size_t last, float& asc, float& des) const {
+    asc = des = 0;
+    for (std::size_t i = first; i <= last; ++i) {
+      const TSkFontMetrics& m = Metrics[std::size_t(segs[i].Format)];
+      asc = std::max(asc, std::abs(m.Ascent));
+      des = std::max(des, std::abs(m.Descent));
+    }
+  }
+};
+
 }  // namespace
 
 void TPLNRichText::Draw(TPLNBaseDraw* draw) {
   TPLNDraw* d = ToDraw(draw);
   if (!d || !d->kC || NumPoints() < 2) return;
   if (fFonts.Count() != Parsed().Formats.size()) CalcValues(0);
-  TSkPaint& p = *d->kP;
-  p.PathEffect.reset();
-  p.Style = TSkPaintStyle::Fill;
-  p.AntiAlias = true;
-  p.StrokeWidth = 1;
-  const QRectF box = QRectF(ScreenPos(*d, GetPoint(1)), ScreenPos(*d, GetPoint(2))).normalized();
-  DrawTextFrame(d, *this, box, GetBaseRadio());
-  if (GetIsData() && d->DrawState == TORVDrawState::Editor) DrawData(d, float(box.left()), float(box.top()));
-
+  const QRectF box = BeginBoxText(d, *this, GetBaseRadio());
   TShown shown;
   Shown(d, shown);
   const TRichSegments& segs = *shown.Segments;
   if (GetText().isEmpty() || segs.empty()) return;
   const std::vector<TRichTextFormat>& formats = *shown.Formats;
-  std::vector<TSkFont> fonts(formats.size());
-  for (std::size_t i = 0; i < formats.size(); ++i) {
-    const TRichFonts::TFont& f = shown.Fonts->FontOf(int(i));
-    if (f.Ratio > 0)
-      fonts[i] = ScreenFont(*d, f.Family, float(formats[i].Size / 1000.0), formats[i].Bold, formats[i].Italic, f.Ratio);
-    else
-      fonts[i].Size = 0;
-  }
+  const TDeviceFonts dev(formats, *shown.Fonts, [d](const TRichTextFormat& f, const TRichFonts::TFont& m) {
+    return ScreenFont(*d, m.Family, float(f.Size / 1000.0), f.Bold, f.Italic, m.Ratio);
+  });
+  const std::vector<TSkFont>& fonts = dev.Fonts;
+  TSkPaint& p = *d->kP;
 
   const float padX = d->DrawBasePtoX(GetBasePadX()), padY = d->DrawBasePtoY(GetBasePadY());
   const bool upright = Upright(GetAngle());
@@ -221,16 +240,9 @@ void TPLNRichText::Draw(TPLNBaseDraw* draw) {
   if (GetAngle() != TORVAngle::A0) c.Rotate(Utils::PrintAngle(GetAngle()));
   c.Translate(padX, padY);
   c.ClipRect(QRectF(0, 0, w, h));
-  std::vector<TSkFontMetrics> metrics(formats.size());
-  for (std::size_t i = 0; i < formats.size(); ++i)
-    if (fonts[i].Size > 0) metrics[i] = fonts[i].Metrics();
   ForEachLine(segs, [&](std::size_t first, std::size_t last) {
     float asc = 0, des = 0;
-    for (std::size_t i = first; i <= last; ++i) {
-      const TSkFontMetrics& m = metrics[std::size_t(segs[i].Format)];
-      asc = std::max(asc, std::abs(m.Ascent));
-      des = std::max(des, std::abs(m.Descent));
-    }
+    dev.Line(segs, first, last, asc, des);
     const float top = d->DrawBasePtoY(double(segs[first].Y)), baseline = top + asc;
     for (std::size_t i = first; i <= last; ++i) {
       const TAlphaColor back = formats[std::size_t(segs[i].Format)].BackColor;
@@ -245,7 +257,7 @@ void TPLNRichText::Draw(TPLNBaseDraw* draw) {
       if (!(font.Size > 0)) continue;
       const float x1 = d->DrawBasePtoX(double(s.X));
       const float x2 = d->DrawBasePtoX(double(segs[g.Last].X + segs[g.Last].Width));
-      const TSkFontMetrics& m = metrics[std::size_t(s.Format)];
+      const TSkFontMetrics& m = dev.Metrics[std::size_t(s.Format)];
       if (f.Underline) DrawUnderline(d, f.Color, x1, x2, baseline + m.UnderlinePosition);
       if (f.Strike) DrawUnderline(d, f.Color, x1, x2, baseline - kStrikeRise * std::abs(m.Ascent));
       SetupTextPaint(d, f.Color);
@@ -270,28 +282,16 @@ void TPLNRichText::Print(TPLNBaseDraw* draw) {
   const TRichSegments& segs = *shown.Segments;
   if (GetText().isEmpty() || segs.empty()) return;
   const std::vector<TRichTextFormat>& formats = *shown.Formats;
-  std::vector<TSkFont> fonts(formats.size());
-  for (std::size_t i = 0; i < formats.size(); ++i) {
-    const TRichFonts::TFont& f = shown.Fonts->FontOf(int(i));
-    const TRichTextFormat& rf = formats[i];
-    if (f.Ratio > 0)
-      fonts[i] = PrintFont(f.Family, float(rf.Size / 1000.0), rf.Bold, rf.Italic, rf.Underline, f.Ratio);
-    else
-      fonts[i].Size = 0;
-  }
+  const TDeviceFonts dev(formats, *shown.Fonts, [](const TRichTextFormat& f, const TRichFonts::TFont& m) {
+    return PrintFont(m.Family, float(f.Size / 1000.0), f.Bold, f.Italic, f.Underline, m.Ratio);
+  });
+  const std::vector<TSkFont>& fonts = dev.Fonts;
   const float padX = d->DrawBasePtoX(GetBasePadX()), padY = d->DrawBasePtoY(GetBasePadY());
   const QPointF corner = FrameCorner(box, GetAngle());
   TPrintTextFrame turned(d, 1, Utils::PrintAngle(GetAngle()), corner, kBlack);
-  std::vector<TSkFontMetrics> metrics(formats.size());
-  for (std::size_t i = 0; i < formats.size(); ++i)
-    if (fonts[i].Size > 0) metrics[i] = fonts[i].Metrics();
   ForEachLine(segs, [&](std::size_t first, std::size_t last) {
     float asc = 0, des = 0;
-    for (std::size_t i = first; i <= last; ++i) {
-      const TSkFontMetrics& m = metrics[std::size_t(segs[i].Format)];
-      asc = std::max(asc, std::abs(m.Ascent));
-      des = std::max(des, std::abs(m.Descent));
-    }
+    dev.Line(segs, first, last, asc, des);
     const float top = padY + d->DrawBasePtoY(double(segs[first].Y)), baseline = top + asc;
     for (std::size_t i = first; i <= last; ++i) {
       const TAlphaColor back = formats[std::size_t(segs[i].Format)].BackColor;
@@ -306,7 +306,7 @@ void TPLNRichText::Print(TPLNBaseDraw* draw) {
       const TRichTextFormat& f = formats[std::size_t(s.Format)];
       if (!(fonts[std::size_t(s.Format)].Size > 0)) continue;
       c.Font = fonts[std::size_t(s.Format)];
-      const TSkFontMetrics& m = metrics[std::size_t(s.Format)];
+      const TSkFontMetrics& m = dev.Metrics[std::size_t(s.Format)];
       const float x1 = padX + d->DrawBasePtoX(double(s.X));
       c.Fill.Kind = TBrushKind::Solid;
       c.Fill.Color = f.Color;

@@ -89,6 +89,18 @@ void SetupTextPaint(TPLNDraw* d, TAlphaColor color) {
   p.Color = color;
 }
 
+QRectF BeginBoxText(TPLNDraw* d, const TPLN2DItem& item, std::int64_t baseRadius) {
+  TSkPaint& p = *d->kP;
+  p.PathEffect.reset();
+  p.Style = TSkPaintStyle::Fill;
+  p.AntiAlias = true;
+  p.StrokeWidth = 1;
+  const QRectF box = QRectF(ScreenPos(*d, item.GetPoint(1)), ScreenPos(*d, item.GetPoint(2))).normalized();
+  DrawTextFrame(d, item, box, baseRadius);
+  if (item.GetIsData() && d->DrawState == TORVDrawState::Editor) DrawData(d, float(box.left()), float(box.top()));
+  return box;
+}
+
 QPointF FrameCorner(const QRectF& box, TORVAngle angle) {
   switch (angle) {
     case TORVAngle::A0: return box.topLeft();

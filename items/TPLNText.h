@@ -52,6 +52,9 @@ QString PrintedText(const T& item, const TPLNBaseDraw* draw) {
   return DataText(item, draw, item.FillType(), item.FillName(), item.GetFormat(), item.GetText());
 }
 
+// The start of a boxed text's screen drawing: the shared paint reset for text, the frame and
+// background of the box of points 1 and 2, and the data mark on the editor; gives the box.
+QRectF BeginBoxText(TPLNDraw* d, const TPLN2DItem& item, std::int64_t baseRadius);
 inline bool Upright(TORVAngle a) { return a == TORVAngle::A0 || a == TORVAngle::A180; }
 // The corner of a box where a text turned by `angle` has its own top-left.
 QPointF FrameCorner(const QRectF& box, TORVAngle angle);

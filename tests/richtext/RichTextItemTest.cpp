@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "ORV.Canvas.Recording.h"
+#include "ORV.Data.h"
 #include "ORV.FMX.Shared.Factory.h"
 #include "ORV.FMX.h"
 #include "../mcp/ToolsFixture.h"
@@ -203,6 +204,30 @@ TEST(RichTextItem, DrawsEachFormatOnOneBaselineOnScreenAndPaper) {
     }
   EXPECT_EQ(printed.join(QLatin1Char('/')), QStringLiteral("plain /bold/ /under/ /red/ /marked/ /gone"));
   EXPECT_TRUE(underlined);
+}
+
+TEST(RichTextItem, ADataFieldShowsItsRecordsValueAsMarkup) {
+  TPlanoraFMX doc;
+  auto* item = static_cast<TPLNRichText*>(TPLNFactory::AddBaseRichText(&doc, 0, 0, 80000, 20000));
+  item->SetRichText(QStringLiteral("<B>name</B>"));
+  item->SetFillType(1);
+  item->SetFillName(QStringLiteral("name"));
+  doc.SetDataSource(std::make_shared<TPLNDataSource>(TPLNDataSource::FromCsv("name\n<I>Anna</I> Smith\n", "r.csv")));
+  auto drawn = [&](TORVDrawState state) {
+    Canvas::TRecordingCanvas rec;
+    TPLNDraw d;
+    d.kC = &rec;
+    d.DrawState = state;
+    d.Record = 0;
+    item->Draw(&d);
+    QStringList out;
+    for (const auto& op : rec.OpsNamed("DrawSimpleText")) out << (op.Font.Italic ? "i:" : op.Font.Bold ? "b:" : "") + op.Text;
+    return out.join(QLatin1Char('/'));
+  };
+  EXPECT_EQ(drawn(TORVDrawState::Export), QStringLiteral("i:Anna/ Smith"));
+  // The editor shows the item's own text; the item keeps its own layout.
+  EXPECT_EQ(drawn(TORVDrawState::Editor), QStringLiteral("b:name"));
+  EXPECT_EQ(item->GetPlainText(), QStringLiteral("name"));
 }
 
 TEST(RichTextItem, ScriptsThatNeedShapingGoThroughTheTextLayout) {
