@@ -283,6 +283,7 @@ TEST(SymbolDefinition, BinaryRecordRoundTripAndDamage) {
   const auto back = FromBytes(bytes);
   ASSERT_TRUE(back);
   EXPECT_TRUE(*back == *s);
+  EXPECT_EQ(Box(back->Bounds()), Box(s->Bounds()));  // measured anew, not a stale cache
 
   // Every cut of the record is refused, never read in part.
   for (qsizetype n = 0; n < bytes.size(); ++n) {
