@@ -275,12 +275,10 @@ TEST(Dim, CaptionsOfAScaledDrawingShowRealLengths) {
 TEST(Dim, NumbersIgnoreTheLocale) {
   const QLocale saved;
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-  EXPECT_EQ(Line::FormatNumber(1234.5, QStringLiteral("#,##0.00"), 0), QStringLiteral("1,234.50"));
-  EXPECT_EQ(Line::FormatNumber(12.5, QStringLiteral("0.##"), 0), QStringLiteral("12.5"));
-  EXPECT_EQ(Line::FormatNumber(12.001, QStringLiteral("0.##"), 0), QStringLiteral("12"));
-  EXPECT_EQ(Line::FormatNumber(0.5, QStringLiteral("#.##"), 0), QStringLiteral(".5"));
-  EXPECT_EQ(Line::FormatNumber(-0.004, QStringLiteral("0.##"), 0), QStringLiteral("0"));
-  EXPECT_EQ(Line::FormatNumber(-2, QString(), 3), QStringLiteral("-2.000"));
+  for (const auto& [value, format, decimals, want] :
+       {std::tuple{1234.5, "#,##0.00", 0, "1,234.50"}, {12.5, "0.##", 0, "12.5"}, {12.001, "0.##", 0, "12"},
+        {0.5, "#.##", 0, ".5"}, {-0.004, "0.##", 0, "0"}, {-2.0, "", 3, "-2.000"}})
+    EXPECT_EQ(Line::FormatNumber(value, QString::fromLatin1(format), decimals), QString::fromLatin1(want)) << value;
   QLocale::setDefault(saved);
 }
 

@@ -731,14 +731,10 @@ TEST(EditHelpers, WordsKeysAndPointerFilter) {
   EXPECT_TRUE(TXTUtils::DeleteCharPos(t, 2, 0));
   EXPECT_EQ(t, QStringLiteral("a"));
 
-  const QChar minus = QLatin1Char('-');
-  EXPECT_TRUE(ValidInputKey(QString(), minus, 0));
-  EXPECT_FALSE(ValidInputKey(QStringLiteral("-5"), minus, 0));
-  EXPECT_FALSE(ValidInputKey(QStringLiteral("5"), minus, 1));
-  EXPECT_TRUE(ValidInputKey(QStringLiteral("@"), minus, 1));
-  EXPECT_TRUE(ValidInputKey(QStringLiteral("@5,"), minus, 3));
-  EXPECT_FALSE(ValidInputKey(QStringLiteral("5,6,"), minus, 4));
-  EXPECT_TRUE(ValidInputKey(QStringLiteral("5"), QLatin1Char('7'), 1));
+  // A minus only where a coordinate starts: first, after "@", or right after the first comma; other keys always.
+  for (const auto& [text, key, at, ok] : {std::tuple{"", '-', 0, true}, {"-5", '-', 0, false}, {"5", '-', 1, false},
+                                          {"@", '-', 1, true}, {"@5,", '-', 3, true}, {"5,6,", '-', 4, false}, {"5", '7', 1, true}})
+    EXPECT_EQ(ValidInputKey(QString::fromLatin1(text), QLatin1Char(key), at), ok) << text << " + " << key << " at " << at;
 
   EXPECT_TRUE(CursorOnPosS(100, 100, 4, 104, 96));
   EXPECT_FALSE(CursorOnPosS(100, 100, 4, 104.5, 100));
