@@ -58,14 +58,6 @@ TPLNArrowLine* Arrow(Ctx& c, std::int64_t x1, std::int64_t y1, std::int64_t x2, 
 }
 TPLNDim* Dim(TPLNBaseItem* item) { return static_cast<TPLNDim*>(item); }
 
-QByteArray Binary(const TPLNBaseItem& item) {
-  QByteArray bytes;
-  QBuffer buf(&bytes);
-  buf.open(QIODevice::WriteOnly);
-  TBinaryWriter w(&buf);
-  item.WriteData(w);
-  return bytes;
-}
 template <class T>
 T* FromBinary(TPLNBaseLabel* owner, QByteArray bytes, TORVReadType type = TORVReadType::File) {
   QBuffer buf(&bytes);
@@ -254,10 +246,7 @@ TEST(Dim, EachKindDrawsItsLinesAndHeads) {
 }
 
 TEST(Dim, CaptionsOfAScaledDrawingShowRealLengths) {
-  Ctx paper, scaled;
-  TPLNMeasure m = scaled.doc.Measure();
-  m.DrawScale = 10;
-  scaled.doc.SetMeasure(m);
+  Ctx paper, scaled(10);
   TPLNDim* p = Dim(TPLNFactory::AddDim(&paper.doc, 0, 0, 500, 0, 250, -30));
   TPLNDim* s = Dim(TPLNFactory::AddDim(&scaled.doc, 0, 0, 500, 0, 250, -30));
   EXPECT_EQ(p->GetCaption(), QStringLiteral("500"));
@@ -286,12 +275,10 @@ TEST(Dim, CaptionsOfAScaledDrawingShowRealLengths) {
 TEST(Dim, NumbersIgnoreTheLocale) {
   const QLocale saved;
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-  EXPECT_EQ(Line::FormatNumber(1234.5, QStringLiteral("#,##0.00"), 0), QStringLiteral("1,234.50"));
-  EXPECT_EQ(Line::FormatNumber(12.5, QStringLiteral("0.##"), 0), QStringLiteral("12.5"));
-  EXPECT_EQ(Line::FormatNumber(12.001, QStringLiteral("0.##"), 0), QStringLiteral("12"));
-  EXPECT_EQ(Line::FormatNumber(0.5, QStringLiteral("#.##"), 0), QStringLiteral(".5"));
-  EXPECT_EQ(Line::FormatNumber(-0.004, QStringLiteral("0.##"), 0), QStringLiteral("0"));
-  EXPECT_EQ(Line::FormatNumber(-2, QString(), 3), QStringLiteral("-2.000"));
+  for (const auto& [value, format, decimals, want] :
+       {std::tuple{1234.5, "#,##0.00", 0, "1,234.50"}, {12.5, "0.##", 0, "12.5"}, {12.001, "0.##", 0, "12"},
+        {0.5, "#.##", 0, ".5"}, {-0.004, "0.##", 0, "0"}, {-2.0, "", 3, "-2.000"}})
+    EXPECT_EQ(Line::FormatNumber(value, QString::fromLatin1(format), decimals), QString::fromLatin1(want)) << value;
   QLocale::setDefault(saved);
 }
 
@@ -338,7 +325,7 @@ TEST(Dim, RecordsRoundTrip) {
   TPLNDim* dim = Dim(TPLNFactory::AddBaseDimAngle(&c.doc, {0, 0, 10000, 0, 0, 0, 0, 10000, 5000, 5000}));
   dim->SetText(QStringLiteral("<>!"));
   dim->SetTextMeasure(false);
-  const QByteArray rec = Binary(*dim);
+  const QByteArray rec = PlanoraTest::Record(*dim);
   TPLNDim* back = FromBinary<TPLNDim>(&fromJson, rec);
   EXPECT_EQ(back->ToJson(), dim->ToJson());
   EXPECT_EQ(back->GetCaption(), dim->GetCaption());
@@ -359,7 +346,7 @@ TEST(Dim, RecordsRoundTrip) {
   a->FromType = 2;
   a->ToColor = 0xFF00FF00;
   a->SizeTo = 4.5f;
-  TPLNArrowLine* ab = FromBinary<TPLNArrowLine>(&c.doc, Binary(*a));
+  TPLNArrowLine* ab = FromBinary<TPLNArrowLine>(&c.doc, PlanoraTest::Record(*a));
   EXPECT_EQ(ab->ToJson(), a->ToJson());
   EXPECT_EQ(ab->GetPoint(3), a->GetPoint(3)) << "the caption is laid out again after reading";
   EXPECT_EQ(TPLNArrowLine::ReadFromJson(&c.doc, kFileVersion, a->ToJson())->ToJson(), a->ToJson());

@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <cmath>
+#include <optional>
 
 #include "ORV.FMX.h"
 
@@ -197,17 +198,11 @@ TEST(EditCommands, RotateLeftAndRightTurnTheLabelWithItsItems) {
 
   // Right: (x, y) goes to (label height - y, x).
   doc.RotateRight();
+  // Every width exchanged with its height: paper, label, margins, gaps, columns and rows.
   const TPLNMeasure& r = doc.Measure();
-  EXPECT_EQ(r.Sizes[TPLNMeasure::PaperWidth], 297000);
-  EXPECT_EQ(r.Sizes[TPLNMeasure::PaperHeight], 210000);
-  EXPECT_EQ(r.Sizes[TPLNMeasure::LabelWidth], 60000);
-  EXPECT_EQ(r.Sizes[TPLNMeasure::LabelHeight], 100000);
-  EXPECT_EQ(r.Sizes[TPLNMeasure::LeftMargin], 5000);
-  EXPECT_EQ(r.Sizes[TPLNMeasure::TopMargin], 3000);
-  EXPECT_EQ(r.Sizes[TPLNMeasure::HorzGap], 2000);
-  EXPECT_EQ(r.Sizes[TPLNMeasure::VertGap], 1000);
-  EXPECT_EQ(r.Columns, 3);
-  EXPECT_EQ(r.Rows, 2);
+  EXPECT_EQ(std::vector<std::int64_t>(std::begin(r.Sizes), std::end(r.Sizes)),
+            (std::vector<std::int64_t>{297000, 210000, 60000, 100000, 5000, 3000, 2000, 1000}));
+  EXPECT_EQ(std::pair(r.Columns, r.Rows), std::pair(3, 2));
   EXPECT_EQ(line->GetPoint(1), (TORVPto{59000, 5000}));
   EXPECT_EQ(line->GetPoint(2), (TORVPto{10000, 95000}));
   EXPECT_EQ(Corners(box), std::tuple(35000, 10000, 40000, 40000));
@@ -473,66 +468,62 @@ TEST(EditSnap, EachKindFindsItsNearestPoint) {
   TPLNFactory::AddBaseLine(&doc, 5000, -5000, 5000, 5000);
   TPLNFactory::AddBaseCircle(&doc, 30000, 0, 4000);
   TORVRef ref;
+  // The point a search finds, none when it finds nothing.
+  const auto snap = [&](std::int64_t x, std::int64_t y, std::int64_t tol, auto kind) -> std::optional<TORVPto> {
+    if (!doc.SearchPoint(x, y, tol, kind, ref, false)) return std::nullopt;
+    return ref.P;
+  };
 
-  ASSERT_TRUE(doc.SearchPoint(9800, 300, kTol, snEndPoint, ref, false));
-  EXPECT_EQ(ref.P, (TORVPto{10000, 0}));
+  EXPECT_EQ(snap(9800, 300, kTol, snEndPoint), TORVPto(10000, 0));
   // Near the crossing: the middle of the first line and the crossing coincide, the end points
   // are out of reach.
-  EXPECT_FALSE(doc.SearchPoint(5200, 200, kTol, snEndPoint, ref, false));
+  EXPECT_FALSE(snap(5200, 200, kTol, snEndPoint));
   EXPECT_FALSE(ref.Found);
-  ASSERT_TRUE(doc.SearchPoint(5200, 200, kTol, snMiddlePoint, ref, false));
-  EXPECT_EQ(ref.P, (TORVPto{5000, 0}));
-  ASSERT_TRUE(doc.SearchPoint(5200, 200, kTol, snCrossPoint, ref, false));
-  EXPECT_EQ(ref.P, (TORVPto{5000, 0}));
-  ASSERT_TRUE(doc.SearchPoint(30100, 100, kTol, snCenterPoint, ref, false));
-  EXPECT_EQ(ref.P, (TORVPto{30000, 0}));
-  ASSERT_TRUE(doc.SearchPoint(34100, 0, kTol, snPoint, ref, false));
-  EXPECT_EQ(ref.P, (TORVPto{34000, 0}));
-  EXPECT_FALSE(doc.SearchPoint(34100, 0, kTol, snRefSymbol, ref, false));
+  EXPECT_EQ(snap(5200, 200, kTol, snMiddlePoint), TORVPto(5000, 0));
+  EXPECT_EQ(snap(5200, 200, kTol, snCrossPoint), TORVPto(5000, 0));
+  EXPECT_EQ(snap(30100, 100, kTol, snCenterPoint), TORVPto(30000, 0));
+  EXPECT_EQ(snap(34100, 0, kTol, snPoint), TORVPto(34000, 0));
+  EXPECT_FALSE(snap(34100, 0, kTol, snRefSymbol));
 
   // Two end points within reach: the nearer wins.
   TPLNFactory::AddBaseLine(&doc, 10300, 0, 20000, 0);
-  ASSERT_TRUE(doc.SearchPoint(10200, 0, kTol, snEndPoint, ref, false));
-  EXPECT_EQ(ref.P, (TORVPto{10300, 0}));
+  EXPECT_EQ(snap(10200, 0, kTol, snEndPoint), TORVPto(10300, 0));
 
   // Tangent from (30000, -8000) touches the circle where the angle at the point is 90°.
   ref.Reset();
   ref.RefFound = true;
   ref.RefPoint = {30000, -8000};
-  ASSERT_TRUE(doc.SearchPoint(33500, -2000, 1500, snTangentPoint, ref, false));
+  ASSERT_TRUE(snap(33500, -2000, 1500, snTangentPoint));
   const double ux = double(ref.P.X - 30000), uy = double(ref.P.Y);
   EXPECT_NEAR(std::hypot(ux, uy), 4000, 2);
   EXPECT_NEAR(ux * double(ref.P.X - 30000) + uy * double(ref.P.Y + 8000), 0, 4000.0 * 4);
   // Perpendicular foot from (7000, 3000) on the first line.
   ref.RefPoint = {7000, 3000};
-  ASSERT_TRUE(doc.SearchPoint(7100, 100, kTol, snPerpendicularPoint, ref, false));
-  EXPECT_EQ(ref.P, (TORVPto{7000, 0}));
+  EXPECT_EQ(snap(7100, 100, kTol, snPerpendicularPoint), TORVPto(7000, 0));
   // Without a reference point there is no tangent.
   ref.Reset();
-  EXPECT_FALSE(doc.SearchPoint(33500, -2000, 1500, snTangentPoint, ref, false));
+  EXPECT_FALSE(snap(33500, -2000, 1500, snTangentPoint));
 
   // A line crosses an ellipse where x = 4000 meets it: y = ±4000·√0.75 about the centre.
   TPLNFactory::AddBaseEllipse(&doc, 0, 30000, 8000, 4000);
   TPLNFactory::AddBaseLine(&doc, 4000, 20000, 4000, 60000);
-  ASSERT_TRUE(doc.SearchPoint(4100, 33300, kTol, snCrossPoint, ref, false));
+  ASSERT_TRUE(snap(4100, 33300, kTol, snCrossPoint));
   EXPECT_TRUE(Near(ref.P, {4000, 33464}, 1));
   // A curve crosses the same line; its samples never cross one another.
   const TPLNBaseItem* bz = TPLNFactory::AddBaseBezier(&doc, {0, 50000, 3000, 56000, 5000, 56000, 8000, 50000});
-  ASSERT_TRUE(doc.SearchPoint(4200, 54300, kTol, snCrossPoint, ref, false));
+  ASSERT_TRUE(snap(4200, 54300, kTol, snCrossPoint));
   EXPECT_EQ(ref.P.X, 4000);
   const TORVPto onCurve = CubicAt(bz, 1, 0.25);
-  EXPECT_FALSE(doc.SearchPoint(onCurve.X, onCurve.Y, 300, snCrossPoint, ref, false));
+  EXPECT_FALSE(snap(onCurve.X, onCurve.Y, 300, snCrossPoint));
   // The centre of an arc whose bounds lie far from it.
   TPLNFactory::AddBaseArc(&doc, 60000, 60000, 20000, -0.2, 0.4);
-  ASSERT_TRUE(doc.SearchPoint(60100, 60100, kTol, snCenterPoint, ref, false));
-  EXPECT_EQ(ref.P, (TORVPto{60000, 60000}));
+  EXPECT_EQ(snap(60100, 60100, kTol, snCenterPoint), TORVPto(60000, 60000));
   // The foot on a dimension line.
   TPLNFactory::AddBaseDim(&doc, 0, 70000, 20000, 70000, 10000, 65000);
   ref.Reset();
   ref.RefFound = true;
   ref.RefPoint = {7000, 60000};
-  ASSERT_TRUE(doc.SearchPoint(7100, 65100, kTol, snPerpendicularPoint, ref, false));
-  EXPECT_EQ(ref.P, (TORVPto{7000, 65000}));
+  EXPECT_EQ(snap(7100, 65100, kTol, snPerpendicularPoint), TORVPto(7000, 65000));
 }
 
 TEST(EditCommands, MoveSizeNextDeleteDuplicate) {
@@ -740,14 +731,10 @@ TEST(EditHelpers, WordsKeysAndPointerFilter) {
   EXPECT_TRUE(TXTUtils::DeleteCharPos(t, 2, 0));
   EXPECT_EQ(t, QStringLiteral("a"));
 
-  const QChar minus = QLatin1Char('-');
-  EXPECT_TRUE(ValidInputKey(QString(), minus, 0));
-  EXPECT_FALSE(ValidInputKey(QStringLiteral("-5"), minus, 0));
-  EXPECT_FALSE(ValidInputKey(QStringLiteral("5"), minus, 1));
-  EXPECT_TRUE(ValidInputKey(QStringLiteral("@"), minus, 1));
-  EXPECT_TRUE(ValidInputKey(QStringLiteral("@5,"), minus, 3));
-  EXPECT_FALSE(ValidInputKey(QStringLiteral("5,6,"), minus, 4));
-  EXPECT_TRUE(ValidInputKey(QStringLiteral("5"), QLatin1Char('7'), 1));
+  // A minus only where a coordinate starts: first, after "@", or right after the first comma; other keys always.
+  for (const auto& [text, key, at, ok] : {std::tuple{"", '-', 0, true}, {"-5", '-', 0, false}, {"5", '-', 1, false},
+                                          {"@", '-', 1, true}, {"@5,", '-', 3, true}, {"5,6,", '-', 4, false}, {"5", '7', 1, true}})
+    EXPECT_EQ(ValidInputKey(QString::fromLatin1(text), QLatin1Char(key), at), ok) << text << " + " << key << " at " << at;
 
   EXPECT_TRUE(CursorOnPosS(100, 100, 4, 104, 96));
   EXPECT_FALSE(CursorOnPosS(100, 100, 4, 104.5, 100));

@@ -253,13 +253,12 @@ TEST(FlowEditor, LinksFollowADraggedBoxAndOutliveItsDeletion) {
   v.Release(grab + shift);
   EXPECT_FALSE(v.S().InDragLayer());
   ASSERT_NE(Connector(a, 7), before);
-  ASSERT_TRUE(link->Geometry(g));
-  EXPECT_EQ(g.Start, Connector(a, 7));
+  const auto start = [&] { return link->Geometry(g) ? g.Start : TORVPto{-1, -1}; };
+  EXPECT_EQ(start(), Connector(a, 7));
   // One undo step brings the box and with it the link's start back.
   v.doc.ClearSelection();
   v.doc.Undo();
-  ASSERT_TRUE(link->Geometry(g));
-  EXPECT_EQ(g.Start, before);
+  EXPECT_EQ(start(), before);
   EXPECT_FALSE(v.doc.CanUndo());
 
   // Deleting a box with the key leaves its links in the drawing, hidden until the box is back.
@@ -401,12 +400,9 @@ TEST(FlowEditor, TheBoxRubberBandShowsTheChosenShape) {
   const QPointF topRight(c2.x() - 3, c1.y() + 3), bottomLeft(c1.x() + 3, c2.y() - 3), bottomRight = c2 - QPointF(3, 3);
   QImage img = shot(TORVFlowType::Decision);
   // The diamond's points and the middle of an edge are drawn; the box's corners stay blank.
-  EXPECT_TRUE(inked(img, v.At(30000, 10000)));
-  EXPECT_TRUE(inked(img, v.At(50000, 25000)));
-  EXPECT_TRUE(inked(img, v.At(40000, 17500)));
-  EXPECT_FALSE(inked(img, topRight));
-  EXPECT_FALSE(inked(img, bottomLeft));
-  EXPECT_FALSE(inked(img, bottomRight));
+  for (const QPointF& p : {v.At(30000, 10000), v.At(50000, 25000), v.At(40000, 17500)})
+    EXPECT_TRUE(inked(img, p)) << p.x() << "," << p.y();
+  for (const QPointF& p : {topRight, bottomLeft, bottomRight}) EXPECT_FALSE(inked(img, p)) << p.x() << "," << p.y();
   // A process box fills the rectangle to its corners.
   img = shot(TORVFlowType::Process);
   EXPECT_TRUE(inked(img, QPointF(c2.x(), c1.y())));
@@ -423,9 +419,7 @@ TEST(FlowEditor, ConnectorsShowOnlyOnScreenWhileAsked) {
   TPLNBaseItem* r = v.Rect(20000, 40000, 20000, 10000);
   const QColor link = QColor::fromRgba(v.ed.SelectionColors().Link);
   const auto marked = [&](const QImage& img, const TPLNBaseItem* item, int index) {
-    TORVPto p;
-    EXPECT_TRUE(item->LinkPoint(index, {}, p));
-    return ColourNear(img, v.At(p), link, 2);
+    return ColourNear(img, v.At(Connector(item, index)), link, 2);
   };
   const int probes[] = {1, 3, 6, 7, 11, 16};
   QImage img = v.Shot();

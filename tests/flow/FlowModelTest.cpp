@@ -56,6 +56,13 @@ TORVPto Heading(const TORVPto& a, const TORVPto& b) {
 
 bool Has(const std::vector<int>& v, int x) { return std::find(v.begin(), v.end(), x) != v.end(); }
 
+// Connector `i` of `item` (0: the one facing `other`), which must exist.
+TORVPto Connector(const TPLNBaseItem* item, int i, TORVPto other = {}) {
+  TORVPto p;
+  EXPECT_TRUE(item->LinkPoint(i, other, p)) << "connector " << i;
+  return p;
+}
+
 }  // namespace
 
 TEST(FlowModel, ConnectorsOfBoxesDecisionsEllipsesAndPoints) {
@@ -67,31 +74,23 @@ TEST(FlowModel, ConnectorsOfBoxesDecisionsEllipsesAndPoints) {
                                 {40000, 0},     {40000, 5000},  {40000, 10000}, {40000, 15000},
                                 {40000, 20000}, {30000, 20000}, {20000, 20000}, {10000, 20000},
                                 {0, 20000},     {0, 15000},     {0, 10000},     {0, 5000}};
-  for (int i = 1; i <= 16; ++i) {
-    TORVPto p;
-    ASSERT_TRUE(box->LinkPoint(i, {}, p)) << i;
-    EXPECT_EQ(p, expected[i]) << "connector " << i;
-  }
+  for (int i = 1; i <= 16; ++i) EXPECT_EQ(Connector(box, i), expected[i]) << "connector " << i;
   TORVPto p;
   EXPECT_FALSE(box->LinkPoint(17, {}, p));
   EXPECT_FALSE(box->LinkPoint(-1, {}, p));
   // Automatic: the side centre facing the other end, judged in the box's proportions.
-  ASSERT_TRUE(box->LinkPoint(0, {100000, 12000}, p));
-  EXPECT_EQ(p, expected[7]);
-  ASSERT_TRUE(box->LinkPoint(0, {25000, -50000}, p));
-  EXPECT_EQ(p, expected[3]);
-  ASSERT_TRUE(box->LinkPoint(0, {-30000, 12000}, p));
-  EXPECT_EQ(p, expected[15]);
+  EXPECT_EQ(Connector(box, 0, {100000, 12000}), expected[7]);
+  EXPECT_EQ(Connector(box, 0, {25000, -50000}), expected[3]);
+  EXPECT_EQ(Connector(box, 0, {-30000, 12000}), expected[15]);
 
   TPLNFlow* diamond = Box(doc, 0, 0, 40000, 20000, TORVFlowType::Decision);
   for (int i = 1; i <= 16; ++i) EXPECT_EQ(diamond->HasLinkPoint(i), i == 3 || i == 7 || i == 11 || i == 15) << i;
   EXPECT_FALSE(diamond->LinkPoint(1, {}, p));
-  ASSERT_TRUE(diamond->LinkPoint(11, {}, p));
-  EXPECT_EQ(p, (TORVPto{20000, 20000}));
+  EXPECT_EQ(Connector(diamond, 11), (TORVPto{20000, 20000}));
 
   // An ellipse's connectors lie on its outline: the top-right one is inside the box's corner.
   TPLNFlow* oval = Box(doc, 0, 0, 40000, 20000, TORVFlowType::Ellipse);
-  ASSERT_TRUE(oval->LinkPoint(5, {}, p));
+  p = Connector(oval, 5);
   const double ex = (p.X - 20000) / 20000.0, ey = (p.Y - 10000) / 10000.0;
   EXPECT_NEAR(ex * ex + ey * ey, 1.0, 1e-3);
   EXPECT_LT(p.X, 40000);
@@ -100,25 +99,20 @@ TEST(FlowModel, ConnectorsOfBoxesDecisionsEllipsesAndPoints) {
   // An ellipse item's quarter connector lies on its upper arc, straight below its box place.
   auto* ell = new Fmx::TPLNEllipse(&doc, false);
   ell->AssignPoints({{0, 0}, {40000, 20000}});
-  ASSERT_TRUE(ell->LinkPoint(2, {}, p));
-  EXPECT_EQ(p, (TORVPto{10000, 1340}));
+  EXPECT_EQ(Connector(ell, 2), (TORVPto{10000, 1340}));
   // Slanted and rounded sides take their links on the outline too.
   TPLNFlow* data = Box(doc, 0, 0, 40000, 20000, TORVFlowType::Data);
-  ASSERT_TRUE(data->LinkPoint(15, {}, p));
-  EXPECT_EQ(p, (TORVPto{2500, 10000}));
-  ASSERT_TRUE(data->LinkPoint(7, {}, p));
-  EXPECT_EQ(p, (TORVPto{37500, 10000}));
-  ASSERT_TRUE(data->LinkPoint(3, {}, p));
-  EXPECT_EQ(p, (TORVPto{20000, 0}));
+  EXPECT_EQ(Connector(data, 15), (TORVPto{2500, 10000}));
+  EXPECT_EQ(Connector(data, 7), (TORVPto{37500, 10000}));
+  EXPECT_EQ(Connector(data, 3), (TORVPto{20000, 0}));
   TPLNFlow* pill = Box(doc, 0, 0, 40000, 20000, TORVFlowType::Terminator);
-  ASSERT_TRUE(pill->LinkPoint(16, {}, p));
+  p = Connector(pill, 16);
   EXPECT_GT(p.X, 500);  // on the round end, right of the box's side
   EXPECT_LT(p.X, 10000);
   EXPECT_EQ(p.Y, 5000);
   // A changed shape moves its connectors at once.
   data->SetFlowType(TORVFlowType::Process);
-  ASSERT_TRUE(data->LinkPoint(15, {}, p));
-  EXPECT_EQ(p, (TORVPto{0, 10000}));
+  EXPECT_EQ(Connector(data, 15), (TORVPto{0, 10000}));
   // A document's wavy foot dips below its box: its bounds hold it.
   TPLNFlow* sheet = Box(doc, 0, 0, 40000, 24000, TORVFlowType::Document);
   sheet->SetPenWidth(0);
@@ -129,8 +123,7 @@ TEST(FlowModel, ConnectorsOfBoxesDecisionsEllipsesAndPoints) {
     pt = new Fmx::TPLNPoint(&doc, false);
     pt->AssignPoints({{5000, 6000}});
   }
-  ASSERT_TRUE(pt->LinkPoint(0, {99999, 0}, p));
-  EXPECT_EQ(p, (TORVPto{5000, 6000}));
+  EXPECT_EQ(Connector(pt, 0, {99999, 0}), (TORVPto{5000, 6000}));
   auto* line = new Fmx::TPLNLine(&doc, false);
   line->AssignPoints({{0, 0}, {10000, 0}});
   EXPECT_EQ(line->LinkPointCount(), 0);
@@ -175,17 +168,12 @@ TEST(FlowModel, RoundRouteIsFiveJoinedCubicsWithQuarterCircleCorners) {
   ASSERT_EQ(pts.size(), 14u);
   // Corners on the vertical half-way line: the first bend ends 5 mm below the top run, the
   // second begins 5 mm above the bottom run.
-  EXPECT_EQ(pts[2], (TORVPto{35000, 0}));
-  EXPECT_EQ(pts[5], (TORVPto{40000, 5000}));
-  EXPECT_EQ(pts[8], (TORVPto{40000, 35000}));
-  EXPECT_EQ(pts[11], (TORVPto{45000, 40000}));
+  for (const auto& [i, want] : {std::pair{2, TORVPto{35000, 0}}, {5, {40000, 5000}}, {8, {40000, 35000}}, {11, {45000, 40000}}})
+    EXPECT_EQ(pts[i], want) << i;
   // Straight pieces keep their controls on the line; corner controls run along the tangents.
-  EXPECT_EQ(pts[0].Y, 0);
-  EXPECT_EQ(pts[1].Y, 0);
-  EXPECT_EQ(pts[3].Y, 0);
+  for (int i : {0, 1, 3}) EXPECT_EQ(pts[i].Y, 0) << i;
+  for (int i : {12, 13}) EXPECT_EQ(pts[i].Y, 40000) << i;
   EXPECT_EQ(pts[4].X, 40000);
-  EXPECT_EQ(pts[12].Y, 40000);
-  EXPECT_EQ(pts[13].Y, 40000);
   // Into the top of a box down and to the right: one bend, the last pieces still on the end.
   RoutePoints(TORVinkType::Round, s, 1, e, 0, 5000, pts);
   ASSERT_EQ(pts.size(), 14u);

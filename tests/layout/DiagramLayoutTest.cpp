@@ -2,6 +2,8 @@
 // tree, the sequence layout and the fishbone, plus the node font fitting.
 #include "LayoutSupport.h"
 
+#include <tuple>
+
 using namespace LayoutTest;
 using namespace Orv::Diagram;
 using Orv::Fmx::TPLNArrowLine;
@@ -149,10 +151,8 @@ TEST(DiagramLayout, TwoSidedTree) {
   const TPLNLink* left = LinkBetween(doc, "root", "l1");
   const TPLNLink* right = LinkBetween(doc, "root", "r1");
   ASSERT_TRUE(left && right);
-  EXPECT_EQ(left->GetFromIndex(), 15);
-  EXPECT_EQ(left->GetToIndex(), 7);
-  EXPECT_EQ(right->GetFromIndex(), 7);
-  EXPECT_EQ(right->GetToIndex(), 15);
+  EXPECT_EQ(std::tuple(left->GetFromIndex(), left->GetToIndex(), right->GetFromIndex(), right->GetToIndex()),
+            std::tuple(15, 7, 7, 15));
   EXPECT_EQ(right->GetLinkType(), Orv::F2d::TORVinkType::Curve);
 }
 
@@ -193,13 +193,11 @@ TEST(DiagramLayout, Sequence) {
   ASSERT_EQ(arrows.size(), 2u);
   EXPECT_EQ(arrows[0]->GetPoint(1), (Orv::TORVPto{27500, 27500}));
   EXPECT_EQ(arrows[0]->GetPoint(2), (Orv::TORVPto{105000, 27500}));
-  EXPECT_EQ(arrows[0]->ToType, 4);
-  EXPECT_EQ(arrows[0]->FromType, 0);
+  EXPECT_EQ(std::pair(int(arrows[0]->ToType), int(arrows[0]->FromType)), std::pair(4, 0));
   // The skipped self message still took its row.
   EXPECT_EQ(arrows[1]->GetPoint(1), (Orv::TORVPto{182500, 57500}));
   EXPECT_EQ(arrows[1]->GetPoint(2), (Orv::TORVPto{27500, 57500}));
-  EXPECT_EQ(arrows[1]->ToType, 11);
-  EXPECT_EQ(arrows[1]->GetLineType(), 1);
+  EXPECT_EQ(std::pair(int(arrows[1]->ToType), int(arrows[1]->GetLineType())), std::pair(11, 1));
 
   // Head and foot boxes with the shown name; notes over the middle of two and to the left.
   int servers = 0;
@@ -213,8 +211,7 @@ TEST(DiagramLayout, Sequence) {
     if (p->GetText() == "spans" && BoxOf(p) == TBox{27500 - 59500, 87500 - 5000, 40000, 15000}) left = true;
   }
   EXPECT_EQ(servers, 2);
-  EXPECT_TRUE(over);
-  EXPECT_TRUE(left);
+  EXPECT_TRUE(over && left);
   // Five events: B = 5 x 15 + 42.5 mm; the page is 210 mm wide.
   EXPECT_DOUBLE_EQ(PaperW(doc), 210.0);
   EXPECT_DOUBLE_EQ(PaperH(doc), 127.5);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "LocalHttpServer.h"
 #include "ORV.FMX.Map.h"
@@ -290,12 +291,10 @@ TEST(MapCompose, GeocodingReadsBothServicesAndSaysWhenNothingWasFound) {
   doc.Mapping().SetApiKey(QStringLiteral("KEY-1"));
   double lat = 99, lon = 99;
   ASSERT_TRUE(doc.GeocodingFromNominatim(QStringLiteral("Plaça Catalunya, Barcelona"), lat, lon));
-  EXPECT_DOUBLE_EQ(lat, 41.387);
-  EXPECT_DOUBLE_EQ(lon, 2.17);
+  EXPECT_EQ(std::pair(lat, lon), std::pair(41.387, 2.17));
   EXPECT_TRUE(server.Last().UserAgent.startsWith("Planora/"));
   ASSERT_TRUE(doc.GeocodingFromGoogle(QStringLiteral("Sydney"), lat, lon));
-  EXPECT_DOUBLE_EQ(lat, -33.8688);
-  EXPECT_DOUBLE_EQ(lon, 151.2093);
+  EXPECT_EQ(std::pair(lat, lon), std::pair(-33.8688, 151.2093));
   // Nothing found, a dead service: false, and the coordinates are left alone.
   EXPECT_FALSE(doc.GeocodingFromNominatim(QStringLiteral("Atlantis"), lat, lon));
   EXPECT_FALSE(doc.GeocodingFromGoogle(QStringLiteral("Atlantis"), lat, lon));
@@ -339,11 +338,8 @@ TEST(MapCompose, TheMapShowsBehindTheLabelsAndItsSettingsAreSaved) {
     ASSERT_TRUE(back.LoadFromFile(TmpPath(QLatin1String(name))));
     const TPLNLayer* bl = back.GetLayer(1);
     EXPECT_EQ(back.GetBackLayer(), 1);
-    EXPECT_EQ(bl->MapZoom, 14);
-    EXPECT_DOUBLE_EQ(bl->MapLatitude, 48.8584);
-    EXPECT_DOUBLE_EQ(bl->MapLongitude, 2.2945);
-    EXPECT_TRUE(bl->MapShowCenter);
-    EXPECT_TRUE(bl->Fill);
+    EXPECT_EQ(std::tuple(int(bl->MapZoom), bl->MapLatitude, bl->MapLongitude, bool(bl->MapShowCenter), bool(bl->Fill)),
+              std::tuple(14, 48.8584, 2.2945, true, true));
     back.Mapping().CopyFromLayer(*bl);
     EXPECT_EQ(back.Mapping().GetZoom(), 14);
   }

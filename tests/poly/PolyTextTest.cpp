@@ -8,6 +8,7 @@
 #include <ZXing/ReadBarcode.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "ORV.FMX.h"
 #include "PlanoraTestSupport.h"
@@ -325,16 +326,11 @@ TEST(PolyText, EveryContentSurvivesBothFileFormats) {
       EXPECT_EQ(b->GetPolyType(), a->GetPolyType());
       ASSERT_EQ(b->GetItemCount(), a->GetItemCount());
       for (int r = 1; r <= a->GetItemCount(); ++r) EXPECT_TRUE(b->GetItem(r).SameAs(a->GetItem(r))) << "run " << r;
-      EXPECT_EQ(b->GetCode(), a->GetCode());
-      EXPECT_EQ(b->GetBarType(), a->GetBarType());
-      EXPECT_EQ(b->GetCheckSum(), a->GetCheckSum());
-      EXPECT_EQ(b->GetBaseBarWidth(), a->GetBaseBarWidth());
-      EXPECT_EQ(b->GetShowNumber(), a->GetShowNumber());
-      EXPECT_EQ(b->GetBaseRadio(), a->GetBaseRadio());
-      EXPECT_EQ(b->GetAngle(), a->GetAngle());
-      EXPECT_EQ(b->GetVertAlign(), a->GetVertAlign());
-      EXPECT_EQ(b->GetFilled(), a->GetFilled());
-      EXPECT_EQ(b->GetBackColor(), a->GetBackColor());
+      auto fields = [](const TPLNPolyText* p) {
+        return std::tuple(p->GetCode(), p->GetBarType(), p->GetCheckSum(), p->GetBaseBarWidth(), p->GetShowNumber(),
+                          p->GetBaseRadio(), p->GetAngle(), p->GetVertAlign(), p->GetFilled(), p->GetBackColor());
+      };
+      EXPECT_EQ(fields(b), fields(a));
       EXPECT_TRUE(b->IsValid());
       EXPECT_EQ(b->Matrix().Dark, a->Matrix().Dark);
       EXPECT_EQ(b->Linear().Pattern, a->Linear().Pattern);

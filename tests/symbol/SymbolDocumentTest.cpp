@@ -5,7 +5,9 @@
 #include <QBuffer>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <functional>
 #include <memory>
+#include <tuple>
 
 #include "ORV.FMX.h"
 #include "ORV.Symbol.h"
@@ -18,6 +20,8 @@ using Orv::Fmx::TPlanoraFMX;
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+
+std::tuple<std::int64_t, std::int64_t, std::int64_t, std::int64_t> Box(const TORVBounds& b) { return {b.X1, b.Y1, b.X2, b.Y2}; }
 
 TPLNBaseLibSymbol* Define(TPLNBaseLabel& doc, const QString& name, double size, bool current = false) {
   auto s = std::make_unique<TPLNLibSymbol>();
@@ -61,13 +65,11 @@ void ExpectSameSymbols(const TPLNBaseLabel& read, const TPLNBaseLabel& orig) {
     ASSERT_TRUE(r && o);
     // The item finds its symbol in its own document.
     ASSERT_NE(r->GetSymbol(), nullptr);
-    EXPECT_EQ(read.IndexOf(r), i);
     EXPECT_EQ(r->GetSymbolGuid(), o->GetSymbolGuid());
     EXPECT_TRUE(*r->GetSymbol() == *o->GetSymbol());
     EXPECT_EQ(r->GetScale(), o->GetScale());
     EXPECT_NEAR(r->GetAngleRad(), o->GetAngleRad(), 1e-12);
-    EXPECT_EQ(r->GetBounds().X1, o->GetBounds().X1);
-    EXPECT_EQ(r->GetBounds().Y2, o->GetBounds().Y2);
+    EXPECT_EQ(Box(r->GetBounds()), Box(o->GetBounds()));
   }
 }
 
@@ -77,6 +79,23 @@ QByteArray Eti(const TPlanoraFMX& doc) {
   b.open(QIODevice::WriteOnly);
   doc.SaveToStream(&b);
   return out;
+}
+
+void LoadEti(TPlanoraFMX& doc, QByteArray bytes) {
+  QBuffer b(&bytes);
+  b.open(QIODevice::ReadOnly);
+  doc.LoadFromStream(&b);
+}
+
+// The message of the error `fn` must throw.
+QString Refusal(const std::function<void()>& fn) {
+  try {
+    fn();
+  } catch (const EPLNError& e) {
+    return e.Message();
+  }
+  ADD_FAILURE() << "accepted";
+  return {};
 }
 
 }  // namespace
@@ -114,11 +133,8 @@ TEST(SymbolFiles, DrawingsWithoutSymbolsAndDamagedSymbolBlocks) {
   fromJson.LoadFromJson(plain.ToJsonText());
   EXPECT_EQ(fromJson.GetSymbolsCount(), 0);
   EXPECT_EQ(fromJson.GetLayersCount(), 2);
-  QByteArray eti = Eti(plain);
-  QBuffer in(&eti);
-  in.open(QIODevice::ReadOnly);
   TPlanoraFMX fromEti;
-  fromEti.LoadFromStream(&in);
+  LoadEti(fromEti, Eti(plain));
   EXPECT_EQ(fromEti.GetLayersCount(), 2);
 
   // A damaged definition refuses the whole file and leaves the document as it was.
@@ -135,13 +151,8 @@ TEST(SymbolFiles, DrawingsWithoutSymbolsAndDamagedSymbolBlocks) {
   first.insert("Def", def);
   symbols.replace(0, first);
   bad.insert("Symbols", symbols);
-  try {
-    target.LoadFromJson(QJsonDocument(bad).toJson());
-    ADD_FAILURE() << "a damaged symbol was read";
-  } catch (const EPLNError& e) {
-    EXPECT_TRUE(e.Message().contains("symbol 1")) << e.what();
-    EXPECT_TRUE(e.Message().contains("Line needs 2 points")) << e.what();
-  }
+  const QString why = Refusal([&] { target.LoadFromJson(QJsonDocument(bad).toJson()); });
+  EXPECT_TRUE(why.contains("symbol 1") && why.contains("Line needs 2 points")) << why.toStdString();
   bad.insert("Symbols", QJsonObject());
   EXPECT_THROW(target.LoadFromJson(QJsonDocument(bad).toJson()), EPLNError);
   EXPECT_EQ(Eti(target), before);
@@ -151,22 +162,10 @@ TEST(SymbolFiles, DrawingsWithoutSymbolsAndDamagedSymbolBlocks) {
   const QByteArray guid = doc.GetSymbol(1)->Guid.toUtf8();
   const qsizetype at = good.indexOf(guid);
   ASSERT_GT(at, 0);
-  for (const qsizetype cut : {at + 5, at + 200}) {
-    QByteArray part = good.left(cut);
-    QBuffer b(&part);
-    b.open(QIODevice::ReadOnly);
-    EXPECT_THROW(target.LoadFromStream(&b), EPLNError);
-  }
+  for (const qsizetype cut : {at + 5, at + 200}) EXPECT_THROW(LoadEti(target, good.left(cut)), EPLNError);
   QByteArray noGuid = good;
   noGuid.replace(at + 1, 8, "zzzzzzzz");
-  QBuffer b(&noGuid);
-  b.open(QIODevice::ReadOnly);
-  try {
-    target.LoadFromStream(&b);
-    ADD_FAILURE() << "a symbol without a GUID was read";
-  } catch (const EPLNError& e) {
-    EXPECT_TRUE(e.Message().contains("library symbol 1 of 2")) << e.what();
-  }
+  EXPECT_TRUE(Refusal([&] { LoadEti(target, noGuid); }).contains("library symbol 1 of 2"));
   EXPECT_EQ(Eti(target), before);
 }
 
@@ -226,8 +225,7 @@ TEST(SymbolUndo, PlacingMovingAndDeletingASymbolUndoAndRedo) {
   EXPECT_EQ(back->GetSymbol(), sym);
   EXPECT_EQ(back->GetScale(), 3.0f);
   EXPECT_NEAR(back->GetAngleRad(), kPi / 4, 1e-12);
-  EXPECT_EQ(back->GetBounds().X1, placed.X1);
-  EXPECT_EQ(back->GetBounds().Y2, placed.Y2);
+  EXPECT_EQ(Box(back->GetBounds()), Box(placed));
 
   // A turn and a move are one step each, and undo gives the angle and the point back.
   {
@@ -271,8 +269,7 @@ TEST(SymbolClipboard, PasteIntoAnotherDocumentCarriesTheSymbol) {
   ASSERT_EQ(to.GetItemsCount(), 1);
   ASSERT_EQ(to.GetSymbolsCount(), 2);
   auto* pasted = dynamic_cast<TPLNBaseSymbol*>(to.GetItem(1));
-  ASSERT_NE(pasted, nullptr);
-  ASSERT_NE(pasted->GetSymbol(), nullptr);
+  ASSERT_TRUE(pasted && pasted->GetSymbol());
   EXPECT_TRUE(*pasted->GetSymbol() == *from.GetSymbol(1));
   EXPECT_EQ(to.GetSelectionCount(), 1);
   // Pasting twice adds the item again but not the symbol; undo takes the items back and
@@ -319,8 +316,7 @@ TEST(SymbolClipboard, PasteIntoAnotherDocumentCarriesTheSymbol) {
   ASSERT_TRUE(viaText.PasteClipboardText(text));
   ASSERT_EQ(viaText.GetItemsCount(), 1);
   auto* textPasted = dynamic_cast<TPLNBaseSymbol*>(viaText.GetItem(1));
-  ASSERT_NE(textPasted, nullptr);
-  ASSERT_NE(textPasted->GetSymbol(), nullptr);
+  ASSERT_TRUE(textPasted && textPasted->GetSymbol());
   EXPECT_TRUE(*textPasted->GetSymbol() == *from.GetSymbol(1));
   EXPECT_NEAR(textPasted->GetAngleRad(), kPi / 3, 1e-12);
 
@@ -332,12 +328,7 @@ TEST(SymbolClipboard, PasteIntoAnotherDocumentCarriesTheSymbol) {
   symbols.replace(0, sym);
   root.insert("Symbols", symbols);
   TPlanoraFMX refused;
-  try {
-    refused.PasteClipboardText(QJsonDocument(root).toJson(QJsonDocument::Compact));
-    ADD_FAILURE() << "pasted a damaged symbol";
-  } catch (const EPLNError& e) {
-    EXPECT_TRUE(e.Message().contains("furlong")) << e.what();
-  }
+  EXPECT_TRUE(Refusal([&] { refused.PasteClipboardText(QJsonDocument(root).toJson(QJsonDocument::Compact)); }).contains("furlong"));
   EXPECT_EQ(refused.GetItemsCount(), 0);
   EXPECT_EQ(refused.GetSymbolsCount(), 0);
 

@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <cmath>
 #include <memory>
+#include <tuple>
 
 #include "ORV.FMX.h"
 #include "ORV.Symbol.h"
@@ -80,6 +81,10 @@ void Near(const TORVPto& p, std::int64_t x, std::int64_t y, std::int64_t tol = 1
   EXPECT_NEAR(double(p.Y), double(y), double(tol));
 }
 
+using B4 = std::tuple<std::int64_t, std::int64_t, std::int64_t, std::int64_t>;
+B4 Box(const TORVBounds& b) { return {b.X1, b.Y1, b.X2, b.Y2}; }
+QJsonObject Obj(const QString& json) { return QJsonDocument::fromJson(json.toUtf8()).object(); }
+
 }  // namespace
 
 TEST(SymbolBuilder, UnitsAndInsertionPointGiveBaseUnitsFromTheInsertionPoint) {
@@ -142,19 +147,14 @@ TEST(SymbolBuilder, ArcThroughThreePoints) {
   EXPECT_EQ(up.Points[1].X, 10000);
   EXPECT_NEAR(up.Start, 0, 1e-9);
   EXPECT_NEAR(up.Sweep, 180, 1e-9);
-  TORVBounds b = s.Bounds();
-  EXPECT_EQ(b.X1, -10000);
-  EXPECT_EQ(b.X2, 10000);
-  EXPECT_EQ(b.Y1, -10000);
-  EXPECT_EQ(b.Y2, 0);
+  EXPECT_EQ(Box(s.Bounds()), B4(-10000, -10000, 10000, 0));
 
   // Through the bottom instead: the same ends, turning clockwise.
   TPLNLibSymbol down;
   down.Arc(10, 0, 0, 10, -10, 0);
   EXPECT_NEAR(down.GetItem(1).Start, 0, 1e-9);
   EXPECT_NEAR(down.GetItem(1).Sweep, -180, 1e-9);
-  EXPECT_EQ(down.Bounds().Y2, 10000);
-  EXPECT_EQ(down.Bounds().Y1, 0);
+  EXPECT_EQ(Box(down.Bounds()), B4(-10000, 0, 10000, 10000));
 
   // A quarter off centre, with an insertion point: centre (20, 10) mm, radius 5 mm, from the
   // top (90 degrees) over the left to the bottom (270 degrees).
@@ -200,11 +200,7 @@ TEST(SymbolBuilder, BoundsCoverGeometryAndLinkPoints) {
   s.Circle(0, 0, 3);
   s.Line(2, 1, 8, 2);
   s.LinkPoint(0, -6);
-  const TORVBounds b = s.Bounds();
-  EXPECT_EQ(b.X1, -3000);
-  EXPECT_EQ(b.X2, 8000);
-  EXPECT_EQ(b.Y1, -6000);
-  EXPECT_EQ(b.Y2, 3000);
+  EXPECT_EQ(Box(s.Bounds()), B4(-3000, -6000, 8000, 3000));
   // A sector includes its centre; a right-aligned text lies left of its anchor.
   TPLNLibSymbol t;
   t.Sector(0, 0, 10, 10, 20);
@@ -227,7 +223,6 @@ TEST(SymbolDefinition, JsonRoundTripOfEveryKindAndRefusals) {
   const QByteArray text = QJsonDocument(s->ToJson()).toJson();
   const QJsonObject o = QJsonDocument::fromJson(text).object();
   EXPECT_EQ(o.value("ID").toString(), s->Guid);
-  EXPECT_EQ(o.value("Def").toArray().size(), s->GetItemsCount());
   TPLNLibSymbol back;
   ASSERT_EQ(back.ReadJson(o), QString());
   EXPECT_TRUE(back == *s);
@@ -235,21 +230,16 @@ TEST(SymbolDefinition, JsonRoundTripOfEveryKindAndRefusals) {
   // The template of a new definition: an empty symbol in millimetres.
   TPLNLibSymbol empty;
   const QString guid = QStringLiteral("{0F8FAD5B-D9CB-469F-A165-70867728950E}");
-  ASSERT_EQ(empty.ReadJson(QJsonDocument::fromJson(QStringLiteral("{\"Version\":1,\"Name\":\"\",\"Category\":\"\",\"ID\":\"%1\","
-                                                                  "\"Units\":\"mm\",\"InsertX\":0,\"InsertY\":0,\"Def\":[]}")
-                                                       .arg(guid)
-                                                       .toUtf8())
-                                .object()),
+  ASSERT_EQ(empty.ReadJson(Obj(QStringLiteral(R"({"Version":1,"Name":"","Category":"","ID":"%1","Units":"mm",)"
+                                              R"("InsertX":0,"InsertY":0,"Def":[]})").arg(guid))),
             QString());
   EXPECT_EQ(empty.Guid, guid.toLower());
   EXPECT_EQ(empty.GetItemsCount(), 0);
 
   // Hand-written commands by name, units by their long name.
   TPLNLibSymbol hand;
-  ASSERT_EQ(hand.ReadJson(QJsonDocument::fromJson(R"({"Units":"inch","Def":[{"Kind":"line","Points":[[0,0],[100,0]]},
-      {"Kind":"Text","Points":[[1,2]],"Text":"x","HAlign":"right"}]})")
-                              .object()),
-            QString());
+  ASSERT_EQ(hand.ReadJson(Obj(R"({"Units":"inch","Def":[{"Kind":"line","Points":[[0,0],[100,0]]},
+      {"Kind":"Text","Points":[[1,2]],"Text":"x","HAlign":"right"}]})")), QString());
   EXPECT_EQ(hand.Units, TORVUnits::inch);
   EXPECT_EQ(hand.GetItem(2).HAlign, TORVHorzAlign::Right);
 
@@ -293,7 +283,7 @@ TEST(SymbolDefinition, BinaryRecordRoundTripAndDamage) {
   const auto back = FromBytes(bytes);
   ASSERT_TRUE(back);
   EXPECT_TRUE(*back == *s);
-  EXPECT_EQ(back->Bounds().X1, s->Bounds().X1);
+  EXPECT_EQ(Box(back->Bounds()), Box(s->Bounds()));  // measured anew, not a stale cache
 
   // Every cut of the record is refused, never read in part.
   for (qsizetype n = 0; n < bytes.size(); ++n) {
@@ -403,7 +393,6 @@ TEST(SymbolDocument, AddSymbolReplacesByGuidInPlaceAndLoadsFromLibraries) {
   auto* item = new TPLNBaseSymbol(&doc, false);
   item->AssignPoints({{100000, 100000}});
   item->SetSymbol(held);
-  EXPECT_EQ(item->GetSymbol(), held);
   EXPECT_EQ(item->GetBounds().X2, 110000 + 125);
   std::vector<int> hits;
   doc.ItemsIn({150000, 100000, 160000, 101000}, hits);
@@ -483,10 +472,8 @@ TEST(SymbolItem, PlacementMapsLinkPointsBoundsAndEdits) {
   EXPECT_EQ(p, q);
   ASSERT_TRUE(item->LinkPoint(52, {}, p));
   Near(p, 96000, 50000);
-  EXPECT_TRUE(item->HasLinkPoint(2));
-  EXPECT_TRUE(item->HasLinkPoint(52));
-  EXPECT_FALSE(item->HasLinkPoint(3));
-  EXPECT_FALSE(item->HasLinkPoint(53));
+  EXPECT_TRUE(item->HasLinkPoint(2) && item->HasLinkPoint(52));
+  EXPECT_FALSE(item->HasLinkPoint(3) || item->HasLinkPoint(53));
   EXPECT_FALSE(item->LinkPoint(53, {}, p));
   // Index 0: the link point nearest the other end.
   ASSERT_TRUE(item->LinkPoint(0, {0, 50000}, p));
@@ -495,11 +482,7 @@ TEST(SymbolItem, PlacementMapsLinkPointsBoundsAndEdits) {
   Near(p, 100000, 70000);
 
   // The box of the turned, scaled rectangle: 8 wide, 20 high below the point.
-  TORVBounds b = item->GetBounds();
-  EXPECT_EQ(b.X1, 96000);
-  EXPECT_EQ(b.X2, 104000);
-  EXPECT_EQ(b.Y1, 50000);
-  EXPECT_EQ(b.Y2, 70000);
+  EXPECT_EQ(Box(item->GetBounds()), B4(96000, 50000, 104000, 70000));
   EXPECT_TRUE(item->Pick(100000, 60000, 0));
   EXPECT_FALSE(item->Pick(110000, 60000, 1000));
 
@@ -547,13 +530,7 @@ TEST(SymbolItem, RecordsKeepScaleAngleAndSymbol) {
   item->SetScale(1.5f);
   item->SetAngleRad(kPi / 6);
 
-  QByteArray bytes;
-  {
-    QBuffer b(&bytes);
-    b.open(QIODevice::WriteOnly);
-    TBinaryWriter w(&b);
-    item->WriteData(w);
-  }
+  QByteArray bytes = PlanoraTest::Record(*item);
   auto* copy = new TPLNBaseSymbol(&doc, false);
   {
     QBuffer b(&bytes);
@@ -589,8 +566,5 @@ TEST(SymbolItem, RecordsKeepScaleAngleAndSymbol) {
   const qsizetype scaleAt = bytes.size() - 4 - 8 - 1 - 38;
   float zeroScale = 0;
   badScale.replace(scaleAt, 4, reinterpret_cast<const char*>(&zeroScale), 4);
-  QBuffer b(&badScale);
-  b.open(QIODevice::ReadOnly);
-  TBinaryReader r(&b);
-  EXPECT_THROW(copy->ReadData(kFileVersion, r, TORVReadType::File), EPLNError);
+  EXPECT_FALSE(PlanoraTest::ReadInto(*copy, badScale).isEmpty());
 }

@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QPainter>
+#include <tuple>
 
 #include "ORV.FMX.Calc.h"
 #include "PlanoraTestSupport.h"
@@ -281,11 +282,7 @@ TEST(TextRecords, EveryFieldRoundTripsAndBadValuesNameTheirKey) {
 
   for (TPLNBaseItem* item : std::initializer_list<TPLNBaseItem*>{t, p}) {
     SCOPED_TRACE(item->KindName().toStdString());
-    QByteArray bytes;
-    QBuffer out(&bytes);
-    out.open(QIODevice::WriteOnly);
-    TBinaryWriter w(&out);
-    item->WriteData(w);
+    QByteArray bytes = PlanoraTest::Record(*item);
     QBuffer in(&bytes);
     in.open(QIODevice::ReadOnly);
     TBinaryReader r(&in);
@@ -313,10 +310,8 @@ TEST(TextRecords, EveryFieldRoundTripsAndBadValuesNameTheirKey) {
     QJsonObject o = (QLatin1String(key) == QLatin1String("LineSpacing") ? p : static_cast<TPLNBaseItem*>(t))->ToJson();
     o.insert(QLatin1String(key), value);
     try {
-      if (QLatin1String(key) == QLatin1String("LineSpacing"))
-        TPLNParagraph::ReadFromJson(nullptr, kFileVersion, o);
-      else
-        TPLNText::ReadFromJson(nullptr, kFileVersion, o);
+      if (QLatin1String(key) == QLatin1String("LineSpacing")) TPLNParagraph::ReadFromJson(nullptr, kFileVersion, o);
+      else TPLNText::ReadFromJson(nullptr, kFileVersion, o);
       ADD_FAILURE() << key << " accepted";
     } catch (const EPLNError& e) {
       EXPECT_TRUE(e.Message().contains(QLatin1String(key))) << e.Message().toStdString();
@@ -344,15 +339,11 @@ TEST(TextFactory, NewTextsTakeTheActiveLayersFont) {
   EXPECT_EQ(t->GetPoint(1), (TORVPto{15000, 20000}));
   EXPECT_EQ(p->GetPoint(2), (TORVPto{70000, 40000}));
   EXPECT_EQ(t->GetLayer(), layer);
-  EXPECT_EQ(t->GetPenWidth(), 0);  // a text gets no frame
-  EXPECT_EQ(p->GetPenWidth(), 500);
-  EXPECT_EQ(p->GetBackColor(), 0xFFFFFF00u);
-  EXPECT_EQ(t->GetColor(), 0xFF0000FFu);
-  EXPECT_EQ(p->GetColor(), 0xFF0000FFu);
-  EXPECT_EQ(t->GetFontName(), QStringLiteral("Times New Roman"));
-  EXPECT_EQ(p->GetBaseFontHeight(), 5500);
-  EXPECT_EQ(t->GetBaseFontHeight(), 5500);
-  EXPECT_EQ(t->GetFontColor(), 0xFFFF0000u);
+  // A text gets no frame.
+  EXPECT_EQ(std::tuple(t->GetPenWidth(), p->GetPenWidth(), p->GetBackColor(), t->GetColor(), p->GetColor()),
+            std::tuple(0, 500, 0xFFFFFF00u, 0xFF0000FFu, 0xFF0000FFu));
+  EXPECT_EQ(std::tuple(t->GetFontName(), p->GetBaseFontHeight(), t->GetBaseFontHeight(), t->GetFontColor()),
+            std::tuple(QStringLiteral("Times New Roman"), 5500, 5500, 0xFFFF0000u));
   EXPECT_TRUE(t->GetBold() && t->GetItalic() && p->GetBold() && p->GetItalic());
   EXPECT_GT(p->Metrics().Ratio, 0);
 }
