@@ -25,9 +25,10 @@ const TOOLS = [
   'add_barcode', 'add_qrcode', 'add_datamatrix', 'add_pdf417', 'add_image', 'add_table', 'add_polytext', 'add_level', 'add_rank', 'add_nutriscore', 'add_package', 'add_flow', 'add_link',
   'load_symbol_library', 'add_symbol', 'create_symbol', 'save_symbol_library', 'create_symbol_library_from_image', 'add_dim_linear', 'add_dim_angle', 'add_dim_radial', 'add_dim_diameter',
   'load_gantt', 'load_diagram',
+  'render_preview', 'export_document', 'save_drawing', 'load_drawing',
 ];
 // Tools that replace the whole drawing, called in a test of their own.
-const REPLACING = ['load_gantt', 'load_diagram'];
+const REPLACING = ['load_gantt', 'load_diagram', 'load_drawing'];
 
 // Each tool once with arguments it accepts and once with arguments it refuses, in an order that
 // builds a drawing: [tool, good arguments, expected text, bad arguments, expected error].
@@ -135,6 +136,12 @@ const CALLS = [
     { x: 0, y: 0, data: 'Q=1' }, /^package data: unknown entry/],
   ['add_richtext', { x: 10, y: 300, richtext: '<C><B>Rich</B> <FC:#FF0000>text</FC></C>' },
     /^RichText added: id=32 at \(10\.0, 300\.0\) size 50\.0 x 20\.0$/, { x: 0, y: 0, richtext: '' }, /^richtext must not be empty$/],
+  // The preview answers with an image, checked after the list.
+  ['render_preview', null, null, { scale: 'big' }, /"scale" must be a number/],
+  ['export_document', { filename: path.join(tmp, 'drawing.pdf'), format: 'PDF' }, /^Document exported as PDF to: .*drawing\.pdf$/,
+    { filename: path.join(tmp, 'drawing.tif'), format: 'tiff' }, /^Invalid format\. Use: pdf, png, bmp, gif, jpeg, xps$/],
+  ['save_drawing', { filename: path.join(tmp, 'copy.plb') }, /^Drawing saved to: .*copy\.plb \(format: binary\)$/,
+    { filename: tmp }, /is a folder; give a file name inside it$/],
 ];
 
 async function connect(doc) {
@@ -206,6 +213,18 @@ test('planora mcp serves every tool to the SDK client and saves the drawing', as
   assert.equal(items.structuredContent.items[0].color, '#00ff00');
   assert.equal(items.structuredContent.items[0].layer, 'Parts');
 
+  // The preview is a PNG of the A3 sheet at the asked scale, sent inline.
+  const preview = await client.callTool({ name: 'render_preview', arguments: { scale: 0.5 } });
+  assert.ok(!preview.isError, text(preview));
+  assert.equal(preview.content.length, 1);
+  assert.equal(preview.content[0].type, 'image');
+  assert.equal(preview.content[0].mimeType, 'image/png');
+  const png = Buffer.from(preview.content[0].data, 'base64');
+  assert.deepEqual([...png.subarray(0, 8)], [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]);
+  assert.deepEqual([png.readUInt32BE(16), png.readUInt32BE(20)], [561, 794]);
+  assert.deepEqual(preview.structuredContent, { format: 'png', scale: 0.5, item_count: 31, byte_size: png.length });
+  assert.ok(fs.readFileSync(path.join(tmp, 'drawing.pdf')).subarray(0, 5).equals(Buffer.from('%PDF-')));
+
   // Huge point arrays are refused whole.
   const huge = await client.callTool({ name: 'add_polyline', arguments: { points: new Array(300000).fill(1) } });
   assert.equal(huge.isError, true);
@@ -261,6 +280,27 @@ test('diagrams and Gantt charts from text replace the drawing', async () => {
   assert.ok(junk.structuredContent.diagnostics.some((d) => d.severity === 'error' && d.line >= 0));
   assert.equal((await client.callTool({ name: 'get_drawing_info', arguments: {} })).structuredContent.items_count, items,
     'a text that gives no diagram leaves the drawing as it was');
+  assert.deepEqual(problems, []);
+  await client.close();
+});
+
+test('a saved drawing loads back, and a bad file changes nothing', async () => {
+  const { client, problems } = await connect(path.join(tmp, 'loaded.json'));
+  const count = async () => (await client.callTool({ name: 'get_drawing_info', arguments: {} })).structuredContent.items_count;
+  const copy = path.join(tmp, 'copy.plb');
+  const loaded = await client.callTool({ name: 'load_drawing', arguments: { filename: copy } });
+  assert.ok(!loaded.isError, text(loaded));
+  assert.equal(text(loaded), `Drawing loaded from: ${copy} (31 items)`);
+  assert.equal(await count(), 31);
+
+  fs.writeFileSync(path.join(tmp, 'broken.json'), '{"Items": [');
+  for (const [file, error] of [[path.join(tmp, 'missing.json'), /^File not found: .*missing\.json$/],
+    [path.join(tmp, 'broken.json'), /^Could not load .*broken\.json: /], [path.join(tmp, 'dot.png'), /^Could not load .*dot\.png: /]]) {
+    const r = await client.callTool({ name: 'load_drawing', arguments: { filename: file } });
+    assert.equal(r.isError, true, file);
+    assert.match(text(r), error);
+    assert.equal(await count(), 31, `${file}: a failed load changed the drawing`);
+  }
   assert.deepEqual(problems, []);
   await client.close();
 });
