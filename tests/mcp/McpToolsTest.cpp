@@ -21,6 +21,7 @@
 #include "ORV.MCP.FMX.Args.h"
 #include "ORV.MCP.FMX.Tools.h"
 #include "LocalHttpServer.h"
+#include "PlanoraTestSupport.h"
 #include "ToolsFixture.h"
 
 using namespace Orv;
@@ -595,6 +596,30 @@ TEST(McpTools, ACallWithoutAnArgumentGetsTheDefaultTheToolDeclares) {
          return text.section(QStringLiteral(" File: "), 0, 0) + QString::fromLatin1(image.toBase64()) +
                 QJsonDocument(t.Call("list_layers")["structuredContent"].toObject()).toJson();
        }},
+      // What the output tools write: the preview's image, and a PNG and a JPEG export (the
+      // transparency is PNG's, the quality JPEG's).
+      {"render_preview",
+       [&](const QJsonObject& extra) {
+         TTools t;
+         t.Ok("setup_drawing", {{"paper_width_mm", 40}, {"paper_height_mm", 30}});
+         t.Ok("add_circle", {{"x", 20}, {"y", 15}, {"radius", 8}, {"filled", 1}});
+         const QJsonObject r = t.Call("render_preview", extra);
+         return QJsonDocument(r).toJson();
+       }},
+      {"export_document",
+       [&](const QJsonObject& extra) {
+         TTools t;
+         t.Ok("setup_drawing", {{"paper_width_mm", 40}, {"paper_height_mm", 30}});
+         t.Ok("add_circle", {{"x", 20}, {"y", 15}, {"radius", 8}, {"filled", 1}});
+         QByteArray written;
+         for (const char* format : {"png", "jpeg"}) {
+           QJsonObject args{{"filename", TmpPath(QStringLiteral("defaults.") + format)}, {"format", format}};
+           for (auto it = extra.begin(); it != extra.end(); ++it) args.insert(it.key(), it.value());
+           t.Ok("export_document", args);
+           written += ReadAll(args["filename"].toString()).toBase64();
+         }
+         return QString::fromLatin1(written);
+       }},
   };
 
   TTools listing;
@@ -606,7 +631,9 @@ TEST(McpTools, ACallWithoutAnArgumentGetsTheDefaultTheToolDeclares) {
     ASSERT_NE(probe, probes.end()) << "a default declared without a probe here to check it";
     const QString without = probe->second({});
     EXPECT_EQ(without, probe->second({{d.Param, d.Value}}));
-    EXPECT_NE(without, probe->second({{d.Param, OtherThan(d.Value)}})) << "the argument changes nothing this probe sees";
+    // A scale of 0 or less stands for the default scale itself.
+    const QJsonValue other = d.Param == QLatin1String("scale") ? QJsonValue(2.0) : OtherThan(d.Value);
+    EXPECT_NE(without, probe->second({{d.Param, other}})) << "the argument changes nothing this probe sees";
   }
 
   // The position and size arguments are marked required, but one left out takes the value the
