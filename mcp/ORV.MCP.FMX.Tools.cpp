@@ -627,4 +627,5 @@ void ORVMCPRegisterDefaultTools(Orv::TPLNMCPServer* server) {
   RegisterSymbolTools(server);
   RegisterDimensionTools(server);
   RegisterDiagramTools(server);
+  RegisterSvgTool(server);
 }
