@@ -410,6 +410,14 @@ Line::TPLNDimStyle* TPLNBaseLabel::AddDimStyle(const QString& name) {
   return fDimStyles.back().get();
 }
 
+QString TPLNBaseLabel::SVG(TORVSvgKind, double, bool) {
+  throw EPLNError(QStringLiteral("this document cannot draw: SVG export needs the drawing library"));
+}
+
+void TPLNBaseLabel::SaveSVG(const QString& fileName, TORVSvgKind, double, bool) {
+  throw EPLNError(QStringLiteral("%1: this document cannot draw: SVG export needs the drawing library").arg(fileName));
+}
+
 TPLNBaseItem* TPLNBaseLabel::GetItem(int i) const {
   if (i < 1 || i > GetItemsCount()) return nullptr;
   return fItems[i - 1].get();

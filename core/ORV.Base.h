@@ -19,6 +19,7 @@
 #include "ORV.Measure.h"
 #include "ORV.Pto.h"
 #include "ORV.SpatialIndex.h"
+#include "ORV.Svg.h"
 #include "ORV.Types.h"
 
 namespace Orv::Json {
@@ -682,6 +683,11 @@ class TPLNBaseLabel {
   virtual TPLNBaseItem* AddBaseRichText(std::int64_t, std::int64_t, std::int64_t, std::int64_t) { return nullptr; }
   // Angle dimension: lines p1-p2 and p3-p4 and a point on the arc, ten values.
   virtual TPLNBaseItem* AddBaseDimAngle(const std::vector<std::int64_t>&) { return nullptr; }
+  // The sheet of the print settings' current page as an SVG document, and the same written to a
+  // file whole or not at all. Drawing needs the host control, which overrides both; a bare
+  // document raises EPLNError.
+  virtual QString SVG(TORVSvgKind kind, double factor, bool withIds);
+  virtual void SaveSVG(const QString& fileName, TORVSvgKind kind, double factor, bool withIds);
   // An item from its record (kind code first), entered at the end of the items; null for a kind
   // this document cannot make. Undo brings deleted items back through it.
   virtual TPLNBaseItem* CreateItemFromRecord(TBinaryReader& /*r*/, std::int32_t /*version*/) { return nullptr; }

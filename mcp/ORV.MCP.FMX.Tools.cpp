@@ -627,5 +627,6 @@ void ORVMCPRegisterDefaultTools(Orv::TPLNMCPServer* server) {
   RegisterSymbolTools(server);
   RegisterDimensionTools(server);
   RegisterDiagramTools(server);
+  RegisterSvgTool(server);
   RegisterExportTools(server);
 }

@@ -29,6 +29,7 @@ void RegisterFlowTools(TPLNMCPServer* server);       // flow boxes and links
 void RegisterSymbolTools(TPLNMCPServer* server);     // library symbols: load, place, create, save, from images
 void RegisterDimensionTools(TPLNMCPServer* server);  // the four dimensions
 void RegisterDiagramTools(TPLNMCPServer* server);    // Gantt charts and diagrams from text
+void RegisterSvgTool(TPLNMCPServer* server);         // export_svg
 void RegisterExportTools(TPLNMCPServer* server);     // preview, export, save and load
 
 }  // namespace Orv::Mcp

@@ -80,7 +80,7 @@ TExportLayout ComputeExportLayout(const TPlanoraFMX& doc, TORVExport type, float
 }
 
 void DrawExportPage(const TPlanoraFMX& doc, TPLNDraw& draw, const TExportLayout& layout, int dpi,
-                    const QRectF* visible) {
+                    const QRectF* visible, const TExportItemDraw& drawItem) {
   const std::uint16_t need = Opt::Visible | Opt::Export;
   // Line ends and round joins reach beyond an item's points; 25 mm covers any terminator.
   const double reach = 25.0 * dpi / 25.4;
@@ -97,7 +97,8 @@ void DrawExportPage(const TPlanoraFMX& doc, TPLNDraw& draw, const TExportLayout&
         const double y1 = b.Y1 * draw.PixPerBaseY + draw.OriginY - reach, y2 = b.Y2 * draw.PixPerBaseY + draw.OriginY + reach;
         if (x2 < visible->left() || x1 > visible->right() || y2 < visible->top() || y1 > visible->bottom()) continue;
       }
-      item->DrawElement(&draw);
+      if (drawItem) drawItem(*item, draw);
+      else item->DrawElement(&draw);
     }
   };
   if (!layout.Sheet) {
@@ -160,8 +161,7 @@ void TExportThread::run() {
   }
 }
 
-namespace {
-void SetUpDraw(TPLNDraw& d, const TPlanoraFMX& doc, int dpi, float scale) {
+void SetUpExportDraw(TPLNDraw& d, const TPlanoraFMX& doc, int dpi, float scale) {
   d.ResetMatrix(TORVDrawState::Export);
   d.SetResolution(dpi, dpi, doc.Measure().DrawScale);
   d.Zoom = scale;
@@ -171,7 +171,6 @@ void SetUpDraw(TPLNDraw& d, const TPlanoraFMX& doc, int dpi, float scale) {
   d.kP->StrokeCap = Canvas::TSkStrokeCap::Round;
   d.kP->StrokeJoin = Canvas::TSkStrokeJoin::Round;
 }
-}  // namespace
 
 void TExportThread::Execute() {
   if (mCheckData) mLabel->CheckPrintData();
@@ -236,7 +235,7 @@ void TExportThread::ExportBitmap(const TExportLayout& layout, int dpi) {
         Canvas::TQPainterCanvas canvas(&p);
         canvas.Scale(mScale, mScale);
         TPLNDraw d;
-        SetUpDraw(d, *mLabel, dpi, mScale);
+        SetUpExportDraw(d, *mLabel, dpi, mScale);
         d.kC = &canvas;
         d.pC = &canvas;
         d.PageWidth = static_cast<float>(w);
@@ -293,7 +292,7 @@ void TExportThread::ExportPdf(const TExportLayout& layout, int dpi) {
       if (!canvas) throw EPLNError(QStringLiteral("%1: cannot start the page: %2").arg(target.fileName(), pdf.ErrorString()));
       canvas->Scale(mScale, mScale);
       TPLNDraw d;
-      SetUpDraw(d, *mLabel, dpi, mScale);
+      SetUpExportDraw(d, *mLabel, dpi, mScale);
       d.kC = canvas;
       d.pC = dynamic_cast<Canvas::IPrintCanvas*>(canvas);
       d.PageWidth = static_cast<float>(layout.Width);
@@ -318,7 +317,7 @@ void TExportThread::ExportXps(const TExportLayout& layout, int dpi) {
   if (!canvas) throw EPLNError(QStringLiteral("%1: cannot start the page: %2").arg(name, xps.ErrorString()));
   canvas->Scale(mScale, mScale);
   TPLNDraw d;
-  SetUpDraw(d, *mLabel, dpi, mScale);
+  SetUpExportDraw(d, *mLabel, dpi, mScale);
   d.kC = canvas;
   d.pC = xps.Canvas();
   d.PageWidth = static_cast<float>(layout.Width);

@@ -6,9 +6,14 @@
 #include <QString>
 #include <QThread>
 #include <atomic>
+#include <functional>
 
 #include "ORV.FMX.OutputFile.h"
 #include "ORV.Types.h"
+
+namespace Orv {
+class TPLNBaseItem;
+}
 
 namespace Orv::Fmx {
 
@@ -30,11 +35,16 @@ bool ExportTypeOfFile(const QString& fileName, TORVExport* type);
 // Resolution of a format: bitmaps at screen resolution, documents at print resolution.
 int ExportDPI(TORVExport type);
 TExportLayout ComputeExportLayout(const TPlanoraFMX& doc, TORVExport type, float scale, bool fit, std::int32_t page);
+// How the page loop has an item draw itself (in the current cell); by default DrawElement.
+using TExportItemDraw = std::function<void(TPLNBaseItem& item, TPLNDraw& draw)>;
 // Draws every visible, exportable item of the page (sheet) or the whole drawing (fit) with `draw`,
 // whose canvas, resolution and scale are already set. With `visible` (device pixels before the
 // canvas scale) items that cannot reach it are skipped.
 void DrawExportPage(const TPlanoraFMX& doc, TPLNDraw& draw, const TExportLayout& layout, int dpi,
-                    const QRectF* visible = nullptr);
+                    const QRectF* visible = nullptr, const TExportItemDraw& drawItem = {});
+// The context of an export at `dpi` and `scale`: export state, the document's drawing scale,
+// anti-aliased paint with round caps and joins. The caller sets the canvas and page size.
+void SetUpExportDraw(TPLNDraw& d, const TPlanoraFMX& doc, int dpi, float scale);
 
 
 class TExportThread : public QThread {

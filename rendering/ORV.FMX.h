@@ -100,6 +100,11 @@ class TPlanoraFMX : public TPLNSharedFMX {
   // Waits for every running export; false with the first error when one failed.
   bool WaitForExport(QString* error = nullptr);
 
+  // The sheet of the current page as SVG, drawn on the calling thread after any running export
+  // (ORV.FMX.Svg has the options beyond these).
+  QString SVG(TORVSvgKind kind, double factor, bool withIds) override;
+  void SaveSVG(const QString& fileName, TORVSvgKind kind, double factor, bool withIds) override;
+
   // Makes the per-label copies when the print settings ask for them or a data source is set:
   // every visible, printable data-bound item is written once and read back as a preview item
   // for each cell of the sheet, moved into its cell. A copy shows the record of its cell on the
@@ -157,6 +162,8 @@ class TPlanoraFMX : public TPLNSharedFMX {
   void ReadStream(QIODevice* stream);
   void ReadJsonText(const QByteArray& text);
   void ReapExports();
+  // Lets running exports finish; their errors wait for WaitForExport.
+  void WaitForRunningExports();
   // The decoded background picture (null when there is none), decoded again only when its
   // source changed or a reload was asked for.
   QImage BackImage();

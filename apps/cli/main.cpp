@@ -21,6 +21,7 @@
 #include "ORV.Diagram.h"
 #include "ORV.FMX.Export.h"
 #include "ORV.FMX.Print.h"
+#include "ORV.FMX.Svg.h"
 #include "ORV.FMX.h"
 #include "ORV.Image.h"
 #include "ORV.MCP.FMX.Args.h"
@@ -40,15 +41,19 @@ const char* kUsage =
     "\n"
     "Commands:\n"
     "  export DOC OUT [--page N] [--scale S] [--fit] [--data FILE] [--all-pages]\n"
-    "        [--records A-B | --pages A-B]\n"
+    "        [--records A-B | --pages A-B] [--svg-kind KIND] [--svg-ids]\n"
     "        Render a drawing (.eti or .json) to OUT; the format follows OUT's extension\n"
-    "        (.pdf, .xps, .png, .jpg/.jpeg, .bmp, .gif). --page N renders the label sheet of page N\n"
+    "        (.pdf, .xps, .svg, .png, .jpg/.jpeg, .bmp, .gif). --page N renders the label sheet of page N\n"
     "        (default 1), --fit renders the extent of the drawing instead of the sheet,\n"
     "        --scale S enlarges the output (0.2 to 5, default 1).\n"
+    "        SVG: the page in millimetres, texts as text. --svg-kind current_unit (default:\n"
+    "        sized in the drawing's unit), no_measures (without dimensions), factor (the size\n"
+    "        times --scale S) or factor_px (in pixels, times --scale S); --svg-ids gives each\n"
+    "        item's elements the id item-ID.\n"
     "        --data FILE fills the data-bound texts of the labels from a .csv or .json\n"
     "        table, one record per label; a PDF then holds every page the records fill\n"
     "        (unless --page picks one). --all-pages writes every page: one PDF, or one\n"
-    "        bitmap per page named OUT with -1, -2, ... before the extension.\n"
+    "        bitmap or SVG per page named OUT with -1, -2, ... before the extension.\n"
     "        --records A-B (records A to B, from 1) or --pages A-B (the pages A to B of\n"
     "        the whole run) produce one shard of a large run: each record keeps the cell\n"
     "        it has in the whole run, so shards cut at page boundaries put together give\n"
@@ -258,6 +263,9 @@ int CmdExport(const QStringList& args) {
   bool fit = false, allPages = false;
   QString dataFile;
   TShardRange shard;
+  TSvgExport svg;
+  svg.WithIds = false;  // ids on request
+  bool svgKindGiven = false, svgIdsGiven = false, scaleGiven = false;
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     auto value = [&](const char* name) {
@@ -270,6 +278,7 @@ int CmdExport(const QStringList& args) {
       if (!ok || page < 1) Fail(QStringLiteral("--page takes a page number from 1"));
     } else if (a == QLatin1String("--scale")) {
       bool ok = false;
+      scaleGiven = true;
       scale = value("--scale").toDouble(&ok);
       if (!ok || !(scale > 0)) Fail(QStringLiteral("--scale takes a positive number such as 1.5"));
     } else if (a == QLatin1String("--fit")) {
@@ -281,6 +290,15 @@ int CmdExport(const QStringList& args) {
     } else if (a == QLatin1String("--records") || a == QLatin1String("--pages")) {
       if (shard.IsSet()) Fail(QStringLiteral("give one of --records and --pages, once"));
       shard = ParseShard(a == QLatin1String("--records") ? "--records" : "--pages", value(qPrintable(a)));
+    } else if (a == QLatin1String("--svg-kind")) {
+      svgKindGiven = true;
+      const QString kind = value("--svg-kind");
+      if (!SvgKindOf(kind, &svg.Kind))
+        Fail(QStringLiteral("--svg-kind takes %1, not %2")
+                 .arg(SvgKindNames().join(QStringLiteral(", ")), Utils::QuoteForMessage(kind)));
+    } else if (a == QLatin1String("--svg-ids")) {
+      svgIdsGiven = true;
+      svg.WithIds = true;
     } else if (a.startsWith(QLatin1String("--"))) {
       Fail(QStringLiteral("unknown option %1").arg(Utils::QuoteForMessage(a)));
     } else {
@@ -290,12 +308,22 @@ int CmdExport(const QStringList& args) {
   if (pos.size() != 2) Fail(QStringLiteral("export takes a drawing and an output file"));
   if (allPages && (fit || page > 0)) Fail(QStringLiteral("--all-pages cannot go with --fit or --page"));
   if (shard.IsSet() && (fit || page > 0)) Fail(QStringLiteral("%1 cannot go with --fit or --page").arg(shard.Option));
-  TORVExport type;
-  if (!ExportTypeOfFile(pos[1], &type))
-    Fail(QStringLiteral("%1: unknown output format (use .pdf, .xps, .png, .jpg, .bmp or .gif)")
+  const bool isSvg = Ext(pos[1]) == QLatin1String("svg");
+  TORVExport type = TORVExport::PNG;
+  if (!isSvg && !ExportTypeOfFile(pos[1], &type))
+    Fail(QStringLiteral("%1: unknown output format (use .pdf, .xps, .svg, .png, .jpg, .bmp or .gif)")
              .arg(Utils::QuoteForMessage(pos[1])));
-  if (scale < 0.2 || scale > 5.0)
+  if (!isSvg && (svgKindGiven || svgIdsGiven))
+    Fail(QStringLiteral("%1 applies to .svg output only").arg(svgKindGiven ? "--svg-kind" : "--svg-ids"));
+  if (isSvg) {
+    // The factor kinds take their factor from --scale; the others draw the page as it is.
+    if (SvgKindScales(svg.Kind)) svg.Factor = scale;
+    else if (scaleGiven)
+      Fail(QStringLiteral("--scale sets the factor of --svg-kind factor or factor_px; %1 draws the page at its size")
+               .arg(SvgKindName(svg.Kind)));
+  } else if (scale < 0.2 || scale > 5.0) {
     std::fprintf(stderr, "planora: warning: scale %g is outside 0.2 to 5 and was limited\n", scale);
+  }
   TPlanoraFMX doc;
   Load(doc, pos[0]);
   LoadData(doc, dataFile, shard);
@@ -306,13 +334,18 @@ int CmdExport(const QStringList& args) {
   }
   QStringList written;
   auto run = [&](const QString& out, int exportPage) {
-    doc.ExportDoc(type, out, exportPage, static_cast<float>(scale), -1, false, false, fit);
-    QString error;
-    if (!doc.WaitForExport(&error)) throw EPLNError(error);
+    if (isSvg) {
+      svg.Fit = exportPage == 0;
+      SaveSvgFile(doc, out, svg);
+    } else {
+      doc.ExportDoc(type, out, exportPage, static_cast<float>(scale), -1, false, false, fit);
+      QString error;
+      if (!doc.WaitForExport(&error)) throw EPLNError(error);
+    }
     written << QFileInfo(out).absoluteFilePath();
   };
   const bool everyPage = !fit && page < 0 && (allPages || !dataFile.isEmpty());
-  if (everyPage && type == TORVExport::PDF) {
+  if (everyPage && type == TORVExport::PDF && !isSvg) {
     // One document of every page the records fill.
     doc.OnExportPage = Progress;
     run(pos[1], -1);

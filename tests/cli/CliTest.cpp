@@ -97,7 +97,7 @@ TEST(Cli, ErrorsAreOneLineWithANonZeroStatus) {
       {{"export", TmpPath("missing.json"), out}, "missing.json", out},
       {{"info", TmpPath("missing.eti")}, "missing.eti", {}},
       {{"export", txt, out}, "drawing.txt", out},
-      {{"export", shapes, TmpPath("never.svg")}, "never.svg", TmpPath("never.svg")},
+      {{"export", shapes, TmpPath("never.tiff")}, "never.tiff", TmpPath("never.tiff")},
       {{"convert", shapes, TmpPath("never.pdf")}, "never.pdf", TmpPath("never.pdf")},
       {{"export", shapes, out, "--colour", "red"}, "--colour", out},
       {{"export", shapes, out, "--page", "0"}, "--page", out},

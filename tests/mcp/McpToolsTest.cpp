@@ -578,6 +578,15 @@ TEST(McpTools, ACallWithoutAnArgumentGetsTheDefaultTheToolDeclares) {
            t.Ok("setup_drawing", {{"units", "cm"}, {"mode", "drawing"}});
          });
        }},
+      // The export leaves the drawing as it was: what it gives back is the SVG (or its refusal).
+      {"export_svg",
+       [&](const QJsonObject& extra) {
+         TTools t;
+         t.Ok("add_rectangle", {{"x", 5}, {"y", 5}});
+         QJsonObject args{{"export_type", "factor"}};
+         for (auto it = extra.begin(); it != extra.end(); ++it) args.insert(it.key(), it.value());
+         return TTools::Text(t.Call("export_svg", args));
+       }},
       {"set_map_background",
        [&](const QJsonObject& extra) {
          TTools t;

@@ -25,6 +25,7 @@ const TOOLS = [
   'add_barcode', 'add_qrcode', 'add_datamatrix', 'add_pdf417', 'add_image', 'add_table', 'add_polytext', 'add_level', 'add_rank', 'add_nutriscore', 'add_package', 'add_flow', 'add_link',
   'load_symbol_library', 'add_symbol', 'create_symbol', 'save_symbol_library', 'create_symbol_library_from_image', 'add_dim_linear', 'add_dim_angle', 'add_dim_radial', 'add_dim_diameter',
   'load_gantt', 'load_diagram',
+  'export_svg',
   'render_preview', 'export_document', 'save_drawing', 'load_drawing',
 ];
 // Tools that replace the whole drawing, called in a test of their own.
@@ -136,6 +137,8 @@ const CALLS = [
     { x: 0, y: 0, data: 'Q=1' }, /^package data: unknown entry/],
   ['add_richtext', { x: 10, y: 300, richtext: '<C><B>Rich</B> <FC:#FF0000>text</FC></C>' },
     /^RichText added: id=32 at \(10\.0, 300\.0\) size 50\.0 x 20\.0$/, { x: 0, y: 0, richtext: '' }, /^richtext must not be empty$/],
+  ['export_svg', { filename: path.join(tmp, 'drawing.svg') }, /^SVG exported to: .*drawing\.svg \(type=current_unit, factor=1\.0\)$/,
+    { export_type: 'pixels' }, /^export_type must be one of current_unit, no_measures, factor, factor_px, not "pixels"$/],
   // The preview answers with an image, checked after the list.
   ['render_preview', null, null, { scale: 'big' }, /"scale" must be a number/],
   ['export_document', { filename: path.join(tmp, 'drawing.pdf'), format: 'PDF' }, /^Document exported as PDF to: .*drawing\.pdf$/,
