@@ -569,6 +569,7 @@ TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* par
   BuildMenus();
   BuildAnimationMenu();
   BuildToolPalette();
+  BuildInspectorDock();
   BuildLibraryDock();
   fWatch = std::make_unique<TDocWatch>([this](TORChange change) { DocumentChanged(static_cast<int>(change)); });
   fDoc->AddObserver(fWatch.get());

@@ -29,6 +29,7 @@ class TPlanoraFMX;
 class TPLNEditor;
 class TAnimationController;
 class TPLNViewLibrary;
+class TPLNInspector;
 }  // namespace Orv::Fmx
 
 namespace Planora::Studio {
@@ -97,6 +98,7 @@ class TMainWindow : public QMainWindow {
   // told why) when it cannot be read, and then nothing changes.
   bool OpenSymbolLibrary(const QString& path);
   Orv::Fmx::TPLNViewLibrary* LibraryView() const { return fLibraryView; }
+  Orv::Fmx::TPLNInspector* Inspector() const { return fInspector; }
   // Copies symbol k shown in the dock into the drawing as its current symbol and arms the place
   // tool; false when there is no such symbol.
   bool PickLibrarySymbol(int k);
@@ -121,6 +123,7 @@ class TMainWindow : public QMainWindow {
   // The tools with choices: flow boxes, links, codes, and the Nutri-Score label.
   void BuildStyledTools();
   void BuildLibraryDock();
+  void BuildInspectorDock();
   // Clicks of the place tool and drops of dragged symbols on the editor's surface.
   bool LibraryEvent(QObject* watched, QEvent* event);
   bool DropSymbol(const QMimeData* mime, QPointF at);
@@ -183,6 +186,7 @@ class TMainWindow : public QMainWindow {
   QActionGroup* fLinkStart = nullptr;
   QActionGroup* fLinkEnd = nullptr;
   Orv::Fmx::TPLNViewLibrary* fLibraryView = nullptr;
+  Orv::Fmx::TPLNInspector* fInspector = nullptr;
   QAction* fSymbolTool = nullptr;
   QComboBox* fLibraryCategory = nullptr;
 };

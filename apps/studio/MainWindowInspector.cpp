@@ -1,0 +1,45 @@
+// The docked property inspector of the studio.
+
+#include <QDockWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include "MainWindow.h"
+#include "ORV.FMX.Inspector.h"
+#include "ORV.FMX.h"
+#include "StudioServices.h"
+
+using namespace Orv;
+using namespace Orv::Fmx;
+
+namespace Planora::Studio {
+
+void TMainWindow::BuildInspectorDock() {
+  auto* dock = new QDockWidget(tr("Properties"), this);
+  dock->setObjectName(QStringLiteral("inspectorDock"));
+  fInspector = new TPLNInspector(dock);
+  fInspector->setObjectName(QStringLiteral("inspector"));
+  fInspector->setMinimumSize(240, 200);
+  fInspector->SetLabel(fDoc.get());
+  // Pictures are chosen through the studio's services, like every other file.
+  fInspector->OnPickFile = [this](const QString&) {
+    return fServices->OpenFileName(this, tr("Picture"),
+                                   tr("Pictures (*.png *.jpg *.jpeg *.bmp *.gif);;PNG (*.png);;JPEG (*.jpg *.jpeg);;Bitmap (*.bmp);;GIF (*.gif)"));
+  };
+  connect(fInspector, &TPLNBaseInspector::ErrorChanged, this, [this](const QString& message) {
+    if (!message.isEmpty()) statusBar()->showMessage(message, 5000);
+  });
+  dock->setWidget(fInspector);
+  addDockWidget(Qt::RightDockWidgetArea, dock);
+  QAction* toggle = dock->toggleViewAction();
+  toggle->setObjectName(QStringLiteral("viewProperties"));
+  toggle->setShortcut(QKeySequence(tr("F4")));
+  for (QAction* a : menuBar()->actions())
+    if (a->menu() && a->text() == tr("&View")) {
+      a->menu()->addSeparator();
+      a->menu()->addAction(toggle);
+    }
+}
+
+}  // namespace Planora::Studio
