@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -151,6 +152,8 @@ TEST(Preview, FullPageFitsAndNeverScrollsPageWidthScrollsDown) {
   TPLNMeasure m = doc.Measure();
   m.SetPaperSizeMM(297, 210);
   doc.SetMeasure(m);
+  // The document tells the preview: the paper turns without the control being touched.
+  EXPECT_GT(p.PaperWidth(), p.PaperHeight());
   p.resize(1000, 800);
   p.SetViewType(TORVViewType::PageWidth);
   EXPECT_FALSE(p.GetVertScrollBarVisible());
@@ -372,6 +375,17 @@ TEST(Preview, PreviewAgreesWithThePngExportOfThePage) {
   // Page 2 holds records 11..22: the even six of them are marked.
   EXPECT_EQ(marked, 6);
   EXPECT_EQ(agreeing, 36);
+  // The window's scale and transparency reach the file.
+  w.window.findChild<QDoubleSpinBox*>(QStringLiteral("sfScale"))->setValue(0.5);
+  w.window.findChild<QCheckBox*>(QStringLiteral("ckTransparent"))->setChecked(true);
+  const QString half = TmpPath("preview-half.png");
+  QFile::remove(half);
+  w.services->SaveAs = half;
+  w.window.findChild<QAction*>(QStringLiteral("exportPNG"))->trigger();
+  const QImage small(half);
+  EXPECT_EQ(small.size(), QSize(397, 561));
+  EXPECT_TRUE(small.hasAlphaChannel());
+  EXPECT_EQ(qAlpha(small.pixel(200, 540)), 0);  // below the last row of labels
   // An export that cannot be written says why and changes nothing in the window.
   w.services->SaveAs = QStringLiteral("/nonexistent-folder/x.png");
   w.window.findChild<QAction*>(QStringLiteral("exportPNG"))->trigger();
