@@ -16,6 +16,12 @@ const Table& Dialogs() {
       {"SymbolLib", "Symbol library"},
       {"Layers", "Layers"},
       {"Properties", "Properties"},
+      {"ScaleExp", "Scale of the exported page (0.2 to 5)"},
+      {"FitExp", "Export only the drawn area instead of the whole page"},
+      {"Fit", "Fit"},
+      {"Quality", "JPEG quality (10 to 100)"},
+      {"Transparent", "Transparent"},
+      {"Export", "Export"},
   };
   return t;
 }

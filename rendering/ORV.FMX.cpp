@@ -13,6 +13,7 @@
 #include "ORV.FMX.Export.h"
 #include "ORV.FMX.Map.h"
 #include "ORV.FMX.Print.h"
+#include "ORV.FMX.ShowPreview.h"
 #include "ORV.Msg.h"
 #include "ORV.Symbol.h"
 
@@ -484,6 +485,19 @@ void TPlanoraFMX::Print() {
   CheckPrintData();
   TPrintThread job(this);
   job.Execute();
+}
+
+bool TPlanoraFMX::Preview(QWidget* parent, std::shared_ptr<TPreviewServices> services) {
+  if (!services) services = std::make_shared<TPreviewServices>();
+  TfPreview window(parent, services);
+  try {
+    window.Ini(this);
+  } catch (const std::exception& e) {
+    services->Error(parent, QStringLiteral("Print preview"), QString::fromUtf8(e.what()));
+    return false;
+  }
+  window.exec();
+  return true;
 }
 
 bool TPlanoraFMX::SelectPrinter(const QString& name) {

@@ -16,10 +16,13 @@
 #include "ORV.FMX.Shared.Factory.h"
 #include "ORV.FMX.Types.h"
 
+class QWidget;
+
 namespace Orv::Fmx {
 
 class TExportThread;
 class TMapComposer;
+class TPreviewServices;
 
 // How each kind code is read; entries are empty for kinds this build does not have yet.
 struct TPLNKindEntry {
@@ -118,6 +121,10 @@ class TPlanoraFMX : public TPLNSharedFMX {
   // or into PrintToFile when that is set. Index -1 prints nothing and raises no event. The
   // sheet ends with the data when a data source is set.
   void Print();
+  // Shows the print preview window of this document modally over `parent`; its file and print
+  // questions go through `services` (null: the standard dialogs). False, with the reason shown
+  // through the services, when the print data cannot be made.
+  bool Preview(QWidget* parent = nullptr, std::shared_ptr<TPreviewServices> services = nullptr);
   // A PDF file that takes the print instead of a printer (machines without one); empty: printer.
   QString PrintToFile;
   // Makes the named printer the print settings' printer; false (nothing changed) for an unknown name.

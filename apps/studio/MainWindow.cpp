@@ -27,6 +27,7 @@
 #include "ORV.FMX.Editor.h"
 #include "ORV.FMX.Export.h"
 #include "ORV.FMX.Print.h"
+#include "ORV.FMX.ShowPreview.h"
 #include "ORV.FMX.h"
 #include "ORV.Utils.h"
 
@@ -539,6 +540,38 @@ QList<QKeySequence> Keys(QKeySequence::StandardKey key, const QKeySequence& extr
 // How far Duplicate moves its copies: 5 mm on paper.
 constexpr std::int64_t kDuplicateStep = 5000;
 
+// The preview window asks its questions through the studio's services, as the studio's own
+// Print and Export do.
+class TStudioPreviewServices : public TPreviewServices {
+ public:
+  explicit TStudioPreviewServices(std::shared_ptr<TStudioServices> services) : fServices(std::move(services)) {}
+  QString SaveFileName(QWidget* parent, const QString& title, const QString& suggested, const QString& filter) override {
+    return fServices->SaveFileName(parent, title, QDir::home().filePath(suggested), filter);
+  }
+  bool ChoosePrinter(QWidget* parent, QString& printer, QString& pdfFile) override {
+    QStringList choices = PrinterNames();
+    const int printers = static_cast<int>(choices.size());
+    choices << QObject::tr("PDF file…");
+    const int pick = fServices->Choose(parent, QObject::tr("Print"), QObject::tr("Print the label sheet on:"), choices);
+    if (pick < 0) return false;
+    printer.clear();
+    pdfFile.clear();
+    if (pick < printers) {
+      printer = choices[pick];
+      return true;
+    }
+    pdfFile = fServices->SaveFileName(parent, QObject::tr("Print to PDF file"),
+                                      QDir::home().filePath(QStringLiteral("labels.pdf")), QObject::tr("PDF (*.pdf)"));
+    return !pdfFile.isEmpty();
+  }
+  void Error(QWidget* parent, const QString& title, const QString& text) override {
+    fServices->Error(parent, title, text);
+  }
+
+ private:
+  std::shared_ptr<TStudioServices> fServices;
+};
+
 }  // namespace
 
 TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* parent)
@@ -632,6 +665,9 @@ void TMainWindow::BuildMenus() {
   saveAs->setShortcuts(Keys(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
   file->addSeparator();
   file->addAction(tr("&Export…"), QKeySequence(tr("Ctrl+E")), this, [this] { ExportDialog(); });
+  QAction* preview = file->addAction(tr("Print Pre&view…"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_P), this,
+                                     [this] { fDoc->Preview(this, std::make_shared<TStudioPreviewServices>(fServices)); });
+  preview->setObjectName(QStringLiteral("filePreview"));
   file->addAction(tr("&Print…"), QKeySequence::Print, this, [this] { PrintDialog(); });
   file->addSeparator();
   file->addAction(tr("&Quit"), QKeySequence::Quit, this, [this] { close(); });
