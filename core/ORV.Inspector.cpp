@@ -114,7 +114,21 @@ QJsonValue Color(TAlphaColor c) { return QJsonValue(qint64(c)); }
 TAlphaColor ToColor(const QJsonValue& v) { return static_cast<TAlphaColor>(v.toInteger()); }
 std::int64_t ToBase(const QJsonValue& v) { return Utils::RoundHalfAway(v.toDouble()); }
 
-TORVBounds Box(const Item& it) { return it.GetBounds(); }
+// What the item covers, without the pen: a rectangle drawn at 10 mm shows 10 mm whatever its pen.
+TORVBounds Box(const Item& it) {
+  TORVBounds b = it.GetBounds();
+  if (b.IsEmpty() || IsText(it)) return b;
+  const auto half = static_cast<std::int64_t>(it.GetPenWidth() / 2);
+  if (b.X2 - b.X1 >= 2 * half) {
+    b.X1 += half;
+    b.X2 -= half;
+  }
+  if (b.Y2 - b.Y1 >= 2 * half) {
+    b.Y1 += half;
+    b.Y2 -= half;
+  }
+  return b;
+}
 
 void MoveTo(Item& it, std::int64_t x, std::int64_t y) {
   const TORVBounds b = Box(it);
@@ -126,6 +140,9 @@ void MoveTo(Item& it, std::int64_t x, std::int64_t y) {
 void SizeTo(Item& it, std::int64_t w, std::int64_t h) {
   const TORVBounds b = Box(it);
   if (b.IsEmpty()) return;
+  // A box of no width (a vertical line) cannot be scaled to one.
+  if ((w > 0 && b.X2 == b.X1) || (h > 0 && b.Y2 == b.Y1))
+    Refuse(w > 0 ? QStringLiteral("The item has no width to scale") : QStringLiteral("The item has no height to scale"));
   TORVBounds to = b;
   if (w > 0) to.X2 = b.X1 + w;
   if (h > 0) to.Y2 = b.Y1 + h;

@@ -584,23 +584,4 @@ void TPLNBaseTable::ReadJson(std::int32_t version, const QJsonObject& o) {
   fRowCount = 0;
 }
 
-QString TPLNBaseTable::WriteSVG() const {
-  if (fPoints.size() < 2) return {};
-  const std::int64_t m = CoordMultiplier();
-  const std::int64_t x1 = std::min(fPoints[0].X, fPoints[1].X), x2 = std::max(fPoints[0].X, fPoints[1].X);
-  const std::int64_t y1 = std::min(fPoints[0].Y, fPoints[1].Y);
-  const std::int64_t total = fLinePos.empty() ? GetHeight() : fLinePos.back() * m;
-  QString out;
-  const auto color = [](TAlphaColor c) { return QStringLiteral("#%1").arg(c & 0xFFFFFFu, 6, 16, QLatin1Char('0')); };
-  out += QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" fill=\"none\" stroke=\"%5\"/>")
-             .arg(x1).arg(y1).arg(x2 - x1).arg(total).arg(color(GetColor()));
-  const bool horizontal = fStyle.Grid == Types::TPLNGrid::Horizontal || fStyle.Grid == Types::TPLNGrid::Both;
-  for (std::size_t i = 0; horizontal && i + 1 < fLinePos.size(); ++i) {
-    if (fLinePos[i] < 0) continue;
-    const std::int64_t y = y1 + fLinePos[i] * m;
-    out += QStringLiteral("<line x1=\"%1\" y1=\"%2\" x2=\"%3\" y2=\"%2\" stroke=\"%4\"/>").arg(x1).arg(y).arg(x2).arg(color(fStyle.GridColor));
-  }
-  return out;
-}
-
 }  // namespace Orv::F2d

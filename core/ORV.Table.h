@@ -293,9 +293,6 @@ class TPLNBaseTable : public TPLNBoxItem {
   void ReadData(std::int32_t version, TBinaryReader& r, TORVReadType readType) override;
   void WriteJson(Json::TJsonSink& o) const override;
   void ReadJson(std::int32_t version, const QJsonObject& o) override;
-  // The table as SVG elements in paper base units (boxes, lines and the first line of each
-  // laid-out text), for documents saved as pictures.
-  QString WriteSVG() const;
 
  protected:
   template <class V>

@@ -42,7 +42,8 @@ const char* kDrawingFilter = "Drawings (*.json *.eti);;All files (*)";
 const char* kImportFilter =
     "Diagram and Gantt texts (*.mmd *.mermaid *.puml *.plantuml *.pu *.uml *.txt *.gantt);;All files (*)";
 const char* kExportFilter =
-    "PDF (*.pdf);;XPS (*.xps);;PNG image (*.png);;JPEG image (*.jpg *.jpeg);;BMP image (*.bmp);;GIF image (*.gif)";
+    "PDF (*.pdf);;XPS (*.xps);;SVG drawing (*.svg);;PNG image (*.png);;JPEG image (*.jpg *.jpeg);;BMP image (*.bmp);;GIF "
+    "image (*.gif)";
 
 // The main window hears every change of its drawing: the title's modified mark, the edit
 // commands' state and the palette's tool follow it.
@@ -1309,10 +1310,21 @@ bool TMainWindow::AdoptImport(TImportDialog& dialog) {
 }
 
 bool TMainWindow::ExportTo(const QString& path) {
+  if (QFileInfo(path).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0) {
+    // The sheet of the current page in millimetres, texts kept as text; written whole or not at all.
+    try {
+      fDoc->SaveSVG(path, TORVSvgKind::CurrentUnit, 1.0, false);
+    } catch (const std::exception& e) {
+      fServices->Error(this, tr("Export"), QString::fromUtf8(e.what()));
+      return false;
+    }
+    statusBar()->showMessage(tr("Exported %1").arg(QFileInfo(path).absoluteFilePath()), 4000);
+    return true;
+  }
   TORVExport type;
   if (!ExportTypeOfFile(path, &type)) {
     fServices->Error(this, tr("Export"),
-                     tr("%1: unknown output format (use .pdf, .xps, .png, .jpg, .bmp or .gif)").arg(QFileInfo(path).fileName()));
+                     tr("%1: unknown output format (use .pdf, .xps, .svg, .png, .jpg, .bmp or .gif)").arg(QFileInfo(path).fileName()));
     return false;
   }
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);

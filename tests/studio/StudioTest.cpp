@@ -195,9 +195,15 @@ TEST(Studio, ExportWritesThePageOrSaysWhy) {
   const QImage img(png);
   ASSERT_FALSE(img.isNull());
   EXPECT_GT(Ink(img), 0.0);
+  // SVG goes through the same command; a page in millimetres.
+  const QString svg = TmpPath(QStringLiteral("studio-export.svg"));
+  QFile::remove(svg);
+  ASSERT_TRUE(w.ExportTo(svg));
+  EXPECT_TRUE(ReadAll(svg).contains("viewBox=\"0 0 "));
   EXPECT_FALSE(w.ExportTo(TmpPath(QStringLiteral("x.tiff"))));
   EXPECT_FALSE(w.ExportTo(TmpPath(QStringLiteral("no-such-dir/x.pdf"))));
-  EXPECT_EQ(services->errors.size(), 2);
+  EXPECT_FALSE(w.ExportTo(TmpPath(QStringLiteral("no-such-dir/x.svg"))));
+  EXPECT_EQ(services->errors.size(), 3);
 }
 
 namespace {

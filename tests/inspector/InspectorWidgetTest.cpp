@@ -1,0 +1,164 @@
+// The inspector widget driven as a user drives it: clicks on cells, typing, the step arrows, the
+// list and colour editors, refusals shown in place, and rows that follow the document.
+#include <QApplication>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <gtest/gtest.h>
+
+#include "ORV.FMX.Inspector.h"
+#include "ORV.FMX.h"
+
+using namespace Orv;
+using namespace Orv::Fmx;
+
+namespace {
+
+struct View {
+  TPlanoraFMX doc;
+  TPLNInspector ins;
+  TPLNBaseItem* rect = nullptr;
+  View() {
+    ins.resize(320, 900);
+    ins.show();
+    ins.SetLabel(&doc);
+    rect = TPLNFactory::AddBaseRectangle(&doc, 10000, 10000, 20000, 10000);
+  }
+  ~View() { ins.SetLabel(nullptr); }
+  QRect Cell(const char* name) {
+    int row = -1, cell = 0;
+    EXPECT_TRUE(ins.FindCell(QLatin1String(name), &row, &cell)) << name;
+    return ins.CellRect(row, cell);
+  }
+  void Press(const QPoint& p) {
+    QMouseEvent down(QEvent::MouseButtonPress, p, ins.mapToGlobal(p), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&ins, &down);
+    QMouseEvent up(QEvent::MouseButtonRelease, p, ins.mapToGlobal(p), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&ins, &up);
+  }
+  void Click(const char* name) {
+    const QRect r = Cell(name);
+    ASSERT_FALSE(r.isEmpty()) << name;
+    Press(QPoint(r.left() + 40, r.center().y()));
+  }
+  void Type(QWidget* w, const QString& text) {
+    for (QChar c : text) {
+      QKeyEvent k(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+      QApplication::sendEvent(w, &k);
+    }
+  }
+  void Key(QWidget* w, int key) {
+    QKeyEvent k(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &k);
+  }
+  QString Shown(const char* name) {
+    int row = -1, cell = 0;
+    if (!ins.FindCell(QLatin1String(name), &row, &cell)) return QStringLiteral("<none>");
+    return ins.Rows()[row].toObject().value(QStringLiteral("TV") + QString::number(cell)).toString();
+  }
+};
+
+TEST(InspectorWidget, FollowsTheSelectionAndTheDocument) {
+  View v;
+  EXPECT_TRUE(v.ins.Rows().isEmpty());
+  EXPECT_FALSE(v.ins.findChild<QScrollBar*>(QStringLiteral("inspectorScroll"))->isVisibleTo(&v.ins));
+  v.doc.Select(v.rect);
+  EXPECT_FALSE(v.ins.Rows().isEmpty());
+  EXPECT_EQ(v.Shown("width"), QStringLiteral("20.00 mm"));
+  // A short grid scrolls.
+  v.ins.resize(320, 120);
+  EXPECT_TRUE(v.ins.findChild<QScrollBar*>(QStringLiteral("inspectorScroll"))->isVisibleTo(&v.ins));
+  v.ins.resize(320, 900);
+  // A change made elsewhere (a drag, undo) shows after the event loop turns.
+  v.doc.MoveSelection(5, 0, false, true);
+  QApplication::processEvents();
+  EXPECT_EQ(v.Shown("x"), QStringLiteral("15.00 mm"));
+  v.doc.Undo();
+  QApplication::processEvents();
+  EXPECT_EQ(v.Shown("x"), QStringLiteral("10.00 mm"));
+  v.doc.ClearSelection();
+  EXPECT_TRUE(v.ins.Rows().isEmpty());
+}
+
+TEST(InspectorWidget, TypingAValueAndARefusalInPlace) {
+  View v;
+  v.doc.Select(v.rect);
+  v.Click("pen_width");
+  QLineEdit* edit = v.ins.Editor();
+  ASSERT_TRUE(edit->isVisible());
+  EXPECT_EQ(edit->text(), QStringLiteral("0.25"));
+  edit->selectAll();
+  v.Type(edit, QStringLiteral("abc"));
+  v.Key(edit, Qt::Key_Return);
+  EXPECT_TRUE(edit->isVisible()) << "a refused value stays for correcting";
+  EXPECT_FALSE(v.ins.LastError().isEmpty());
+  EXPECT_DOUBLE_EQ(v.rect->GetPenWidth(), 250);
+  edit->selectAll();
+  v.Type(edit, QStringLiteral("1.5"));
+  v.Key(edit, Qt::Key_Return);
+  EXPECT_FALSE(edit->isVisible());
+  EXPECT_TRUE(v.ins.LastError().isEmpty());
+  EXPECT_DOUBLE_EQ(v.rect->GetPenWidth(), 1500);
+  EXPECT_EQ(v.Shown("pen_width"), QStringLiteral("1.50 mm"));
+  // Escape drops what was typed.
+  v.Click("width");
+  v.ins.Editor()->selectAll();
+  v.Type(v.ins.Editor(), QStringLiteral("99"));
+  v.Key(v.ins.Editor(), Qt::Key_Escape);
+  EXPECT_EQ(v.rect->GetPoint(2).X - v.rect->GetPoint(1).X, 20000);
+}
+
+TEST(InspectorWidget, StepArrowsStopAtTheLimits) {
+  View v;
+  v.doc.Select(v.rect);
+  const QRect arrows = v.Cell("pen_width");
+  v.Press(QPoint(arrows.right() - 3, arrows.top() + 3));  // the upper arrow
+  EXPECT_DOUBLE_EQ(v.rect->GetPenWidth(), 300);
+  EXPECT_EQ(v.Shown("pen_width"), QStringLiteral("0.30 mm"));
+  // At the maximum a step up changes nothing.
+  v.rect->SetPenWidth(100000);
+  v.doc.ClearSelection();
+  v.doc.Select(v.rect);
+  const QRect r = v.Cell("pen_width");
+  v.Press(QPoint(r.right() - 3, r.top() + 3));
+  EXPECT_DOUBLE_EQ(v.rect->GetPenWidth(), 100000);
+  v.Press(QPoint(r.right() - 3, r.bottom() - 3));
+  EXPECT_LT(v.rect->GetPenWidth(), 100000);
+}
+
+TEST(InspectorWidget, TogglesListsAndColours) {
+  View v;
+  v.doc.Select(v.rect);
+  auto* area = dynamic_cast<TPLN2DItem*>(v.rect);
+  v.Click("filled");
+  EXPECT_TRUE(area->GetFilled());
+  EXPECT_EQ(v.Shown("filled"), QStringLiteral("Yes"));
+  const int steps = v.doc.UndoCount();
+  v.Click("line_type");
+  auto* combo = v.ins.findChild<QComboBox*>(QStringLiteral("inspectorList"));
+  ASSERT_TRUE(combo->isVisible());
+  EXPECT_EQ(combo->count(), 5);
+  combo->hidePopup();
+  emit combo->activated(2);  // dotted
+  EXPECT_EQ(v.rect->GetLineType(), 2);
+  EXPECT_EQ(v.doc.UndoCount(), steps + 1);
+  // The swatch opens the colour form; a typed name works too.
+  const QRect c = v.Cell("back_color");
+  v.Press(QPoint(c.left() + 6, c.center().y()));
+  auto* dlg = v.ins.findChild<QColorDialog*>(QStringLiteral("inspectorColor"));
+  ASSERT_NE(dlg, nullptr);
+  dlg->setCurrentColor(QColor(0x12, 0x34, 0x56));
+  dlg->accept();
+  EXPECT_EQ(area->GetBackColor(), 0xFF123456u);
+  v.Click("color");
+  v.ins.Editor()->selectAll();
+  v.Type(v.ins.Editor(), QStringLiteral("red"));
+  v.Key(v.ins.Editor(), Qt::Key_Return);
+  EXPECT_EQ(v.rect->GetColor(), 0xFFFF0000u);
+  EXPECT_EQ(v.Shown("color"), QStringLiteral("#FFFF0000"));
+}
+
+}  // namespace
