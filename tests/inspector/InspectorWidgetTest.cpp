@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDialog>
+#include <QPlainTextEdit>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -11,6 +13,8 @@
 
 #include "ORV.FMX.Inspector.h"
 #include "ORV.FMX.h"
+#include "ORV.Image.h"
+#include "ORV.RichTextItem.h"
 
 using namespace Orv;
 using namespace Orv::Fmx;
@@ -159,6 +163,42 @@ TEST(InspectorWidget, TogglesListsAndColours) {
   v.Key(v.ins.Editor(), Qt::Key_Return);
   EXPECT_EQ(v.rect->GetColor(), 0xFFFF0000u);
   EXPECT_EQ(v.Shown("color"), QStringLiteral("#FFFF0000"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(InspectorWidget, FormsForRichTextAndPictures) {
+  View v;
+  auto* rich = dynamic_cast<Text::TPLNBaseRichText*>(v.doc.AddBaseRichText(10000, 40000, 80000, 60000));
+  ASSERT_NE(rich, nullptr);
+  rich->SetRichText(QStringLiteral("<B>Tea</B>"));
+  v.doc.Select(rich);
+  EXPECT_EQ(v.Shown("font_name"), QStringLiteral("<none>")) << "a rich text's fonts are in its markup";
+  v.Click("richtext");
+  auto* form = v.ins.findChild<QDialog*>(QStringLiteral("inspectorText"));
+  ASSERT_NE(form, nullptr);
+  auto* text = form->findChild<QPlainTextEdit*>(QStringLiteral("text"));
+  EXPECT_EQ(text->toPlainText(), QStringLiteral("<B>Tea</B>"));
+  text->setPlainText(QStringLiteral("<I>Coffee</I>"));
+  form->accept();
+  EXPECT_EQ(rich->GetRichText(), QStringLiteral("<I>Coffee</I>"));
+
+  // A picture file that cannot be read is refused with its name; a good one is taken.
+  const QString logo = QStringLiteral(PLANORA_SOURCE_DIR "/examples/logo.png");
+  TPLNBaseItem* pic = v.doc.AddBaseImage(10000, 70000, 30000, 30000, logo);
+  ASSERT_NE(pic, nullptr);
+  v.doc.ClearSelection();
+  v.doc.Select(pic);
+  QString offered = QStringLiteral("/no/such/picture.png");
+  v.ins.OnPickFile = [&offered](const QString&) { return offered; };
+  v.Click("file");
+  EXPECT_TRUE(v.ins.LastError().contains(QStringLiteral("/no/such/picture.png"))) << v.ins.LastError().toStdString();
+  EXPECT_EQ(dynamic_cast<F2d::TPLNBaseImage*>(pic)->FileName(), logo);
+  offered = logo;
+  v.Click("file");
+  EXPECT_TRUE(v.ins.LastError().isEmpty());
 }
 
 }  // namespace
