@@ -287,34 +287,30 @@ std::vector<TProp> BuildProps() {
   auto ends = [](const Item& it, const TPLNBaseLabel&) { return dynamic_cast<const TORVTerminators*>(&it) != nullptr; };
   auto te = [](const Item& it) -> const TORVTerminators& { return dynamic_cast<const TORVTerminators&>(it); };
   auto tm = [](Item& it) -> TORVTerminators& { return dynamic_cast<TORVTerminators&>(it); };
-  add({BaseGroup(TB::Ends), 1, TORVInsProp::List, "from_type", "Start", 0, TFmt::Int, 0, 0, 0, 0, kTerms, kTermCodes,
-       ends, [te](const Item& it, const TPLNBaseLabel&) { return QJsonValue(int(te(it).FromType)); },
-       [tm](Item& it, TPLNBaseLabel&, const QJsonValue& x) {
-         tm(it).FromType = TORVTermType(x.toInt());
-         it.Update();
-       },
-       nullptr});
-  add({BaseGroup(TB::Ends), 2, TORVInsProp::List, "to_type", "End", 0, TFmt::Int, 0, 0, 0, 0, kTerms, kTermCodes, ends,
-       [te](const Item& it, const TPLNBaseLabel&) { return QJsonValue(int(te(it).ToType)); },
-       [tm](Item& it, TPLNBaseLabel&, const QJsonValue& x) {
-         tm(it).ToType = TORVTermType(x.toInt());
-         it.Update();
-       },
-       nullptr});
-  add({BaseGroup(TB::Ends), 3, TORVInsProp::Edit, "size_from", "Start size", atPaper, TFmt::Float, 100, 100000, 500, 0,
-       {}, {}, ends, [te](const Item& it, const TPLNBaseLabel&) { return QJsonValue(double(te(it).SizeFrom) * 1000.0); },
-       [tm](Item& it, TPLNBaseLabel&, const QJsonValue& x) {
-         tm(it).SizeFrom = float(x.toDouble() / 1000.0);
-         it.Update();
-       },
-       nullptr});
-  add({BaseGroup(TB::Ends), 4, TORVInsProp::Edit, "size_to", "End size", atPaper, TFmt::Float, 100, 100000, 500, 0,
-       {}, {}, ends, [te](const Item& it, const TPLNBaseLabel&) { return QJsonValue(double(te(it).SizeTo) * 1000.0); },
-       [tm](Item& it, TPLNBaseLabel&, const QJsonValue& x) {
-         tm(it).SizeTo = float(x.toDouble() / 1000.0);
-         it.Update();
-       },
-       nullptr});
+  // Start and end: the mark and its size, each end by pointers to its fields.
+  struct TEnd {
+    TORVTermType TORVTerminators::*Type;
+    float TORVTerminators::*Size;
+  };
+  for (int k = 0; k < 2; ++k) {
+    const TEnd e = k == 0 ? TEnd{&TORVTerminators::FromType, &TORVTerminators::SizeFrom}
+                          : TEnd{&TORVTerminators::ToType, &TORVTerminators::SizeTo};
+    add({BaseGroup(TB::Ends), 1 + k, TORVInsProp::List, k ? "to_type" : "from_type", k ? "End" : "Start", 0, TFmt::Int, 0,
+         0, 0, 0, kTerms, kTermCodes, ends, [te, e](const Item& it, const TPLNBaseLabel&) { return QJsonValue(int(te(it).*e.Type)); },
+         [tm, e](Item& it, TPLNBaseLabel&, const QJsonValue& x) {
+           tm(it).*e.Type = TORVTermType(x.toInt());
+           it.Update();
+         },
+         nullptr});
+    add({BaseGroup(TB::Ends), 3 + k, TORVInsProp::Edit, k ? "size_to" : "size_from", k ? "End size" : "Start size", atPaper,
+         TFmt::Float, 100, 100000, 500, 0, {}, {}, ends,
+         [te, e](const Item& it, const TPLNBaseLabel&) { return QJsonValue(double(te(it).*e.Size) * 1000.0); },
+         [tm, e](Item& it, TPLNBaseLabel&, const QJsonValue& x) {
+           tm(it).*e.Size = float(x.toDouble() / 1000.0);
+           it.Update();
+         },
+         nullptr});
+  }
 
   // Quarter turns
   add({BaseGroup(TB::Turn), 1, TORVInsProp::List, "angle", "Turn", 0, TFmt::Int, 0, 0, 0, 0, kTurns, {},
