@@ -16,12 +16,17 @@
 #include "ORV.Dim.h"
 #include "ORV.F2d.h"
 #include "ORV.Flow.h"
+#include "ORV.Gauges.h"
 #include "ORV.Image.h"
 #include "ORV.Json.h"
 #include "ORV.Layers.h"
 #include "ORV.Line.h"
+#include "ORV.Nutri.h"
+#include "ORV.Package.h"
+#include "ORV.Poly.h"
 #include "ORV.RichTextItem.h"
 #include "ORV.Symbol.h"
+#include "ORV.Table.h"
 #include "ORV.Text.h"
 #include "ORV.Utils.h"
 
@@ -106,6 +111,9 @@ std::optional<TDataAccess> DataAccess(const Item& c) {
   if (auto* t = dynamic_cast<TTextA*>(&it)) return DataOf(t);
   if (auto* t = dynamic_cast<TTextB*>(&it)) return DataOf(t);
   if (auto* t = dynamic_cast<F2d::TPLNBaseImage*>(&it)) return DataOf(t);
+  if (auto* t = dynamic_cast<F2d::TPLNBaseLevel*>(&it)) return DataOf(t);
+  if (auto* t = dynamic_cast<F2d::TPLNBaseRank*>(&it)) return DataOf(t);
+  if (auto* t = dynamic_cast<F2d::TPLNBaseNutri*>(&it)) return DataOf(t);
   return std::nullopt;
 }
 
@@ -174,6 +182,22 @@ std::optional<TORVAngle> QuarterTurn(const Item& it) {
   if (auto* p = dynamic_cast<const Text::TPLNBasePara*>(&it); p && !IsRich(it)) return p->GetAngle();
   if (auto* i = dynamic_cast<const F2d::TPLNBaseImage*>(&it)) return i->GetAngle();
   return std::nullopt;
+}
+
+// A property of the items of class T: the item is cast once here, not in every getter.
+template <class T>
+TProp Field(int group, int p, TORVInsProp editor, const char* name, const char* caption, int attr, TFmt fmt, double lo,
+            double hi, double step, QStringList choices, std::function<QJsonValue(const T&)> get,
+            std::function<void(T&, const QJsonValue&)> set) {
+  TProp d{group, p, editor, name, caption, attr, fmt, lo, hi, step, 0, std::move(choices), {},
+          [](const Item& it, const TPLNBaseLabel&) { return dynamic_cast<const T*>(&it) != nullptr; },
+          [get](const Item& it, const TPLNBaseLabel&) { return get(dynamic_cast<const T&>(it)); },
+          [set](Item& it, TPLNBaseLabel&, const QJsonValue& x) {
+            set(dynamic_cast<T&>(it), x);
+            it.Update();
+          },
+          nullptr};
+  return d;
 }
 
 std::vector<TProp> BuildProps() {
@@ -676,6 +700,105 @@ std::vector<TProp> BuildProps() {
          nullptr});
   }
 
+  // Gauges, Nutri-Score, packages, tables and poly texts
+  using F2d::TPLNBaseLevel;
+  using F2d::TPLNBaseRank;
+  using F2d::TPLNBaseNutri;
+  using F2d::TPLNBasePackage;
+  using F2d::TPLNBaseTable;
+  const int level = ItemGroup(TI::Level);
+  add(Field<TPLNBaseLevel>(level, 1, TORVInsProp::Edit, "value", "Value", 0, TFmt::Float, -1e12, 1e12, 1, {},
+                           [](const TPLNBaseLevel& l) { return QJsonValue(l.Value()); },
+                           [](TPLNBaseLevel& l, const QJsonValue& x) { l.SetValue(x.toDouble()); }));
+  add(Field<TPLNBaseLevel>(level, 2, TORVInsProp::Edit, "maximum", "Maximum", 0, TFmt::Float, 0, 1e12, 10, {},
+                           [](const TPLNBaseLevel& l) { return QJsonValue(l.Maximum()); },
+                           [](TPLNBaseLevel& l, const QJsonValue& x) { l.SetMaximum(x.toDouble()); }));
+  add(Field<TPLNBaseLevel>(level, 3, TORVInsProp::List, "level_type", "Shape", 0, TFmt::Int, 0, 0, 0,
+                           {QStringLiteral("Fluid, across"), QStringLiteral("Fluid, upwards"), QStringLiteral("Ring, across"),
+                            QStringLiteral("Ring, upwards")},
+                           [](const TPLNBaseLevel& l) { return QJsonValue(int(l.LevelType())); },
+                           [](TPLNBaseLevel& l, const QJsonValue& x) { l.SetLevelType(std::uint8_t(x.toInt())); }));
+  add(Field<TPLNBaseLevel>(level, 4, TORVInsProp::Color, "value_color", "Value colour", 0, TFmt::Text, 0, 0, 0, {},
+                           [](const TPLNBaseLevel& l) { return Color(l.ValueColor()); },
+                           [](TPLNBaseLevel& l, const QJsonValue& x) { l.SetValueColor(ToColor(x)); }));
+  const int rank = ItemGroup(TI::Rank);
+  add(Field<TPLNBaseRank>(rank, 1, TORVInsProp::Edit, "position", "Rating", 0, TFmt::Int, 0, F2d::kMaxRank, 1, {},
+                          [](const TPLNBaseRank& r) { return QJsonValue(int(r.Position())); },
+                          [](TPLNBaseRank& r, const QJsonValue& x) { r.SetPosition(x.toInt()); }));
+  add(Field<TPLNBaseRank>(rank, 2, TORVInsProp::Edit, "maximum", "Marks", 0, TFmt::Int, 1, F2d::kMaxRank, 1, {},
+                          [](const TPLNBaseRank& r) { return QJsonValue(int(r.Maximum())); },
+                          [](TPLNBaseRank& r, const QJsonValue& x) { r.SetMaximum(x.toInt()); }));
+  add(Field<TPLNBaseRank>(rank, 3, TORVInsProp::List, "rank_type", "Marks shape", 0, TFmt::Int, 0, 0, 0,
+                          {QStringLiteral("Squares"), QStringLiteral("Circles"), QStringLiteral("Stars"), QStringLiteral("Rhombi")},
+                          [](const TPLNBaseRank& r) { return QJsonValue(int(r.RankType())); },
+                          [](TPLNBaseRank& r, const QJsonValue& x) { r.SetRankType(std::uint8_t(x.toInt())); }));
+  add(Field<TPLNBaseRank>(rank, 4, TORVInsProp::Toggle, "draw_empty", "Show empty marks", 0, TFmt::Text, 0, 0, 0, {},
+                          [](const TPLNBaseRank& r) { return QJsonValue(r.DrawEmpty()); },
+                          [](TPLNBaseRank& r, const QJsonValue& x) { r.SetDrawEmpty(x.toBool()); }));
+  const int nutri = ItemGroup(TI::Nutri);
+  add(Field<TPLNBaseNutri>(nutri, 1, TORVInsProp::List, "grade", "Grade", 0, TFmt::Int, 0, 0, 0,
+                           {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D"), QStringLiteral("E")},
+                           [](const TPLNBaseNutri& n) { return QJsonValue(int(n.Value()) - 'A'); },
+                           [](TPLNBaseNutri& n, const QJsonValue& x) { n.SetValue(char16_t('A' + x.toInt())); }));
+  add(Field<TPLNBaseNutri>(nutri, 2, TORVInsProp::List, "nutri_type", "Layout", 0, TFmt::Int, 0, 0, 0,
+                           {QStringLiteral("Title above"), QStringLiteral("Title beside")},
+                           [](const TPLNBaseNutri& n) { return QJsonValue(int(n.NutriType())); },
+                           [](TPLNBaseNutri& n, const QJsonValue& x) { n.SetNutriType(std::uint8_t(x.toInt())); }));
+  add(Field<TPLNBaseNutri>(nutri, 3, TORVInsProp::Toggle, "show_title", "Title", 0, TFmt::Text, 0, 0, 0, {},
+                           [](const TPLNBaseNutri& n) { return QJsonValue(n.ShowTitle()); },
+                           [](TPLNBaseNutri& n, const QJsonValue& x) { n.SetShowTitle(x.toBool()); }));
+  add(Field<TPLNBaseNutri>(nutri, 4, TORVInsProp::Toggle, "black_white", "Black and white", 0, TFmt::Text, 0, 0, 0, {},
+                           [](const TPLNBaseNutri& n) { return QJsonValue(n.BlackWhite()); },
+                           [](TPLNBaseNutri& n, const QJsonValue& x) { n.SetBlackWhite(x.toBool()); }));
+  for (int g = 0; g < 5; ++g) {
+    static const char* kGradeNames[5] = {"color_a", "color_b", "color_c", "color_d", "color_e"};
+    static const char* kGradeCaps[5] = {"A", "B", "C", "D", "E"};
+    add(Field<TPLNBaseNutri>(ItemGroup(TI::NutriColors), 1 + g, TORVInsProp::Color, kGradeNames[g], kGradeCaps[g], 0,
+                             TFmt::Text, 0, 0, 0, {}, [g](const TPLNBaseNutri& n) { return Color(n.GradeColor(g)); },
+                             [g](TPLNBaseNutri& n, const QJsonValue& x) { n.SetGradeColor(g, ToColor(x)); }));
+  }
+  const int package = ItemGroup(TI::Package);
+  static const char* kSizeNames[3] = {"size_width", "size_length", "size_height"};
+  static const char* kSizeCaps[3] = {"Box width", "Box length", "Box height"};
+  for (int k = 0; k < 3; ++k) {
+    // The box's own sizes in millimetres, whatever the drawing's unit: they are written on it.
+    add(Field<TPLNBasePackage>(package, 1 + k, TORVInsProp::Edit, kSizeNames[k], kSizeCaps[k], atPaper, TFmt::Float,
+                               k == 2 ? 0 : 1, 1e7, 1000, {},
+                               [k](const TPLNBasePackage& b) {
+                                 return QJsonValue(double(k == 0 ? b.SizeWidth() : k == 1 ? b.SizeLength() : b.SizeHeight()) * 1000.0);
+                               },
+                               [k](TPLNBasePackage& b, const QJsonValue& x) {
+                                 const float v = float(x.toDouble() / 1000.0);
+                                 b.SetSizes(k == 0 ? v : b.SizeWidth(), k == 1 ? v : b.SizeLength(), k == 2 ? v : b.SizeHeight());
+                               }));
+  }
+  add(Field<TPLNBasePackage>(package, 4, TORVInsProp::List, "package_style", "Drawing", 0, TFmt::Int, 0, 0, 0,
+                             {QStringLiteral("Wireframe"), QStringLiteral("Wireframe with sizes"), QStringLiteral("Solid"),
+                              QStringLiteral("Solid with sizes"), QStringLiteral("Part with drills"),
+                              QStringLiteral("Part with drills and sizes")},
+                             [](const TPLNBasePackage& b) { return QJsonValue(int(b.Style())); },
+                             [](TPLNBasePackage& b, const QJsonValue& x) { b.SetStyle(std::uint8_t(x.toInt())); }));
+  add(Field<TPLNBasePackage>(package, 5, TORVInsProp::Color, "box_color", "Box colour", 0, TFmt::Text, 0, 0, 0, {},
+                             [](const TPLNBasePackage& b) { return Color(b.BoxColor()); },
+                             [](TPLNBasePackage& b, const QJsonValue& x) { b.SetBoxColor(ToColor(x)); }));
+  const int table = ItemGroup(TI::Table);
+  add(Field<TPLNBaseTable>(table, 1, TORVInsProp::List, "grid", "Grid", 0, TFmt::Int, 0, 0, 0,
+                           {QStringLiteral("None"), QStringLiteral("Columns"), QStringLiteral("Rows"), QStringLiteral("Both")},
+                           [](const TPLNBaseTable& t) { return QJsonValue(int(t.GetGridType())); },
+                           [](TPLNBaseTable& t, const QJsonValue& x) { t.SetGridType(Types::TPLNGrid(x.toInt())); }));
+  add(Field<TPLNBaseTable>(table, 2, TORVInsProp::Color, "grid_color", "Grid colour", 0, TFmt::Text, 0, 0, 0, {},
+                           [](const TPLNBaseTable& t) { return Color(t.GetGridColor()); },
+                           [](TPLNBaseTable& t, const QJsonValue& x) { t.SetGridColor(ToColor(x)); }));
+  add(Field<TPLNBaseTable>(table, 3, TORVInsProp::Edit, "grid_width", "Grid width", atPaper, TFmt::Float, 0, 10000, 50, {},
+                           [](const TPLNBaseTable& t) { return QJsonValue(double(t.GetGridWidth()) * 1000.0); },
+                           [](TPLNBaseTable& t, const QJsonValue& x) { t.SetGridWidth(float(x.toDouble() / 1000.0)); }));
+  add(Field<TPLNBaseTable>(table, 4, TORVInsProp::Toggle, "fit_to_box", "Fit rows to the box", 0, TFmt::Text, 0, 0, 0, {},
+                           [](const TPLNBaseTable& t) { return QJsonValue(t.GetFitToBox()); },
+                           [](TPLNBaseTable& t, const QJsonValue& x) { t.SetFitToBox(x.toBool()); }));
+  add(Field<Text::TPLNBasePoly>(ItemGroup(TI::PolyText), 1, TORVInsProp::Memo, "poly_text", "Text", 0, TFmt::Text, 0, 0,
+                                0, {}, [](const Text::TPLNBasePoly& t) { return QJsonValue(t.GetData()); },
+                                [](Text::TPLNBasePoly& t, const QJsonValue& x) { t.SetData(x.toString()); }));
+
   // Rich text: its markup in a form
   add({ItemGroup(TI::RichText), 1, TORVInsProp::Memo, "richtext", "Rich text", 0, TFmt::Text, 0, 0, 0, 0, {}, {},
        [](const Item& it, const TPLNBaseLabel&) { return IsRich(it); },
@@ -916,6 +1039,15 @@ QJsonValue Parse(const TProp& p, const TPLNBaseLabel& doc, const QJsonObject& v)
   return p.Fmt == TFmt::Int ? QJsonValue(qint64(std::llround(base))) : QJsonValue(base);
 }
 
+// Takes back a change refused half-way through the selection; the history's undo selects what
+// it restored, so the selection is put back as it was.
+void TakeBack(TPLNBaseLabel& doc, std::uint64_t recorded, const std::vector<TPLNBaseItem*>& sel) {
+  if (doc.UndoRecorded() == recorded) return;
+  doc.DiscardLastStep();
+  doc.ClearSelection();
+  for (TPLNBaseItem* it : sel) doc.Select(it);
+}
+
 QJsonObject Refusal(const QString& why) {
   return QJsonObject{{QStringLiteral("Ok"), false}, {QStringLiteral("Error"), why}, {QStringLiteral("Link"), QJsonArray()}};
 }
@@ -1022,14 +1154,15 @@ QJsonObject UpdateProp(TPLNBaseLabel& doc, int prop, int kind, int type, int p, 
   doc.EndUpdate();
   // A refusal half-way through the selection takes back what was already changed.
   if (!error.isEmpty()) {
-    if (doc.UndoRecorded() != recorded) doc.DiscardLastStep();
+    TakeBack(doc, recorded, sel);
     return Refusal(error);
   }
   // Codes keep only what their symbology encodes.
   for (TPLNBaseItem* it : sel)
     if (auto* bar = dynamic_cast<Barcode::TPLNBaseBarcode*>(it); bar && !bar->IsValid() && def->Group == ItemGroup(TI::Barcode)) {
-      if (doc.UndoRecorded() != recorded) doc.DiscardLastStep();
-      return Refusal(QStringLiteral("\"%1\" cannot be encoded in this symbology").arg(bar->GetCode()));
+      const QString code = bar->GetCode();
+      TakeBack(doc, recorded, sel);
+      return Refusal(QStringLiteral("\"%1\" cannot be encoded in this symbology").arg(code));
     }
 
   const auto after = Snapshot(doc, baseTypes, types);

@@ -8,6 +8,8 @@
 #include "ORV.BarcodeItems.h"
 #include "ORV.Data.h"
 #include "ORV.FMX.h"
+#include "ORV.Gauges.h"
+#include "ORV.Nutri.h"
 #include "ORV.Inspector.h"
 #include "ORV.Text.h"
 
@@ -225,6 +227,44 @@ TEST(InspectorRows, RefusedValuesLeaveTheDrawingAsItWas) {
   // And a good one is kept.
   EXPECT_TRUE(d.Type("code", QStringLiteral("400638133393")).value(QStringLiteral("Ok")).toBool());
   EXPECT_EQ(bar->GetCode().left(12), QStringLiteral("400638133393"));
+}
+
+TEST(InspectorRows, ARefusalHalfWayThroughTheSelectionTakesBackTheItemsBefore) {
+  Doc d;
+  auto* wide = dynamic_cast<F2d::TPLNBaseRank*>(d.doc.AddBaseRank(10000, 10000, 60000, 20000));
+  auto* narrow = dynamic_cast<F2d::TPLNBaseRank*>(d.doc.AddBaseRank(10000, 30000, 60000, 40000));
+  ASSERT_TRUE(wide && narrow);
+  wide->SetMaximum(10);
+  narrow->SetMaximum(5);
+  wide->SetPosition(2);
+  narrow->SetPosition(2);
+  d.doc.Select(wide);
+  d.doc.Select(narrow);
+  const int steps = d.doc.UndoCount();
+  // Seven of ten fits the first; the second has five marks and refuses.
+  const QJsonObject r = d.Type("position", QStringLiteral("7"));
+  EXPECT_FALSE(r.value(QStringLiteral("Ok")).toBool());
+  EXPECT_FALSE(r.value(QStringLiteral("Error")).toString().isEmpty());
+  EXPECT_EQ(wide->Position(), 2);
+  EXPECT_EQ(narrow->Position(), 2);
+  EXPECT_EQ(d.doc.UndoCount(), steps);
+  EXPECT_EQ(d.doc.GetSelectionCount(), 2) << "the selection stays";
+  const QJsonObject r4 = d.Type("position", QStringLiteral("4"));
+  EXPECT_TRUE(r4.value(QStringLiteral("Ok")).toBool()) << r4.value(QStringLiteral("Error")).toString().toStdString();
+  EXPECT_EQ(wide->Position(), 4);
+  EXPECT_EQ(narrow->Position(), 4);
+
+  // A Nutri-Score's grade is a list of the five letters.
+  auto* nutri = dynamic_cast<F2d::TPLNBaseNutri*>(d.doc.AddBaseNutriScore(10000, 50000, 60000, 80000));
+  ASSERT_NE(nutri, nullptr);
+  d.doc.ClearSelection();
+  d.doc.Select(nutri);
+  const TCellRef grade = Find(d.Rows(), "grade");
+  EXPECT_EQ(grade.Get("List").toArray().size(), 5);
+  EXPECT_TRUE(d.Send("grade", {{QStringLiteral("int"), 3}}).value(QStringLiteral("Ok")).toBool());
+  EXPECT_EQ(nutri->Value(), u'D');
+  EXPECT_FALSE(Names(d.Rows()).contains(QStringLiteral("color_a"))) << "grade colours are asked for";
+  EXPECT_TRUE(Names(FillInspector(d.doc, kAllBase, kDefaultTypes | (1u << int(TORVInsType::NutriColors)))).contains(QStringLiteral("color_a")));
 }
 
 TEST(InspectorRows, DataFieldsComeFromTheDataSource) {
