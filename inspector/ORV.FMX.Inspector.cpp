@@ -135,6 +135,10 @@ void TPLNBaseInspector::UpdateCtrl(TORChange change, TORChangeValue) {
     case TORChange::Layers:
     case TORChange::Units:
     case TORChange::UndoRedo: ScheduleRefresh(); break;
+    case TORChange::Action:
+      // A point drag starts or ends.
+      if (fPointsOnly != (fDoc && fDoc->Act().Dragging && fDoc->Act().Move == TORVMoveKind::Point)) ScheduleRefresh();
+      break;
     default: break;
   }
 }
@@ -162,8 +166,22 @@ void TPLNBaseInspector::Refresh(bool reset) {
     ScheduleRefresh();
     return;
   }
-  fRows = fDoc ? Ins::FillInspector(*fDoc, fBaseTypes, fTypes, fOptions & (1u << Ins::ioGroupHeads)) : QJsonArray();
+  fRows = BuildRows();
   FillInspector(reset);
+  // While a point is dragged its row is the current one.
+  if (fPointsOnly && fDoc) LocatePos(-1, int(Ins::TORVInsTypeBase::Points), 2 * fDoc->Act().MoveIndex - 1);
+}
+
+QJsonArray TPLNBaseInspector::BuildRows() {
+  if (!fDoc) return {};
+  // A point being dragged shows the points alone, so its numbers can be followed.
+  const TAct& act = fDoc->Act();
+  const bool points = act.Dragging && act.Move == TORVMoveKind::Point &&
+                      (fBaseTypes & (1u << int(Ins::TORVInsTypeBase::Points)));
+  fPointsOnly = points;
+  if (points)
+    return Ins::FillInspector(*fDoc, 1u << int(Ins::TORVInsTypeBase::Points), 0, fOptions & (1u << Ins::ioGroupHeads));
+  return Ins::FillInspector(*fDoc, fBaseTypes, fTypes, fOptions & (1u << Ins::ioGroupHeads));
 }
 
 void TPLNBaseInspector::FillInspector(bool reset) {
@@ -695,7 +713,7 @@ void TPLNBaseInspector::UpdateLinkedProp(const QJsonObject& result) {
   if (result.value(QStringLiteral("Rebuild")).toBool()) {
     fRefreshPending = false;
     const int row = fRow, cell = fCell, scroll = fScroll->value();
-    fRows = fDoc ? Ins::FillInspector(*fDoc, fBaseTypes, fTypes, fOptions & (1u << Ins::ioGroupHeads)) : QJsonArray();
+    fRows = BuildRows();
     FillInspector(false);
     fScroll->setValue(scroll);
     fRow = row < fRows.size() ? row : -1;

@@ -129,6 +129,7 @@ class TPLNBaseInspector : public QWidget, public IORObserver {
   void OpenFile(int row, int cell);
   void StepValue(int direction);
   void ScheduleRefresh();
+  QJsonArray BuildRows();
   void UpdateScrollBar();
   void DrawCell(QPainter& p, const QRect& r, int row, int cell, bool caption);
 
@@ -145,6 +146,7 @@ class TPLNBaseInspector : public QWidget, public IORObserver {
   int fStepDirection = 0;
   bool fSending = false;
   bool fRefreshPending = false;
+  bool fPointsOnly = false;
   QString fError;
   QScrollBar* fScroll = nullptr;
   QComboBox* fCombo = nullptr;

@@ -202,3 +202,28 @@ TEST(InspectorWidget, FormsForRichTextAndPictures) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(InspectorWidget, ADraggedPointShowsThePointsAlone) {
+  View v;
+  TPLNBaseItem* line = TPLNFactory::AddBaseLine(&v.doc, 10000, 50000, 60000, 50000);
+  v.doc.Select(line);
+  ASSERT_NE(v.Shown("pen_width"), QStringLiteral("<none>"));
+  // Grab the line's far end, as the editor does on a press on its handle, and drag it.
+  v.doc.Act().SetMove(TORVMoveKind::Point, 2, TORVPto{60000, 50000});
+  v.doc.MoveEditor(5000, 5000, 65000, 55000, -1, -1);
+  QApplication::processEvents();
+  ASSERT_TRUE(v.doc.Act().Dragging);
+  ASSERT_EQ(int(v.doc.Act().Move), int(TORVMoveKind::Point)) << v.doc.Act().MoveIndex;
+  EXPECT_EQ(v.Shown("pen_width"), QStringLiteral("<none>"));
+  EXPECT_EQ(v.Shown("x2"), QStringLiteral("65.00 mm"));
+  int row = -1, cell = 0;
+  v.ins.FindCell(QStringLiteral("x2"), &row, &cell);
+  EXPECT_EQ(v.ins.CurrentRow(), row);
+  v.doc.UpEditor(65000, 55000);
+  QApplication::processEvents();
+  EXPECT_EQ(v.Shown("pen_width"), QStringLiteral("0.25 mm"));
+}
+
+}  // namespace
