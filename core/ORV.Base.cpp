@@ -410,6 +410,30 @@ Line::TPLNDimStyle* TPLNBaseLabel::AddDimStyle(const QString& name) {
   return fDimStyles.back().get();
 }
 
+bool TPLNBaseLabel::DeleteActiveDimStyle() {
+  if (fActiveDimStyle <= 0 || fActiveDimStyle >= GetDimStylesCount()) return false;
+  const int gone = fActiveDimStyle + 1;
+  BeginUpdate();
+  fDimStyles.erase(fDimStyles.begin() + fActiveDimStyle);
+  fActiveDimStyle = 0;
+  // Dimensions name their style by number: those after the gap move down one.
+  for (const auto& it : fItems)
+    if (auto* dim = dynamic_cast<Line::TPLNBaseDim*>(it.get())) {
+      const int s = dim->GetDimStyleIndex();
+      if (s == gone) {
+        dim->SetDimStyleIndex(1);
+      } else if (s > gone) {
+        dim->SetDimStyleIndex(s - 1);
+      }
+      dim->CalcValues(0);
+      UndoTouch(dim);
+    }
+  fModified = true;
+  NotifyChange(TORChange::Document);
+  EndUpdate();
+  return true;
+}
+
 QString TPLNBaseLabel::SVG(TORVSvgKind, double, bool) {
   throw EPLNError(QStringLiteral("this document cannot draw: SVG export needs the drawing library"));
 }
@@ -544,6 +568,32 @@ void TPLNBaseLabel::DeleteLayer(int i) {
   }
   fModified = true;
   NotifyChange(TORChange::Layers);
+}
+
+bool TPLNBaseLabel::ExchangeLayers(int a, int b) {
+  if (a <= 1 || b <= 1 || a > GetLayersCount() || b > GetLayersCount()) return false;
+  if (a == b) return true;
+  TPLNLayer* la = fLayers[a - 1].get();
+  TPLNLayer* lb = fLayers[b - 1].get();
+  std::swap(fLayers[a - 1], fLayers[b - 1]);
+  // The active layer and the background picture stay with their layers.
+  if (fActiveLayer == a - 1) {
+    fActiveLayer = b - 1;
+  } else if (fActiveLayer == b - 1) {
+    fActiveLayer = a - 1;
+  }
+  if (fBackLayer == a) {
+    fBackLayer = b;
+  } else if (fBackLayer == b) {
+    fBackLayer = a;
+  }
+  // Items save their layer by number: the records of those on the two layers change.
+  for (const auto& it : fItems)
+    if (it->fLayer == la || it->fLayer == lb) UndoTouch(it.get());
+  if (fLayerZOrder) SortItemsZLayer();
+  fModified = true;
+  NotifyChange(TORChange::Layers);
+  return true;
 }
 
 void TPLNBaseLabel::SetMeasure(const TPLNMeasure& m) {

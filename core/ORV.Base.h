@@ -355,6 +355,9 @@ class TPLNBaseLabel {
   TPLNLayer* AddLayer(const QString& name);
   // Moves the items of the deleted layer to layer 1; layer 1 cannot be deleted.
   void DeleteLayer(int i);
+  // Swaps the places of layers a and b, each keeping its items; layer 1 stays where it is.
+  // False when either number is out of range or names layer 1.
+  bool ExchangeLayers(int a, int b);
 
   // Dimension styles, counted from 1; style 1 always exists. New dimensions take the active one.
   int GetDimStylesCount() const { return static_cast<int>(fDimStyles.size()); }
@@ -366,6 +369,9 @@ class TPLNBaseLabel {
   bool SetActiveDimStyle(const QString& name);
   // A new style with the default look, at the end of the list.
   Line::TPLNDimStyle* AddDimStyle(const QString& name);
+  // Deletes the active style unless it is style 1; its dimensions take style 1, style 1
+  // becomes active. False when nothing was deleted.
+  bool DeleteActiveDimStyle();
   // Document coordinates per base unit of text on paper. Text is measured on paper, so every
   // text metric is multiplied by this before it is laid out among the points: in a drawing at
   // 1:N, whose coordinates are real-world lengths, it is N.

@@ -22,6 +22,25 @@ const Table& Dialogs() {
       {"Quality", "JPEG quality (10 to 100)"},
       {"Transparent", "Transparent"},
       {"Export", "Export"},
+      // layers and dimension styles
+      {"Add", "Add"},
+      {"Delete", "Delete"},
+      {"ApplyLayer", "Apply to items"},
+      {"BackImage", "Background image…"},
+      {"BackMap", "Map background…"},
+      {"BackMargins", "Image margins…"},
+      {"PrintBack", "Print the background"},
+      {"ExportBack", "Export the background"},
+      {"Layer", "Layer"},
+      {"Up", "Up"},
+      {"Down", "Down"},
+      {"DelLayer", "Delete the selected layer? Its items move to the default layer."},
+      {"NewLayer", "Layer %1"},
+      {"DimStyles", "Dimension styles"},
+      {"ActiveDimStyle", "Active style"},
+      {"AddDimStyle", "New dimension style"},
+      {"DelStyle", "Delete the active dimension style? Its dimensions take the default style."},
+      {"Sample", "Sample"},
   };
   return t;
 }
@@ -45,6 +64,13 @@ const Table& Errors() {
       {"UnknownKind", "Unknown item kind"},
       {"BadJson", "The file is not valid JSON"},
       {"Font", "Could not load the specified font"},
+      // layers and dimension styles
+      {"DelDefLayer", "The default layer cannot be deleted."},
+      {"DelDefStyle", "The default dimension style cannot be deleted."},
+      {"LayerName", "Another layer already has this name."},
+      {"EmptyName", "The name must not be empty."},
+      {"DimStyleName", "Another dimension style already has this name."},
+      {"BadValue", "The value is out of range"},
   };
   return t;
 }
@@ -53,6 +79,13 @@ const Table& Lists() {
   static const Table t{
       {"mm", "Millimetres"}, {"in", "Inches"}, {"cm", "Centimetres"}, {"dm", "Decimetres"},
       {"m", "Metres"},       {"ft", "Feet"},   {"yd", "Yards"},
+      // layers and dimension styles
+      {"LineType0", "Solid"}, {"LineType1", "Dots 0.5 mm"}, {"LineType2", "Dashes 1 mm"},
+      {"LineType3", "Dashes 2/1 mm"}, {"LineType4", "Dashes 1/2 mm"}, {"LineType5", "Dashes 2 mm"},
+      {"LineType6", "Dashes 3/1 mm"}, {"LineType7", "Dashes 3 mm"}, {"LineType8", "Dashes 4/1 mm"},
+      {"LineType9", "Dashes 4/2 mm"}, {"LineType10", "Dashes 4 mm"}, {"LineType11", "Dash dot"},
+      {"TextPos0", "Above the line"}, {"TextPos1", "Below the line"}, {"TextPos2", "On the line"},
+      {"TextPos3", "In the line"}, {"TextPos4", "In the line, upright"}, {"TextPos5", "In the line, upwards"},
   };
   return t;
 }
@@ -64,6 +97,34 @@ const Table& Props() {
       {"BackColor", "Fill colour"},
       {"Filled", "Filled"},
       {"LineType", "Line style"},
+      // layers and dimension styles
+      {"ZOrderLayer", "Items drawn in layer order"},
+      {"FontColor", "Font colour"},
+      {"FontName", "Font"},
+      {"FontHeight", "Font height (mm)"},
+      {"Active", "Active"},
+      {"View", "Visible"},
+      {"Print", "Print"},
+      {"Select", "Selectable"},
+      {"Name", "Name"},
+      {"Format", "Number format"},
+      {"Prefix", "Prefix"},
+      {"Suffix", "Suffix"},
+      {"HeadSize", "Head size (mm)"},
+      {"HeadType", "Head"},
+      {"HeadColor", "Head colour"},
+      {"ExtColor", "Extension line colour"},
+      {"DimColor", "Dimension line colour"},
+      {"ExtSize", "Extension overshoot (mm)"},
+      {"ExtGap", "Extension gap (mm)"},
+      {"ArrowOpen", "Arrow opening"},
+      {"DimBreak", "Text gap (mm)"},
+      {"TextPos", "Text position"},
+      {"DimPenWidth", "Dimension pen width"},
+      {"ExtPenWidth", "Extension pen width"},
+      {"Bold", "Bold"},
+      {"Italic", "Italic"},
+      {"Underline", "Underline"},
   };
   return t;
 }

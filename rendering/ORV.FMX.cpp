@@ -14,6 +14,8 @@
 #include "ORV.FMX.Map.h"
 #include "ORV.FMX.Print.h"
 #include "ORV.FMX.ShowPreview.h"
+#include "ORV.FMX.DimStyles.h"
+#include "ORV.FMX.Layers.h"
 #include "ORV.Msg.h"
 #include "ORV.Symbol.h"
 
@@ -485,6 +487,25 @@ void TPlanoraFMX::Print() {
   CheckPrintData();
   TPrintThread job(this);
   job.Execute();
+}
+
+void TPlanoraFMX::EditLayers(QWidget* parent, std::shared_ptr<TDialogServices> services) {
+  TfLayers window(parent, std::move(services));
+  window.Ini(this);
+  window.exec();
+  // The views show the layers as the window left them.
+  NotifyChange(TORChange::Layers);
+}
+
+bool TPlanoraFMX::EditDimStyles(QWidget* parent, std::shared_ptr<TDialogServices> services) {
+  if (GetEditorMode() != 2) return false;
+  TfDimStls window(parent, std::move(services));
+  window.Ini(this);
+  window.exec();
+  // The window recomputes the dimensions with every change; this catches what it did not touch.
+  CalcDimValues();
+  NotifyChange(TORChange::Document);
+  return true;
 }
 
 bool TPlanoraFMX::Preview(QWidget* parent, std::shared_ptr<TPreviewServices> services) {

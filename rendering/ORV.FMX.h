@@ -23,6 +23,7 @@ namespace Orv::Fmx {
 class TExportThread;
 class TMapComposer;
 class TPreviewServices;
+class TDialogServices;
 
 // How each kind code is read; entries are empty for kinds this build does not have yet.
 struct TPLNKindEntry {
@@ -125,6 +126,11 @@ class TPlanoraFMX : public TPLNSharedFMX {
   // questions go through `services` (null: the standard dialogs). False, with the reason shown
   // through the services, when the print data cannot be made.
   bool Preview(QWidget* parent = nullptr, std::shared_ptr<TPreviewServices> services = nullptr);
+  // The layers window over `parent`, modal; its questions go through `services` (null: the
+  // standard ones). Each change in it is one undo step of its own.
+  void EditLayers(QWidget* parent = nullptr, std::shared_ptr<TDialogServices> services = nullptr);
+  // The dimension styles window, in drawing mode only (false, nothing shown, in any other).
+  bool EditDimStyles(QWidget* parent = nullptr, std::shared_ptr<TDialogServices> services = nullptr);
   // A PDF file that takes the print instead of a printer (machines without one); empty: printer.
   QString PrintToFile;
   // Makes the named printer the print settings' printer; false (nothing changed) for an unknown name.

@@ -674,6 +674,7 @@ void TMainWindow::BuildMenus() {
   file->addAction(tr("&Quit"), QKeySequence::Quit, this, [this] { close(); });
 
   BuildEditMenu();
+  BuildDocumentMenu();
 
   QMenu* view = menuBar()->addMenu(tr("&View"));
   view->addAction(tr("Zoom &In"), QKeySequence::ZoomIn, this, [this] { fEditor->IncZoom(); });
@@ -793,6 +794,24 @@ void TMainWindow::BuildEditMenu() {
   fSnap->setCheckable(true);
   fOrto = add("editOrto", tr("&Orthogonal"), {QKeySequence(Qt::Key_F8)}, [this] { fEditor->SetOrtoLines(fOrto->isChecked()); });
   fOrto->setCheckable(true);
+}
+
+// The document's own settings, each in its window; every change there is an undo step.
+void TMainWindow::BuildDocumentMenu() {
+  QMenu* document = menuBar()->addMenu(tr("&Document"));
+  document->setObjectName(QStringLiteral("documentMenu"));
+  QAction* layers = document->addAction(tr("&Layers…"));
+  layers->setObjectName(QStringLiteral("documentLayers"));
+  connect(layers, &QAction::triggered, this, [this] {
+    fDoc->EditLayers(this);
+    UpdateEditActions();
+  });
+  QAction* styles = document->addAction(tr("&Dimension Styles…"));
+  styles->setObjectName(QStringLiteral("documentDimStyles"));
+  connect(styles, &QAction::triggered, this, [this] {
+    if (!fDoc->EditDimStyles(this)) statusBar()->showMessage(tr("Dimension styles belong to technical drawings."), 5000);
+    UpdateEditActions();
+  });
 }
 
 void TMainWindow::BuildToolPalette() {
@@ -923,7 +942,7 @@ void TMainWindow::BuildStyledTools() {
 
   // The same choices from the menu bar, where the keyboard reaches them (a tool button's menu
   // opens only under the pointer).
-  QMenu* chart = menuBar()->addMenu(tr("&Diagram"));
+  QMenu* chart = menuBar()->addMenu(tr("Dia&gram"));
   chart->setObjectName(QStringLiteral("diagramMenu"));
   shapes->setTitle(tr("Flow &Box Shape"));
   chart->addMenu(shapes);

@@ -118,6 +118,7 @@ class TMainWindow : public QMainWindow {
  private:
   void BuildMenus();
   void BuildEditMenu();
+  void BuildDocumentMenu();
   void BuildToolPalette();
   // The flow tool with its shapes and the link tool with its routing and terminators.
   // The tools with choices: flow boxes, links, codes, and the Nutri-Score label.

@@ -1,0 +1,97 @@
+#pragma once
+// The layers window: adds, deletes and reorders the document's layers and edits the defaults
+// and options of the selected one. Every change goes to the document at once, one undo step
+// each; closing the window takes nothing back.
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QToolButton;
+
+namespace Orv {
+class TPLNLayer;
+}
+
+namespace Orv::Fmx {
+
+class TPlanoraFMX;
+class TDialogServices;
+
+class TfLayers : public QDialog {
+ public:
+  explicit TfLayers(QWidget* parent = nullptr, std::shared_ptr<TDialogServices> services = nullptr);
+
+  // Fills the window from the document: fonts, texts, the layer list with layer 1 selected.
+  void Ini(TPlanoraFMX* doc);
+  // The number of the layer shown (0 before Ini).
+  int SelectedLayer() const { return fSelected; }
+  // Selects and shows layer `number` (1-based) as a click on its list entry does.
+  void SelectLayer(int number);
+
+  // The actions of the buttons, callable without a click.
+  void AddLayer();
+  void DeleteLayer();
+  void MoveUp();
+  void MoveDown();
+  // Asks for a colour for swatch `tag` (0 back, 1 pen, 2 font) and gives it to the layer.
+  void PickColor(int tag);
+
+ private:
+  void FillLanguage();
+  void ShowLayer();
+  void AdjustUpDown();
+  // Runs `change` on the selected layer as one undo step and tells the observers.
+  void ChangeLayer(const std::function<void(TPLNLayer&)>& change);
+  void NameEdited();
+  void SetOption(std::uint16_t bit, bool on);
+  void ShowSwatch(QToolButton* swatch, unsigned colour);
+
+  TPlanoraFMX* fDoc = nullptr;
+  std::shared_ptr<TDialogServices> fServices;
+  int fSelected = 0;
+  bool fInitialising = false;
+
+  QListWidget* lbLayers;
+  QLineEdit* edName;
+  QComboBox* cbFontName;
+  QDoubleSpinBox* seFontHeight;
+  QDoubleSpinBox* sePenWidth;
+  QToolButton* shBackColor;
+  QToolButton* shColor;
+  QToolButton* shFontColor;
+  QCheckBox* ckActive;
+  QCheckBox* ckVisible;
+  QCheckBox* ckPrint;
+  QCheckBox* ckSelect;
+  QCheckBox* ckExport;
+  QCheckBox* ckPrintBack;
+  QCheckBox* ckExportBack;
+  QCheckBox* ckLayerZPos;
+  QPushButton* butAdd;
+  QPushButton* butDelete;
+  QPushButton* butUp;
+  QPushButton* butDown;
+  QPushButton* butApply;
+  QPushButton* butBackImage;
+  QPushButton* butBackMap;
+  QPushButton* butBackMargins;
+  QPushButton* butClose;
+  QLabel* lbName;
+  QLabel* lbFontName;
+  QLabel* lbFontHeight;
+  QLabel* lbPenWidth;
+  QLabel* lbBackColor;
+  QLabel* lbColor;
+  QLabel* lbFontColor;
+  QLabel* lbLayer;
+};
+
+}  // namespace Orv::Fmx
