@@ -50,6 +50,9 @@ TfLayers::TfLayers(QWidget* parent, std::shared_ptr<TDialogServices> services)
   sePenWidth->setRange(0.1, 100);
   sePenWidth->setDecimals(2);
   sePenWidth->setSingleStep(0.05);
+  // Typed values are written when the user leaves the box, not at every digit.
+  seFontHeight->setKeyboardTracking(false);
+  sePenWidth->setKeyboardTracking(false);
   shBackColor = Named<QToolButton>(this, "shBackColor");
   shColor = Named<QToolButton>(this, "shColor");
   shFontColor = Named<QToolButton>(this, "shFontColor");
@@ -129,6 +132,10 @@ TfLayers::TfLayers(QWidget* parent, std::shared_ptr<TDialogServices> services)
 
   connect(lbLayers, &QListWidget::currentRowChanged, this, [this](int r) {
     if (!fInitialising && r >= 0) SelectLayer(r + 1);
+  });
+  // The list entry follows the typing; the layer takes the name when the user is done.
+  connect(edName, &QLineEdit::textEdited, this, [this](const QString& text) {
+    if (QListWidgetItem* entry = lbLayers->item(fSelected - 1)) entry->setText(text);
   });
   connect(edName, &QLineEdit::editingFinished, this, [this] { NameEdited(); });
   connect(cbFontName, &QComboBox::currentTextChanged, this, [this](const QString& name) {
@@ -291,7 +298,10 @@ void TfLayers::NameEdited() {
   TPLNLayer* l = fDoc ? fDoc->GetLayer(fSelected) : nullptr;
   if (!l || fInitialising) return;
   const QString name = edName->text().trimmed();
-  if (name == l->Name) return;
+  if (name == l->Name) {
+    if (QListWidgetItem* entry = lbLayers->item(fSelected - 1)) entry->setText(name);
+    return;
+  }
   QString refused;
   if (name.isEmpty()) refused = Err("EmptyName");
   for (int i = 1; i <= fDoc->GetLayersCount() && refused.isEmpty(); ++i)
@@ -300,6 +310,7 @@ void TfLayers::NameEdited() {
     // The old name comes back before the message, so a second editingFinished finds nothing to do.
     fInitialising = true;
     edName->setText(l->Name);
+    if (QListWidgetItem* entry = lbLayers->item(fSelected - 1)) entry->setText(l->Name);
     fInitialising = false;
     fServices->Error(this, Dlg("Layers"), refused);
     return;

@@ -60,6 +60,7 @@ struct Fixture {
   void Rename(const QString& name) {
     auto* ed = W<QLineEdit>("edName");
     ed->setText(name);
+    emit ed->textEdited(name);
     emit ed->editingFinished();
   }
 };
@@ -103,6 +104,10 @@ TEST(LayersDialog, EachChangeWritesTheLayerAsOneUndoStep) {
   f.win->SelectLayer(2);
   TPLNLayer* two = f.doc.GetLayer(2);
 
+  auto* ed = f.W<QLineEdit>("edName");
+  ed->setText("Wall");
+  emit ed->textEdited("Wall");
+  EXPECT_EQ(f.List()->item(1)->text(), "Wall");  // the entry follows the typing
   f.Rename("Walls");
   EXPECT_EQ(two->Name, "Walls");
   EXPECT_EQ(f.List()->item(1)->text(), "Walls");
