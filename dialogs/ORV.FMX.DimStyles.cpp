@@ -40,7 +40,7 @@ T* Named(QWidget* parent, const char* name) {
 
 // The sample's outline in pixels at 96 dpi, and the part of that plane the box shows.
 constexpr int kOutline[6][2] = {{140, 170}, {400, 170}, {400, 220}, {580, 260}, {580, 400}, {140, 400}};
-const QRectF kSampleArea(60, 90, 640, 410);
+const QRectF kSampleArea(80, 110, 580, 360);
 constexpr int kTermCount = 12;
 constexpr int kLineTypeCount = 12;
 constexpr int kTextPosCount = 6;
@@ -71,7 +71,7 @@ TDimSample::TDimSample(QWidget* parent) : QWidget(parent), fDoc(std::make_unique
   dim(140, 400, 580, 400, 360, 450);  // bottom, horizontal
   dim(140, 170, 140, 400, 95, 285);   // left, vertical
   dim(580, 260, 580, 400, 630, 330);  // right, vertical
-  dim(400, 220, 580, 260, 480, 195);  // the slope, aligned
+  dim(400, 220, 580, 260, 370, 183);  // the slope, aligned: the third point off the box's corner
 }
 
 TDimSample::~TDimSample() = default;

@@ -113,25 +113,22 @@ TEST(LayersDialog, EachChangeWritesTheLayerAsOneUndoStep) {
   EXPECT_EQ(f.List()->item(1)->text(), "Walls");
   EXPECT_EQ(f.doc.UndoCount(), 1);
 
-  f.W<QDoubleSpinBox>("seFontHeight")->setValue(12);
-  EXPECT_FLOAT_EQ(two->FontHeight, 12.0f);
+    f.W<QDoubleSpinBox>("seFontHeight")->setValue(12);  EXPECT_FLOAT_EQ(two->FontHeight, 12.0f);
   f.W<QDoubleSpinBox>("sePenWidth")->setValue(1.25);
   EXPECT_DOUBLE_EQ(two->PenWidth, 1250);
-  f.W<QCheckBox>("ckSelect")->setChecked(true);
-  EXPECT_TRUE(two->HasOption(Opt::Selectable));
+  f.W<QCheckBox>("ckSelect")->setChecked(true);  EXPECT_TRUE(two->HasOption(Opt::Selectable));
   f.W<QCheckBox>("ckPrint")->setChecked(false);
   EXPECT_FALSE(two->HasOption(Opt::Print));
   EXPECT_TRUE(two->HasOption(Opt::Visible));
-  f.W<QCheckBox>("ckExportBack")->setChecked(false);
-  EXPECT_FALSE(two->HasOption(Opt::ExportBackground));
+  f.W<QCheckBox>("ckExportBack")->setChecked(true);
+  EXPECT_TRUE(two->HasOption(Opt::ExportBackground));
   f.services->colours.push_back(QColor(0, 128, 255));
   f.W<QToolButton>("shBackColor")->click();
   EXPECT_EQ(two->BackColor, 0xFF0080FFu);
   EXPECT_EQ(f.W<QToolButton>("shBackColor")->property("colour").toUInt(), 0xFF0080FFu);
   f.services->colours.push_back(QColor());  // cancelled: nothing written
   f.W<QToolButton>("shFontColor")->click();
-  f.W<QCheckBox>("ckActive")->setChecked(true);
-  EXPECT_EQ(f.doc.GetActiveLayerIndex(), 2);
+  f.W<QCheckBox>("ckActive")->setChecked(true);  EXPECT_EQ(f.doc.GetActiveLayerIndex(), 2);
   f.W<QCheckBox>("ckLayerZPos")->setChecked(true);
   EXPECT_TRUE(f.doc.GetLayerZOrder());
   EXPECT_EQ(f.doc.UndoCount(), 9);
