@@ -40,7 +40,7 @@ T* Named(QWidget* parent, const char* name) {
 
 // The sample's outline in pixels at 96 dpi, and the part of that plane the box shows.
 constexpr int kOutline[6][2] = {{140, 170}, {400, 170}, {400, 220}, {580, 260}, {580, 400}, {140, 400}};
-const QRectF kSampleArea(80, 110, 580, 360);
+const QRectF kSampleArea(30, 90, 660, 400);
 constexpr int kTermCount = 12;
 constexpr int kLineTypeCount = 12;
 constexpr int kTextPosCount = 6;
@@ -163,6 +163,8 @@ TfDimStls::TfDimStls(QWidget* parent, std::shared_ptr<TDialogServices> services)
   butClose = Named<QPushButton>(this, "butClose");
   paintLab = new TDimSample(this);
   for (QToolButton* b : {ShColFontColor, shDimColor, shExtColor, shFillColor, shHeadColor}) b->setFixedSize(48, 22);
+  // Enter confirms the field being typed in; it never presses a button.
+  for (QPushButton* b : {butAdd, butDelete, butClose}) b->setAutoDefault(false);
 
   auto* form = new QGridLayout;
   int row = 0;

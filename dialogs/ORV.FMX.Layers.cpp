@@ -82,6 +82,8 @@ TfLayers::TfLayers(QWidget* parent, std::shared_ptr<TDialogServices> services)
   lbColor = new QLabel(this);
   lbFontColor = new QLabel(this);
   lbLayer = new QLabel(this);
+  // Enter confirms the field being typed in; it never presses a button.
+  for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(false);
   // These act on the background picture and the map, which this window does not edit yet.
   for (QPushButton* b : {butApply, butBackImage, butBackMap, butBackMargins}) b->setEnabled(false);
 

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -248,6 +249,26 @@ TEST(LayersDialog, MovingALayerTakesItsItemsAndUndoesInOneStep) {
   f.doc.Redo();
   EXPECT_EQ(f.doc.LayerIndex(f.doc.GetItem(2)->GetLayer()), 2);
   EXPECT_EQ(f.doc.GetLayer(2)->Name, "L3");
+}
+
+TEST(LayersDialog, EnterAfterANameCommitsItAndPressesNoButton) {
+  Fixture f;
+  f.win->show();
+  QApplication::processEvents();
+  f.W<QPushButton>("butAdd")->click();  // the button last pressed
+  auto* ed = f.W<QLineEdit>("edName");
+  ed->setFocus();
+  ed->selectAll();
+  for (QChar c : QStringLiteral("Hatch")) {
+    QKeyEvent k(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(ed, &k);
+  }
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(ed, &enter);
+  QApplication::processEvents();
+  EXPECT_EQ(f.doc.GetLayersCount(), 4);
+  EXPECT_EQ(f.doc.GetLayer(4)->Name, "Hatch");
+  EXPECT_TRUE(f.win->isVisible());
 }
 
 TEST(LayersDialog, AddedLayersGetAFreeNameAndAreSelected) {
