@@ -214,6 +214,8 @@ TEST(LayersDialog, TheDefaultLayerIsNeverDeletedOtherLayersOnlyOnYes) {
 TEST(LayersDialog, MovingALayerTakesItsItemsAndUndoesInOneStep) {
   Fixture f(4);
   f.doc.SetActiveLayer(3);
+  f.doc.SetBackLayer(3);
+  f.doc.SetLayerZOrder(true);
   f.doc.ClearUndo();
   f.win->SelectLayer(3);
   f.W<QPushButton>("butUp")->click();
@@ -227,6 +229,8 @@ TEST(LayersDialog, MovingALayerTakesItsItemsAndUndoesInOneStep) {
   EXPECT_EQ(f.doc.LayerIndex(f.onThree->GetLayer()), 2);
   EXPECT_EQ(f.doc.LayerIndex(f.onTwo->GetLayer()), 3);
   EXPECT_EQ(f.doc.GetActiveLayerIndex(), 2);  // the active layer moved with it
+  EXPECT_EQ(f.doc.GetBackLayer(), 2);         // and the background picture
+  EXPECT_EQ(f.doc.GetItem(1), f.onThree);     // items drawn in layer order follow
 
   f.W<QPushButton>("butUp")->click();  // disabled in the window; the call itself refuses too
   f.win->MoveUp();
@@ -243,11 +247,14 @@ TEST(LayersDialog, MovingALayerTakesItsItemsAndUndoesInOneStep) {
   f.doc.Undo();
   EXPECT_EQ(f.doc.GetLayer(2)->Name, "L2");
   EXPECT_EQ(f.doc.GetLayer(3)->Name, "L3");
+  EXPECT_EQ(f.doc.GetBackLayer(), 3);
   EXPECT_EQ(f.doc.LayerIndex(f.doc.GetItem(1)->GetLayer()), 2);
   EXPECT_EQ(f.doc.LayerIndex(f.doc.GetItem(2)->GetLayer()), 3);
   EXPECT_EQ(f.doc.GetActiveLayerIndex(), 3);
+  EXPECT_EQ(f.doc.GetItemsCount(), 2);
   f.doc.Redo();
-  EXPECT_EQ(f.doc.LayerIndex(f.doc.GetItem(2)->GetLayer()), 2);
+  EXPECT_EQ(f.doc.LayerIndex(f.onThree->GetLayer()), 2);
+  EXPECT_EQ(f.doc.GetItem(1), f.onThree);
   EXPECT_EQ(f.doc.GetLayer(2)->Name, "L3");
 }
 
