@@ -135,7 +135,7 @@ TfDimStls::TfDimStls(QWidget* parent, std::shared_ptr<TDialogServices> services)
     b->setKeyboardTracking(false);
     return b;
   };
-  seFontHeight = number("seFontHeight", 0.1, 1000, 1);
+  seFontHeight = number("seFontHeight", 0.1, 1000, 2);
   ShColFontColor = Named<QToolButton>(this, "ShColFontColor");
   ckBold = Named<QCheckBox>(this, "ckBold");
   ckItalic = Named<QCheckBox>(this, "ckItalic");

@@ -44,7 +44,7 @@ TfLayers::TfLayers(QWidget* parent, std::shared_ptr<TDialogServices> services)
   cbFontName = Named<QComboBox>(this, "cbFontName");
   seFontHeight = Named<QDoubleSpinBox>(this, "seFontHeight");
   seFontHeight->setRange(0.1, 1000);
-  seFontHeight->setDecimals(1);
+  seFontHeight->setDecimals(2);
   seFontHeight->setSingleStep(0.5);
   sePenWidth = Named<QDoubleSpinBox>(this, "sePenWidth");
   sePenWidth->setRange(0.1, 100);
