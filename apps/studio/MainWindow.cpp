@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDockWidget>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -605,6 +606,9 @@ TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* par
   BuildToolPalette();
   BuildInspectorDock();
   BuildLibraryDock();
+  // The properties get the larger share of the right side.
+  resizeDocks({findChild<QDockWidget*>(QStringLiteral("inspectorDock")), findChild<QDockWidget*>(QStringLiteral("libraryDock"))},
+              {560, 300}, Qt::Vertical);
   fWatch = std::make_unique<TDocWatch>([this](TORChange change) { DocumentChanged(static_cast<int>(change)); });
   fDoc->AddObserver(fWatch.get());
   fDoc->OnUndoRedoEvent = [this] { UpdateEditActions(); };
