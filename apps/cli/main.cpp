@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QMap>
 #include <QSocketNotifier>
 #include <QTextStream>
@@ -64,6 +65,9 @@ const char* kUsage =
     "        first printer, the printer NAME, or into the PDF file FILE.pdf (for machines\n"
     "        without a printer). --list-printers shows the printer names, one a line.\n"
     "        --records and --pages print one shard, as for export.\n"
+    "  print --printer NAME --calibrate X,Y\n"
+    "        Keep the printer's offset in millimetres (right, down; -50 to 50): every page\n"
+    "        printed on NAME moves by it, for printers that feed the paper off. 0,0 forgets it.\n"
     "  map DOC OUT --lat LAT --lon LON [--zoom Z] [--provider NAME] [--layer N]\n"
     "        [--size WxH] [--center] [--scale] [--folder DIR] [--key KEY] [--tiles URL]\n"
     "        [--drop-unknown]\n"
@@ -371,6 +375,7 @@ int CmdPrint(const QStringList& args) {
   QString printer, output, dataFile;
   TShardRange shard;
   bool list = false;
+  QString calibrate;
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     auto value = [&](const char* name) {
@@ -378,6 +383,7 @@ int CmdPrint(const QStringList& args) {
       return args[++i];
     };
     if (a == QLatin1String("--printer")) printer = value("--printer");
+    else if (a == QLatin1String("--calibrate")) calibrate = value("--calibrate");
     else if (a == QLatin1String("--output")) output = value("--output");
     else if (a == QLatin1String("--data")) dataFile = value("--data");
     else if (a == QLatin1String("--list-printers")) list = true;
@@ -393,6 +399,23 @@ int CmdPrint(const QStringList& args) {
     if (names.isEmpty()) std::fprintf(stderr, "no printers\n");
     for (const QString& n : names) std::printf("%s\n", qPrintable(n));
     if (pos.isEmpty()) return 0;
+  }
+  if (!calibrate.isEmpty()) {
+    if (printer.isEmpty() || !pos.isEmpty()) Fail(QStringLiteral("--calibrate X,Y takes --printer NAME and no drawing"));
+    if (!PrinterNames().contains(printer)) {
+      std::fprintf(stderr, "planora: no printer named %s (see planora print --list-printers)\n",
+                   qPrintable(Utils::QuoteForMessage(printer)));
+      return 1;
+    }
+    const QStringList xy = calibrate.split(QLatin1Char(','));
+    bool okX = false, okY = false;
+    const double x = xy.size() == 2 ? QLocale::c().toDouble(xy[0].trimmed(), &okX) : 0;
+    const double y = xy.size() == 2 ? QLocale::c().toDouble(xy[1].trimmed(), &okY) : 0;
+    if (!okX || !okY) Fail(QStringLiteral("--calibrate takes X,Y in millimetres, such as 1.5,-0.5"));
+    SetPrintCalibration(printer, QPointF(x, y));
+    std::printf("%s: pages move %s mm right, %s mm down\n", qPrintable(printer), qPrintable(Utils::FormatFloat(x, 2)),
+                qPrintable(Utils::FormatFloat(y, 2)));
+    return 0;
   }
   if (pos.size() != 1) Fail(QStringLiteral("print takes one drawing"));
   if (!printer.isEmpty() && !output.isEmpty()) Fail(QStringLiteral("--printer and --output exclude each other"));
