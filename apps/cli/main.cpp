@@ -22,6 +22,7 @@
 #include "ORV.Diagram.h"
 #include "ORV.FMX.Export.h"
 #include "ORV.FMX.Print.h"
+#include "ORV.SheetCatalog.h"
 #include "ORV.FMX.Svg.h"
 #include "ORV.FMX.h"
 #include "ORV.Image.h"
@@ -111,6 +112,9 @@ const char* kUsage =
     "  info DOC [--data FILE]\n"
     "        Describe a drawing: paper, label grid, layers and items; with --data also\n"
     "        the records and the pages they fill (to plan shards).\n"
+    "  sheets [WORDS...]\n"
+    "        Search the catalogue of standard label sheets by part number, brand, label\n"
+    "        size (70x37) or paper, words in any order; one sheet a line.\n"
     "  --help\n"
     "        Show this text.\n";
 
@@ -793,6 +797,20 @@ int CmdLibrary(const QStringList& args) {
 
 QString MM(std::int64_t base) { return Utils::FormatFloat(base / 1000.0, 2) + QStringLiteral(" mm"); }
 
+int CmdSheets(const QStringList& args) {
+  const TORVSheetCatalog& c = TORVSheetCatalog::Builtin();
+  const std::vector<int> hits = c.Search(args.join(QLatin1Char(' ')));
+  for (int i : hits) {
+    const TORVSheet& s = c.Sheet(i);
+    std::printf("%s\t%s\t%s\n", qPrintable(s.Name()), qPrintable(s.Summary()), qPrintable(s.Description));
+  }
+  if (hits.empty()) {
+    std::fprintf(stderr, "planora: no label sheet matches %s\n", qPrintable(Utils::QuoteForMessage(args.join(QLatin1Char(' ')))));
+    return 1;
+  }
+  return 0;
+}
+
 int CmdInfo(const QStringList& args) {
   QStringList pos;
   QString dataFile;
@@ -880,6 +898,7 @@ int main(int argc, char** argv) {
     if (cmd == QLatin1String("convert")) return CmdConvert(args);
     if (cmd == QLatin1String("map")) return CmdMap(args);
     if (cmd == QLatin1String("info")) return CmdInfo(args);
+    if (cmd == QLatin1String("sheets")) return CmdSheets(args);
     if (cmd == QLatin1String("import")) return CmdImport(args);
     if (cmd == QLatin1String("mcp")) return CmdMcp(args);
     if (cmd == QLatin1String("library")) return CmdLibrary(args);
