@@ -28,8 +28,9 @@ TfBackMargins::TfBackMargins(QWidget* parent, std::shared_ptr<TDialogServices> s
   auto* root = new QVBoxLayout(this);
   auto* form = new QFormLayout;
   const auto box = [&](const char* name, QLabel*& label) {
-    auto* b = new QDoubleSpinBox;
+    auto* b = new TRangeBox;
     b->setObjectName(QLatin1String(name));
+    connect(b, &TRangeBox::Refused, this, [this](const QString& m) { fServices->Error(this, windowTitle(), m); });
     label = new QLabel;
     form->addRow(label, b);
     return b;
@@ -56,6 +57,10 @@ bool TfBackMargins::Ini(TPlanoraFMX* control, int layer) {
   fLeftLabel->setText(text("Left"));
   fBottomLabel->setText(text("Bottom"));
   fRightLabel->setText(text("Right"));
+  static_cast<TRangeBox*>(fTop)->Label = text("Top");
+  static_cast<TRangeBox*>(fLeft)->Label = text("Left");
+  static_cast<TRangeBox*>(fBottom)->Label = text("Bottom");
+  static_cast<TRangeBox*>(fRight)->Label = text("Right");
   fOk->setText(text("Ok"));
   fCancel->setText(text("Cancel"));
   fControl = nullptr;

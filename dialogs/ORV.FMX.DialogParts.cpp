@@ -58,17 +58,23 @@ QString PlainLabel(const QString& text) {
   return t.trimmed();
 }
 
+QValidator::State TRangeBox::validate(QString& input, int& pos) const {
+  const QValidator::State state = QDoubleSpinBox::validate(input, pos);
+  if (state != QValidator::Invalid) return state;
+  bool number = false;
+  const double v = locale().toDouble(input.trimmed(), &number);
+  return number && (v < minimum() || v > maximum()) ? QValidator::Intermediate : state;
+}
+
 void TRangeBox::fixup(QString& input) const {
   QDoubleSpinBox::fixup(input);
   bool number = false;
   QString t = input.trimmed();
   if (!suffix().isEmpty() && t.endsWith(suffix().trimmed())) t.chop(suffix().trimmed().size());
-  locale().toDouble(t.trimmed(), &number);
-  if (!number || fTelling) return;
-  QString message = CheckBoxes({{const_cast<TRangeBox*>(this), Label}});
-  if (message.isEmpty())
-    message = TPLNMsg::GetErrorValue(QStringLiteral("ValueRange"))
-                  .arg(PlainLabel(Label), QString::number(minimum(), 'f', decimals()), QString::number(maximum(), 'f', decimals()));
+  const double v = locale().toDouble(t.trimmed(), &number);
+  if (!number || fTelling || (v >= minimum() && v <= maximum())) return;
+  const QString message = TPLNMsg::GetErrorValue(QStringLiteral("ValueRange"))
+                              .arg(PlainLabel(Label), QString::number(minimum(), 'f', decimals()), QString::number(maximum(), 'f', decimals()));
   // Told after the box has settled: a message box opened inside focus handling would steal it.
   fTelling = true;
   QMetaObject::invokeMethod(

@@ -46,8 +46,12 @@ class TRangeBox : public QDoubleSpinBox {
   Q_OBJECT
 
  public:
-  explicit TRangeBox(QWidget* parent = nullptr) : QDoubleSpinBox(parent) {}
+  // The value changes when the box is left, so a refused text goes back to what was there before.
+  explicit TRangeBox(QWidget* parent = nullptr) : QDoubleSpinBox(parent) { setKeyboardTracking(false); }
   QString Label;
+  // A number outside the range may be typed (and is refused when the box is left), so the
+  // user learns why instead of seeing keys ignored.
+  QValidator::State validate(QString& input, int& pos) const override;
   void fixup(QString& input) const override;
 
  signals:

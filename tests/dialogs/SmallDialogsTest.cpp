@@ -314,6 +314,14 @@ TEST(BackMargins, ShowsWritesOneStepAndRefusesWhatDoesNotFit) {
   EXPECT_TRUE(services->errors.last().contains("Bottom")) << services->errors.last().toStdString();
   EXPECT_TRUE(services->errors.last().contains("60")) << services->errors.last().toStdString();
   EXPECT_EQ(m.Margins(), (std::vector<std::int64_t>{0, 5500, 3000, 4000}));
+  // Leaving the box: its value comes back and the range is said.
+  const int said = services->errors.size();
+  bottom->interpretText();
+  QCoreApplication::processEvents();
+  ASSERT_EQ(services->errors.size(), said + 1);
+  EXPECT_TRUE(services->errors.last().startsWith("Bottom must lie between 0.0 and 60.0")) << services->errors.last().toStdString();
+  EXPECT_DOUBLE_EQ(bottom->value(), 4.0);
+  EXPECT_TRUE(f.WriteBack());
 }
 
 TEST(BackMargins, OtherUnitsAndMissingLayers) {
