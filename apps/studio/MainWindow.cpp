@@ -717,6 +717,22 @@ void TMainWindow::BuildMenus() {
     });
   }
   fGridGroup->actions()[0]->setChecked(true);
+  view->addSeparator();
+  // The settings window, from the menu and from the editor's button; the menu entries that
+  // mirror its values follow what was accepted.
+  const auto editSettings = [this] {
+    fEditor->EditSettings();
+    const QSignalBlocker block(fRulersAction);
+    fRulersAction->setChecked(fEditor->Rulers().GetVisible() != 0);
+    const int style = fEditor->Grid().GetStyle();
+    if (style < fGridGroup->actions().size()) fGridGroup->actions()[style]->setChecked(true);
+    QSettings s;
+    s.setValue(QStringLiteral("view/grid"), style);
+    s.setValue(QStringLiteral("view/rulers"), fRulersAction->isChecked());
+    UpdateEditActions();
+  };
+  view->addAction(tr("Editor &Settings…"), this, editSettings)->setObjectName(QStringLiteral("viewSettings"));
+  connect(fEditor, &TPLNBaseEditor::SettingsClicked, this, editSettings);
 }
 
 void TMainWindow::BuildEditMenu() {
