@@ -835,7 +835,7 @@ const std::vector<TProp>& Props() {
 
 const char* GroupCaption(int group) {
   static const char* kBase[] = {"Item", "Position", "Size", "Pen", "Line", "Fill", "Layer", "Points",
-                                "Line ends", "Turn", "Visibility", "Printing", "Selection", "Export", "Data",
+                                "Line ends", "Turn", "Options", "Options", "Options", "Options", "Data",
                                 "Corners", "Padding", "Font", "Style", "Alignment", "Text", "Scale"};
   static const char* kItem[] = {"Barcode", "Modules", "Code", "Picture", "Dimension", "Dimension style", "Flow box",
                                 "Link", "Angles", "Level", "Rank", "Grade colours", "Nutri-Score", "Package", "Table",
@@ -1097,9 +1097,12 @@ QJsonArray FillInspector(const TPLNBaseLabel& doc, TORVInsTypesBase baseTypes, T
   const std::vector<TCell> cells = Cells(doc, sel, baseTypes, types);
   const int kind = KindOf(sel);
   int group = -1;
+  QString caption;
   for (std::size_t i = 0; i < cells.size();) {
     const TProp& p = *cells[i].Prop;
-    if (heads && p.Group != group) {
+    // Groups of one caption (the options) share one head.
+    if (heads && p.Group != group && QString::fromUtf8(GroupCaption(p.Group)) != caption) {
+      caption = QString::fromUtf8(GroupCaption(p.Group));
       rows.append(QJsonObject{{QStringLiteral("H"), 22}, {QStringLiteral("N"), 1}, {QStringLiteral("Head"), true},
                               {QStringLiteral("Kind"), kind}, {QStringLiteral("Type"), p.Group},
                               {QStringLiteral("Prop1"), int(TORVInsProp::Head)}, {QStringLiteral("P1"), 0},

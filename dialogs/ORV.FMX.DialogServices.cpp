@@ -1,9 +1,11 @@
 #include "ORV.FMX.DialogServices.h"
 
-#include <QColorDialog>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+
+#include "ORV.FMX.SelColor.h"
+#include "ORV.Msg.h"
 
 namespace Orv::Fmx {
 
@@ -26,9 +28,10 @@ QString TDialogServices::OpenFileName(QWidget* parent, const QString& title, con
 }
 
 bool TDialogServices::PickColor(QWidget* parent, QColor& colour) {
-  const QColor c = QColorDialog::getColor(colour, parent, QString(), QColorDialog::ShowAlphaChannel);
-  if (!c.isValid()) return false;
-  colour = c;
+  TfSelColor dialog(parent);
+  dialog.Ini(TPLNMsg::GetDialogsValue(QStringLiteral("SelColor")), colour.rgba());
+  if (dialog.exec() != QDialog::Accepted) return false;
+  colour = QColor::fromRgba(dialog.GetSelColor());
   return true;
 }
 

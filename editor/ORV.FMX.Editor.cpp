@@ -12,6 +12,7 @@
 #include <limits>
 
 #include "ORV.FMX.h"
+#include "ORV.FMX.Settings.h"
 #include "ORV.Msg.h"
 #include "ORV.Utils.h"
 
@@ -424,7 +425,19 @@ void TPLNBaseEditor::disconnectNotify(const QMetaMethod& signal) {
     QMetaObject::invokeMethod(this, &TPLNBaseEditor::AdjustCtrls, Qt::QueuedConnection);
 }
 
-void TPLNBaseEditor::ClickSettings() { emit SettingsClicked(); }
+void TPLNBaseEditor::ClickSettings() {
+  if (SettingsHandled())
+    emit SettingsClicked();
+  else
+    EditSettings();
+}
+
+void TPLNBaseEditor::EditSettings() {
+  if (!fLabel) return;
+  TfSettings dialog(window());
+  dialog.Ini(fLabel, this);
+  if (dialog.exec() == QDialog::Accepted) dialog.WriteBack();
+}
 
 void TPLNBaseEditor::MouseDownRotate(Qt::MouseButton button) {
   if (button != Qt::LeftButton && button != Qt::RightButton) return;
@@ -530,8 +543,7 @@ void TPLNBaseEditor::AdjustCtrls() {
   const auto on = [this](std::uint16_t bit) { return (fOptions & bit) != 0; };
   fColumns[0] = {on(eoZoomBox) ? 70.0 : 0.0, true};
   fColumns[1] = {on(eoUnitsButton) ? 30.0 : 0.0, true};
-  // Without a dialog to open the settings button would do nothing: it shows only when handled.
-  const bool settings = on(eoSettingsButton) && SettingsHandled();
+  const bool settings = on(eoSettingsButton);
   fRows[0] = {settings ? 22.0 : 0.0, true};
   fRows[1] = {on(eoRotateButton) ? 22.0 : 0.0, true};
   fColumns[2] = {on(eoOrtoInfo) ? 22.0 : 0.0, true};

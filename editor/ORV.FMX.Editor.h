@@ -145,7 +145,12 @@ class TPLNBaseEditor : public QWidget, public IORObserver {
   // decimetre, metre, foot and yard in the drawing modes.
   void ClickUnits();
   void ShowUnits();
+  // The settings button: the application's handler of SettingsClicked when there is one,
+  // otherwise the settings window (EditSettings).
   void ClickSettings();
+  // Opens the settings window for the attached document and applies it on OK, as one editor
+  // update. Nothing without a document.
+  void EditSettings();
   // Left press: the label turns a quarter left; right press: right.
   void MouseDownRotate(Qt::MouseButton button);
   void ScrollToItem(const TPLNBaseItem* item);
@@ -210,8 +215,8 @@ class TPLNBaseEditor : public QWidget, public IORObserver {
   // The pointer left the surface, or there is no document under it any more.
   void PointerLeft();
   void ZoomChanged();
-  // The settings button, shown only while something handles this signal: the settings dialog
-  // belongs to the application for now.
+  // The settings button, when the application wants to answer it itself instead of the
+  // settings window.
   void SettingsClicked();
   // The rotate button: left press turns left, right press turns right.
   void RotateClicked(bool right);

@@ -358,7 +358,10 @@ void TPLNBaseInspector::DrawCell(QPainter& p, const QRect& r, int row, int cell,
   const QJsonObject o = fRows[row].toObject();
   const int kind = o.value(Key("Prop", cell)).toInt();
   const bool mixed = o.value(Key("M", cell)).toBool();
-  const QString text = mixed ? QStringLiteral("—") : o.value(Key("TV", cell)).toString();
+  QString text = mixed ? QStringLiteral("—") : o.value(Key("TV", cell)).toString();
+  // Cells sharing a row are narrow: their unit is the row's, left out.
+  const QString unit = o.value(Key("C", cell)).toString();
+  if (caption && !unit.isEmpty() && text.endsWith(QLatin1Char(' ') + unit)) text.chop(unit.size() + 1);
   QRect tr = r.adjusted(4, 0, -2, 0);
   if (row == fRow && cell == fCell && fEditRow < 0) {
     p.setPen(SelButColor);

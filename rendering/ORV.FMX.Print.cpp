@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QSettings>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -37,6 +38,33 @@ struct TPrintRunGuard {
   }
 };
 }  // namespace
+
+namespace {
+QString CalibrationKey(const QString& printer) {
+  // Printer names may hold characters QSettings reads as groups.
+  return QStringLiteral("calibration/") + QString::fromLatin1(printer.toUtf8().toHex());
+}
+}  // namespace
+
+QPointF PrintCalibration(const QString& printer) {
+  if (printer.isEmpty()) return {};
+  const QSettings s(QStringLiteral("Planora"), QStringLiteral("printers"));
+  const QPointF p = s.value(CalibrationKey(printer)).toPointF();
+  // A hand-edited settings file cannot throw the print off the page.
+  if (!std::isfinite(p.x()) || !std::isfinite(p.y()) || std::abs(p.x()) > 50 || std::abs(p.y()) > 50) return {};
+  return p;
+}
+
+void SetPrintCalibration(const QString& printer, QPointF mm) {
+  if (printer.isEmpty()) throw EPLNError(QStringLiteral("A calibration needs a printer name"));
+  if (!std::isfinite(mm.x()) || !std::isfinite(mm.y()) || std::abs(mm.x()) > 50 || std::abs(mm.y()) > 50)
+    throw EPLNError(QStringLiteral("A printer offset lies between -50 and 50 mm"));
+  QSettings s(QStringLiteral("Planora"), QStringLiteral("printers"));
+  if (mm.isNull()) s.remove(CalibrationKey(printer));
+  else s.setValue(CalibrationKey(printer), mm);
+  s.sync();
+  if (s.status() != QSettings::NoError) throw EPLNError(QStringLiteral("The printer offset could not be kept"));
+}
 
 void TPrintThread::Execute() {
   TPlanoraFMX& doc = *fLabel;
@@ -97,6 +125,11 @@ void TPrintThread::Execute() {
     throw EPLNError(toFile ? QStringLiteral("%1: cannot write the file").arg(where)
                            : QStringLiteral("cannot open the printer %1").arg(where));
   try {
+    // The printer's own offset moves the whole page; a PDF file is where it is drawn.
+    if (!toFile) {
+      const QPointF off = PrintCalibration(target.printerName());
+      painter.translate(off.x() * dpiX / 25.4, off.y() * dpiY / 25.4);
+    }
     Canvas::TQPainterCanvas canvas(&painter);
     TPLNDraw draw;
     draw.ResetMatrix(TORVDrawState::Printing);

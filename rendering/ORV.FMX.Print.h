@@ -1,6 +1,7 @@
 #pragma once
 // Printing: the label sheet drawn page by page on a QPrinter, a printer queue or a PDF file.
 
+#include <QPointF>
 #include <QString>
 #include <QStringList>
 
@@ -10,6 +11,13 @@ class TPlanoraFMX;
 
 // The printer queues of this machine, in the order the print settings' printer index counts them.
 QStringList PrinterNames();
+
+// Real printers feed the paper off by a millimetre or two. The offset (millimetres, right and
+// down) that puts the print where the sheet is, kept per printer on this machine: every page
+// printed on that printer moves by it. (0, 0) for a printer never calibrated.
+QPointF PrintCalibration(const QString& printer);
+// Keeps the offset for `printer`; (0, 0) forgets it. Offsets beyond 50 mm raise EPLNError.
+void SetPrintCalibration(const QString& printer, QPointF mm);
 
 // One print run of a document. Runs on the caller's thread: QPainter on a QPrinter belongs to the
 // thread that made it, and the document must not change while it prints.

@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QMap>
 #include <QSocketNotifier>
 #include <QTextStream>
@@ -21,6 +22,7 @@
 #include "ORV.Diagram.h"
 #include "ORV.FMX.Export.h"
 #include "ORV.FMX.Print.h"
+#include "ORV.SheetCatalog.h"
 #include "ORV.FMX.Svg.h"
 #include "ORV.FMX.h"
 #include "ORV.Image.h"
@@ -64,6 +66,9 @@ const char* kUsage =
     "        first printer, the printer NAME, or into the PDF file FILE.pdf (for machines\n"
     "        without a printer). --list-printers shows the printer names, one a line.\n"
     "        --records and --pages print one shard, as for export.\n"
+    "  print --printer NAME --calibrate X,Y\n"
+    "        Keep the printer's offset in millimetres (right, down; -50 to 50): every page\n"
+    "        printed on NAME moves by it, for printers that feed the paper off. 0,0 forgets it.\n"
     "  map DOC OUT --lat LAT --lon LON [--zoom Z] [--provider NAME] [--layer N]\n"
     "        [--size WxH] [--center] [--scale] [--folder DIR] [--key KEY] [--tiles URL]\n"
     "        [--drop-unknown]\n"
@@ -107,6 +112,9 @@ const char* kUsage =
     "  info DOC [--data FILE]\n"
     "        Describe a drawing: paper, label grid, layers and items; with --data also\n"
     "        the records and the pages they fill (to plan shards).\n"
+    "  sheets [WORDS...]\n"
+    "        Search the catalogue of standard label sheets by part number, brand, label\n"
+    "        size (70x37) or paper, words in any order; one sheet a line.\n"
     "  --help\n"
     "        Show this text.\n";
 
@@ -371,6 +379,7 @@ int CmdPrint(const QStringList& args) {
   QString printer, output, dataFile;
   TShardRange shard;
   bool list = false;
+  QString calibrate;
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     auto value = [&](const char* name) {
@@ -378,6 +387,7 @@ int CmdPrint(const QStringList& args) {
       return args[++i];
     };
     if (a == QLatin1String("--printer")) printer = value("--printer");
+    else if (a == QLatin1String("--calibrate")) calibrate = value("--calibrate");
     else if (a == QLatin1String("--output")) output = value("--output");
     else if (a == QLatin1String("--data")) dataFile = value("--data");
     else if (a == QLatin1String("--list-printers")) list = true;
@@ -393,6 +403,23 @@ int CmdPrint(const QStringList& args) {
     if (names.isEmpty()) std::fprintf(stderr, "no printers\n");
     for (const QString& n : names) std::printf("%s\n", qPrintable(n));
     if (pos.isEmpty()) return 0;
+  }
+  if (!calibrate.isEmpty()) {
+    if (printer.isEmpty() || !pos.isEmpty()) Fail(QStringLiteral("--calibrate X,Y takes --printer NAME and no drawing"));
+    if (!PrinterNames().contains(printer)) {
+      std::fprintf(stderr, "planora: no printer named %s (see planora print --list-printers)\n",
+                   qPrintable(Utils::QuoteForMessage(printer)));
+      return 1;
+    }
+    const QStringList xy = calibrate.split(QLatin1Char(','));
+    bool okX = false, okY = false;
+    const double x = xy.size() == 2 ? QLocale::c().toDouble(xy[0].trimmed(), &okX) : 0;
+    const double y = xy.size() == 2 ? QLocale::c().toDouble(xy[1].trimmed(), &okY) : 0;
+    if (!okX || !okY) Fail(QStringLiteral("--calibrate takes X,Y in millimetres, such as 1.5,-0.5"));
+    SetPrintCalibration(printer, QPointF(x, y));
+    std::printf("%s: pages move %s mm right, %s mm down\n", qPrintable(printer), qPrintable(Utils::FormatFloat(x, 2)),
+                qPrintable(Utils::FormatFloat(y, 2)));
+    return 0;
   }
   if (pos.size() != 1) Fail(QStringLiteral("print takes one drawing"));
   if (!printer.isEmpty() && !output.isEmpty()) Fail(QStringLiteral("--printer and --output exclude each other"));
@@ -770,6 +797,20 @@ int CmdLibrary(const QStringList& args) {
 
 QString MM(std::int64_t base) { return Utils::FormatFloat(base / 1000.0, 2) + QStringLiteral(" mm"); }
 
+int CmdSheets(const QStringList& args) {
+  const TORVSheetCatalog& c = TORVSheetCatalog::Builtin();
+  const std::vector<int> hits = c.Search(args.join(QLatin1Char(' ')));
+  for (int i : hits) {
+    const TORVSheet& s = c.Sheet(i);
+    std::printf("%s\t%s\t%s\n", qPrintable(s.Name()), qPrintable(s.Summary()), qPrintable(s.Description));
+  }
+  if (hits.empty()) {
+    std::fprintf(stderr, "planora: no label sheet matches %s\n", qPrintable(Utils::QuoteForMessage(args.join(QLatin1Char(' ')))));
+    return 1;
+  }
+  return 0;
+}
+
 int CmdInfo(const QStringList& args) {
   QStringList pos;
   QString dataFile;
@@ -857,6 +898,7 @@ int main(int argc, char** argv) {
     if (cmd == QLatin1String("convert")) return CmdConvert(args);
     if (cmd == QLatin1String("map")) return CmdMap(args);
     if (cmd == QLatin1String("info")) return CmdInfo(args);
+    if (cmd == QLatin1String("sheets")) return CmdSheets(args);
     if (cmd == QLatin1String("import")) return CmdImport(args);
     if (cmd == QLatin1String("mcp")) return CmdMcp(args);
     if (cmd == QLatin1String("library")) return CmdLibrary(args);

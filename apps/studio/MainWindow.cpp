@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDockWidget>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -605,6 +606,9 @@ TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* par
   BuildToolPalette();
   BuildInspectorDock();
   BuildLibraryDock();
+  // The properties get the larger share of the right side.
+  resizeDocks({findChild<QDockWidget*>(QStringLiteral("inspectorDock")), findChild<QDockWidget*>(QStringLiteral("libraryDock"))},
+              {560, 300}, Qt::Vertical);
   fWatch = std::make_unique<TDocWatch>([this](TORChange change) { DocumentChanged(static_cast<int>(change)); });
   fDoc->AddObserver(fWatch.get());
   fDoc->OnUndoRedoEvent = [this] { UpdateEditActions(); };
@@ -714,6 +718,22 @@ void TMainWindow::BuildMenus() {
     });
   }
   fGridGroup->actions()[0]->setChecked(true);
+  view->addSeparator();
+  // The settings window, from the menu and from the editor's button; the menu entries that
+  // mirror its values follow what was accepted.
+  const auto editSettings = [this] {
+    fEditor->EditSettings();
+    const QSignalBlocker block(fRulersAction);
+    fRulersAction->setChecked(fEditor->Rulers().GetVisible() != 0);
+    const int style = fEditor->Grid().GetStyle();
+    if (style < fGridGroup->actions().size()) fGridGroup->actions()[style]->setChecked(true);
+    QSettings s;
+    s.setValue(QStringLiteral("view/grid"), style);
+    s.setValue(QStringLiteral("view/rulers"), fRulersAction->isChecked());
+    UpdateEditActions();
+  };
+  view->addAction(tr("Editor &Settings…"), this, editSettings)->setObjectName(QStringLiteral("viewSettings"));
+  connect(fEditor, &TPLNBaseEditor::SettingsClicked, this, editSettings);
 }
 
 void TMainWindow::BuildEditMenu() {

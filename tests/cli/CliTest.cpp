@@ -110,6 +110,8 @@ TEST(Cli, ErrorsAreOneLineWithANonZeroStatus) {
       {{"export", cut, out}, "corrupt.eti", out},
       {{"info", cut}, "corrupt.eti", {}},
       {{"convert", broken, TmpPath("never.eti")}, "broken.json", TmpPath("never.eti")},
+      {{"sheets", "no-such-sheet"}, "no-such-sheet", {}},
+      {{"print", "--printer", "No such printer", "--calibrate", "1,1"}, "No such printer", {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -200,4 +202,13 @@ TEST(Cli, AnExportEndedBySignalLeavesNoTemporaryFile) {
     EXPECT_TRUE(QDir(dir).entryList(QDir::Files | QDir::Hidden).isEmpty())
         << QDir(dir).entryList(QDir::Files | QDir::Hidden).join(' ').toStdString();
   }
+}
+
+TEST(Cli, SheetCatalogueSearch) {
+  const TRun r = Planora({"sheets", "5160", "avery"});
+  ASSERT_EQ(r.code, 0) << r.err.toStdString();
+  const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+  ASSERT_FALSE(lines.isEmpty());
+  EXPECT_TRUE(lines.first().startsWith(QStringLiteral("Avery 5160\t66.67 x 25.4 mm, 3 x 10 on US-Letter"))) << lines.first().toStdString();
+  for (const QString& l : lines) EXPECT_TRUE(l.startsWith(QStringLiteral("Avery "))) << l.toStdString();
 }

@@ -203,3 +203,33 @@ TEST_F(Spool, CommandLine) {
   EXPECT_TRUE(SheetPage(pdf, 0, 210, 297, page));
   EXPECT_GT(Ink(page), 0) << "blank page";
 }
+
+// A printer's calibration offset moves every page printed on it, and only on it.
+TEST_F(Spool, CalibrationOffsetMovesThePrint) {
+  EXPECT_THROW(SetPrintCalibration(kQueue, QPointF(60, 0)), EPLNError);
+  SetPrintCalibration(kQueue, QPointF(3, 2));
+  struct Forget {
+    ~Forget() { SetPrintCalibration(kQueue, QPointF()); }
+  } forget;
+  EXPECT_EQ(PrintCalibration(kQueue), QPointF(3, 2));
+  EXPECT_EQ(PrintCalibration(QStringLiteral("Another printer")), QPointF());
+  TPlanoraFMX doc;
+  MakeSheet(doc);
+  doc.PrintInfo.LastPage = 1;
+  ASSERT_TRUE(doc.SelectPrinter(kQueue));
+  const QStringList before = Spooled();
+  doc.Print();
+  const QString path = WaitForNewPdf(before);
+  ASSERT_FALSE(path.isEmpty());
+  QPdfDocument pdf;
+  ASSERT_EQ(pdf.load(path), QPdfDocument::Error::None) << path.toStdString();
+  QImage img;
+  ASSERT_TRUE(SheetPage(pdf, 0, 297, 210, img));
+  // The first cell's box is 3 mm right and 2 mm down of where the sheet has it.
+  EXPECT_FALSE(BoxInCell(img, 1, 1));
+  const double x = 10 + 10 + 3, y = 10 + 20 + 2;
+  EXPECT_TRUE(Dark(img, P(x) + kTol, P(y) + kTol));
+  EXPECT_TRUE(Dark(img, P(x + 30) - kTol, P(y + 15) - kTol));
+  EXPECT_TRUE(White(img, P(x) - kTol - 1, P(y + 7)));
+  EXPECT_TRUE(White(img, P(x + 15), P(y) - kTol - 1));
+}

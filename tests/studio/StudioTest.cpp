@@ -160,7 +160,7 @@ TEST(Studio, EditorDoubleClicksAndThePositionStaysCurrent) {
   w.show();
   Orv::Fmx::TPLNEditor& ed = w.Editor();
   EXPECT_TRUE(ed.GetEditorOptions() & Orv::Fmx::eoDblClick);
-  EXPECT_FALSE(ed.SettingsButton()->isVisibleTo(&ed));
+  EXPECT_TRUE(ed.SettingsButton()->isVisibleTo(&ed));
   EXPECT_TRUE(ed.RotateButton()->isVisibleTo(&ed));
   EXPECT_FALSE(ed.RotateButton()->toolTip().isEmpty());
 
