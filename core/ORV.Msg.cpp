@@ -79,7 +79,6 @@ const Table& Dialogs() {
       {"ApplyLayer", "Apply to items"},
       {"BackImage", "Background image…"},
       {"BackMap", "Map background…"},
-      {"BackMargins", "Image margins…"},
       {"PrintBack", "Print the background"},
       {"ExportBack", "Export the background"},
       {"Layer", "Layer"},

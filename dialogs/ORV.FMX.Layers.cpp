@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "ORV.FMX.Back.Margins.h"
 #include "ORV.FMX.DialogServices.h"
 #include "ORV.FMX.h"
 #include "ORV.Msg.h"
@@ -84,8 +85,8 @@ TfLayers::TfLayers(QWidget* parent, std::shared_ptr<TDialogServices> services)
   lbLayer = new QLabel(this);
   // Enter confirms the field being typed in; it never presses a button.
   for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(false);
-  // These act on the background picture and the map, which this window does not edit yet.
-  for (QPushButton* b : {butApply, butBackImage, butBackMap, butBackMargins}) b->setEnabled(false);
+  // Applying to items, choosing the picture here and the map are not offered yet.
+  for (QPushButton* b : {butApply, butBackImage, butBackMap}) b->setEnabled(false);
 
   auto* list = new QVBoxLayout;
   list->addWidget(lbLayer);
@@ -181,6 +182,7 @@ TfLayers::TfLayers(QWidget* parent, std::shared_ptr<TDialogServices> services)
   connect(butDelete, &QPushButton::clicked, this, [this] { DeleteLayer(); });
   connect(butUp, &QPushButton::clicked, this, [this] { MoveUp(); });
   connect(butDown, &QPushButton::clicked, this, [this] { MoveDown(); });
+  connect(butBackMargins, &QPushButton::clicked, this, [this] { EditMargins(); });
   connect(butClose, &QPushButton::clicked, this, &QDialog::accept);
   FillLanguage();
   AdjustUpDown();
@@ -282,6 +284,7 @@ void TfLayers::ShowLayer() {
 void TfLayers::AdjustUpDown() {
   const int count = fDoc ? fDoc->GetLayersCount() : 0;
   const bool movable = fSelected > 1 && fSelected <= count;
+  butBackMargins->setEnabled(fSelected >= 1 && fSelected <= count);
   butDelete->setEnabled(movable);
   butUp->setEnabled(movable && fSelected != 2);
   butDown->setEnabled(movable && fSelected < count);
@@ -336,6 +339,14 @@ void TfLayers::PickColor(int tag) {
   const TAlphaColor chosen = colour.rgba();
   ChangeLayer([&](TPLNLayer&) { *field = chosen; });
   ShowSwatch(tag == 0 ? shBackColor : tag == 1 ? shColor : shFontColor, chosen);
+}
+
+void TfLayers::EditMargins() {
+  if (!fDoc || fSelected < 1) return;
+  TfBackMargins window(this, fServices);
+  if (!window.Ini(fDoc, fSelected)) return;
+  // The window refuses to close on margins it cannot take; its write is one undo step.
+  if (window.exec() == QDialog::Accepted) window.WriteBack();
 }
 
 void TfLayers::AddLayer() {

@@ -43,6 +43,8 @@ class TfLayers : public QDialog {
   void MoveDown();
   // Asks for a colour for swatch `tag` (0 back, 1 pen, 2 font) and gives it to the layer.
   void PickColor(int tag);
+  // The margins window for the selected layer's background image; on OK the layer takes them.
+  void EditMargins();
 
  private:
   void FillLanguage();

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -276,6 +277,35 @@ TEST(LayersDialog, EnterAfterANameCommitsItAndPressesNoButton) {
   EXPECT_EQ(f.doc.GetLayersCount(), 4);
   EXPECT_EQ(f.doc.GetLayer(4)->Name, "Hatch");
   EXPECT_TRUE(f.win->isVisible());
+}
+
+// The margins window runs modally: the answers are given from inside its loop.
+void AnswerMargins(double left, const char* button) {
+  QTimer::singleShot(0, [left, button] {
+    QWidget* w = QApplication::activeModalWidget();
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(w->objectName(), "fBackMargins");
+    auto* box = w->findChild<QDoubleSpinBox*>("seLeft");
+    ASSERT_NE(box, nullptr);
+    box->setValue(left);
+    w->findChild<QPushButton*>(QLatin1String(button))->click();
+  });
+}
+
+TEST(LayersDialog, MarginsOfTheBackgroundImageGoToTheSelectedLayerOnOkOnly) {
+  Fixture f;
+  f.win->SelectLayer(2);
+  ASSERT_TRUE(f.Enabled("butBackMargins"));
+  AnswerMargins(5, "btnCancel");
+  f.W<QPushButton>("butBackMargins")->click();
+  EXPECT_EQ(f.doc.GetLayer(2)->BackMargins[0], 0);
+  AnswerMargins(5, "btnOk");
+  f.W<QPushButton>("butBackMargins")->click();
+  EXPECT_EQ(f.doc.GetLayer(2)->BackMargins[0], 5000);  // millimetres in the window
+  EXPECT_EQ(f.doc.GetLayer(1)->BackMargins[0], 0);
+  EXPECT_EQ(f.doc.UndoCount(), 1);
+  f.doc.Undo();
+  EXPECT_EQ(f.doc.GetLayer(2)->BackMargins[0], 0);
 }
 
 TEST(LayersDialog, AddedLayersGetAFreeNameAndAreSelected) {
