@@ -103,4 +103,8 @@ QString CheckBoxes(const std::vector<TBoxCheck>& boxes, QAbstractSpinBox** bad) 
   return {};
 }
 
+QString Dlg(const char* key) { return TPLNMsg::GetDialogsValue(QString::fromLatin1(key)); }
+QString Prop(const char* key) { return TPLNMsg::GetPropValue(QString::fromLatin1(key)); }
+QString Err(const char* key) { return TPLNMsg::GetErrorValue(QString::fromLatin1(key)); }
+
 }  // namespace Orv::Fmx

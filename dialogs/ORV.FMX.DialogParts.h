@@ -75,4 +75,17 @@ QString CheckBoxes(const std::vector<TBoxCheck>& boxes, QAbstractSpinBox** bad =
 // A caption from the dialog messages with its trailing colon or ellipsis dropped, for messages.
 QString PlainLabel(const QString& text);
 
+// Texts of the dialog, property and error message tables by key.
+QString Dlg(const char* key);
+QString Prop(const char* key);
+QString Err(const char* key);
+
+// A child widget with the object name tests and style sheets find it by.
+template <class T>
+T* Named(QWidget* parent, const char* name) {
+  auto* w = new T(parent);
+  w->setObjectName(QString::fromLatin1(name));
+  return w;
+}
+
 }  // namespace Orv::Fmx

@@ -16,6 +16,7 @@
 
 #include "ORV.Canvas.h"
 #include "ORV.Dim.h"
+#include "ORV.FMX.DialogParts.h"
 #include "ORV.FMX.DialogServices.h"
 #include "ORV.FMX.Shared.Factory.h"
 #include "ORV.FMX.h"
@@ -26,17 +27,6 @@ namespace Orv::Fmx {
 using Line::TPLNDimStyle;
 
 namespace {
-
-QString Dlg(const char* key) { return TPLNMsg::GetDialogsValue(QString::fromLatin1(key)); }
-QString Prop(const char* key) { return TPLNMsg::GetPropValue(QString::fromLatin1(key)); }
-QString Err(const char* key) { return TPLNMsg::GetErrorValue(QString::fromLatin1(key)); }
-
-template <class T>
-T* Named(QWidget* parent, const char* name) {
-  auto* w = new T(parent);
-  w->setObjectName(QString::fromLatin1(name));
-  return w;
-}
 
 // The sample's outline in pixels at 96 dpi, and the part of that plane the box shows.
 constexpr int kOutline[6][2] = {{140, 170}, {400, 170}, {400, 220}, {580, 260}, {580, 400}, {140, 400}};

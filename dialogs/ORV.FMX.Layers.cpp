@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "ORV.FMX.Back.Margins.h"
+#include "ORV.FMX.DialogParts.h"
 #include "ORV.FMX.DialogServices.h"
 #include "ORV.FMX.h"
 #include "ORV.Msg.h"
@@ -20,17 +21,6 @@
 namespace Orv::Fmx {
 
 namespace {
-
-QString Dlg(const char* key) { return TPLNMsg::GetDialogsValue(QString::fromLatin1(key)); }
-QString Prop(const char* key) { return TPLNMsg::GetPropValue(QString::fromLatin1(key)); }
-QString Err(const char* key) { return TPLNMsg::GetErrorValue(QString::fromLatin1(key)); }
-
-template <class T>
-T* Named(QWidget* parent, const char* name) {
-  auto* w = new T(parent);
-  w->setObjectName(QString::fromLatin1(name));
-  return w;
-}
 
 // Pen widths are base units in the document and millimetres in the window.
 constexpr double kBasePerMm = 1000.0;
