@@ -49,9 +49,7 @@ struct Fixture {
   }
   template <class T>
   T* W(const char* name) {
-    T* w = win->findChild<T*>(QLatin1String(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return Child<T>(*win, name);
   }
   void Edit(const char* name, const QString& text) {
     auto* ed = W<QLineEdit>(name);

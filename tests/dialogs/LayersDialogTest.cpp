@@ -53,9 +53,7 @@ struct Fixture {
   }
   template <class T>
   T* W(const char* name) {
-    T* w = win->findChild<T*>(QLatin1String(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return Child<T>(*win, name);
   }
   QListWidget* List() { return W<QListWidget>("lbLayers"); }
   bool Enabled(const char* button) { return W<QPushButton>(button)->isEnabled(); }

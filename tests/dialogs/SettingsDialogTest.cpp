@@ -15,18 +15,12 @@
 #include "ORV.FMX.Settings.h"
 #include "ORV.FMX.h"
 #include "PlanoraTestSupport.h"
-#include "SmallDialogsServices.h"
+#include "DialogTestServices.h"
 
 using namespace Orv;
 using namespace Orv::Fmx;
 
 namespace {
-template <class T>
-T* Child(QWidget& w, const char* name) {
-  T* c = w.findChild<T*>(QLatin1String(name));
-  EXPECT_NE(c, nullptr) << name;
-  return c;
-}
 
 struct View {
   TPlanoraFMX doc;
@@ -68,7 +62,7 @@ TEST(SettingsDialog, ShowsTheEditorAndWritesEveryValueBack) {
   v.ed.SetSnap(snGrid | snEndPoint);
   v.ed.Rulers().SetVisible(rvLeft | rvTop | rvBottom);
   v.ed.SetShowRefLines(true);
-  auto services = std::make_shared<TScriptServices>();
+  auto services = std::make_shared<TScriptedServices>();
   TfSettings f(nullptr, services);
   f.Ini(&v.doc, &v.ed);
   EXPECT_EQ(f.windowTitle(), "    Editor settings");
@@ -140,7 +134,7 @@ TEST(SettingsDialog, CancelChangesNothingAndRulersChangeOneByOne) {
   v.ed.Rulers().SetVisible(rvLeft | rvTop | rvRight | rvBottom);
   v.ed.SetSnap(snPoint | snCrossPoint);
   const Snapshot before(v.ed);
-  auto services = std::make_shared<TScriptServices>();
+  auto services = std::make_shared<TScriptedServices>();
   {
     TfSettings f(nullptr, services);
     f.Ini(&v.doc, &v.ed);
@@ -168,7 +162,7 @@ TEST(SettingsDialog, CancelChangesNothingAndRulersChangeOneByOne) {
 TEST(SettingsDialog, NoGridButtonMeansNoGrid) {
   View v;
   v.ed.Grid().SetStyle(gdLines);
-  TfSettings f(nullptr, std::make_shared<TScriptServices>());
+  TfSettings f(nullptr, std::make_shared<TScriptedServices>());
   f.Ini(&v.doc, &v.ed);
   for (const char* n : {"RB1", "RB2", "RB3"}) {
     auto* rb = Child<QRadioButton>(f, n);
@@ -183,7 +177,7 @@ TEST(SettingsDialog, NoGridButtonMeansNoGrid) {
 TEST(SettingsDialog, OutOfRangeValuesAreRefusedAndSaid) {
   View v;
   const Snapshot before(v.ed);
-  auto services = std::make_shared<TScriptServices>();
+  auto services = std::make_shared<TScriptedServices>();
   TfSettings f(nullptr, services);
   f.Ini(&v.doc, &v.ed);
   auto* gridX = Child<QDoubleSpinBox>(f, "seGridX");
@@ -246,7 +240,7 @@ TEST(SettingsDialog, EditSettingsAppliesOnOkOnly) {
 TEST(SettingsDialog, ScreenshotShowsTheKeyWidgets) {
   View v;
   v.ed.Grid().SetStepColor(0xFF00C000u);
-  TfSettings f(nullptr, std::make_shared<TScriptServices>());
+  TfSettings f(nullptr, std::make_shared<TScriptedServices>());
   f.Ini(&v.doc, &v.ed);
   f.adjustSize();
   QImage shot(f.size(), QImage::Format_ARGB32_Premultiplied);

@@ -20,18 +20,12 @@
 #include "ORV.FMX.h"
 #include "ORV.Layers.h"
 #include "PlanoraTestSupport.h"
-#include "SmallDialogsServices.h"
+#include "DialogTestServices.h"
 
 using namespace Orv;
 using namespace Orv::Fmx;
 
 namespace {
-template <class T>
-T* Child(QWidget& w, const char* name) {
-  T* c = w.findChild<T*>(QLatin1String(name));
-  EXPECT_NE(c, nullptr) << name;
-  return c;
-}
 void ForgetRecentColors() { RecentColors().fill(TORVRecentColor{}); }
 }  // namespace
 
@@ -160,7 +154,7 @@ TEST(SelSize, FixedSizesAndNothingSelected) {
 }
 
 TEST(EdJson, FormatsChecksAndClosesOnlyOnValidText) {
-  auto services = std::make_shared<TScriptServices>();
+  auto services = std::make_shared<TScriptedServices>();
   TfJsonData f(nullptr, services);
   f.IniDialog(QStringLiteral(R"({"name":"x","n":[1,2]})"));
   EXPECT_EQ(Child<QPushButton>(f, "btnLoad")->text(), "  Load JSON...");
@@ -207,7 +201,7 @@ TEST(EdJson, FormatsChecksAndClosesOnlyOnValidText) {
 }
 
 TEST(EdJson, LoadsAFileAndKeepsTheMemoWhenItCannot) {
-  auto services = std::make_shared<TScriptServices>();
+  auto services = std::make_shared<TScriptedServices>();
   TfJsonData f(nullptr, services);
   f.IniDialog(QStringLiteral(R"({"keep":1})"));
   const QString before = f.Memo()->toPlainText();
@@ -265,7 +259,7 @@ struct MarginsDoc {
 }  // namespace
 
 TEST(BackMargins, ShowsWritesOneStepAndRefusesWhatDoesNotFit) {
-  auto services = std::make_shared<TScriptServices>();
+  auto services = std::make_shared<TScriptedServices>();
   MarginsDoc m;
   TfBackMargins f(nullptr, services);
   ASSERT_TRUE(f.Ini(&m.doc, 1));
@@ -325,7 +319,7 @@ TEST(BackMargins, ShowsWritesOneStepAndRefusesWhatDoesNotFit) {
 }
 
 TEST(BackMargins, OtherUnitsAndMissingLayers) {
-  auto services = std::make_shared<TScriptServices>();
+  auto services = std::make_shared<TScriptedServices>();
   MarginsDoc m;
   m.doc.AddLayer(QStringLiteral("two"));
   m.doc.GetLayer(2)->BackMargins[1] = 25400;

@@ -107,6 +107,16 @@ class Spool : public ::testing::Test {
     return {};
   }
 
+  // Prints `doc` to the queue and loads the PDF the job wrote.
+  ::testing::AssertionResult PrintToQueue(TPlanoraFMX& doc, QPdfDocument& pdf) {
+    const QStringList before = Spooled();
+    doc.Print();
+    const QString path = WaitForNewPdf(before);
+    if (path.isEmpty()) return ::testing::AssertionFailure() << "no PDF from the queue";
+    if (pdf.load(path) != QPdfDocument::Error::None) return ::testing::AssertionFailure() << "cannot read " << path.toStdString();
+    return ::testing::AssertionSuccess();
+  }
+
  private:
   int fLock = -1;
   QStringList fSpooled;
@@ -122,12 +132,8 @@ TEST_F(Spool, LabelSheetThroughTheQueue) {
   ASSERT_TRUE(doc.SelectPrinter(kQueue));
   EXPECT_EQ(doc.PrintInfo.PrinterIndex, PrinterNames().indexOf(kQueue));
 
-  const QStringList before = Spooled();
-  doc.Print();
-  const QString path = WaitForNewPdf(before);
-  ASSERT_FALSE(path.isEmpty());
   QPdfDocument pdf;
-  ASSERT_EQ(pdf.load(path), QPdfDocument::Error::None) << path.toStdString();
+  ASSERT_TRUE(PrintToQueue(doc, pdf));
   ASSERT_EQ(pdf.pageCount(), 2);
   for (int page = 0; page < 2; ++page) {
     QImage img;
@@ -163,12 +169,8 @@ TEST_F(Spool, PaperSizeAndOrientationReachThePage) {
     doc.SetMeasure(m);
     doc.PrintInfo.LastPage = 1;
     ASSERT_TRUE(doc.SelectPrinter(kQueue));
-    const QStringList before = Spooled();
-    doc.Print();
-    const QString path = WaitForNewPdf(before);
-    ASSERT_FALSE(path.isEmpty());
     QPdfDocument pdf;
-    ASSERT_EQ(pdf.load(path), QPdfDocument::Error::None) << path.toStdString();
+    ASSERT_TRUE(PrintToQueue(doc, pdf));
     ASSERT_EQ(pdf.pageCount(), 1);
     QImage page;
     ASSERT_TRUE(SheetPage(pdf, 0, c.w, c.h, page));
@@ -217,12 +219,8 @@ TEST_F(Spool, CalibrationOffsetMovesThePrint) {
   MakeSheet(doc);
   doc.PrintInfo.LastPage = 1;
   ASSERT_TRUE(doc.SelectPrinter(kQueue));
-  const QStringList before = Spooled();
-  doc.Print();
-  const QString path = WaitForNewPdf(before);
-  ASSERT_FALSE(path.isEmpty());
   QPdfDocument pdf;
-  ASSERT_EQ(pdf.load(path), QPdfDocument::Error::None) << path.toStdString();
+  ASSERT_TRUE(PrintToQueue(doc, pdf));
   QImage img;
   ASSERT_TRUE(SheetPage(pdf, 0, 297, 210, img));
   // The first cell's box is 3 mm right and 2 mm down of where the sheet has it.
