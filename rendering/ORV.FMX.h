@@ -43,6 +43,12 @@ class TPlanoraFMX : public TPLNSharedFMX {
   // nothing and returns false. A failure raises EPLNError naming the file and leaves the
   // document exactly as it was.
   bool LoadFromFile(const QString& fileName);
+  // The file last loaded or saved (empty for a drawing never saved).
+  QString GetFileName() const { return fFileName; }
+  // Gives the document the records its data settings name, repeated as the print run says;
+  // false with the reason when they cannot be read (the data source then stays as it was).
+  // Loading a file does this when the settings link a CSV file or hold JSON data.
+  bool AttachData(QString* error = nullptr);
   // Binary document from a stream; on failure raises and leaves the document as it was.
   void LoadFromStream(QIODevice* stream);
   // JSON document from its text; on failure raises and leaves the document as it was.
@@ -129,6 +135,9 @@ class TPlanoraFMX : public TPLNSharedFMX {
   // The layers window over `parent`, modal; its questions go through `services` (null: the
   // standard ones). Each change in it is one undo step of its own.
   void EditLayers(QWidget* parent = nullptr, std::shared_ptr<TDialogServices> services = nullptr);
+  // The page set-up of the editor mode: the label sheet window for labels, the drawing window
+  // for flowcharts and drawings, nothing in interactive mode. True when the user accepted.
+  bool EditProperties(QWidget* parent = nullptr, std::shared_ptr<TDialogServices> services = nullptr);
   // The dimension styles window, in drawing mode only (false, nothing shown, in any other).
   bool EditDimStyles(QWidget* parent = nullptr, std::shared_ptr<TDialogServices> services = nullptr);
   // A PDF file that takes the print instead of a printer (machines without one); empty: printer.
@@ -172,6 +181,7 @@ class TPlanoraFMX : public TPLNSharedFMX {
   bool GeocodingFromNominatim(const QString& address, double& latitude, double& longitude);
 
  private:
+  QString fFileName;
   void ReadStream(QIODevice* stream);
   void ReadJsonText(const QByteArray& text);
   void ReapExports();

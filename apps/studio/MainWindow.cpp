@@ -597,6 +597,8 @@ TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* par
   statusBar()->addWidget(fPosition);
   statusBar()->addWidget(fHint, 1);
   statusBar()->addPermanentWidget(fZoom);
+  // Notes that need no answer: a drawing's linked data that could not be read, a map.
+  fDoc->OnInfoMsg = [this](const QString& text) { statusBar()->showMessage(text, 10000); };
   connect(fEditor, &TPLNBaseEditor::PointerMoved, this, &TMainWindow::ShowPosition);
   connect(fEditor, &TPLNBaseEditor::PointerLeft, fPosition, &QLabel::clear);
   connect(fEditor, &TPLNBaseEditor::ZoomChanged, this, &TMainWindow::ShowZoom);
@@ -820,6 +822,17 @@ void TMainWindow::BuildEditMenu() {
 void TMainWindow::BuildDocumentMenu() {
   QMenu* document = menuBar()->addMenu(tr("&Document"));
   document->setObjectName(QStringLiteral("documentMenu"));
+  QAction* setup = document->addAction(tr("&Page Setup…"));
+  setup->setObjectName(QStringLiteral("documentPageSetup"));
+  setup->setShortcut(QKeySequence(tr("Ctrl+Shift+U")));
+  connect(setup, &QAction::triggered, this, [this] {
+    if (fDoc->GetEditorMode() > 2)
+      statusBar()->showMessage(tr("An interactive drawing has no page set-up."), 5000);
+    else if (fDoc->EditProperties(this))
+      fEditor->SetZoom(TORVZoom::zmFitAll);
+    UpdateEditActions();
+  });
+  document->addSeparator();
   QAction* layers = document->addAction(tr("&Layers…"));
   layers->setObjectName(QStringLiteral("documentLayers"));
   connect(layers, &QAction::triggered, this, [this] {
