@@ -975,6 +975,14 @@ void TMainWindow::BuildStyledTools() {
   insert->addAction(RankIcon(), tr("&Rank Rating"), this, [start] { start(TORVDrawKind::Rank); });
   insert->addAction(PackageIcon(), tr("&Package"), this, [start] { start(TORVDrawKind::Package); });
   insert->addAction(ImageIcon(), tr("P&icture…"), this, [start] { start(TORVDrawKind::Image); });
+  // A map picture as large as the label, over it, to move and size like any picture; a map
+  // behind the labels comes from the layers window's map button.
+  QAction* map = insert->addAction(ImageIcon(), tr("&Map…"), this, [this] {
+    const TPLNMeasure& m = fDoc->Measure();
+    fDoc->AddBaseMapImage(0, 0, m.Sizes[TPLNMeasure::LabelWidth], m.Sizes[TPLNMeasure::LabelHeight], this);
+    UpdateEditActions();
+  });
+  map->setObjectName(QStringLiteral("insertMap"));
   insert->addAction(TableIcon(), tr("&Table"), this, [start] { start(TORVDrawKind::Table); });
   insert->addAction(tr("Rich Te&xt"), this, [this] {
     for (QAction* a : fToolGroup->actions())

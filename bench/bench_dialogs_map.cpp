@@ -1,0 +1,31 @@
+// Opening the map window: built, filled from a document's map settings, laid out and painted
+// once, as a user waits for it. No map is fetched.
+#include <benchmark/benchmark.h>
+
+#include <QImage>
+
+#include "ORV.FMX.SelMap.h"
+#include "ORV.FMX.h"
+
+using namespace Orv;
+using namespace Orv::Fmx;
+
+namespace {
+
+void BM_OpenSelMap(benchmark::State& st) {
+  TPlanoraFMX doc;
+  doc.Mapping().SetZoom(12);
+  doc.Mapping().LoadMap(QStringLiteral("41.3851"), QStringLiteral("2.1734"), 10, 10);
+  doc.Mapping().SetProvider(TPLNMapping::CartoVoyager);
+  QImage img(QSize(370, 248), QImage::Format_ARGB32_Premultiplied);
+  for (auto _ : st) {
+    TfSelMap w;
+    w.Ini(&doc, true, 378, 189);
+    w.resize(img.size());
+    w.render(&img);
+  }
+}
+
+}  // namespace
+
+BENCHMARK(BM_OpenSelMap)->Unit(benchmark::kMillisecond);
