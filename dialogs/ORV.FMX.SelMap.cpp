@@ -67,6 +67,10 @@ TfSelMap::TfSelMap(QWidget* parent, std::shared_ptr<TDialogServices> services)
   pbBusy->setRange(0, 0);  // no steps known: it only shows that the window is working
   pbBusy->setTextVisible(false);
   pbBusy->setMaximumWidth(80);
+  // The status line keeps its room, so the window does not jump when work starts or ends.
+  QSizePolicy keep = pbBusy->sizePolicy();
+  keep.setRetainSizeWhenHidden(true);
+  pbBusy->setSizePolicy(keep);
   pbBusy->hide();
   // Enter in a field does not press OK behind the user's back.
   for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(false);
@@ -92,7 +96,8 @@ TfSelMap::TfSelMap(QWidget* parent, std::shared_ptr<TDialogServices> services)
   status->addWidget(pbBusy);
   status->addWidget(lbStatus, 1);
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(ckAsignScale, 1);
+  buttons->addWidget(ckAsignScale);
+  buttons->addStretch(1);
   buttons->addWidget(butOK);
   buttons->addWidget(butCancel);
   auto* root = new QVBoxLayout(this);
