@@ -112,7 +112,6 @@ const Table& Editor() {
   static const Table t{
       {"Zoom", "Zoom"},
       {"Units", "Units"},
-      // map selection
   };
   return t;
 }
