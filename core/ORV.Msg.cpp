@@ -154,6 +154,19 @@ const Table& Dialogs() {
       {"AddDimStyle", "New dimension style"},
       {"DelStyle", "Delete the active dimension style? Its dimensions take the default style."},
       {"Sample", "Sample"},
+      // map selection
+      {"SelMap", "Map"},
+      {"GepMap", "Get map"},
+      {"Search", "Search"},
+      {"MapProv", "Map provider"},
+      {"ShowCenter", "Mark the centre"},
+      {"AssignScale", "Give the drawing the map's scale"},
+      {"SearchLoc", "Place to search"},
+      {"LocService", "Search with"},
+      {"Level", "Level"},
+      {"MapBusy", "Getting the map…"},
+      {"MapSearching", "Searching…"},
+      {"MapReady", "The map is ready."},
   };
   return t;
 }
@@ -195,6 +208,11 @@ const Table& Errors() {
       {"EmptyName", "The name must not be empty."},
       {"DimStyleName", "Another dimension style already has this name."},
       {"BadValue", "The value is out of range"},
+      // map selection
+      {"LocNotFound", "No place with that name was found."},
+      {"MapNotNumber", "%1 must be a number of degrees, such as 41,3851 or -2.1734."},
+      {"MapKeyNeeded", "%1 needs an API key, which is not set. Choose another provider."},
+      {"MapFailed", "The map could not be made: %1"},
   };
   return t;
 }
@@ -252,6 +270,9 @@ const Table& Props() {
       {"Bold", "Bold"},
       {"Italic", "Italic"},
       {"Underline", "Underline"},
+      // map selection
+      {"Latitude", "Latitude"},
+      {"Longitude", "Longitude"},
   };
   return t;
 }

@@ -17,6 +17,7 @@
 #include "ORV.FMX.Types.h"
 
 class QWidget;
+class QNetworkReply;
 
 namespace Orv::Fmx {
 
@@ -167,6 +168,11 @@ class TPlanoraFMX : public TPLNSharedFMX {
   bool WaitForCompose(QString* error = nullptr);
   bool IsComposing() const;
   std::function<void(TPlanoraFMX&)> OnComposeImage;
+  // Told after GMLMapImageFailed, with the reason, when a composition fails (also at once,
+  // inside ComposeImage, for a request the mapping refuses).
+  std::function<void(TPlanoraFMX&, const QString&)> OnComposeFailed;
+  // Abandons a running composition: no map is written and neither event follows.
+  void CancelCompose();
   // Where maps go when ImageFolder is empty.
   static QString DefaultMapFolder();
   // Shows the last composed map behind the labels on layer `layer` (1-based): the layer takes
@@ -179,6 +185,13 @@ class TPlanoraFMX : public TPLNSharedFMX {
   // mapping's timeout.
   bool GeocodingFromGoogle(const QString& address, double& latitude, double& longitude);
   bool GeocodingFromNominatim(const QString& address, double& latitude, double& longitude);
+  // Ends a geocoding request that is waiting for its answer: it returns at once, having found
+  // nothing. Nothing happens when none is waiting.
+  void AbortGeocoding();
+  // The map window sized to w x h base units at 96 dots per inch; on OK an image item showing
+  // the composed map at (x, y, w, h), as one undo step. No item when the window was cancelled.
+  TPLNBaseItem* AddBaseMapImage(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h,
+                                QWidget* parent = nullptr, std::shared_ptr<TDialogServices> services = nullptr);
 
  private:
   QString fFileName;
@@ -202,6 +215,7 @@ class TPlanoraFMX : public TPLNSharedFMX {
   int fSkipped = 0;
   std::unique_ptr<TMapComposer> fComposer;
   QString fComposeError;
+  QNetworkReply* fGeocodeReply = nullptr;  // the geocoding request waiting for its answer
 };
 
 }  // namespace Orv::Fmx
