@@ -1233,8 +1233,12 @@ QString TPLNBaseLabel::DataValue(const QString& field, const QString& format, in
 
 QString TPLNBaseLabel::DataValueAt(int record, const QString& field, const QString& format, int /*fillType*/,
                                    const QString& fallback) const {
+  const int f = fDataSource ? fDataSource->FieldIndex(field) : -1;
+  // A counter's name binds the label's number in the run (the record, with data or without);
+  // a field of the data of the same name comes first.
+  if (f < 0 && !field.isEmpty())
+    if (const TPLNCounter* c = FindCounter(field)) return c->TextAt(std::max(0, record));
   if (!fDataSource) return fallback;
-  const int f = fDataSource->FieldIndex(field);
   if (f < 0 || record < 0 || record >= fDataSource->RecordCount()) return {};
   return FormatDataValue(fDataSource->Value(record, f), format);
 }

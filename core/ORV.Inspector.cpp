@@ -383,6 +383,9 @@ std::vector<TProp> BuildProps() {
        [](const TPLNBaseLabel& d) {
          QStringList l{QString()};
          if (const TPLNDataSource* s = d.GetDataSource()) l << s->Fields();
+         // A counter numbers the labels as a field of its own.
+         for (int i = 1; i <= d.GetCountersCount(); ++i)
+           if (!l.contains(d.GetCounter(i)->GetName())) l << d.GetCounter(i)->GetName();
          return l;
        }});
   add({BaseGroup(TB::Data), 2, TORVInsProp::Edit, "format", "Format", 0, TFmt::Text, 0, 0, 0, 0, {}, {}, bound,

@@ -166,7 +166,8 @@ void TPrintThread::Execute() {
           draw.Col = static_cast<std::int16_t>(column);
           draw.IOriginX = static_cast<std::int32_t>(std::lround(m.CellX(column) * double(dpiX) / 25400.0));
           draw.OriginX = static_cast<float>(draw.IOriginX);
-          draw.Record = data ? doc.GetCurrentRecord() : -1;
+          // Without data the record is the label's number in the run, which counters show.
+          draw.Record = data ? doc.GetCurrentRecord() : counter - 1;
           draw.Page = page;
           doc.PrintBackImage(draw);
           for (int i = 1; i <= items; ++i) {

@@ -341,7 +341,8 @@ bool TPLNBasePreview::Draw(ISkCanvas& canvas) {
       d.Row = static_cast<std::int16_t>(row);
       d.Col = static_cast<std::int16_t>(column);
       d.Page = page;
-      d.Record = record;
+      // Without data the record is the label's number in the run, which counters show.
+      d.Record = data ? record : static_cast<int>(label - 1);
       d.OriginX = static_cast<float>(m.CellX(column) * double(fDPI) / 25400.0);
       d.OriginY = static_cast<float>(m.CellY(row) * double(fDPI) / 25400.0);
       d.IOriginX = static_cast<std::int32_t>(std::lround(d.OriginX));
