@@ -230,11 +230,19 @@ bool TPLNBasePoly::Exchange(int i, int j) {
   return true;
 }
 
+bool TPLNBasePoly::GetIsData() const {
+  return TPLNBaseText::GetIsData() ||
+         std::any_of(fRuns.begin(), fRuns.end(), [](const TPLNDataPoly& run) { return !run.GetField().isEmpty(); });
+}
+
 QString TPLNBasePoly::RunText(const TPLNDataPoly& run) const {
   QString value = run.GetText();
   const TPLNBaseLabel* doc = Owner();
-  if (!run.GetField().isEmpty() && doc) value = doc->DataValue(run.GetField(), run.GetFormat(), 1, value);
-  else if (!run.GetFormat().isEmpty()) value = FormatDataValue(value, run.GetFormat());
+  if (!run.GetField().isEmpty() && doc) {
+    // A per-label copy shows its cell's record; the item itself the document's current one.
+    const int copy = doc->CopyRecord(this);
+    value = doc->DataValueAt(copy == -2 ? doc->GetCurrentRecord() : copy, run.GetField(), run.GetFormat(), 1, value);
+  } else if (!run.GetFormat().isEmpty()) value = FormatDataValue(value, run.GetFormat());
   if (run.GetIA().isEmpty()) return value;
   return (run.GetAddPar() ? QLatin1Char('(') + run.GetIA() + QLatin1Char(')') : run.GetIA()) + value;
 }

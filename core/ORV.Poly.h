@@ -127,6 +127,8 @@ class TPLNBasePoly : public TPLNBaseText, public Barcode::IORVBarcode {
   // What run `run` shows: its text, or with a field the record's value at the document's data
   // cursor in the run's format; after the IA string, in parentheses when asked.
   QString RunText(const TPLNDataPoly& run) const;
+  // Bound to data when a run reads a field: each label of a sheet shows its own record.
+  bool GetIsData() const override;
   // The data fields a run can read: the document's data source's, in order (empty without one).
   QStringList GetDataFields() const;
   // Total width and tallest height of the runs as last measured (base units on paper).

@@ -427,7 +427,9 @@ TEST(PolyText, ARunBoundToDataShowsTheRecordAndKeepsItsBindingInBothFormats) {
   run.SetIA(QStringLiteral("3102"));
   run.SetAddPar(true);
   const std::int64_t plain = p->GetItem(2).GetBaseWidth();
+  EXPECT_FALSE(p->GetIsData());
   p->SetItem(2, run);
+  EXPECT_TRUE(p->GetIsData()) << "each label of a sheet shows its own record";
   EXPECT_EQ(p->RunText(p->GetItem(2)), QStringLiteral("(3102)2.50"));
   EXPECT_GT(p->GetItem(2).GetBaseWidth(), plain) << "measured with the value it shows";
   EXPECT_EQ(p->RunText(p->GetItem(1)), QStringLiteral("Hag"));
@@ -477,6 +479,30 @@ TEST(PolyText, ARunBoundToDataShowsTheRecordAndKeepsItsBindingInBothFormats) {
   run.SetIA({});
   p->SetItem(2, run);
   EXPECT_FALSE(doc.ToJsonText().contains("Run2Field"));
+}
+
+TEST(PolyText, EachLabelOfASheetShowsItsRecordInABoundRun) {
+  TPlanoraFMX doc;
+  doc.LoadFromFile(PlanoraTest::Sample("address-labels.json"));
+  doc.SetDataSource(std::make_shared<TPLNDataSource>(TPLNDataSource::FromFile(PlanoraTest::Sample("addresses.csv"))));
+  const int originals = doc.GetItemsCount();
+  TPLNPolyText* p = ThreeRuns(doc);
+  TPLNDataPoly run = p->GetItem(2);
+  run.SetField(doc.GetDataSource()->Fields().first());
+  p->SetItem(2, run);
+  doc.CheckPrintData();
+  doc.GoToPage(1, false, true);
+  int copies = 0;
+  for (int i = originals + 2; i <= doc.GetItemsCount(); ++i) {
+    auto* copy = dynamic_cast<TPLNPolyText*>(doc.GetItem(i));
+    if (!copy) continue;
+    ++copies;
+    const int record = doc.CopyRecord(copy);
+    ASSERT_GE(record, 0);
+    EXPECT_EQ(copy->RunText(copy->GetItem(2)), doc.GetDataSource()->Value(record, 0)) << record;
+    EXPECT_EQ(copy->RunText(copy->GetItem(1)), QStringLiteral("Hag"));
+  }
+  EXPECT_EQ(copies, doc.Measure().Rows * doc.Measure().Columns);
 }
 
 TEST(PolyText, SetDataSplitsATextIntoRunsAtLineFeeds) {
