@@ -817,6 +817,11 @@ void TPLNBaseLabel::WriteData(TBinaryWriter& w) const {
   w.WriteInt32(GetDimStylesCount());
   for (const auto& s : fDimStyles) s->Write(w);
   w.WriteInt32(fActiveDimStyle + 1);
+  w.WriteBoolean(PrintInfo.Horizontal);
+  w.WriteInt32(PrintInfo.Repetition);
+  w.WriteInt32(GetCountersCount());
+  for (const auto& c : fCounters) c->Write(w);
+  fDataSettings.Write(w);
 }
 
 void TPLNBaseLabel::ReadData(TBinaryReader& r) {
@@ -858,6 +863,23 @@ void TPLNBaseLabel::ReadData(TBinaryReader& r) {
   }
   const std::int32_t activeStyle = r.ReadInt32();
   fActiveDimStyle = (activeStyle >= 1 && activeStyle <= styles) ? activeStyle - 1 : 0;
+  fCounters.clear();
+  fDataSettings = TPLNData();
+  PrintInfo.Horizontal = fMeasure.IsLandscape();
+  PrintInfo.Repetition = 1;
+  if (fFileVersion < 3202) return;
+  PrintInfo.Horizontal = r.ReadBoolean();
+  PrintInfo.Repetition = r.ReadInt32();
+  if (PrintInfo.Repetition < 1 || PrintInfo.Repetition > kMaxRepetition)
+    throw EPLNError(QStringLiteral("invalid repetition %1").arg(PrintInfo.Repetition));
+  const std::int32_t counters = r.ReadCount(24, "counter");
+  if (counters > kMaxCounters) throw EPLNError(QStringLiteral("invalid counter count %1").arg(counters));
+  for (int i = 0; i < counters; ++i) {
+    auto c = std::make_unique<TPLNCounter>();
+    c->Read(r);
+    fCounters.push_back(std::move(c));
+  }
+  fDataSettings.Read(r);
 }
 
 void TPLNBaseLabel::ReadJson(const QJsonObject& o) {
@@ -885,6 +907,34 @@ void TPLNBaseLabel::ReadJson(const QJsonObject& o) {
     PrintInfo.FirstColumn = static_cast<std::int32_t>(Json::Int(p, "FirstColumn", 1));
     PrintInfo.LastPage = static_cast<std::int32_t>(Json::Int(p, "LastPage", 1));
     PrintInfo.LabelsToPrint = static_cast<std::int32_t>(Json::Int(p, "LabelsToPrint", 0));
+    PrintInfo.Horizontal = Json::Bool(p, "Horizontal", fMeasure.IsLandscape());
+    const auto repetition = Json::Int(p, "Repetition", 1);
+    if (repetition < 1 || repetition > kMaxRepetition)
+      throw EPLNError(QStringLiteral("\"Repetition\" must be between 1 and %1").arg(kMaxRepetition));
+    PrintInfo.Repetition = static_cast<std::int32_t>(repetition);
+  } else {
+    PrintInfo.Horizontal = fMeasure.IsLandscape();
+    PrintInfo.Repetition = 1;
+  }
+  fCounters.clear();
+  if (o.contains(QStringLiteral("Counters"))) {
+    const QJsonValue cv = o.value(QStringLiteral("Counters"));
+    if (!cv.isArray()) throw EPLNError(QStringLiteral("\"Counters\" must be an array"));
+    const QJsonArray counters = cv.toArray();
+    if (counters.size() > kMaxCounters) throw EPLNError(QStringLiteral("at most %1 counters").arg(kMaxCounters));
+    for (const QJsonValue& v : counters) {
+      if (!v.isObject()) throw EPLNError(QStringLiteral("every counter must be an object"));
+      auto c = std::make_unique<TPLNCounter>();
+      c->FromJson(v.toObject());
+      if (CounterName(c->GetName(), nullptr))
+        throw EPLNError(QStringLiteral("two counters are named \"%1\"").arg(c->GetName()));
+      fCounters.push_back(std::move(c));
+    }
+  }
+  fDataSettings = TPLNData();
+  if (o.contains(QStringLiteral("Data"))) {
+    if (!o.value(QStringLiteral("Data")).isObject()) throw EPLNError(QStringLiteral("\"Data\" must be an object"));
+    fDataSettings.FromJson(o.value(QStringLiteral("Data")).toObject());
   }
   ResetLayers();
   if (o.contains(QStringLiteral("Layers"))) {
@@ -981,7 +1031,15 @@ QJsonObject TPLNBaseLabel::GetDocumentJson() const {
   o.insert(QStringLiteral("Print"), QJsonObject{{QStringLiteral("FirstRow"), PrintInfo.FirstRow},
                                                 {QStringLiteral("FirstColumn"), PrintInfo.FirstColumn},
                                                 {QStringLiteral("LastPage"), PrintInfo.LastPage},
-                                                {QStringLiteral("LabelsToPrint"), PrintInfo.LabelsToPrint}});
+                                                {QStringLiteral("LabelsToPrint"), PrintInfo.LabelsToPrint},
+                                                {QStringLiteral("Horizontal"), PrintInfo.Horizontal},
+                                                {QStringLiteral("Repetition"), PrintInfo.Repetition}});
+  if (!fCounters.empty()) {
+    QJsonArray counters;
+    for (const auto& c : fCounters) counters.append(c->ToJson());
+    o.insert(QStringLiteral("Counters"), counters);
+  }
+  if (!fDataSettings.IsEmpty()) o.insert(QStringLiteral("Data"), fDataSettings.ToJson());
   QJsonArray layers;
   for (const auto& l : fLayers) layers.append(l->ToJson());
   o.insert(QStringLiteral("Layers"), layers);
@@ -1084,6 +1142,9 @@ void TPLNBaseLabel::TakeOver(TPLNBaseLabel& other) {
   fCurrentSymbol = other.fCurrentSymbol;
   other.fCurrentSymbol = nullptr;
   fMeasure = other.fMeasure;
+  fCounters = std::move(other.fCounters);
+  other.fCounters.clear();
+  fDataSettings = other.fDataSettings;
   fUnits = other.fUnits;
   fEditorMode = other.fEditorMode;
   fLayerZOrder = other.fLayerZOrder;
@@ -1100,6 +1161,51 @@ void TPLNBaseLabel::TakeOver(TPLNBaseLabel& other) {
   // A loaded document starts a history of its own. Its start is taken now when views show it
   // or a group is open; a document read only to be exported or printed never pays for it.
   fUndo->Clear(!fObservers.empty());
+  NotifyChange(TORChange::Document);
+}
+
+// ---------------------------------------------------------------- counters and data settings
+
+TPLNCounter* TPLNBaseLabel::GetCounter(int i) const {
+  if (i < 1 || i > GetCountersCount()) return nullptr;
+  return fCounters[static_cast<std::size_t>(i - 1)].get();
+}
+
+TPLNCounter* TPLNBaseLabel::FindCounter(const QString& name) const {
+  for (const auto& c : fCounters)
+    if (c->GetName().compare(name, Qt::CaseInsensitive) == 0) return c.get();
+  return nullptr;
+}
+
+bool TPLNBaseLabel::CounterName(const QString& name, const TPLNCounter* except) const {
+  const TPLNCounter* c = FindCounter(name);
+  return c && c != except;
+}
+
+TPLNCounter* TPLNBaseLabel::AddCounter(const QString& name) {
+  if (GetCountersCount() >= kMaxCounters || name.trimmed().isEmpty() || CounterName(name, nullptr)) return nullptr;
+  fCounters.push_back(std::make_unique<TPLNCounter>());
+  fCounters.back()->SetName(name);
+  CountersChanged();
+  return fCounters.back().get();
+}
+
+bool TPLNBaseLabel::DeleteCounter(int i) {
+  if (i < 1 || i > GetCountersCount()) return false;
+  fCounters.erase(fCounters.begin() + (i - 1));
+  CountersChanged();
+  return true;
+}
+
+void TPLNBaseLabel::CountersChanged() {
+  fModified = true;
+  NotifyChange(TORChange::Document);
+}
+
+void TPLNBaseLabel::SetDataSettings(const TPLNData& d) {
+  if (d == fDataSettings) return;
+  fDataSettings = d;
+  fModified = true;
   NotifyChange(TORChange::Document);
 }
 

@@ -17,6 +17,7 @@
 #include "ORV.Layers.h"
 #include "ORV.Mapping.h"
 #include "ORV.Measure.h"
+#include "ORV.PageSetup.h"
 #include "ORV.Pto.h"
 #include "ORV.SpatialIndex.h"
 #include "ORV.Svg.h"
@@ -43,7 +44,7 @@ class TPLNDataSource;
 class TPLNUndoStack;
 
 // Current file version; the clipboard stream always uses 3200.
-constexpr std::int32_t kFileVersion = 3201;
+constexpr std::int32_t kFileVersion = 3202;
 constexpr std::int32_t kClipboardVersion = 3200;
 
 class TPLNBaseItem {
@@ -305,6 +306,8 @@ class IORObserver {
   virtual void HostRemoved() {}
 };
 
+constexpr std::int32_t kMaxRepetition = 200;
+
 // Print-run settings.
 struct TPLNPrintInfo {
   std::int32_t PrinterIndex = -1;
@@ -314,6 +317,8 @@ struct TPLNPrintInfo {
   std::int32_t LastPage = 1;
   std::int32_t Counter = 1;
   std::int32_t LabelsToPrint = 0;  // 0: every cell of the pages
+  std::int32_t Repetition = 1;     // labels printed of each record
+  bool Horizontal = false;         // the paper lies landscape
   bool MakeCopies = false;         // expand data-bound items into one copy per label
 };
 
@@ -381,6 +386,22 @@ class TPLNBaseLabel {
   void AsignDimPosition(Line::TPLNBaseDim* dim, bool notify);
   // Recomputes every dimension's value, caption and layout (after a style, unit or scale change).
   void CalcDimValues();
+
+  // Counters that number the labels of a run, counted from 1; at most kMaxCounters.
+  int GetCountersCount() const { return static_cast<int>(fCounters.size()); }
+  TPLNCounter* GetCounter(int i) const;
+  // By name, ignoring case.
+  TPLNCounter* FindCounter(const QString& name) const;
+  // A new counter at the end; nullptr when kMaxCounters exist or the name is empty or taken.
+  TPLNCounter* AddCounter(const QString& name);
+  bool DeleteCounter(int i);
+  // True when a counter other than `except` is named `name` (ignoring case).
+  bool CounterName(const QString& name, const TPLNCounter* except) const;
+  // A counter was changed through its own setters: one change of the document.
+  void CountersChanged();
+  // Where a run takes its records from (the data source itself is set with SetDataSource).
+  const TPLNData& DataSettings() const { return fDataSettings; }
+  void SetDataSettings(const TPLNData& d);
 
   const TPLNMeasure& Measure() const { return fMeasure; }
   void SetMeasure(const TPLNMeasure& m);
@@ -734,6 +755,8 @@ class TPLNBaseLabel {
   std::vector<TPLNBaseItem*> fSelection;
   std::vector<IORObserver*> fObservers;
   TPLNMeasure fMeasure;
+  std::vector<std::unique_ptr<TPLNCounter>> fCounters;
+  TPLNData fDataSettings;
   QByteArray fClipboard;
   std::int32_t fLastID = 0;
   std::int32_t fFileVersion = kFileVersion;

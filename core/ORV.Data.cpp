@@ -207,6 +207,54 @@ TPLNDataSource TPLNDataSource::Slice(int first, int count) const {
   return out;
 }
 
+TPLNDataSource TPLNDataSource::Repeated(int times, const QString& countField, int maxRecords) const {
+  TPLNDataSource out;
+  out.fFields = fFields;
+  out.fIndex = fIndex;
+  const int field = countField.isEmpty() ? -1 : FieldIndex(countField);
+  if (!countField.isEmpty() && field < 0) throw EPLNError(QStringLiteral("no field \"%1\" to repeat the records by").arg(countField));
+  times = std::max(1, times);
+  std::int64_t total = 0;
+  for (const QStringList& r : fRecords) {
+    std::int64_t n = times;
+    if (field >= 0) {
+      bool ok = false;
+      const qlonglong count = r.value(field).trimmed().toLongLong(&ok);
+      n *= ok ? std::max<qlonglong>(0, count) : 0;
+    }
+    total += n;
+    if (total > maxRecords)
+      throw EPLNError(QStringLiteral("the repeated records would make more than %1 labels").arg(maxRecords));
+    for (std::int64_t i = 0; i < n; ++i) out.fRecords.push_back(r);
+  }
+  return out;
+}
+
+std::vector<int> TPLNDataSource::FieldTypes() const {
+  std::vector<int> types(static_cast<std::size_t>(fFields.size()), -1);
+  for (const QStringList& r : fRecords)
+    for (int f = 0; f < fFields.size(); ++f) {
+      const QString v = r.value(f).trimmed();
+      int& t = types[static_cast<std::size_t>(f)];
+      if (v.isEmpty() || t == 0) continue;
+      bool ok = false;
+      int kind = 0;
+      if (v.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || v.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
+        kind = 1;
+      else if (v.toLongLong(&ok), ok)
+        kind = 2;
+      else if (v.toDouble(&ok), ok)
+        kind = 4;
+      // Whole numbers among other numbers make a column of numbers; any other mix is text.
+      if (t == -1 || t == kind) t = kind;
+      else if ((t == 2 && kind == 4) || (t == 4 && kind == 2)) t = 4;
+      else t = 0;
+    }
+  for (int& t : types)
+    if (t < 0) t = 0;
+  return types;
+}
+
 TPLNDataSource TPLNDataSource::FromFile(const QString& fileName) {
   const QString ext = QFileInfo(fileName).suffix().toLower();
   if (ext != QLatin1String("csv") && ext != QLatin1String("json"))

@@ -36,6 +36,13 @@ class TPLNDataSource {
   // The same fields with `count` records from `first` on (clipped to the table): one shard of a
   // large run.
   TPLNDataSource Slice(int first, int count) const;
+  // Every record `times` times, and when `countField` names a field, as many times again as
+  // that field's whole number says (0 or no number: none of that record). Names the source in
+  // an EPLNError when the run would pass `maxRecords`.
+  TPLNDataSource Repeated(int times, const QString& countField, int maxRecords = 10000000) const;
+  // The kind of each field as the data shows it: 0 text, 1 true/false, 2 whole numbers, 4 other
+  // numbers (every non-empty value of the field is of that kind).
+  std::vector<int> FieldTypes() const;
 
  private:
   void SetFields(const QStringList& fields, const QString& where);

@@ -77,6 +77,16 @@ class TPLNMapping {
   // Whether the service needs an API key to answer.
   static bool NeedsKey(int provider);
 
+  // The providers a map window offers, one bit per provider index; all of them by default.
+  // A set without any provider's bit offers them all, so a window never has nothing to show.
+  static constexpr std::uint32_t kAllProviders = (1u << ProviderCount) - 1;
+  std::uint32_t GetProviders() const { return fProviders; }
+  void SetProviders(std::uint32_t set) { fProviders = set & kAllProviders; }
+  bool Offers(int provider) const {
+    const std::uint32_t set = fProviders ? fProviders : kAllProviders;
+    return provider >= 0 && provider < ProviderCount && ((set >> provider) & 1u) != 0;
+  }
+
   int GetProvider() const { return fProvider; }
   void SetProvider(int provider);  // out of range: OpenStreetMap
   int GetZoom() const { return fZoom; }
@@ -143,6 +153,7 @@ class TPLNMapping {
 
  private:
   int fProvider = OpenStreetMap;
+  std::uint32_t fProviders = kAllProviders;
   int fZoom = 15;
   bool fShowCenter = false;
   QString fApiKey;

@@ -9,6 +9,7 @@ namespace Orv {
 namespace {
 const char* const kSizeKeys[8] = {"PaperWidth", "PaperHeight", "LabelWidth", "LabelHeight",
                                   "LeftMargin", "TopMargin",   "HorzGap",    "VertGap"};
+const char* const kTitleKeys[6] = {"Author", "Promoter", "Date", "DrawingTitle", "Note", "Project"};
 // 100 m of paper is more than any printer or plotter takes; it keeps pixel sizes finite.
 constexpr std::int64_t kMaxLength = 100000000;
 }  // namespace
@@ -21,7 +22,7 @@ void TPLNMeasure::Validate() const {
   }
   if (Rows < 1 || Rows > 10000 || Columns < 1 || Columns > 10000)
     throw EPLNError(QStringLiteral("invalid label grid %1 x %2").arg(Columns).arg(Rows));
-  if (DrawScale < 1 || DrawScale > 1000000) throw EPLNError(QStringLiteral("invalid drawing scale 1:%1").arg(DrawScale));
+  if (DrawScale < 1 || DrawScale > GetMaxDrawScale()) throw EPLNError(QStringLiteral("invalid drawing scale 1:%1").arg(DrawScale));
 }
 
 void TPLNMeasure::Write(TBinaryWriter& w) const {
@@ -30,14 +31,19 @@ void TPLNMeasure::Write(TBinaryWriter& w) const {
   w.WriteInt32(Columns);
   w.WriteString(LabelName);
   w.WriteInt64(DrawScale);
+  w.WriteBoolean(ContinousPaper);
+  for (int i = 0; i < 6; ++i) w.WriteString(TitleText(i));
 }
 
-void TPLNMeasure::Read(TBinaryReader& r, std::int32_t /*version*/) {
+void TPLNMeasure::Read(TBinaryReader& r, std::int32_t version) {
   for (std::int64_t& s : Sizes) s = r.ReadInt64();
   Rows = r.ReadInt32();
   Columns = r.ReadInt32();
   LabelName = r.ReadString();
   DrawScale = r.ReadInt64();
+  if (version < 3202) return;
+  ContinousPaper = r.ReadBoolean();
+  for (int i = 0; i < 6; ++i) TitleText(i) = r.ReadString();
 }
 
 QJsonObject TPLNMeasure::ToJson() const {
@@ -47,6 +53,9 @@ QJsonObject TPLNMeasure::ToJson() const {
   o.insert(QStringLiteral("Columns"), Columns);
   o.insert(QStringLiteral("LabelName"), LabelName);
   o.insert(QStringLiteral("DrawScale"), static_cast<double>(DrawScale));
+  if (ContinousPaper) o.insert(QStringLiteral("ContinousPaper"), true);
+  for (int i = 0; i < 6; ++i)
+    if (!TitleText(i).isEmpty()) o.insert(QLatin1String(kTitleKeys[i]), TitleText(i));
   return o;
 }
 
@@ -59,11 +68,15 @@ void TPLNMeasure::FromJson(const QJsonObject& o) {
   Columns = static_cast<std::int32_t>(std::clamp<std::int64_t>(Json::Int(o, "Columns", Columns), INT32_MIN, INT32_MAX));
   LabelName = Json::Str(o, "LabelName", LabelName);
   DrawScale = Json::Int(o, "DrawScale", DrawScale);
+  ContinousPaper = Json::Bool(o, "ContinousPaper", false);
+  for (int i = 0; i < 6; ++i) TitleText(i) = Json::Str(o, kTitleKeys[i]);
 }
 
 bool operator==(const TPLNMeasure& a, const TPLNMeasure& b) {
   return std::equal(std::begin(a.Sizes), std::end(a.Sizes), std::begin(b.Sizes)) && a.Rows == b.Rows &&
-         a.Columns == b.Columns && a.LabelName == b.LabelName && a.DrawScale == b.DrawScale;
+         a.Columns == b.Columns && a.LabelName == b.LabelName && a.DrawScale == b.DrawScale &&
+         a.ContinousPaper == b.ContinousPaper && a.Author == b.Author && a.Promoter == b.Promoter && a.Date == b.Date &&
+         a.DrawingTitle == b.DrawingTitle && a.Note == b.Note && a.Project == b.Project;
 }
 
 }  // namespace Orv

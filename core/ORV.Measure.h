@@ -28,6 +28,19 @@ class TPLNMeasure {
   std::int32_t Columns = 1;
   QString LabelName = QStringLiteral("A4");
   std::int64_t DrawScale = 1;
+  // One label per page on a roll: no grid, the paper is the label.
+  bool ContinousPaper = false;
+  // The title block of a drawing.
+  QString Author, Promoter, Date, DrawingTitle, Note, Project;
+
+  static constexpr std::int64_t GetMaxDrawScale() { return 1000000; }
+  // The title block's texts by number, in the order of the file: author, promoter, date,
+  // title, note, project.
+  QString& TitleText(int i) {
+    QString* t[6] = {&Author, &Promoter, &Date, &DrawingTitle, &Note, &Project};
+    return *t[i < 0 || i > 5 ? 0 : i];
+  }
+  const QString& TitleText(int i) const { return const_cast<TPLNMeasure*>(this)->TitleText(i); }
 
   std::int64_t GetSize(int kind, bool /*scaled*/ = false) const {
     return kind >= 0 && kind < 8 ? Sizes[kind] : 0;

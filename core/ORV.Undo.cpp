@@ -429,6 +429,10 @@ void TPLNUndoStack::RestoreDoc(const QByteArray& bytes) {
   d.PrintInfo.FirstColumn = read.PrintInfo.FirstColumn;
   d.PrintInfo.LastPage = read.PrintInfo.LastPage;
   d.PrintInfo.LabelsToPrint = read.PrintInfo.LabelsToPrint;
+  d.PrintInfo.Horizontal = read.PrintInfo.Horizontal;
+  d.PrintInfo.Repetition = read.PrintInfo.Repetition;
+  d.fCounters = std::move(read.fCounters);
+  d.fDataSettings = read.fDataSettings;
 
   const std::size_t keep = std::min(d.fLayers.size(), read.fLayers.size());
   for (std::size_t i = 0; i < keep; ++i) *d.fLayers[i] = *read.fLayers[i];

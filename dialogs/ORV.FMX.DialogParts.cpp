@@ -1,11 +1,13 @@
 #include "ORV.FMX.DialogParts.h"
 
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QPainter>
 #include <QSpinBox>
 
 #include "ORV.FMX.DialogServices.h"
 #include "ORV.Msg.h"
+#include "ORV.PageSetup.h"
 
 namespace Orv::Fmx {
 
@@ -49,6 +51,19 @@ void TColorSwatch::paintEvent(QPaintEvent*) {
   p.fillRect(r, QColor::fromRgba(fColor));
   p.setPen(hasFocus() ? palette().highlight().color() : palette().dark().color());
   p.drawRect(r);
+}
+
+int FillPapers(QComboBox* box, double widthMM, double heightMM) {
+  box->clear();
+  for (int i = 0; i < kPaperCount; ++i) box->addItem(i == UserPaperIndex ? Dlg("UserPaper") : QString::fromUtf8(Paper(i).Name));
+  const int index = PaperIndexOf(widthMM, heightMM);
+  box->setCurrentIndex(index);
+  return index;
+}
+
+QSizeF PaperSizeMM(int index, bool horizontal) {
+  const TPLNPaper& p = Paper(index);
+  return horizontal ? QSizeF(p.Height, p.Width) : QSizeF(p.Width, p.Height);
 }
 
 QString PlainLabel(const QString& text) {

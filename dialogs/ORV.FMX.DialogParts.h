@@ -4,11 +4,14 @@
 
 #include <QAbstractSpinBox>
 #include <QDoubleSpinBox>
+#include <QSizeF>
 #include <QToolButton>
 #include <functional>
 #include <memory>
 
 #include "ORV.Types.h"
+
+class QComboBox;
 
 namespace Orv::Fmx {
 
@@ -74,6 +77,12 @@ QString CheckBoxes(const std::vector<TBoxCheck>& boxes, QAbstractSpinBox** bad =
 
 // A caption from the dialog messages with its trailing colon or ellipsis dropped, for messages.
 QString PlainLabel(const QString& text);
+
+// Fills `box` with the standard papers and selects the one of this size (millimetres, either
+// way round), else the user-defined entry; gives the index selected.
+int FillPapers(QComboBox* box, double widthMM, double heightMM);
+// The sizes in millimetres of standard paper `index` lying as `horizontal` says.
+QSizeF PaperSizeMM(int index, bool horizontal);
 
 // Texts of the dialog, property and error message tables by key.
 QString Dlg(const char* key);

@@ -11,10 +11,12 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "ORV.FMX.Back.Margins.h"
 #include "ORV.FMX.DialogParts.h"
 #include "ORV.FMX.DialogServices.h"
+#include "ORV.FMX.SelMap.h"
 #include "ORV.FMX.h"
 #include "ORV.Msg.h"
 
@@ -24,6 +26,8 @@ namespace {
 
 // Pen widths are base units in the document and millimetres in the window.
 constexpr double kBasePerMm = 1000.0;
+// The level the map window starts at.
+constexpr int kDefaultMapZoom = 15;
 
 }  // namespace
 
@@ -75,8 +79,8 @@ TfLayers::TfLayers(QWidget* parent, std::shared_ptr<TDialogServices> services)
   lbLayer = new QLabel(this);
   // Enter confirms the field being typed in; it never presses a button.
   for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(false);
-  // Applying to items, choosing the picture here and the map are not offered yet.
-  for (QPushButton* b : {butApply, butBackImage, butBackMap}) b->setEnabled(false);
+  // Applying to items and choosing the picture here are not offered yet.
+  for (QPushButton* b : {butApply, butBackImage}) b->setEnabled(false);
 
   auto* list = new QVBoxLayout;
   list->addWidget(lbLayer);
@@ -173,6 +177,7 @@ TfLayers::TfLayers(QWidget* parent, std::shared_ptr<TDialogServices> services)
   connect(butUp, &QPushButton::clicked, this, [this] { MoveUp(); });
   connect(butDown, &QPushButton::clicked, this, [this] { MoveDown(); });
   connect(butBackMargins, &QPushButton::clicked, this, [this] { EditMargins(); });
+  connect(butBackMap, &QPushButton::clicked, this, [this] { BackMap(); });
   connect(butClose, &QPushButton::clicked, this, &QDialog::accept);
   FillLanguage();
   AdjustUpDown();
@@ -275,6 +280,7 @@ void TfLayers::AdjustUpDown() {
   const int count = fDoc ? fDoc->GetLayersCount() : 0;
   const bool movable = fSelected > 1 && fSelected <= count;
   butBackMargins->setEnabled(fSelected >= 1 && fSelected <= count);
+  butBackMap->setEnabled(fSelected >= 1 && fSelected <= count);
   butDelete->setEnabled(movable);
   butUp->setEnabled(movable && fSelected != 2);
   butDown->setEnabled(movable && fSelected < count);
@@ -337,6 +343,39 @@ void TfLayers::EditMargins() {
   if (!window.Ini(fDoc, fSelected)) return;
   // The window refuses to close on margins it cannot take; its write is one undo step.
   if (window.exec() == QDialog::Accepted) window.WriteBack();
+}
+
+void TfLayers::BackMap() {
+  TPLNLayer* l = fDoc ? fDoc->GetLayer(fSelected) : nullptr;
+  if (!l) return;
+  const TPLNMapping before = fDoc->Mapping();
+  if (l->HasOption(Opt::MapBackground)) {
+    TPLNMapping& m = fDoc->Mapping();
+    // A zoom no map has (a damaged file) is not pinned to the nearest level: the window's usual one.
+    const bool zoomOk = l->MapZoom >= TPLNMapping::kMinZoom && l->MapZoom <= TPLNMapping::kMaxZoom;
+    m.CopyFromLayer(*l);
+    if (!zoomOk) m.SetZoom(kDefaultMapZoom);
+  }
+  const TPLNMeasure& size = fDoc->Measure();
+  const auto px = [](std::int64_t base) {
+    return static_cast<int>(std::llround(std::abs(static_cast<double>(base)) * 96.0 / 25400.0));
+  };
+  TfSelMap window(this, fServices);
+  window.Ini(fDoc, true, px(size.Sizes[TPLNMeasure::LabelWidth]), px(size.Sizes[TPLNMeasure::LabelHeight]));
+  if (window.exec() != QDialog::Accepted) {
+    fDoc->Mapping() = before;  // the window puts its own changes back; these are ours
+    return;
+  }
+  try {
+    TPLNUndoGroup step(*fDoc);
+    fDoc->UseMapOnLayer(fSelected);
+    if (window.AssignScale()) fDoc->Mapping().ApplyScale(*fDoc);
+  } catch (const EPLNError& e) {
+    fDoc->Mapping() = before;
+    fServices->Error(this, Dlg("Layers"), e.Message());
+    return;
+  }
+  ShowLayer();
 }
 
 void TfLayers::AddLayer() {

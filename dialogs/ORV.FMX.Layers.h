@@ -45,6 +45,10 @@ class TfLayers : public QDialog {
   void PickColor(int tag);
   // The margins window for the selected layer's background image; on OK the layer takes them.
   void EditMargins();
+  // The map window for the selected layer's background map, opened at the label's size. On OK
+  // the layer shows the map and keeps its settings (and the drawing takes the map's scale when
+  // asked), as one undo step; on Cancel the document stays as it was.
+  void BackMap();
 
  private:
   void FillLanguage();

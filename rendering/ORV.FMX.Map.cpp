@@ -18,6 +18,8 @@
 #include <QUrlQuery>
 
 #include "ORV.FMX.OutputFile.h"
+#include "ORV.FMX.SelMap.h"
+#include "ORV.Utils.h"
 #include "ORV.FMX.h"
 
 #ifndef PLANORA_VERSION
@@ -225,6 +227,7 @@ void TPlanoraFMX::ComposeImage(const QString& first, const QString& second, std:
   if (!m.LoadMap(first, second, width, height)) {
     fComposeError = m.LastError();
     GMLMapImageFailed(fComposeError);
+    if (OnComposeFailed) OnComposeFailed(*this, fComposeError);
     return;
   }
   const QString folder = ImageFolder.isEmpty() ? DefaultMapFolder() : ImageFolder;
@@ -234,6 +237,7 @@ void TPlanoraFMX::ComposeImage(const QString& first, const QString& second, std:
     fComposeError = fComposer->Error();
     if (!fComposeError.isEmpty()) {
       GMLMapImageFailed(fComposeError);
+      if (OnComposeFailed) OnComposeFailed(*this, fComposeError);
       return;
     }
     Mapping().SetFileName(file);
@@ -241,6 +245,13 @@ void TPlanoraFMX::ComposeImage(const QString& first, const QString& second, std:
     if (OnComposeImage) OnComposeImage(*this);
   });
   fComposer->Start();
+}
+
+void TPlanoraFMX::CancelCompose() {
+  if (!IsComposing()) return;
+  // The composer's destructor aborts its requests without raising Finished.
+  fComposer.reset();
+  fComposeError = QStringLiteral("the map was cancelled");
 }
 
 bool TPlanoraFMX::IsComposing() const { return fComposer && !fComposer->IsFinished(); }
@@ -277,15 +288,33 @@ void TPlanoraFMX::UseMapOnLayer(int layer) {
   NotifyChange(TORChange::Layers);
 }
 
+TPLNBaseItem* TPlanoraFMX::AddBaseMapImage(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h,
+                                          QWidget* parent, std::shared_ptr<TDialogServices> services) {
+  const auto px = [](std::int64_t base) {
+    return static_cast<int>(Utils::RoundHalfAway(std::llabs(base) * 96.0 / 25400.0));
+  };
+  TfSelMap window(parent, std::move(services));
+  window.Ini(this, false, px(w), px(h));
+  if (window.exec() != QDialog::Accepted) return nullptr;
+  const QString file = Mapping().GetFileName();
+  if (file.isEmpty() || !QFileInfo(file).isFile()) return nullptr;
+  TPLNUndoGroup step(*this);
+  return TPLNFactory::AddBaseImage(this, x, y, w, h, file);
+}
+
 namespace {
 
-// A GET that blocks (running a local event loop) until the answer or the timeout.
-QByteArray GetNow(const QUrl& url, int timeoutMs, QString* error) {
+// A GET that blocks (running a local event loop) until the answer, the timeout or an abort
+// through `active`, which holds the request while it waits.
+QByteArray GetNow(const QUrl& url, int timeoutMs, QString* error, QNetworkReply*& active) {
   QNetworkAccessManager net;
   QNetworkReply* reply = net.get(MakeRequest(url, timeoutMs));
   QEventLoop loop;
   QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-  loop.exec();
+  QNetworkReply* outer = active;  // a search started from inside the wait of another
+  active = reply;
+  if (!reply->isFinished()) loop.exec();
+  active = outer;
   reply->deleteLater();
   const QString transport = TransportError(reply, timeoutMs);
   const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -316,7 +345,7 @@ bool TPlanoraFMX::GeocodingFromGoogle(const QString& address, double& latitude, 
   q.addQueryItem(QStringLiteral("key"), Mapping().GetApiKey());
   url.setQuery(q);
   QString error;
-  const QByteArray body = GetNow(url, Mapping().TimeoutMs, &error);
+  const QByteArray body = GetNow(url, Mapping().TimeoutMs, &error, fGeocodeReply);
   const QJsonValue loc = QJsonDocument::fromJson(body)
                              .object()
                              .value(QStringLiteral("results"))
@@ -334,6 +363,10 @@ bool TPlanoraFMX::GeocodingFromGoogle(const QString& address, double& latitude, 
   return true;
 }
 
+void TPlanoraFMX::AbortGeocoding() {
+  if (fGeocodeReply) fGeocodeReply->abort();
+}
+
 bool TPlanoraFMX::GeocodingFromNominatim(const QString& address, double& latitude, double& longitude) {
   QUrl url(Mapping().NominatimUrl);
   QUrlQuery q;
@@ -342,7 +375,7 @@ bool TPlanoraFMX::GeocodingFromNominatim(const QString& address, double& latitud
   q.addQueryItem(QStringLiteral("limit"), QStringLiteral("1"));
   url.setQuery(q);
   QString error;
-  const QByteArray body = GetNow(url, Mapping().TimeoutMs, &error);
+  const QByteArray body = GetNow(url, Mapping().TimeoutMs, &error, fGeocodeReply);
   const QJsonObject first = QJsonDocument::fromJson(body).array().at(0).toObject();
   double lat = 0, lon = 0;
   if (!ReadDegree(first.value(QStringLiteral("lat")), lat) || !ReadDegree(first.value(QStringLiteral("lon")), lon))

@@ -15,6 +15,8 @@
 #include "ORV.FMX.Print.h"
 #include "ORV.FMX.ShowPreview.h"
 #include "ORV.FMX.DimStyles.h"
+#include "ORV.FMX.Drawing.h"
+#include "ORV.FMX.Labelling.h"
 #include "ORV.FMX.Layers.h"
 #include "ORV.Msg.h"
 #include "ORV.Symbol.h"
@@ -214,7 +216,28 @@ bool TPlanoraFMX::LoadFromFile(const QString& fileName) {
   } catch (const std::bad_alloc&) {
     throw EPLNError(FileError(fileName, QStringLiteral("not enough memory to read the drawing")));
   }
+  fFileName = fileName;
+  const TPLNData& d = DataSettings();
+  if ((d.LinkData && d.GetDataSel() == TPLNData::CsvDataset()) || d.GetDataSel() == TPLNData::JsonDataset()) {
+    // The drawing is open whatever happens to its data: a missing file is told, not fatal.
+    QString why;
+    if (!AttachData(&why) && OnInfoMsg) OnInfoMsg(why);
+  }
   return true;
+}
+
+bool TPlanoraFMX::AttachData(QString* error) {
+  try {
+    auto source = ReadDataset(DataSettings(), PrintInfo.Repetition, fFileName.isEmpty() ? QString() : QFileInfo(fFileName).absolutePath());
+    if (source)
+      SetDataSource(std::move(source));
+    else
+      ClearDataSource();
+    return true;
+  } catch (const std::exception& e) {
+    if (error) *error = QString::fromUtf8(e.what());
+    return false;
+  }
 }
 
 void TPlanoraFMX::SaveToStream(QIODevice* stream) const {
@@ -255,6 +278,7 @@ void TPlanoraFMX::SaveToFile(const QString& fileName, TORVExt ext) {
     throw EPLNError(failure(e.Message()));
   }
   out.Commit();
+  fFileName = fileName;
   SetModified(false);
 }
 
@@ -495,6 +519,28 @@ void TPlanoraFMX::EditLayers(QWidget* parent, std::shared_ptr<TDialogServices> s
   window.exec();
   // The views show the layers as the window left them.
   NotifyChange(TORChange::Layers);
+}
+
+bool TPlanoraFMX::EditProperties(QWidget* parent, std::shared_ptr<TDialogServices> services) {
+  switch (GetEditorMode()) {
+    case 0: {
+      TfLabelling window(parent, std::move(services));
+      window.Ini(this);
+      if (window.exec() != QDialog::Accepted) return false;
+      window.WriteBack();
+      return true;
+    }
+    case 1:
+    case 2: {
+      TfDrawing window(parent, std::move(services));
+      window.Ini(this);
+      if (window.exec() != QDialog::Accepted) return false;
+      window.WriteBack();
+      return true;
+    }
+    default:
+      return false;
+  }
 }
 
 bool TPlanoraFMX::EditDimStyles(QWidget* parent, std::shared_ptr<TDialogServices> services) {

@@ -17,6 +17,7 @@
 #include "ORV.FMX.Types.h"
 
 class QWidget;
+class QNetworkReply;
 
 namespace Orv::Fmx {
 
@@ -43,6 +44,12 @@ class TPlanoraFMX : public TPLNSharedFMX {
   // nothing and returns false. A failure raises EPLNError naming the file and leaves the
   // document exactly as it was.
   bool LoadFromFile(const QString& fileName);
+  // The file last loaded or saved (empty for a drawing never saved).
+  QString GetFileName() const { return fFileName; }
+  // Gives the document the records its data settings name, repeated as the print run says;
+  // false with the reason when they cannot be read (the data source then stays as it was).
+  // Loading a file does this when the settings link a CSV file or hold JSON data.
+  bool AttachData(QString* error = nullptr);
   // Binary document from a stream; on failure raises and leaves the document as it was.
   void LoadFromStream(QIODevice* stream);
   // JSON document from its text; on failure raises and leaves the document as it was.
@@ -129,6 +136,9 @@ class TPlanoraFMX : public TPLNSharedFMX {
   // The layers window over `parent`, modal; its questions go through `services` (null: the
   // standard ones). Each change in it is one undo step of its own.
   void EditLayers(QWidget* parent = nullptr, std::shared_ptr<TDialogServices> services = nullptr);
+  // The page set-up of the editor mode: the label sheet window for labels, the drawing window
+  // for flowcharts and drawings, nothing in interactive mode. True when the user accepted.
+  bool EditProperties(QWidget* parent = nullptr, std::shared_ptr<TDialogServices> services = nullptr);
   // The dimension styles window, in drawing mode only (false, nothing shown, in any other).
   bool EditDimStyles(QWidget* parent = nullptr, std::shared_ptr<TDialogServices> services = nullptr);
   // A PDF file that takes the print instead of a printer (machines without one); empty: printer.
@@ -158,6 +168,11 @@ class TPlanoraFMX : public TPLNSharedFMX {
   bool WaitForCompose(QString* error = nullptr);
   bool IsComposing() const;
   std::function<void(TPlanoraFMX&)> OnComposeImage;
+  // Told after GMLMapImageFailed, with the reason, when a composition fails (also at once,
+  // inside ComposeImage, for a request the mapping refuses).
+  std::function<void(TPlanoraFMX&, const QString&)> OnComposeFailed;
+  // Abandons a running composition: no map is written and neither event follows.
+  void CancelCompose();
   // Where maps go when ImageFolder is empty.
   static QString DefaultMapFolder();
   // Shows the last composed map behind the labels on layer `layer` (1-based): the layer takes
@@ -170,8 +185,16 @@ class TPlanoraFMX : public TPLNSharedFMX {
   // mapping's timeout.
   bool GeocodingFromGoogle(const QString& address, double& latitude, double& longitude);
   bool GeocodingFromNominatim(const QString& address, double& latitude, double& longitude);
+  // Ends a geocoding request that is waiting for its answer: it returns at once, having found
+  // nothing. Nothing happens when none is waiting.
+  void AbortGeocoding();
+  // The map window sized to w x h base units at 96 dots per inch; on OK an image item showing
+  // the composed map at (x, y, w, h), as one undo step. No item when the window was cancelled.
+  TPLNBaseItem* AddBaseMapImage(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h,
+                                QWidget* parent = nullptr, std::shared_ptr<TDialogServices> services = nullptr);
 
  private:
+  QString fFileName;
   void ReadStream(QIODevice* stream);
   void ReadJsonText(const QByteArray& text);
   void ReapExports();
@@ -192,6 +215,7 @@ class TPlanoraFMX : public TPLNSharedFMX {
   int fSkipped = 0;
   std::unique_ptr<TMapComposer> fComposer;
   QString fComposeError;
+  QNetworkReply* fGeocodeReply = nullptr;  // the geocoding request waiting for its answer
 };
 
 }  // namespace Orv::Fmx

@@ -135,6 +135,10 @@ void Load(TPlanoraFMX& doc, const QString& file, bool warn = true) {
   const QString ext = QFileInfo(file).suffix();
   if (ext != QLatin1String("eti") && ext != QLatin1String("json"))
     Fail(QStringLiteral("%1: not a drawing (expected a .eti or .json file)").arg(Utils::QuoteForMessage(file)));
+  // Linked data that cannot be read leaves the labels without records: said, not fatal.
+  doc.OnInfoMsg = [file](const QString& text) {
+    std::fprintf(stderr, "planora: warning: %s: data not loaded: %s\n", qPrintable(Utils::QuoteForMessage(file)), qPrintable(text));
+  };
   doc.LoadFromFile(file);
   if (warn && doc.SkippedItems() > 0)
     std::fprintf(stderr, "planora: warning: %s: %s this version cannot read were skipped\n",
@@ -228,6 +232,10 @@ void LoadData(TPlanoraFMX& doc, const QString& dataFile, const TShardRange& shar
     return;
   }
   auto all = std::make_shared<TPLNDataSource>(TPLNDataSource::FromFile(dataFile));
+  // The drawing's run settings say how many labels each record gets.
+  const QString repeatField = doc.DataSettings().GetFieldRepeat();
+  if (doc.PrintInfo.Repetition > 1 || (!repeatField.isEmpty() && all->FieldIndex(repeatField) >= 0))
+    all = std::make_shared<TPLNDataSource>(all->Repeated(doc.PrintInfo.Repetition, all->FieldIndex(repeatField) >= 0 ? repeatField : QString()));
   doc.SetDataSource(all);
   WarnTables(doc);
   if (!shard.IsSet()) return;

@@ -574,6 +574,19 @@ class TStudioPreviewServices : public TPreviewServices {
   std::shared_ptr<TStudioServices> fServices;
 };
 
+// Map services from the environment, for sites with their own: PLANORA_MAP_TILES, an address
+// pattern with {z}, {x} and {y} used for every provider; PLANORA_MAP_KEY, the services' API key;
+// PLANORA_NOMINATIM, the place search's address.
+void ConfigureMaps(TPLNMapping& m) {
+  const QString tiles = qEnvironmentVariable("PLANORA_MAP_TILES");
+  if (!tiles.isEmpty())
+    for (int p = 0; p < TPLNMapping::ProviderCount; ++p) m.SetUrlTemplate(p, tiles);
+  const QString key = qEnvironmentVariable("PLANORA_MAP_KEY");
+  if (!key.isEmpty()) m.SetApiKey(key);
+  const QString search = qEnvironmentVariable("PLANORA_NOMINATIM");
+  if (!search.isEmpty()) m.NominatimUrl = search;
+}
+
 }  // namespace
 
 TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* parent)
@@ -597,6 +610,8 @@ TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* par
   statusBar()->addWidget(fPosition);
   statusBar()->addWidget(fHint, 1);
   statusBar()->addPermanentWidget(fZoom);
+  // Notes that need no answer: a drawing's linked data that could not be read, a map.
+  fDoc->OnInfoMsg = [this](const QString& text) { statusBar()->showMessage(text, 10000); };
   connect(fEditor, &TPLNBaseEditor::PointerMoved, this, &TMainWindow::ShowPosition);
   connect(fEditor, &TPLNBaseEditor::PointerLeft, fPosition, &QLabel::clear);
   connect(fEditor, &TPLNBaseEditor::ZoomChanged, this, &TMainWindow::ShowZoom);
@@ -821,9 +836,21 @@ void TMainWindow::BuildEditMenu() {
 void TMainWindow::BuildDocumentMenu() {
   QMenu* document = menuBar()->addMenu(tr("&Document"));
   document->setObjectName(QStringLiteral("documentMenu"));
+  QAction* setup = document->addAction(tr("&Page Setup…"));
+  setup->setObjectName(QStringLiteral("documentPageSetup"));
+  setup->setShortcut(QKeySequence(tr("Ctrl+Shift+U")));
+  connect(setup, &QAction::triggered, this, [this] {
+    if (fDoc->GetEditorMode() > 2)
+      statusBar()->showMessage(tr("An interactive drawing has no page set-up."), 5000);
+    else if (fDoc->EditProperties(this))
+      fEditor->SetZoom(TORVZoom::zmFitAll);
+    UpdateEditActions();
+  });
+  document->addSeparator();
   QAction* layers = document->addAction(tr("&Layers…"));
   layers->setObjectName(QStringLiteral("documentLayers"));
   connect(layers, &QAction::triggered, this, [this] {
+    ConfigureMaps(fDoc->Mapping());  // for the map button
     fDoc->EditLayers(this);
     UpdateEditActions();
   });
@@ -976,6 +1003,15 @@ void TMainWindow::BuildStyledTools() {
   insert->addAction(RankIcon(), tr("&Rank Rating"), this, [start] { start(TORVDrawKind::Rank); });
   insert->addAction(PackageIcon(), tr("&Package"), this, [start] { start(TORVDrawKind::Package); });
   insert->addAction(ImageIcon(), tr("P&icture…"), this, [start] { start(TORVDrawKind::Image); });
+  // A map picture as large as the label, over it, to move and size like any picture; a map
+  // behind the labels comes from the layers window's map button.
+  QAction* map = insert->addAction(ImageIcon(), tr("&Map…"), this, [this] {
+    const TPLNMeasure& m = fDoc->Measure();
+    ConfigureMaps(fDoc->Mapping());
+    fDoc->AddBaseMapImage(0, 0, m.Sizes[TPLNMeasure::LabelWidth], m.Sizes[TPLNMeasure::LabelHeight], this);
+    UpdateEditActions();
+  });
+  map->setObjectName(QStringLiteral("insertMap"));
   insert->addAction(TableIcon(), tr("&Table"), this, [start] { start(TORVDrawKind::Table); });
   insert->addAction(tr("Rich Te&xt"), this, [this] {
     for (QAction* a : fToolGroup->actions())

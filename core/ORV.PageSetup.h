@@ -1,0 +1,106 @@
+#pragma once
+// Page set-up values kept with a document beside its measure: the table of standard papers, the
+// counters that number labels, and the data settings that say where a label run takes its
+// records from.
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+#include "ORV.BinaryIO.h"
+
+namespace Orv {
+
+class TPLNDataSource;
+
+// ---- standard papers
+struct TPLNPaper {
+  const char* Name;
+  double Width, Height;  // millimetres, portrait
+};
+constexpr int kPaperCount = 27;
+// The last entry of the table: a paper of the user's own size.
+constexpr int UserPaperIndex = kPaperCount - 1;
+const TPLNPaper& Paper(int index);
+// The table entry of a paper of these sizes in either orientation (within half a millimetre),
+// UserPaperIndex when none has them.
+int PaperIndexOf(double widthMM, double heightMM);
+
+// ---- counters
+class TPLNCounter {
+ public:
+  static constexpr std::int64_t kMaxNumber = 200000000;
+  static constexpr std::int64_t kMaxStep = 20000;
+
+  QString GetName() const { return fName; }
+  void SetName(const QString& s) { fName = s; }
+  std::int64_t GetNumFrom() const { return fFrom; }
+  std::int64_t GetNumTo() const { return fTo; }
+  std::int64_t GetStep() const { return fStep; }
+  // Numbers are kept between 1 and kMaxNumber, the step between 1 and kMaxStep, and the last
+  // number never below the first.
+  void SetNumFrom(std::int64_t n);
+  void SetNumTo(std::int64_t n);
+  void SetStep(std::int64_t n);
+  QString TextBefore, TextAfter;
+  // "0000" writes at least four digits; other formats leave the number as it is.
+  QString Format;
+
+  // The text of the label `label` (from 0) of a run: first + label x step, starting again at the
+  // first number past the last.
+  QString TextAt(std::int64_t label) const;
+
+  void Write(TBinaryWriter& w) const;
+  void Read(TBinaryReader& r);
+  QJsonObject ToJson() const;
+  // Raises EPLNError on a value of the wrong type.
+  void FromJson(const QJsonObject& o);
+  friend bool operator==(const TPLNCounter& a, const TPLNCounter& b);
+
+ private:
+  QString fName;
+  std::int64_t fFrom = 1, fTo = kMaxNumber, fStep = 1;
+};
+constexpr int kMaxCounters = 5;
+
+// ---- data settings
+class TPLNData {
+ public:
+  // The datasets a run can take its records from, as stored: none, a CSV file, the JSON text.
+  static QString CsvDataset() { return QStringLiteral("CSV"); }
+  static QString JsonDataset() { return QStringLiteral("JSON"); }
+
+  QString GetDataSel() const { return fDataSel; }
+  void SetDataSel(const QString& s) { fDataSel = s; }
+  // An integer field whose value says how many labels each record gets (empty: one each).
+  QString GetFieldRepeat() const { return fFieldRepeat; }
+  void SetFieldRepeat(const QString& s) { fFieldRepeat = s; }
+  QString GetCsvFile() const { return fCsvFile; }
+  void SetCsvFile(const QString& s) { fCsvFile = s; }
+  QString GetJson() const { return fJson; }
+  void SetJson(const QString& s) { fJson = s; }
+  // Read the data again whenever the document is opened.
+  bool LinkData = false;
+  // Keep the JSON text in the document's file.
+  bool SaveJson = true;
+
+  bool IsEmpty() const { return *this == TPLNData(); }
+  void Write(TBinaryWriter& w) const;
+  void Read(TBinaryReader& r);
+  QJsonObject ToJson() const;
+  void FromJson(const QJsonObject& o);
+  friend bool operator==(const TPLNData& a, const TPLNData& b);
+
+ private:
+  QString fDataSel, fFieldRepeat, fCsvFile, fJson;
+};
+
+// The records a run takes from the dataset `d` names, repeated `repetition` times each (and by
+// its repeat field): null for none. A CSV file named relatively is looked for in `folder`.
+// EPLNError, naming the file, when the data cannot be read. A JSON text is an array of objects,
+// or an object that holds one.
+std::shared_ptr<const TPLNDataSource> ReadDataset(const TPLNData& d, int repetition, const QString& folder = {});
+
+}  // namespace Orv
