@@ -801,6 +801,21 @@ std::vector<TProp> BuildProps() {
   add(Field<Text::TPLNBasePoly>(ItemGroup(TI::PolyText), 1, TORVInsProp::Memo, "poly_text", "Text", 0, TFmt::Text, 0, 0,
                                 0, {}, [](const Text::TPLNBasePoly& t) { return QJsonValue(t.GetData()); },
                                 [](Text::TPLNBasePoly& t, const QJsonValue& x) { t.SetData(x.toString()); }));
+  // The columns and the runs are edited in forms of their own; the cells say how many there are.
+  add({table, 5, TORVInsProp::Table, "columns", "Columns", 0, TFmt::Text, 0, 0, 0, 0, {}, {},
+       [](const Item& it, const TPLNBaseLabel&) { return dynamic_cast<const TPLNBaseTable*>(&it) != nullptr; },
+       [](const Item& it, const TPLNBaseLabel&) {
+         const int n = dynamic_cast<const TPLNBaseTable&>(it).GetColumnCount();
+         return QJsonValue(n == 1 ? QStringLiteral("1 column") : QStringLiteral("%1 columns").arg(n));
+       },
+       nullptr, nullptr});
+  add({ItemGroup(TI::PolyText), 2, TORVInsProp::Poly, "runs", "Runs", 0, TFmt::Text, 0, 0, 0, 0, {}, {},
+       [](const Item& it, const TPLNBaseLabel&) { return dynamic_cast<const Text::TPLNBasePoly*>(&it) != nullptr; },
+       [](const Item& it, const TPLNBaseLabel&) {
+         const int n = dynamic_cast<const Text::TPLNBasePoly&>(it).GetItemCount();
+         return QJsonValue(n == 1 ? QStringLiteral("1 run") : QStringLiteral("%1 runs").arg(n));
+       },
+       nullptr, nullptr});
 
   // Rich text: its markup in a form
   add({ItemGroup(TI::RichText), 1, TORVInsProp::Memo, "richtext", "Rich text", 0, TFmt::Text, 0, 0, 0, 0, {}, {},

@@ -10,6 +10,12 @@ using Table = QHash<QString, QString>;
 
 const Table& Dialogs() {
   static const Table t{
+      // table and poly text editors
+      {"Column", "Column"}, {"Header", "Header"}, {"Footer", "Footer"}, {"Count", "Count"},
+      {"Min", "Minimum"}, {"Max", "Maximum"}, {"Sum", "Sum"}, {"Mean", "Mean"}, {"Median", "Median"},
+      {"Variance", "Variance"}, {"StdDev", "Standard deviation"},
+      {"NoFields", "The document has no data fields: load a data source to bind the table's columns."},
+      {"AddColumn", "Add column"}, {"AddText", "Add text"}, {"Clear", "Clear"},
       // small dialogs and editor settings
       {"Save", "Save"},
       {"LoadJson", "Load JSON..."},
@@ -219,6 +225,8 @@ const Table& Errors() {
 
 const Table& Lists() {
   static const Table t{
+      // table and poly text editors
+      {"None", "None"},
       {"mm", "Millimetres"}, {"in", "Inches"}, {"cm", "Centimetres"}, {"dm", "Decimetres"},
       {"m", "Metres"},       {"ft", "Feet"},   {"yd", "Yards"},
       // page set-up
@@ -237,6 +245,11 @@ const Table& Lists() {
 
 const Table& Props() {
   static const Table t{
+      // table and poly text editors
+      {"Table", "Table"}, {"PolyText", "Poly text"}, {"Fixed", "Fixed text"}, {"Fill", "Fill"},
+      {"Width", "Width"}, {"Height", "Height"}, {"Field", "Field"}, {"Iterline", "Line spacing"},
+      {"WrapText", "Wrap text"}, {"Visible", "Visible"}, {"Title", "Title"}, {"Text", "Text"},
+      {"AddParen", "In parentheses"}, {"IA", "IA string"},
       {"Color", "Colour"},
       {"PenWidth", "Pen width"},
       {"BackColor", "Fill colour"},

@@ -1,8 +1,10 @@
 #include "ORV.Poly.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "ORV.Barcode2D.h"
+#include "ORV.Data.h"
 #include "ORV.Json.h"
 
 namespace Orv::Text {
@@ -58,6 +60,21 @@ void WriteRun(const TPLNDataPoly& run, TBinaryWriter& w) {
   w.WriteBoolean(run.GetBold());
   w.WriteBoolean(run.GetItalic());
   w.WriteUInt32(run.GetColor());
+}
+
+// The data binding of a run, written only by files whose runs have one (see WriteOwn).
+void WriteRunData(const TPLNDataPoly& run, TBinaryWriter& w) {
+  w.WriteString(run.GetField());
+  w.WriteString(run.GetFormat());
+  w.WriteString(run.GetIA());
+  w.WriteBoolean(run.GetAddPar());
+}
+
+void ReadRunData(TPLNDataPoly& run, TBinaryReader& r) {
+  run.SetField(r.ReadString());
+  run.SetFormat(r.ReadString());
+  run.SetIA(r.ReadString());
+  run.SetAddPar(r.ReadBoolean());
 }
 
 TPLNDataPoly ReadRun(const QString& kind, TBinaryReader& r) {
@@ -184,6 +201,58 @@ void TPLNBasePoly::ClearItems() {
   Relayout();
 }
 
+TPLNDataPoly& TPLNBasePoly::AddElement(const QString& text, int /*kind*/) {
+  TPLNDataPoly run;
+  if (!fRuns.empty()) {
+    run = fRuns.back();
+    run.SetField({});
+    run.SetFormat({});
+    run.SetIA({});
+    run.SetAddPar(false);
+  } else {
+    run.SetFontName(fStyle.FontName);
+    run.SetBaseFontHeight(fStyle.FontHeight);
+    run.SetBold(fStyle.Bold);
+    run.SetItalic(fStyle.Italic);
+    run.SetColor(GetColor());
+  }
+  run.SetText(text);
+  fRuns.push_back(run);
+  Relayout();
+  return fRuns.back();
+}
+
+bool TPLNBasePoly::Exchange(int i, int j) {
+  const int n = GetItemCount();
+  if (i < 1 || j < 1 || i > n || j > n || i == j) return false;
+  std::swap(fRuns[std::size_t(i - 1)], fRuns[std::size_t(j - 1)]);
+  Relayout();
+  return true;
+}
+
+bool TPLNBasePoly::GetIsData() const {
+  return TPLNBaseText::GetIsData() ||
+         std::any_of(fRuns.begin(), fRuns.end(), [](const TPLNDataPoly& run) { return !run.GetField().isEmpty(); });
+}
+
+QString TPLNBasePoly::RunText(const TPLNDataPoly& run) const {
+  QString value = run.GetText();
+  const TPLNBaseLabel* doc = Owner();
+  if (!run.GetField().isEmpty() && doc) {
+    // A per-label copy shows its cell's record; the item itself the document's current one.
+    const int copy = doc->CopyRecord(this);
+    value = doc->DataValueAt(copy == -2 ? doc->GetCurrentRecord() : copy, run.GetField(), run.GetFormat(), 1, value);
+  } else if (!run.GetFormat().isEmpty()) value = FormatDataValue(value, run.GetFormat());
+  if (run.GetIA().isEmpty()) return value;
+  return (run.GetAddPar() ? QLatin1Char('(') + run.GetIA() + QLatin1Char(')') : run.GetIA()) + value;
+}
+
+QStringList TPLNBasePoly::GetDataFields() const {
+  const TPLNBaseLabel* doc = Owner();
+  const TPLNDataSource* data = doc ? doc->GetDataSource() : nullptr;
+  return data ? data->Fields() : QStringList();
+}
+
 std::int64_t TPLNBasePoly::RunsWidth() const {
   std::int64_t w = 0;
   for (const TPLNDataPoly& run : fRuns) w += run.GetBaseWidth();
@@ -300,8 +369,15 @@ void TPLNBasePoly::WriteOwn(TBinaryWriter& w) const {
   w.WriteDouble(fFactor);
   w.WriteBoolean(fShowNumber);
   w.WriteInt64(fDistance);
-  w.WriteInt32(static_cast<std::int32_t>(fRuns.size()));
-  for (const TPLNDataPoly& run : fRuns) WriteRun(run, w);
+  // Runs bound to data are counted negatively (-1 - count) and carry their binding after the
+  // font: files without a binding stay as they always were.
+  const bool data = std::any_of(fRuns.begin(), fRuns.end(), [](const TPLNDataPoly& run) { return run.HasData(); });
+  const auto count = static_cast<std::int32_t>(fRuns.size());
+  w.WriteInt32(data ? -1 - count : count);
+  for (const TPLNDataPoly& run : fRuns) {
+    WriteRun(run, w);
+    if (data) WriteRunData(run, w);
+  }
 }
 
 void TPLNBasePoly::ReadOwn(TBinaryReader& r) {
@@ -318,11 +394,19 @@ void TPLNBasePoly::ReadOwn(TBinaryReader& r) {
   fShowNumber = r.ReadBoolean();
   fDistance = CheckInt(kind, "Distance", r.ReadInt64(), 0, kMaxLength);
   // At least two empty strings, the height, two flags and the colour per run.
-  const std::int32_t n = r.ReadCount(16, "PolyText run");
+  std::int32_t n = r.ReadInt32();
+  const bool data = n < 0;
+  if (data) n = n == std::numeric_limits<std::int32_t>::min() ? -1 : -1 - n;
   CheckInt(kind, "RunCount", n, 0, kMaxRuns);
+  // A run takes at least 16 bytes (20 with its binding): a count the rest cannot hold is damage.
+  if (qint64(n) * (data ? 20 : 16) > r.Remaining())
+    throw EPLNError(QStringLiteral("%1: %2 runs do not fit in the rest of the file").arg(kind).arg(n));
   std::vector<TPLNDataPoly> runs;
   runs.reserve(std::size_t(n));
-  for (std::int32_t i = 0; i < n; ++i) runs.push_back(ReadRun(kind, r));
+  for (std::int32_t i = 0; i < n; ++i) {
+    runs.push_back(ReadRun(kind, r));
+    if (data) ReadRunData(runs.back(), r);
+  }
   fRuns = std::move(runs);
 }
 
@@ -345,6 +429,11 @@ void TPLNBasePoly::WriteOwnJson(Json::TJsonSink& o) const {
     o.Bool(RunKey(i, "Bold").constData(), run.GetBold());
     o.Bool(RunKey(i, "Italic").constData(), run.GetItalic());
     o.Color(RunKey(i, "Color").constData(), run.GetColor());
+    if (!run.HasData()) continue;
+    o.Str(RunKey(i, "Field").constData(), run.GetField());
+    o.Str(RunKey(i, "Format").constData(), run.GetFormat());
+    o.Str(RunKey(i, "IA").constData(), run.GetIA());
+    o.Bool(RunKey(i, "AddPar").constData(), run.GetAddPar());
   }
 }
 
@@ -378,6 +467,10 @@ void TPLNBasePoly::ReadOwnJson(const QJsonObject& o) {
     run.SetBold(Json::Bool(o, RunKey(i, "Bold").constData(), run.GetBold()));
     run.SetItalic(Json::Bool(o, RunKey(i, "Italic").constData(), run.GetItalic()));
     run.SetColor(Json::Color(o, RunKey(i, "Color").constData(), run.GetColor()));
+    run.SetField(Json::Str(o, RunKey(i, "Field").constData(), run.GetField()));
+    run.SetFormat(Json::Str(o, RunKey(i, "Format").constData(), run.GetFormat()));
+    run.SetIA(Json::Str(o, RunKey(i, "IA").constData(), run.GetIA()));
+    run.SetAddPar(Json::Bool(o, RunKey(i, "AddPar").constData(), run.GetAddPar()));
   }
   fRuns = std::move(runs);
 }

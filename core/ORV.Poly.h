@@ -24,8 +24,20 @@ class TPLNDataPoly {
  public:
   QString GetText() const { return fText; }
   void SetText(const QString& t) { fText = t; }
-  // The text shown.
+  // The text shown when the run reads no field (TPLNBasePoly::RunText resolves a field).
   QString GetResText() const { return fText; }
+  // A run may show a data field instead of its text, in a value format, after an application
+  // identifier ("01" of a GS1 code), which can be put in parentheses: "(01)12345".
+  QString GetField() const { return fField; }
+  void SetField(const QString& f) { fField = f; }
+  QString GetFormat() const { return fFormat; }
+  void SetFormat(const QString& f) { fFormat = f; }
+  QString GetIA() const { return fIA; }
+  void SetIA(const QString& ia) { fIA = ia; }
+  bool GetAddPar() const { return fAddPar; }
+  void SetAddPar(bool b) { fAddPar = b; }
+  // Any of the four above differs from a plain run's.
+  bool HasData() const { return !fField.isEmpty() || !fFormat.isEmpty() || !fIA.isEmpty() || fAddPar; }
   QString GetFontName() const { return fFontName; }
   void SetFontName(const QString& n) { fFontName = n; }
   bool GetBold() const { return fBold; }
@@ -53,7 +65,8 @@ class TPLNDataPoly {
   // What is saved (the measured sizes are not).
   bool SameAs(const TPLNDataPoly& o) const {
     return fText == o.fText && fFontName == o.fFontName && fFontHeight == o.fFontHeight && fBold == o.fBold &&
-           fItalic == o.fItalic && fColor == o.fColor;
+           fItalic == o.fItalic && fColor == o.fColor && fField == o.fField && fFormat == o.fFormat &&
+           fIA == o.fIA && fAddPar == o.fAddPar;
   }
 
  private:
@@ -63,6 +76,8 @@ class TPLNDataPoly {
   bool fBold = false;
   bool fItalic = false;
   TAlphaColor fColor = kBlack;
+  QString fField, fFormat, fIA;
+  bool fAddPar = false;
   std::int64_t fWidth = 0, fAsc = 0, fDes = 0;
   double fRatio = 0;
   QString fFamily;
@@ -103,6 +118,19 @@ class TPLNBasePoly : public TPLNBaseText, public Barcode::IORVBarcode {
   void SetItem(int i, const TPLNDataPoly& run);
   void DeleteItem(int i);
   void ClearItems();
+  // A new last run showing `text`, in the last run's font (the item's font and pen colour when
+  // there is none). `kind` is reserved for runs of another sort; 0 is a text run.
+  TPLNDataPoly& AddElement(const QString& text, int kind = 0);
+  // Swaps runs i and j (from 1); false, and nothing changes, when either is out of range or
+  // they are the same run.
+  bool Exchange(int i, int j);
+  // What run `run` shows: its text, or with a field the record's value at the document's data
+  // cursor in the run's format; after the IA string, in parentheses when asked.
+  QString RunText(const TPLNDataPoly& run) const;
+  // Bound to data when a run reads a field: each label of a sheet shows its own record.
+  bool GetIsData() const override;
+  // The data fields a run can read: the document's data source's, in order (empty without one).
+  QStringList GetDataFields() const;
   // Total width and tallest height of the runs as last measured (base units on paper).
   std::int64_t RunsWidth() const;
   std::int64_t RunsHeight() const;

@@ -180,6 +180,20 @@ void TPLNBaseTable::DeleteColumn(int i) {
   Changed();
 }
 
+bool TPLNBaseTable::ExchangeColumns(int i, int j) {
+  const int n = GetColumnCount();
+  if (i < 1 || j < 1 || i > n || j > n || i == j) return false;
+  std::swap(fStyle.Columns[std::size_t(i - 1)], fStyle.Columns[std::size_t(j - 1)]);
+  Changed();
+  return true;
+}
+
+QStringList TPLNBaseTable::GetDetailFields() const {
+  const TPLNBaseLabel* doc = Owner();
+  const TPLNDataSource* data = doc ? doc->GetDataSource() : nullptr;
+  return data ? data->Fields() : QStringList();
+}
+
 double TPLNBaseTable::ColumnShare(int i) const {
   double total = 0;
   for (const TPLNColumn& c : fStyle.Columns) total += c.Percent;

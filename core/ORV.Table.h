@@ -243,6 +243,12 @@ class TPLNBaseTable : public TPLNBoxItem {
   const TPLNColumn& GetColumn(int i) const;
   TPLNColumn& AddColumn(const QString& header, const QString& field, float percent);
   void DeleteColumn(int i);
+  // Swaps columns i and j (from 1); false, and nothing changes, when either is out of range or
+  // they are the same column.
+  bool ExchangeColumns(int i, int j);
+  // The data fields a column can read: the fields of the document's data source, in its order
+  // (empty without a document or a data source).
+  QStringList GetDetailFields() const;
   // The part of the width column i takes: its percentage, scaled down with the others when
   // together they ask for more than the whole width.
   double ColumnShare(int i) const;

@@ -1,5 +1,8 @@
 #include "ORV.FMX.Inspector.h"
 
+#include "ORV.FMX.EdPolyText.h"
+#include "ORV.FMX.EdTable.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
@@ -541,6 +544,8 @@ void TPLNBaseInspector::PropEditor(int row, int cell) {
     case Ins::TORVInsProp::Field: OpenList(row, cell); break;
     case Ins::TORVInsProp::Memo: OpenMemo(row, cell); break;
     case Ins::TORVInsProp::File: OpenFile(row, cell); break;
+    case Ins::TORVInsProp::Table:
+    case Ins::TORVInsProp::Poly: OpenItemEditor(Ins::TORVInsProp(EditorKind(row, cell))); return;
     default: break;
   }
   update();
@@ -825,6 +830,25 @@ void TPLNBaseInspector::OpenFile(int row, int cell) {
   fRow = row;
   fCell = cell;
   SendValue(QJsonObject{{QStringLiteral("txt"), file}});
+}
+
+void TPLNBaseInspector::OpenItemEditor(Ins::TORVInsProp kind) {
+  if (!fDoc) return;
+  if (OnShowEditor) {
+    OnShowEditor(fDoc, kind);
+  } else if (kind == Ins::TORVInsProp::Table) {
+    TfEdTable form(window());
+    if (OnGetFontList) form.OnGetFontList = [this](QStringList& fonts) { fonts = OnGetFontList(); };
+    form.Ini(fDoc);
+    form.exec();
+  } else {
+    TfEdPoly form(window());
+    if (OnGetFontList) form.OnGetFontList = [this](QStringList& fonts) { fonts = OnGetFontList(); };
+    form.Ini(fDoc);
+    form.exec();
+  }
+  // The form changed the item behind the rows' backs: show what it holds now.
+  Refresh(false);
 }
 
 TPLNInspector::TPLNInspector(QWidget* parent) : TPLNBaseInspector(parent) {}

@@ -91,6 +91,10 @@ class TPLNBaseInspector : public QWidget, public IORObserver {
   std::function<QString(const QString& folder)> OnPickFile;
   // Font families offered; defaults to the scalable fonts installed.
   std::function<QStringList()> OnGetFontList;
+  // The forms of table cells (kind Ins::TORVInsProp::Table) and poly-text cells (Poly), which
+  // edit the document's selected item themselves. Defaults to the package's table and
+  // poly-text editors, shown modally; tests and applications may show something else.
+  std::function<void(TPLNBaseLabel* doc, Ins::TORVInsProp kind)> OnShowEditor;
 
  signals:
   void ErrorChanged(const QString& message);
@@ -127,6 +131,7 @@ class TPLNBaseInspector : public QWidget, public IORObserver {
   void OpenColor(int row, int cell);
   void OpenMemo(int row, int cell);
   void OpenFile(int row, int cell);
+  void OpenItemEditor(Ins::TORVInsProp kind);
   void StepValue(int direction);
   void ScheduleRefresh();
   QJsonArray BuildRows();

@@ -60,7 +60,8 @@ void TPLNPolyText::CalcValues(int mode) {
       TPLNCalc::FontSettings(run.GetFontName(), run.GetBaseFontHeight(), run.GetBold(), run.GetItalic(), asc, des,
                              und, lh, ratio);
       const QString family = TPLNCalc::Font().Family;
-      const std::int64_t width = run.GetResText().isEmpty() ? 0 : TPLNCalc::CalcTxtSize(run.GetResText());
+      const QString text = RunText(run);
+      const std::int64_t width = text.isEmpty() ? 0 : TPLNCalc::CalcTxtSize(text);
       run.SetBaseSize(width, asc, des, ratio, family);
     } catch (const EPLNError&) {
       run.SetBaseSize(0, 0, 0, 0);
@@ -104,7 +105,7 @@ void TPLNPolyText::Draw(TPLNBaseDraw* draw) {
   if (GetAngle() != TORVAngle::A0) d->kC->Rotate(Utils::PrintAngle(GetAngle()));
   float x = 0;
   for (const TPLNDataPoly& run : fRuns) {
-    const QString text = run.GetResText();
+    const QString text = RunText(run);
     if (run.GetRatio() > 0 && !text.isEmpty()) {
       const TSkFont font =
           ScreenFont(*d, run.GetFamily(), run.GetFontHeight(), run.GetBold(), run.GetItalic(), run.GetRatio());
@@ -149,7 +150,7 @@ void TPLNPolyText::Print(TPLNBaseDraw* draw) {
   TPrintTextFrame turned(d, 1, Utils::PrintAngle(GetAngle()), QPointF(ox, oy), GetColor());
   float x = 0;
   for (const TPLNDataPoly& run : fRuns) {
-    const QString text = run.GetResText();
+    const QString text = RunText(run);
     if (run.GetRatio() > 0 && !text.isEmpty()) {
       c.Font = PrintFont(run.GetFamily(), run.GetFontHeight(), run.GetBold(), run.GetItalic(), false, run.GetRatio());
       if (c.Font.Size > 0) {

@@ -816,6 +816,7 @@ void TMainWindow::BuildEditMenu() {
     fAlign.push_back(a);
   }
   edit->addSeparator();
+  add("editItemForm", tr("Table Columns / Text &Runs…"), {}, [this] { EditSelectedItem(); });
   fSelectAll = add("editSelectAll", tr("Select &All"), Keys(QKeySequence::SelectAll), [this] {
     fDoc->SelectAll();
     UpdateEditActions();

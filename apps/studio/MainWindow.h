@@ -125,6 +125,8 @@ class TMainWindow : public QMainWindow {
   void BuildStyledTools();
   void BuildLibraryDock();
   void BuildInspectorDock();
+  // The columns of the selected table or the runs of the selected poly text, in their editor.
+  void EditSelectedItem();
   // Clicks of the place tool and drops of dragged symbols on the editor's surface.
   bool LibraryEvent(QObject* watched, QEvent* event);
   bool DropSymbol(const QMimeData* mime, QPointF at);

@@ -6,8 +6,12 @@
 #include <QStatusBar>
 
 #include "MainWindow.h"
+#include "ORV.FMX.EdPolyText.h"
+#include "ORV.FMX.EdTable.h"
 #include "ORV.FMX.Inspector.h"
 #include "ORV.FMX.h"
+#include "ORV.Poly.h"
+#include "ORV.Table.h"
 #include "StudioServices.h"
 
 using namespace Orv;
@@ -40,6 +44,24 @@ void TMainWindow::BuildInspectorDock() {
       a->menu()->addSeparator();
       a->menu()->addAction(toggle);
     }
+}
+
+void TMainWindow::EditSelectedItem() {
+  TPLNBaseItem* item = fDoc->GetSelectionCount() == 1 ? fDoc->GetSelection(1) : nullptr;
+  if (dynamic_cast<F2d::TPLNBaseTable*>(item)) {
+    TfEdTable form(this);
+    form.Ini(fDoc.get());
+    form.exec();
+  } else if (auto* poly = dynamic_cast<Text::TPLNBasePoly*>(item); poly && poly->GetPolyType() == Text::TORVPolyType::Runs) {
+    TfEdPoly form(this);
+    form.Ini(fDoc.get());
+    form.exec();
+  } else {
+    statusBar()->showMessage(tr("Select one table or one poly text of text runs."), 5000);
+    return;
+  }
+  fInspector->Refresh(false);
+  UpdateEditActions();
 }
 
 }  // namespace Planora::Studio

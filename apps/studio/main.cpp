@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "MainWindow.h"
+#include "ORV.Data.h"
 #include "ORV.FMX.Export.h"
 #include "ORV.FMX.h"
 #include "ORV.MCP.FMX.Tools.h"
@@ -40,11 +41,23 @@ int main(int argc, char** argv) {
                                   QStringLiteral("Show FILE, a diagram or Gantt text, in the import dialog."),
                                   QStringLiteral("FILE"));
   cli.addOption(import);
+  // Records for data-bound items (table columns, text fields), as the command line tool takes them.
+  const QCommandLineOption data(QStringLiteral("data"), QStringLiteral("Read the records of FILE (.csv or .json)."),
+                                QStringLiteral("FILE"));
+  cli.addOption(data);
   cli.process(app);
 
   Planora::Studio::TMainWindow window;
   const QStringList files = cli.positionalArguments();
   if (!files.isEmpty()) window.OpenFile(files.first());
+  if (cli.isSet(data)) {
+    try {
+      window.Document().SetDataSource(
+          std::make_shared<Orv::TPLNDataSource>(Orv::TPLNDataSource::FromFile(cli.value(data))));
+    } catch (const Orv::EPLNError& e) {
+      std::fprintf(stderr, "planora-studio: %s\n", qPrintable(e.Message()));
+    }
+  }
   window.show();
   if (cli.isSet(import)) window.ImportFile(cli.value(import));
   if (cli.isSet(mcp)) {

@@ -11,10 +11,15 @@
 #include <QScrollBar>
 #include <gtest/gtest.h>
 
+#include "ORV.Data.h"
+#include "ORV.FMX.EdPolyText.h"
+#include "ORV.FMX.EdTable.h"
 #include "ORV.FMX.Inspector.h"
 #include "ORV.FMX.h"
 #include "ORV.Image.h"
+#include "ORV.Poly.h"
 #include "ORV.RichTextItem.h"
+#include "ORV.Table.h"
 
 using namespace Orv;
 using namespace Orv::Fmx;
@@ -199,6 +204,56 @@ TEST(InspectorWidget, FormsForRichTextAndPictures) {
   offered = logo;
   v.Click("file");
   EXPECT_TRUE(v.ins.LastError().isEmpty());
+}
+
+TEST(InspectorWidget, TableAndPolyTextCellsOpenTheirEditors) {
+  View v;
+  v.doc.SetDataSource(std::make_shared<TPLNDataSource>(TPLNDataSource::FromCsv("name\nTea\n", QStringLiteral("t"))));
+  auto* table = dynamic_cast<F2d::TPLNBaseTable*>(TPLNFactory::AddBaseTable(&v.doc, 10000, 40000, 90000, 40000));
+  auto* poly = dynamic_cast<Text::TPLNBasePoly*>(TPLNFactory::AddBasePolyText(&v.doc, 10000, 90000));
+  ASSERT_TRUE(table && poly);
+  poly->SetData(QStringLiteral("a\nb"));
+  std::vector<int> opened;
+  // The hook stands for the modal form: it edits as a user would, through the form's widgets.
+  v.ins.OnShowEditor = [&](TPLNBaseLabel* doc, Ins::TORVInsProp kind) {
+    opened.push_back(int(kind));
+    EXPECT_EQ(doc, &v.doc);
+    if (kind == Ins::TORVInsProp::Table) {
+      TfEdTable form;
+      form.Ini(doc);
+      form.DeleteColumn();
+    } else {
+      TfEdPoly form;
+      form.Ini(doc);
+      form.DeleteRun();
+    }
+  };
+  v.doc.ClearSelection();
+  v.doc.Select(table);
+  EXPECT_EQ(v.Shown("columns"), QStringLiteral("3 columns"));
+  EXPECT_EQ(v.Shown("runs"), QStringLiteral("<none>"));
+  v.Click("columns");
+  ASSERT_EQ(opened, std::vector<int>({int(Ins::TORVInsProp::Table)}));
+  EXPECT_EQ(table->GetColumnCount(), 2);
+  EXPECT_EQ(v.Shown("columns"), QStringLiteral("2 columns")) << "the rows show what the form left";
+  v.doc.Undo();
+  EXPECT_EQ(table->GetColumnCount(), 3) << "the form's change is one undo step";
+
+  v.doc.ClearSelection();
+  v.doc.Select(poly);
+  EXPECT_EQ(v.Shown("runs"), QStringLiteral("2 runs"));
+  v.Click("runs");
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(opened[1], int(Ins::TORVInsProp::Poly));
+  EXPECT_EQ(poly->GetData(), QStringLiteral("b"));
+  EXPECT_EQ(v.Shown("runs"), QStringLiteral("1 run"));
+  // Enter on the current cell opens it too.
+  int row = -1, cell = 0;
+  ASSERT_TRUE(v.ins.FindCell(QStringLiteral("runs"), &row, &cell));
+  ASSERT_TRUE(v.ins.LocatePos(-1, Ins::kItemGroup + int(Ins::TORVInsType::PolyText), 2));
+  v.Key(&v.ins, Qt::Key_Return);
+  EXPECT_EQ(opened.size(), 3u);
+  EXPECT_EQ(poly->GetItemCount(), 0);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <tuple>
 
+#include "ORV.Data.h"
 #include "ORV.FMX.h"
 #include "PlanoraTestSupport.h"
 
@@ -414,6 +415,94 @@ TEST(PolyText, DamagedRecordsAreRefusedAndLeaveTheDocumentAsItWas) {
   in.open(QIODevice::ReadOnly);
   EXPECT_THROW(target.LoadFromStream(&in), EPLNError);
   EXPECT_EQ(target.ToJsonText(), before);
+}
+
+TEST(PolyText, ARunBoundToDataShowsTheRecordAndKeepsItsBindingInBothFormats) {
+  TPlanoraFMX doc;
+  doc.SetDataSource(std::make_shared<TPLNDataSource>(TPLNDataSource::FromCsv("gtin,kg\n123,2.5\n", QStringLiteral("t"))));
+  TPLNPolyText* p = ThreeRuns(doc);
+  TPLNDataPoly run = p->GetItem(2);
+  run.SetField(QStringLiteral("kg"));
+  run.SetFormat(QStringLiteral("0.00"));
+  run.SetIA(QStringLiteral("3102"));
+  run.SetAddPar(true);
+  const std::int64_t plain = p->GetItem(2).GetBaseWidth();
+  EXPECT_FALSE(p->GetIsData());
+  p->SetItem(2, run);
+  EXPECT_TRUE(p->GetIsData()) << "each label of a sheet shows its own record";
+  EXPECT_EQ(p->RunText(p->GetItem(2)), QStringLiteral("(3102)2.50"));
+  EXPECT_GT(p->GetItem(2).GetBaseWidth(), plain) << "measured with the value it shows";
+  EXPECT_EQ(p->RunText(p->GetItem(1)), QStringLiteral("Hag"));
+  run.SetAddPar(false);
+  p->SetItem(2, run);
+  EXPECT_EQ(p->RunText(p->GetItem(2)), QStringLiteral("31022.50"));
+
+  QBuffer buf;
+  buf.open(QIODevice::WriteOnly);
+  doc.SaveToStream(&buf);
+  const QByteArray bytes = buf.data();
+  for (const bool json : {false, true}) {
+    SCOPED_TRACE(json);
+    TPlanoraFMX back;
+    if (json) {
+      back.LoadFromJson(doc.ToJsonText());
+    } else {
+      QByteArray copy = bytes;
+      QBuffer in(&copy);
+      in.open(QIODevice::ReadOnly);
+      back.LoadFromStream(&in);
+    }
+    auto* b = dynamic_cast<TPLNPolyText*>(back.GetItem(1));
+    ASSERT_TRUE(b && b->GetItemCount() == 3);
+    for (int r = 1; r <= 3; ++r) EXPECT_TRUE(b->GetItem(r).SameAs(p->GetItem(r))) << r;
+    EXPECT_EQ(b->GetItem(2).GetField(), QStringLiteral("kg"));
+  }
+  // Bound runs are counted as -1 - count: -4 before the first run's text. A count below that
+  // the file cannot hold is refused like any other.
+  QByteArray marker("\xFC\xFF\xFF\xFF\x03Hag", 8);
+  const qsizetype at = bytes.indexOf(marker);
+  ASSERT_GT(at, 0);
+  TPlanoraFMX target;
+  for (const char top : {'\x80', '\xF0'}) {
+    QByteArray huge = bytes;
+    huge[at] = '\x00';
+    huge[at + 3] = top;
+    QBuffer in(&huge);
+    in.open(QIODevice::ReadOnly);
+    EXPECT_THROW(target.LoadFromStream(&in), EPLNError);
+    EXPECT_EQ(target.GetItemsCount(), 0);
+  }
+  // A run without a binding is written as it always was: no binding in the JSON either.
+  run = p->GetItem(2);
+  run.SetField({});
+  run.SetFormat({});
+  run.SetIA({});
+  p->SetItem(2, run);
+  EXPECT_FALSE(doc.ToJsonText().contains("Run2Field"));
+}
+
+TEST(PolyText, EachLabelOfASheetShowsItsRecordInABoundRun) {
+  TPlanoraFMX doc;
+  doc.LoadFromFile(PlanoraTest::Sample("address-labels.json"));
+  doc.SetDataSource(std::make_shared<TPLNDataSource>(TPLNDataSource::FromFile(PlanoraTest::Sample("addresses.csv"))));
+  const int originals = doc.GetItemsCount();
+  TPLNPolyText* p = ThreeRuns(doc);
+  TPLNDataPoly run = p->GetItem(2);
+  run.SetField(doc.GetDataSource()->Fields().first());
+  p->SetItem(2, run);
+  doc.CheckPrintData();
+  doc.GoToPage(1, false, true);
+  int copies = 0;
+  for (int i = originals + 2; i <= doc.GetItemsCount(); ++i) {
+    auto* copy = dynamic_cast<TPLNPolyText*>(doc.GetItem(i));
+    if (!copy) continue;
+    ++copies;
+    const int record = doc.CopyRecord(copy);
+    ASSERT_GE(record, 0);
+    EXPECT_EQ(copy->RunText(copy->GetItem(2)), doc.GetDataSource()->Value(record, 0)) << record;
+    EXPECT_EQ(copy->RunText(copy->GetItem(1)), QStringLiteral("Hag"));
+  }
+  EXPECT_EQ(copies, doc.Measure().Rows * doc.Measure().Columns);
 }
 
 TEST(PolyText, SetDataSplitsATextIntoRunsAtLineFeeds) {
