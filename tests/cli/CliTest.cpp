@@ -212,3 +212,49 @@ TEST(Cli, SheetCatalogueSearch) {
   EXPECT_TRUE(lines.first().startsWith(QStringLiteral("Avery 5160\t66.67 x 25.4 mm, 3 x 10 on US-Letter"))) << lines.first().toStdString();
   for (const QString& l : lines) EXPECT_TRUE(l.startsWith(QStringLiteral("Avery "))) << l.toStdString();
 }
+
+// A counter bound like a data field numbers the labels of the run, with data or without, and the
+// run's repetitions give each record its labels.
+TEST(Cli, CountersAndRepetitionsReachTheExportedLabels) {
+  QJsonObject doc = QJsonDocument::fromJson(ReadAll(QStringLiteral(PLANORA_SOURCE_DIR "/examples/address-labels.json"))).object();
+  doc.insert("Counters", QJsonArray{QJsonObject{{"Name", "Serial"}, {"From", 98}, {"To", 200}, {"Step", 2}, {"TextBefore", "SN-"}, {"Format", "0000"}}});
+  QJsonArray items = doc.value("Items").toArray();
+  int bound = 0;
+  for (int i = 0; i < items.size(); ++i) {
+    QJsonObject it = items[i].toObject();
+    if (it.value("FillName").toString() != "name") continue;
+    it.insert("FillName", "serial");  // counters are found whatever the case
+    items[i] = it;
+    ++bound;
+  }
+  ASSERT_EQ(bound, 1);
+  doc.insert("Items", items);
+  const QString in = TmpPath("counters.json"), pdf = TmpPath("counters.pdf"), txt = TmpPath("counters.txt");
+  WriteAll(in, QJsonDocument(doc).toJson());
+  auto textOf = [&](const QStringList& extra) {
+    QFile::remove(pdf);
+    const TRun r = Planora(QStringList{"export", in, pdf} + extra);
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    const TRun t = RunProgram(QStringLiteral("pdftotext"), {pdf, txt});
+    EXPECT_EQ(t.code, 0) << t.err.toStdString();
+    return QString::fromUtf8(ReadAll(txt));
+  };
+  // Without data: the 24 cells of the sheet, 98 up in steps of 2.
+  QString text = textOf({});
+  EXPECT_TRUE(text.contains("SN-0098")) << text.toStdString();
+  EXPECT_TRUE(text.contains("SN-0100"));
+  EXPECT_TRUE(text.contains("SN-0144"));
+  EXPECT_FALSE(text.contains("SN-0146")) << "one sheet has 24 labels";
+
+  // With data and every record twice: labels 1 and 2 show the first address, counted on.
+  QJsonObject print = doc.value("Print").toObject();
+  print.insert("Repetition", 2);
+  doc.insert("Print", print);
+  WriteAll(in, QJsonDocument(doc).toJson());
+  const TRun info = Planora({"info", in, "--data", PLANORA_SOURCE_DIR "/examples/addresses.csv"});
+  EXPECT_TRUE(info.out.contains("Data:        60 records on 3 pages")) << info.out.toStdString();
+  text = textOf({"--data", PLANORA_SOURCE_DIR "/examples/addresses.csv"});
+  const QString street = QString::fromUtf8(ReadAll(PLANORA_SOURCE_DIR "/examples/addresses.csv")).split('\n')[1].split(',')[1];
+  EXPECT_EQ(text.count(street), 2) << street.toStdString() << "\n" << text.toStdString();
+  EXPECT_TRUE(text.contains("SN-0098") && text.contains("SN-0100"));
+}
