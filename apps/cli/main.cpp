@@ -272,6 +272,13 @@ void LoadData(TPlanoraFMX& doc, const QString& dataFile, const TShardRange& shar
   doc.SetDataSource(std::make_shared<TPLNDataSource>(all->Slice(first, last - first + 1)));
 }
 
+// What messages call the records: the file given, else what the drawing's settings link.
+QString DataName(const TPlanoraFMX& doc, const QString& dataFile) {
+  if (!dataFile.isEmpty()) return dataFile;
+  const TPLNData& d = doc.DataSettings();
+  return d.GetDataSel() == TPLNData::CsvDataset() ? d.GetCsvFile() : QStringLiteral("the drawing's JSON data");
+}
+
 int CmdExport(const QStringList& args) {
   QStringList pos;
   int page = -1;
@@ -343,10 +350,12 @@ int CmdExport(const QStringList& args) {
   TPlanoraFMX doc;
   Load(doc, pos[0]);
   LoadData(doc, dataFile, shard);
-  if (!dataFile.isEmpty()) {
+  // Data given here, or linked by the drawing itself.
+  const bool data = doc.GetDataSource() != nullptr;
+  if (data) {
     if (page > doc.GetDataPages())
       Fail(QStringLiteral("--page %1: the %2 records of %3 fill %4 pages")
-               .arg(page).arg(doc.GetRecordCount()).arg(Utils::QuoteForMessage(dataFile)).arg(doc.GetDataPages()));
+               .arg(page).arg(doc.GetRecordCount()).arg(Utils::QuoteForMessage(DataName(doc, dataFile))).arg(doc.GetDataPages()));
   }
   QStringList written;
   auto run = [&](const QString& out, int exportPage) {
@@ -360,7 +369,7 @@ int CmdExport(const QStringList& args) {
     }
     written << QFileInfo(out).absoluteFilePath();
   };
-  const bool everyPage = !fit && page < 0 && (allPages || !dataFile.isEmpty());
+  const bool everyPage = !fit && page < 0 && (allPages || data);
   if (everyPage && type == TORVExport::PDF && !isSvg) {
     // One document of every page the records fill.
     doc.OnExportPage = Progress;
@@ -438,7 +447,7 @@ int CmdPrint(const QStringList& args) {
   LoadData(doc, dataFile, shard);
   // Every page the records fill, or the sheet's own pages.
   doc.PrintInfo.CurrentPage = 1;
-  doc.PrintInfo.LastPage = dataFile.isEmpty() ? std::max(1, doc.PrintInfo.LastPage) : doc.GetDataPages();
+  doc.PrintInfo.LastPage = doc.GetDataSource() ? doc.GetDataPages() : std::max(1, doc.PrintInfo.LastPage);
   if (!output.isEmpty()) {
     doc.PrintToFile = output;
     doc.PrintInfo.PrinterIndex = 0;
@@ -871,7 +880,7 @@ int CmdInfo(const QStringList& args) {
   const TORVBounds b = doc.CheckFit();
   if (!b.IsEmpty())
     out << "Extent:      " << MM(b.X1) << ", " << MM(b.Y1) << " to " << MM(b.X2) << ", " << MM(b.Y2) << "\n";
-  if (!dataFile.isEmpty())
+  if (doc.GetDataSource())
     out << "Data:        " << doc.GetRecordCount() << " records on " << doc.GetDataPages() << " pages of "
         << doc.LabelsPerPage(2) << " labels (" << doc.LabelsPerPage(1) << " on page 1)\n";
   return 0;

@@ -688,7 +688,7 @@ void TMainWindow::BuildMenus() {
   QAction* preview = file->addAction(tr("Print Pre&view…"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_P), this,
                                      [this] { fDoc->Preview(this, std::make_shared<TStudioPreviewServices>(fServices)); });
   preview->setObjectName(QStringLiteral("filePreview"));
-  file->addAction(tr("&Print…"), QKeySequence::Print, this, [this] { PrintDialog(); });
+  file->addAction(tr("&Print…"), QKeySequence::Print, this, [this] { PrintDialog(); })->setObjectName(QStringLiteral("filePrint"));
   file->addSeparator();
   file->addAction(tr("&Quit"), QKeySequence::Quit, this, [this] { close(); });
 
@@ -1442,12 +1442,20 @@ void TMainWindow::PrintDialog() {
   } else {
     d.PrintInfo.PrinterIndex = pick;
   }
+  // Every page the records fill, as the preview shows them; the drawing's own range comes back.
+  const int current = d.PrintInfo.CurrentPage, last = d.PrintInfo.LastPage;
+  d.PrintInfo.CurrentPage = 1;
+  if (d.GetDataSource()) d.PrintInfo.LastPage = d.GetDataPages();
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   try {
     d.Print();
+    d.PrintInfo.CurrentPage = current;
+    d.PrintInfo.LastPage = last;
     QGuiApplication::restoreOverrideCursor();
     statusBar()->showMessage(tr("Sent to %1").arg(pick == printers ? d.PrintToFile : choices[pick]), 4000);
   } catch (const std::exception& e) {
+    d.PrintInfo.CurrentPage = current;
+    d.PrintInfo.LastPage = last;
     QGuiApplication::restoreOverrideCursor();
     fServices->Error(this, tr("Print"), QString::fromUtf8(e.what()));
   }

@@ -257,4 +257,8 @@ TEST(Cli, CountersAndRepetitionsReachTheExportedLabels) {
   const QString street = QString::fromUtf8(ReadAll(PLANORA_SOURCE_DIR "/examples/addresses.csv")).split('\n')[1].split(',')[1];
   EXPECT_EQ(text.count(street), 2) << street.toStdString() << "\n" << text.toStdString();
   EXPECT_TRUE(text.contains("SN-0098") && text.contains("SN-0100"));
+
+  // A drawing that links its data is read with it, without --data.
+  const TRun linked = Planora({"info", PLANORA_SOURCE_DIR "/examples/product-labels.json"});
+  EXPECT_TRUE(linked.out.contains("Data:        22 records on 3 pages")) << linked.out.toStdString() << linked.err.toStdString();
 }

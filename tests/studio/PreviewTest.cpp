@@ -72,3 +72,27 @@ TEST(StudioPreview, MenuOpensThePreviewAndPrintsThroughTheServices) {
   EXPECT_EQ(doc.PrintInfo.LastPage, 2);
   EXPECT_TRUE(doc.PrintToFile.isEmpty());
 }
+
+// A drawing that links its data prints every page its records fill, and counters number the
+// labels across the pages.
+TEST(StudioPreview, LinkedDataPrintsEveryPageItFills) {
+  auto services = std::make_shared<TPrintServices>();
+  TMainWindow w(services);
+  ASSERT_TRUE(w.OpenFile(Sample("product-labels.json")));
+  Orv::Fmx::TPlanoraFMX& doc = w.Document();
+  ASSERT_NE(doc.GetDataSource(), nullptr) << "the example links products.csv";
+  const int records = doc.GetRecordCount();
+  const int perPage = doc.LabelsPerPage(1);
+  ASSERT_GT(records, perPage);
+  const QString pdf = TmpPath("studio-linked.pdf");
+  QFile::remove(pdf);
+  services->file = pdf;
+  QAction* print = w.findChild<QAction*>(QStringLiteral("filePrint"));
+  ASSERT_NE(print, nullptr);
+  print->trigger();
+  ASSERT_TRUE(services->errors.isEmpty()) << services->errors.join("; ").toStdString();
+  QPdfDocument read;
+  ASSERT_EQ(read.load(pdf), QPdfDocument::Error::None);
+  EXPECT_EQ(read.pageCount(), (records + perPage - 1) / perPage);
+  EXPECT_EQ(doc.PrintInfo.LastPage, 1) << "the drawing's own range is kept";
+}
