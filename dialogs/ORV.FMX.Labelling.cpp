@@ -298,6 +298,9 @@ TfLabelling::TfLabelling(QWidget* parent, std::shared_ptr<TDialogServices> servi
   auto* main = new QVBoxLayout(this);
   main->addWidget(PageControl, 1);
   main->addLayout(bottom);
+  // Never smaller than its controls need; room for the catalogue's long lines by default.
+  main->setSizeConstraint(QLayout::SetMinimumSize);
+  resize(1080, 560);
 
   for (TRangeBox* b : findChildren<TRangeBox*>())
     connect(b, &TRangeBox::Refused, this, [this](const QString& m) { fServices->Error(this, windowTitle(), m); });

@@ -420,3 +420,39 @@ TEST(PageSetup, SettingsKeptInBothFileFormatsAndRefusedWhenDamaged) {
   EXPECT_THROW(target.LoadFromJson(text), EPLNError);
   EXPECT_EQ(target.GetJsonText(), before);
 }
+
+// The windows as drawn: every key control on screen, the sheet sketch painted.
+TEST(PageSetup, WindowsAsDrawnShowTheirKeyControls) {
+  Sheet s;
+  s.win->show();
+  const QImage shot = s.win->grab().toImage();
+  ASSERT_FALSE(shot.isNull());
+  for (const char* name : {"cbPaper", "sePaperWidth", "seWidth", "seRows", "seColumns", "RaBuHor", "cbContinousPaper",
+                           "edSheetSearch", "lbSheets", "butOk", "butCancel"}) {
+    QWidget* w = s.W<QWidget>(name);
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible()) << name;
+    const QRect r(w->mapTo(s.win.get(), QPoint(0, 0)), w->size());
+    EXPECT_TRUE(QRect(QPoint(0, 0), shot.size()).contains(r)) << name << " " << r.x() << "," << r.y() << " " << r.width() << "x" << r.height() << " in " << shot.width() << "x" << shot.height();
+  }
+  auto* sketch = s.win->findChild<TSheetSketch*>(QStringLiteral("paintLab"));
+  const QPoint mid = sketch->mapTo(s.win.get(), sketch->rect().center());
+  int blue = 0;
+  for (int dx = -40; dx <= 40; dx += 4)
+    for (int dy = -40; dy <= 40; dy += 4)
+      if ((shot.pixelColor(mid + QPoint(dx, dy)).rgb() & 0xFFFFFF) == 0xADD8E6) ++blue;
+  EXPECT_GT(blue, 100) << "the labels of the sheet drawn in the window";
+
+  TPlanoraFMX drawing;
+  drawing.SetEditorMode(2);
+  TfDrawing d(nullptr, s.services);
+  d.Ini(&drawing);
+  d.show();
+  const QImage dshot = d.grab().toImage();
+  for (const char* name : {"edName", "cbPaper", "seScale", "lbArea", "edTitle", "meNote", "butOk"}) {
+    QWidget* w = Child<QWidget>(d, name);
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible()) << name;
+    EXPECT_TRUE(QRect(QPoint(0, 0), dshot.size()).contains(QRect(w->mapTo(&d, QPoint(0, 0)), w->size()))) << name;
+  }
+}
