@@ -822,6 +822,7 @@ void TPLNBaseLabel::WriteData(TBinaryWriter& w) const {
   w.WriteInt32(GetCountersCount());
   for (const auto& c : fCounters) c->Write(w);
   fDataSettings.Write(w);
+  fSettings.Write(w);
 }
 
 void TPLNBaseLabel::ReadData(TBinaryReader& r) {
@@ -865,6 +866,7 @@ void TPLNBaseLabel::ReadData(TBinaryReader& r) {
   fActiveDimStyle = (activeStyle >= 1 && activeStyle <= styles) ? activeStyle - 1 : 0;
   fCounters.clear();
   fDataSettings = TPLNData();
+  fSettings = TPLNSettings();
   PrintInfo.Horizontal = fMeasure.IsLandscape();
   PrintInfo.Repetition = 1;
   if (fFileVersion < 3202) return;
@@ -880,6 +882,7 @@ void TPLNBaseLabel::ReadData(TBinaryReader& r) {
     fCounters.push_back(std::move(c));
   }
   fDataSettings.Read(r);
+  fSettings.Read(r);
 }
 
 void TPLNBaseLabel::ReadJson(const QJsonObject& o) {
@@ -935,6 +938,11 @@ void TPLNBaseLabel::ReadJson(const QJsonObject& o) {
   if (o.contains(QStringLiteral("Data"))) {
     if (!o.value(QStringLiteral("Data")).isObject()) throw EPLNError(QStringLiteral("\"Data\" must be an object"));
     fDataSettings.FromJson(o.value(QStringLiteral("Data")).toObject());
+  }
+  fSettings = TPLNSettings();
+  if (o.contains(QStringLiteral("Settings"))) {
+    if (!o.value(QStringLiteral("Settings")).isObject()) throw EPLNError(QStringLiteral("\"Settings\" must be an object"));
+    fSettings.FromJson(o.value(QStringLiteral("Settings")).toObject());
   }
   ResetLayers();
   if (o.contains(QStringLiteral("Layers"))) {
@@ -1040,6 +1048,7 @@ QJsonObject TPLNBaseLabel::GetDocumentJson() const {
     o.insert(QStringLiteral("Counters"), counters);
   }
   if (!fDataSettings.IsEmpty()) o.insert(QStringLiteral("Data"), fDataSettings.ToJson());
+  if (!fSettings.IsDefault()) o.insert(QStringLiteral("Settings"), fSettings.ToJson());
   QJsonArray layers;
   for (const auto& l : fLayers) layers.append(l->ToJson());
   o.insert(QStringLiteral("Layers"), layers);
@@ -1145,6 +1154,7 @@ void TPLNBaseLabel::TakeOver(TPLNBaseLabel& other) {
   fCounters = std::move(other.fCounters);
   other.fCounters.clear();
   fDataSettings = other.fDataSettings;
+  fSettings = other.fSettings;
   fUnits = other.fUnits;
   fEditorMode = other.fEditorMode;
   fLayerZOrder = other.fLayerZOrder;
@@ -1200,6 +1210,14 @@ bool TPLNBaseLabel::DeleteCounter(int i) {
 void TPLNBaseLabel::CountersChanged() {
   fModified = true;
   NotifyChange(TORChange::Document);
+}
+
+void TPLNBaseLabel::SetSettings(const TPLNSettings& s) {
+  if (s == fSettings) return;
+  fSettings = s;
+  fModified = true;
+  // Links draw their terminators at the document's size.
+  NotifyChange(TORChange::Items);
 }
 
 void TPLNBaseLabel::SetDataSettings(const TPLNData& d) {

@@ -402,6 +402,9 @@ class TPLNBaseLabel {
   // Where a run takes its records from (the data source itself is set with SetDataSource).
   const TPLNData& DataSettings() const { return fDataSettings; }
   void SetDataSettings(const TPLNData& d);
+  // What new terminators look like, and the size of links' terminators.
+  const TPLNSettings& Settings() const { return fSettings; }
+  void SetSettings(const TPLNSettings& s);
 
   const TPLNMeasure& Measure() const { return fMeasure; }
   void SetMeasure(const TPLNMeasure& m);
@@ -757,6 +760,7 @@ class TPLNBaseLabel {
   TPLNMeasure fMeasure;
   std::vector<std::unique_ptr<TPLNCounter>> fCounters;
   TPLNData fDataSettings;
+  TPLNSettings fSettings;
   QByteArray fClipboard;
   std::int32_t fLastID = 0;
   std::int32_t fFileVersion = kFileVersion;

@@ -142,6 +142,10 @@ const Table& Dialogs() {
       {"Title", "Title"},
       {"Note", "Note"},
       {"Project", "Project"},
+      {"LineTerm", "Line ends of new lines and links"},
+      {"TermColor", "Colour of new line ends"},
+      {"FillTermColor", "Fill of new link ends"},
+      {"TermSize", "Size (mm)"},
       // layers and dimension styles
       {"Add", "Add"},
       {"Delete", "Delete"},

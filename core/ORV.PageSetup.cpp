@@ -173,6 +173,43 @@ bool operator==(const TPLNData& a, const TPLNData& b) {
          a.LinkData == b.LinkData && a.SaveJson == b.SaveJson && a.fJson == b.fJson;
 }
 
+// ---------------------------------------------------------------- document settings
+
+void TPLNSettings::SetTermSize(float mm) { fTermSize = std::clamp(mm, kMinTermSize, kMaxTermSize); }
+
+void TPLNSettings::Write(TBinaryWriter& w) const {
+  w.WriteUInt32(TermColor);
+  w.WriteUInt32(FillTermColor);
+  w.WriteSingle(fTermSize);
+}
+
+void TPLNSettings::Read(TBinaryReader& r) {
+  TermColor = r.ReadUInt32();
+  FillTermColor = r.ReadUInt32();
+  const float size = r.ReadSingle();
+  if (!(size >= kMinTermSize && size <= kMaxTermSize)) throw EPLNError(QStringLiteral("invalid terminator size %1").arg(size));
+  fTermSize = size;
+}
+
+QJsonObject TPLNSettings::ToJson() const {
+  return {{QStringLiteral("TermColor"), Json::ColorValue(TermColor)},
+          {QStringLiteral("FillTermColor"), Json::ColorValue(FillTermColor)},
+          {QStringLiteral("TermSize"), static_cast<double>(fTermSize)}};
+}
+
+void TPLNSettings::FromJson(const QJsonObject& o) {
+  TermColor = Json::Color(o, "TermColor", 0xFF000000u);
+  FillTermColor = Json::Color(o, "FillTermColor", 0xFF000000u);
+  const double size = Json::Num(o, "TermSize", 3.0);
+  if (!(size >= kMinTermSize && size <= kMaxTermSize))
+    throw EPLNError(QStringLiteral("\"TermSize\" must be between %1 and %2 mm").arg(kMinTermSize).arg(kMaxTermSize));
+  fTermSize = static_cast<float>(size);
+}
+
+bool operator==(const TPLNSettings& a, const TPLNSettings& b) {
+  return a.TermColor == b.TermColor && a.FillTermColor == b.FillTermColor && a.fTermSize == b.fTermSize;
+}
+
 std::shared_ptr<const TPLNDataSource> ReadDataset(const TPLNData& d, int repetition, const QString& folder) {
   TPLNDataSource source;
   if (d.GetDataSel() == TPLNData::CsvDataset()) {

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "ORV.BinaryIO.h"
+#include "ORV.Types.h"
 
 namespace Orv {
 
@@ -95,6 +96,30 @@ class TPLNData {
 
  private:
   QString fDataSel, fFieldRepeat, fCsvFile, fJson;
+};
+
+// ---- document settings: what new terminators look like
+class TPLNSettings {
+ public:
+  static constexpr float kMinTermSize = 0.5f, kMaxTermSize = 50.0f;  // millimetres
+  // The colour new polylines, arrow lines and curves give their terminators.
+  TAlphaColor TermColor = 0xFF000000u;
+  // The fill new links give their terminators.
+  TAlphaColor FillTermColor = 0xFF000000u;
+  // Millimetres: the size of every link's terminators, and of new figures' terminators.
+  float GetTermSize() const { return fTermSize; }
+  // Kept between kMinTermSize and kMaxTermSize.
+  void SetTermSize(float mm);
+
+  bool IsDefault() const { return *this == TPLNSettings(); }
+  void Write(TBinaryWriter& w) const;
+  void Read(TBinaryReader& r);
+  QJsonObject ToJson() const;
+  void FromJson(const QJsonObject& o);
+  friend bool operator==(const TPLNSettings& a, const TPLNSettings& b);
+
+ private:
+  float fTermSize = 3.0f;
 };
 
 // The records a run takes from the dataset `d` names, repeated `repetition` times each (and by

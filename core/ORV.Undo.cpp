@@ -433,6 +433,7 @@ void TPLNUndoStack::RestoreDoc(const QByteArray& bytes) {
   d.PrintInfo.Repetition = read.PrintInfo.Repetition;
   d.fCounters = std::move(read.fCounters);
   d.fDataSettings = read.fDataSettings;
+  d.fSettings = read.fSettings;
 
   const std::size_t keep = std::min(d.fLayers.size(), read.fLayers.size());
   for (std::size_t i = 0; i < keep; ++i) *d.fLayers[i] = *read.fLayers[i];

@@ -1,11 +1,14 @@
 #include "ORV.FMX.DialogParts.h"
 
 #include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
 #include <QDoubleSpinBox>
 #include <QPainter>
 #include <QSpinBox>
 
 #include "ORV.FMX.DialogServices.h"
+#include "ORV.Base.h"
 #include "ORV.Msg.h"
 #include "ORV.PageSetup.h"
 
@@ -64,6 +67,43 @@ int FillPapers(QComboBox* box, double widthMM, double heightMM) {
 QSizeF PaperSizeMM(int index, bool horizontal) {
   const TPLNPaper& p = Paper(index);
   return horizontal ? QSizeF(p.Height, p.Width) : QSizeF(p.Width, p.Height);
+}
+
+TDocStep::TDocStep(TPLNBaseLabel& doc) : fDoc(doc) { fDoc.BeginUpdate(true); }
+TDocStep::~TDocStep() { fDoc.EndUpdate(); }
+
+void SwapLines(QListWidget* list, int a, int b) {
+  QListWidgetItem* x = list->item(a);
+  QListWidgetItem* y = list->item(b);
+  if (!x || !y) return;
+  const QString text = x->text();
+  x->setText(y->text());
+  y->setText(text);
+  list->setCurrentRow(b);
+}
+
+void DropLine(QListWidget* list, int row) {
+  delete list->takeItem(row);
+  list->setCurrentRow(list->count() > 0 ? 0 : -1);
+}
+
+void AdjustUpDown(QListWidget* list, bool enabled, QAbstractButton* del, QAbstractButton* up, QAbstractButton* down) {
+  const int n = list->count(), line = list->currentRow();
+  const bool any = enabled && n > 0 && line >= 0;
+  del->setEnabled(any);
+  up->setEnabled(any && line > 0);
+  down->setEnabled(any && line < n - 1);
+}
+
+void AcceptWhenChecked(QPushButton* ok, QDialog* dialog, std::shared_ptr<TDialogServices> services,
+                       std::function<QString()> check) {
+  QObject::connect(ok, &QPushButton::clicked, dialog, [dialog, services, check] {
+    const QString why = check();
+    if (why.isEmpty())
+      dialog->accept();
+    else
+      services->Error(dialog, dialog->windowTitle(), why);
+  });
 }
 
 QString PlainLabel(const QString& text) {

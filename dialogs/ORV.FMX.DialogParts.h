@@ -3,6 +3,7 @@
 // a dialog accepts.
 
 #include <QAbstractSpinBox>
+#include <QDialog>
 #include <QDoubleSpinBox>
 #include <QSizeF>
 #include <QToolButton>
@@ -11,7 +12,14 @@
 
 #include "ORV.Types.h"
 
+class QAbstractButton;
 class QComboBox;
+class QListWidget;
+class QPushButton;
+
+namespace Orv {
+class TPLNBaseLabel;
+}
 
 namespace Orv::Fmx {
 
@@ -83,6 +91,30 @@ QString PlainLabel(const QString& text);
 int FillPapers(QComboBox* box, double widthMM, double heightMM);
 // The sizes in millimetres of standard paper `index` lying as `horizontal` says.
 QSizeF PaperSizeMM(int index, bool horizontal);
+
+// Changes made while it lives are one step of the document's history, and the views hear of
+// them once.
+class TDocStep {
+ public:
+  explicit TDocStep(TPLNBaseLabel& doc);
+  ~TDocStep();
+  TDocStep(const TDocStep&) = delete;
+  TDocStep& operator=(const TDocStep&) = delete;
+
+ private:
+  TPLNBaseLabel& fDoc;
+};
+
+// Lists of entries that can be moved (table columns, text runs): the texts of lines `a` and `b`
+// (from 0) change places and `b` is selected; a line dropped leaves the first one selected;
+// up and down are on only where the selected line can go.
+void SwapLines(QListWidget* list, int a, int b);
+void DropLine(QListWidget* list, int row);
+void AdjustUpDown(QListWidget* list, bool enabled, QAbstractButton* del, QAbstractButton* up, QAbstractButton* down);
+
+// OK accepts `dialog` only when `check` finds nothing; else the services say why.
+void AcceptWhenChecked(QPushButton* ok, QDialog* dialog, std::shared_ptr<TDialogServices> services,
+                       std::function<QString()> check);
 
 // Texts of the dialog, property and error message tables by key.
 QString Dlg(const char* key);

@@ -97,13 +97,7 @@ TfDrawing::TfDrawing(QWidget* parent, std::shared_ptr<TDialogServices> services)
   connect(RaBuHor, &QRadioButton::clicked, this, [this] { SetHorizontal(true); });
   connect(RaBuVer, &QRadioButton::clicked, this, [this] { SetHorizontal(false); });
   for (TRangeBox* b : {sePaperWidth, sePaperHeight, seScale}) connect(b, &QDoubleSpinBox::valueChanged, this, [this] { ShowArea(); });
-  connect(butOk, &QPushButton::clicked, this, [this] {
-    const QString why = Check();
-    if (why.isEmpty())
-      accept();
-    else
-      fServices->Error(this, windowTitle(), why);
-  });
+  AcceptWhenChecked(butOk, this, fServices, [this] { return Check(); });
   connect(butCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 

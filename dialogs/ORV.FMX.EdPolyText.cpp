@@ -28,12 +28,6 @@ namespace {
 
 constexpr double kBasePerMm = 1000.0;
 
-struct TUpdate {
-  explicit TUpdate(TPLNBaseLabel& d) : doc(d) { doc.BeginUpdate(true); }
-  ~TUpdate() { doc.EndUpdate(); }
-  TPLNBaseLabel& doc;
-};
-
 }  // namespace
 
 TfEdPoly::TfEdPoly(QWidget* parent, std::shared_ptr<TDialogServices> services)
@@ -235,12 +229,8 @@ void TfEdPoly::FillColumns() {
 }
 
 void TfEdPoly::AdjustUpDown() {
-  const int n = lbColumns->count(), line = lbColumns->currentRow();
-  const bool any = Poly() && n > 0 && line >= 0;
   butAdd->setEnabled(Poly() != nullptr);
-  butDelete->setEnabled(any);
-  butUp->setEnabled(any && line > 0);
-  butDown->setEnabled(any && line < n - 1);
+  Fmx::AdjustUpDown(lbColumns, Poly() != nullptr, butDelete, butUp, butDown);
 }
 
 void TfEdPoly::ShowColumn() {
@@ -277,7 +267,7 @@ void TfEdPoly::ChangeRun(const std::function<void(TPLNDataPoly&)>& change) {
   if (!p || i < 1) return;
   TPLNDataPoly run = p->GetItem(i);
   change(run);
-  TUpdate update(*fDoc);
+  TDocStep step(*fDoc);
   p->SetItem(i, run);
 }
 
@@ -288,7 +278,7 @@ void TfEdPoly::AddRun() {
   if (name.trimmed().isEmpty()) return;
   fUpdating = true;
   {
-    TUpdate update(*fDoc);
+    TDocStep step(*fDoc);
     p->AddElement(name, 0);
   }
   lbColumns->addItem(name.trimmed());
@@ -303,12 +293,11 @@ void TfEdPoly::DeleteRun() {
   const int i = SelectedRun();
   if (!p || i < 1) return;
   {
-    TUpdate update(*fDoc);
+    TDocStep step(*fDoc);
     p->DeleteItem(i);
   }
   fUpdating = true;
-  delete lbColumns->takeItem(i - 1);
-  lbColumns->setCurrentRow(lbColumns->count() > 0 ? 0 : -1);
+  DropLine(lbColumns, i - 1);
   fUpdating = false;
   AdjustUpDown();
   ShowColumn();
@@ -319,17 +308,12 @@ void TfEdPoly::Exchange(int from, int to) {
   if (p && from >= 1) {
     bool moved;
     {
-      TUpdate update(*fDoc);
+      TDocStep step(*fDoc);
       moved = p->Exchange(from, to);
     }
     if (moved) {
       fUpdating = true;
-      QListWidgetItem* a = lbColumns->item(from - 1);
-      QListWidgetItem* b = lbColumns->item(to - 1);
-      const QString text = a->text();
-      a->setText(b->text());
-      b->setText(text);
-      lbColumns->setCurrentRow(to - 1);
+      SwapLines(lbColumns, from - 1, to - 1);
       fUpdating = false;
       ShowColumn();
     }

@@ -40,13 +40,6 @@ constexpr double kBasePerMm = 1000.0;
 const char* const kFooterKeys[F2d::kFooterKinds] = {"None", "Count", "Min", "Max", "Sum", "Mean", "Median", "Variance", "StdDev"};
 const char* const kFooterNames[F2d::kFooterKinds] = {"rcNone", "rcCount", "rcMin", "rcMax", "rcSum", "rcMean", "rcMedian", "rcVariance", "rcStdDev"};
 
-// One document update (and so one undo step) for the scope.
-struct TUpdate {
-  explicit TUpdate(TPLNBaseLabel& d) : doc(d) { doc.BeginUpdate(true); }
-  ~TUpdate() { doc.EndUpdate(); }
-  TPLNBaseLabel& doc;
-};
-
 TRangeBox* Box(QWidget* parent, const char* name, double low, double high, double step, int decimals) {
   auto* b = Named<TRangeBox>(parent, name);
   b->setRange(low, high);
@@ -370,7 +363,7 @@ TfEdTable::TfEdTable(QWidget* parent, std::shared_ptr<TDialogServices> services)
     TPLNBaseTable* t = Table();
     if (fUpdating || !on || !t || SelectedColumn() < 1) return;
     {
-      TUpdate update(*fDoc);
+      TDocStep step(*fDoc);
       ChangeColumn([&](TPLNColumn& c) { c.Footer.SetFooter(TORVFooter(id)); });
       // A footer needs a band to show in: a table without one gets one as tall as its rows,
       // in the same undo step.
@@ -490,13 +483,7 @@ void TfEdTable::FillColumns() {
   ShowColumn();
 }
 
-void TfEdTable::AdjustUpDown() {
-  const int n = lbColumns->count(), line = lbColumns->currentRow();
-  const bool any = n > 0 && line >= 0 && !PColumns->isHidden();
-  butDelete->setEnabled(any);
-  butUp->setEnabled(any && line > 0);
-  butDown->setEnabled(any && line < n - 1);
-}
+void TfEdTable::AdjustUpDown() { Fmx::AdjustUpDown(lbColumns, !PColumns->isHidden(), butDelete, butUp, butDown); }
 
 void TfEdTable::ShowColumn() {
   TPLNBaseTable* t = Table();
@@ -556,7 +543,7 @@ void TfEdTable::ChangeColumn(const std::function<void(TPLNColumn&)>& change) {
   TPLNBaseTable* t = Table();
   const int i = SelectedColumn();
   if (!t || i < 1) return;
-  TUpdate update(*fDoc);
+  TDocStep step(*fDoc);
   const TPLNColumn before = t->GetColumn(i);
   change(t->GetColumn(i));
   if (!(t->GetColumn(i) == before)) t->ColumnsChanged();
@@ -565,7 +552,7 @@ void TfEdTable::ChangeColumn(const std::function<void(TPLNColumn&)>& change) {
 void TfEdTable::ChangeTable(const std::function<void(TPLNBaseTable&)>& change) {
   TPLNBaseTable* t = Table();
   if (!t || SelectedColumn() < 1) return;
-  TUpdate update(*fDoc);
+  TDocStep step(*fDoc);
   change(*t);
 }
 
@@ -591,7 +578,7 @@ void TfEdTable::AddColumn() {
   if (name.isEmpty()) return;
   fUpdating = true;
   {
-    TUpdate update(*fDoc);
+    TDocStep step(*fDoc);
     // An equal share of the width; shares over 100 % in all are scaled down when drawn.
     const float share = std::max(1.0f, std::round(100.0f / float(t->GetColumnCount() + 1)));
     t->AddColumn(name, QString(), share);
@@ -609,12 +596,11 @@ void TfEdTable::DeleteColumn() {
   const int i = SelectedColumn();
   if (!t || i < 1) return;
   {
-    TUpdate update(*fDoc);
+    TDocStep step(*fDoc);
     t->DeleteColumn(i);
   }
   fUpdating = true;
-  delete lbColumns->takeItem(i - 1);
-  lbColumns->setCurrentRow(lbColumns->count() > 0 ? 0 : -1);
+  DropLine(lbColumns, i - 1);
   fUpdating = false;
   AdjustUpDown();
   ShowColumn();
@@ -625,18 +611,13 @@ void TfEdTable::Exchange(int from, int to) {
   if (!t || from < 1) return;
   bool moved;
   {
-    TUpdate update(*fDoc);
+    TDocStep step(*fDoc);
     moved = t->ExchangeColumns(from, to);
   }
   if (moved) {
     // The lines follow their columns.
     fUpdating = true;
-    QListWidgetItem* a = lbColumns->item(from - 1);
-    QListWidgetItem* b = lbColumns->item(to - 1);
-    const QString text = a->text();
-    a->setText(b->text());
-    b->setText(text);
-    lbColumns->setCurrentRow(to - 1);
+    SwapLines(lbColumns, from - 1, to - 1);
     fUpdating = false;
     ShowColumn();
   }

@@ -346,13 +346,9 @@ TfLabelling::TfLabelling(QWidget* parent, std::shared_ptr<TDialogServices> servi
   connect(butEdCsvFile, &QPushButton::clicked, this, [this] { ChooseCsvFile(); });
   connect(edCsvFile, &QLineEdit::editingFinished, this, [this] { ChooseData(cbData->currentIndex()); });
   connect(butJson, &QPushButton::clicked, this, [this] { EditJson(); });
-  connect(butOk, &QPushButton::clicked, this, [this] {
+  AcceptWhenChecked(butOk, this, fServices, [this] {
     OfferSave();
-    const QString why = Check();
-    if (why.isEmpty())
-      accept();
-    else
-      fServices->Error(this, windowTitle(), why);
+    return Check();
   });
   connect(butCancel, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -140,6 +140,21 @@ TfSettings::TfSettings(QWidget* parent, std::shared_ptr<TDialogServices> service
   sl->addStretch();
   right->addWidget(snap);
 
+  // Terminators of new lines and links (the document's own settings)
+  auto* term = new QGroupBox;
+  term->setObjectName(QStringLiteral("gbLineTerm"));
+  auto* tl = new QFormLayout(term);
+  fTermSize = new TRangeBox;
+  fTermSize->setObjectName(QStringLiteral("spinEdTermSize"));
+  connect(fTermSize, &TRangeBox::Refused, this, [this](const QString& m) { fServices->Error(this, windowTitle(), m); });
+  fTermLabels[0] = new QLabel;
+  fTermLabels[1] = new QLabel;
+  fTermLabels[2] = new QLabel;
+  tl->addRow(fTermLabels[0], Swatch("shpTermColor"));
+  tl->addRow(fTermLabels[1], Swatch("shpFillTermColor"));
+  tl->addRow(fTermLabels[2], fTermSize);
+  right->addWidget(term);
+
   auto* buttons = new QDialogButtonBox;
   auto* ok = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
   ok->setObjectName(QStringLiteral("btnOk"));
@@ -196,6 +211,11 @@ void TfSettings::FillLanguage() {
   set("lbAlignTextColor", Text("AlignTextColor"));
   set("ckShowRefLines", Text("ShowRefLines"));
   set("gbSnap", Text("Snap"));
+  set("gbLineTerm", Text("LineTerm"));
+  fTermLabels[0]->setText(Text("TermColor"));
+  fTermLabels[1]->setText(Text("FillTermColor"));
+  fTermLabels[2]->setText(Text("TermSize"));
+  fTermSize->Label = PlainLabel(Text("TermSize"));
   for (const TSnapBox& s : kSnapBoxes) set(s.Name, Text(s.Key));
   for (const TSnapBox& s : kRulerBoxes) set(s.Name, Text(s.Key));
   // Swatches tell what they colour in their tips.
@@ -207,9 +227,18 @@ void TfSettings::FillLanguage() {
 }
 
 void TfSettings::Ini(TPlanoraFMX* document, TPLNBaseEditor* editor) {
-  Q_UNUSED(document);
   FillLanguage();
   fEditor = editor;
+  fDocument = document;
+  // The terminator defaults belong to the document: nothing to edit without one.
+  findChild<QGroupBox*>(QStringLiteral("gbLineTerm"))->setEnabled(document != nullptr);
+  const TPLNSettings ds = document ? document->Settings() : TPLNSettings();
+  findChild<TColorSwatch*>(QStringLiteral("shpTermColor"))->SetColor(ds.TermColor);
+  findChild<TColorSwatch*>(QStringLiteral("shpFillTermColor"))->SetColor(ds.FillTermColor);
+  fTermSize->setDecimals(1);
+  fTermSize->setRange(TPLNSettings::kMinTermSize, TPLNSettings::kMaxTermSize);
+  fTermSize->setSingleStep(0.5);
+  fTermSize->setValue(ds.GetTermSize());
   if (!editor) return;
   const auto swatch = [this](const char* name, TAlphaColor c) { findChild<TColorSwatch*>(QLatin1String(name))->SetColor(c); };
   const auto check = [this](const char* name, bool on) { findChild<QCheckBox*>(QLatin1String(name))->setChecked(on); };
@@ -253,6 +282,7 @@ QString TfSettings::Check() const {
   QDoubleSpinBox* all[5] = {fGridX, fGridY, fMoveX, fMoveY, fGap};
   for (int i = 0; i < 5; ++i)
     if (all[i]->isEnabled()) boxes.push_back({all[i], fBoxLabels[i]->text()});
+  if (fDocument) boxes.push_back({fTermSize, fTermSize->Label});
   return CheckBoxes(boxes);
 }
 
@@ -303,6 +333,16 @@ bool TfSettings::WriteBack() {
   g.SetIncY(fGridY->value());
   g.SetStyle(static_cast<TORVGridDraw>(GridStyle()));
   ed.EndUpdate();
+  if (fDocument) {
+    TPLNSettings ds = fDocument->Settings();
+    ds.TermColor = color("shpTermColor");
+    ds.FillTermColor = color("shpFillTermColor");
+    ds.SetTermSize(static_cast<float>(fTermSize->value()));
+    // The document's part is one step of its history.
+    fDocument->BeginUpdate(true);
+    fDocument->SetSettings(ds);
+    fDocument->EndUpdate();
+  }
   // Colour fields set directly are seen at the next paint.
   ed.DrawEditor();
   return true;

@@ -16,6 +16,7 @@ class QRadioButton;
 namespace Orv::Fmx {
 
 class TColorSwatch;
+class TRangeBox;
 class TDialogServices;
 class TPLNBaseEditor;
 class TPlanoraFMX;
@@ -54,6 +55,9 @@ class TfSettings : public QDialog {
   std::array<QCheckBox*, 9> fSnaps{};
   std::array<QCheckBox*, 4> fRulers{};  // left, top, right, bottom
   std::array<QLabel*, 5> fBoxLabels{};  // grid X, grid Y, move X, move Y, gap
+  TPlanoraFMX* fDocument = nullptr;
+  TRangeBox* fTermSize = nullptr;
+  std::array<QLabel*, 3> fTermLabels{};  // colour, fill colour, size
 };
 
 }  // namespace Orv::Fmx

@@ -2,6 +2,7 @@
 // Pieces every factory source uses: unit conversion, notification batching, layer defaults.
 
 #include "ORV.Base.h"
+#include "ORV.Flow.h"
 #include "ORV.Utils.h"
 
 namespace Orv::Fmx::FactorySupport {
@@ -22,9 +23,21 @@ class TBatch {
 };
 
 // The active layer's pen colour and, when asked, its pen width.
+// New terminators take the document's settings: their colour and size on lines, polylines and
+// arcs, their fill on links.
 inline void PenDefaults(TPLNBaseItem* item, const TPLNLayer* layer, bool width) {
   item->SetColor(layer->GetPenColor());
   if (width) item->SetPenWidth(layer->GetPenWidth());
+  const TPLNBaseLabel* doc = item->Owner();
+  if (!doc) return;
+  const TPLNSettings& s = doc->Settings();
+  if (auto* t = dynamic_cast<TORVTerminators*>(item)) {
+    t->FromColor = t->ToColor = s.TermColor;
+    t->SizeFrom = t->SizeTo = s.GetTermSize();
+  } else if (auto* link = dynamic_cast<F2d::TPLNBaseLink*>(item)) {
+    link->SetFromColor(s.FillTermColor);
+    link->SetToColor(s.FillTermColor);
+  }
 }
 
 }  // namespace Orv::Fmx::FactorySupport

@@ -13,8 +13,9 @@ using Orv::F2d::TORVLinkGeom;
 namespace {
 
 constexpr double kDeg = 180.0 / 3.14159265358979323846;
-// Both terminators of a link, paper millimetres at any zoom and drawing scale.
-constexpr float kLinkTermMM = 3.0f;
+// Both terminators of a link: the document's size, paper millimetres at any zoom and drawing
+// scale.
+float LinkTermMM(const TPLNBaseItem& link) { return link.Owner() ? link.Owner()->Settings().GetTermSize() : TPLNSettings().GetTermSize(); }
 
 // The route of a link on one device: the same figure for the screen and the paper, so both pass
 // through the same points.
@@ -132,8 +133,8 @@ void TPLNLink::Draw(TPLNBaseDraw* draw) {
     }
   }
   // DrawTermType drops the dash: terminators stay solid on a dashed link.
-  DrawItemTerm(d, GetFromType(), GetColor(), GetFromColor(), kLinkTermMM, r.From, r.FromAim);
-  DrawItemTerm(d, GetToType(), GetColor(), GetToColor(), kLinkTermMM, r.To, r.ToAim);
+  DrawItemTerm(d, GetFromType(), GetColor(), GetFromColor(), LinkTermMM(*this), r.From, r.FromAim);
+  DrawItemTerm(d, GetToType(), GetColor(), GetToColor(), LinkTermMM(*this), r.To, r.ToAim);
 }
 
 void TPLNLink::Print(TPLNBaseDraw* draw) {
@@ -162,8 +163,8 @@ void TPLNLink::Print(TPLNBaseDraw* draw) {
       break;
     }
   }
-  PrintItemTerm(d, GetFromType(), GetFromColor(), kLinkTermMM, r.From, r.FromAim, false);
-  PrintItemTerm(d, GetToType(), GetToColor(), kLinkTermMM, r.To, r.ToAim, false);
+  PrintItemTerm(d, GetFromType(), GetFromColor(), LinkTermMM(*this), r.From, r.FromAim, false);
+  PrintItemTerm(d, GetToType(), GetToColor(), LinkTermMM(*this), r.To, r.ToAim, false);
 }
 
 TPLNLink* TPLNLink::Read(TPLNBaseLabel* owner, std::int32_t version, TBinaryReader& r, TORVReadType readType) {

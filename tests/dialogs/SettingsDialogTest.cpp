@@ -270,3 +270,48 @@ TEST(SettingsDialog, ScreenshotShowsTheKeyWidgets) {
   for (std::size_t i = 0; i < rects.size(); ++i)
     for (std::size_t j = i + 1; j < rects.size(); ++j) EXPECT_FALSE(rects[i].intersects(rects[j])) << i << " " << j;
 }
+
+// The line-end defaults belong to the document: written as one undo step, taken by new lines
+// and links, and the links' terminator size follows at once.
+TEST(SettingsDialog, LineEndDefaultsGoToTheDocumentAndNewItems) {
+  View v;
+  auto services = std::make_shared<TScriptedServices>();
+  services->colours = {QColor(200, 0, 0), QColor(0, 0, 200)};
+  TfSettings w(nullptr, services);
+  w.Ini(&v.doc, &v.ed);
+  auto* size = w.findChild<QDoubleSpinBox*>(QStringLiteral("spinEdTermSize"));
+  ASSERT_NE(size, nullptr);
+  EXPECT_DOUBLE_EQ(size->value(), 3.0);
+  ASSERT_TRUE(w.findChild<TColorSwatch*>(QStringLiteral("shpTermColor"))->Pick());
+  ASSERT_TRUE(w.findChild<TColorSwatch*>(QStringLiteral("shpFillTermColor"))->Pick());
+  size->setValue(5);
+  EXPECT_TRUE(v.doc.Settings() == TPLNSettings()) << "nothing changes before OK";
+  ASSERT_TRUE(w.WriteBack());
+  EXPECT_EQ(v.doc.Settings().TermColor, QColor(200, 0, 0).rgba());
+  EXPECT_EQ(v.doc.Settings().FillTermColor, QColor(0, 0, 200).rgba());
+  EXPECT_FLOAT_EQ(v.doc.Settings().GetTermSize(), 5.0f);
+  EXPECT_EQ(v.doc.UndoCount(), 1);
+
+  auto* line = dynamic_cast<TORVTerminators*>(TPLNFactory::AddBasePolyLine(&v.doc, {0, 0, 20000, 0, 20000, 9000}));
+  ASSERT_NE(line, nullptr);
+  EXPECT_EQ(line->FromColor, QColor(200, 0, 0).rgba());
+  EXPECT_FLOAT_EQ(line->SizeTo, 5.0f);
+  TPLNBaseItem* a = TPLNFactory::AddBaseRectangle(&v.doc, 0, 10000, 10000, 10000);
+  TPLNBaseItem* b = TPLNFactory::AddBaseRectangle(&v.doc, 30000, 10000, 10000, 10000);
+  auto* link = dynamic_cast<F2d::TPLNBaseLink*>(TPLNFactory::AddBaseLink(&v.doc, a->GetID(), b->GetID(), 0, 0, F2d::TORVinkType::Direct));
+  ASSERT_NE(link, nullptr);
+  EXPECT_EQ(link->GetToColor(), QColor(0, 0, 200).rgba());
+
+  // Undone, the document is back to the defaults; kept in both file formats when set.
+  while (v.doc.UndoCount() > 1) v.doc.Undo();
+  v.doc.Undo();
+  EXPECT_TRUE(v.doc.Settings() == TPLNSettings());
+  v.doc.Redo();
+  for (const char* name : {"terms.eti", "terms.json"}) {
+    const QString file = PlanoraTest::TmpPath(name);
+    v.doc.SaveToFile(file, QString::fromLatin1(name).endsWith(".eti") ? TORVExt::Eti : TORVExt::Json);
+    TPlanoraFMX back;
+    back.LoadFromFile(file);
+    EXPECT_TRUE(back.Settings() == v.doc.Settings()) << name;
+  }
+}
