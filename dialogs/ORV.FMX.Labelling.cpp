@@ -380,44 +380,34 @@ void TfLabelling::FillLanguage() {
   butCancel->setText(Dlg("Cancel"));
   // Sizes in the drawing's unit, named in the labels that carry a size.
   const QString unit = QStringLiteral(" (%1)").arg(Utils::UnitName(fDoc->GetUnits()));
+  static const QStringList sized{"Width", "Height", "Left", "Top", "Horizontal", "Vertical"};
   for (auto& [l, key] : fLabels)
-    if (QLatin1String(key) == QLatin1String("Width") || QLatin1String(key) == QLatin1String("Height") ||
-        QLatin1String(key) == QLatin1String("Left") || QLatin1String(key) == QLatin1String("Top") ||
-        QLatin1String(key) == QLatin1String("Horizontal") || QLatin1String(key) == QLatin1String("Vertical"))
-      l->setText(Dlg(key) + unit);
-  for (TRangeBox* b : findChildren<TRangeBox*>()) {
-    const QWidget* buddy = b;
-    for (auto& [l, key] : fLabels)
-      if (l->buddy() == buddy) b->Label = PlainLabel(l->text());
-  }
+    if (sized.contains(QLatin1String(key))) l->setText(Dlg(key) + unit);
+  // A refused value is named as the user sees the box.
+  auto both = [](const char* group, const char* side) { return PlainLabel(Dlg(group)) + QLatin1Char(' ') + PlainLabel(Dlg(side)).toLower(); };
+  const std::pair<TRangeBox*, QString> names[] = {
+      {sePaperWidth, both("PaperSize", "Width")},         {sePaperHeight, both("PaperSize", "Height")},
+      {seWidth, both("LabelSize", "Width")},              {seHeight, both("LabelSize", "Height")},
+      {seGapX, both("LabelSeparation", "Horizontal")},    {seGapY, both("LabelSeparation", "Vertical")},
+      {seMargLeft, both("LabelMargins", "Left")},         {seMargTop, both("LabelMargins", "Top")},
+      {seRows, PlainLabel(Dlg("Rows"))},                  {seColumns, PlainLabel(Dlg("Columns"))},
+      {edNumLabs, PlainLabel(Dlg("NumLabs"))},            {edFirstRow, PlainLabel(Dlg("FirstRow"))},
+      {edFirstCol, PlainLabel(Dlg("FirstColumn"))},       {edRepetition, PlainLabel(Dlg("Repetition"))},
+      {seCalX, PlainLabel(Dlg("OffsetX"))},               {seCalY, PlainLabel(Dlg("OffsetY"))},
+      {seStep, PlainLabel(Dlg("Step"))},                  {seFrom, PlainLabel(Dlg("FromNumber"))},
+      {seTo, PlainLabel(Dlg("ToNumber"))}};
+  for (const auto& [box, name] : names) box->Label = name;
 }
 
 void TfLabelling::Ini(TPlanoraFMX* doc) {
   fDoc = doc;
   fInitialising = true;
-  // The labels of the form rows are their boxes' buddies, which name them in messages.
-  for (QFormLayout* f : findChildren<QFormLayout*>())
-    for (int r = 0; r < f->rowCount(); ++r) {
-      auto* l = f->itemAt(r, QFormLayout::LabelRole) ? qobject_cast<QLabel*>(f->itemAt(r, QFormLayout::LabelRole)->widget()) : nullptr;
-      auto* w = f->itemAt(r, QFormLayout::FieldRole) ? f->itemAt(r, QFormLayout::FieldRole)->widget() : nullptr;
-      if (l && w) l->setBuddy(w);
-    }
   FillLanguage();
   const int dec = Decimals(doc->GetUnits());
   for (TRangeBox* b : {sePaperWidth, sePaperHeight, seWidth, seHeight, seGapX, seGapY, seMargLeft, seMargTop}) {
     b->setDecimals(dec);
     b->setSingleStep(std::pow(10.0, 1 - dec) * 10);
   }
-  for (auto [box, name] : std::initializer_list<std::pair<TRangeBox*, const char*>>{
-           {sePaperWidth, "PaperSize"}, {sePaperHeight, "PaperSize"}, {seWidth, "Width"}, {seHeight, "Height"},
-           {seGapX, "Horizontal"}, {seGapY, "Vertical"}, {seMargLeft, "Left"}, {seMargTop, "Top"}, {seRows, "Rows"},
-           {seColumns, "Columns"}})
-    if (box->Label.isEmpty()) box->Label = PlainLabel(Dlg(name));
-  sePaperWidth->Label = PlainLabel(Dlg("PaperSize")) + QLatin1Char(' ') + PlainLabel(Dlg("Width")).toLower();
-  sePaperHeight->Label = PlainLabel(Dlg("PaperSize")) + QLatin1Char(' ') + PlainLabel(Dlg("Height")).toLower();
-  seWidth->Label = PlainLabel(Dlg("LabelSize")) + QLatin1Char(' ') + PlainLabel(Dlg("Width")).toLower();
-  seHeight->Label = PlainLabel(Dlg("LabelSize")) + QLatin1Char(' ') + PlainLabel(Dlg("Height")).toLower();
-
   const TPLNMeasure& m = doc->Measure();
   edName->setText(m.LabelName);
   ShowSheetBoxes(m);
