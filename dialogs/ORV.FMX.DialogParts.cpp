@@ -64,6 +64,17 @@ int FillPapers(QComboBox* box, double widthMM, double heightMM) {
   return index;
 }
 
+void SetOrientation(QAbstractButton* vertical, QAbstractButton* horizontalButton, QDoubleSpinBox* width,
+                    QDoubleSpinBox* height, bool horizontal) {
+  horizontalButton->setChecked(horizontal);
+  vertical->setChecked(!horizontal);
+  const double w = width->value(), h = height->value();
+  if ((horizontal && w < h) || (!horizontal && w > h)) {
+    width->setValue(h);
+    height->setValue(w);
+  }
+}
+
 QSizeF PaperSizeMM(int index, bool horizontal) {
   const TPLNPaper& p = Paper(index);
   return horizontal ? QSizeF(p.Height, p.Width) : QSizeF(p.Width, p.Height);

@@ -89,6 +89,10 @@ QString PlainLabel(const QString& text);
 // Fills `box` with the standard papers and selects the one of this size (millimetres, either
 // way round), else the user-defined entry; gives the index selected.
 int FillPapers(QComboBox* box, double widthMM, double heightMM);
+// Checks the orientation's button and turns the paper boxes to it: the longer side goes across
+// for horizontal.
+void SetOrientation(QAbstractButton* vertical, QAbstractButton* horizontalButton, QDoubleSpinBox* width,
+                    QDoubleSpinBox* height, bool horizontal);
 // The sizes in millimetres of standard paper `index` lying as `horizontal` says.
 QSizeF PaperSizeMM(int index, bool horizontal);
 

@@ -156,15 +156,7 @@ void TfDrawing::ChoosePaper(int index) {
   sePaperHeight->setValue(mm.height());
 }
 
-void TfDrawing::SetHorizontal(bool horizontal) {
-  RaBuHor->setChecked(horizontal);
-  RaBuVer->setChecked(!horizontal);
-  const double w = sePaperWidth->value(), h = sePaperHeight->value();
-  if ((horizontal && w < h) || (!horizontal && w > h)) {
-    sePaperWidth->setValue(h);
-    sePaperHeight->setValue(w);
-  }
-}
+void TfDrawing::SetHorizontal(bool horizontal) { SetOrientation(RaBuVer, RaBuHor, sePaperWidth, sePaperHeight, horizontal); }
 
 QString TfDrawing::AreaText() const {
   const double scale = seScale->value();

@@ -476,14 +476,7 @@ void TfLabelling::ChoosePaper(int index) {
 }
 
 void TfLabelling::SetHorizontal(bool horizontal) {
-  RaBuHor->setChecked(horizontal);
-  RaBuVer->setChecked(!horizontal);
-  // The boxes follow the orientation: the longer side goes across for horizontal.
-  const double w = sePaperWidth->value(), h = sePaperHeight->value();
-  if ((horizontal && w < h) || (!horizontal && w > h)) {
-    sePaperWidth->setValue(h);
-    sePaperHeight->setValue(w);
-  }
+  SetOrientation(RaBuVer, RaBuHor, sePaperWidth, sePaperHeight, horizontal);
   if (cbContinousPaper->isChecked()) SetContinous(true);
   RefreshSketch();
 }
