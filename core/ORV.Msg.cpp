@@ -143,6 +143,7 @@ const Table& Dialogs() {
       {"Note", "Note"},
       {"Project", "Project"},
       {"LineTerm", "Line ends of new lines and links"},
+      {"ImageFiles", "Pictures"},
       {"TermColor", "Colour of new line ends"},
       {"FillTermColor", "Fill of new link ends"},
       {"TermSize", "Size (mm)"},

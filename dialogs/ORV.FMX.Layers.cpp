@@ -79,8 +79,8 @@ TfLayers::TfLayers(QWidget* parent, std::shared_ptr<TDialogServices> services)
   lbLayer = new QLabel(this);
   // Enter confirms the field being typed in; it never presses a button.
   for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(false);
-  // Applying to items and choosing the picture here are not offered yet.
-  for (QPushButton* b : {butApply, butBackImage}) b->setEnabled(false);
+  // Applying the layer's values to its items is not offered yet.
+  butApply->setEnabled(false);
 
   auto* list = new QVBoxLayout;
   list->addWidget(lbLayer);
@@ -178,6 +178,7 @@ TfLayers::TfLayers(QWidget* parent, std::shared_ptr<TDialogServices> services)
   connect(butDown, &QPushButton::clicked, this, [this] { MoveDown(); });
   connect(butBackMargins, &QPushButton::clicked, this, [this] { EditMargins(); });
   connect(butBackMap, &QPushButton::clicked, this, [this] { BackMap(); });
+  connect(butBackImage, &QPushButton::clicked, this, [this] { BackImage(); });
   connect(butClose, &QPushButton::clicked, this, &QDialog::accept);
   FillLanguage();
   AdjustUpDown();
@@ -281,6 +282,7 @@ void TfLayers::AdjustUpDown() {
   const bool movable = fSelected > 1 && fSelected <= count;
   butBackMargins->setEnabled(fSelected >= 1 && fSelected <= count);
   butBackMap->setEnabled(fSelected >= 1 && fSelected <= count);
+  butBackImage->setEnabled(fSelected >= 1 && fSelected <= count);
   butDelete->setEnabled(movable);
   butUp->setEnabled(movable && fSelected != 2);
   butDown->setEnabled(movable && fSelected < count);
@@ -372,6 +374,21 @@ void TfLayers::BackMap() {
     if (window.AssignScale()) fDoc->Mapping().ApplyScale(*fDoc);
   } catch (const EPLNError& e) {
     fDoc->Mapping() = before;
+    fServices->Error(this, Dlg("Layers"), e.Message());
+    return;
+  }
+  ShowLayer();
+}
+
+void TfLayers::BackImage() {
+  if (!fDoc || !fDoc->GetLayer(fSelected)) return;
+  const QString file = fServices->OpenFileName(this, Dlg("BackImage"), fDoc->ImageFolder,
+                                               Dlg("ImageFiles") + QStringLiteral(" (*.png *.jpg *.jpeg *.bmp *.gif *.webp)"));
+  if (file.isEmpty()) return;
+  try {
+    TPLNUndoGroup step(*fDoc);
+    fDoc->UseImageOnLayer(fSelected, file);
+  } catch (const EPLNError& e) {
     fServices->Error(this, Dlg("Layers"), e.Message());
     return;
   }

@@ -49,6 +49,9 @@ class TfLayers : public QDialog {
   // the layer shows the map and keeps its settings (and the drawing takes the map's scale when
   // asked), as one undo step; on Cancel the document stays as it was.
   void BackMap();
+  // Asks for a picture and shows it behind the labels on the selected layer, as one undo step;
+  // a file that is no readable picture is refused and nothing changes.
+  void BackImage();
 
  private:
   void FillLanguage();

@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -275,14 +276,29 @@ void TPlanoraFMX::UseMapOnLayer(int layer) {
   if (!l) throw EPLNError(QStringLiteral("there is no layer %1 to show the map on").arg(layer));
   const QString file = Mapping().GetFileName();
   if (file.isEmpty() || !QFileInfo(file).isFile()) throw EPLNError(QStringLiteral("no map has been composed yet"));
+  Mapping().CopyToLayer(*l);
+  PutBackImage(l, layer, file, Opt::MapBackground);
+}
+
+void TPlanoraFMX::UseImageOnLayer(int layer, const QString& file) {
+  TPLNLayer* l = GetLayer(layer);
+  if (!l) throw EPLNError(QStringLiteral("there is no layer %1 to show the picture on").arg(layer));
+  QImageReader reader(file);
+  if (!reader.canRead())
+    throw EPLNError(QStringLiteral("%1: %2").arg(Utils::QuoteForMessage(file), QFileInfo(file).isFile() ? reader.errorString() : QStringLiteral("no such file")));
+  // A picture of its own is no map: the map settings stay, unused, for the next map.
+  l->Options = static_cast<std::uint16_t>(l->Options & ~Opt::MapBackground);
+  PutBackImage(l, layer, file, 0);
+}
+
+void TPlanoraFMX::PutBackImage(TPLNLayer* l, int number, const QString& file, std::uint16_t options) {
   // Kept relative to the image folder when it lies there, so the drawing can move with it.
   const QString rel = ImageFolder.isEmpty() ? file : QDir(ImageFolder).relativeFilePath(file);
   l->BackImageFile = rel.startsWith(QLatin1String("..")) ? file : rel;
   l->ImageData.clear();
-  l->Options = static_cast<std::uint16_t>((l->Options | Opt::Visible | Opt::MapBackground | Opt::PrintBackground |
-                                           Opt::ExportBackground) & ~(1u << 5));
-  Mapping().CopyToLayer(*l);
-  SetBackLayer(layer);
+  l->Options = static_cast<std::uint16_t>((l->Options | Opt::Visible | options | Opt::PrintBackground | Opt::ExportBackground) &
+                                          ~(1u << 5));
+  SetBackLayer(number);
   SetReloadImage(true);
   SetModified(true);
   NotifyChange(TORChange::Layers);

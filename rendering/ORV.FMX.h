@@ -179,6 +179,10 @@ class TPlanoraFMX : public TPLNSharedFMX {
   // the map file, the map-background options and the map's settings, and becomes the
   // background layer. Raises when there is no such layer or no map yet.
   void UseMapOnLayer(int layer);
+  // Shows the picture `file` behind the labels on layer `layer` (1-based), printed and exported
+  // with them; the layer becomes the background layer. Raises, changing nothing, when there is
+  // no such layer or the file is no picture that can be read.
+  void UseImageOnLayer(int layer, const QString& file);
 
   // The location of an address from the Google geocoding service (with the mapping's API
   // key) or from OpenStreetMap's Nominatim; true when one was found. Blocks for at most the
@@ -194,6 +198,8 @@ class TPlanoraFMX : public TPLNSharedFMX {
                                 QWidget* parent = nullptr, std::shared_ptr<TDialogServices> services = nullptr);
 
  private:
+  // Puts `file` behind the labels on `layer` with the background options and `options` added.
+  void PutBackImage(TPLNLayer* layer, int number, const QString& file, std::uint16_t options);
   QString fFileName;
   void ReadStream(QIODevice* stream);
   void ReadJsonText(const QByteArray& text);

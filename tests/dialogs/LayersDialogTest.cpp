@@ -306,6 +306,39 @@ TEST(LayersDialog, MarginsOfTheBackgroundImageGoToTheSelectedLayerOnOkOnly) {
   EXPECT_EQ(f.doc.GetLayer(2)->BackMargins[0], 0);
 }
 
+// A picture chosen for a layer lies behind the labels, printed and exported with them; a file
+// that is no picture is refused and changes nothing.
+TEST(LayersDialog, BackgroundPictureOfTheSelectedLayerAsOneStep) {
+  Fixture f;
+  f.win->SelectLayer(3);
+  ASSERT_TRUE(f.Enabled("butBackImage"));
+  const QString notPicture = TmpPath("not-a-picture.png");
+  WriteAll(notPicture, "this is text");
+  const QByteArray before = f.doc.GetJsonText();
+  f.services->file = notPicture;
+  f.W<QPushButton>("butBackImage")->click();
+  ASSERT_EQ(f.services->errors.size(), 1);
+  EXPECT_TRUE(f.services->errors[0].contains("not-a-picture.png")) << f.services->errors[0].toStdString();
+  EXPECT_EQ(f.doc.GetJsonText(), before);
+  EXPECT_EQ(f.doc.UndoCount(), 0);
+
+  QImage img(40, 20, QImage::Format_RGB32);
+  img.fill(Qt::red);
+  const QString picture = TmpPath("layer-back.png");
+  ASSERT_TRUE(img.save(picture));
+  f.services->file = picture;
+  f.W<QPushButton>("butBackImage")->click();
+  const TPLNLayer* three = f.doc.GetLayer(3);
+  EXPECT_EQ(three->BackImageFile, picture);
+  EXPECT_EQ(f.doc.GetBackLayer(), 3);
+  EXPECT_TRUE(three->HasOption(Opt::PrintBackground | Opt::ExportBackground));
+  EXPECT_FALSE(three->HasOption(Opt::MapBackground));
+  EXPECT_TRUE(f.W<QCheckBox>("ckPrintBack")->isChecked()) << "the window shows what the layer took";
+  EXPECT_EQ(f.doc.UndoCount(), 1);
+  f.doc.Undo();
+  EXPECT_EQ(f.doc.GetJsonText(), before);
+}
+
 TEST(LayersDialog, AddedLayersGetAFreeNameAndAreSelected) {
   Fixture f(1);
   f.doc.AddLayer("Layer 3");
