@@ -3,10 +3,12 @@
 #include "ORV.Undo.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QUuid>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <algorithm>
+#include <unordered_set>
 
 #include "ORV.Data.h"
 #include "ORV.Dim.h"
@@ -490,7 +492,9 @@ void TPLNBaseLabel::DeleteItem(int i) {
 }
 
 void TPLNBaseLabel::ClearItems() {
+  const std::vector<TPLNBaseItem*> before = fSelection;
   fSelection.clear();
+  AnnounceSelection(before);
   fCopyCells.clear();
   fTextObject = nullptr;
   fItems.clear();
@@ -678,6 +682,7 @@ void TPLNBaseLabel::Select(TPLNBaseItem* item) {
   if (!item || IsSelected(item) || item->fOwner != this) return;
   fSelection.push_back(item);
   item->fState = kStateSelected;
+  if (OnSelectItem) OnSelectItem(item);
   NotifyChange(TORChange::Selection);
 }
 
@@ -686,17 +691,33 @@ void TPLNBaseLabel::Unselect(TPLNBaseItem* item) {
   if (it == fSelection.end()) return;
   fSelection.erase(it);
   item->fState = kStateNormal;
+  if (OnUnSelectItem) OnUnSelectItem(item);
   NotifyChange(TORChange::Selection);
 }
 
 void TPLNBaseLabel::ClearSelection() {
   if (fSelection.empty()) return;
+  const std::vector<TPLNBaseItem*> before = fSelection;
   for (TPLNBaseItem* it : fSelection) it->fState = kStateNormal;
   fSelection.clear();
+  AnnounceSelection(before);
   NotifyChange(TORChange::Selection);
 }
 
+void TPLNBaseLabel::AnnounceSelection(const std::vector<TPLNBaseItem*>& before) {
+  if (!OnSelectItem && !OnUnSelectItem) return;
+  const std::unordered_set<const TPLNBaseItem*> was(before.begin(), before.end());
+  const std::unordered_set<const TPLNBaseItem*> now(fSelection.begin(), fSelection.end());
+  if (OnUnSelectItem)
+    for (TPLNBaseItem* it : before)
+      if (!now.count(it)) OnUnSelectItem(it);
+  if (OnSelectItem)
+    for (TPLNBaseItem* it : fSelection)
+      if (!was.count(it)) OnSelectItem(it);
+}
+
 void TPLNBaseLabel::EndUpdateSelection(const std::vector<TPLNBaseItem*>& pasted) {
+  const std::vector<TPLNBaseItem*> before = fSelection;
   for (TPLNBaseItem* it : fSelection) it->fState = kStateNormal;
   fSelection.clear();
   for (TPLNBaseItem* it : pasted) {
@@ -704,16 +725,19 @@ void TPLNBaseLabel::EndUpdateSelection(const std::vector<TPLNBaseItem*>& pasted)
     fSelection.push_back(it);
     it->fState = kStateSelected;
   }
+  AnnounceSelection(before);
   NotifyChange(TORChange::Selection);
 }
 
 void TPLNBaseLabel::TruncateItems(std::size_t count) {
   if (count >= fItems.size()) return;
+  const std::vector<TPLNBaseItem*> before = fSelection;
   std::erase_if(fSelection, [&](TPLNBaseItem* it) {
     for (std::size_t i = count; i < fItems.size(); ++i)
       if (fItems[i].get() == it) return true;
     return false;
   });
+  AnnounceSelection(before);
   for (std::size_t i = count; i < fItems.size(); ++i) {
     fIndex.Removed(fItems[i].get(), static_cast<int>(i));
     if (fTextObject == fItems[i].get()) fTextObject = nullptr;
@@ -823,6 +847,8 @@ void TPLNBaseLabel::WriteData(TBinaryWriter& w) const {
   for (const auto& c : fCounters) c->Write(w);
   fDataSettings.Write(w);
   fSettings.Write(w);
+  fBackSurf.Write(w);
+  w.WriteUInt16(fOptions);
 }
 
 void TPLNBaseLabel::ReadData(TBinaryReader& r) {
@@ -867,6 +893,8 @@ void TPLNBaseLabel::ReadData(TBinaryReader& r) {
   fCounters.clear();
   fDataSettings = TPLNData();
   fSettings = TPLNSettings();
+  fBackSurf = TPLNBackSurf();
+  fOptions = kDefaultDocOptions;
   PrintInfo.Horizontal = fMeasure.IsLandscape();
   PrintInfo.Repetition = 1;
   if (fFileVersion < 3202) return;
@@ -883,6 +911,11 @@ void TPLNBaseLabel::ReadData(TBinaryReader& r) {
   }
   fDataSettings.Read(r);
   fSettings.Read(r);
+  fBackSurf = TPLNBackSurf();
+  fOptions = kDefaultDocOptions;
+  if (fFileVersion < 3203) return;
+  fBackSurf.Read(r);
+  fOptions = r.ReadUInt16() & kAllDocOptions;
 }
 
 void TPLNBaseLabel::ReadJson(const QJsonObject& o) {
@@ -944,6 +977,12 @@ void TPLNBaseLabel::ReadJson(const QJsonObject& o) {
     if (!o.value(QStringLiteral("Settings")).isObject()) throw EPLNError(QStringLiteral("\"Settings\" must be an object"));
     fSettings.FromJson(o.value(QStringLiteral("Settings")).toObject());
   }
+  fBackSurf = TPLNBackSurf();
+  if (o.contains(QStringLiteral("BackSurf"))) {
+    if (!o.value(QStringLiteral("BackSurf")).isObject()) throw EPLNError(QStringLiteral("\"BackSurf\" must be an object"));
+    fBackSurf.FromJson(o.value(QStringLiteral("BackSurf")).toObject());
+  }
+  fOptions = static_cast<std::uint16_t>(Json::Int(o, "Options", kDefaultDocOptions) & kAllDocOptions);
   ResetLayers();
   if (o.contains(QStringLiteral("Layers"))) {
     const QJsonValue lv = o.value(QStringLiteral("Layers"));
@@ -1049,6 +1088,8 @@ QJsonObject TPLNBaseLabel::GetDocumentJson() const {
   }
   if (!fDataSettings.IsEmpty()) o.insert(QStringLiteral("Data"), fDataSettings.ToJson());
   if (!fSettings.IsDefault()) o.insert(QStringLiteral("Settings"), fSettings.ToJson());
+  if (!fBackSurf.IsDefault()) o.insert(QStringLiteral("BackSurf"), fBackSurf.ToJson());
+  if (fOptions != kDefaultDocOptions) o.insert(QStringLiteral("Options"), fOptions);
   QJsonArray layers;
   for (const auto& l : fLayers) layers.append(l->ToJson());
   o.insert(QStringLiteral("Layers"), layers);
@@ -1126,7 +1167,9 @@ TORVPto TPLNBaseLabel::PreviewPos(int column, int row) const {
 void TPLNBaseLabel::TakeOver(TPLNBaseLabel& other) {
   // A drag, a half-drawn item or a typed text belongs to the drawing being replaced.
   if (fAct.Action != TORVAction::Selection || fAct.Dragging || fAct.UndoDepth > 0 || fTextObject) ResetAction();
+  const std::vector<TPLNBaseItem*> before = fSelection;
   fSelection.clear();
+  AnnounceSelection(before);
   fCopyCells.clear();
   fTextObject = nullptr;
   fItems.swap(other.fItems);
@@ -1155,6 +1198,8 @@ void TPLNBaseLabel::TakeOver(TPLNBaseLabel& other) {
   other.fCounters.clear();
   fDataSettings = other.fDataSettings;
   fSettings = other.fSettings;
+  fBackSurf = other.fBackSurf;
+  fOptions = other.fOptions;
   fUnits = other.fUnits;
   fEditorMode = other.fEditorMode;
   fLayerZOrder = other.fLayerZOrder;
@@ -1210,6 +1255,27 @@ bool TPLNBaseLabel::DeleteCounter(int i) {
 void TPLNBaseLabel::CountersChanged() {
   fModified = true;
   NotifyChange(TORChange::Document);
+}
+
+void TPLNBaseLabel::SetBackSurf(const TPLNBackSurf& b) {
+  if (b == fBackSurf) return;
+  fBackSurf = b;
+  fModified = true;
+  NotifyChange(TORChange::Document);
+}
+
+void TPLNBaseLabel::SetOptions(std::uint16_t o) {
+  o &= kAllDocOptions;
+  if (o == fOptions) return;
+  fOptions = o;
+  fModified = true;
+  NotifyChange(TORChange::Document);
+}
+
+QString TPLNBaseLabel::PictureFolder() const { return OpenImgFolder.isEmpty() ? ImageFolder : OpenImgFolder; }
+
+void TPLNBaseLabel::PictureChosen(const QString& file) {
+  if (!file.isEmpty()) OpenImgFolder = QFileInfo(file).absolutePath();
 }
 
 void TPLNBaseLabel::SetSettings(const TPLNSettings& s) {

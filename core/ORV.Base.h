@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -44,7 +45,7 @@ class TPLNDataSource;
 class TPLNUndoStack;
 
 // Current file version; the clipboard stream always uses 3200.
-constexpr std::int32_t kFileVersion = 3202;
+constexpr std::int32_t kFileVersion = 3203;
 constexpr std::int32_t kClipboardVersion = 3200;
 
 class TPLNBaseItem {
@@ -440,6 +441,38 @@ class TPLNBaseLabel {
   // Messages for the user that need no answer (a map ready or failed).
   std::function<void(const QString&)> OnInfoMsg;
 
+  // ---- events an application can hand its own behaviour to (null: the built-in one)
+  // The fonts offered by the font lists of the windows and pickers (`sender` is the one asking);
+  // without it, the installed fonts.
+  std::function<void(QObject* sender, QStringList& fonts)> OnGetFontListEvent;
+  // Whether a symbol library file found in the library folder is offered; `accept` arrives true.
+  std::function<void(const QString& file, bool& accept)> OnReadSymEvent;
+  // Turns the two coordinate texts of a map request into a latitude and longitude, for
+  // applications that keep positions in another reference system (UTM, a national grid).
+  // False leaves the texts to be read as latitude and longitude.
+  std::function<bool(const QString& first, const QString& second, double& latitude, double& longitude)>
+      OnGMLCoordinateTransform;
+  // An item joined or left the selection, told once per item and change, while the item still
+  // exists; the handler must not change the selection.
+  std::function<void(TPLNBaseItem* item)> OnSelectItem;
+  std::function<void(TPLNBaseItem* item)> OnUnSelectItem;
+  // The label was turned a quarter turn by RotateLeft (`left`) or RotateRight.
+  std::function<void(bool left)> OnLabelRotate;
+
+  // The folder an open-picture window starts in: OpenImgFolder when set, else ImageFolder.
+  QString PictureFolder() const;
+  // A picture was chosen in such a window: the next one starts in its folder.
+  void PictureChosen(const QString& file);
+  QString OpenImgFolder;
+
+  // The label stock (coloured or die-cut labels) and the document options (TORVDocOption);
+  // each change is one change of the document.
+  const TPLNBackSurf& BackSurf() const { return fBackSurf; }
+  void SetBackSurf(const TPLNBackSurf& b);
+  std::uint16_t GetOptions() const { return fOptions; }
+  void SetOptions(std::uint16_t o);
+  bool HasOption(TORVDocOption o) const { return (fOptions & o) != 0; }
+
   // Data source of the data-bound items, shared so that several documents (or an export
   // running while the caller loads the next file) can read one table. Records are counted from
   // 0. The cursor walks the records the way the labels consume them: NextData moves to the next
@@ -748,6 +781,9 @@ class TPLNBaseLabel {
   friend class F2d::TPLNBaseLink;
   void ResetLayers();
   void ResetDimStyles();
+  // Tells OnUnSelectItem / OnSelectItem what left and joined the selection since `before`.
+  // Called while every item named still exists.
+  void AnnounceSelection(const std::vector<TPLNBaseItem*>& before);
 
   std::vector<std::unique_ptr<TPLNBaseItem>> fItems;
   std::vector<std::unique_ptr<Symbol::TPLNBaseLibSymbol>> fSymbols;
@@ -761,6 +797,8 @@ class TPLNBaseLabel {
   std::vector<std::unique_ptr<TPLNCounter>> fCounters;
   TPLNData fDataSettings;
   TPLNSettings fSettings;
+  TPLNBackSurf fBackSurf;
+  std::uint16_t fOptions = kDefaultDocOptions;
   QByteArray fClipboard;
   std::int32_t fLastID = 0;
   std::int32_t fFileVersion = kFileVersion;

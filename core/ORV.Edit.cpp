@@ -822,8 +822,9 @@ void TPLNBaseLabel::UpEditor(std::int64_t x, std::int64_t y) {
       in.insert(it);
     }
     for (TPLNBaseItem* it : fSelection) it->fState = kStateNormal;
-    fSelection = std::move(sel);
+    const std::vector<TPLNBaseItem*> before = std::exchange(fSelection, std::move(sel));
     for (TPLNBaseItem* it : fSelection) it->fState = kStateSelected;
+    AnnounceSelection(before);
     NotifyChange(TORChange::Selection);
   }
   EndDrag(*this);
@@ -1084,8 +1085,8 @@ TPLNMeasure TurnedSheet(const TPLNMeasure& m) {
   return t;
 }
 
-void TurnLabel(TPLNBaseLabel& doc, bool right) {
-  if (!doc.GetEditable()) return;
+bool TurnLabel(TPLNBaseLabel& doc, bool right) {
+  if (!doc.GetEditable()) return false;
   // Points placed for an item, or a text being typed, belong to the page as it was.
   if (doc.Act().Action != TORVAction::Selection) doc.ResetAction();
   const TPLNMeasure& m = doc.Measure();
@@ -1103,14 +1104,21 @@ void TurnLabel(TPLNBaseLabel& doc, bool right) {
   }
   // The background picture turns with the page (its rotation counts counter-clockwise turns).
   doc.SetImageRotation(static_cast<std::uint8_t>((doc.GetImageRotation() + (right ? 3 : 1)) % 4));
+  return true;
 }
 
 }  // namespace
 
-void TPLNBaseLabel::RotateLeft() { TurnLabel(*this, false); }
-void TPLNBaseLabel::RotateRight() { TurnLabel(*this, true); }
+void TPLNBaseLabel::RotateLeft() {
+  if (TurnLabel(*this, false) && OnLabelRotate) OnLabelRotate(true);
+}
+
+void TPLNBaseLabel::RotateRight() {
+  if (TurnLabel(*this, true) && OnLabelRotate) OnLabelRotate(false);
+}
 
 void TPLNBaseLabel::SelectAll() {
+  const std::vector<TPLNBaseItem*> before = fSelection;
   for (TPLNBaseItem* it : fSelection) it->fState = kStateNormal;
   fSelection.clear();
   for (const auto& it : fItems)
@@ -1118,6 +1126,7 @@ void TPLNBaseLabel::SelectAll() {
       fSelection.push_back(it.get());
       it->fState = kStateSelected;
     }
+  AnnounceSelection(before);
   NotifyChange(TORChange::Selection);
 }
 

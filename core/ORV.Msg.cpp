@@ -103,6 +103,13 @@ const Table& Dialogs() {
       {"FirstColumn", "First column"},
       {"Repetition", "Labels of each record"},
       {"Calibration", "Printer calibration (mm, kept on this computer)"},
+      // label stock
+      {"LabelStock", "Label stock"},
+      {"ColouredStock", "Coloured labels"},
+      {"CornerRadius", "Corner radius (mm)"},
+      {"ShowStock", "Show the labels' colour on screen and in the preview"},
+      {"PrintStock", "Print the labels' colour (plain paper)"},
+      {"ExportStock", "Export the labels' colour"},
       {"Printer", "Printer"},
       {"OffsetX", "Move right by"},
       {"OffsetY", "Move down by"},

@@ -210,6 +210,36 @@ bool operator==(const TPLNSettings& a, const TPLNSettings& b) {
   return a.TermColor == b.TermColor && a.FillTermColor == b.FillTermColor && a.fTermSize == b.fTermSize;
 }
 
+// ---------------------------------------------------------------- label stock
+
+void TPLNBackSurf::SetRadius(float mm) { fRadius = std::clamp(mm, 0.0f, kMaxRadius); }
+
+void TPLNBackSurf::Write(TBinaryWriter& w) const {
+  w.WriteUInt32(Color);
+  w.WriteSingle(fRadius);
+}
+
+void TPLNBackSurf::Read(TBinaryReader& r) {
+  Color = r.ReadUInt32();
+  const float radius = r.ReadSingle();
+  if (!(radius >= 0.0f && radius <= kMaxRadius)) throw EPLNError(QStringLiteral("invalid label corner radius %1").arg(radius));
+  fRadius = radius;
+}
+
+QJsonObject TPLNBackSurf::ToJson() const {
+  return {{QStringLiteral("Color"), Json::ColorValue(Color)}, {QStringLiteral("Radius"), static_cast<double>(fRadius)}};
+}
+
+void TPLNBackSurf::FromJson(const QJsonObject& o) {
+  Color = Json::Color(o, "Color", 0u);
+  const double radius = Json::Num(o, "Radius", 0.0);
+  if (!(radius >= 0.0 && radius <= kMaxRadius))
+    throw EPLNError(QStringLiteral("\"Radius\" must be between 0 and %1 mm").arg(kMaxRadius));
+  fRadius = static_cast<float>(radius);
+}
+
+bool operator==(const TPLNBackSurf& a, const TPLNBackSurf& b) { return a.Color == b.Color && a.fRadius == b.fRadius; }
+
 std::shared_ptr<const TPLNDataSource> ReadDataset(const TPLNData& d, int repetition, const QString& folder) {
   TPLNDataSource source;
   if (d.GetDataSel() == TPLNData::CsvDataset()) {

@@ -122,6 +122,39 @@ class TPLNSettings {
   float fTermSize = 3.0f;
 };
 
+// ---- the label stock: what the blank label looks like
+class TPLNBackSurf {
+ public:
+  static constexpr float kMaxRadius = 50.0f;  // millimetres
+  // The colour of the label material (coloured stock); 0, fully transparent, is plain white
+  // stock and draws nothing.
+  TAlphaColor Color = 0;
+  // Millimetres: the rounded corners of die-cut labels, 0 for square ones.
+  float GetRadius() const { return fRadius; }
+  // Kept between 0 and kMaxRadius.
+  void SetRadius(float mm);
+  bool IsDefault() const { return *this == TPLNBackSurf(); }
+  // Nothing to draw: no colour.
+  bool IsBlank() const { return (Color >> 24) == 0; }
+  void Write(TBinaryWriter& w) const;
+  void Read(TBinaryReader& r);
+  QJsonObject ToJson() const;
+  void FromJson(const QJsonObject& o);
+  friend bool operator==(const TPLNBackSurf& a, const TPLNBackSurf& b);
+
+ private:
+  float fRadius = 0.0f;
+};
+
+// ---- document options (a set of bits)
+enum TORVDocOption : std::uint16_t {
+  doShowBackSurf = 1u << 0,    // the editor and the preview show the label stock
+  doPrintBackSurf = 1u << 1,   // prints put the stock colour on paper (plain paper standing in for it)
+  doExportBackSurf = 1u << 2,  // exported pages show the stock
+};
+constexpr std::uint16_t kAllDocOptions = doShowBackSurf | doPrintBackSurf | doExportBackSurf;
+constexpr std::uint16_t kDefaultDocOptions = doShowBackSurf;
+
 // The records a run takes from the dataset `d` names, repeated `repetition` times each (and by
 // its repeat field): null for none. A CSV file named relatively is looked for in `folder`.
 // EPLNError, naming the file, when the data cannot be read. A JSON text is an array of objects,

@@ -434,6 +434,8 @@ void TPLNUndoStack::RestoreDoc(const QByteArray& bytes) {
   d.fCounters = std::move(read.fCounters);
   d.fDataSettings = read.fDataSettings;
   d.fSettings = read.fSettings;
+  d.fBackSurf = read.fBackSurf;
+  d.fOptions = read.fOptions;
 
   const std::size_t keep = std::min(d.fLayers.size(), read.fLayers.size());
   for (std::size_t i = 0; i < keep; ++i) *d.fLayers[i] = *read.fLayers[i];
@@ -475,6 +477,7 @@ void TPLNUndoStack::Apply(const TStep& step, bool forward) {
   TPLNBaseLabel& d = *fDoc;
   // Per-label copies are made again when needed; they have no place in the history.
   d.ClearPreviewItems();
+  std::vector<TPLNBaseItem*> selectedBefore = d.fSelection;
 
   const QByteArray& docTo = forward ? step.DocAfter : step.DocBefore;
   const QByteArray& docFrom = forward ? step.DocBefore : step.DocAfter;
@@ -583,7 +586,10 @@ void TPLNUndoStack::Apply(const TStep& step, bool forward) {
       if (d.fTextObject == it) d.fTextObject = nullptr;
       goneSet.insert(it);
     }
+    // Items that go are told they left the selection while they still exist.
     std::erase_if(d.fSelection, [&](TPLNBaseItem* it) { return goneSet.count(it) > 0; });
+    d.AnnounceSelection(selectedBefore);
+    selectedBefore = d.fSelection;
     std::erase_if(d.fItems, [&](const std::unique_ptr<TPLNBaseItem>& it) { return goneSet.count(it.get()) > 0; });
     d.ItemsRenumbered();
   }
@@ -640,6 +646,7 @@ void TPLNUndoStack::Apply(const TStep& step, bool forward) {
     for (const TItemChange* c : change) d.fSelection.push_back(live[c->Serial]);
     for (TPLNBaseItem* it : d.fSelection) it->fState = kStateSelected;
   }
+  d.AnnounceSelection(selectedBefore);
   d.fModified = true;
 }
 

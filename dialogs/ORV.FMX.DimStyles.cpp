@@ -311,8 +311,7 @@ void TfDimStls::Ini(TPlanoraFMX* doc) {
   FillLanguage();
   // Underlines show on paper only; the window does not offer them.
   ckUnderline->setVisible(false);
-  QStringList fonts;
-  CollectFonts(fonts);
+  const QStringList fonts = FontList(fDoc, this);
   cbFontName->clear();
   cbFontName->addItems(fonts);
   fUpdating = false;

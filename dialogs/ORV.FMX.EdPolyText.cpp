@@ -172,9 +172,7 @@ void TfEdPoly::FillLanguage() {
 }
 
 void TfEdPoly::FillFonts() {
-  QStringList fonts;
-  if (OnGetFontList) OnGetFontList(fonts);
-  else CollectFonts(fonts);
+  const QStringList fonts = FontList(fDoc, this);
   cbFontName->clear();
   cbFontName->addItems(fonts);
 }

@@ -51,9 +51,6 @@ class TfEdPoly : public QDialog {
   // Asks for a colour for swatch `tag` (0 back, 1 font).
   void PickColor(int tag);
 
-  // The fonts offered; the installed ones when not set before Ini.
-  std::function<void(QStringList&)> OnGetFontList;
-
  private:
   Text::TPLNBasePoly* Poly() const;
   void FillLanguage();

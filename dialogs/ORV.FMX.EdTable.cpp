@@ -418,9 +418,7 @@ void TfEdTable::FillLanguage() {
 }
 
 void TfEdTable::FillFonts() {
-  QStringList fonts;
-  if (OnGetFontList) OnGetFontList(fonts);
-  else CollectFonts(fonts);
+  const QStringList fonts = FontList(fDoc, this);
   for (QComboBox* list : {CBoxColFont, CBoxHFont, CBoxFFont}) {
     list->clear();
     list->addItems(fonts);

@@ -57,9 +57,6 @@ class TfEdTable : public QDialog {
   // 4 footer back, 5 footer font) and gives it to that cell.
   void PickColor(int tag);
 
-  // The fonts offered; the installed ones when not set before Ini.
-  std::function<void(QStringList&)> OnGetFontList;
-
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 

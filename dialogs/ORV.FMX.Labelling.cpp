@@ -190,6 +190,14 @@ TfLabelling::TfLabelling(QWidget* parent, std::shared_ptr<TDialogServices> servi
   cbCalPrinter = Named<QComboBox>(runPage, "cbCalPrinter");
   seCalX = NumberBox(runPage, "seCalX", -50, 50, 2);
   seCalY = NumberBox(runPage, "seCalY", -50, 50, 2);
+  ckStock = Named<QCheckBox>(runPage, "ckStock");
+  swStock = Named<TColorSwatch>(runPage, "swStock");
+  swStock->SetPicks(true, fServices);
+  seStockRadius = NumberBox(runPage, "seStockRadius", 0, TPLNBackSurf::kMaxRadius, 1);
+  ckShowStock = Named<QCheckBox>(runPage, "ckShowStock");
+  ckPrintStock = Named<QCheckBox>(runPage, "ckPrintStock");
+  ckExportStock = Named<QCheckBox>(runPage, "ckExportStock");
+  connect(ckStock, &QCheckBox::toggled, swStock, &QWidget::setEnabled);
   {
     auto* f = new QFormLayout;
     f->addRow(label("NumLabs"), edNumLabs);
@@ -206,6 +214,19 @@ TfLabelling::TfLabelling(QWidget* parent, std::shared_ptr<TDialogServices> servi
     v->addSpacing(12);
     v->addWidget(label("Calibration"));
     v->addLayout(cal);
+    v->addSpacing(12);
+    v->addWidget(label("LabelStock"));
+    auto* colour = new QHBoxLayout;
+    colour->addWidget(ckStock);
+    colour->addWidget(swStock);
+    colour->addStretch();
+    auto* stock = new QFormLayout;
+    stock->addRow(colour);
+    stock->addRow(label("CornerRadius"), seStockRadius);
+    stock->addRow(ckShowStock);
+    stock->addRow(ckPrintStock);
+    stock->addRow(ckExportStock);
+    v->addLayout(stock);
     v->addStretch();
   }
   PageControl->addTab(runPage, {});
@@ -375,6 +396,10 @@ void TfLabelling::FillLanguage() {
   butEdCsvFile->setText(QStringLiteral("…"));
   ckLinkData->setText(Dlg("LinkData"));
   ckSaveJson->setText(Dlg("SaveJson"));
+  ckStock->setText(Dlg("ColouredStock"));
+  ckShowStock->setText(Dlg("ShowStock"));
+  ckPrintStock->setText(Dlg("PrintStock"));
+  ckExportStock->setText(Dlg("ExportStock"));
   sgFields->setHorizontalHeaderLabels({Dlg("Name"), Dlg("Type")});
   butOk->setText(Dlg("Ok"));
   butCancel->setText(Dlg("Cancel"));
@@ -394,6 +419,7 @@ void TfLabelling::FillLanguage() {
       {edNumLabs, PlainLabel(Dlg("NumLabs"))},            {edFirstRow, PlainLabel(Dlg("FirstRow"))},
       {edFirstCol, PlainLabel(Dlg("FirstColumn"))},       {edRepetition, PlainLabel(Dlg("Repetition"))},
       {seCalX, PlainLabel(Dlg("OffsetX"))},               {seCalY, PlainLabel(Dlg("OffsetY"))},
+      {seStockRadius, PlainLabel(Dlg("CornerRadius"))},
       {seStep, PlainLabel(Dlg("Step"))},                  {seFrom, PlainLabel(Dlg("FromNumber"))},
       {seTo, PlainLabel(Dlg("ToNumber"))}};
   for (const auto& [box, name] : names) box->Label = name;
@@ -431,6 +457,14 @@ void TfLabelling::Ini(TPlanoraFMX* doc) {
   seCalY->setValue(off.y());
   seCalX->setEnabled(cbCalPrinter->count() > 0);
   seCalY->setEnabled(cbCalPrinter->count() > 0);
+  const TPLNBackSurf& stock = doc->BackSurf();
+  ckStock->setChecked(!stock.IsBlank());
+  swStock->SetColor(stock.IsBlank() ? 0xFFFFFFFFu : stock.Color);
+  swStock->setEnabled(!stock.IsBlank());
+  seStockRadius->setValue(stock.GetRadius());
+  ckShowStock->setChecked(doc->HasOption(doShowBackSurf));
+  ckPrintStock->setChecked(doc->HasOption(doPrintBackSurf));
+  ckExportStock->setChecked(doc->HasOption(doExportBackSurf));
   fJson = doc->DataSettings().GetJson();
   FillCounters();
   FillData();
@@ -833,6 +867,15 @@ void TfLabelling::WriteBack() {
   pi.FirstColumn = static_cast<int>(std::lround(edFirstCol->value()));
   pi.Repetition = static_cast<int>(std::lround(edRepetition->value()));
   fDoc->SetDataSettings(d);
+  TPLNBackSurf stock;
+  stock.Color = ckStock->isChecked() ? swStock->Color() : 0u;
+  stock.SetRadius(static_cast<float>(seStockRadius->value()));
+  fDoc->SetBackSurf(stock);
+  std::uint16_t options = fDoc->GetOptions() & ~(doShowBackSurf | doPrintBackSurf | doExportBackSurf);
+  if (ckShowStock->isChecked()) options |= doShowBackSurf;
+  if (ckPrintStock->isChecked()) options |= doPrintBackSurf;
+  if (ckExportStock->isChecked()) options |= doExportBackSurf;
+  fDoc->SetOptions(options);
   fDoc->SetModified(true);
   fDoc->NotifyChange(TORChange::Document);
   fDoc->EndUpdate();

@@ -30,6 +30,7 @@ namespace Orv::Fmx {
 class TPlanoraFMX;
 class TDialogServices;
 class TRangeBox;
+class TColorSwatch;
 
 // The drawn sketch of the sheet: paper, label cells, the cells a run skips in yellow.
 class TSheetSketch : public QWidget {
@@ -137,6 +138,13 @@ class TfLabelling : public QDialog {
   QComboBox* cbCalPrinter;
   TRangeBox* seCalX;
   TRangeBox* seCalY;
+  // The label stock: coloured or not, its colour, its corners and where it shows.
+  QCheckBox* ckStock;
+  TColorSwatch* swStock;
+  TRangeBox* seStockRadius;
+  QCheckBox* ckShowStock;
+  QCheckBox* ckPrintStock;
+  QCheckBox* ckExportStock;
   QListWidget* lbCounters;
   QLineEdit* edCounterName;
   TRangeBox* seStep;

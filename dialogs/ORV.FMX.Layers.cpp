@@ -216,8 +216,7 @@ void TfLayers::FillLanguage() {
 void TfLayers::Ini(TPlanoraFMX* doc) {
   fDoc = doc;
   fInitialising = true;
-  QStringList fonts;
-  CollectFonts(fonts);
+  const QStringList fonts = FontList(fDoc, this);
   cbFontName->clear();
   cbFontName->addItems(fonts);
   FillLanguage();

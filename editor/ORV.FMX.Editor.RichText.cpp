@@ -353,9 +353,7 @@ void TPLNBackEditor::PasteRichText() {
 
 void TPLNBackEditor::ShowFontCombo() {
   if (!RichItem() || fSelStart == fSelEnd) return;
-  QStringList fonts;
-  if (fEditor->OnGetFontListEvent) fEditor->OnGetFontListEvent(fonts);
-  else CollectFonts(fonts);
+  const QStringList fonts = FontList(fEditor->GetLabel(), this);
   auto* list = new TPickList(this, fonts, RichItem()->GetFontName(),
                              [this](const QString& name) { ApplyFontNameToSelection(name); });
   list->PopUnder(ToolbarButton(4), 220);

@@ -798,10 +798,14 @@ void TPLNBackEditor::DrawPage(ISkCanvas& canvas, TPLNDraw& draw, const QRectF& r
     zoomed.DrawRect(page, fill);
     canvas.Restore();
   };
-  if (margins) fillPage();
+  // The label stock lies under the picture; both need the page filled first.
+  const bool stock = host->HasOption(doShowBackSurf) && !host->BackSurf().IsBlank();
+  const bool filled = margins || stock;
+  if (filled) fillPage();
+  if (stock) host->DrawBackSurf(&zoomed, draw);
   // The same bits as an export: the screen shows what a bitmap will.
   const bool image = back && back->HasOption(Opt::Visible | Opt::ExportBackground) && host->DrawBackImage(&zoomed, draw);
-  if (!image) fillPage();
+  if (!image && !filled) fillPage();
   if (fEditor->Grid().GetStyle() != gdNone) {
     TSkPaint paint;
     DrawGrid(zoomed, paint);

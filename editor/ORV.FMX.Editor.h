@@ -173,8 +173,6 @@ class TPLNBaseEditor : public QWidget, public IORObserver {
   // Pointer events on the page, before the surface handles them: button, shift state and the
   // position in the document's unit.
   using TMouseEvent = std::function<void(Qt::MouseButton, TShiftState, double, double)>;
-  // The families the rich-text toolbar's font list offers (all installed ones when unset).
-  std::function<void(QStringList&)> OnGetFontListEvent;
   TMouseEvent OnMouseDown;
   TMouseEvent OnMouseMove;
   TMouseEvent OnMouseUp;

@@ -2,6 +2,7 @@
 
 #include "ORV.FMX.EdPolyText.h"
 #include "ORV.FMX.EdTable.h"
+#include "ORV.FMX.Types.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -69,14 +70,6 @@ TPLNBaseInspector::TPLNBaseInspector(QWidget* parent) : QWidget(parent) {
   fTimer = new QTimer(this);
   fTimer->setInterval(100);
   connect(fTimer, &QTimer::timeout, this, [this] { StepValue(fStepDirection); });
-  OnGetFontList = [] {
-    QStringList families;
-    for (const QString& f : QFontDatabase::families())
-      if (QFontDatabase::isScalable(f) && !QFontDatabase::isPrivateFamily(f)) families << f;
-    families.removeDuplicates();
-    families.sort(Qt::CaseInsensitive);
-    return families;
-  };
   OnPickFile = [this](const QString& folder) {
     return QFileDialog::getOpenFileName(this, tr("Picture"), folder,
                                         tr("Pictures (*.png *.jpg *.jpeg *.bmp *.gif);;PNG (*.png);;JPEG (*.jpg *.jpeg);;Bitmap (*.bmp);;GIF (*.gif)"));
@@ -765,7 +758,7 @@ void TPLNBaseInspector::OpenList(int row, int cell) {
   const int kind = EditorKind(row, cell);
   fCombo->clear();
   if (kind == int(Ins::TORVInsProp::Font)) {
-    fCombo->addItems(OnGetFontList ? OnGetFontList() : QStringList());
+    fCombo->addItems(FontList(fDoc, this));
     const int i = fCombo->findText(o.value(Key("Value", cell)).toString(), Qt::MatchFixedString);
     if (i < 0) fCombo->insertItem(0, o.value(Key("Value", cell)).toString());
     fCombo->setCurrentIndex(std::max(0, i));
@@ -825,8 +818,9 @@ void TPLNBaseInspector::OpenMemo(int row, int cell) {
 
 void TPLNBaseInspector::OpenFile(int row, int cell) {
   if (!OnPickFile || !fDoc) return;
-  const QString file = OnPickFile(fDoc->ImageFolder);
+  const QString file = OnPickFile(fDoc->PictureFolder());
   if (file.isEmpty()) return;
+  fDoc->PictureChosen(file);
   fRow = row;
   fCell = cell;
   SendValue(QJsonObject{{QStringLiteral("txt"), file}});
@@ -838,12 +832,10 @@ void TPLNBaseInspector::OpenItemEditor(Ins::TORVInsProp kind) {
     OnShowEditor(fDoc, kind);
   } else if (kind == Ins::TORVInsProp::Table) {
     TfEdTable form(window());
-    if (OnGetFontList) form.OnGetFontList = [this](QStringList& fonts) { fonts = OnGetFontList(); };
     form.Ini(fDoc);
     form.exec();
   } else {
     TfEdPoly form(window());
-    if (OnGetFontList) form.OnGetFontList = [this](QStringList& fonts) { fonts = OnGetFontList(); };
     form.Ini(fDoc);
     form.exec();
   }

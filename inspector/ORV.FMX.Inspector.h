@@ -90,7 +90,6 @@ class TPLNBaseInspector : public QWidget, public IORObserver {
   // Picture files: the chosen name or empty. Defaults to a file dialog in `folder`.
   std::function<QString(const QString& folder)> OnPickFile;
   // Font families offered; defaults to the scalable fonts installed.
-  std::function<QStringList()> OnGetFontList;
   // The forms of table cells (kind Ins::TORVInsProp::Table) and poly-text cells (Poly), which
   // edit the document's selected item themselves. Defaults to the package's table and
   // poly-text editors, shown modally; tests and applications may show something else.

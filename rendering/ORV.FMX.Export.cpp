@@ -129,6 +129,7 @@ void DrawExportPage(const TPlanoraFMX& doc, TPLNDraw& draw, const TExportLayout&
       draw.OriginX = static_cast<float>(m.CellX(column) * dpi / 25400.0);
       // The picture cache (and the embedding of a file's picture) is the only document state an
       // export may change; DrawBackImage guards it for the bands drawn side by side.
+      if (doc.HasOption(doExportBackSurf)) doc.DrawBackSurf(draw.kC, draw);
       const TPLNLayer* back = doc.GetLayer(doc.GetBackLayer());
       if (back && back->HasOption(Opt::Visible | Opt::ExportBackground))
         const_cast<TPlanoraFMX&>(doc).DrawBackImage(draw.kC, draw);

@@ -225,14 +225,22 @@ void TPlanoraFMX::ComposeImage(const QString& first, const QString& second, std:
   fComposeError.clear();
   TPLNMapping& m = Mapping();
   m.SetZoom(zoom);
-  if (!m.LoadMap(first, second, width, height)) {
+  // Coordinates of another reference system become latitude and longitude first; the file is
+  // named after them, so one place gives one map whichever way it was written.
+  QString lat = first, lon = second;
+  double latitude = 0, longitude = 0;
+  if (OnGMLCoordinateTransform && OnGMLCoordinateTransform(first, second, latitude, longitude)) {
+    lat = QString::number(latitude, 'g', 10);
+    lon = QString::number(longitude, 'g', 10);
+  }
+  if (!m.LoadMap(lat, lon, width, height)) {
     fComposeError = m.LastError();
     GMLMapImageFailed(fComposeError);
     if (OnComposeFailed) OnComposeFailed(*this, fComposeError);
     return;
   }
   const QString folder = ImageFolder.isEmpty() ? DefaultMapFolder() : ImageFolder;
-  const QString file = TPLNMapping::MapFileName(folder, first, second, m.GetZoom());
+  const QString file = TPLNMapping::MapFileName(folder, lat, lon, m.GetZoom());
   fComposer = std::make_unique<TMapComposer>(*this, file);
   QObject::connect(fComposer.get(), &TMapComposer::Finished, fComposer.get(), [this, file] {
     fComposeError = fComposer->Error();

@@ -169,6 +169,7 @@ void TPrintThread::Execute() {
           // Without data the record is the label's number in the run, which counters show.
           draw.Record = data ? doc.GetCurrentRecord() : counter - 1;
           draw.Page = page;
+          if (doc.HasOption(doPrintBackSurf)) doc.PrintBackSurf(draw);
           doc.PrintBackImage(draw);
           for (int i = 1; i <= items; ++i) {
             TPLNBaseItem* item = doc.GetItem(i);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ORV.Base.h"
 #include "ORV.Draw2D.h"
 #include "ORV.Utils.h"
 
@@ -125,6 +126,13 @@ void ApplyCircularMask(QImage& bitmap) {
 }
 
 // ---------------------------------------------------------------- fonts
+
+QStringList FontList(const TPLNBaseLabel* doc, QObject* sender) {
+  QStringList fonts;
+  if (doc && doc->OnGetFontListEvent) doc->OnGetFontListEvent(sender, fonts);
+  else CollectFonts(fonts);
+  return fonts;
+}
 
 void CollectFonts(QStringList& list) {
   // fontconfig's generic names stand for another installed family: offering them too would list

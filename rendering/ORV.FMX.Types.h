@@ -14,6 +14,12 @@
 #include "ORV.Canvas.h"
 #include "ORV.Types.h"
 
+class QObject;
+
+namespace Orv {
+class TPLNBaseLabel;
+}
+
 namespace Orv::Fmx {
 
 class TPLNDraw : public Orv::TPLNBaseDraw {
@@ -81,6 +87,9 @@ void ApplyCircularMask(QImage& bitmap);
 
 // Installed outline font families, sorted, without duplicates.
 void CollectFonts(QStringList& list);
+// The fonts a font list offers: the document's OnGetFontListEvent when it is set (asked by
+// `sender`), else the installed ones.
+QStringList FontList(const TPLNBaseLabel* doc, QObject* sender);
 
 // The dash pattern of a line style 1..11 in the context's standard lengths; empty otherwise.
 std::vector<float> LineTypePattern(const TPLNDraw& draw, TORVineType lineType);

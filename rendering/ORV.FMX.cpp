@@ -471,6 +471,38 @@ QRectF TPlanoraFMX::BackImageRect(const TPLNDraw& draw, const TPLNLayer& layer, 
   return QRectF(topLeft, bottomRight);
 }
 
+QRectF TPlanoraFMX::CellRect(const TPLNDraw& draw, double ox, double oy, double* radius) const {
+  const TPLNMeasure& m = Measure();
+  // Paper lengths, whatever the drawing scale.
+  const double scale = static_cast<double>(std::max<std::int64_t>(1, m.DrawScale));
+  const double kx = draw.PixPerBaseX * scale, ky = draw.PixPerBaseY * scale;
+  if (radius) *radius = BackSurf().GetRadius() * 1000.0 * std::min(kx, ky);
+  return QRectF(ox, oy, m.Sizes[TPLNMeasure::LabelWidth] * kx, m.Sizes[TPLNMeasure::LabelHeight] * ky);
+}
+
+void TPlanoraFMX::DrawBackSurf(Canvas::ISkCanvas* canvas, const TPLNDraw& draw) const {
+  if (!canvas || BackSurf().IsBlank()) return;
+  double r = 0;
+  const QRectF cell = CellRect(draw, draw.OriginX, draw.OriginY, &r);
+  Canvas::TSkPaint paint;
+  paint.AntiAlias = true;
+  paint.Color = BackSurf().Color;
+  if (r > 0) canvas->DrawRoundRect(cell, static_cast<float>(r), static_cast<float>(r), paint);
+  else canvas->DrawRect(cell, paint);
+}
+
+void TPlanoraFMX::PrintBackSurf(TPLNDraw& draw) const {
+  if (!draw.pC || BackSurf().IsBlank()) return;
+  double r = 0;
+  const QRectF cell = CellRect(draw, draw.IOriginX, draw.IOriginY, &r);
+  const Canvas::TBrush saved = draw.pC->Fill;
+  draw.pC->Fill.Kind = Canvas::TBrushKind::Solid;
+  draw.pC->Fill.Color = BackSurf().Color;
+  draw.pC->FillRect(cell, static_cast<float>(r), static_cast<float>(r), r > 0 ? Canvas::AllCorners : 0u, 1.0f,
+                    Canvas::TCornerType::Round);
+  draw.pC->Fill = saved;
+}
+
 bool TPlanoraFMX::DrawBackImage(Canvas::ISkCanvas* canvas, TPLNDraw& draw) {
   const TPLNLayer* layer = GetLayer(GetBackLayer());
   if (!canvas || !layer) return false;

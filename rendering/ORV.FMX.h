@@ -155,6 +155,11 @@ class TPlanoraFMX : public TPLNSharedFMX {
   bool DrawBackImage(Canvas::ISkCanvas* canvas, TPLNDraw& draw);
   // The same on the print canvas, when the background layer is visible and prints its picture.
   void PrintBackImage(TPLNDraw& draw);
+  // The label stock (BackSurf) filling the current label cell with its rounded corners, under
+  // the background picture. Hosts call it where the document options show the stock on their
+  // output (doShowBackSurf on screen and in the preview, doExportBackSurf, doPrintBackSurf).
+  void DrawBackSurf(Canvas::ISkCanvas* canvas, const TPLNDraw& draw) const;
+  void PrintBackSurf(TPLNDraw& draw) const;
 
   // Composes a width x height pixel map around the centre given as latitude (`first`) and
   // longitude (`second`) texts at `zoom` with the mapping's provider, and stores it as a PNG in
@@ -211,6 +216,8 @@ class TPlanoraFMX : public TPLNSharedFMX {
   QImage BackImage();
   // The current cell less the margins, in device pixels, for a cell whose origin is (ox, oy).
   QRectF BackImageRect(const TPLNDraw& draw, const TPLNLayer& layer, double ox, double oy) const;
+  // The label cell at (ox, oy) and the stock's corner radius, in device pixels.
+  QRectF CellRect(const TPLNDraw& draw, double ox, double oy, double* radius) const;
 
   std::vector<std::unique_ptr<TExportThread>> fExports;
   QString fExportError;

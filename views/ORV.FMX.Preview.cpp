@@ -334,6 +334,8 @@ bool TPLNBasePreview::Draw(ISkCanvas& canvas) {
   int record = data ? doc.FirstRecordOfPage(page) : -1;
   const TPLNLayer* backLayer = doc.GetLayer(doc.GetBackLayer());
   const bool backImage = backLayer && backLayer->HasOption(Opt::PrintBackground);
+  // The stock the labels are printed on, as it will look, whether or not the print adds it.
+  const bool stock = doc.HasOption(doShowBackSurf);
   const int items = doc.GetItemsCount();
   auto more = [&] { return label <= labels && (!data || record < records); };
   for (; row <= m.Rows && more(); ++row, column = 1) {
@@ -348,6 +350,7 @@ bool TPLNBasePreview::Draw(ISkCanvas& canvas) {
       d.IOriginX = static_cast<std::int32_t>(std::lround(d.OriginX));
       d.IOriginY = static_cast<std::int32_t>(std::lround(d.OriginY));
       fCells.emplace_back(column, row);
+      if (stock) doc.DrawBackSurf(&canvas, d);
       if (backImage) doc.DrawBackImage(&canvas, d);
       for (int i = 1; i <= items; ++i) {
         TPLNBaseItem* item = doc.GetItem(i);

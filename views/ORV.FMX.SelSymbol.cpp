@@ -55,7 +55,7 @@ TfSelSymbol::TfSelSymbol(QWidget* parent) : QDialog(parent) {
 
 void TfSelSymbol::FillLanguage() { setWindowTitle(tr("Symbol library")); }
 
-void TfSelSymbol::Ini(TPLNBaseLabel* doc, const QString& folder, const TLibraryFilter& filter) {
+void TfSelSymbol::Ini(TPLNBaseLabel* doc, const QString& folder) {
   fDoc = doc;
   fTreeId = QStringLiteral("-2");
   fView->SetLabel(doc);
@@ -64,7 +64,9 @@ void TfSelSymbol::Ini(TPLNBaseLabel* doc, const QString& folder, const TLibraryF
       QDir(folder).entryInfoList({QStringLiteral("*.lyp")}, QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
   for (const QFileInfo& f : files) {
     const QString file = f.absoluteFilePath();
-    if (filter && !filter(file)) continue;
+    bool accept = true;
+    if (doc && doc->OnReadSymEvent) doc->OnReadSymEvent(file, accept);
+    if (!accept) continue;
     fLibraries.emplace_back(file, fView->GetCatList(file));
   }
   std::stable_sort(fLibraries.begin(), fLibraries.end(), [](const auto& a, const auto& b) {

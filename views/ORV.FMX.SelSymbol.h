@@ -27,10 +27,9 @@ class TfSelSymbol : public QDialog {
  public:
   explicit TfSelSymbol(QWidget* parent = nullptr);
 
-  // Asked for every library file found; false leaves it out.
-  using TLibraryFilter = std::function<bool(const QString& file)>;
-  // Lists the ".lyp" files directly inside `folder` and builds the category tree.
-  void Ini(TPLNBaseLabel* doc, const QString& folder, const TLibraryFilter& filter = {});
+  // Lists the ".lyp" files directly inside `folder` that the document's OnReadSymEvent accepts
+  // (all of them when it is not set) and builds the category tree.
+  void Ini(TPLNBaseLabel* doc, const QString& folder);
 
   // The libraries kept: file and its category list (one a line), sorted by file name.
   const std::vector<std::pair<QString, QString>>& Libraries() const { return fLibraries; }

@@ -43,7 +43,7 @@ struct Fixture {
     doc.Select(poly);
     doc.ClearUndo();
     win = std::make_unique<TfEdPoly>(nullptr, services);
-    win->OnGetFontList = [](QStringList& fonts) { fonts = {QStringLiteral("Arial"), QStringLiteral("Courier New")}; };
+    doc.OnGetFontListEvent = [](QObject*, QStringList& fonts) { fonts = {QStringLiteral("Arial"), QStringLiteral("Courier New")}; };
   }
   template <class T>
   T* W(const char* name) {

@@ -54,7 +54,7 @@ struct Fixture {
     doc.AddObserver(&seen);
     win = std::make_unique<TfEdTable>(nullptr, services);
     // A fixed font list: the tests do not depend on the fonts installed.
-    win->OnGetFontList = [](QStringList& fonts) { fonts = {QStringLiteral("Arial"), QStringLiteral("Courier New")}; };
+    doc.OnGetFontListEvent = [](QObject*, QStringList& fonts) { fonts = {QStringLiteral("Arial"), QStringLiteral("Courier New")}; };
   }
   ~Fixture() { doc.RemoveObserver(&seen); }
   template <class T>

@@ -280,6 +280,9 @@ TEST(EditorFrame, RotateButtonTurnsTheLabel) {
   bool right = false;
   int turns = 0;
   QObject::connect(&v.ed, &TPLNBaseEditor::RotateClicked, [&](bool r) { right = r, ++turns; });
+  // The document tells its application each turn, and which way.
+  QStringList told;
+  v.doc.OnLabelRotate = [&told](bool left) { told << (left ? QStringLiteral("left") : QStringLiteral("right")); };
   const auto press = [&](Qt::MouseButton b) {
     const QPointF c = QRectF(v.ed.RotateButton()->rect()).center();
     QMouseEvent down(QEvent::MouseButtonPress, c, v.ed.RotateButton()->mapToGlobal(c), b, b, Qt::NoModifier);
@@ -299,6 +302,11 @@ TEST(EditorFrame, RotateButtonTurnsTheLabel) {
   EXPECT_EQ(line->GetPoint(1), (TORVPto{5000, 1000}));
   press(Qt::MiddleButton);
   EXPECT_EQ(turns, 2);
+  // Undoing a turn is no turn of the user's; a drawing that may not be edited does not turn.
+  v.doc.Undo();
+  v.doc.SetEditable(false);
+  v.doc.RotateLeft();
+  EXPECT_EQ(told, QStringList({QStringLiteral("left"), QStringLiteral("right")}));
 }
 
 TEST(EditorFrame, CtrlWheelZoomsAroundThePointer) {

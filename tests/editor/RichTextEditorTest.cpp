@@ -128,7 +128,7 @@ TEST(RichTextEditor, ToolbarButtonsFormatAlignAndOpenTheirForms) {
   EXPECT_EQ(v.Markup(), "<C>one <B>two</B></C>");
 
   // The font list opens under its button; a choice wraps the selection.
-  v.ed.OnGetFontListEvent = [](QStringList& l) { l = {QStringLiteral("DejaVu Serif"), QStringLiteral("Liberation Mono")}; };
+  v.ed.GetLabel()->OnGetFontListEvent = [](QObject*, QStringList& l) { l = {QStringLiteral("DejaVu Serif"), QStringLiteral("Liberation Mono")}; };
   v.ClickButton(4);
   auto* list = v.S().findChild<QListWidget*>(QStringLiteral("richTextPicker"));
   ASSERT_NE(list, nullptr);

@@ -271,6 +271,38 @@ TEST(MapCompose, AFailingTileEndsTheMapWithItsReasonAndWritesNothing) {
   EXPECT_TRUE(d.Pngs().isEmpty());
 }
 
+TEST(MapCompose, CoordinatesOfAnotherSystemAreTurnedIntoLatitudeAndLongitude) {
+  LocalHttpServer server(Tiles());
+  MapDoc d(server, QStringLiteral("transform"));
+  // The application keeps positions as UTM zone 31 north: it knows this one.
+  QStringList asked;
+  d.doc.OnGMLCoordinateTransform = [&asked](const QString& first, const QString& second, double& lat, double& lon) {
+    asked << first + QLatin1Char(' ') + second;
+    if (first != QLatin1String("430000")) return false;
+    lat = 41.3851;
+    lon = 2.1734;
+    return true;
+  };
+  ASSERT_EQ(d.Compose(QStringLiteral("430000"), QStringLiteral("4581000"), 12, 320, 240), QString());
+  EXPECT_EQ(asked, QStringList{QStringLiteral("430000 4581000")});
+  EXPECT_NEAR(d.doc.Mapping().GetLatitude(), 41.3851, 1e-9);
+  EXPECT_NEAR(d.doc.Mapping().GetLongitude(), 2.1734, 1e-9);
+  // The map is the one of that place, named by it.
+  EXPECT_EQ(QFileInfo(d.doc.Mapping().GetFileName()).fileName(), QStringLiteral("413851_21734_12.png"));
+  // Texts the event leaves alone are read as latitude and longitude.
+  ASSERT_EQ(d.Compose(QStringLiteral("41.5"), QStringLiteral("2.5"), 12, 320, 240), QString());
+  EXPECT_NEAR(d.doc.Mapping().GetLatitude(), 41.5, 1e-9);
+  // A transform that lands off the globe is refused like any other bad centre.
+  d.doc.OnGMLCoordinateTransform = [](const QString&, const QString&, double& lat, double& lon) {
+    lat = 123;
+    lon = 0;
+    return true;
+  };
+  const int requests = server.Requests();
+  EXPECT_FALSE(d.Compose(QStringLiteral("430000"), QStringLiteral("4581000"), 12, 320, 240).isEmpty());
+  EXPECT_EQ(server.Requests(), requests);
+}
+
 TEST(MapCompose, GeocodingReadsBothServicesAndSaysWhenNothingWasFound) {
   LocalHttpServer server([](const HttpRequest& r) {
     const QUrlQuery q(r.Url);

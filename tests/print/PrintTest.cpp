@@ -232,3 +232,60 @@ TEST(Print, PaperShowsWhatTheExportShows) {
     }
   }
 }
+
+TEST(Print, LabelStockReachesTheOutputsTheOptionsName) {
+  TPlanoraFMX doc;
+  doc.SetMeasure(Paper(100000, 60000));
+  TPLNBackSurf stock;
+  stock.Color = 0xFFFFD700u;  // gold labels
+  stock.SetRadius(6);
+  doc.SetBackSurf(stock);
+  const QColor gold(0xFF, 0xD7, 0x00);
+  const QString png = TmpPath("stock.png"), pdfPath = TmpPath("stock.pdf");
+  const auto exported = [&] {
+    QFile::remove(png);
+    EXPECT_EQ(Export(doc, TORVExport::PNG, png, 1, 1.0f), QString());
+    return QImage(png).convertToFormat(QImage::Format_RGB32);
+  };
+  const auto printed = [&] {
+    QFile::remove(pdfPath);
+    doc.PrintInfo.PrinterIndex = 0;
+    doc.PrintToFile = pdfPath;
+    doc.Print();
+    QPdfDocument pdf;
+    EXPECT_EQ(pdf.load(pdfPath), QPdfDocument::Error::None);
+    return RenderPage(pdf, 0);
+  };
+  // By default the stock is only shown: exports and prints leave the paper as it is.
+  EXPECT_TRUE(ColorAt(exported(), Px(50, 30, 96), Qt::white));
+  EXPECT_TRUE(ColorAt(printed(), Px(50, 30, kDpi), Qt::white));
+  // Asked for, both put it on the page, the die-cut corners left bare.
+  doc.SetOptions(doc.GetOptions() | doExportBackSurf | doPrintBackSurf);
+  for (const auto& [page, dpi, name] : {std::tuple{exported(), 96.0, "export"}, std::tuple{printed(), double(kDpi), "paper"}}) {
+    EXPECT_TRUE(ColorAt(page, Px(50, 30, dpi), gold)) << name;
+    EXPECT_TRUE(ColorAt(page, Px(3, 30, dpi), gold)) << name << ": the side between the corners";
+    EXPECT_TRUE(ColorAt(page, Px(0.6, 0.6, dpi), Qt::white)) << name << ": a rounded corner";
+  }
+
+  // Kept with the drawing in both formats; undo takes a change back.
+  for (const auto ext : {TORVExt::Eti, TORVExt::Json}) {
+    const QString file = TmpPath(ext == TORVExt::Json ? "stock.json" : "stock.eti");
+    doc.SaveToFile(file, ext);
+    TPlanoraFMX back;
+    ASSERT_TRUE(back.LoadFromFile(file));
+    EXPECT_EQ(back.BackSurf(), stock);
+    EXPECT_EQ(back.GetOptions(), doc.GetOptions());
+  }
+  doc.ClearUndo();
+  TPLNBackSurf plain;
+  doc.SetBackSurf(plain);
+  doc.Undo();
+  EXPECT_EQ(doc.BackSurf(), stock);
+  // A radius beyond what a label can have is refused by the file, not clamped silently.
+  QFile bad(TmpPath("stock-bad.json"));
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write(R"({"Version": 3203, "BackSurf": {"Color": "#FFFFD700", "Radius": 500}, "Items": []})");
+  bad.close();
+  TPlanoraFMX refused;
+  EXPECT_THROW(refused.LoadFromFile(bad.fileName()), EPLNError);
+}

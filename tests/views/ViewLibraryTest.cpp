@@ -312,10 +312,17 @@ TEST(SelSymbol, TreeOfLibrariesAndChoosingASymbol) {
   EXPECT_EQ(doc.GetCurrentSymbol()->Guid, dialog.View()->GetSelection()->Guid);
   EXPECT_NE(static_cast<const void*>(doc.GetCurrentSymbol()), static_cast<const void*>(dialog.View()->GetSelection()));
 
-  // Now the drawing has symbols of its own: they head the tree and can be listed. A filter
-  // leaves libraries out.
+  // Now the drawing has symbols of its own: they head the tree and can be listed. The
+  // document's library event leaves libraries out, asked once per file with the flag set.
+  QStringList asked;
+  doc.OnReadSymEvent = [&asked](const QString& f, bool& accept) {
+    asked << QFileInfo(f).fileName() + (accept ? QStringLiteral("+") : QStringLiteral("-"));
+    accept = !f.endsWith(QStringLiteral("two.lyp"));
+  };
   TfSelSymbol again;
-  again.Ini(&doc, dir.path(), [](const QString& f) { return !f.endsWith(QStringLiteral("two.lyp")); });
+  again.Ini(&doc, dir.path());
+  asked.sort();
+  EXPECT_EQ(asked, QStringList({QStringLiteral("one.lyp+"), QStringLiteral("two.lyp+")}));
   ASSERT_EQ(again.Tree()->topLevelItemCount(), 2);
   EXPECT_EQ(again.Tree()->topLevelItem(0)->data(0, Qt::UserRole).toInt(), -1);
   again.View()->resize(400, 400);
