@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "AskLabels.h"
+#include "ORV.FMX.Preview.h"
 #include "ORV.FMX.h"
 #include "ORV.MCP.FMX.Tools.h"
 #include "ORV.MCP.Server.h"
@@ -97,6 +98,9 @@ TEST(AskPrint, CopiesDecideHowManyLabelsAndPagesPrint) {
   EXPECT_FALSE(pages[1].contains("S0007"));
   EXPECT_EQ(doc.LastPrintedLabels(), 6);
   EXPECT_EQ(doc.PrintInfo.LastPage, 1) << "the copies are the run's, not the drawing's";
+  EXPECT_EQ(PreviewPageCount(doc), 2) << "the preview shows the pages the print fills";
+  doc.SetAskedValue("Copies", "3");
+  EXPECT_EQ(PreviewPageCount(doc), 1);
 }
 
 TEST(AskPrint, CountersKeptInTheDrawingContinueInTheNextRun) {
