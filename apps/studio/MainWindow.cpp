@@ -1397,7 +1397,11 @@ bool TMainWindow::ExportTo(const QString& path) {
   if (QFileInfo(path).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0) {
     // The sheet of the current page in millimetres, texts kept as text; written whole or not at all.
     try {
+      // The values a design asks for are settled before the file is written, as for other formats.
+      if (fDoc->DataSettings().AsksValues()) fDoc->CheckAskData();
       fDoc->SaveSVG(path, TORVSvgKind::CurrentUnit, 1.0, false);
+    } catch (const EPLNCancelled&) {
+      return false;
     } catch (const std::exception& e) {
       fServices->Error(this, tr("Export"), QString::fromUtf8(e.what()));
       return false;

@@ -1,5 +1,6 @@
 // Values a design asks for when printed: their checks, what items show, and how the definitions
 // and continuing counters are kept in both file formats and in the undo history.
+#include <QBuffer>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -197,4 +198,35 @@ TEST(AskValues, DefinitionsSurviveBothFormatsAndUndo) {
   bad = Ask::SheetJson(R"({"Name": "batch", "Kind": "text"})");  // the name of another
   EXPECT_THROW(doc.LoadFromJson(bad), EPLNError);
   EXPECT_EQ(doc.GetJsonText(), before);
+}
+
+// Files of version 3202 end their document data before the asks and counter positions; a 3203
+// file without them is damaged.
+TEST(AskValues, OlderFilesReadWithoutTheNewFields) {
+  TPlanoraFMX doc;  // no counters, no asks, no items: the data ends with 0 asks and no file name
+  QByteArray bytes;
+  {
+    QBuffer out(&bytes);
+    out.open(QIODevice::WriteOnly);
+    doc.SaveToStream(&out);
+  }
+  // ... Int32 0 asks, empty counters file name, Int32 0 symbols, Int32 0 items.
+  ASSERT_EQ(bytes.right(13), QByteArray(13, '\0'));
+  QByteArray old = bytes;
+  old.remove(old.size() - 13, 5);
+  const std::int32_t v3202 = 3202;
+  old.replace(4, 4, QByteArray(reinterpret_cast<const char*>(&v3202), 4));  // little-endian header
+  TPlanoraFMX back;
+  QBuffer in(&old);
+  in.open(QIODevice::ReadOnly);
+  EXPECT_NO_THROW(back.LoadFromStream(&in));
+  EXPECT_EQ(back.GetFileVersion(), 3202);
+  EXPECT_TRUE(back.DataSettings().Asks.empty());
+
+  QByteArray cut = bytes;
+  cut.remove(cut.size() - 13, 5);  // still saying 3203
+  QBuffer damaged(&cut);
+  damaged.open(QIODevice::ReadOnly);
+  EXPECT_THROW(back.LoadFromStream(&damaged), EPLNError);
+  EXPECT_EQ(back.GetFileVersion(), 3202) << "a refused file leaves the document as it was";
 }
