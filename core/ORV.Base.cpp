@@ -847,6 +847,10 @@ void TPLNBaseLabel::WriteData(TBinaryWriter& w) const {
   for (const auto& c : fCounters) c->Write(w);
   fDataSettings.Write(w);
   fSettings.Write(w);
+  // From 3203: where continuing counters stand, the values a run asks for, the label stock
+  // and the document options.
+  for (const auto& c : fCounters) c->WriteContinue(w);
+  fDataSettings.WriteAsks(w);
   fBackSurf.Write(w);
   w.WriteUInt16(fOptions);
 }
@@ -911,9 +915,9 @@ void TPLNBaseLabel::ReadData(TBinaryReader& r) {
   }
   fDataSettings.Read(r);
   fSettings.Read(r);
-  fBackSurf = TPLNBackSurf();
-  fOptions = kDefaultDocOptions;
   if (fFileVersion < 3203) return;
+  for (const auto& c : fCounters) c->ReadContinue(r);
+  fDataSettings.ReadAsks(r);
   fBackSurf.Read(r);
   fOptions = r.ReadUInt16() & kAllDocOptions;
 }
@@ -1293,6 +1297,55 @@ void TPLNBaseLabel::SetDataSettings(const TPLNData& d) {
   NotifyChange(TORChange::Document);
 }
 
+// ---------------------------------------------------------------- print-time values
+
+void TPLNBaseLabel::SetAskedValue(const QString& name, const QString& value) {
+  fAskedValues.insert(name.toLower(), value);
+  NotifyChange(TORChange::Items);
+}
+
+bool TPLNBaseLabel::HasAskedValue(const QString& name) const { return fAskedValues.contains(name.toLower()); }
+
+QString TPLNBaseLabel::GetAskedValue(const QString& name) const { return fAskedValues.value(name.toLower()); }
+
+void TPLNBaseLabel::ClearAskedValues() {
+  fAskedValues.clear();
+  fListValues.clear();
+  NotifyChange(TORChange::Items);
+}
+
+void TPLNBaseLabel::SetListValues(const QString& name, const QStringList& values) { fListValues.insert(name.toLower(), values); }
+
+QStringList TPLNBaseLabel::ListValuesOf(const TPLNAskValue& a) const {
+  if (a.ListSource == TORVListSource::Design) return a.List;
+  return fListValues.value(a.Name.toLower());
+}
+
+void TPLNBaseLabel::CheckAskedValues() const {
+  for (const TPLNAskValue& a : fDataSettings.Asks)
+    CheckAskValue(a, GetAskedValue(a.Name), a.Kind == TORVAskKind::List ? ListValuesOf(a) : QStringList(),
+                  HasAskedValue(a.Name));
+}
+
+int TPLNBaseLabel::AskedCopies() const {
+  for (const TPLNAskValue& a : fDataSettings.Asks)
+    if (a.Kind == TORVAskKind::Copies && HasAskedValue(a.Name)) return std::max(0, GetAskedValue(a.Name).trimmed().toInt());
+  return 0;
+}
+
+std::int64_t TPLNBaseLabel::CounterStart(const TPLNCounter& c) const {
+  if (!c.Continue) return c.GetNumFrom();
+  const auto it = fCounterStarts.constFind(c.GetName());
+  return it != fCounterStarts.constEnd() ? std::clamp(*it, c.GetNumFrom(), c.GetNumTo()) : c.StartNumber();
+}
+
+QHash<QString, std::int64_t> TPLNBaseLabel::CountersAfter(std::int64_t labels) const {
+  QHash<QString, std::int64_t> next;
+  for (const auto& c : fCounters)
+    if (c->Continue) next.insert(c->GetName(), c->NumberAfter(CounterStart(*c), labels));
+  return next;
+}
+
 // ---------------------------------------------------------------- data source
 
 void TPLNBaseLabel::SetDataSource(std::shared_ptr<const TPLNDataSource> source) {
@@ -1320,8 +1373,12 @@ QString TPLNBaseLabel::DataValueAt(int record, const QString& field, const QStri
   const int f = fDataSource ? fDataSource->FieldIndex(field) : -1;
   // A counter's name binds the label's number in the run (the record, with data or without);
   // a field of the data of the same name comes first.
-  if (f < 0 && !field.isEmpty())
-    if (const TPLNCounter* c = FindCounter(field)) return c->TextAt(std::max(0, record));
+  if (f < 0 && !field.isEmpty()) {
+    // A value asked for the run comes before a counter: the one given, else its default.
+    if (const TPLNAskValue* a = fDataSettings.FindAsk(field))
+      return HasAskedValue(a->Name) ? GetAskedValue(a->Name) : a->Default;
+    if (const TPLNCounter* c = FindCounter(field)) return c->TextAt(std::max(0, record), CounterStart(*c));
+  }
   if (!fDataSource) return fallback;
   if (f < 0 || record < 0 || record >= fDataSource->RecordCount()) return {};
   return FormatDataValue(fDataSource->Value(record, f), format);

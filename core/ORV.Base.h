@@ -2,6 +2,8 @@
 // The document model: items, 2-D items, the point item and the document that owns them.
 
 #include <QByteArray>
+#include <QHash>
+#include <QStringList>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -403,6 +405,25 @@ class TPLNBaseLabel {
   // Where a run takes its records from (the data source itself is set with SetDataSource).
   const TPLNData& DataSettings() const { return fDataSettings; }
   void SetDataSettings(const TPLNData& d);
+  // ---- print-time values: what the run was given for the data settings' asks (names ignore
+  // case). They belong to the run, not the document: never saved, never undone.
+  void SetAskedValue(const QString& name, const QString& value);
+  bool HasAskedValue(const QString& name) const;
+  QString GetAskedValue(const QString& name) const;
+  void ClearAskedValues();
+  // The values a list offers this run (read from its file or given by the application).
+  void SetListValues(const QString& name, const QStringList& values);
+  // A list given in the design offers its own values; others what SetListValues gave.
+  QStringList ListValuesOf(const TPLNAskValue& a) const;
+  // Raises EPLNError naming the first asked value that is missing or does not fit.
+  void CheckAskedValues() const;
+  // The labels the run prints as asked (a copies value), 0 when the design asks none.
+  int AskedCopies() const;
+  // Where continuing counters start this run when a counters file keeps them (by counter name).
+  void SetCounterStarts(const QHash<QString, std::int64_t>& starts) { fCounterStarts = starts; }
+  std::int64_t CounterStart(const TPLNCounter& c) const;
+  // After a run of `labels` labels: the continuing counters' next numbers.
+  QHash<QString, std::int64_t> CountersAfter(std::int64_t labels) const;
   // What new terminators look like, and the size of links' terminators.
   const TPLNSettings& Settings() const { return fSettings; }
   void SetSettings(const TPLNSettings& s);
@@ -796,6 +817,9 @@ class TPLNBaseLabel {
   TPLNMeasure fMeasure;
   std::vector<std::unique_ptr<TPLNCounter>> fCounters;
   TPLNData fDataSettings;
+  QHash<QString, QString> fAskedValues;      // lower-case name -> value
+  QHash<QString, QStringList> fListValues;   // lower-case name -> values
+  QHash<QString, std::int64_t> fCounterStarts;
   TPLNSettings fSettings;
   TPLNBackSurf fBackSurf;
   std::uint16_t fOptions = kDefaultDocOptions;

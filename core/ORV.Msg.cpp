@@ -185,6 +185,20 @@ const Table& Dialogs() {
       {"MapBusy", "Getting the map…"},
       {"MapSearching", "Searching…"},
       {"MapReady", "The map is ready."},
+      // print-time values
+      {"AskValues", "Values for this print"},
+      {"AskedValues", "Asked values"},
+      {"AskPrompt", "Question"},
+      {"AskKind", "Kind"},
+      {"AskFormat", "Date format"},
+      {"AskDefault", "Default"},
+      {"AskListSource", "List from"},
+      {"AskListValues", "List values (one per line)"},
+      {"AskListFile", "List file"},
+      {"CountersFile", "Counters file"},
+      {"ContinueCounter", "Continue from the last print"},
+      {"NextNumber", "Next number"},
+      {"NewAsk", "Value"},
   };
   return t;
 }
@@ -231,6 +245,18 @@ const Table& Errors() {
       {"MapNotNumber", "%1 must be a number of degrees, such as 41,3851 or -2.1734."},
       {"MapKeyNeeded", "%1 needs an API key, which is not set. Choose another provider."},
       {"MapFailed", "The map could not be made: %1"},
+      // print-time values
+      {"AskMissing", "No value is given for %1."},
+      {"AskBadDate", "%1: %2 is not a date in the form %3."},
+      {"AskBadNumber", "%1: %2 is not a number."},
+      {"AskBadCopies", "%1: the number of copies must be a whole number from 1 to %2, not %3."},
+      {"AskEmptyList", "%1: the list of values is empty."},
+      {"AskNotInList", "%1: %2 is not one of the values of its list."},
+      {"AskListFile", "%1: the list file %2 cannot be read."},
+      {"AskCancelled", "The print was cancelled."},
+      {"AskName", "Every asked value needs a name of its own."},
+      {"CountersFileRead", "The counters file %1 cannot be read: %2"},
+      {"CountersFileWrite", "The counters file %1 cannot be written: %2"},
   };
   return t;
 }
@@ -251,6 +277,10 @@ const Table& Lists() {
       {"LineType9", "Dashes 4/2 mm"}, {"LineType10", "Dashes 4 mm"}, {"LineType11", "Dash dot"},
       {"TextPos0", "Above the line"}, {"TextPos1", "Below the line"}, {"TextPos2", "On the line"},
       {"TextPos3", "In the line"}, {"TextPos4", "In the line, upright"}, {"TextPos5", "In the line, upwards"},
+      // print-time values
+      {"AskKind0", "Text"}, {"AskKind1", "Date"}, {"AskKind2", "Number"}, {"AskKind3", "Copies"},
+      {"AskKind4", "List"},
+      {"ListSource0", "The design"}, {"ListSource1", "A text file"}, {"ListSource2", "The application"},
   };
   return t;
 }

@@ -65,10 +65,19 @@ void TPLNCounter::SetNumTo(std::int64_t n) { fTo = std::clamp<std::int64_t>(n, f
 
 void TPLNCounter::SetStep(std::int64_t n) { fStep = std::clamp<std::int64_t>(n, 1, kMaxStep); }
 
-QString TPLNCounter::TextAt(std::int64_t label) const {
+void TPLNCounter::SetNext(std::int64_t n) { fNext = std::clamp<std::int64_t>(n, 1, kMaxNumber); }
+
+std::int64_t TPLNCounter::StartNumber() const { return Continue ? std::clamp(fNext, fFrom, fTo) : fFrom; }
+
+std::int64_t TPLNCounter::NumberAfter(std::int64_t start, std::int64_t labels) const {
   const std::int64_t span = fTo - fFrom + 1;
+  const std::int64_t first = std::clamp(start, fFrom, fTo) - fFrom;
   // Label numbers of long runs times steps of 20000 stay far inside 64 bits.
-  const std::int64_t n = fFrom + (std::max<std::int64_t>(0, label) * fStep) % span;
+  return fFrom + (first + (std::max<std::int64_t>(0, labels) % span) * fStep) % span;
+}
+
+QString TPLNCounter::TextAt(std::int64_t label, std::int64_t start) const {
+  const std::int64_t n = NumberAfter(start, label);
   QString digits = QString::number(n);
   const bool zeros = !Format.isEmpty() && std::all_of(Format.begin(), Format.end(), [](QChar c) { return c == u'0'; });
   if (zeros && digits.size() < Format.size()) digits.prepend(QString(Format.size() - digits.size(), u'0'));
@@ -106,6 +115,8 @@ QJsonObject TPLNCounter::ToJson() const {
   if (!TextBefore.isEmpty()) o.insert(QStringLiteral("TextBefore"), TextBefore);
   if (!TextAfter.isEmpty()) o.insert(QStringLiteral("TextAfter"), TextAfter);
   if (!Format.isEmpty()) o.insert(QStringLiteral("Format"), Format);
+  if (Continue) o.insert(QStringLiteral("Continue"), true);
+  if (Continue || fNext != 1) o.insert(QStringLiteral("Next"), static_cast<double>(fNext));
   return o;
 }
 
@@ -121,11 +132,28 @@ void TPLNCounter::FromJson(const QJsonObject& o) {
   TextBefore = Json::Str(o, "TextBefore");
   TextAfter = Json::Str(o, "TextAfter");
   Format = Json::Str(o, "Format");
+  Continue = Json::Bool(o, "Continue", false);
+  const std::int64_t next = Json::Int(o, "Next", 1);
+  if (next < 1 || next > kMaxNumber) throw EPLNError(QStringLiteral("counter \"%1\": invalid \"Next\" %2").arg(fName).arg(next));
+  fNext = next;
 }
 
 bool operator==(const TPLNCounter& a, const TPLNCounter& b) {
   return a.fName == b.fName && a.fFrom == b.fFrom && a.fTo == b.fTo && a.fStep == b.fStep &&
-         a.TextBefore == b.TextBefore && a.TextAfter == b.TextAfter && a.Format == b.Format;
+         a.TextBefore == b.TextBefore && a.TextAfter == b.TextAfter && a.Format == b.Format &&
+         a.Continue == b.Continue && a.fNext == b.fNext;
+}
+
+void TPLNCounter::WriteContinue(TBinaryWriter& w) const {
+  w.WriteBoolean(Continue);
+  w.WriteInt64(fNext);
+}
+
+void TPLNCounter::ReadContinue(TBinaryReader& r) {
+  Continue = r.ReadBoolean();
+  const std::int64_t next = r.ReadInt64();
+  if (next < 1 || next > kMaxNumber) throw EPLNError(QStringLiteral("counter \"%1\": invalid next number %2").arg(fName).arg(next));
+  fNext = next;
 }
 
 // ---------------------------------------------------------------- data settings
@@ -148,8 +176,52 @@ void TPLNData::Read(TBinaryReader& r) {
   fJson = r.ReadString();
 }
 
+const TPLNAskValue* TPLNData::FindAsk(const QString& name) const {
+  for (const TPLNAskValue& a : Asks)
+    if (a.Name.compare(name, Qt::CaseInsensitive) == 0) return &a;
+  return nullptr;
+}
+
+bool TPLNData::AsksListValues() const {
+  return std::any_of(Asks.begin(), Asks.end(), [](const TPLNAskValue& a) { return a.Kind == TORVAskKind::List; });
+}
+
+void TPLNData::WriteAsks(TBinaryWriter& w) const {
+  w.WriteInt32(static_cast<std::int32_t>(Asks.size()));
+  for (const TPLNAskValue& a : Asks) a.Write(w);
+  w.WriteString(CountersFile);
+}
+
+namespace {
+void CheckAsks(const std::vector<TPLNAskValue>& asks) {
+  if (asks.size() > static_cast<std::size_t>(TPLNAskValue::kMaxAsks))
+    throw EPLNError(QStringLiteral("at most %1 asked values").arg(TPLNAskValue::kMaxAsks));
+  for (std::size_t i = 0; i < asks.size(); ++i) {
+    if (asks[i].Name.trimmed().isEmpty()) throw EPLNError(QStringLiteral("an asked value has no name"));
+    for (std::size_t j = 0; j < i; ++j)
+      if (asks[j].Name.compare(asks[i].Name, Qt::CaseInsensitive) == 0)
+        throw EPLNError(QStringLiteral("two asked values are named \"%1\"").arg(asks[i].Name));
+  }
+}
+}  // namespace
+
+void TPLNData::ReadAsks(TBinaryReader& r) {
+  const std::int32_t n = r.ReadCount(8, "asked value");
+  std::vector<TPLNAskValue> asks(static_cast<std::size_t>(std::max(0, n)));
+  for (TPLNAskValue& a : asks) a.Read(r);
+  CheckAsks(asks);
+  Asks = std::move(asks);
+  CountersFile = r.ReadString();
+}
+
 QJsonObject TPLNData::ToJson() const {
   QJsonObject o;
+  if (!Asks.empty()) {
+    QJsonArray asks;
+    for (const TPLNAskValue& a : Asks) asks.append(a.ToJson());
+    o.insert(QStringLiteral("Ask"), asks);
+  }
+  if (!CountersFile.isEmpty()) o.insert(QStringLiteral("CountersFile"), CountersFile);
   if (!fDataSel.isEmpty()) o.insert(QStringLiteral("DataSel"), fDataSel);
   if (!fFieldRepeat.isEmpty()) o.insert(QStringLiteral("FieldRepeat"), fFieldRepeat);
   if (!fCsvFile.isEmpty()) o.insert(QStringLiteral("CsvFile"), fCsvFile);
@@ -166,11 +238,25 @@ void TPLNData::FromJson(const QJsonObject& o) {
   LinkData = Json::Bool(o, "LinkData", false);
   SaveJson = Json::Bool(o, "SaveJson", true);
   fJson = Json::Str(o, "Json");
+  Asks.clear();
+  if (o.contains(QStringLiteral("Ask"))) {
+    const QJsonValue v = o.value(QStringLiteral("Ask"));
+    if (!v.isArray()) throw EPLNError(QStringLiteral("\"Ask\" must be an array"));
+    std::vector<TPLNAskValue> asks;
+    for (const QJsonValue& e : v.toArray()) {
+      if (!e.isObject()) throw EPLNError(QStringLiteral("every asked value must be an object"));
+      asks.emplace_back().FromJson(e.toObject());
+    }
+    CheckAsks(asks);
+    Asks = std::move(asks);
+  }
+  CountersFile = Json::Str(o, "CountersFile");
 }
 
 bool operator==(const TPLNData& a, const TPLNData& b) {
   return a.fDataSel == b.fDataSel && a.fFieldRepeat == b.fFieldRepeat && a.fCsvFile == b.fCsvFile &&
-         a.LinkData == b.LinkData && a.SaveJson == b.SaveJson && a.fJson == b.fJson;
+         a.LinkData == b.LinkData && a.SaveJson == b.SaveJson && a.fJson == b.fJson && a.Asks == b.Asks &&
+         a.CountersFile == b.CountersFile;
 }
 
 // ---------------------------------------------------------------- document settings

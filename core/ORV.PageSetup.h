@@ -9,6 +9,9 @@
 #include <cstdint>
 #include <memory>
 
+#include <vector>
+
+#include "ORV.AskValues.h"
 #include "ORV.BinaryIO.h"
 #include "ORV.Types.h"
 
@@ -51,7 +54,23 @@ class TPLNCounter {
 
   // The text of the label `label` (from 0) of a run: first + label x step, starting again at the
   // first number past the last.
-  QString TextAt(std::int64_t label) const;
+  QString TextAt(std::int64_t label) const { return TextAt(label, StartNumber()); }
+  // The same for a run that starts at `start` (kept between the first and the last number).
+  QString TextAt(std::int64_t label, std::int64_t start) const;
+
+  // A counter that continues starts each print run where the last one stopped: at Next, which
+  // every run moves on by the labels it printed.
+  bool Continue = false;
+  std::int64_t GetNext() const { return fNext; }
+  // Kept between 1 and kMaxNumber; a run reads it inside the first and the last number.
+  void SetNext(std::int64_t n);
+  // Where a run starts: Next for a counter that continues, else the first number.
+  std::int64_t StartNumber() const;
+  // The number `labels` labels after `start`, wrapping at the last number as TextAt does.
+  std::int64_t NumberAfter(std::int64_t start, std::int64_t labels) const;
+  // Continue and Next, kept at the end of the document's data (from version 3203).
+  void WriteContinue(TBinaryWriter& w) const;
+  void ReadContinue(TBinaryReader& r);
 
   void Write(TBinaryWriter& w) const;
   void Read(TBinaryReader& r);
@@ -62,7 +81,7 @@ class TPLNCounter {
 
  private:
   QString fName;
-  std::int64_t fFrom = 1, fTo = kMaxNumber, fStep = 1;
+  std::int64_t fFrom = 1, fTo = kMaxNumber, fStep = 1, fNext = 1;
 };
 constexpr int kMaxCounters = 5;
 
@@ -87,9 +106,22 @@ class TPLNData {
   // Keep the JSON text in the document's file.
   bool SaveJson = true;
 
+  // Values asked when a run is printed, and the file that keeps where continuing counters stopped
+  // (empty: the document keeps it).
+  std::vector<TPLNAskValue> Asks;
+  QString CountersFile;
+  // The ask named `name` (ignoring case), or null.
+  const TPLNAskValue* FindAsk(const QString& name) const;
+  // A run asks for list values / for any value at all.
+  bool AsksListValues() const;
+  bool AsksValues() const { return !Asks.empty(); }
+
   bool IsEmpty() const { return *this == TPLNData(); }
   void Write(TBinaryWriter& w) const;
   void Read(TBinaryReader& r);
+  // The asks and the counters file, kept at the end of the document's data (from version 3203).
+  void WriteAsks(TBinaryWriter& w) const;
+  void ReadAsks(TBinaryReader& r);
   QJsonObject ToJson() const;
   void FromJson(const QJsonObject& o);
   friend bool operator==(const TPLNData& a, const TPLNData& b);

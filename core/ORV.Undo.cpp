@@ -348,6 +348,14 @@ void TPLNUndoStack::Close() {
   if (fPending || !fValid) Commit();
 }
 
+void TPLNUndoStack::OutsideHistory(TPLNBaseLabel& doc, const std::function<void()>& change) {
+  TPLNUndoStack& u = *doc.fUndo;
+  u.Close();
+  change();
+  // Inside a group the step compares with its start: that start takes the change too.
+  if (u.fValid && u.Enabled()) u.fDocRecord = u.DocRecord();
+}
+
 void TPLNUndoStack::Clear(bool rebuild) {
   const bool had = !fSteps.empty();
   fSteps.clear();

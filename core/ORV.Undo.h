@@ -15,6 +15,7 @@
 // has it at once (it is nearly empty); a loaded one builds it at the first group, query or
 // undo, so reading a file to export or print it never pays for it.
 
+#include <functional>
 #include <QBuffer>
 #include <QByteArray>
 #include <cstdint>
@@ -58,6 +59,10 @@ class TPLNUndoStack {
 
   // Closes the changes made outside any group into a step (nothing inside a group).
   void Close();
+  // Makes `change` to the document's own data where no step can take it back (a print run moving
+  // its counters on: undoing an edit must not hand out the printed numbers again). The changes
+  // pending before it close into their step first.
+  static void OutsideHistory(TPLNBaseLabel& doc, const std::function<void()>& change);
   void Undo();
   void Redo();
   // Forgets every step. `rebuild`: take the current state as the start now; otherwise the start

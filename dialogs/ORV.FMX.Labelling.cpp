@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
@@ -242,6 +243,8 @@ TfLabelling::TfLabelling(QWidget* parent, std::shared_ptr<TDialogServices> servi
   edTextAfter = Named<QLineEdit>(counterPage, "edTextAfter");
   edFormat = Named<QLineEdit>(counterPage, "edFormat");
   lbCounterSample = Named<QLabel>(counterPage, "lbCounterSample");
+  ckContinue = Named<QCheckBox>(counterPage, "ckContinue");
+  seNext = NumberBox(counterPage, "seNext", 1, static_cast<double>(TPLNCounter::kMaxNumber), 0);
   butAddCounter = Named<QPushButton>(counterPage, "butAddCounter");
   butSaveCounter = Named<QPushButton>(counterPage, "butSaveCounter");
   butDelCounter = Named<QPushButton>(counterPage, "butDelCounter");
@@ -262,6 +265,8 @@ TfLabelling::TfLabelling(QWidget* parent, std::shared_ptr<TDialogServices> servi
     f->addRow(label("TextAfter"), edTextAfter);
     f->addRow(label("Format"), edFormat);
     f->addRow(label("CounterSample"), lbCounterSample);
+    f->addRow(QString(), ckContinue);
+    f->addRow(label("NextNumber"), seNext);
     auto* h = new QHBoxLayout(counterPage);
     h->addLayout(left);
     h->addLayout(f, 1);
@@ -308,6 +313,47 @@ TfLabelling::TfLabelling(QWidget* parent, std::shared_ptr<TDialogServices> servi
     v->addWidget(lbDataError);
   }
   PageControl->addTab(dataPage, {});
+
+  // -- values asked when printing
+  auto* askPage = new QWidget;
+  lbAsks = Named<QListWidget>(askPage, "lbAsks");
+  butAddAsk = Named<QPushButton>(askPage, "butAddAsk");
+  butDelAsk = Named<QPushButton>(askPage, "butDelAsk");
+  edAskName = Named<QLineEdit>(askPage, "edAskName");
+  edAskPrompt = Named<QLineEdit>(askPage, "edAskPrompt");
+  cbAskKind = Named<QComboBox>(askPage, "cbAskKind");
+  edAskFormat = Named<QLineEdit>(askPage, "edAskFormat");
+  edAskDefault = Named<QLineEdit>(askPage, "edAskDefault");
+  cbAskListSource = Named<QComboBox>(askPage, "cbAskListSource");
+  meAskList = Named<QPlainTextEdit>(askPage, "meAskList");
+  edAskListFile = Named<QLineEdit>(askPage, "edAskListFile");
+  edCountersFile = Named<QLineEdit>(askPage, "edCountersFile");
+  {
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(butAddAsk);
+    buttons->addWidget(butDelAsk);
+    auto* left = new QVBoxLayout;
+    left->addWidget(lbAsks, 1);
+    left->addLayout(buttons);
+    auto* f = new QFormLayout;
+    f->addRow(label("Name"), edAskName);
+    f->addRow(label("AskPrompt"), edAskPrompt);
+    f->addRow(label("AskKind"), cbAskKind);
+    f->addRow(label("AskFormat"), edAskFormat);
+    f->addRow(label("AskDefault"), edAskDefault);
+    f->addRow(label("AskListSource"), cbAskListSource);
+    f->addRow(label("AskListValues"), meAskList);
+    f->addRow(label("AskListFile"), edAskListFile);
+    auto* h = new QHBoxLayout;
+    h->addLayout(left);
+    h->addLayout(f, 1);
+    auto* counters = new QFormLayout;
+    counters->addRow(label("CountersFile"), edCountersFile);
+    auto* v = new QVBoxLayout(askPage);
+    v->addLayout(h, 1);
+    v->addLayout(counters);
+  }
+  PageControl->addTab(askPage, {});
 
   butOk = Named<QPushButton>(this, "butOk");
   butCancel = Named<QPushButton>(this, "butCancel");
@@ -357,6 +403,18 @@ TfLabelling::TfLabelling(QWidget* parent, std::shared_ptr<TDialogServices> servi
     connect(e, &QLineEdit::textEdited, this, [this] { CounterEdited(); });
   for (TRangeBox* b : {seStep, seFrom, seTo})
     connect(b, &QDoubleSpinBox::valueChanged, this, [this] { CounterEdited(); });
+  connect(ckContinue, &QCheckBox::toggled, this, [this] { CounterEdited(); });
+  connect(seNext, &QDoubleSpinBox::valueChanged, this, [this] { CounterEdited(); });
+  connect(lbAsks, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (!fInitialising) SelectAsk(row);
+  });
+  connect(butAddAsk, &QPushButton::clicked, this, [this] { AddAsk(); });
+  connect(butDelAsk, &QPushButton::clicked, this, [this] { DeleteAsk(); });
+  for (QLineEdit* e : {edAskName, edAskPrompt, edAskFormat, edAskDefault, edAskListFile})
+    connect(e, &QLineEdit::textEdited, this, [this] { StoreAsk(); });
+  connect(meAskList, &QPlainTextEdit::textChanged, this, [this] { StoreAsk(); });
+  for (QComboBox* c : {cbAskKind, cbAskListSource})
+    connect(c, &QComboBox::currentIndexChanged, this, [this] { StoreAsk(); });
   connect(butAddCounter, &QPushButton::clicked, this, [this] { AddCounter(); });
   connect(butSaveCounter, &QPushButton::clicked, this, [this] { SaveCounter(); });
   connect(butDelCounter, &QPushButton::clicked, this, [this] { DeleteCounter(); });
@@ -385,6 +443,14 @@ void TfLabelling::FillLanguage() {
   PageControl->setTabText(1, Dlg("Printing"));
   PageControl->setTabText(2, Dlg("Counters"));
   PageControl->setTabText(3, Dlg("Data"));
+  PageControl->setTabText(4, Dlg("AskedValues"));
+  ckContinue->setText(Dlg("ContinueCounter"));
+  butAddAsk->setText(Dlg("Add"));
+  butDelAsk->setText(Dlg("Delete"));
+  cbAskKind->clear();
+  for (int k = 0; k < kAskKinds; ++k) cbAskKind->addItem(TPLNMsg::GetListValue(QStringLiteral("AskKind%1").arg(k)));
+  cbAskListSource->clear();
+  for (int k = 0; k < 3; ++k) cbAskListSource->addItem(TPLNMsg::GetListValue(QStringLiteral("ListSource%1").arg(k)));
   for (auto& [l, key] : fLabels) l->setText(Dlg(key));
   RaBuVer->setText(Dlg("Vertical"));
   RaBuHor->setText(Dlg("Horizontal"));
@@ -421,7 +487,7 @@ void TfLabelling::FillLanguage() {
       {seCalX, PlainLabel(Dlg("OffsetX"))},               {seCalY, PlainLabel(Dlg("OffsetY"))},
       {seStockRadius, PlainLabel(Dlg("CornerRadius"))},
       {seStep, PlainLabel(Dlg("Step"))},                  {seFrom, PlainLabel(Dlg("FromNumber"))},
-      {seTo, PlainLabel(Dlg("ToNumber"))}};
+      {seTo, PlainLabel(Dlg("ToNumber"))},              {seNext, PlainLabel(Dlg("NextNumber"))}};
   for (const auto& [box, name] : names) box->Label = name;
 }
 
@@ -468,6 +534,9 @@ void TfLabelling::Ini(TPlanoraFMX* doc) {
   fJson = doc->DataSettings().GetJson();
   FillCounters();
   FillData();
+  fAsks = doc->DataSettings().Asks;
+  edCountersFile->setText(doc->DataSettings().CountersFile);
+  FillAsks();
   SetContinous(m.ContinousPaper);
   fInitialising = false;
   SearchSheets({});
@@ -608,9 +677,12 @@ void TfLabelling::ShowCounter() {
   edTextBefore->setText(any ? c->TextBefore : QString());
   edTextAfter->setText(any ? c->TextAfter : QString());
   edFormat->setText(any ? c->Format : QString());
+  ckContinue->setChecked(any && c->Continue);
+  seNext->setValue(any ? static_cast<double>(c->GetNext()) : 1);
   lbCounterSample->setText(any ? QStringList{c->TextAt(0), c->TextAt(1), c->TextAt(2)}.join(QStringLiteral(", ")) + QStringLiteral(", …")
                                : QString());
-  for (QWidget* w : std::initializer_list<QWidget*>{edCounterName, seStep, seFrom, seTo, edTextBefore, edTextAfter, edFormat})
+  for (QWidget* w : std::initializer_list<QWidget*>{edCounterName, seStep, seFrom, seTo, edTextBefore, edTextAfter, edFormat,
+                                                    ckContinue, seNext})
     w->setEnabled(any || fAddingCounter);
   butSaveCounter->setEnabled(false);
   butDelCounter->setEnabled(any);
@@ -661,6 +733,8 @@ void TfLabelling::AddCounter() {
   edTextBefore->clear();
   edTextAfter->clear();
   edFormat->clear();
+  ckContinue->setChecked(false);
+  seNext->setValue(1);
   fInitialising = false;
   fCounterModified = true;
   SaveCounter();
@@ -704,6 +778,8 @@ void TfLabelling::SaveCounter() {
   c->Format = edFormat->text();
   c->TextBefore = edTextBefore->text();
   c->TextAfter = edTextAfter->text();
+  c->Continue = ckContinue->isChecked();
+  c->SetNext(std::llround(seNext->value()));
   fDoc->CountersChanged();
   fDoc->EndUpdate();
   lbCounters->currentItem()->setText(name);
@@ -803,6 +879,96 @@ void TfLabelling::EditJson() {
 QString TfLabelling::GetData() const { return cbData->currentData().toString(); }
 QString TfLabelling::GetFieldRepeat() const { return cbFieldRepeat->currentText(); }
 
+// ---- values asked when printing
+
+void TfLabelling::FillAsks() {
+  const bool was = fInitialising;
+  fInitialising = true;
+  lbAsks->clear();
+  for (const TPLNAskValue& a : fAsks) lbAsks->addItem(a.Name);
+  fAskRow = fAsks.empty() ? -1 : std::clamp(fAskRow, 0, static_cast<int>(fAsks.size()) - 1);
+  lbAsks->setCurrentRow(fAskRow);
+  fInitialising = was;
+  ShowAsk();
+}
+
+void TfLabelling::ShowAsk() {
+  const bool was = fInitialising;
+  fInitialising = true;
+  const bool any = fAskRow >= 0 && fAskRow < static_cast<int>(fAsks.size());
+  const TPLNAskValue a = any ? fAsks[static_cast<std::size_t>(fAskRow)] : TPLNAskValue();
+  edAskName->setText(a.Name);
+  edAskPrompt->setText(a.Prompt);
+  cbAskKind->setCurrentIndex(static_cast<int>(a.Kind));
+  edAskFormat->setText(a.Kind == TORVAskKind::Date ? a.DateFormat() : a.Format);
+  edAskDefault->setText(a.Default);
+  cbAskListSource->setCurrentIndex(static_cast<int>(a.ListSource));
+  meAskList->setPlainText(a.List.join(QLatin1Char('\n')));
+  edAskListFile->setText(a.ListFile);
+  EnableAskBoxes();
+  fInitialising = was;
+}
+
+void TfLabelling::EnableAskBoxes() {
+  const bool any = fAskRow >= 0 && fAskRow < static_cast<int>(fAsks.size());
+  const TPLNAskValue a = any ? fAsks[static_cast<std::size_t>(fAskRow)] : TPLNAskValue();
+  const bool list = a.Kind == TORVAskKind::List;
+  for (QWidget* w : std::initializer_list<QWidget*>{edAskName, edAskPrompt, cbAskKind, edAskDefault}) w->setEnabled(any);
+  edAskFormat->setEnabled(any && a.Kind == TORVAskKind::Date);
+  cbAskListSource->setEnabled(any && list);
+  meAskList->setEnabled(any && list && a.ListSource == TORVListSource::Design);
+  edAskListFile->setEnabled(any && list && a.ListSource == TORVListSource::File);
+  butDelAsk->setEnabled(any);
+  butAddAsk->setEnabled(static_cast<int>(fAsks.size()) < TPLNAskValue::kMaxAsks);
+}
+
+void TfLabelling::StoreAsk() {
+  if (fInitialising || fAskRow < 0 || fAskRow >= static_cast<int>(fAsks.size())) return;
+  TPLNAskValue& a = fAsks[static_cast<std::size_t>(fAskRow)];
+  a.Name = edAskName->text().trimmed();
+  a.Prompt = edAskPrompt->text();
+  a.Kind = static_cast<TORVAskKind>(std::clamp(cbAskKind->currentIndex(), 0, kAskKinds - 1));
+  a.Format = a.Kind == TORVAskKind::Date ? edAskFormat->text().trimmed() : QString();
+  a.Default = edAskDefault->text();
+  a.ListSource = static_cast<TORVListSource>(std::clamp(cbAskListSource->currentIndex(), 0, 2));
+  a.List.clear();
+  for (const QString& line : meAskList->toPlainText().split(QLatin1Char('\n'))) {
+    const QString v = line.trimmed();
+    if (!v.isEmpty()) a.List << v;
+  }
+  a.ListFile = edAskListFile->text().trimmed();
+  if (QListWidgetItem* item = lbAsks->item(fAskRow)) item->setText(a.Name);
+  // The boxes that apply follow the kind and the list source.
+  EnableAskBoxes();
+}
+
+void TfLabelling::SelectAsk(int row) {
+  fAskRow = row;
+  ShowAsk();
+}
+
+void TfLabelling::AddAsk() {
+  if (static_cast<int>(fAsks.size()) >= TPLNAskValue::kMaxAsks) return;
+  const QString name = fServices->AskText(this, Dlg("AskedValues"), Prop("Name")).trimmed();
+  if (name.isEmpty()) return;
+  for (const TPLNAskValue& a : fAsks)
+    if (a.Name.compare(name, Qt::CaseInsensitive) == 0) {
+      fServices->Error(this, windowTitle(), Err("AskName"));
+      return;
+    }
+  TPLNAskValue a;
+  a.Name = name;
+  fAsks.push_back(a);
+  fAskRow = static_cast<int>(fAsks.size()) - 1;
+  FillAsks();
+}
+
+void TfLabelling::DeleteAsk() {
+  if (fAskRow < 0 || fAskRow >= static_cast<int>(fAsks.size())) return;
+  fAsks.erase(fAsks.begin() + fAskRow);
+  FillAsks();
+}
+
 // ---- write-back
 
 QString TfLabelling::Check() {
@@ -825,6 +991,11 @@ QString TfLabelling::Check() {
     return Err("GridTooTall").arg(QLocale().toString(down - sePaperHeight->value(), 'f', dec) + QLatin1Char(' ') + unit);
   if (std::lround(edFirstRow->value()) > rows || std::lround(edFirstCol->value()) > cols)
     return Err("FirstOutside").arg(cols).arg(rows);
+  for (std::size_t i = 0; i < fAsks.size(); ++i) {
+    if (fAsks[i].Name.trimmed().isEmpty()) return Err("AskName");
+    for (std::size_t j = 0; j < i; ++j)
+      if (fAsks[j].Name.compare(fAsks[i].Name, Qt::CaseInsensitive) == 0) return Err("AskName");
+  }
   fChecked.reset();
   if (!GetData().isEmpty()) {
     QString error;
@@ -857,6 +1028,8 @@ void TfLabelling::WriteBack() {
   d.SetJson(fJson);
   d.LinkData = ckLinkData->isChecked();
   d.SaveJson = ckSaveJson->isChecked();
+  d.Asks = fAsks;
+  d.CountersFile = edCountersFile->text().trimmed();
 
   fDoc->BeginUpdate(true);
   fDoc->SetMeasure(m);

@@ -16,6 +16,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTableWidget;
@@ -82,6 +83,12 @@ class TfLabelling : public QDialog {
   void ChooseCsvFile();
   void EditJson();
   void ChooseData(int index);
+  // The asked values page works on a copy, written with the data settings on OK. AddAsk asks
+  // for the new value's name.
+  void AddAsk();
+  void DeleteAsk();
+  void SelectAsk(int row);
+  const std::vector<TPLNAskValue>& Asks() const { return fAsks; }
 
   // The JSON editor; replaced by tests (true and the new text when accepted).
   std::function<bool(QWidget*, QString&)> OnEditJson;
@@ -92,6 +99,11 @@ class TfLabelling : public QDialog {
   void FillCounters();
   void FillData();
   void ShowCounter();
+  void FillAsks();
+  void ShowAsk();
+  void EnableAskBoxes();
+  // The boxes of the shown value into its copy.
+  void StoreAsk();
   void CounterEdited();
   // Asks to save a counter edited and not saved; false when the user keeps editing.
   void OfferSave();
@@ -111,6 +123,8 @@ class TfLabelling : public QDialog {
   int fShownLabs = 0;
   QString fJson;
   std::shared_ptr<const TPLNDataSource> fChecked;
+  std::vector<TPLNAskValue> fAsks;
+  int fAskRow = -1;
 
   QTabWidget* PageControl;
   TSheetSketch* paintLab;
@@ -154,6 +168,8 @@ class TfLabelling : public QDialog {
   QLineEdit* edTextAfter;
   QLineEdit* edFormat;
   QLabel* lbCounterSample;
+  QCheckBox* ckContinue;
+  TRangeBox* seNext;
   QPushButton* butAddCounter;
   QPushButton* butSaveCounter;
   QPushButton* butDelCounter;
@@ -166,6 +182,18 @@ class TfLabelling : public QDialog {
   QCheckBox* ckSaveJson;
   QTableWidget* sgFields;
   QLabel* lbDataError;
+  QListWidget* lbAsks;
+  QPushButton* butAddAsk;
+  QPushButton* butDelAsk;
+  QLineEdit* edAskName;
+  QLineEdit* edAskPrompt;
+  QComboBox* cbAskKind;
+  QLineEdit* edAskFormat;
+  QLineEdit* edAskDefault;
+  QComboBox* cbAskListSource;
+  QPlainTextEdit* meAskList;
+  QLineEdit* edAskListFile;
+  QLineEdit* edCountersFile;
   QPushButton* butOk;
   QPushButton* butCancel;
   std::vector<std::pair<QLabel*, const char*>> fLabels;

@@ -174,7 +174,8 @@ void SetUpExportDraw(TPLNDraw& d, const TPlanoraFMX& doc, int dpi, float scale) 
 }
 
 void TExportThread::Execute() {
-  if (mCheckData) mLabel->CheckPrintData();
+  // The asked values were settled by ExportDoc on the caller's thread.
+  if (mCheckData) mLabel->MakePrintCopies();
   const int dpi = ExportDPI(mExportType);
   const TExportLayout layout = ComputeExportLayout(*mLabel, mExportType, mScale, mFit, mPage);
   if (mPage < 0 && mExportType != TORVExport::PDF)

@@ -151,12 +151,18 @@ void TPrintThread::Execute() {
     int page = pi.CurrentPage, row = pi.FirstRow, column = pi.FirstColumn, counter = pi.Counter;
     // The run of labels ends with the data: no cell past the last record.
     std::int64_t labels = pi.LabelsToPrint > 0 ? pi.LabelsToPrint : INT_MAX;
+    // Copies asked for the run are the labels it prints, on as many pages as they need.
+    int lastPage = pi.LastPage;
+    if (const int copies = doc.AskedCopies(); copies > 0) {
+      labels = counter - 1 + copies;
+      lastPage = INT_MAX;
+    }
     if (data) {
       doc.FillDataPage(page);
       labels = std::min<std::int64_t>(labels, counter - 1 + std::max(0, doc.GetRecordCount() - doc.GetCurrentRecord()));
     }
     const int items = doc.GetItemsCount();
-    while (page <= pi.LastPage && counter <= labels) {
+    while (page <= lastPage && counter <= labels) {
       while (row <= m.Rows && counter <= labels) {
         draw.Row = static_cast<std::int16_t>(row);
         // The cells lie where the measure puts them for export and preview too.
@@ -189,9 +195,10 @@ void TPrintThread::Execute() {
       ++page;
       row = 1;
       column = 1;
-      if (page <= pi.LastPage && counter <= labels && !printer.newPage())
+      if (page <= lastPage && counter <= labels && !printer.newPage())
         throw EPLNError(QStringLiteral("%1: cannot start page %2").arg(where).arg(page));
     }
+    fPrinted = counter - pi.Counter;
   } catch (...) {
     // Half a job is worth nothing: a queue drops it, a file is not finished.
     printer.abort();

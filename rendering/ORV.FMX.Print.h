@@ -4,6 +4,7 @@
 #include <QPointF>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 
 namespace Orv::Fmx {
 
@@ -27,9 +28,12 @@ class TPrintThread {
   // Prints with the document's print settings; a printer or file that cannot be opened raises
   // EPLNError.
   void Execute();
+  // Labels printed by Execute.
+  std::int64_t Printed() const { return fPrinted; }
 
  private:
   TPlanoraFMX* fLabel;
+  std::int64_t fPrinted = 0;
 };
 
 }  // namespace Orv::Fmx

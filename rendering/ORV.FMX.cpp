@@ -20,6 +20,7 @@
 #include "ORV.FMX.Layers.h"
 #include "ORV.Msg.h"
 #include "ORV.Symbol.h"
+#include "ORV.Undo.h"
 
 namespace Orv::Fmx {
 
@@ -359,7 +360,73 @@ void TPlanoraFMX::PasteSelection() {
   EndUpdateSelection(pasted);
 }
 
+void TPlanoraFMX::GetListValues() {
+  for (const TPLNAskValue& a : DataSettings().Asks) {
+    if (a.Kind != TORVAskKind::List) continue;
+    if (a.ListSource == TORVListSource::File) {
+      QString path = a.ListFile;
+      if (!path.isEmpty() && QDir::isRelativePath(path) && !GetFileName().isEmpty())
+        path = QFileInfo(GetFileName()).dir().filePath(path);
+      SetListValues(a.Name, ReadListFile(a, path));
+    } else if (a.ListSource == TORVListSource::Application) {
+      QStringList values;
+      if (OnGetListValues) OnGetListValues(*this, a, values);
+      SetListValues(a.Name, values);
+    }
+  }
+}
+
+void TPlanoraFMX::GetAskValues() {
+  if (OnGetAskValues && !OnGetAskValues(*this)) throw EPLNCancelled();
+}
+
+QString TPlanoraFMX::CountersFilePath() const {
+  const QString name = DataSettings().CountersFile.trimmed();
+  if (name.isEmpty() || !QDir::isRelativePath(name) || GetFileName().isEmpty()) return name;
+  return QFileInfo(GetFileName()).dir().filePath(name);
+}
+
+bool TPlanoraFMX::HasContinuingCounters() const {
+  for (int i = 1; i <= GetCountersCount(); ++i)
+    if (GetCounter(i)->Continue) return true;
+  return false;
+}
+
+void TPlanoraFMX::CheckAskData(bool ask) {
+  const TPLNData& d = DataSettings();
+  if (d.AsksListValues()) GetListValues();
+  if (ask && d.AsksValues()) GetAskValues();
+  CheckAskedValues();
+  // The numbers this run starts at: the counters file's when one is named.
+  const QString file = HasContinuingCounters() ? CountersFilePath() : QString();
+  SetCounterStarts(file.isEmpty() ? QHash<QString, std::int64_t>() : ReadCountersFile(file));
+}
+
+void TPlanoraFMX::AdvanceCounters(std::int64_t labels) {
+  if (labels <= 0 || !HasContinuingCounters()) return;
+  const QHash<QString, std::int64_t> next = CountersAfter(labels);
+  const QString file = CountersFilePath();
+  if (!file.isEmpty()) {
+    WriteCountersFile(file, next);
+    SetCounterStarts(next);
+    NotifyChange(TORChange::Items);
+    return;
+  }
+  TPLNUndoStack::OutsideHistory(*this, [&] {
+    for (int i = 1; i <= GetCountersCount(); ++i) {
+      TPLNCounter* c = GetCounter(i);
+      if (c->Continue) c->SetNext(next.value(c->GetName(), c->GetNext()));
+    }
+    CountersChanged();
+  });
+}
+
 void TPlanoraFMX::CheckPrintData() {
+  CheckAskData();
+  MakePrintCopies();
+}
+
+void TPlanoraFMX::MakePrintCopies() {
   // Copies from an earlier run go first, so that a second call never doubles them.
   ClearPreviewItems();
   if (!PrintInfo.MakeCopies && !GetDataSource()) return;
@@ -411,6 +478,15 @@ void TPlanoraFMX::ReapExports() {
 void TPlanoraFMX::ExportDoc(TORVExport exportType, const QString& fileName, std::int32_t page, float scale,
                             std::int16_t quality, bool checkData, bool transparent, bool fit) {
   ReapExports();
+  // The values are checked here, on the caller's thread: a refusal writes no file. They are
+  // asked only when some are missing (a preview exporting its page has them).
+  const std::vector<TPLNAskValue>& asks = DataSettings().Asks;
+  const bool missing = std::any_of(asks.begin(), asks.end(), [this](const TPLNAskValue& a) { return !HasAskedValue(a.Name); });
+  if (checkData || !asks.empty()) {
+    // The running exports read the values and counters this replaces.
+    WaitForRunningExports();
+    CheckAskData(missing);
+  }
   auto t = std::make_unique<TExportThread>(this, fileName, exportType, fit, checkData, transparent, scale, quality, page);
   t->start();
   fExports.push_back(std::move(t));
@@ -541,8 +617,13 @@ void TPlanoraFMX::PrintBackImage(TPLNDraw& draw) {
 
 void TPlanoraFMX::Print() {
   CheckPrintData();
+  // A counters file that cannot take the numbers after the run is found before the first page.
+  if (PrintInfo.PrinterIndex >= 0 && HasContinuingCounters() && !CountersFilePath().isEmpty())
+    CheckCountersFileWritable(CountersFilePath());
   TPrintThread job(this);
   job.Execute();
+  fLastPrinted = job.Printed();
+  AdvanceCounters(fLastPrinted);
 }
 
 void TPlanoraFMX::EditLayers(QWidget* parent, std::shared_ptr<TDialogServices> services) {
@@ -591,6 +672,8 @@ bool TPlanoraFMX::Preview(QWidget* parent, std::shared_ptr<TPreviewServices> ser
   TfPreview window(parent, services);
   try {
     window.Ini(this);
+  } catch (const EPLNCancelled&) {
+    return false;  // the user declined to give the values: nothing to preview, nothing to say
   } catch (const std::exception& e) {
     services->Error(parent, QStringLiteral("Print preview"), QString::fromUtf8(e.what()));
     return false;

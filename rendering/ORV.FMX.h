@@ -120,7 +120,38 @@ class TPlanoraFMX : public TPLNSharedFMX {
   // every visible, printable data-bound item is written once and read back as a preview item
   // for each cell of the sheet, moved into its cell. A copy shows the record of its cell on the
   // current page (CopyRecord); saving skips copies, and each call drops the previous ones.
+  // Before the copies it runs CheckAskData.
   void CheckPrintData();
+  // The per-label copies alone: what the export thread does, the values having been checked on
+  // the caller's thread.
+  void MakePrintCopies();
+
+  // ---- print-time values (the data settings' asks)
+  // Fills the lists that do not come with the design: a list file's lines, an application's
+  // values through OnGetListValues. EPLNError naming the value when a list file cannot be read.
+  virtual void GetListValues();
+  // Lets the application give the asked values through OnGetAskValues; values already given
+  // stay unless it changes them. EPLNCancelled when it declines.
+  virtual void GetAskValues();
+  // An application's list: fill `values` for the ask `a`.
+  std::function<void(TPlanoraFMX&, const TPLNAskValue& a, QStringList& values)> OnGetListValues;
+  // Give the asked values with SetAskedValue; false cancels the run.
+  std::function<bool(TPlanoraFMX&)> OnGetAskValues;
+  // What a run settles before its first page: the lists, the asked values (each checked), the
+  // counters file read for the numbers the run starts at. Raises (EPLNError naming the value)
+  // before anything is printed or written; the document stays as it was. `ask` false skips
+  // GetAskValues (the values were given already).
+  void CheckAskData(bool ask = true);
+  // The counters file of the data settings, a relative name taken from the document's folder;
+  // empty when none is named.
+  QString CountersFilePath() const;
+  // After a run of `labels` labels the continuing counters move on: into the counters file, or
+  // into the document (which is then modified). EPLNError naming the file when it cannot be
+  // written.
+  void AdvanceCounters(std::int64_t labels);
+  // Continuing counters that a run moves on.
+  bool HasContinuingCounters() const;
+
   // Told on the export thread before each page of an export of every data page (page -1).
   std::function<void(int page, int pages)> OnExportPage;
 
@@ -128,7 +159,11 @@ class TPlanoraFMX : public TPLNSharedFMX {
   // LastPage of the label sheet on the printer PrintInfo.PrinterIndex counts in PrinterNames(),
   // or into PrintToFile when that is set. Index -1 prints nothing and raises no event. The
   // sheet ends with the data when a data source is set.
+  // Asked values are checked and a counters file tried before the first page; after the run
+  // the continuing counters move on by the labels printed.
   void Print();
+  // Labels the last print run printed.
+  std::int64_t LastPrintedLabels() const { return fLastPrinted; }
   // Shows the print preview window of this document modally over `parent`; its file and print
   // questions go through `services` (null: the standard dialogs). False, with the reason shown
   // through the services, when the print data cannot be made.
@@ -206,6 +241,7 @@ class TPlanoraFMX : public TPLNSharedFMX {
   // Puts `file` behind the labels on `layer` with the background options and `options` added.
   void PutBackImage(TPLNLayer* layer, int number, const QString& file, std::uint16_t options);
   QString fFileName;
+  std::int64_t fLastPrinted = 0;
   void ReadStream(QIODevice* stream);
   void ReadJsonText(const QByteArray& text);
   void ReapExports();

@@ -29,7 +29,10 @@ std::int64_t LabelsBefore(const TPlanoraFMX& doc, int page) {
 
 int PreviewPageCount(const TPlanoraFMX& doc) {
   int pages = doc.GetDataSource() ? doc.GetDataPages() : std::max(1, doc.PrintInfo.LastPage);
-  const int labels = doc.PrintInfo.LabelsToPrint;
+  // Copies asked for the run are its labels, on as many pages as they need (as the print does).
+  const int copies = doc.AskedCopies();
+  if (copies > 0 && !doc.GetDataSource()) pages = INT_MAX;
+  const int labels = copies > 0 ? copies : doc.PrintInfo.LabelsToPrint;
   if (labels > 0) {
     // The run ends with its last label: the page that label falls on is the last one.
     const int first = doc.LabelsPerPage(1);

@@ -257,9 +257,13 @@ bool TfPreview::ExportTo(TORVExport type, const QString& fileName) {
   bool ok = false;
   {
     TWaitCursor wait;
-    fDoc->ExportDoc(type, fileName, page, static_cast<float>(sfScale->value()),
-                    static_cast<std::int16_t>(seQuality->value()), false, ckTransparent->isChecked(), fit);
-    ok = fDoc->WaitForExport(&error);
+    try {
+      fDoc->ExportDoc(type, fileName, page, static_cast<float>(sfScale->value()),
+                      static_cast<std::int16_t>(seQuality->value()), false, ckTransparent->isChecked(), fit);
+      ok = fDoc->WaitForExport(&error);
+    } catch (const std::exception& e) {  // asked values refused before the export started
+      error = QString::fromUtf8(e.what());
+    }
   }
   // The export moved the data cursor to its page; the window's page is what counts.
   fDoc->GoToPage(CurrentPage(), false, true);
@@ -317,6 +321,8 @@ bool TfPreview::PrintTo(const QString& printer, const QString& pdfFile) {
     TWaitCursor wait;
     try {
       d.Print();
+    } catch (const EPLNCancelled&) {
+      // Declined in the values window: nothing printed, nothing to report.
     } catch (const std::exception& e) {
       error = QString::fromUtf8(e.what());
       if (error.isEmpty()) error = tr("the print failed");
@@ -328,7 +334,8 @@ bool TfPreview::PrintTo(const QString& printer, const QString& pdfFile) {
   d.PrintInfo.Counter = saved.Counter;
   d.PrintToFile = savedFile;
   try {
-    d.CheckPrintData();
+    // The values were settled by the print: the copies again, without asking once more.
+    d.MakePrintCopies();
   } catch (const std::exception& e) {
     if (error.isEmpty()) error = QString::fromUtf8(e.what());
   }

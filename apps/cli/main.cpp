@@ -43,7 +43,7 @@ const char* kUsage =
     "\n"
     "Commands:\n"
     "  export DOC OUT [--page N] [--scale S] [--fit] [--data FILE] [--all-pages]\n"
-    "        [--records A-B | --pages A-B] [--svg-kind KIND] [--svg-ids]\n"
+    "        [--records A-B | --pages A-B] [--svg-kind KIND] [--svg-ids] [--ask NAME=VALUE ...]\n"
     "        Render a drawing (.eti or .json) to OUT; the format follows OUT's extension\n"
     "        (.pdf, .xps, .svg, .png, .jpg/.jpeg, .bmp, .gif). --page N renders the label sheet of page N\n"
     "        (default 1), --fit renders the extent of the drawing instead of the sheet,\n"
@@ -60,12 +60,17 @@ const char* kUsage =
     "        the whole run) produce one shard of a large run: each record keeps the cell\n"
     "        it has in the whole run, so shards cut at page boundaries put together give\n"
     "        the whole run page for page. Both need --data.\n"
+    "        --ask NAME=VALUE gives a value the drawing asks for when it is printed (a\n"
+    "        batch number, a date in its format, a number, the copies, a list value);\n"
+    "        give one --ask for every value the drawing asks (planora info lists them).\n"
     "  print DOC [--printer NAME] [--output FILE.pdf] [--data FILE] [--list-printers]\n"
-    "        [--records A-B | --pages A-B]\n"
+    "        [--records A-B | --pages A-B] [--ask NAME=VALUE ...]\n"
     "        Print the label sheet (every page the records fill with --data) on the\n"
     "        first printer, the printer NAME, or into the PDF file FILE.pdf (for machines\n"
     "        without a printer). --list-printers shows the printer names, one a line.\n"
-    "        --records and --pages print one shard, as for export.\n"
+    "        --records and --pages print one shard, as for export. --ask as for export.\n"
+    "        Counters that continue from the last print move on after the run: in their\n"
+    "        counters file, or in DOC, which is then saved.\n"
     "  print --printer NAME --calibrate X,Y\n"
     "        Keep the printer's offset in millimetres (right, down; -50 to 50): every page\n"
     "        printed on NAME moves by it, for printers that feed the paper off. 0,0 forgets it.\n"
@@ -110,7 +115,8 @@ const char* kUsage =
     "        One line per symbol: name, category, size and link points (mm from the\n"
     "        insertion point).\n"
     "  info DOC [--data FILE]\n"
-    "        Describe a drawing: paper, label grid, layers and items; with --data also\n"
+    "        Describe a drawing: paper, label grid, layers, items and the values it asks\n"
+    "        for when printed; with --data also\n"
     "        the records and the pages they fill (to plan shards).\n"
     "  sheets [WORDS...]\n"
     "        Search the catalogue of standard label sheets by part number, brand, label\n"
@@ -128,6 +134,36 @@ void Fail(const QString& message) { throw EUsage(message.toStdString()); }
 QString Ext(const QString& file) { return QFileInfo(file).suffix().toLower(); }
 
 QString Items(int n) { return n == 1 ? QStringLiteral("1 item") : QStringLiteral("%1 items").arg(n); }
+
+// --ask NAME=VALUE, in the order given.
+using TAskArgs = QList<QPair<QString, QString>>;
+void ParseAsk(const QString& v, TAskArgs& asks) {
+  const qsizetype eq = v.indexOf(QLatin1Char('='));
+  if (eq <= 0) Fail(QStringLiteral("--ask takes NAME=VALUE, such as --ask Batch=L042, not %1").arg(Utils::QuoteForMessage(v)));
+  asks.append(qMakePair(v.left(eq).trimmed(), v.mid(eq + 1)));
+}
+
+// Gives the drawing the values of the command line and checks them before anything is written:
+// a value it does not ask for, or one it asks for and did not get, ends the command.
+void ApplyAsks(TPlanoraFMX& doc, const TAskArgs& asks) {
+  const TPLNData& d = doc.DataSettings();
+  for (const auto& [name, value] : asks) {
+    if (!d.FindAsk(name)) {
+      QStringList names;
+      for (const TPLNAskValue& a : d.Asks) names << a.Name;
+      Fail(names.isEmpty() ? QStringLiteral("--ask %1: the drawing asks for no values").arg(Utils::QuoteForMessage(name))
+                           : QStringLiteral("--ask %1: the drawing asks for no such value (it asks for %2)")
+                                 .arg(Utils::QuoteForMessage(name), names.join(QStringLiteral(", "))));
+    }
+    doc.SetAskedValue(name, value);
+  }
+  for (const TPLNAskValue& a : d.Asks)
+    if (!doc.HasAskedValue(a.Name))
+      throw EPLNError(QStringLiteral("the drawing asks for \"%1\" (%2) when it is printed: give it with --ask %1=VALUE")
+                          .arg(a.Name, a.Caption()));
+  // Lists read from files or the application, then every value checked, before any output.
+  doc.CheckAskData();
+}
 
 // Commands that only read warn about skipped items; commands that save call ForSaving instead.
 void Load(TPlanoraFMX& doc, const QString& file, bool warn = true) {
@@ -289,6 +325,7 @@ int CmdExport(const QStringList& args) {
   TSvgExport svg;
   svg.WithIds = false;  // ids on request
   bool svgKindGiven = false, svgIdsGiven = false, scaleGiven = false;
+  TAskArgs asks;
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     auto value = [&](const char* name) {
@@ -322,6 +359,8 @@ int CmdExport(const QStringList& args) {
     } else if (a == QLatin1String("--svg-ids")) {
       svgIdsGiven = true;
       svg.WithIds = true;
+    } else if (a == QLatin1String("--ask")) {
+      ParseAsk(value("--ask"), asks);
     } else if (a.startsWith(QLatin1String("--"))) {
       Fail(QStringLiteral("unknown option %1").arg(Utils::QuoteForMessage(a)));
     } else {
@@ -350,6 +389,7 @@ int CmdExport(const QStringList& args) {
   TPlanoraFMX doc;
   Load(doc, pos[0]);
   LoadData(doc, dataFile, shard);
+  ApplyAsks(doc, asks);
   // Data given here, or linked by the drawing itself.
   const bool data = doc.GetDataSource() != nullptr;
   if (data) {
@@ -397,6 +437,7 @@ int CmdPrint(const QStringList& args) {
   TShardRange shard;
   bool list = false;
   QString calibrate;
+  TAskArgs asks;
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     auto value = [&](const char* name) {
@@ -408,6 +449,7 @@ int CmdPrint(const QStringList& args) {
     else if (a == QLatin1String("--output")) output = value("--output");
     else if (a == QLatin1String("--data")) dataFile = value("--data");
     else if (a == QLatin1String("--list-printers")) list = true;
+    else if (a == QLatin1String("--ask")) ParseAsk(value("--ask"), asks);
     else if (a == QLatin1String("--records") || a == QLatin1String("--pages")) {
       if (shard.IsSet()) Fail(QStringLiteral("give one of --records and --pages, once"));
       shard = ParseShard(a == QLatin1String("--records") ? "--records" : "--pages", value(qPrintable(a)));
@@ -445,6 +487,7 @@ int CmdPrint(const QStringList& args) {
   TPlanoraFMX doc;
   Load(doc, pos[0]);
   LoadData(doc, dataFile, shard);
+  ApplyAsks(doc, asks);
   // Every page the records fill, or the sheet's own pages.
   doc.PrintInfo.CurrentPage = 1;
   doc.PrintInfo.LastPage = doc.GetDataSource() ? doc.GetDataPages() : std::max(1, doc.PrintInfo.LastPage);
@@ -464,6 +507,16 @@ int CmdPrint(const QStringList& args) {
   }
   doc.Print();
   if (!output.isEmpty()) std::printf("%s\n", qPrintable(QFileInfo(output).absoluteFilePath()));
+  // Counters kept in the drawing moved on: the next print starts where this one stopped.
+  if (doc.GetModified() && doc.HasContinuingCounters()) {
+    doc.SaveToFile(pos[0], Ext(pos[0]) == QLatin1String("json") ? TORVExt::Json : TORVExt::Eti);
+    QStringList next;
+    for (int i = 1; i <= doc.GetCountersCount(); ++i)
+      if (const TPLNCounter* c = doc.GetCounter(i); c->Continue) next << QStringLiteral("%1 at %2").arg(c->GetName()).arg(c->GetNext());
+    std::printf("%s saved: counters continue %s\n", qPrintable(QFileInfo(pos[0]).fileName()), qPrintable(next.join(QStringLiteral(", "))));
+  } else if (doc.HasContinuingCounters() && !doc.CountersFilePath().isEmpty()) {
+    std::printf("counters kept in %s\n", qPrintable(QFileInfo(doc.CountersFilePath()).absoluteFilePath()));
+  }
   return 0;
 }
 
@@ -880,6 +933,26 @@ int CmdInfo(const QStringList& args) {
   const TORVBounds b = doc.CheckFit();
   if (!b.IsEmpty())
     out << "Extent:      " << MM(b.X1) << ", " << MM(b.Y1) << " to " << MM(b.X2) << ", " << MM(b.Y2) << "\n";
+  const TPLNData& dataSettings = doc.DataSettings();
+  if (!dataSettings.Asks.empty()) {
+    out << "Asks:        " << dataSettings.Asks.size() << " (give each with --ask NAME=VALUE)\n";
+    for (const TPLNAskValue& a : dataSettings.Asks) {
+      out << "  " << a.Name << ": " << AskKindName(a.Kind);
+      if (a.Kind == TORVAskKind::Date) out << " " << a.DateFormat();
+      if (a.Kind == TORVAskKind::List) {
+        if (a.ListSource == TORVListSource::Design) out << " of " << a.List.join(QStringLiteral(", "));
+        else if (a.ListSource == TORVListSource::File) out << " from the file " << a.ListFile;
+        else out << " given by the application";
+      }
+      if (!a.Prompt.isEmpty()) out << ", \"" << a.Prompt << "\"";
+      if (!a.Default.isEmpty()) out << ", default " << a.Default;
+      out << "\n";
+    }
+  }
+  for (int i = 1; i <= doc.GetCountersCount(); ++i)
+    if (const TPLNCounter* c = doc.GetCounter(i); c->Continue)
+      out << "Counter:     " << c->GetName() << " continues at " << c->StartNumber()
+          << (dataSettings.CountersFile.isEmpty() ? QString() : QStringLiteral(" (or as %1 says)").arg(dataSettings.CountersFile)) << "\n";
   if (doc.GetDataSource())
     out << "Data:        " << doc.GetRecordCount() << " records on " << doc.GetDataPages() << " pages of "
         << doc.LabelsPerPage(2) << " labels (" << doc.LabelsPerPage(1) << " on page 1)\n";

@@ -25,6 +25,7 @@
 #include <QToolButton>
 
 #include "ImportDialog.h"
+#include "ORV.FMX.AskValues.h"
 #include "ORV.FMX.Editor.h"
 #include "ORV.FMX.Export.h"
 #include "ORV.FMX.Print.h"
@@ -612,6 +613,13 @@ TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* par
   statusBar()->addPermanentWidget(fZoom);
   // Notes that need no answer: a drawing's linked data that could not be read, a map.
   fDoc->OnInfoMsg = [this](const QString& text) { statusBar()->showMessage(text, 10000); };
+  // A design that asks for values when printed asks them here, before any print or export.
+  fDoc->OnGetAskValues = [this](TPlanoraFMX& d) {
+    QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    const bool given = TfAskValues::Ask(&d, this);
+    QGuiApplication::restoreOverrideCursor();
+    return given;
+  };
   connect(fEditor, &TPLNBaseEditor::PointerMoved, this, &TMainWindow::ShowPosition);
   connect(fEditor, &TPLNBaseEditor::PointerLeft, fPosition, &QLabel::clear);
   connect(fEditor, &TPLNBaseEditor::ZoomChanged, this, &TMainWindow::ShowZoom);
@@ -1389,7 +1397,11 @@ bool TMainWindow::ExportTo(const QString& path) {
   if (QFileInfo(path).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0) {
     // The sheet of the current page in millimetres, texts kept as text; written whole or not at all.
     try {
+      // The values a design asks for are settled before the file is written, as for other formats.
+      if (fDoc->DataSettings().AsksValues()) fDoc->CheckAskData();
       fDoc->SaveSVG(path, TORVSvgKind::CurrentUnit, 1.0, false);
+    } catch (const EPLNCancelled&) {
+      return false;
     } catch (const std::exception& e) {
       fServices->Error(this, tr("Export"), QString::fromUtf8(e.what()));
       return false;
@@ -1405,9 +1417,17 @@ bool TMainWindow::ExportTo(const QString& path) {
   }
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   const int page = std::max(1, fDoc->PrintInfo.CurrentPage);
-  fDoc->ExportDoc(type, path, page, 1.0f, -1, fDoc->GetDataSource() != nullptr, false, false);
   QString error;
-  const bool ok = fDoc->WaitForExport(&error);
+  bool ok = false;
+  try {
+    fDoc->ExportDoc(type, path, page, 1.0f, -1, fDoc->GetDataSource() != nullptr, false, false);
+    ok = fDoc->WaitForExport(&error);
+  } catch (const EPLNCancelled&) {
+    QGuiApplication::restoreOverrideCursor();
+    return false;  // declined in the values window
+  } catch (const std::exception& e) {  // asked values refused: no file was written
+    error = QString::fromUtf8(e.what());
+  }
   QGuiApplication::restoreOverrideCursor();
   if (!ok) {
     fServices->Error(this, tr("Export"), error);
@@ -1453,6 +1473,11 @@ void TMainWindow::PrintDialog() {
     d.PrintInfo.LastPage = last;
     QGuiApplication::restoreOverrideCursor();
     statusBar()->showMessage(tr("Sent to %1").arg(pick == printers ? d.PrintToFile : choices[pick]), 4000);
+  } catch (const EPLNCancelled&) {
+    // Declined in the values window: nothing printed.
+    d.PrintInfo.CurrentPage = current;
+    d.PrintInfo.LastPage = last;
+    QGuiApplication::restoreOverrideCursor();
   } catch (const std::exception& e) {
     d.PrintInfo.CurrentPage = current;
     d.PrintInfo.LastPage = last;
