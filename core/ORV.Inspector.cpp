@@ -21,6 +21,7 @@
 #include "ORV.Json.h"
 #include "ORV.Layers.h"
 #include "ORV.Line.h"
+#include "ORV.Msg.h"
 #include "ORV.Nutri.h"
 #include "ORV.Package.h"
 #include "ORV.Poly.h"
@@ -65,6 +66,32 @@ struct TProp {
 };
 
 [[noreturn]] void Refuse(const QString& why) { throw EPLNError(why); }
+
+// Captions and choices are written in English in the registry below; the rows show them from the
+// message tables under a key made of the English words ("Pen width": "InsPenWidth"). A text
+// without letters ("90°") needs no translation.
+QString InsKey(const QString& english) {
+  QString key = QStringLiteral("Ins");
+  bool start = true;
+  for (const QChar c : english) {
+    if (c == QChar(0x00B0)) {
+      key += QStringLiteral("Deg");
+      start = true;
+    } else if (c.isLetterOrNumber() && c.unicode() < 128) {
+      key += start ? c.toUpper() : c;
+      start = false;
+    } else {
+      start = true;
+    }
+  }
+  return key;
+}
+QString InsText(TORVMsgTable table, const QString& english) {
+  for (const QChar c : english)
+    if (c.isLetter()) return TPLNMsg::GetValue(table, InsKey(english));
+  return english;
+}
+QString Caption(const char* english) { return InsText(TORVMsgTable::Props, QString::fromUtf8(english)); }
 
 int BaseGroup(TB g) { return int(g); }
 int ItemGroup(TI g) { return kItemGroup + int(g); }
@@ -806,14 +833,16 @@ std::vector<TProp> BuildProps() {
        [](const Item& it, const TPLNBaseLabel&) { return dynamic_cast<const TPLNBaseTable*>(&it) != nullptr; },
        [](const Item& it, const TPLNBaseLabel&) {
          const int n = dynamic_cast<const TPLNBaseTable&>(it).GetColumnCount();
-         return QJsonValue(n == 1 ? QStringLiteral("1 column") : QStringLiteral("%1 columns").arg(n));
+         return QJsonValue(n == 1 ? TPLNMsg::GetPropValue(QStringLiteral("InsOneColumn"))
+                                   : TPLNMsg::GetPropValue(QStringLiteral("InsColumnCount")).arg(n));
        },
        nullptr, nullptr});
   add({ItemGroup(TI::PolyText), 2, TORVInsProp::Poly, "runs", "Runs", 0, TFmt::Text, 0, 0, 0, 0, {}, {},
        [](const Item& it, const TPLNBaseLabel&) { return dynamic_cast<const Text::TPLNBasePoly*>(&it) != nullptr; },
        [](const Item& it, const TPLNBaseLabel&) {
          const int n = dynamic_cast<const Text::TPLNBasePoly&>(it).GetItemCount();
-         return QJsonValue(n == 1 ? QStringLiteral("1 run") : QStringLiteral("%1 runs").arg(n));
+         return QJsonValue(n == 1 ? TPLNMsg::GetPropValue(QStringLiteral("InsOneRun"))
+                                   : TPLNMsg::GetPropValue(QStringLiteral("InsRunCount")).arg(n));
        },
        nullptr, nullptr});
 
@@ -897,7 +926,14 @@ int DecimalsOf(const TProp& p, const TPLNBaseLabel& doc) {
   }
 }
 
-QStringList ChoicesOf(const TProp& p, const TPLNBaseLabel& doc) { return p.List ? p.List(doc) : p.Choices; }
+// Fixed choices come in the language in force; the document's own (layers, fonts, styles) as
+// they are named.
+QStringList ChoicesOf(const TProp& p, const TPLNBaseLabel& doc) {
+  if (p.List) return p.List(doc);
+  QStringList shown;
+  for (const QString& c : p.Choices) shown << InsText(TORVMsgTable::Lists, c);
+  return shown;
+}
 
 // The stored value as the row shows it: lengths in their unit, list codes as indices.
 QJsonValue Shown(const TProp& p, const TPLNBaseLabel& doc, const QJsonValue& v) {
@@ -913,13 +949,13 @@ QJsonValue Shown(const TProp& p, const TPLNBaseLabel& doc, const QJsonValue& v) 
 QString ShownText(const TProp& p, const TPLNBaseLabel& doc, const QJsonValue& shown) {
   switch (p.Editor) {
     case TORVInsProp::Color: return Json::ColorValue(ToColor(shown)).toString();
-    case TORVInsProp::Toggle: return shown.toBool() ? QStringLiteral("Yes") : QStringLiteral("No");
+    case TORVInsProp::Toggle: return TPLNMsg::GetListValue(shown.toBool() ? QStringLiteral("Yes") : QStringLiteral("No"));
     case TORVInsProp::List: {
       const QStringList l = ChoicesOf(p, doc);
       const int i = shown.toInt();
       return i >= 0 && i < l.size() ? l[i] : QString();
     }
-    case TORVInsProp::Field: return shown.toString().isEmpty() ? QStringLiteral("(none)") : shown.toString();
+    case TORVInsProp::Field: return shown.toString().isEmpty() ? TPLNMsg::GetListValue(QStringLiteral("NoField")) : shown.toString();
     default: break;
   }
   if (p.Fmt == TFmt::Float) {
@@ -973,7 +1009,7 @@ void PutCell(QJsonObject& row, int i, const TCell& c, const TPLNBaseLabel& doc) 
   const QJsonValue shown = Shown(p, doc, c.Value);
   row[QStringLiteral("Prop") + n] = int(p.Editor);
   row[QStringLiteral("P") + n] = p.P;
-  row[QStringLiteral("T") + n] = QString::fromUtf8(p.Caption);
+  row[QStringLiteral("T") + n] = Caption(p.Caption);
   row[QStringLiteral("Name") + n] = QString::fromUtf8(p.Name);
   row[QStringLiteral("Value") + n] = shown;
   row[QStringLiteral("TV") + n] = c.Mixed ? QString() : ShownText(p, doc, shown);
@@ -1124,7 +1160,7 @@ QJsonArray FillInspector(const TPLNBaseLabel& doc, TORVInsTypesBase baseTypes, T
       rows.append(QJsonObject{{QStringLiteral("H"), 22}, {QStringLiteral("N"), 1}, {QStringLiteral("Head"), true},
                               {QStringLiteral("Kind"), kind}, {QStringLiteral("Type"), p.Group},
                               {QStringLiteral("Prop1"), int(TORVInsProp::Head)}, {QStringLiteral("P1"), 0},
-                              {QStringLiteral("T1"), QString::fromUtf8(GroupCaption(p.Group))}});
+                              {QStringLiteral("T1"), Caption(GroupCaption(p.Group))}});
     }
     group = p.Group;
     QJsonObject row{{QStringLiteral("H"), 22}, {QStringLiteral("Kind"), kind}, {QStringLiteral("Type"), p.Group},
@@ -1136,8 +1172,8 @@ QJsonArray FillInspector(const TPLNBaseLabel& doc, TORVInsTypesBase baseTypes, T
       ++j;
     } while (p.Row != 0 && j < cells.size() && cells[j].Prop->Group == p.Group && cells[j].Prop->Row == p.Row);
     row[QStringLiteral("N")] = n;
-    if (p.Group == int(TB::Points)) row[QStringLiteral("Caption")] = QStringLiteral("Point %1").arg(p.Row);
-    else if (n > 1) row[QStringLiteral("Caption")] = QString::fromUtf8(GroupCaption(p.Group));
+    if (p.Group == int(TB::Points)) row[QStringLiteral("Caption")] = TPLNMsg::GetPropValue(QStringLiteral("InsPointRow")).arg(p.Row);
+    else if (n > 1) row[QStringLiteral("Caption")] = Caption(GroupCaption(p.Group));
     rows.append(row);
     i = j;
   }

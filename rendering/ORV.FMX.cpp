@@ -560,7 +560,7 @@ bool TPlanoraFMX::Preview(QWidget* parent, std::shared_ptr<TPreviewServices> ser
   try {
     window.Ini(this);
   } catch (const std::exception& e) {
-    services->Error(parent, QStringLiteral("Print preview"), QString::fromUtf8(e.what()));
+    services->Error(parent, TPLNMsg::GetDialogsValue(QStringLiteral("TitlePreview")), QString::fromUtf8(e.what()));
     return false;
   }
   window.exec();
