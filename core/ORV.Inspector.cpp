@@ -239,7 +239,10 @@ std::vector<TProp> BuildProps() {
   add({BaseGroup(TB::Identity), 1, TORVInsProp::ReadOnly, "id", "ID", 0, TFmt::Int, 0, 0, 0, 0, {}, {}, always,
        [](const Item& it, const TPLNBaseLabel&) { return QJsonValue(it.GetID()); }, nullptr, nullptr});
   add({BaseGroup(TB::Identity), 2, TORVInsProp::ReadOnly, "kind", "Kind", 0, TFmt::Text, 0, 0, 0, 0, {}, {}, always,
-       [](const Item& it, const TPLNBaseLabel&) { return QJsonValue(it.KindName()); }, nullptr, nullptr});
+       [](const Item& it, const TPLNBaseLabel&) {
+         return QJsonValue(TPLNMsg::GetListValue(QStringLiteral("Kind") + it.KindName()));
+       },
+       nullptr, nullptr});
   add({BaseGroup(TB::Identity), 3, TORVInsProp::Edit, "name", "Name", 0, TFmt::Text, 0, 0, 0, 0, {}, {}, always,
        [](const Item& it, const TPLNBaseLabel&) { return QJsonValue(it.GetName()); },
        [](Item& it, TPLNBaseLabel&, const QJsonValue& x) { it.SetName(x.toString()); }, nullptr});

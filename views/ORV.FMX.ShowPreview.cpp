@@ -30,12 +30,12 @@ struct TExportKind {
   const char* Text;
   TORVExport Type;
   const char* Ext;
-  const char* Filter;
+  const char* Filter;  // message key of the file dialog filter
 };
 const TExportKind kExportKinds[] = {
-    {"PDF", TORVExport::PDF, "pdf", "PDF Files (*.pdf)"},  {"BMP", TORVExport::BMP, "bmp", "BMP images (*.bmp)"},
-    {"GIF", TORVExport::GIF, "gif", "GIF images (*.gif)"}, {"PNG", TORVExport::PNG, "png", "PNG images (*.png)"},
-    {"JPG", TORVExport::JPEG, "jpg", "JPG images (*.jpg)"},
+    {"PDF", TORVExport::PDF, "pdf", "FilterPdfFiles"},  {"BMP", TORVExport::BMP, "bmp", "FilterBmp"},
+    {"GIF", TORVExport::GIF, "gif", "FilterGif"}, {"PNG", TORVExport::PNG, "png", "FilterPng"},
+    {"JPG", TORVExport::JPEG, "jpg", "FilterJpg"},
 };
 
 // Restores the cursor however the work ends.
@@ -276,7 +276,7 @@ void TfPreview::Export(TORVExport type) {
   const QString name = fDoc->Title.isEmpty() ? QStringLiteral("labels") : fDoc->Title;
   const QString f = fServices->SaveFileName(this, TPLNMsg::GetDialogsValue(QStringLiteral("TitleExport")),
                                             name + QLatin1Char('.') + QString::fromLatin1(kind->Ext),
-                                            QString::fromLatin1(kind->Filter));
+                                            TPLNMsg::GetDialogsValue(QLatin1String(kind->Filter)));
   if (f.isEmpty()) return;
   // A name without an extension takes the format's own.
   const QString file = QFileInfo(f).suffix().isEmpty() ? f + QLatin1Char('.') + QString::fromLatin1(kind->Ext) : f;

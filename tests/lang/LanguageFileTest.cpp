@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,6 +14,7 @@
 #include <thread>
 
 #include "ORV.FMX.h"
+#include "ORV.Inspector.h"
 #include "ORV.Msg.h"
 
 using namespace Orv;
@@ -131,6 +133,10 @@ TEST_F(LanguageFile, EverySourceKeyIsInItsEnglishTable) {
         for (const auto& m : re.globalMatch(text)) {
           const QString key = m.captured(1);
           if (key.contains(QLatin1Char('%'))) continue;  // a key made with arg(), not a literal
+          // A prefix ("Kind" + name) is no key either.
+          int after = m.capturedEnd(0);
+          while (after < text.size() && (text[after] == QLatin1Char(')') || text[after] == QLatin1Char(' '))) ++after;
+          if (after < text.size() && text[after] == QLatin1Char('+')) continue;
           ++found;
           if (!TPLNMsg::GetKeys(p.Table).contains(key))
             bad << QStringLiteral("%1: %2/%3").arg(file, TPLNMsg::TableName(p.Table), key);
@@ -247,4 +253,27 @@ TEST_F(LanguageFile, LookupsDuringSwitchesSeeOneLanguage) {
   stop = true;
   reader.join();
   EXPECT_EQ(odd, 0);
+}
+
+// The inspector shows every caption, group, choice and kind of every item in the samples from
+// the tables: not one of them is missing.
+TEST_F(LanguageFile, TheInspectorFindsEveryTextItShows) {
+  QStringList missing;
+  TPLNMsg::SetNotFoundHandler([&missing](const QString& key, const QString&) { missing << key; });
+  TPLNMsg::ResetNotFoundReports();
+  QSet<QString> kinds;
+  int rows = 0;
+  for (const QFileInfo& file : QDir(SourceDir() + QStringLiteral("/examples")).entryInfoList({QStringLiteral("*.json")})) {
+    Fmx::TPlanoraFMX doc;
+    ASSERT_TRUE(doc.LoadFromFile(file.filePath())) << file.fileName().toStdString();
+    for (int i = 1; i <= doc.GetItemsCount(); ++i) {
+      doc.ClearSelection();
+      doc.Select(doc.GetItem(i));
+      kinds << doc.GetItem(i)->KindName();
+      rows += Ins::FillInspector(doc, Ins::kAllBase, ~Ins::TORVInsTypes(0)).size();
+    }
+  }
+  EXPECT_GE(kinds.size(), 15);  // most kinds are in the samples
+  EXPECT_GT(rows, 500);
+  EXPECT_TRUE(missing.isEmpty()) << "keys the tables lack: " << missing.join(QStringLiteral(", ")).toStdString();
 }
