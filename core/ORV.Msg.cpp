@@ -869,6 +869,8 @@ std::shared_ptr<const TLanguage> CurrentLanguage() {
   return gLanguage;
 }
 
+thread_local int tEnglishErrors = 0;
+
 std::mutex gReportMutex;
 TPLNMsg::TNotFoundHandler gNotFound;
 QSet<QString> gReported;
@@ -893,6 +895,7 @@ QString Lookup(TORVMsgTable t, const QString& key) {
     ReportNotFound(key);
     return key;
   }
+  if (t == TORVMsgTable::Errors && tEnglishErrors > 0) return *it;
   if (const auto language = CurrentLanguage()) {
     const Table& local = language->Tables[static_cast<int>(t)];
     const auto found = local.constFind(key);
@@ -1014,5 +1017,8 @@ void TPLNMsg::ResetNotFoundReports() {
   std::lock_guard lock(gReportMutex);
   gReported.clear();
 }
+
+TPLNMsg::TEnglishErrors::TEnglishErrors() { ++tEnglishErrors; }
+TPLNMsg::TEnglishErrors::~TEnglishErrors() { --tEnglishErrors; }
 
 }  // namespace Orv

@@ -46,6 +46,16 @@ class TPLNMsg {
   static void SetNotFoundHandler(TNotFoundHandler handler);
   // Forget which keys were already reported (tests).
   static void ResetNotFoundReports();
+
+  // While one lives, error texts looked up on this thread are English: failures that reach an AI
+  // agent never change language, while the windows keep theirs.
+  class TEnglishErrors {
+   public:
+    TEnglishErrors();
+    ~TEnglishErrors();
+    TEnglishErrors(const TEnglishErrors&) = delete;
+    TEnglishErrors& operator=(const TEnglishErrors&) = delete;
+  };
 };
 
 }  // namespace Orv

@@ -16,6 +16,7 @@
 #include "ORV.FMX.h"
 #include "ORV.Inspector.h"
 #include "ORV.Msg.h"
+#include "../mcp/ToolsFixture.h"
 
 using namespace Orv;
 
@@ -276,4 +277,32 @@ TEST_F(LanguageFile, TheInspectorFindsEveryTextItShows) {
   EXPECT_GE(kinds.size(), 15);  // most kinds are in the samples
   EXPECT_GT(rows, 500);
   EXPECT_TRUE(missing.isEmpty()) << "keys the tables lack: " << missing.join(QStringLiteral(", ")).toStdString();
+}
+
+// Failures for agents stay English on the agent's thread only; the windows keep their language.
+TEST_F(LanguageFile, ErrorsForAgentsStayEnglish) {
+  QString message;
+  ASSERT_TRUE(TPLNMsg::LoadLanguageFile(Spanish(), message));
+  const QString spanishError = TPLNMsg::GetErrorValue(QStringLiteral("NoLayer"));
+  ASSERT_NE(spanishError, TPLNMsg::GetEnglishValue(TORVMsgTable::Errors, QStringLiteral("NoLayer")));
+  {
+    const TPLNMsg::TEnglishErrors english;
+    EXPECT_EQ(TPLNMsg::GetErrorValue(QStringLiteral("NoLayer")), QStringLiteral("There is no such layer."));
+    EXPECT_EQ(TPLNMsg::GetDialogsValue(QStringLiteral("Ok")), QStringLiteral("Aceptar"));
+    QString other;
+    std::thread([&other] { other = TPLNMsg::GetErrorValue(QStringLiteral("NoLayer")); }).join();
+    EXPECT_EQ(other, spanishError);
+  }
+  EXPECT_EQ(TPLNMsg::GetErrorValue(QStringLiteral("NoLayer")), spanishError);
+}
+
+// A tool call that fails inside the drawing answers the agent in English whatever the windows show.
+TEST_F(LanguageFile, AToolFailureAnswersInEnglish) {
+  QString message;
+  ASSERT_TRUE(TPLNMsg::LoadLanguageFile(Spanish(), message));
+  const QString file = WriteFile(QStringLiteral("garbage.eti"), QByteArray(64, 'x'));
+  PlanoraTest::TTools t;
+  const QString text = t.Refused(QStringLiteral("load_drawing"), {{"filename", file}});
+  EXPECT_TRUE(text.contains(TPLNMsg::GetEnglishValue(TORVMsgTable::Errors, QStringLiteral("NotDrawing")))) << text.toStdString();
+  EXPECT_FALSE(text.contains(TPLNMsg::GetErrorValue(QStringLiteral("NotDrawing")))) << text.toStdString();
 }
