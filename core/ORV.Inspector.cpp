@@ -177,7 +177,7 @@ void SizeTo(Item& it, std::int64_t w, std::int64_t h) {
   if (b.IsEmpty()) return;
   // A box of no width (a vertical line) cannot be scaled to one.
   if ((w > 0 && b.X2 == b.X1) || (h > 0 && b.Y2 == b.Y1))
-    Refuse(w > 0 ? QStringLiteral("The item has no width to scale") : QStringLiteral("The item has no height to scale"));
+    Refuse(w > 0 ? TPLNMsg::GetErrorValue(QStringLiteral("InsNoWidth")) : TPLNMsg::GetErrorValue(QStringLiteral("InsNoHeight")));
   TORVBounds to = b;
   if (w > 0) to.X2 = b.X1 + w;
   if (h > 0) to.Y2 = b.Y1 + h;
@@ -624,7 +624,7 @@ std::vector<TProp> BuildProps() {
          QString f = x.toString().trimmed();
          QFileInfo fi(f);
          if (fi.isRelative() && !d.ImageFolder.isEmpty()) fi = QFileInfo(d.ImageFolder + QLatin1Char('/') + f);
-         if (!fi.isFile() || !fi.isReadable()) Refuse(QStringLiteral("Picture \"%1\" cannot be read").arg(f));
+         if (!fi.isFile() || !fi.isReadable()) Refuse(TPLNMsg::GetErrorValue(QStringLiteral("InsPictureUnreadable")).arg(f));
          im(it).SetFileName(f);
          it.Update();
        },
@@ -1049,7 +1049,7 @@ QJsonValue Parse(const TProp& p, const TPLNBaseLabel& doc, const QJsonObject& v)
         TAlphaColor c = 0;
         if (Json::ParseColor(txt, &c)) return Color(c);
         const QColor q = QColor::fromString(txt.trimmed());
-        if (!q.isValid()) Refuse(QStringLiteral("\"%1\" is no colour: write #RRGGBB, #AARRGGBB or a colour name").arg(txt.trimmed()));
+        if (!q.isValid()) Refuse(TPLNMsg::GetErrorValue(QStringLiteral("InsNoColour")).arg(txt.trimmed()));
         return Color(q.rgba());
       }
       return Color(static_cast<TAlphaColor>(v.value(QStringLiteral("i64")).toInteger()));
@@ -1058,14 +1058,14 @@ QJsonValue Parse(const TProp& p, const TPLNBaseLabel& doc, const QJsonObject& v)
     case TORVInsProp::List: {
       const int i = v.value(QStringLiteral("int")).toInt(-1);
       const int n = int(ChoicesOf(p, doc).size());
-      if (i < 0 || i >= n) Refuse(QStringLiteral("Choose one of the %1 entries of the list").arg(n));
+      if (i < 0 || i >= n) Refuse(TPLNMsg::GetErrorValue(QStringLiteral("InsChooseEntry")).arg(n));
       return QJsonValue(p.Codes.empty() ? i : p.Codes[std::size_t(i)]);
     }
     case TORVInsProp::Font:
-      if (txt.trimmed().isEmpty()) Refuse(QStringLiteral("A font needs a name"));
+      if (txt.trimmed().isEmpty()) Refuse(TPLNMsg::GetErrorValue(QStringLiteral("InsFontName")));
       return QJsonValue(txt.trimmed());
     case TORVInsProp::ReadOnly:
-    case TORVInsProp::Head: Refuse(QStringLiteral("%1 cannot be changed").arg(QString::fromUtf8(p.Caption)));
+    case TORVInsProp::Head: Refuse(TPLNMsg::GetErrorValue(QStringLiteral("InsReadOnly")).arg(Caption(p.Caption)));
     default: break;
   }
   if (p.Fmt == TFmt::Text) return QJsonValue(txt);
@@ -1075,13 +1075,13 @@ QJsonValue Parse(const TProp& p, const TPLNBaseLabel& doc, const QJsonObject& v)
   if (!txt.trimmed().isEmpty()) {
     if (p.Attr & (atLength | atPaper)) {
       if (!ParseLength(txt, f, &base))
-        Refuse(QStringLiteral("\"%1\" is no length: write a number, optionally with mm, cm, in, pt, m or ft").arg(txt.trimmed()));
+        Refuse(TPLNMsg::GetErrorValue(QStringLiteral("InsNoLength")).arg(txt.trimmed()));
     } else {
       bool ok = false;
       QString t = txt.trimmed();
       t.replace(QLatin1Char(','), QLatin1Char('.'));
       base = QLocale::c().toDouble(t, &ok);
-      if (!ok) Refuse(QStringLiteral("\"%1\" is no number").arg(txt.trimmed()));
+      if (!ok) Refuse(TPLNMsg::GetErrorValue(QStringLiteral("InsNoNumber")).arg(txt.trimmed()));
     }
   } else {
     base = (p.Fmt == TFmt::Int ? double(v.value(QStringLiteral("int")).toInteger()) : v.value(QStringLiteral("ext")).toDouble()) * f;
@@ -1089,8 +1089,8 @@ QJsonValue Parse(const TProp& p, const TPLNBaseLabel& doc, const QJsonObject& v)
   if (!std::isfinite(base) || base < p.Min || base > p.Max) {
     const int d = DecimalsOf(p, doc);
     const QString u = UnitCaption(p, doc);
-    Refuse(QStringLiteral("%1 must lie between %2 and %3%4")
-               .arg(QString::fromUtf8(p.Caption), Utils::FormatFloat(p.Min / f, d), Utils::FormatFloat(p.Max / f, d),
+    Refuse(TPLNMsg::GetErrorValue(QStringLiteral("InsRange"))
+               .arg(Caption(p.Caption), Utils::FormatFloat(p.Min / f, d), Utils::FormatFloat(p.Max / f, d),
                     u.isEmpty() ? QString() : QLatin1Char(' ') + u));
   }
   return p.Fmt == TFmt::Int ? QJsonValue(qint64(std::llround(base))) : QJsonValue(base);
@@ -1187,14 +1187,14 @@ QJsonObject UpdateProp(TPLNBaseLabel& doc, int prop, int kind, int type, int p, 
                        TORVInsTypesBase baseTypes, TORVInsTypes types) {
   (void)kind;
   const std::vector<TPLNBaseItem*> sel = Selected(doc);
-  if (sel.empty()) return Refusal(QStringLiteral("Nothing is selected"));
-  if (!doc.GetEditable()) return Refusal(QStringLiteral("The drawing cannot be edited"));
+  if (sel.empty()) return Refusal(TPLNMsg::GetErrorValue(QStringLiteral("InsNoSelection")));
+  if (!doc.GetEditable()) return Refusal(TPLNMsg::GetErrorValue(QStringLiteral("InsNotEditable")));
   const TProp* def = nullptr;
   for (const TProp& d : Props())
     if (d.Group == type && d.P == p && (prop <= 0 || int(d.Editor) == prop)) def = &d;
-  if (!def || !def->Set) return Refusal(QStringLiteral("This property cannot be changed"));
+  if (!def || !def->Set) return Refusal(TPLNMsg::GetErrorValue(QStringLiteral("InsFixedProperty")));
   for (TPLNBaseItem* it : sel)
-    if (!def->Has(*it, doc)) return Refusal(QStringLiteral("%1 is not a property of every selected item").arg(QString::fromUtf8(def->Caption)));
+    if (!def->Has(*it, doc)) return Refusal(TPLNMsg::GetErrorValue(QStringLiteral("InsNotShared")).arg(Caption(def->Caption)));
 
   QJsonValue v;
   try {
@@ -1222,7 +1222,7 @@ QJsonObject UpdateProp(TPLNBaseLabel& doc, int prop, int kind, int type, int p, 
     if (auto* bar = dynamic_cast<Barcode::TPLNBaseBarcode*>(it); bar && !bar->IsValid() && def->Group == ItemGroup(TI::Barcode)) {
       const QString code = bar->GetCode();
       TakeBack(doc, recorded, sel);
-      return Refusal(QStringLiteral("\"%1\" cannot be encoded in this symbology").arg(code));
+      return Refusal(TPLNMsg::GetErrorValue(QStringLiteral("InsCannotEncode")).arg(code));
     }
 
   const auto after = Snapshot(doc, baseTypes, types);

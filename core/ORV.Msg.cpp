@@ -533,6 +533,22 @@ const Table& Errors() {
       {"LangMoreKeys", " and %1 more"},
       // symbol library view
       {"NoSymbolDrawing", "There is no drawing to take symbols from."},
+      // inspector
+      {"InsNoWidth", "The item has no width to scale"},
+      {"InsNoHeight", "The item has no height to scale"},
+      {"InsPictureUnreadable", "Picture \"%1\" cannot be read"},
+      {"InsNoColour", "\"%1\" is no colour: write #RRGGBB, #AARRGGBB or a colour name"},
+      {"InsChooseEntry", "Choose one of the %1 entries of the list"},
+      {"InsFontName", "A font needs a name"},
+      {"InsReadOnly", "%1 cannot be changed"},
+      {"InsNoLength", "\"%1\" is no length: write a number, optionally with mm, cm, in, pt, m or ft"},
+      {"InsNoNumber", "\"%1\" is no number"},
+      {"InsRange", "%1 must lie between %2 and %3%4"},
+      {"InsNoSelection", "Nothing is selected"},
+      {"InsNotEditable", "The drawing cannot be edited"},
+      {"InsFixedProperty", "This property cannot be changed"},
+      {"InsNotShared", "%1 is not a property of every selected item"},
+      {"InsCannotEncode", "\"%1\" cannot be encoded in this symbology"},
   };
   return t;
 }
