@@ -533,6 +533,16 @@ const Table& Errors() {
       {"LangMoreKeys", " and %1 more"},
       // symbol library view
       {"NoSymbolDrawing", "There is no drawing to take symbols from."},
+      // reading and saving drawings
+      {"ReadLibSymbol", "library symbol %1 of %2: %3"},
+      {"ReadItem", "item %1 of %2: %3"},
+      {"ReadKindTooNew", "item %1 of %2 is a %3 (kind %4), which this version cannot read"},
+      {"ReadKindUnknown", "item %1 of %2 has the unknown kind code %3"},
+      {"ReadTrailingBytes", "%1 unexpected bytes after the last item"},
+      {"ReadNoMemory", "not enough memory to read the drawing"},
+      {"SaveWouldLose", "not saved: %1 items of the drawing could not be read and would be lost"},
+      {"SaveWouldLoseOne", "not saved: 1 item of the drawing could not be read and would be lost"},
+      {"ClipboardKind", "the clipboard holds an item this version cannot read"},
       // inspector
       {"InsNoWidth", "The item has no width to scale"},
       {"InsNoHeight", "The item has no height to scale"},
