@@ -654,12 +654,12 @@ void TPLNBaseLabel::GMLMapImageReady() {
   fMapError.clear();
   fReloadImage = true;
   NotifyChange(TORChange::Layers);
-  if (OnInfoMsg) OnInfoMsg(QStringLiteral("Map image ready: %1").arg(fMapping.GetFileName()));
+  if (OnInfoMsg) OnInfoMsg(TPLNMsg::GetDialogsValue(QStringLiteral("MapImageReady")).arg(fMapping.GetFileName()));
 }
 
 void TPLNBaseLabel::GMLMapImageFailed(const QString& why) {
   fMapError = why;
-  if (OnInfoMsg) OnInfoMsg(QStringLiteral("The map could not be made: %1").arg(why));
+  if (OnInfoMsg) OnInfoMsg(TPLNMsg::GetErrorValue(QStringLiteral("MapFailed")).arg(why));
 }
 
 void TPLNBaseLabel::SetLayerZOrder(bool b) {
@@ -1546,6 +1546,20 @@ bool TPLNBaseLabel::LoadSymbolByName(const QString& file, const QString& name) {
 
 bool TPLNBaseLabel::LoadSymbolByGuid(const QString& file, const QString& guid) {
   return LoadLibrarySymbol(*this, file, [&](const Symbol::TPLNLibrary& lib) { return lib.FindByGuid(guid); });
+}
+
+QString TPLNBaseLabel::GetLanguageFileName() const { return TPLNMsg::GetLanguageFileName(); }
+
+void TPLNBaseLabel::SetLanguageFileName(const QString& fileName) {
+  if (fileName == TPLNMsg::GetLanguageFileName()) return;
+  if (fileName.isEmpty()) {
+    TPLNMsg::SetEnglish();
+    return;
+  }
+  QString message;
+  if (!TPLNMsg::LoadLanguageFile(fileName, message)) throw EPLNError(message);
+  // An incomplete file is in force; the user hears which texts stay English.
+  if (!message.isEmpty() && OnInfoMsg) OnInfoMsg(message);
 }
 
 }  // namespace Orv

@@ -440,6 +440,11 @@ class TPLNBaseLabel {
   void SetEditable(bool b) { fEditable = b; }
   QString Title;
   QString ImageFolder;
+  // The language file of the message tables ("" is English). The tables serve the whole process,
+  // so this reads the language now in force; setting a file that cannot be loaded raises EPLNError
+  // and leaves the language as it was.
+  QString GetLanguageFileName() const;
+  void SetLanguageFileName(const QString& fileName);
   // Background image: the layer whose picture lies behind every label cell (0: none), its turn
   // in quarters counter-clockwise (0..3), and a request to the painting hosts to decode it again.
   std::int32_t GetBackLayer() const { return fBackLayer; }

@@ -21,6 +21,7 @@
 #include "ORV.Json.h"
 #include "ORV.Layers.h"
 #include "ORV.Line.h"
+#include "ORV.Msg.h"
 #include "ORV.Nutri.h"
 #include "ORV.Package.h"
 #include "ORV.Poly.h"
@@ -65,6 +66,32 @@ struct TProp {
 };
 
 [[noreturn]] void Refuse(const QString& why) { throw EPLNError(why); }
+
+// Captions and choices are written in English in the registry below; the rows show them from the
+// message tables under a key made of the English words ("Pen width": "InsPenWidth"). A text
+// without letters ("90°") needs no translation.
+QString InsKey(const QString& english) {
+  QString key = QStringLiteral("Ins");
+  bool start = true;
+  for (const QChar c : english) {
+    if (c == QChar(0x00B0)) {
+      key += QStringLiteral("Deg");
+      start = true;
+    } else if (c.isLetterOrNumber() && c.unicode() < 128) {
+      key += start ? c.toUpper() : c;
+      start = false;
+    } else {
+      start = true;
+    }
+  }
+  return key;
+}
+QString InsText(TORVMsgTable table, const QString& english) {
+  for (const QChar c : english)
+    if (c.isLetter()) return TPLNMsg::GetValue(table, InsKey(english));
+  return english;
+}
+QString Caption(const char* english) { return InsText(TORVMsgTable::Props, QString::fromUtf8(english)); }
 
 int BaseGroup(TB g) { return int(g); }
 int ItemGroup(TI g) { return kItemGroup + int(g); }
@@ -150,7 +177,7 @@ void SizeTo(Item& it, std::int64_t w, std::int64_t h) {
   if (b.IsEmpty()) return;
   // A box of no width (a vertical line) cannot be scaled to one.
   if ((w > 0 && b.X2 == b.X1) || (h > 0 && b.Y2 == b.Y1))
-    Refuse(w > 0 ? QStringLiteral("The item has no width to scale") : QStringLiteral("The item has no height to scale"));
+    Refuse(w > 0 ? TPLNMsg::GetErrorValue(QStringLiteral("InsNoWidth")) : TPLNMsg::GetErrorValue(QStringLiteral("InsNoHeight")));
   TORVBounds to = b;
   if (w > 0) to.X2 = b.X1 + w;
   if (h > 0) to.Y2 = b.Y1 + h;
@@ -212,7 +239,10 @@ std::vector<TProp> BuildProps() {
   add({BaseGroup(TB::Identity), 1, TORVInsProp::ReadOnly, "id", "ID", 0, TFmt::Int, 0, 0, 0, 0, {}, {}, always,
        [](const Item& it, const TPLNBaseLabel&) { return QJsonValue(it.GetID()); }, nullptr, nullptr});
   add({BaseGroup(TB::Identity), 2, TORVInsProp::ReadOnly, "kind", "Kind", 0, TFmt::Text, 0, 0, 0, 0, {}, {}, always,
-       [](const Item& it, const TPLNBaseLabel&) { return QJsonValue(it.KindName()); }, nullptr, nullptr});
+       [](const Item& it, const TPLNBaseLabel&) {
+         return QJsonValue(TPLNMsg::GetListValue(QStringLiteral("Kind") + it.KindName()));
+       },
+       nullptr, nullptr});
   add({BaseGroup(TB::Identity), 3, TORVInsProp::Edit, "name", "Name", 0, TFmt::Text, 0, 0, 0, 0, {}, {}, always,
        [](const Item& it, const TPLNBaseLabel&) { return QJsonValue(it.GetName()); },
        [](Item& it, TPLNBaseLabel&, const QJsonValue& x) { it.SetName(x.toString()); }, nullptr});
@@ -594,7 +624,7 @@ std::vector<TProp> BuildProps() {
          QString f = x.toString().trimmed();
          QFileInfo fi(f);
          if (fi.isRelative() && !d.ImageFolder.isEmpty()) fi = QFileInfo(d.ImageFolder + QLatin1Char('/') + f);
-         if (!fi.isFile() || !fi.isReadable()) Refuse(QStringLiteral("Picture \"%1\" cannot be read").arg(f));
+         if (!fi.isFile() || !fi.isReadable()) Refuse(TPLNMsg::GetErrorValue(QStringLiteral("InsPictureUnreadable")).arg(f));
          im(it).SetFileName(f);
          it.Update();
        },
@@ -806,14 +836,16 @@ std::vector<TProp> BuildProps() {
        [](const Item& it, const TPLNBaseLabel&) { return dynamic_cast<const TPLNBaseTable*>(&it) != nullptr; },
        [](const Item& it, const TPLNBaseLabel&) {
          const int n = dynamic_cast<const TPLNBaseTable&>(it).GetColumnCount();
-         return QJsonValue(n == 1 ? QStringLiteral("1 column") : QStringLiteral("%1 columns").arg(n));
+         return QJsonValue(n == 1 ? TPLNMsg::GetPropValue(QStringLiteral("InsOneColumn"))
+                                   : TPLNMsg::GetPropValue(QStringLiteral("InsColumnCount")).arg(n));
        },
        nullptr, nullptr});
   add({ItemGroup(TI::PolyText), 2, TORVInsProp::Poly, "runs", "Runs", 0, TFmt::Text, 0, 0, 0, 0, {}, {},
        [](const Item& it, const TPLNBaseLabel&) { return dynamic_cast<const Text::TPLNBasePoly*>(&it) != nullptr; },
        [](const Item& it, const TPLNBaseLabel&) {
          const int n = dynamic_cast<const Text::TPLNBasePoly&>(it).GetItemCount();
-         return QJsonValue(n == 1 ? QStringLiteral("1 run") : QStringLiteral("%1 runs").arg(n));
+         return QJsonValue(n == 1 ? TPLNMsg::GetPropValue(QStringLiteral("InsOneRun"))
+                                   : TPLNMsg::GetPropValue(QStringLiteral("InsRunCount")).arg(n));
        },
        nullptr, nullptr});
 
@@ -897,7 +929,14 @@ int DecimalsOf(const TProp& p, const TPLNBaseLabel& doc) {
   }
 }
 
-QStringList ChoicesOf(const TProp& p, const TPLNBaseLabel& doc) { return p.List ? p.List(doc) : p.Choices; }
+// Fixed choices come in the language in force; the document's own (layers, fonts, styles) as
+// they are named.
+QStringList ChoicesOf(const TProp& p, const TPLNBaseLabel& doc) {
+  if (p.List) return p.List(doc);
+  QStringList shown;
+  for (const QString& c : p.Choices) shown << InsText(TORVMsgTable::Lists, c);
+  return shown;
+}
 
 // The stored value as the row shows it: lengths in their unit, list codes as indices.
 QJsonValue Shown(const TProp& p, const TPLNBaseLabel& doc, const QJsonValue& v) {
@@ -913,13 +952,13 @@ QJsonValue Shown(const TProp& p, const TPLNBaseLabel& doc, const QJsonValue& v) 
 QString ShownText(const TProp& p, const TPLNBaseLabel& doc, const QJsonValue& shown) {
   switch (p.Editor) {
     case TORVInsProp::Color: return Json::ColorValue(ToColor(shown)).toString();
-    case TORVInsProp::Toggle: return shown.toBool() ? QStringLiteral("Yes") : QStringLiteral("No");
+    case TORVInsProp::Toggle: return TPLNMsg::GetListValue(shown.toBool() ? QStringLiteral("Yes") : QStringLiteral("No"));
     case TORVInsProp::List: {
       const QStringList l = ChoicesOf(p, doc);
       const int i = shown.toInt();
       return i >= 0 && i < l.size() ? l[i] : QString();
     }
-    case TORVInsProp::Field: return shown.toString().isEmpty() ? QStringLiteral("(none)") : shown.toString();
+    case TORVInsProp::Field: return shown.toString().isEmpty() ? TPLNMsg::GetListValue(QStringLiteral("NoField")) : shown.toString();
     default: break;
   }
   if (p.Fmt == TFmt::Float) {
@@ -973,7 +1012,7 @@ void PutCell(QJsonObject& row, int i, const TCell& c, const TPLNBaseLabel& doc) 
   const QJsonValue shown = Shown(p, doc, c.Value);
   row[QStringLiteral("Prop") + n] = int(p.Editor);
   row[QStringLiteral("P") + n] = p.P;
-  row[QStringLiteral("T") + n] = QString::fromUtf8(p.Caption);
+  row[QStringLiteral("T") + n] = Caption(p.Caption);
   row[QStringLiteral("Name") + n] = QString::fromUtf8(p.Name);
   row[QStringLiteral("Value") + n] = shown;
   row[QStringLiteral("TV") + n] = c.Mixed ? QString() : ShownText(p, doc, shown);
@@ -1010,7 +1049,7 @@ QJsonValue Parse(const TProp& p, const TPLNBaseLabel& doc, const QJsonObject& v)
         TAlphaColor c = 0;
         if (Json::ParseColor(txt, &c)) return Color(c);
         const QColor q = QColor::fromString(txt.trimmed());
-        if (!q.isValid()) Refuse(QStringLiteral("\"%1\" is no colour: write #RRGGBB, #AARRGGBB or a colour name").arg(txt.trimmed()));
+        if (!q.isValid()) Refuse(TPLNMsg::GetErrorValue(QStringLiteral("InsNoColour")).arg(txt.trimmed()));
         return Color(q.rgba());
       }
       return Color(static_cast<TAlphaColor>(v.value(QStringLiteral("i64")).toInteger()));
@@ -1019,14 +1058,14 @@ QJsonValue Parse(const TProp& p, const TPLNBaseLabel& doc, const QJsonObject& v)
     case TORVInsProp::List: {
       const int i = v.value(QStringLiteral("int")).toInt(-1);
       const int n = int(ChoicesOf(p, doc).size());
-      if (i < 0 || i >= n) Refuse(QStringLiteral("Choose one of the %1 entries of the list").arg(n));
+      if (i < 0 || i >= n) Refuse(TPLNMsg::GetErrorValue(QStringLiteral("InsChooseEntry")).arg(n));
       return QJsonValue(p.Codes.empty() ? i : p.Codes[std::size_t(i)]);
     }
     case TORVInsProp::Font:
-      if (txt.trimmed().isEmpty()) Refuse(QStringLiteral("A font needs a name"));
+      if (txt.trimmed().isEmpty()) Refuse(TPLNMsg::GetErrorValue(QStringLiteral("InsFontName")));
       return QJsonValue(txt.trimmed());
     case TORVInsProp::ReadOnly:
-    case TORVInsProp::Head: Refuse(QStringLiteral("%1 cannot be changed").arg(QString::fromUtf8(p.Caption)));
+    case TORVInsProp::Head: Refuse(TPLNMsg::GetErrorValue(QStringLiteral("InsReadOnly")).arg(Caption(p.Caption)));
     default: break;
   }
   if (p.Fmt == TFmt::Text) return QJsonValue(txt);
@@ -1036,13 +1075,13 @@ QJsonValue Parse(const TProp& p, const TPLNBaseLabel& doc, const QJsonObject& v)
   if (!txt.trimmed().isEmpty()) {
     if (p.Attr & (atLength | atPaper)) {
       if (!ParseLength(txt, f, &base))
-        Refuse(QStringLiteral("\"%1\" is no length: write a number, optionally with mm, cm, in, pt, m or ft").arg(txt.trimmed()));
+        Refuse(TPLNMsg::GetErrorValue(QStringLiteral("InsNoLength")).arg(txt.trimmed()));
     } else {
       bool ok = false;
       QString t = txt.trimmed();
       t.replace(QLatin1Char(','), QLatin1Char('.'));
       base = QLocale::c().toDouble(t, &ok);
-      if (!ok) Refuse(QStringLiteral("\"%1\" is no number").arg(txt.trimmed()));
+      if (!ok) Refuse(TPLNMsg::GetErrorValue(QStringLiteral("InsNoNumber")).arg(txt.trimmed()));
     }
   } else {
     base = (p.Fmt == TFmt::Int ? double(v.value(QStringLiteral("int")).toInteger()) : v.value(QStringLiteral("ext")).toDouble()) * f;
@@ -1050,8 +1089,8 @@ QJsonValue Parse(const TProp& p, const TPLNBaseLabel& doc, const QJsonObject& v)
   if (!std::isfinite(base) || base < p.Min || base > p.Max) {
     const int d = DecimalsOf(p, doc);
     const QString u = UnitCaption(p, doc);
-    Refuse(QStringLiteral("%1 must lie between %2 and %3%4")
-               .arg(QString::fromUtf8(p.Caption), Utils::FormatFloat(p.Min / f, d), Utils::FormatFloat(p.Max / f, d),
+    Refuse(TPLNMsg::GetErrorValue(QStringLiteral("InsRange"))
+               .arg(Caption(p.Caption), Utils::FormatFloat(p.Min / f, d), Utils::FormatFloat(p.Max / f, d),
                     u.isEmpty() ? QString() : QLatin1Char(' ') + u));
   }
   return p.Fmt == TFmt::Int ? QJsonValue(qint64(std::llround(base))) : QJsonValue(base);
@@ -1124,7 +1163,7 @@ QJsonArray FillInspector(const TPLNBaseLabel& doc, TORVInsTypesBase baseTypes, T
       rows.append(QJsonObject{{QStringLiteral("H"), 22}, {QStringLiteral("N"), 1}, {QStringLiteral("Head"), true},
                               {QStringLiteral("Kind"), kind}, {QStringLiteral("Type"), p.Group},
                               {QStringLiteral("Prop1"), int(TORVInsProp::Head)}, {QStringLiteral("P1"), 0},
-                              {QStringLiteral("T1"), QString::fromUtf8(GroupCaption(p.Group))}});
+                              {QStringLiteral("T1"), Caption(GroupCaption(p.Group))}});
     }
     group = p.Group;
     QJsonObject row{{QStringLiteral("H"), 22}, {QStringLiteral("Kind"), kind}, {QStringLiteral("Type"), p.Group},
@@ -1136,8 +1175,8 @@ QJsonArray FillInspector(const TPLNBaseLabel& doc, TORVInsTypesBase baseTypes, T
       ++j;
     } while (p.Row != 0 && j < cells.size() && cells[j].Prop->Group == p.Group && cells[j].Prop->Row == p.Row);
     row[QStringLiteral("N")] = n;
-    if (p.Group == int(TB::Points)) row[QStringLiteral("Caption")] = QStringLiteral("Point %1").arg(p.Row);
-    else if (n > 1) row[QStringLiteral("Caption")] = QString::fromUtf8(GroupCaption(p.Group));
+    if (p.Group == int(TB::Points)) row[QStringLiteral("Caption")] = TPLNMsg::GetPropValue(QStringLiteral("InsPointRow")).arg(p.Row);
+    else if (n > 1) row[QStringLiteral("Caption")] = Caption(GroupCaption(p.Group));
     rows.append(row);
     i = j;
   }
@@ -1148,14 +1187,14 @@ QJsonObject UpdateProp(TPLNBaseLabel& doc, int prop, int kind, int type, int p, 
                        TORVInsTypesBase baseTypes, TORVInsTypes types) {
   (void)kind;
   const std::vector<TPLNBaseItem*> sel = Selected(doc);
-  if (sel.empty()) return Refusal(QStringLiteral("Nothing is selected"));
-  if (!doc.GetEditable()) return Refusal(QStringLiteral("The drawing cannot be edited"));
+  if (sel.empty()) return Refusal(TPLNMsg::GetErrorValue(QStringLiteral("InsNoSelection")));
+  if (!doc.GetEditable()) return Refusal(TPLNMsg::GetErrorValue(QStringLiteral("InsNotEditable")));
   const TProp* def = nullptr;
   for (const TProp& d : Props())
     if (d.Group == type && d.P == p && (prop <= 0 || int(d.Editor) == prop)) def = &d;
-  if (!def || !def->Set) return Refusal(QStringLiteral("This property cannot be changed"));
+  if (!def || !def->Set) return Refusal(TPLNMsg::GetErrorValue(QStringLiteral("InsFixedProperty")));
   for (TPLNBaseItem* it : sel)
-    if (!def->Has(*it, doc)) return Refusal(QStringLiteral("%1 is not a property of every selected item").arg(QString::fromUtf8(def->Caption)));
+    if (!def->Has(*it, doc)) return Refusal(TPLNMsg::GetErrorValue(QStringLiteral("InsNotShared")).arg(Caption(def->Caption)));
 
   QJsonValue v;
   try {
@@ -1183,7 +1222,7 @@ QJsonObject UpdateProp(TPLNBaseLabel& doc, int prop, int kind, int type, int p, 
     if (auto* bar = dynamic_cast<Barcode::TPLNBaseBarcode*>(it); bar && !bar->IsValid() && def->Group == ItemGroup(TI::Barcode)) {
       const QString code = bar->GetCode();
       TakeBack(doc, recorded, sel);
-      return Refusal(QStringLiteral("\"%1\" cannot be encoded in this symbology").arg(code));
+      return Refusal(TPLNMsg::GetErrorValue(QStringLiteral("InsCannotEncode")).arg(code));
     }
 
   const auto after = Snapshot(doc, baseTypes, types);

@@ -18,6 +18,7 @@
 #include "ORV.FMX.Editor.h"
 #include "ORV.FMX.Editor.Surface.h"
 #include "ORV.FMX.h"
+#include "ORV.Msg.h"
 #include "ORV.Utils.h"
 
 namespace Orv::Fmx {
@@ -373,7 +374,7 @@ void TPLNBackEditor::ShowColorForm() {
   auto* dialog = new QColorDialog(QColor::fromRgba(item->GetFontColor()), this);
   dialog->setObjectName(QStringLiteral("richTextColor"));
   dialog->setAttribute(Qt::WA_DeleteOnClose);
-  dialog->setWindowTitle(tr("Text Colour"));
+  dialog->setWindowTitle(TPLNMsg::GetEditorValue(QStringLiteral("RichTextColour")));
   // The selection at the time the form opened is what gets the colour.
   const int s = fSelStart, e = fSelEnd;
   connect(dialog, &QColorDialog::colorSelected, this, [this, s, e](const QColor& c) {
@@ -388,12 +389,12 @@ void TPLNBackEditor::ShowRichTextEditor() {
   auto* dialog = new QDialog(this);
   dialog->setObjectName(QStringLiteral("richTextEditor"));
   dialog->setAttribute(Qt::WA_DeleteOnClose);
-  dialog->setWindowTitle(tr("Edit Rich Text"));
+  dialog->setWindowTitle(TPLNMsg::GetEditorValue(QStringLiteral("RichTextEdit")));
   auto* layout = new QVBoxLayout(dialog);
   auto* edit = new QPlainTextEdit(dialog);
   edit->setObjectName(QStringLiteral("markup"));
   edit->setPlainText(item->GetRichText());
-  edit->setToolTip(tr("Tags: <B> <I> <U> <S> <FN:name> <FS:size> <FC:RRGGBB> <BC:RRGGBB> <L> <C> <R> <BR>"));
+  edit->setToolTip(TPLNMsg::GetEditorValue(QStringLiteral("RichTextTags")));
   layout->addWidget(edit);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
   layout->addWidget(buttons);

@@ -13,6 +13,7 @@
 
 #include "ORV.FMX.h"
 #include "ORV.FMX.Settings.h"
+#include "ORV.FMX.Texts.h"
 #include "ORV.Msg.h"
 #include "ORV.Utils.h"
 
@@ -488,9 +489,9 @@ void TPLNBaseEditor::AddCtrls() {
   fZoomBox = new QComboBox(this);
   for (const char* text : kZoomTexts) fZoomBox->addItem(QString::fromLatin1(text));
   fZoomBox->addItem(QStringLiteral("     "));
-  fZoomBox->addItem(TPLNMsg::GetPropValue(QStringLiteral("Width")));
-  fZoomBox->addItem(TPLNMsg::GetPropValue(QStringLiteral("Height")));
-  fZoomBox->addItem(TPLNMsg::GetDialogsValue(QStringLiteral("Fit")));
+  AddKeyedItem(fZoomBox, TORVMsgTable::Props, QStringLiteral("Width"));
+  AddKeyedItem(fZoomBox, TORVMsgTable::Props, QStringLiteral("Height"));
+  AddKeyedItem(fZoomBox, TORVMsgTable::Dialogs, QStringLiteral("Fit"));
   QFont itemFont = fZoomBox->font();
   itemFont.setPointSize(10);
   for (int i = 0; i < fZoomBox->count(); ++i) fZoomBox->setItemData(i, itemFont, Qt::FontRole);
@@ -498,11 +499,11 @@ void TPLNBaseEditor::AddCtrls() {
   SyncZoomBox();
   connect(fZoomBox, &QComboBox::currentIndexChanged, this, &TPLNBaseEditor::ZoomBoxChanged);
 
-  fZoomBox->setToolTip(tr("Zoom: a fixed step, or fit the page's width, height or all of it"));
+  SetKeyedToolTip(fZoomBox, TORVMsgTable::Editor, QStringLiteral("ZoomTip"));
 
   fUnitsButton = new QPushButton(this);
   fUnitsButton->setCursor(Qt::PointingHandCursor);
-  fUnitsButton->setToolTip(tr("Unit of the rulers, the grid and typed coordinates: click for the next one"));
+  SetKeyedToolTip(fUnitsButton, TORVMsgTable::Editor, QStringLiteral("UnitsTip"));
   connect(fUnitsButton, &QPushButton::clicked, this, &TPLNBaseEditor::ClickUnits);
 
   fOrtoInfo = new TPLNInfoEd(tiOrto, this);
@@ -511,13 +512,13 @@ void TPLNBaseEditor::AddCtrls() {
   fSettingsButton = new TResButton(this);
   fSettingsButton->ResName(QStringLiteral("SETTINGS"));
   fSettingsButton->setCursor(Qt::PointingHandCursor);
-  fSettingsButton->setToolTip(tr("Editor settings"));
+  SetKeyedToolTip(fSettingsButton, TORVMsgTable::Editor, QStringLiteral("SettingsTip"));
   connect(fSettingsButton, &QPushButton::clicked, this, &TPLNBaseEditor::ClickSettings);
 
   fRotateButton = new TResButton(this);
   fRotateButton->ResName(QStringLiteral("ROTATE"));
   fRotateButton->setCursor(Qt::PointingHandCursor);
-  fRotateButton->setToolTip(tr("Turn the label a quarter turn: left button to the left, right button to the right"));
+  SetKeyedToolTip(fRotateButton, TORVMsgTable::Editor, QStringLiteral("RotateTip"));
   connect(fRotateButton, &TResButton::Pressed, this, &TPLNBaseEditor::MouseDownRotate);
 
   AddControl(fSurface, 0, 0, 3, 4);
@@ -560,8 +561,8 @@ void TPLNBaseEditor::AdjustCtrls() {
 void TPLNBaseEditor::UpdateIndicators() {
   fOrtoInfo->SetState(fOrtoLines ? siOn : siOff);
   fSnapInfo->SetState((fSnap & snGrid) ? siOn : siOff);
-  fOrtoInfo->setToolTip(fOrtoLines ? tr("Orthogonal lines: on (F8 switches)") : tr("Orthogonal lines: off (F8 switches)"));
-  fSnapInfo->setToolTip((fSnap & snGrid) ? tr("Snap to grid: on (F9 switches)") : tr("Snap to grid: off (F9 switches)"));
+  SetKeyedToolTip(fOrtoInfo, TORVMsgTable::Editor, fOrtoLines ? QStringLiteral("OrtoOn") : QStringLiteral("OrtoOff"));
+  SetKeyedToolTip(fSnapInfo, TORVMsgTable::Editor, (fSnap & snGrid) ? QStringLiteral("SnapOn") : QStringLiteral("SnapOff"));
 }
 
 double TPLNBaseEditor::GetRowHeight(int i) const {

@@ -3,6 +3,7 @@
 #include "ORV.FMX.EdPolyText.h"
 #include "ORV.FMX.EdTable.h"
 #include "ORV.FMX.Types.h"
+#include "ORV.Msg.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -71,8 +72,8 @@ TPLNBaseInspector::TPLNBaseInspector(QWidget* parent) : QWidget(parent) {
   fTimer->setInterval(100);
   connect(fTimer, &QTimer::timeout, this, [this] { StepValue(fStepDirection); });
   OnPickFile = [this](const QString& folder) {
-    return QFileDialog::getOpenFileName(this, tr("Picture"), folder,
-                                        tr("Pictures (*.png *.jpg *.jpeg *.bmp *.gif);;PNG (*.png);;JPEG (*.jpg *.jpeg);;Bitmap (*.bmp);;GIF (*.gif)"));
+    return QFileDialog::getOpenFileName(this, TPLNMsg::GetDialogsValue(QStringLiteral("ToolImage")), folder,
+                                        TPLNMsg::GetDialogsValue(QStringLiteral("FilterImages")));
   };
   GetStyleColors();
 }
@@ -119,6 +120,8 @@ void TPLNBaseInspector::GetStyleColors() {
 
 void TPLNBaseInspector::changeEvent(QEvent* e) {
   if (e->type() == QEvent::PaletteChange || e->type() == QEvent::StyleChange) GetStyleColors();
+  // The rows carry their captions: build them again in the new language.
+  if (e->type() == QEvent::LanguageChange) Refresh(false);
   QWidget::changeEvent(e);
 }
 
@@ -764,7 +767,7 @@ void TPLNBaseInspector::OpenList(int row, int cell) {
     fCombo->setCurrentIndex(std::max(0, i));
   } else if (kind == int(Ins::TORVInsProp::Field)) {
     for (const QJsonValue& f : o.value(Key("List", cell)).toArray())
-      fCombo->addItem(f.toString().isEmpty() ? tr("(none)") : f.toString(), f.toString());
+      fCombo->addItem(f.toString().isEmpty() ? TPLNMsg::GetListValue(QStringLiteral("NoField")) : f.toString(), f.toString());
     fCombo->setCurrentIndex(std::max(0, fCombo->findData(o.value(Key("Value", cell)).toString())));
   } else {
     for (const QJsonValue& f : o.value(Key("List", cell)).toArray()) fCombo->addItem(f.toString());

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "ORV.Msg.h"
 #include "ORV.Utils.h"
 
 namespace Orv::Mcp {
@@ -230,6 +231,8 @@ void AddTool(TPLNMCPServer* server, const QString& name, const QString& descript
                            if (own && doc->UndoRecorded() != recorded) doc->DiscardLastStep();
                            return ErrorResult(why);
                          };
+                         // Failures raised by the drawing reach the agent in English.
+                         const TPLNMsg::TEnglishErrors english;
                          try {
                            if (!doc) throw EToolError(QStringLiteral("%1: no document is open").arg(name));
                            const TArgs checked(CheckArgs(name, schema, args));

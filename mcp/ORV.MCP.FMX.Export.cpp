@@ -147,7 +147,7 @@ QJsonObject LoadDrawing(TPLNBaseLabel* doc, const TArgs& a) {
   QByteArray bytes = f.readAll();
   if (f.error() != QFileDevice::NoError)
     throw EToolError(QStringLiteral("Cannot read %1: %2").arg(file, f.errorString()));
-  const QString notDrawing = QStringLiteral("Could not load %1: %2").arg(file, TPLNMsg::GetErrorValue("NotDrawing"));
+  const QString notDrawing = QStringLiteral("Could not load %1: %2").arg(file, TPLNMsg::GetEnglishValue(TORVMsgTable::Errors, QStringLiteral("NotDrawing")));
   if (bytes.trimmed().isEmpty()) throw EToolError(notDrawing);
   // Both readers build the drawing aside and take it over only when all of it was read.
   try {

@@ -111,7 +111,7 @@ void TPlanoraFMX::ReadStream(QIODevice* stream) {
     try {
       AddSymbol(Symbol::TPLNBaseLibSymbol::Read(r, GetFileVersion()), false);
     } catch (const EPLNError& e) {
-      throw EPLNError(QStringLiteral("library symbol %1 of %2: %3").arg(i).arg(symbols).arg(e.Message()));
+      throw EPLNError(TPLNMsg::GetErrorValue(QStringLiteral("ReadLibSymbol")).arg(i).arg(symbols).arg(e.Message()));
     }
   }
   const std::int32_t n = r.ReadCount(4 + kMinItemBytes, "item");
@@ -122,18 +122,18 @@ void TPlanoraFMX::ReadStream(QIODevice* stream) {
       item = CreateFromStream(r, GetFileVersion(), TORVReadType::File);
       if (item) CheckItemRange(item);
     } catch (const EPLNError& e) {
-      throw EPLNError(QStringLiteral("item %1 of %2: %3").arg(i).arg(n).arg(e.Message()));
+      throw EPLNError(TPLNMsg::GetErrorValue(QStringLiteral("ReadItem")).arg(i).arg(n).arg(e.Message()));
     }
     if (!item) {
       stream->seek(at);
       const std::int32_t code = r.ReadInt32();
       const TPLNKindEntry* e = KindEntry(code);
-      throw EPLNError(e ? QStringLiteral("item %1 of %2 is a %3 (kind %4), which this version cannot read")
+      throw EPLNError(e ? TPLNMsg::GetErrorValue(QStringLiteral("ReadKindTooNew"))
                               .arg(i).arg(n).arg(QLatin1String(e->ClassName)).arg(code)
-                        : QStringLiteral("item %1 of %2 has the unknown kind code %3").arg(i).arg(n).arg(code));
+                        : TPLNMsg::GetErrorValue(QStringLiteral("ReadKindUnknown")).arg(i).arg(n).arg(code));
     }
   }
-  if (r.Remaining() > 0) throw EPLNError(QStringLiteral("%1 unexpected bytes after the last item").arg(r.Remaining()));
+  if (r.Remaining() > 0) throw EPLNError(TPLNMsg::GetErrorValue(QStringLiteral("ReadTrailingBytes")).arg(r.Remaining()));
   EndRead(true);
 }
 
@@ -215,7 +215,7 @@ bool TPlanoraFMX::LoadFromFile(const QString& fileName) {
   } catch (const EPLNError& e) {
     throw EPLNError(FileError(fileName, e.Message()));
   } catch (const std::bad_alloc&) {
-    throw EPLNError(FileError(fileName, QStringLiteral("not enough memory to read the drawing")));
+    throw EPLNError(FileError(fileName, TPLNMsg::GetErrorValue(QStringLiteral("ReadNoMemory"))));
   }
   fFileName = fileName;
   const TPLNData& d = DataSettings();
@@ -260,9 +260,8 @@ QByteArray TPlanoraFMX::ToJsonText() const { return GetJsonText(); }
 void TPlanoraFMX::SaveToFile(const QString& fileName, TORVExt ext) {
   if (ext != TORVExt::Eti && ext != TORVExt::Json) return;
   if (fSkipped > 0 && !DropSkippedItems)
-    throw EPLNError(FileError(fileName, QStringLiteral("not saved: %1 %2 of the drawing could not be read and would be lost")
-                                            .arg(fSkipped)
-                                            .arg(fSkipped == 1 ? QStringLiteral("item") : QStringLiteral("items"))));
+    throw EPLNError(FileError(fileName, (fSkipped == 1 ? TPLNMsg::GetErrorValue(QStringLiteral("SaveWouldLoseOne"))
+                                                           : TPLNMsg::GetErrorValue(QStringLiteral("SaveWouldLose")).arg(fSkipped))));
   const auto failure = [&fileName](const QString& why) {
     return FileError(fileName, TPLNMsg::GetErrorValue("FileWrite") + QStringLiteral(": ") + why);
   };
@@ -326,7 +325,7 @@ void TPlanoraFMX::PasteSelection() {
     const std::int32_t n = r.ReadCount(4 + kMinItemBytes, "item");
     for (std::int32_t i = 0; i < n; ++i) {
       TPLNBaseItem* item = CreateFromStream(r, kClipboardVersion, TORVReadType::Paste);
-      if (!item) throw EPLNError(QStringLiteral("the clipboard holds an item this version cannot read"));
+      if (!item) throw EPLNError(TPLNMsg::GetErrorValue(QStringLiteral("ClipboardKind")));
       pasted.push_back(item);
     }
     // After the items: the library symbols they show, when they show any.
@@ -675,7 +674,7 @@ bool TPlanoraFMX::Preview(QWidget* parent, std::shared_ptr<TPreviewServices> ser
   } catch (const EPLNCancelled&) {
     return false;  // the user declined to give the values: nothing to preview, nothing to say
   } catch (const std::exception& e) {
-    services->Error(parent, QStringLiteral("Print preview"), QString::fromUtf8(e.what()));
+    services->Error(parent, TPLNMsg::GetDialogsValue(QStringLiteral("TitlePreview")), QString::fromUtf8(e.what()));
     return false;
   }
   window.exec();

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "ORV.Msg.h"
 #include "ORV.Base.h"
 #include "ORV.FMX.ViewLibrary.h"
 #include "ORV.Symbol.h"
@@ -53,7 +54,7 @@ TfSelSymbol::TfSelSymbol(QWidget* parent) : QDialog(parent) {
   FillLanguage();
 }
 
-void TfSelSymbol::FillLanguage() { setWindowTitle(tr("Symbol library")); }
+void TfSelSymbol::FillLanguage() { setWindowTitle(TPLNMsg::GetDialogsValue(QStringLiteral("SymbolLib"))); }
 
 void TfSelSymbol::Ini(TPLNBaseLabel* doc, const QString& folder) {
   fDoc = doc;
@@ -77,7 +78,7 @@ void TfSelSymbol::Ini(TPLNBaseLabel* doc, const QString& folder) {
   fTree->setUpdatesEnabled(false);
   fTree->clear();
   if (doc && doc->GetSymbolsCount() > 0) {
-    auto* own = new QTreeWidgetItem(fTree, {tr("Current drawing")});
+    auto* own = new QTreeWidgetItem(fTree, {TPLNMsg::GetDialogsValue(QStringLiteral("CurDrawing"))});
     own->setData(0, kLibRole, -1);
     own->setData(0, kIdRole, QStringLiteral("-1"));
   }

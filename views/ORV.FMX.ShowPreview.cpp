@@ -30,12 +30,12 @@ struct TExportKind {
   const char* Text;
   TORVExport Type;
   const char* Ext;
-  const char* Filter;
+  const char* Filter;  // message key of the file dialog filter
 };
 const TExportKind kExportKinds[] = {
-    {"PDF", TORVExport::PDF, "pdf", "PDF Files (*.pdf)"},  {"BMP", TORVExport::BMP, "bmp", "BMP images (*.bmp)"},
-    {"GIF", TORVExport::GIF, "gif", "GIF images (*.gif)"}, {"PNG", TORVExport::PNG, "png", "PNG images (*.png)"},
-    {"JPG", TORVExport::JPEG, "jpg", "JPG images (*.jpg)"},
+    {"PDF", TORVExport::PDF, "pdf", "FilterPdfFiles"},  {"BMP", TORVExport::BMP, "bmp", "FilterBmp"},
+    {"GIF", TORVExport::GIF, "gif", "FilterGif"}, {"PNG", TORVExport::PNG, "png", "FilterPng"},
+    {"JPG", TORVExport::JPEG, "jpg", "FilterJpg"},
 };
 
 // Restores the cursor however the work ends.
@@ -100,16 +100,16 @@ void TfPreview::BuildBar() {
     row->addWidget(b);
     return b;
   };
-  fFirst = button("btnFirst", QStringLiteral("|◀"), tr("First page (Home)"));
-  fPrior = button("btnPrior", QStringLiteral("◀"), tr("Previous page (Page Up)"));
+  fFirst = button("btnFirst", QStringLiteral("|◀"), TPLNMsg::GetDialogsValue(QStringLiteral("PreviewFirst")));
+  fPrior = button("btnPrior", QStringLiteral("◀"), TPLNMsg::GetDialogsValue(QStringLiteral("PreviewPrior")));
   edNumPage = new QLineEdit(bar);
   edNumPage->setObjectName(QStringLiteral("edNumPage"));
   edNumPage->setAlignment(Qt::AlignCenter);
   edNumPage->setReadOnly(true);
   edNumPage->setFixedWidth(110);
   row->addWidget(edNumPage);
-  fNext = button("btnNext", QStringLiteral("▶"), tr("Next page (Page Down)"));
-  fLast = button("btnLast", QStringLiteral("▶|"), tr("Last page (End)"));
+  fNext = button("btnNext", QStringLiteral("▶"), TPLNMsg::GetDialogsValue(QStringLiteral("PreviewNext")));
+  fLast = button("btnLast", QStringLiteral("▶|"), TPLNMsg::GetDialogsValue(QStringLiteral("PreviewLast")));
   row->addSpacing(12);
   ckFit = new QCheckBox(bar);
   ckFit->setObjectName(QStringLiteral("ckFit"));
@@ -128,7 +128,7 @@ void TfPreview::BuildBar() {
   sfScale->setDecimals(2);
   row->addWidget(sfScale);
   row->addStretch(1);
-  fClose = button("btnClose", tr("Close"), tr("Close (Esc)"));
+  fClose = button("btnClose", TPLNMsg::GetDialogsValue(QStringLiteral("PreviewClose")), TPLNMsg::GetDialogsValue(QStringLiteral("PreviewCloseTip")));
   fExport = button("btnExport", QString(), QString());
   fExportMenu = new QMenu(fExport);
   fExportMenu->setObjectName(QStringLiteral("exportMenu"));
@@ -141,9 +141,9 @@ void TfPreview::BuildBar() {
   // The menu opens just below the button.
   connect(fExport, &QToolButton::clicked, this,
           [this] { fExportMenu->popup(fExport->mapToGlobal(QPoint(0, fExport->height()))); });
-  fFullPage = button("btnFullPage", tr("Full page"), tr("Show the whole page"));
-  fPageWidth = button("btnPageWidth", tr("Page width"), tr("Fit the page's width"));
-  fPrint = button("btnPrint", tr("Print…"), tr("Print (Ctrl+P)"));
+  fFullPage = button("btnFullPage", TPLNMsg::GetDialogsValue(QStringLiteral("PreviewFullPage")), TPLNMsg::GetDialogsValue(QStringLiteral("PreviewFullPageTip")));
+  fPageWidth = button("btnPageWidth", TPLNMsg::GetDialogsValue(QStringLiteral("PreviewPageWidth")), TPLNMsg::GetDialogsValue(QStringLiteral("PreviewPageWidthTip")));
+  fPrint = button("btnPrint", TPLNMsg::GetDialogsValue(QStringLiteral("PreviewPrint")), TPLNMsg::GetDialogsValue(QStringLiteral("PreviewPrintTip")));
   top->addWidget(bar);
 
   connect(fFirst, &QToolButton::clicked, this, [this] { FirstPage(); });
@@ -267,7 +267,7 @@ bool TfPreview::ExportTo(TORVExport type, const QString& fileName) {
   }
   // The export moved the data cursor to its page; the window's page is what counts.
   fDoc->GoToPage(CurrentPage(), false, true);
-  if (!ok) fServices->Error(this, tr("Export"), error);
+  if (!ok) fServices->Error(this, TPLNMsg::GetDialogsValue(QStringLiteral("Export")), error);
   return ok;
 }
 
@@ -278,9 +278,9 @@ void TfPreview::Export(TORVExport type) {
     if (k.Type == type) kind = &k;
   if (!kind) return;
   const QString name = fDoc->Title.isEmpty() ? QStringLiteral("labels") : fDoc->Title;
-  const QString f = fServices->SaveFileName(this, tr("Export page"),
+  const QString f = fServices->SaveFileName(this, TPLNMsg::GetDialogsValue(QStringLiteral("TitleExport")),
                                             name + QLatin1Char('.') + QString::fromLatin1(kind->Ext),
-                                            QString::fromLatin1(kind->Filter));
+                                            TPLNMsg::GetDialogsValue(QLatin1String(kind->Filter)));
   if (f.isEmpty()) return;
   // A name without an extension takes the format's own.
   const QString file = QFileInfo(f).suffix().isEmpty() ? f + QLatin1Char('.') + QString::fromLatin1(kind->Ext) : f;
@@ -325,7 +325,7 @@ bool TfPreview::PrintTo(const QString& printer, const QString& pdfFile) {
       // Declined in the values window: nothing printed, nothing to report.
     } catch (const std::exception& e) {
       error = QString::fromUtf8(e.what());
-      if (error.isEmpty()) error = tr("the print failed");
+      if (error.isEmpty()) error = TPLNMsg::GetDialogsValue(QStringLiteral("PreviewPrintFailed"));
     }
   }
   d.PrintInfo.PrinterIndex = index;  // the printer chosen stays chosen
@@ -342,7 +342,7 @@ bool TfPreview::PrintTo(const QString& printer, const QString& pdfFile) {
   fPages = PreviewPageCount(d);
   GoToPage(std::min(page, fPages));
   if (!error.isEmpty()) {
-    fServices->Error(this, tr("Print"), error);
+    fServices->Error(this, TPLNMsg::GetDialogsValue(QStringLiteral("TitlePrint")), error);
     return false;
   }
   return true;

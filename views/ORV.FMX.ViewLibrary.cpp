@@ -19,6 +19,7 @@
 #include "ORV.BinaryIO.h"
 #include "ORV.Canvas.h"
 #include "ORV.FMX.Types.h"
+#include "ORV.Msg.h"
 #include "ORV.Utils.h"
 #include "TPLNSymbol.h"
 
@@ -84,7 +85,7 @@ QString TPLNBaseViewLib::GetCatList(const QString& file) const {
 QString TPLNBaseViewLib::LoadSymbols(const QString& file, const QString& category) {
   const bool own = file.compare(kCurDrawing, Qt::CaseInsensitive) == 0;
   if (own) {
-    if (!fDoc) return tr("There is no drawing to take symbols from.");
+    if (!fDoc) return TPLNMsg::GetErrorValue(QStringLiteral("NoSymbolDrawing"));
     auto lib = std::make_unique<TPLNLibrary>();
     lib->AssignLib(*fDoc);
     fLibrary = std::move(lib);

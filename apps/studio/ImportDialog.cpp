@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "ORV.FMX.h"
+#include "StudioTexts.h"
 
 namespace Planora::Studio {
 
@@ -24,18 +25,18 @@ using Orv::Fmx::TPlanoraFMX;
 using Orv::Fmx::TPLNFactory;
 
 TImportDialog::TImportDialog(const QString& name, const QString& text, QWidget* parent) : QDialog(parent) {
-  setWindowTitle(tr("Import %1").arg(name));
+  setWindowTitle(Txt("TitleImportFile").arg(name));
   resize(760, 640);
   auto* layout = new QVBoxLayout(this);
 
   auto* options = new QHBoxLayout;
   fFormat = new QComboBox;
-  fFormat->addItems({tr("Automatic"), tr("Mermaid"), tr("PlantUML")});
-  auto* language = new QLabel(tr("&Language:"));
+  fFormat->addItems({Txt("ImportAutomatic"), Txt("ImportMermaid"), Txt("ImportPlantUml")});
+  auto* language = new QLabel(Txt("ImportLanguage"));
   language->setBuddy(fFormat);
   options->addWidget(language);
   options->addWidget(fFormat);
-  fArrows = new QCheckBox(tr("Gantt &dependency arrows"));
+  fArrows = new QCheckBox(Txt("ImportArrows"));
   fArrows->setChecked(true);
   options->addWidget(fArrows);
   options->addStretch();
@@ -58,7 +59,7 @@ TImportDialog::TImportDialog(const QString& name, const QString& text, QWidget* 
   fSummary = new QLabel;
   layout->addWidget(fSummary);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
-  fImport = buttons->addButton(tr("&Import"), QDialogButtonBox::AcceptRole);
+  fImport = buttons->addButton(Txt("ImportButton"), QDialogButtonBox::AcceptRole);
   fImport->setDefault(true);
   layout->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -104,8 +105,8 @@ void TImportDialog::Refresh() {
   int errors = 0, warnings = 0;
   for (const auto& d : fDiagnostics) {
     const QString severity = SeverityName(d.Severity);
-    auto* item = new QListWidgetItem(d.Line > 0 ? tr("Line %1: %2: %3").arg(d.Line).arg(severity, d.Message)
-                                                : tr("%1: %2").arg(severity, d.Message));
+    auto* item = new QListWidgetItem(d.Line > 0 ? Txt("ImportLineMessage").arg(d.Line).arg(severity, d.Message)
+                                                : Txt("ImportMessage").arg(severity, d.Message));
     item->setData(Qt::UserRole, d.Line);
     item->setIcon(style()->standardIcon(d.Severity == TORVDiagSeverity::Error     ? QStyle::SP_MessageBoxCritical
                                         : d.Severity == TORVDiagSeverity::Warning ? QStyle::SP_MessageBoxWarning
@@ -115,10 +116,10 @@ void TImportDialog::Refresh() {
     warnings += d.Severity == TORVDiagSeverity::Warning;
   }
   if (fDrawing)
-    fSummary->setText(tr("%n item(s) to draw", nullptr, fDrawing->GetItemsCount()) +
-                      (errors + warnings > 0 ? tr("; %1 error(s), %2 warning(s)").arg(errors).arg(warnings) : QString()));
+    fSummary->setText(Txt("ImportItems").arg(fDrawing->GetItemsCount()) +
+                      (errors + warnings > 0 ? Txt("ImportProblems").arg(errors).arg(warnings) : QString()));
   else
-    fSummary->setText(tr("Nothing to draw: the text gives no diagram (%1 error(s), %2 warning(s))").arg(errors).arg(warnings));
+    fSummary->setText(Txt("ImportNothing").arg(errors).arg(warnings));
   fImport->setEnabled(fDrawing != nullptr);
 }
 

@@ -18,6 +18,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPointer>
 #include <QSettings>
 #include <QStatusBar>
 #include <QScreen>
@@ -32,6 +33,7 @@
 #include "ORV.FMX.ShowPreview.h"
 #include "ORV.FMX.h"
 #include "ORV.Utils.h"
+#include "StudioTexts.h"
 
 using namespace Orv;
 using namespace Orv::Fmx;
@@ -39,13 +41,6 @@ using namespace Orv::Fmx;
 namespace Planora::Studio {
 
 namespace {
-
-const char* kDrawingFilter = "Drawings (*.json *.eti);;All files (*)";
-const char* kImportFilter =
-    "Diagram and Gantt texts (*.mmd *.mermaid *.puml *.plantuml *.pu *.uml *.txt *.gantt);;All files (*)";
-const char* kExportFilter =
-    "PDF (*.pdf);;XPS (*.xps);;SVG drawing (*.svg);;PNG image (*.png);;JPEG image (*.jpg *.jpeg);;BMP image (*.bmp);;GIF "
-    "image (*.gif)";
 
 // The main window hears every change of its drawing: the title's modified mark, the edit
 // commands' state and the palette's tool follow it.
@@ -62,30 +57,30 @@ class TDocWatch : public IORObserver {
 struct TTool {
   TORVDrawKind Kind;
   const char* Name;   // object name after "tool"
-  const char* Label;
+  const char* Label;  // message key
 };
 
 const TTool kTools[] = {
-    {TORVDrawKind::None, "Select", "Select"},
-    {TORVDrawKind::Point, "Point", "Point"},
-    {TORVDrawKind::Line, "Line", "Line"},
-    {TORVDrawKind::ArrowLine, "ArrowLine", "Arrow line"},
-    {TORVDrawKind::PolyLine, "PolyLine", "Polyline"},
-    {TORVDrawKind::Polygon, "Polygon", "Polygon"},
-    {TORVDrawKind::Bezier, "Bezier", "Bezier"},
-    {TORVDrawKind::Rectangle, "Rectangle", "Rectangle"},
-    {TORVDrawKind::Ellipse, "Ellipse", "Ellipse"},
-    {TORVDrawKind::Circle, "Circle", "Circle"},
-    {TORVDrawKind::Circle3P, "Circle3P", "Circle by 3 points"},
-    {TORVDrawKind::Arc, "Arc", "Arc"},
-    {TORVDrawKind::Sector, "Sector", "Sector"},
-    {TORVDrawKind::Text, "Text", "Text"},
-    {TORVDrawKind::Paragraph, "Paragraph", "Paragraph"},
-    {TORVDrawKind::RichText, "RichText", "Rich text"},
-    {TORVDrawKind::Dim, "Dim", "Dimension"},
-    {TORVDrawKind::DimRadial, "DimRadial", "Radial dim."},
-    {TORVDrawKind::DimDiameter, "DimDiameter", "Diameter dim."},
-    {TORVDrawKind::DimAngle, "DimAngle", "Angle dim."},
+    {TORVDrawKind::None, "Select", "ToolSelect"},
+    {TORVDrawKind::Point, "Point", "ToolPoint"},
+    {TORVDrawKind::Line, "Line", "ToolLine"},
+    {TORVDrawKind::ArrowLine, "ArrowLine", "ToolArrowLine"},
+    {TORVDrawKind::PolyLine, "PolyLine", "ToolPolyLine"},
+    {TORVDrawKind::Polygon, "Polygon", "ToolPolygon"},
+    {TORVDrawKind::Bezier, "Bezier", "ToolBezier"},
+    {TORVDrawKind::Rectangle, "Rectangle", "ToolRectangle"},
+    {TORVDrawKind::Ellipse, "Ellipse", "ToolEllipse"},
+    {TORVDrawKind::Circle, "Circle", "ToolCircle"},
+    {TORVDrawKind::Circle3P, "Circle3P", "ToolCircle3P"},
+    {TORVDrawKind::Arc, "Arc", "ToolArc"},
+    {TORVDrawKind::Sector, "Sector", "ToolSector"},
+    {TORVDrawKind::Text, "Text", "ToolText"},
+    {TORVDrawKind::Paragraph, "Paragraph", "ToolParagraph"},
+    {TORVDrawKind::RichText, "RichText", "ToolRichText"},
+    {TORVDrawKind::Dim, "Dim", "ToolDim"},
+    {TORVDrawKind::DimRadial, "DimRadial", "ToolDimRadial"},
+    {TORVDrawKind::DimDiameter, "DimDiameter", "ToolDimDiameter"},
+    {TORVDrawKind::DimAngle, "DimAngle", "ToolDimAngle"},
 };
 
 // The flow shapes, in the order of their values, and the link tool's choices. The names follow
@@ -93,57 +88,57 @@ const TTool kTools[] = {
 struct TFlowShape {
   TORVFlowType Type;
   const char* Name;
-  const char* Label;
+  const char* Label;  // message key
 };
 
 const TFlowShape kFlowShapes[] = {
-    {TORVFlowType::Terminator, "Terminator", "Terminator"},
-    {TORVFlowType::Process, "Process", "Process"},
-    {TORVFlowType::Document, "Document", "Document"},
-    {TORVFlowType::MultiDocument, "Multidocument", "Multidocument"},
-    {TORVFlowType::Decision, "Decision", "Decision"},
-    {TORVFlowType::Data, "Data", "Data"},
-    {TORVFlowType::Database, "Database", "Database"},
-    {TORVFlowType::Predefined, "Predefined", "Predefined"},
-    {TORVFlowType::ManualInput, "ManualInput", "Manual input"},
-    {TORVFlowType::ManualOperation, "ManualOperation", "Manual operation"},
-    {TORVFlowType::Preparation, "Preparation", "Preparation"},
-    {TORVFlowType::Ellipse, "Ellipse", "Ellipse"},
-    {TORVFlowType::Start, "Start", "Start"},
-    {TORVFlowType::Step, "Step", "Step"},
-    {TORVFlowType::End, "End", "End"},
+    {TORVFlowType::Terminator, "Terminator", "FlowTerminator"},
+    {TORVFlowType::Process, "Process", "FlowProcess"},
+    {TORVFlowType::Document, "Document", "FlowDocument"},
+    {TORVFlowType::MultiDocument, "Multidocument", "FlowMultidocument"},
+    {TORVFlowType::Decision, "Decision", "FlowDecision"},
+    {TORVFlowType::Data, "Data", "FlowData"},
+    {TORVFlowType::Database, "Database", "FlowDatabase"},
+    {TORVFlowType::Predefined, "Predefined", "FlowPredefined"},
+    {TORVFlowType::ManualInput, "ManualInput", "FlowManualInput"},
+    {TORVFlowType::ManualOperation, "ManualOperation", "FlowManualOperation"},
+    {TORVFlowType::Preparation, "Preparation", "FlowPreparation"},
+    {TORVFlowType::Ellipse, "Ellipse", "FlowEllipse"},
+    {TORVFlowType::Start, "Start", "FlowStart"},
+    {TORVFlowType::Step, "Step", "FlowStep"},
+    {TORVFlowType::End, "End", "FlowEnd"},
 };
 
 // Word: how the status bar names the choice once selected links take it.
 struct TChoice {
   int Value;
   const char* Name;
-  const char* Label;
+  const char* Label;  // message keys of the menu entry and of the status bar word
   const char* Word;
 };
 
 const TChoice kRoutes[] = {
-    {0, "Direct", "&Direct", "direct"},
-    {1, "LRTB", "&LRTB: across, then up or down", "LRTB"},
-    {2, "TBLR", "&TBLR: up or down, then across", "TBLR"},
-    {3, "Step", "&Step", "step"},
-    {4, "Arc", "&Arc", "arc"},
-    {5, "Curve", "&Curve", "curve"},
-    {6, "PolyLine", "&Polyline", "polyline"},
-    {7, "Round", "&Round", "round"},
+    {0, "Direct", "RouteDirect", "RouteWordDirect"},
+    {1, "LRTB", "RouteLRTB", "RouteWordLRTB"},
+    {2, "TBLR", "RouteTBLR", "RouteWordTBLR"},
+    {3, "Step", "RouteStep", "RouteWordStep"},
+    {4, "Arc", "RouteArc", "RouteWordArc"},
+    {5, "Curve", "RouteCurve", "RouteWordCurve"},
+    {6, "PolyLine", "RoutePolyLine", "RouteWordPolyLine"},
+    {7, "Round", "RouteRound", "RouteWordRound"},
 };
 
 const TChoice kTerminators[] = {
-    {0, "None", "&None", "no terminator"},
-    {1, "Circle", "&Circle", "a circle"},
-    {2, "FillCircle", "&Filled circle", "a filled circle"},
-    {3, "Arrow", "&Arrow", "an arrow"},
-    {4, "FillArrow", "Filled a&rrow", "a filled arrow"},
-    {5, "Square", "&Square", "a square"},
-    {6, "FillSquare", "Filled s&quare", "a filled square"},
-    {7, "Rhombus", "R&hombus", "a rhombus"},
-    {8, "FillRhombus", "Filled rh&ombus", "a filled rhombus"},
-    {11, "Cross", "Cross", "a cross"},
+    {0, "None", "TermNone", "TermWordNone"},
+    {1, "Circle", "TermCircle", "TermWordCircle"},
+    {2, "FillCircle", "TermFillCircle", "TermWordFillCircle"},
+    {3, "Arrow", "TermArrow", "TermWordArrow"},
+    {4, "FillArrow", "TermFillArrow", "TermWordFillArrow"},
+    {5, "Square", "TermSquare", "TermWordSquare"},
+    {6, "FillSquare", "TermFillSquare", "TermWordFillSquare"},
+    {7, "Rhombus", "TermRhombus", "TermWordRhombus"},
+    {8, "FillRhombus", "TermFillRhombus", "TermWordFillRhombus"},
+    {11, "Cross", "TermCross", "TermWordCross"},
 };
 
 // The outline of a flow shape in `r`, for the palette's pictures: bolder than the item's own
@@ -245,13 +240,13 @@ QIcon FlowIcon(TORVFlowType type) {
 // The code tool's kinds, as item kind codes.
 struct TCodeKind {
   const char* Name;
-  const char* Label;
+  const char* Label;  // message key
   int Value;
 };
 const TCodeKind kCodeKinds[] = {
-    {"Barcode", "&Barcode", Kind::Barcode},     {"QRCode", "&QR code", Kind::QRCode},
-    {"DataMatrix", "&DataMatrix", Kind::DataMatrix}, {"PDF417", "&PDF417", Kind::PDF417},
-    {"PolyText", "P&oly text", Kind::PolyText},
+    {"Barcode", "CodeBarcode", Kind::Barcode},     {"QRCode", "CodeQRCode", Kind::QRCode},
+    {"DataMatrix", "CodeDataMatrix", Kind::DataMatrix}, {"PDF417", "CodePDF417", Kind::PDF417},
+    {"PolyText", "CodePolyText", Kind::PolyText},
 };
 
 // Bars for linear codes, a module pattern for the 2-D ones, styled runs for the poly text.
@@ -554,8 +549,8 @@ class TStudioPreviewServices : public TPreviewServices {
   bool ChoosePrinter(QWidget* parent, QString& printer, QString& pdfFile) override {
     QStringList choices = PrinterNames();
     const int printers = static_cast<int>(choices.size());
-    choices << QObject::tr("PDF file…");
-    const int pick = fServices->Choose(parent, QObject::tr("Print"), QObject::tr("Print the label sheet on:"), choices);
+    choices << Txt("PdfFile");
+    const int pick = fServices->Choose(parent, Txt("TitlePrint"), Txt("AskPrinter"), choices);
     if (pick < 0) return false;
     printer.clear();
     pdfFile.clear();
@@ -563,8 +558,8 @@ class TStudioPreviewServices : public TPreviewServices {
       printer = choices[pick];
       return true;
     }
-    pdfFile = fServices->SaveFileName(parent, QObject::tr("Print to PDF file"),
-                                      QDir::home().filePath(QStringLiteral("labels.pdf")), QObject::tr("PDF (*.pdf)"));
+    pdfFile = fServices->SaveFileName(parent, Txt("TitlePrintPdf"),
+                                      QDir::home().filePath(QStringLiteral("labels.pdf")), Txt("FilterPdf"));
     return !pdfFile.isEmpty();
   }
   void Error(QWidget* parent, const QString& title, const QString& text) override {
@@ -620,6 +615,15 @@ TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* par
     QGuiApplication::restoreOverrideCursor();
     return given;
   };
+  // A text the tables lack shows its key; the status bar says so, once per key. Lookups may
+  // happen on an export thread: the report comes over to the window's thread.
+  TPLNMsg::SetNotFoundHandler([window = QPointer<TMainWindow>(this)](const QString&, const QString& message) {
+    if (window)
+      QMetaObject::invokeMethod(window, [window, message] {
+        if (window) window->statusBar()->showMessage(message, 10000);
+      }, Qt::QueuedConnection);
+  });
+  RestoreLanguage();
   connect(fEditor, &TPLNBaseEditor::PointerMoved, this, &TMainWindow::ShowPosition);
   connect(fEditor, &TPLNBaseEditor::PointerLeft, fPosition, &QLabel::clear);
   connect(fEditor, &TPLNBaseEditor::ZoomChanged, this, &TMainWindow::ShowZoom);
@@ -629,6 +633,8 @@ TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* par
   BuildToolPalette();
   BuildInspectorDock();
   BuildLibraryDock();
+  BuildLanguageMenu();
+  ApplyKeyedTexts(this);
   // The properties get the larger share of the right side.
   resizeDocks({findChild<QDockWidget*>(QStringLiteral("inspectorDock")), findChild<QDockWidget*>(QStringLiteral("libraryDock"))},
               {560, 300}, Qt::Vertical);
@@ -663,6 +669,7 @@ TMainWindow::TMainWindow(std::shared_ptr<TStudioServices> services, QWidget* par
 }
 
 TMainWindow::~TMainWindow() {
+  TPLNMsg::SetNotFoundHandler(nullptr);
   fDoc->RemoveObserver(fWatch.get());
   fDoc->OnUndoRedoEvent = nullptr;
   // The editor observes the document too: detach it before the document goes.
@@ -670,55 +677,57 @@ TMainWindow::~TMainWindow() {
 }
 
 void TMainWindow::BuildMenus() {
-  QMenu* file = menuBar()->addMenu(tr("&File"));
-  file->addAction(tr("&New"), QKeySequence::New, this, [this] { NewDrawing(); });
-  file->addAction(tr("&Open…"), QKeySequence::Open, this, [this] {
+  QMenu* file = menuBar()->addMenu(KeyTxt("MenuFile"));
+  file->setObjectName(QStringLiteral("fileMenu"));
+  file->addAction(KeyTxt("MenuNew"), QKeySequence::New, this, [this] { NewDrawing(); });
+  file->addAction(KeyTxt("MenuOpen"), QKeySequence::Open, this, [this] {
     if (!MaybeSave()) return;
-    const QString f = fServices->OpenFileName(this, tr("Open drawing"), QString::fromLatin1(kDrawingFilter));
+    const QString f = fServices->OpenFileName(this, Txt("TitleOpen"), Txt("FilterDrawings"));
     if (!f.isEmpty()) OpenFile(f);
   });
-  fRecentMenu = file->addMenu(tr("Open &Recent"));
-  QAction* import = file->addAction(tr("&Import Diagram…"), this, [this] {
+  fRecentMenu = file->addMenu(KeyTxt("MenuRecent"));
+  QAction* import = file->addAction(KeyTxt("MenuImport"), this, [this] {
     if (!MaybeSave()) return;
-    const QString f = fServices->OpenFileName(this, tr("Import diagram or Gantt text"), QString::fromLatin1(kImportFilter));
+    const QString f = fServices->OpenFileName(this, Txt("TitleImport"), Txt("FilterImport"));
     if (!f.isEmpty()) ImportFile(f);
   });
   import->setObjectName(QStringLiteral("fileImport"));
   import->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
   file->addSeparator();
-  file->addAction(tr("&Save"), QKeySequence::Save, this, [this] { Save(); });
+  file->addAction(KeyTxt("MenuSave"), QKeySequence::Save, this, [this] { Save(); });
   // Not every platform theme binds Save As; Ctrl+Shift+S is what users try.
-  QAction* saveAs = file->addAction(tr("Save &As…"), this, [this] { SaveAs(); });
+  QAction* saveAs = file->addAction(KeyTxt("MenuSaveAs"), this, [this] { SaveAs(); });
   saveAs->setObjectName(QStringLiteral("fileSaveAs"));
   saveAs->setShortcuts(Keys(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
   file->addSeparator();
-  file->addAction(tr("&Export…"), QKeySequence(tr("Ctrl+E")), this, [this] { ExportDialog(); });
-  QAction* preview = file->addAction(tr("Print Pre&view…"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_P), this,
+  file->addAction(KeyTxt("MenuExport"), QKeySequence(QStringLiteral("Ctrl+E")), this, [this] { ExportDialog(); });
+  QAction* preview = file->addAction(KeyTxt("MenuPreview"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_P), this,
                                      [this] { fDoc->Preview(this, std::make_shared<TStudioPreviewServices>(fServices)); });
   preview->setObjectName(QStringLiteral("filePreview"));
-  file->addAction(tr("&Print…"), QKeySequence::Print, this, [this] { PrintDialog(); })->setObjectName(QStringLiteral("filePrint"));
+  file->addAction(KeyTxt("MenuPrint"), QKeySequence::Print, this, [this] { PrintDialog(); })->setObjectName(QStringLiteral("filePrint"));
   file->addSeparator();
-  file->addAction(tr("&Quit"), QKeySequence::Quit, this, [this] { close(); });
+  file->addAction(KeyTxt("MenuQuit"), QKeySequence::Quit, this, [this] { close(); });
 
   BuildEditMenu();
   BuildDocumentMenu();
 
-  QMenu* view = menuBar()->addMenu(tr("&View"));
-  view->addAction(tr("Zoom &In"), QKeySequence::ZoomIn, this, [this] { fEditor->IncZoom(); });
-  view->addAction(tr("Zoom &Out"), QKeySequence::ZoomOut, this, [this] { fEditor->DecZoom(); });
-  view->addAction(tr("&Actual Size"), QKeySequence(tr("Ctrl+0")), this, [this] { fEditor->SetZoom(TORVZoom::zm100); });
-  view->addAction(tr("Fit &Width"), this, [this] { fEditor->SetZoom(TORVZoom::zmWidth); });
-  view->addAction(tr("Fit &Height"), this, [this] { fEditor->SetZoom(TORVZoom::zmHeight); });
-  view->addAction(tr("&Fit All"), QKeySequence(tr("Ctrl+9")), this, [this] { fEditor->SetZoom(TORVZoom::zmFitAll); });
+  QMenu* view = menuBar()->addMenu(KeyTxt("MenuView"));
+  view->setObjectName(QStringLiteral("viewMenu"));
+  view->addAction(KeyTxt("MenuZoomIn"), QKeySequence::ZoomIn, this, [this] { fEditor->IncZoom(); });
+  view->addAction(KeyTxt("MenuZoomOut"), QKeySequence::ZoomOut, this, [this] { fEditor->DecZoom(); });
+  view->addAction(KeyTxt("MenuActualSize"), QKeySequence(QStringLiteral("Ctrl+0")), this, [this] { fEditor->SetZoom(TORVZoom::zm100); });
+  view->addAction(KeyTxt("MenuFitWidth"), this, [this] { fEditor->SetZoom(TORVZoom::zmWidth); });
+  view->addAction(KeyTxt("MenuFitHeight"), this, [this] { fEditor->SetZoom(TORVZoom::zmHeight); });
+  view->addAction(KeyTxt("MenuFitAll"), QKeySequence(QStringLiteral("Ctrl+9")), this, [this] { fEditor->SetZoom(TORVZoom::zmFitAll); });
   view->addSeparator();
-  fRulersAction = view->addAction(tr("&Rulers"));
+  fRulersAction = view->addAction(KeyTxt("MenuRulers"));
   fRulersAction->setCheckable(true);
   connect(fRulersAction, &QAction::toggled, this, [this](bool on) {
     fEditor->Rulers().SetVisible(on ? std::uint8_t(rvLeft | rvTop) : std::uint8_t(0));
     QSettings().setValue(QStringLiteral("view/rulers"), on);
   });
   // The connectors of every item that takes links, as marks over the page; never printed.
-  fConnectorsAction = view->addAction(tr("Show &Connectors"));
+  fConnectorsAction = view->addAction(KeyTxt("MenuConnectors"));
   fConnectorsAction->setObjectName(QStringLiteral("viewConnectors"));
   fConnectorsAction->setCheckable(true);
   connect(fConnectorsAction, &QAction::toggled, this, [this](bool on) {
@@ -726,12 +735,12 @@ void TMainWindow::BuildMenus() {
     fEditor->SetEditorOptions(on ? std::uint16_t(options | eoLinkPoints) : std::uint16_t(options & ~eoLinkPoints));
     QSettings().setValue(QStringLiteral("view/connectors"), on);
   });
-  QMenu* grid = view->addMenu(tr("&Grid"));
+  QMenu* grid = view->addMenu(KeyTxt("MenuGrid"));
   fGridGroup = new QActionGroup(this);
   const std::pair<const char*, TORVGridDraw> styles[] = {
-      {"&None", TORVGridDraw::gdNone}, {"&Points", TORVGridDraw::gdPoints}, {"&Lines", TORVGridDraw::gdLines}};
+      {"MenuGridNone", TORVGridDraw::gdNone}, {"MenuGridPoints", TORVGridDraw::gdPoints}, {"MenuGridLines", TORVGridDraw::gdLines}};
   for (int i = 0; i < 3; ++i) {
-    QAction* a = grid->addAction(tr(styles[i].first));
+    QAction* a = grid->addAction(KeyTxt(styles[i].first));
     a->setCheckable(true);
     fGridGroup->addAction(a);
     const TORVGridDraw style = styles[i].second;
@@ -755,12 +764,12 @@ void TMainWindow::BuildMenus() {
     s.setValue(QStringLiteral("view/rulers"), fRulersAction->isChecked());
     UpdateEditActions();
   };
-  view->addAction(tr("Editor &Settings…"), this, editSettings)->setObjectName(QStringLiteral("viewSettings"));
+  view->addAction(KeyTxt("MenuSettings"), this, editSettings)->setObjectName(QStringLiteral("viewSettings"));
   connect(fEditor, &TPLNBaseEditor::SettingsClicked, this, editSettings);
 }
 
 void TMainWindow::BuildEditMenu() {
-  QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+  QMenu* edit = menuBar()->addMenu(KeyTxt("MenuEdit"));
   auto add = [&](const char* name, const QString& text, const QList<QKeySequence>& keys, std::function<void()> fn) {
     QAction* a = edit->addAction(text);
     a->setObjectName(QLatin1String(name));
@@ -770,26 +779,26 @@ void TMainWindow::BuildEditMenu() {
   };
   // Undo and redo walk the history themselves: no group around them. They drop the status
   // message about the change they take back or bring again.
-  fUndo = add("editUndo", tr("&Undo"), Keys(QKeySequence::Undo), [this] {
+  fUndo = add("editUndo", KeyTxt("MenuUndo"), Keys(QKeySequence::Undo), [this] {
     statusBar()->clearMessage();
-    RunEdit(tr("Undo"), [this] { fDoc->Undo(); return true; }, false);
+    RunEdit(Txt("StepUndo"), [this] { fDoc->Undo(); return true; }, false);
   });
-  fRedo = add("editRedo", tr("&Redo"), Keys(QKeySequence::Redo, QKeySequence(Qt::CTRL | Qt::Key_Y)), [this] {
+  fRedo = add("editRedo", KeyTxt("MenuRedo"), Keys(QKeySequence::Redo, QKeySequence(Qt::CTRL | Qt::Key_Y)), [this] {
     statusBar()->clearMessage();
-    RunEdit(tr("Redo"), [this] { fDoc->Redo(); return true; }, false);
+    RunEdit(Txt("StepRedo"), [this] { fDoc->Redo(); return true; }, false);
   });
   edit->addSeparator();
-  fCut = add("editCut", tr("Cu&t"), Keys(QKeySequence::Cut), [this] { CutItems(); });
-  fCopy = add("editCopy", tr("&Copy"), Keys(QKeySequence::Copy), [this] { CopyItems(); });
-  fPaste = add("editPaste", tr("&Paste"), Keys(QKeySequence::Paste), [this] { PasteItems(); });
-  fDuplicate = add("editDuplicate", tr("D&uplicate"), {QKeySequence(Qt::CTRL | Qt::Key_D)}, [this] {
-    RunEdit(tr("Duplicate"), [this] {
+  fCut = add("editCut", KeyTxt("MenuCut"), Keys(QKeySequence::Cut), [this] { CutItems(); });
+  fCopy = add("editCopy", KeyTxt("MenuCopy"), Keys(QKeySequence::Copy), [this] { CopyItems(); });
+  fPaste = add("editPaste", KeyTxt("MenuPaste"), Keys(QKeySequence::Paste), [this] { PasteItems(); });
+  fDuplicate = add("editDuplicate", KeyTxt("MenuDuplicate"), {QKeySequence(Qt::CTRL | Qt::Key_D)}, [this] {
+    RunEdit(Txt("StepDuplicate"), [this] {
       fDoc->DuplicateSelection(kDuplicateStep * fDoc->GetCoordMultiplier());
       return true;
     });
   });
-  fDelete = add("editDelete", tr("&Delete"), Keys(QKeySequence::Delete), [this] {
-    RunEdit(tr("Delete"), [this] {
+  fDelete = add("editDelete", KeyTxt("MenuDelete"), Keys(QKeySequence::Delete), [this] {
+    RunEdit(Txt("StepDelete"), [this] {
       fDoc->DeleteSelection();
       return true;
     });
@@ -801,22 +810,23 @@ void TMainWindow::BuildEditMenu() {
   // member function.
   struct TAlign {
     const char* Side;
+    const char* Key;
     void (TPLNBaseEditor::*Fn)();
   };
   static constexpr TAlign kAligns[] = {
-      {"Left", &TPLNBaseEditor::AlignSelectedLeft},
-      {"Top", &TPLNBaseEditor::AlignSelectedTop},
-      {"Right", &TPLNBaseEditor::AlignSelectedRight},
-      {"Bottom", &TPLNBaseEditor::AlignSelectedBottom},
+      {"Left", "AlignLeft", &TPLNBaseEditor::AlignSelectedLeft},
+      {"Top", "AlignTop", &TPLNBaseEditor::AlignSelectedTop},
+      {"Right", "AlignRight", &TPLNBaseEditor::AlignSelectedRight},
+      {"Bottom", "AlignBottom", &TPLNBaseEditor::AlignSelectedBottom},
   };
-  QMenu* align = edit->addMenu(tr("Ali&gn"));
+  QMenu* align = edit->addMenu(KeyTxt("MenuAlign"));
   for (const TAlign& entry : kAligns) {
     void (TPLNBaseEditor::*const fn)() = entry.Fn;
-    QAction* a = align->addAction(tr(entry.Side));
+    QAction* a = align->addAction(KeyTxt(entry.Key));
     a->setObjectName(QStringLiteral("editAlign") + QLatin1String(entry.Side));
     connect(a, &QAction::triggered, this, [this, fn] {
       TPLNBaseEditor* editor = fEditor;
-      RunEdit(tr("Align"), [editor, fn] {
+      RunEdit(Txt("StepAlign"), [editor, fn] {
         (editor->*fn)();
         return true;
       });
@@ -824,61 +834,61 @@ void TMainWindow::BuildEditMenu() {
     fAlign.push_back(a);
   }
   edit->addSeparator();
-  add("editItemForm", tr("Table Columns / Text &Runs…"), {}, [this] { EditSelectedItem(); });
-  fSelectAll = add("editSelectAll", tr("Select &All"), Keys(QKeySequence::SelectAll), [this] {
+  add("editItemForm", KeyTxt("MenuItemForm"), {}, [this] { EditSelectedItem(); });
+  fSelectAll = add("editSelectAll", KeyTxt("MenuSelectAll"), Keys(QKeySequence::SelectAll), [this] {
     fDoc->SelectAll();
     UpdateEditActions();
   });
   edit->addSeparator();
   // The editor keeps these settings and shows them in its indicators; the menu mirrors them.
-  fSnap = add("editSnap", tr("&Snap to Grid"), {QKeySequence(Qt::Key_F9)}, [this] {
+  fSnap = add("editSnap", KeyTxt("MenuSnap"), {QKeySequence(Qt::Key_F9)}, [this] {
     const std::uint16_t snap = fEditor->GetSnap();
     fEditor->SetSnap(fSnap->isChecked() ? std::uint16_t(snap | snGrid) : std::uint16_t(snap & ~snGrid));
   });
   fSnap->setCheckable(true);
-  fOrto = add("editOrto", tr("&Orthogonal"), {QKeySequence(Qt::Key_F8)}, [this] { fEditor->SetOrtoLines(fOrto->isChecked()); });
+  fOrto = add("editOrto", KeyTxt("MenuOrto"), {QKeySequence(Qt::Key_F8)}, [this] { fEditor->SetOrtoLines(fOrto->isChecked()); });
   fOrto->setCheckable(true);
 }
 
 // The document's own settings, each in its window; every change there is an undo step.
 void TMainWindow::BuildDocumentMenu() {
-  QMenu* document = menuBar()->addMenu(tr("&Document"));
+  QMenu* document = menuBar()->addMenu(KeyTxt("MenuDocument"));
   document->setObjectName(QStringLiteral("documentMenu"));
-  QAction* setup = document->addAction(tr("&Page Setup…"));
+  QAction* setup = document->addAction(KeyTxt("MenuPageSetup"));
   setup->setObjectName(QStringLiteral("documentPageSetup"));
-  setup->setShortcut(QKeySequence(tr("Ctrl+Shift+U")));
+  setup->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+U")));
   connect(setup, &QAction::triggered, this, [this] {
     if (fDoc->GetEditorMode() > 2)
-      statusBar()->showMessage(tr("An interactive drawing has no page set-up."), 5000);
+      statusBar()->showMessage(Txt("StNoPageSetup"), 5000);
     else if (fDoc->EditProperties(this))
       fEditor->SetZoom(TORVZoom::zmFitAll);
     UpdateEditActions();
   });
   document->addSeparator();
-  QAction* layers = document->addAction(tr("&Layers…"));
+  QAction* layers = document->addAction(KeyTxt("MenuLayers"));
   layers->setObjectName(QStringLiteral("documentLayers"));
   connect(layers, &QAction::triggered, this, [this] {
     ConfigureMaps(fDoc->Mapping());  // for the map button
     fDoc->EditLayers(this);
     UpdateEditActions();
   });
-  QAction* styles = document->addAction(tr("&Dimension Styles…"));
+  QAction* styles = document->addAction(KeyTxt("MenuDimStyles"));
   styles->setObjectName(QStringLiteral("documentDimStyles"));
   connect(styles, &QAction::triggered, this, [this] {
-    if (!fDoc->EditDimStyles(this)) statusBar()->showMessage(tr("Dimension styles belong to technical drawings."), 5000);
+    if (!fDoc->EditDimStyles(this)) statusBar()->showMessage(Txt("StDimStylesDrawing"), 5000);
     UpdateEditActions();
   });
 }
 
 void TMainWindow::BuildToolPalette() {
-  fTools = new QToolBar(tr("Tools"), this);
+  fTools = new QToolBar(KeyTxt("Tools"), this);
   fTools->setObjectName(QStringLiteral("tools"));
   fTools->setIconSize(QSize(24, 24));
   addToolBar(Qt::LeftToolBarArea, fTools);
   fToolGroup = new QActionGroup(this);
   fToolGroup->setExclusive(true);
   for (const TTool& t : kTools) {
-    QAction* a = fTools->addAction(ToolIcon(t.Kind), tr(t.Label));
+    QAction* a = fTools->addAction(ToolIcon(t.Kind), KeyTxt(t.Label));
     a->setObjectName(QStringLiteral("tool") + QLatin1String(t.Name));
     a->setCheckable(true);
     a->setData(static_cast<int>(t.Kind));
@@ -904,7 +914,7 @@ void TMainWindow::BuildStyledTools() {
     if (kind == TORVDrawKind::Image) {
       // The picture first; without one the tool does not start.
       const QString file = fServices->OpenFileName(
-          this, tr("Place picture"), tr("Images (*.png *.jpg *.jpeg *.bmp *.gif *.webp);;All files (*)"));
+          this, Txt("TitlePlacePicture"), Txt("FilterPictures"));
       if (file.isEmpty()) {
         SyncTool();
         return;
@@ -937,7 +947,7 @@ void TMainWindow::BuildStyledTools() {
     auto* g = new QActionGroup(this);
     g->setExclusive(true);
     for (const auto& c : choices) {
-      QAction* a = menu->addAction(tr(c.Label));
+      QAction* a = menu->addAction(KeyTxt(c.Label));
       a->setObjectName(QLatin1String(prefix) + QLatin1String(c.Name));
       a->setCheckable(true);
       a->setData(c.Value);
@@ -947,18 +957,18 @@ void TMainWindow::BuildStyledTools() {
     return g;
   };
 
-  auto* shapes = new QMenu(tr("Flow shapes"), this);
+  auto* shapes = new QMenu(KeyTxt("FlowShapes"), this);
   fFlowShapes = new QActionGroup(this);
   fFlowShapes->setExclusive(true);
   for (const TFlowShape& shape : kFlowShapes) {
-    QAction* a = shapes->addAction(FlowIcon(shape.Type), tr(shape.Label));
+    QAction* a = shapes->addAction(FlowIcon(shape.Type), KeyTxt(shape.Label));
     a->setObjectName(QStringLiteral("flow") + QLatin1String(shape.Name));
     a->setCheckable(true);
     a->setData(static_cast<int>(shape.Type));
     a->setChecked(shape.Type == TORVFlowType::Process);
     fFlowShapes->addAction(a);
   }
-  QAction* flow = tool(TORVDrawKind::Flow, "Flow", tr("Flow box"), FlowIcon(TORVFlowType::Process),
+  QAction* flow = tool(TORVDrawKind::Flow, "Flow", KeyTxt("ToolFlow"), FlowIcon(TORVFlowType::Process),
                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), shapes);
   // With flow boxes selected (and no tool drawing) the shape goes to them, and the selection
   // stays for another try; otherwise the tool starts with it.
@@ -967,12 +977,12 @@ void TMainWindow::BuildStyledTools() {
     if (!RestyleSelection(fFlowShapes, shape)) start(TORVDrawKind::Flow);
   });
 
-  auto* choices = new QMenu(tr("&Link"), this);
-  fLinkRoute = group(choices->addMenu(tr("&Routing")), "linkRoute", kRoutes, 0);
+  auto* choices = new QMenu(KeyTxt("MenuLink"), this);
+  fLinkRoute = group(choices->addMenu(KeyTxt("MenuLinkRoute")), "linkRoute", kRoutes, 0);
   // A flow chart's links point at where they go.
-  fLinkStart = group(choices->addMenu(tr("&Start")), "linkStart", kTerminators, 0);
-  fLinkEnd = group(choices->addMenu(tr("&End")), "linkEnd", kTerminators, 4);
-  tool(TORVDrawKind::Link, "Link", tr("Link"), LinkIcon(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), choices);
+  fLinkStart = group(choices->addMenu(KeyTxt("MenuLinkStart")), "linkStart", kTerminators, 0);
+  fLinkEnd = group(choices->addMenu(KeyTxt("MenuLinkEnd")), "linkEnd", kTerminators, 4);
+  tool(TORVDrawKind::Link, "Link", KeyTxt("ToolLink"), LinkIcon(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), choices);
   for (QActionGroup* g : {fLinkRoute, fLinkStart, fLinkEnd})
     connect(g, &QActionGroup::triggered, this, [this, g, start](QAction* choice) {
       if (!RestyleSelection(g, choice)) start(TORVDrawKind::Link);
@@ -980,48 +990,48 @@ void TMainWindow::BuildStyledTools() {
 
   // Codes: one click places the chosen kind with a sample code to replace.
   fTools->addSeparator();
-  auto* codes = new QMenu(tr("&Code"), this);
+  auto* codes = new QMenu(KeyTxt("MenuCode"), this);
   fCodeKinds = group(codes, "code", kCodeKinds, Kind::Barcode);
-  QAction* code = tool(TORVDrawKind::Code, "Code", tr("Code"), CodeIcon(Kind::Barcode),
+  QAction* code = tool(TORVDrawKind::Code, "Code", KeyTxt("ToolCode"), CodeIcon(Kind::Barcode),
                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B), codes);
   connect(fCodeKinds, &QActionGroup::triggered, this, [code, start](QAction* choice) {
     code->setIcon(CodeIcon(choice->data().toInt()));
     start(TORVDrawKind::Code);
   });
-  tool(TORVDrawKind::NutriScore, "NutriScore", tr("Nutri-Score"), NutriIcon(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N),
+  tool(TORVDrawKind::NutriScore, "NutriScore", KeyTxt("ToolNutri"), NutriIcon(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N),
        nullptr);
-  tool(TORVDrawKind::Level, "Level", tr("Level gauge"), LevelIcon(), QKeySequence(), nullptr);
-  tool(TORVDrawKind::Rank, "Rank", tr("Rank rating"), RankIcon(), QKeySequence(), nullptr);
-  tool(TORVDrawKind::Package, "Package", tr("Package"), PackageIcon(), QKeySequence(), nullptr);
-  tool(TORVDrawKind::Image, "Image", tr("Picture"), ImageIcon(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), nullptr);
-  tool(TORVDrawKind::Table, "Table", tr("Table"), TableIcon(), QKeySequence(), nullptr);
+  tool(TORVDrawKind::Level, "Level", KeyTxt("ToolLevel"), LevelIcon(), QKeySequence(), nullptr);
+  tool(TORVDrawKind::Rank, "Rank", KeyTxt("ToolRank"), RankIcon(), QKeySequence(), nullptr);
+  tool(TORVDrawKind::Package, "Package", KeyTxt("ToolPackage"), PackageIcon(), QKeySequence(), nullptr);
+  tool(TORVDrawKind::Image, "Image", KeyTxt("ToolImage"), ImageIcon(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), nullptr);
+  tool(TORVDrawKind::Table, "Table", KeyTxt("ToolTable"), TableIcon(), QKeySequence(), nullptr);
 
   // The same choices from the menu bar, where the keyboard reaches them (a tool button's menu
   // opens only under the pointer).
-  QMenu* chart = menuBar()->addMenu(tr("Dia&gram"));
+  QMenu* chart = menuBar()->addMenu(KeyTxt("MenuDiagram"));
   chart->setObjectName(QStringLiteral("diagramMenu"));
-  shapes->setTitle(tr("Flow &Box Shape"));
+  shapes->setTitle(KeyTxt("MenuFlowShape"));
   chart->addMenu(shapes);
   chart->addMenu(choices);
-  QMenu* insert = menuBar()->addMenu(tr("&Insert"));
+  QMenu* insert = menuBar()->addMenu(KeyTxt("MenuInsert"));
   insert->setObjectName(QStringLiteral("insertMenu"));
   insert->addMenu(codes);
-  insert->addAction(NutriIcon(), tr("&Nutri-Score"), this, [start] { start(TORVDrawKind::NutriScore); });
-  insert->addAction(LevelIcon(), tr("&Level Gauge"), this, [start] { start(TORVDrawKind::Level); });
-  insert->addAction(RankIcon(), tr("&Rank Rating"), this, [start] { start(TORVDrawKind::Rank); });
-  insert->addAction(PackageIcon(), tr("&Package"), this, [start] { start(TORVDrawKind::Package); });
-  insert->addAction(ImageIcon(), tr("P&icture…"), this, [start] { start(TORVDrawKind::Image); });
+  insert->addAction(NutriIcon(), KeyTxt("MenuNutri"), this, [start] { start(TORVDrawKind::NutriScore); });
+  insert->addAction(LevelIcon(), KeyTxt("MenuLevel"), this, [start] { start(TORVDrawKind::Level); });
+  insert->addAction(RankIcon(), KeyTxt("MenuRank"), this, [start] { start(TORVDrawKind::Rank); });
+  insert->addAction(PackageIcon(), KeyTxt("MenuPackage"), this, [start] { start(TORVDrawKind::Package); });
+  insert->addAction(ImageIcon(), KeyTxt("MenuPicture"), this, [start] { start(TORVDrawKind::Image); });
   // A map picture as large as the label, over it, to move and size like any picture; a map
   // behind the labels comes from the layers window's map button.
-  QAction* map = insert->addAction(ImageIcon(), tr("&Map…"), this, [this] {
+  QAction* map = insert->addAction(ImageIcon(), KeyTxt("MenuMap"), this, [this] {
     const TPLNMeasure& m = fDoc->Measure();
     ConfigureMaps(fDoc->Mapping());
     fDoc->AddBaseMapImage(0, 0, m.Sizes[TPLNMeasure::LabelWidth], m.Sizes[TPLNMeasure::LabelHeight], this);
     UpdateEditActions();
   });
   map->setObjectName(QStringLiteral("insertMap"));
-  insert->addAction(TableIcon(), tr("&Table"), this, [start] { start(TORVDrawKind::Table); });
-  insert->addAction(tr("Rich Te&xt"), this, [this] {
+  insert->addAction(TableIcon(), KeyTxt("MenuTable"), this, [start] { start(TORVDrawKind::Table); });
+  insert->addAction(KeyTxt("MenuRichText"), this, [this] {
     for (QAction* a : fToolGroup->actions())
       if (a->data().toInt() == static_cast<int>(TORVDrawKind::RichText)) a->trigger();
   });
@@ -1037,7 +1047,7 @@ bool TMainWindow::RestyleSelection(const QActionGroup* group, const QAction* cho
       if (TPLNBaseItem* it = fDoc->GetSelection(i); it->KindCode() == kind) items.push_back(it);
   if (items.empty()) return false;
   const int value = choice->data().toInt();
-  const bool done = RunEdit(tr("Change"), [&] {
+  const bool done = RunEdit(Txt("StepChange"), [&] {
     for (TPLNBaseItem* it : items) {
       if (auto* f = dynamic_cast<Orv::F2d::TPLNBaseFlow*>(it)) {
         f->SetFlowType(static_cast<TORVFlowType>(value));
@@ -1054,25 +1064,25 @@ bool TMainWindow::RestyleSelection(const QActionGroup* group, const QAction* cho
   const int n = static_cast<int>(items.size());
   const auto word = [value](const auto& table) {
     for (const auto& c : table)
-      if (c.Value == value) return QString::fromLatin1(c.Word);
+      if (c.Value == value) return Txt(c.Word);
     return QString();
   };
   QString text;
   if (flows) {
     QString shape;
     for (const TFlowShape& f : kFlowShapes)
-      if (static_cast<int>(f.Type) == value) shape = tr(f.Label).toLower();
-    text = n == 1 ? tr("1 flow box now has the %1 shape").arg(shape) : tr("%1 flow boxes now have the %2 shape").arg(n).arg(shape);
+      if (static_cast<int>(f.Type) == value) shape = Txt(f.Label).toLower();
+    text = n == 1 ? Txt("StFlowShape").arg(shape) : Txt("StFlowsShape").arg(n).arg(shape);
   } else if (group == fLinkRoute) {
-    text = n == 1 ? tr("1 link now uses %1 routing").arg(word(kRoutes))
-                  : tr("%1 links now use %2 routing").arg(n).arg(word(kRoutes));
+    text = n == 1 ? Txt("StLinkRoute").arg(word(kRoutes))
+                  : Txt("StLinksRoute").arg(n).arg(word(kRoutes));
   } else {
     const bool start = group == fLinkStart;
     const QString end = word(kTerminators);
     if (n == 1)
-      text = start ? tr("1 link now starts with %1").arg(end) : tr("1 link now ends with %1").arg(end);
+      text = start ? Txt("StLinkStart").arg(end) : Txt("StLinkEnd").arg(end);
     else
-      text = start ? tr("%1 links now start with %2").arg(n).arg(end) : tr("%1 links now end with %2").arg(n).arg(end);
+      text = start ? Txt("StLinksStart").arg(n).arg(end) : Txt("StLinksEnd").arg(n).arg(end);
   }
   statusBar()->showMessage(text, 6000);
   return true;
@@ -1098,29 +1108,29 @@ void TMainWindow::UpdateHint() {
   const TPLNBaseItem* typing = act.IsText() ? fDoc->GetTextObject() : nullptr;
   QString hint;
   if (typing && typing->KindCode() == Kind::Flow)
-    hint = tr("Type the box's text: Enter starts a new line; Esc or a click outside ends");
+    hint = Txt("HintFlowText");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Flow)
-    hint = tr("Drag or click two corners of the box, then type its text");
+    hint = Txt("HintFlow");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Code)
-    hint = tr("Click where the code goes; it starts with a sample code to replace");
+    hint = Txt("HintCode");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::NutriScore)
-    hint = tr("Drag or click two corners of the Nutri-Score label");
+    hint = Txt("HintNutri");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Level)
-    hint = tr("Drag or click two corners of the box round the gauge's disc");
+    hint = Txt("HintLevel");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Rank)
-    hint = tr("Drag or click two corners of the rating's row");
+    hint = Txt("HintRank");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Package)
-    hint = tr("Drag or click two corners of the package drawing's frame");
+    hint = Txt("HintPackage");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Image)
-    hint = tr("Drag or click two corners of the picture");
+    hint = Txt("HintImage");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::RichText)
-    hint = tr("Drag or click two corners of the box, then type; select words and use the toolbar or Ctrl+B, Ctrl+I, Ctrl+U");
+    hint = Txt("HintRichText");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Table)
-    hint = tr("Drag or click two corners of the table; its columns show one row per data record when printed");
+    hint = Txt("HintTable");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Link && act.Points.empty())
-    hint = tr("Press on a connector of the first item, release on a connector of the second (or click one, then the other)");
+    hint = Txt("HintLinkStart");
   else if (act.IsDrawing() && act.Kind == TORVDrawKind::Link)
-    hint = tr("Release on a connector of the second item (or click it); right click or Esc cancels");
+    hint = Txt("HintLinkEnd");
   if (fHint->text() != hint) fHint->setText(hint);
 }
 
@@ -1213,15 +1223,15 @@ bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TMainWindow::CopyItems() {
-  return RunEdit(tr("Copy"), [this] { return fDoc->CopyToClipboard(); }, false);
+  return RunEdit(Txt("StepCopy"), [this] { return fDoc->CopyToClipboard(); }, false);
 }
 
 bool TMainWindow::CutItems() {
-  return RunEdit(tr("Cut"), [this] { return fDoc->CutToClipboard(); });
+  return RunEdit(Txt("StepCut"), [this] { return fDoc->CutToClipboard(); });
 }
 
 bool TMainWindow::PasteItems() {
-  return RunEdit(tr("Paste"), [this] { return fDoc->PasteFromClipboard(); });
+  return RunEdit(Txt("StepPaste"), [this] { return fDoc->PasteFromClipboard(); });
 }
 
 QAction* TMainWindow::Action(const QString& name) const {
@@ -1255,7 +1265,7 @@ void TMainWindow::UpdateRecentMenu() {
 }
 
 void TMainWindow::UpdateTitle() {
-  const QString name = fFile.isEmpty() ? tr("Untitled") : QFileInfo(fFile).fileName();
+  const QString name = fFile.isEmpty() ? Txt("Untitled") : QFileInfo(fFile).fileName();
   setWindowTitle(QStringLiteral("%1[*] — Planora Studio").arg(name));
   setWindowModified(fDoc->GetModified());
 }
@@ -1277,16 +1287,16 @@ QString TMainWindow::PositionText() const { return fPosition->text(); }
 bool TMainWindow::OpenFile(const QString& path) {
   try {
     if (!fDoc->LoadFromFile(path))
-      throw EPLNError(tr("%1: not a drawing (open a .json or .eti file)").arg(QFileInfo(path).fileName()));
+      throw EPLNError(Txt("OpenNotDrawing").arg(QFileInfo(path).fileName()));
   } catch (const std::exception& e) {
-    fServices->Error(this, tr("Open drawing"), QString::fromUtf8(e.what()));
+    fServices->Error(this, Txt("TitleOpen"), QString::fromUtf8(e.what()));
     return false;
   }
   fDoc->ClearUndo();
   fFile = QFileInfo(path).absoluteFilePath();
   if (fDoc->ImageFolder.isEmpty()) fDoc->ImageFolder = QFileInfo(path).absolutePath();
   if (fDoc->SkippedItems() > 0)
-    statusBar()->showMessage(tr("%1 items this version cannot read were skipped; saving asks before leaving them out").arg(fDoc->SkippedItems()), 8000);
+    statusBar()->showMessage(Txt("StSkippedItems").arg(fDoc->SkippedItems()), 8000);
   AddRecent(fFile);
   fEditor->SetZoom(TORVZoom::zmFitAll);
   UpdateTitle();
@@ -1296,28 +1306,28 @@ bool TMainWindow::OpenFile(const QString& path) {
 bool TMainWindow::SaveTo(const QString& path) {
   const QString ext = QFileInfo(path).suffix().toLower();
   if (ext != QLatin1String("json") && ext != QLatin1String("eti")) {
-    fServices->Error(this, tr("Save drawing"), tr("%1: save as .json or .eti").arg(QFileInfo(path).fileName()));
+    fServices->Error(this, Txt("TitleSave"), Txt("SaveBadExt").arg(QFileInfo(path).fileName()));
     return false;
   }
   // Items the file held that this version cannot read are lost by a save: only when the user says so.
   if (fDoc->SkippedItems() > 0 && !fDoc->DropSkippedItems) {
-    if (fServices->Choose(this, tr("Save drawing"),
-                          tr("%1 items of this drawing could not be read and would be lost. Save without them?")
+    if (fServices->Choose(this, Txt("TitleSave"),
+                          Txt("AskSaveLosing")
                               .arg(fDoc->SkippedItems()),
-                          {tr("Save without them"), tr("Cancel")}) != 0)
+                          {Txt("SaveWithout"), Txt("Cancel")}) != 0)
       return false;
     fDoc->DropSkippedItems = true;
   }
   try {
     fDoc->SaveToFile(path, ext == QLatin1String("eti") ? TORVExt::Eti : TORVExt::Json);
   } catch (const std::exception& e) {
-    fServices->Error(this, tr("Save drawing"), QString::fromUtf8(e.what()));
+    fServices->Error(this, Txt("TitleSave"), QString::fromUtf8(e.what()));
     return false;
   }
   fFile = QFileInfo(path).absoluteFilePath();
   AddRecent(fFile);
   UpdateTitle();
-  statusBar()->showMessage(tr("Saved %1").arg(fFile), 4000);
+  statusBar()->showMessage(Txt("StSaved").arg(fFile), 4000);
   return true;
 }
 
@@ -1325,15 +1335,15 @@ bool TMainWindow::Save() { return fFile.isEmpty() ? SaveAs() : SaveTo(fFile); }
 
 bool TMainWindow::SaveAs() {
   const QString suggested = fFile.isEmpty() ? QDir::home().filePath(QStringLiteral("drawing.json")) : fFile;
-  QString f = fServices->SaveFileName(this, tr("Save drawing as"), suggested, QString::fromLatin1(kDrawingFilter));
+  QString f = fServices->SaveFileName(this, Txt("TitleSaveAs"), suggested, Txt("FilterDrawings"));
   if (f.isEmpty()) return false;
   // A name typed without an extension is a drawing in the default format.
   if (QFileInfo(f).suffix().isEmpty()) {
     if (f.endsWith(QLatin1Char('.'))) f.chop(1);
     f += QStringLiteral(".json");
     if (QFileInfo::exists(f) &&
-        fServices->Choose(this, tr("Save drawing as"), tr("%1 already exists. Replace it?").arg(QFileInfo(f).fileName()),
-                          {tr("Replace"), tr("Cancel")}) != 0)
+        fServices->Choose(this, Txt("TitleSaveAs"), Txt("AskReplace").arg(QFileInfo(f).fileName()),
+                          {Txt("Replace"), Txt("Cancel")}) != 0)
       return false;
   }
   return SaveTo(f);
@@ -1341,7 +1351,7 @@ bool TMainWindow::SaveAs() {
 
 bool TMainWindow::MaybeSave() {
   if (!fDoc->GetModified()) return true;
-  switch (fServices->AskSave(this, fFile.isEmpty() ? tr("Untitled") : QFileInfo(fFile).fileName())) {
+  switch (fServices->AskSave(this, fFile.isEmpty() ? Txt("Untitled") : QFileInfo(fFile).fileName())) {
     case TStudioServices::TSaveAnswer::Save:
       return Save();
     case TStudioServices::TSaveAnswer::Discard:
@@ -1367,11 +1377,11 @@ TImportDialog* TMainWindow::ImportFile(const QString& path) {
   constexpr qint64 kMaxText = 64 * 1024 * 1024;
   QFile f(path);
   if (!f.open(QIODevice::ReadOnly)) {
-    fServices->Error(this, tr("Import"), tr("%1: cannot be read: %2").arg(QFileInfo(path).fileName(), f.errorString()));
+    fServices->Error(this, Txt("Import"), Txt("ImportUnreadable").arg(QFileInfo(path).fileName(), f.errorString()));
     return nullptr;
   }
   if (f.size() > kMaxText) {
-    fServices->Error(this, tr("Import"), tr("%1: larger than 64 MB; not a diagram text").arg(QFileInfo(path).fileName()));
+    fServices->Error(this, Txt("Import"), Txt("ImportTooLarge").arg(QFileInfo(path).fileName()));
     return nullptr;
   }
   auto* dialog = new TImportDialog(QFileInfo(path).fileName(), QString::fromUtf8(f.readAll()), this);
@@ -1389,7 +1399,7 @@ bool TMainWindow::AdoptImport(TImportDialog& dialog) {
   fFile.clear();
   fEditor->SetZoom(TORVZoom::zmFitAll);
   UpdateTitle();
-  statusBar()->showMessage(tr("Imported %n item(s)", nullptr, fDoc->GetItemsCount()), 4000);
+  statusBar()->showMessage(Txt("StImported").arg(fDoc->GetItemsCount()), 4000);
   return true;
 }
 
@@ -1403,16 +1413,16 @@ bool TMainWindow::ExportTo(const QString& path) {
     } catch (const EPLNCancelled&) {
       return false;
     } catch (const std::exception& e) {
-      fServices->Error(this, tr("Export"), QString::fromUtf8(e.what()));
+      fServices->Error(this, Txt("Export"), QString::fromUtf8(e.what()));
       return false;
     }
-    statusBar()->showMessage(tr("Exported %1").arg(QFileInfo(path).absoluteFilePath()), 4000);
+    statusBar()->showMessage(Txt("StExported").arg(QFileInfo(path).absoluteFilePath()), 4000);
     return true;
   }
   TORVExport type;
   if (!ExportTypeOfFile(path, &type)) {
-    fServices->Error(this, tr("Export"),
-                     tr("%1: unknown output format (use .pdf, .xps, .svg, .png, .jpg, .bmp or .gif)").arg(QFileInfo(path).fileName()));
+    fServices->Error(this, Txt("Export"),
+                     Txt("ExportBadExt").arg(QFileInfo(path).fileName()));
     return false;
   }
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -1430,32 +1440,32 @@ bool TMainWindow::ExportTo(const QString& path) {
   }
   QGuiApplication::restoreOverrideCursor();
   if (!ok) {
-    fServices->Error(this, tr("Export"), error);
+    fServices->Error(this, Txt("Export"), error);
     return false;
   }
-  statusBar()->showMessage(tr("Exported %1").arg(QFileInfo(path).absoluteFilePath()), 4000);
+  statusBar()->showMessage(Txt("StExported").arg(QFileInfo(path).absoluteFilePath()), 4000);
   return true;
 }
 
 void TMainWindow::ExportDialog() {
   const QString base = fFile.isEmpty() ? QDir::home().filePath(QStringLiteral("drawing"))
                                        : QFileInfo(fFile).absolutePath() + QLatin1Char('/') + QFileInfo(fFile).completeBaseName();
-  const QString f = fServices->SaveFileName(this, tr("Export page"), base + QStringLiteral(".pdf"),
-                                            QString::fromLatin1(kExportFilter));
+  const QString f = fServices->SaveFileName(this, Txt("TitleExport"), base + QStringLiteral(".pdf"),
+                                            Txt("FilterExport"));
   if (!f.isEmpty()) ExportTo(f);
 }
 
 void TMainWindow::PrintDialog() {
   QStringList choices = PrinterNames();
   const int printers = static_cast<int>(choices.size());
-  choices << tr("PDF file…");
-  const int pick = fServices->Choose(this, tr("Print"), tr("Print the label sheet on:"), choices);
+  choices << Txt("PdfFile");
+  const int pick = fServices->Choose(this, Txt("TitlePrint"), Txt("AskPrinter"), choices);
   if (pick < 0) return;
   TPlanoraFMX& d = *fDoc;
   d.PrintToFile.clear();
   if (pick == printers) {
-    const QString f = fServices->SaveFileName(this, tr("Print to PDF file"), QDir::home().filePath(QStringLiteral("labels.pdf")),
-                                              tr("PDF (*.pdf)"));
+    const QString f = fServices->SaveFileName(this, Txt("TitlePrintPdf"), QDir::home().filePath(QStringLiteral("labels.pdf")),
+                                              Txt("FilterPdf"));
     if (f.isEmpty()) return;
     d.PrintToFile = f;
     d.PrintInfo.PrinterIndex = 0;
@@ -1472,7 +1482,7 @@ void TMainWindow::PrintDialog() {
     d.PrintInfo.CurrentPage = current;
     d.PrintInfo.LastPage = last;
     QGuiApplication::restoreOverrideCursor();
-    statusBar()->showMessage(tr("Sent to %1").arg(pick == printers ? d.PrintToFile : choices[pick]), 4000);
+    statusBar()->showMessage(Txt("StSent").arg(pick == printers ? d.PrintToFile : choices[pick]), 4000);
   } catch (const EPLNCancelled&) {
     // Declined in the values window: nothing printed.
     d.PrintInfo.CurrentPage = current;
@@ -1482,7 +1492,7 @@ void TMainWindow::PrintDialog() {
     d.PrintInfo.CurrentPage = current;
     d.PrintInfo.LastPage = last;
     QGuiApplication::restoreOverrideCursor();
-    fServices->Error(this, tr("Print"), QString::fromUtf8(e.what()));
+    fServices->Error(this, Txt("TitlePrint"), QString::fromUtf8(e.what()));
   }
   d.PrintToFile.clear();
 }

@@ -111,6 +111,15 @@ class TMainWindow : public QMainWindow {
   bool RotateSelectedSymbols(bool left);
   bool ScaleSelectedSymbols(double scale);
 
+  // ---- the language of every text (MainWindowLanguage.cpp)
+  // Switches the whole window, and the windows opened later, to a language file ("" for English)
+  // and remembers the choice; false (the user told why) when the file cannot be loaded, and then
+  // the language stays as it was.
+  bool SetLanguageFile(const QString& file);
+  // Where the View > Language entries come from: "" (English) and the folder's *.json files.
+  QStringList LanguageFiles() const;
+  static QString LanguageFolder();
+
  protected:
   void closeEvent(QCloseEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -125,6 +134,9 @@ class TMainWindow : public QMainWindow {
   void BuildStyledTools();
   void BuildLibraryDock();
   void BuildInspectorDock();
+  void BuildLanguageMenu();
+  void RestoreLanguage();
+  void SyncLanguageMenu();
   // The columns of the selected table or the runs of the selected poly text, in their editor.
   void EditSelectedItem();
   // Clicks of the place tool and drops of dragged symbols on the editor's surface.
@@ -161,6 +173,7 @@ class TMainWindow : public QMainWindow {
   // The picture the image tool places next.
   QString fImageFile;
   QMenu* fRecentMenu = nullptr;
+  QMenu* fLanguageMenu = nullptr;
   QAction* fRulersAction = nullptr;
   QAction* fConnectorsAction = nullptr;
   QActionGroup* fGridGroup = nullptr;

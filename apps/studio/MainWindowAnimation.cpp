@@ -12,6 +12,7 @@
 #include "ORV.FMX.Editor.h"
 #include "ORV.FMX.h"
 #include "ORV.Symbol.h"
+#include "StudioTexts.h"
 
 using namespace Orv;
 using namespace Orv::Fmx;
@@ -25,8 +26,8 @@ void TMainWindow::BuildAnimationMenu() {
   fAnimation->InstallPaintHook(fEditor->Surface(), nullptr);
   fAnimation->OnAfterUpdate = [this](TAnimationController&) { fEditor->Surface()->DrawEditor(); };
 
-  QMenu* menu = menuBar()->addMenu(tr("&Animate"));
-  QAction* along = menu->addAction(tr("Animate &Along Path"), this, [this] { AnimateSelection(); });
+  QMenu* menu = menuBar()->addMenu(KeyTxt("MenuAnimate"));
+  QAction* along = menu->addAction(KeyTxt("MenuAnimatePath"), this, [this] { AnimateSelection(); });
   along->setObjectName(QStringLiteral("animAlongPath"));
   along->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_A));
   menu->addSeparator();
@@ -37,7 +38,7 @@ void TMainWindow::BuildAnimationMenu() {
       statusBar()->showMessage(QString::fromUtf8(e.what()), 6000);
     }
   };
-  QAction* play = menu->addAction(tr("&Play"), this, [this, guarded] {
+  QAction* play = menu->addAction(KeyTxt("MenuPlay"), this, [this, guarded] {
     guarded([this] {
       fAnimation->StartAll();
       fAnimation->StartTimer();
@@ -45,13 +46,13 @@ void TMainWindow::BuildAnimationMenu() {
   });
   play->setObjectName(QStringLiteral("animPlay"));
   play->setShortcut(QKeySequence(Qt::Key_F5));
-  QAction* pause = menu->addAction(tr("P&ause"), this, [this] {
+  QAction* pause = menu->addAction(KeyTxt("MenuPause"), this, [this] {
     fAnimation->PauseAll();
     fAnimation->StopTimer();
   });
   pause->setObjectName(QStringLiteral("animPause"));
   pause->setShortcut(QKeySequence(Qt::Key_F6));
-  QAction* stop = menu->addAction(tr("&Stop"), this, [this] {
+  QAction* stop = menu->addAction(KeyTxt("MenuStop"), this, [this] {
     fAnimation->StopAll();
     fAnimation->StopTimer();
     fEditor->Surface()->DrawEditor();
@@ -73,14 +74,13 @@ bool TMainWindow::AnimateSelection() {
     }
   }
   if (!symbol || !path) {
-    statusBar()->showMessage(tr("Select one symbol and the item it should follow"), 6000);
+    statusBar()->showMessage(Txt("StAnimateSelect"), 6000);
     return false;
   }
   Anim::TPathType type;
   std::vector<Anim::TPathSegment> segments;
   if (!TAnimationController::PathFromItem(path, type, segments)) {
-    statusBar()->showMessage(tr("The item cannot be used as an animation path. Supported shapes: line, arrow line, "
-                                "polyline, polygon, rectangle, circle, ellipse, arc, Bezier curve and link."),
+    statusBar()->showMessage(Txt("StNotPath"),
                              8000);
     return false;
   }
@@ -94,7 +94,7 @@ bool TMainWindow::AnimateSelection() {
     statusBar()->showMessage(QString::fromUtf8(e.what()), 6000);
     return false;
   }
-  statusBar()->showMessage(tr("Animating; F6 pauses, Shift+F5 stops"), 4000);
+  statusBar()->showMessage(Txt("StAnimating"), 4000);
   return true;
 }
 

@@ -13,6 +13,7 @@
 #include "ORV.Poly.h"
 #include "ORV.Table.h"
 #include "StudioServices.h"
+#include "StudioTexts.h"
 
 using namespace Orv;
 using namespace Orv::Fmx;
@@ -20,7 +21,7 @@ using namespace Orv::Fmx;
 namespace Planora::Studio {
 
 void TMainWindow::BuildInspectorDock() {
-  auto* dock = new QDockWidget(tr("Properties"), this);
+  auto* dock = new QDockWidget(KeyTxt("Properties"), this);
   dock->setObjectName(QStringLiteral("inspectorDock"));
   fInspector = new TPLNInspector(dock);
   fInspector->setObjectName(QStringLiteral("inspector"));
@@ -28,8 +29,8 @@ void TMainWindow::BuildInspectorDock() {
   fInspector->SetLabel(fDoc.get());
   // Pictures are chosen through the studio's services, like every other file.
   fInspector->OnPickFile = [this](const QString&) {
-    return fServices->OpenFileName(this, tr("Picture"),
-                                   tr("Pictures (*.png *.jpg *.jpeg *.bmp *.gif);;PNG (*.png);;JPEG (*.jpg *.jpeg);;Bitmap (*.bmp);;GIF (*.gif)"));
+    return fServices->OpenFileName(this, Txt("ToolImage"),
+                                   Txt("FilterImages"));
   };
   connect(fInspector, &TPLNBaseInspector::ErrorChanged, this, [this](const QString& message) {
     if (!message.isEmpty()) statusBar()->showMessage(message, 5000);
@@ -38,12 +39,11 @@ void TMainWindow::BuildInspectorDock() {
   addDockWidget(Qt::RightDockWidgetArea, dock);
   QAction* toggle = dock->toggleViewAction();
   toggle->setObjectName(QStringLiteral("viewProperties"));
-  toggle->setShortcut(QKeySequence(tr("F4")));
-  for (QAction* a : menuBar()->actions())
-    if (a->menu() && a->text() == tr("&View")) {
-      a->menu()->addSeparator();
-      a->menu()->addAction(toggle);
-    }
+  toggle->setShortcut(QKeySequence(QStringLiteral("F4")));
+  if (QMenu* view = menuBar()->findChild<QMenu*>(QStringLiteral("viewMenu"))) {
+    view->addSeparator();
+    view->addAction(toggle);
+  }
 }
 
 void TMainWindow::EditSelectedItem() {
@@ -57,7 +57,7 @@ void TMainWindow::EditSelectedItem() {
     form.Ini(fDoc.get());
     form.exec();
   } else {
-    statusBar()->showMessage(tr("Select one table or one poly text of text runs."), 5000);
+    statusBar()->showMessage(Txt("StSelectTable"), 5000);
     return;
   }
   fInspector->Refresh(false);

@@ -26,6 +26,7 @@
 #include "ORV.FMX.ViewLibrary.h"
 #include "ORV.FMX.h"
 #include "ORV.Symbol.h"
+#include "StudioTexts.h"
 
 using namespace Orv;
 using namespace Orv::Fmx;
@@ -34,7 +35,6 @@ namespace Planora::Studio {
 
 namespace {
 
-const char* kLibraryFilter = "Symbol libraries (*.lyp);;All files (*)";
 const QString kLastLibraryKey = QStringLiteral("symbols/lastLibrary");
 
 std::vector<Symbol::TPLNBaseSymbol*> SelectedSymbols(TPlanoraFMX& doc) {
@@ -47,7 +47,7 @@ std::vector<Symbol::TPLNBaseSymbol*> SelectedSymbols(TPlanoraFMX& doc) {
 }  // namespace
 
 void TMainWindow::BuildLibraryDock() {
-  auto* dock = new QDockWidget(tr("Symbol Library"), this);
+  auto* dock = new QDockWidget(KeyTxt("SymbolLibrary"), this);
   dock->setObjectName(QStringLiteral("libraryDock"));
   auto* panel = new QWidget(dock);
   auto* box = new QVBoxLayout(panel);
@@ -56,7 +56,7 @@ void TMainWindow::BuildLibraryDock() {
   category->setObjectName(QStringLiteral("libraryCategory"));
   auto* search = new QLineEdit(panel);
   search->setObjectName(QStringLiteral("librarySearch"));
-  search->setPlaceholderText(tr("Search by name"));
+  search->setPlaceholderText(KeyTxt("SearchByName"));
   search->setClearButtonEnabled(true);
   fLibraryView = new TPLNViewLibrary(panel);
   fLibraryView->setObjectName(QStringLiteral("libraryView"));
@@ -80,13 +80,11 @@ void TMainWindow::BuildLibraryDock() {
   });
 
   // File menu: next to the import, where opening things lives.
-  QMenu* file = nullptr;
-  for (QAction* a : menuBar()->actions())
-    if (a->menu() && a->menu()->title() == tr("&File")) file = a->menu();
-  QAction* open = new QAction(tr("Open S&ymbol Library…"), this);
+  QMenu* file = menuBar()->findChild<QMenu*>(QStringLiteral("fileMenu"));
+  QAction* open = new QAction(KeyTxt("MenuOpenLibrary"), this);
   open->setObjectName(QStringLiteral("fileOpenLibrary"));
   connect(open, &QAction::triggered, this, [this] {
-    const QString f = fServices->OpenFileName(this, tr("Open symbol library"), QString::fromLatin1(kLibraryFilter));
+    const QString f = fServices->OpenFileName(this, Txt("TitleOpenLibrary"), Txt("FilterLibraries"));
     if (!f.isEmpty()) OpenSymbolLibrary(f);
   });
   if (file) {
@@ -97,10 +95,10 @@ void TMainWindow::BuildLibraryDock() {
     file->insertAction(before, open);
   }
 
-  QMenu* menu = menuBar()->addMenu(tr("S&ymbols"));
+  QMenu* menu = menuBar()->addMenu(KeyTxt("MenuSymbols"));
   menu->setObjectName(QStringLiteral("symbolMenu"));
   menu->addAction(open);
-  QAction* choose = menu->addAction(tr("&Choose Symbol…"), this, [this] {
+  QAction* choose = menu->addAction(KeyTxt("MenuChooseSymbol"), this, [this] {
     // The window lists every library beside the last one opened.
     const QString last = QSettings().value(kLastLibraryKey).toString();
     TfSelSymbol dialog(this);
@@ -111,34 +109,34 @@ void TMainWindow::BuildLibraryDock() {
     }
   });
   choose->setObjectName(QStringLiteral("symbolChoose"));
-  fSymbolTool = menu->addAction(tr("&Place Symbol"));
+  fSymbolTool = menu->addAction(KeyTxt("MenuPlaceSymbol"));
   fSymbolTool->setObjectName(QStringLiteral("toolSymbol"));
   fSymbolTool->setCheckable(true);
   connect(fSymbolTool, &QAction::toggled, this, [this](bool on) {
     if (!on) return;
     if (!fDoc->GetCurrentSymbol()) {
       fSymbolTool->setChecked(false);
-      statusBar()->showMessage(tr("Pick a symbol in the Symbol Library first"), 4000);
+      statusBar()->showMessage(Txt("StPickSymbol"), 4000);
       return;
     }
     // The editor must not draw or select while the clicks place symbols.
     fDoc->ResetAction();
-    statusBar()->showMessage(tr("Click where the symbol goes; Esc ends"));
+    statusBar()->showMessage(Txt("HintSymbol"));
   });
   // Any palette tool ends the placing.
   connect(fToolGroup, &QActionGroup::triggered, this, [this] { fSymbolTool->setChecked(false); });
   menu->addSeparator();
-  QAction* left = menu->addAction(tr("Rotate &Left"), this, [this] { RotateSelectedSymbols(true); });
+  QAction* left = menu->addAction(KeyTxt("MenuRotateLeft"), this, [this] { RotateSelectedSymbols(true); });
   left->setObjectName(QStringLiteral("symbolRotateLeft"));
   left->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_BracketLeft));
-  QAction* right = menu->addAction(tr("Rotate &Right"), this, [this] { RotateSelectedSymbols(false); });
+  QAction* right = menu->addAction(KeyTxt("MenuRotateRight"), this, [this] { RotateSelectedSymbols(false); });
   right->setObjectName(QStringLiteral("symbolRotateRight"));
   right->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_BracketRight));
-  QAction* scale = menu->addAction(tr("&Scale…"), this, [this] {
+  QAction* scale = menu->addAction(KeyTxt("MenuScale"), this, [this] {
     static const double kScales[] = {0.25, 0.5, 0.75, 1, 1.5, 2, 3, 4};
     QStringList names;
     for (double s : kScales) names << QStringLiteral("%1 %").arg(s * 100);
-    const int i = fServices->Choose(this, tr("Scale"), tr("Scale of the selected symbols"), names);
+    const int i = fServices->Choose(this, Txt("StepScale"), Txt("AskSymbolScale"), names);
     if (i >= 0 && i < int(std::size(kScales))) ScaleSelectedSymbols(kScales[i]);
   });
   scale->setObjectName(QStringLiteral("symbolScale"));
@@ -160,14 +158,14 @@ void TMainWindow::BuildLibraryDock() {
 void TMainWindow::FillLibraryCategories() {
   const QSignalBlocker block(fLibraryCategory);
   fLibraryCategory->clear();
-  fLibraryCategory->addItem(tr("All categories"));
+  AddKeyedItem(fLibraryCategory, Orv::TORVMsgTable::Dialogs, QStringLiteral("AllCategories"));
   fLibraryCategory->addItems(fLibraryView->Categories());
 }
 
 bool TMainWindow::OpenSymbolLibrary(const QString& path) {
   const QString error = fLibraryView->LoadSymbols(path);
   if (!error.isEmpty()) {
-    fServices->Error(this, tr("Open symbol library"), error);
+    fServices->Error(this, Txt("TitleOpenLibrary"), error);
     return false;
   }
   FillLibraryCategories();
@@ -176,7 +174,7 @@ bool TMainWindow::OpenSymbolLibrary(const QString& path) {
     search->clear();
   }
   QSettings().setValue(kLastLibraryKey, fLibraryView->LibraryName());
-  statusBar()->showMessage(tr("%1: %2 symbols").arg(QFileInfo(path).fileName()).arg(fLibraryView->SymbolCount()), 5000);
+  statusBar()->showMessage(Txt("StLibrarySymbols").arg(QFileInfo(path).fileName()).arg(fLibraryView->SymbolCount()), 5000);
   return true;
 }
 
@@ -197,7 +195,7 @@ bool TMainWindow::PlacingSymbol() const { return fSymbolTool && fSymbolTool->isC
 TPLNBaseItem* TMainWindow::PlaceSymbolAt(std::int64_t x, std::int64_t y) {
   if (!fDoc->GetCurrentSymbol()) return nullptr;
   TPLNBaseItem* made = nullptr;
-  RunEdit(tr("Place symbol"), [&] {
+  RunEdit(Txt("StepPlaceSymbol"), [&] {
     made = TPLNFactory::AddBaseSymbol(fDoc.get(), x, y);
     return made != nullptr;
   });
@@ -207,7 +205,7 @@ TPLNBaseItem* TMainWindow::PlaceSymbolAt(std::int64_t x, std::int64_t y) {
 bool TMainWindow::RotateSelectedSymbols(bool left) {
   const std::vector<Symbol::TPLNBaseSymbol*> symbols = SelectedSymbols(*fDoc);
   if (symbols.empty()) return false;
-  return RunEdit(left ? tr("Rotate left") : tr("Rotate right"), [&] {
+  return RunEdit(left ? Txt("StepRotateLeft") : Txt("StepRotateRight"), [&] {
     for (Symbol::TPLNBaseSymbol* s : symbols) left ? s->RotateLeft() : s->RotateRight();
     return true;
   });
@@ -216,7 +214,7 @@ bool TMainWindow::RotateSelectedSymbols(bool left) {
 bool TMainWindow::ScaleSelectedSymbols(double scale) {
   const std::vector<Symbol::TPLNBaseSymbol*> symbols = SelectedSymbols(*fDoc);
   if (symbols.empty() || !(scale > 0)) return false;
-  return RunEdit(tr("Scale"), [&] {
+  return RunEdit(Txt("StepScale"), [&] {
     for (Symbol::TPLNBaseSymbol* s : symbols) s->SetScale(float(scale));
     return true;
   });
@@ -237,11 +235,11 @@ bool TMainWindow::DropSymbol(const QMimeData* mime, QPointF at) {
     if (shown) {
       fDoc->AddSymbol(std::make_unique<Symbol::TPLNLibSymbol>(*shown), true);
     } else if (file.isEmpty() || !fDoc->LoadSymbolByGuid(file, guid)) {
-      fServices->Error(this, tr("Place symbol"), tr("The symbol is not in %1.").arg(QFileInfo(file).fileName()));
+      fServices->Error(this, Txt("StepPlaceSymbol"), Txt("SymbolNotIn").arg(QFileInfo(file).fileName()));
       return false;
     }
   } catch (const std::exception& e) {
-    fServices->Error(this, tr("Place symbol"), QString::fromUtf8(e.what()));
+    fServices->Error(this, Txt("StepPlaceSymbol"), QString::fromUtf8(e.what()));
     return false;
   }
   return PlaceSymbolAt(point.X, point.Y) != nullptr;

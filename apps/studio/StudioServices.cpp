@@ -1,4 +1,5 @@
 #include "StudioServices.h"
+#include "StudioTexts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,8 +24,8 @@ void TStudioServices::Error(QWidget* parent, const QString& title, const QString
 }
 
 TStudioServices::TSaveAnswer TStudioServices::AskSave(QWidget* parent, const QString& name) {
-  const auto b = QMessageBox::warning(parent, QObject::tr("Unsaved changes"),
-                                      QObject::tr("Save the changes to \"%1\"?").arg(name),
+  const auto b = QMessageBox::warning(parent, Txt("TitleUnsaved"),
+                                      Txt("AskSaveChanges").arg(name),
                                       QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
   if (b == QMessageBox::Save) return TSaveAnswer::Save;
   if (b == QMessageBox::Discard) return TSaveAnswer::Discard;
