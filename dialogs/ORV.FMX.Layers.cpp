@@ -381,9 +381,10 @@ void TfLayers::BackMap() {
 
 void TfLayers::BackImage() {
   if (!fDoc || !fDoc->GetLayer(fSelected)) return;
-  const QString file = fServices->OpenFileName(this, Dlg("BackImage"), fDoc->ImageFolder,
+  const QString file = fServices->OpenFileName(this, Dlg("BackImage"), fDoc->PictureFolder(),
                                                Dlg("ImageFiles") + QStringLiteral(" (*.png *.jpg *.jpeg *.bmp *.gif *.webp)"));
   if (file.isEmpty()) return;
+  fDoc->PictureChosen(file);
   try {
     TPLNUndoGroup step(*fDoc);
     fDoc->UseImageOnLayer(fSelected, file);

@@ -823,10 +823,11 @@ void TPLNBaseInspector::OpenFile(int row, int cell) {
   if (!OnPickFile || !fDoc) return;
   const QString file = OnPickFile(fDoc->PictureFolder());
   if (file.isEmpty()) return;
-  fDoc->PictureChosen(file);
   fRow = row;
   fCell = cell;
   SendValue(QJsonObject{{QStringLiteral("txt"), file}});
+  // The next picture is looked for where this one was taken from.
+  if (LastError().isEmpty()) fDoc->PictureChosen(file);
 }
 
 void TPLNBaseInspector::OpenItemEditor(Ins::TORVInsProp kind) {

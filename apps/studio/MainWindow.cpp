@@ -913,12 +913,15 @@ void TMainWindow::BuildStyledTools() {
   const auto start = [this](TORVDrawKind kind) {
     if (kind == TORVDrawKind::Image) {
       // The picture first; without one the tool does not start.
+      fServices->StartFolder = fDoc->PictureFolder();
       const QString file = fServices->OpenFileName(
           this, Txt("TitlePlacePicture"), Txt("FilterPictures"));
+      fServices->StartFolder.clear();
       if (file.isEmpty()) {
         SyncTool();
         return;
       }
+      fDoc->PictureChosen(file);
       fImageFile = file;
     }
     fDoc->StartAction(kind);

@@ -28,9 +28,11 @@ void TMainWindow::BuildInspectorDock() {
   fInspector->setMinimumSize(240, 200);
   fInspector->SetLabel(fDoc.get());
   // Pictures are chosen through the studio's services, like every other file.
-  fInspector->OnPickFile = [this](const QString&) {
-    return fServices->OpenFileName(this, Txt("ToolImage"),
-                                   Txt("FilterImages"));
+  fInspector->OnPickFile = [this](const QString& folder) {
+    fServices->StartFolder = folder;
+    const QString file = fServices->OpenFileName(this, Txt("ToolImage"), Txt("FilterImages"));
+    fServices->StartFolder.clear();
+    return file;
   };
   connect(fInspector, &TPLNBaseInspector::ErrorChanged, this, [this](const QString& message) {
     if (!message.isEmpty()) statusBar()->showMessage(message, 5000);

@@ -7,11 +7,12 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <utility>
 
 namespace Planora::Studio {
 
 QString TStudioServices::OpenFileName(QWidget* parent, const QString& title, const QString& filter) {
-  return QFileDialog::getOpenFileName(parent, title, QString(), filter);
+  return QFileDialog::getOpenFileName(parent, title, std::exchange(StartFolder, QString()), filter);
 }
 
 QString TStudioServices::SaveFileName(QWidget* parent, const QString& title, const QString& suggested,

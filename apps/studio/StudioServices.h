@@ -15,6 +15,8 @@ class TStudioServices {
   virtual ~TStudioServices() = default;
   // A file to open or to write; empty when the user cancelled.
   virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& filter);
+  // Where the next open window starts (then forgotten); empty: where the last one was left.
+  QString StartFolder;
   virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& suggested, const QString& filter);
   virtual void Error(QWidget* parent, const QString& title, const QString& text);
   // The drawing `name` has changes: save them, throw them away, or stay?

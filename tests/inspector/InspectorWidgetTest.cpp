@@ -196,14 +196,23 @@ TEST(InspectorWidget, FormsForRichTextAndPictures) {
   ASSERT_NE(pic, nullptr);
   v.doc.ClearSelection();
   v.doc.Select(pic);
+  // The picker starts in the image folder, then where the last picture taken came from.
   QString offered = QStringLiteral("/no/such/picture.png");
-  v.ins.OnPickFile = [&offered](const QString&) { return offered; };
+  QStringList startedIn;
+  v.doc.ImageFolder = QStringLiteral("/srv/pictures");
+  v.ins.OnPickFile = [&](const QString& folder) {
+    startedIn << folder;
+    return offered;
+  };
   v.Click("file");
   EXPECT_TRUE(v.ins.LastError().contains(QStringLiteral("/no/such/picture.png"))) << v.ins.LastError().toStdString();
   EXPECT_EQ(dynamic_cast<F2d::TPLNBaseImage*>(pic)->FileName(), logo);
   offered = logo;
   v.Click("file");
   EXPECT_TRUE(v.ins.LastError().isEmpty());
+  v.Click("file");
+  EXPECT_EQ(startedIn, QStringList({QStringLiteral("/srv/pictures"), QStringLiteral("/srv/pictures"),
+                                    QStringLiteral(PLANORA_SOURCE_DIR "/examples")}));
 }
 
 TEST(InspectorWidget, TableAndPolyTextCellsOpenTheirEditors) {
