@@ -17,7 +17,7 @@ namespace Orv::Fmx {
 
 namespace {
 
-// Placeholder: marker, table digit, key (letters and digits), then the literal suffix.
+// Placeholder: a private-use marker, the table digit, the key, a line break, the literal suffix.
 constexpr QChar kMarker(0xE000);
 
 const char* const kText = "plnKeyedText";
