@@ -200,8 +200,8 @@ TEST(AskValues, DefinitionsSurviveBothFormatsAndUndo) {
   EXPECT_EQ(doc.GetJsonText(), before);
 }
 
-// Files of version 3202 end their document data before the asks and counter positions; a 3203
-// file without them is damaged.
+// Files of version 3202 end their document data before the asks, counter positions, label stock
+// and options; a 3203 file without them is damaged.
 TEST(AskValues, OlderFilesReadWithoutTheNewFields) {
   TPlanoraFMX doc;  // no counters, no asks, no items: the data ends with 0 asks and no file name
   QByteArray bytes;
@@ -210,10 +210,12 @@ TEST(AskValues, OlderFilesReadWithoutTheNewFields) {
     out.open(QIODevice::WriteOnly);
     doc.SaveToStream(&out);
   }
-  // ... Int32 0 asks, empty counters file name, Int32 0 symbols, Int32 0 items.
-  ASSERT_EQ(bytes.right(13), QByteArray(13, '\0'));
+  // ... Int32 0 asks, empty counters file name, the label stock (no colour, square corners),
+  // the options (the stock shown), then Int32 0 symbols, Int32 0 items.
+  const QByteArray newFields = QByteArray(4 + 1 + 8, '\0') + QByteArray("\x01\x00", 2);
+  ASSERT_EQ(bytes.right(23), newFields + QByteArray(8, '\0'));
   QByteArray old = bytes;
-  old.remove(old.size() - 13, 5);
+  old.remove(old.size() - 23, newFields.size());
   const std::int32_t v3202 = 3202;
   old.replace(4, 4, QByteArray(reinterpret_cast<const char*>(&v3202), 4));  // little-endian header
   TPlanoraFMX back;
@@ -224,7 +226,7 @@ TEST(AskValues, OlderFilesReadWithoutTheNewFields) {
   EXPECT_TRUE(back.DataSettings().Asks.empty());
 
   QByteArray cut = bytes;
-  cut.remove(cut.size() - 13, 5);  // still saying 3203
+  cut.remove(cut.size() - 23, newFields.size());  // still saying 3203
   QBuffer damaged(&cut);
   damaged.open(QIODevice::ReadOnly);
   EXPECT_THROW(back.LoadFromStream(&damaged), EPLNError);
