@@ -71,9 +71,10 @@ TEST(HostEvents, SelectionEventsFollowWhatTheUserSelects) {
 
   // Delete tells both went while they still exist (the log checks it); undo brings them back
   // selected, which is said again; redo takes them away again.
+  const QStringList bothGone{Minus(a), Minus(b)};
   v.Key(Qt::Key_Delete);
   EXPECT_EQ(v.doc.GetItemsCount(), 0);
-  EXPECT_EQ(log.Take(), (QStringList{Minus(a), Minus(b)}));
+  EXPECT_EQ(log.Take(), bothGone);
   v.doc.Undo();
   ASSERT_EQ(v.doc.GetItemsCount(), 2);
   a = v.doc.GetItem(1);
