@@ -363,10 +363,7 @@ void TPlanoraFMX::GetListValues() {
   for (const TPLNAskValue& a : DataSettings().Asks) {
     if (a.Kind != TORVAskKind::List) continue;
     if (a.ListSource == TORVListSource::File) {
-      QString path = a.ListFile;
-      if (!path.isEmpty() && QDir::isRelativePath(path) && !GetFileName().isEmpty())
-        path = QFileInfo(GetFileName()).dir().filePath(path);
-      SetListValues(a.Name, ReadListFile(a, path));
+      SetListValues(a.Name, ReadListFile(a, BesideDocument(a.ListFile)));
     } else if (a.ListSource == TORVListSource::Application) {
       QStringList values;
       if (OnGetListValues) OnGetListValues(*this, a, values);
@@ -379,11 +376,12 @@ void TPlanoraFMX::GetAskValues() {
   if (OnGetAskValues && !OnGetAskValues(*this)) throw EPLNCancelled();
 }
 
-QString TPlanoraFMX::CountersFilePath() const {
-  const QString name = DataSettings().CountersFile.trimmed();
+QString TPlanoraFMX::BesideDocument(const QString& name) const {
   if (name.isEmpty() || !QDir::isRelativePath(name) || GetFileName().isEmpty()) return name;
   return QFileInfo(GetFileName()).dir().filePath(name);
 }
+
+QString TPlanoraFMX::CountersFilePath() const { return BesideDocument(DataSettings().CountersFile.trimmed()); }
 
 bool TPlanoraFMX::HasContinuingCounters() const {
   for (int i = 1; i <= GetCountersCount(); ++i)

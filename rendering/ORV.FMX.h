@@ -240,6 +240,9 @@ class TPlanoraFMX : public TPLNSharedFMX {
  private:
   // Puts `file` behind the labels on `layer` with the background options and `options` added.
   void PutBackImage(TPLNLayer* layer, int number, const QString& file, std::uint16_t options);
+  // A file named relatively in the drawing's settings, taken from the drawing's folder (as it
+  // is when the drawing was never saved).
+  QString BesideDocument(const QString& name) const;
   QString fFileName;
   std::int64_t fLastPrinted = 0;
   void ReadStream(QIODevice* stream);
